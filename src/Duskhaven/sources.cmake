@@ -1,0 +1,4 @@
+set(AREA_SOURCES
+  AppError.h AppError.cpp
+  FileLocations.h FileLocations.cpp
+)

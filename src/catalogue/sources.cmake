@@ -1,0 +1,3 @@
+set(AREA_SOURCES
+  Catalogue.h Catalogue.cpp
+)

@@ -1,0 +1,8 @@
+#include "support/TestSupport.h"
+
+namespace TestSupport {
+QString sourceDir()
+{
+    return qEnvironmentVariable("DUSKHAVEN_SOURCE_DIR");
+}
+} // namespace TestSupport
