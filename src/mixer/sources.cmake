@@ -1,0 +1,5 @@
+set(AREA_SOURCES
+  AmbientEngine.h AmbientEngine.cpp
+  LayerDecoder.h LayerDecoder.cpp
+  LayerMixer.h LayerMixer.cpp
+)
