@@ -1,4 +1,5 @@
 set(AREA_SOURCES
   AppError.h AppError.cpp
+  Cancellation.h Cancellation.cpp
   FileLocations.h FileLocations.cpp
 )
