@@ -1,3 +1,4 @@
 set(AREA_SOURCES
   Catalogue.h Catalogue.cpp
+  HTTPClient.h HTTPClient.cpp
 )
