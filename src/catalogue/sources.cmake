@@ -1,4 +1,5 @@
 set(AREA_SOURCES
   Catalogue.h Catalogue.cpp
   HTTPClient.h HTTPClient.cpp
+  JsonReader.h JsonReader.cpp
 )
