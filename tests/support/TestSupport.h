@@ -16,6 +16,29 @@ namespace TestSupport {
 // The repository root (tests read fixtures from it).
 QString sourceDir();
 
+// Makes a folder refuse every change (new entries, renames, removals) for as long as this
+// lives. Tests run as root, which permission bits do not stop, so the file system's immutable
+// attribute is used, which binds root too (ext4, tmpfs, btrfs, xfs…); as another user,
+// permission bits. Check frozen() before relying on it.
+class FrozenFolder
+{
+public:
+    explicit FrozenFolder(const QString &path);
+    ~FrozenFolder();
+    FrozenFolder(const FrozenFolder &) = delete;
+    FrozenFolder &operator=(const FrozenFolder &) = delete;
+
+    // True once a probe file could not be created in the folder; otherwise the reason.
+    bool frozen() const { return m_problem.isEmpty(); }
+    const QString &problem() const { return m_problem; }
+
+private:
+    QString m_path;
+    bool m_immutable = false;
+    bool m_chmodded = false;
+    QString m_problem;
+};
+
 // How a coroutine ended: its value (std::monostate for Task<>), or the AppError it threw.
 // Neither is set when it did not finish within the time allowed.
 template <typename T> struct Outcome
