@@ -4,14 +4,34 @@
 #include "support/TestHttpServer.h"
 #include "support/TestSupport.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QNetworkAccessManager>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <csignal>
+#include <sys/resource.h>
+
 using namespace std::chrono_literals;
 using Response = TestHttpServer::Response;
+
+namespace {
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+QByteArray pattern(qsizetype size)
+{
+    QByteArray bytes(size, Qt::Uninitialized);
+    for (qsizetype i = 0; i < size; ++i)
+        bytes[i] = char('a' + (i * 7) % 26);
+    return bytes;
+}
+} // namespace
 
 class TestHTTPClient : public QObject
 {
@@ -37,6 +57,12 @@ private Q_SLOTS:
     void cancelDuringPauseStopsAtOnce();
     void cancelDuringTransferAbortsIt();
     void callOutlivesItsClient();
+
+    void downloadStreamsA200IntoPlace();
+    void downloadKeepsNothingButA200();
+    void downloadRetryStartsTheFileAfresh();
+    void downloadCancelledLeavesNoHalfFile();
+    void downloadRefusedByTheDiskLeavesNoHalfFile();
 };
 
 void TestHTTPClient::anyStatusIsAnAnswerAndIsNotRetried_data()
@@ -244,6 +270,108 @@ void TestHTTPClient::callOutlivesItsClient()
     const auto outcome = TestSupport::wait(std::move(task));
     QVERIFY(outcome.value);
     QCOMPARE(outcome.value->body, QByteArray("second try"));
+}
+
+void TestHTTPClient::downloadStreamsA200IntoPlace()
+{
+    QTemporaryDir dir;
+    const QString destination = dir.filePath("track.mp3");
+    QFile old(destination);
+    QVERIFY(old.open(QIODevice::WriteOnly) && old.write("previous file") > 0);
+    old.close();
+    TestHttpServer server;
+    const QByteArray body = pattern(200'000);
+    server.serve("/t.mp3", Response{.body = body, .chunkSize = 50'000, .chunkPause = 150ms});
+
+    auto task = client().download(server.url("/t.mp3"), destination);
+    // Mid-transfer the bytes so far sit in the partial file; the old file is untouched.
+    QTRY_VERIFY(QFileInfo(destination + ".partial").size() > 0);
+    QCOMPARE(readFile(destination), QByteArray("previous file"));
+
+    const auto outcome = TestSupport::wait(std::move(task));
+    QVERIFY(outcome.value);
+    QCOMPARE(*outcome.value, 200);
+    QCOMPARE(readFile(destination), body);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"track.mp3"});
+}
+
+void TestHTTPClient::downloadKeepsNothingButA200()
+{
+    QTemporaryDir dir;
+    TestHttpServer server;
+    server.serve("/gone.mp3", 404, "no such track");
+
+    const auto outcome =
+        TestSupport::wait(client().download(server.url("/gone.mp3"), dir.filePath("gone.mp3")));
+    QVERIFY(outcome.value);
+    QCOMPARE(*outcome.value, 404);
+    QCOMPARE(server.requestCount("/gone.mp3"), 1);
+    QVERIFY(QDir(dir.path()).isEmpty());
+
+    // A folder that does not exist: nothing is fetched.
+    const auto nowhere = TestSupport::wait(
+        client().download(server.url("/gone.mp3"), dir.filePath("missing/gone.mp3")));
+    QVERIFY(nowhere.error);
+    QCOMPARE(nowhere.error->domain(), AppError::Domain::File);
+    QCOMPARE(server.requestCount("/gone.mp3"), 1);
+}
+
+void TestHTTPClient::downloadRetryStartsTheFileAfresh()
+{
+    QTemporaryDir dir;
+    TestHttpServer server;
+    const QByteArray body = pattern(100'000);
+    server.serve("/t.mp3", QList<Response>{Response{.body = body, .dropAfter = 60'000},
+                                           Response{.body = body}});
+
+    const auto outcome =
+        TestSupport::wait(client().download(server.url("/t.mp3"), dir.filePath("t.mp3")));
+    QVERIFY(outcome.value);
+    QCOMPARE(server.requestCount("/t.mp3"), 2);
+    QCOMPARE(readFile(dir.filePath("t.mp3")), body);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"t.mp3"});
+}
+
+void TestHTTPClient::downloadCancelledLeavesNoHalfFile()
+{
+    QTemporaryDir dir;
+    TestHttpServer server;
+    server.serve("/t.mp3",
+                 Response{.body = pattern(100'000), .chunkSize = 10'000, .chunkPause = 100ms});
+    const CancellationToken cancel = CancellationToken::create();
+
+    auto task = client().download(server.url("/t.mp3"), dir.filePath("t.mp3"), cancel);
+    QTRY_VERIFY(QFileInfo(dir.filePath("t.mp3.partial")).size() > 0);
+    cancel.cancel();
+    const auto outcome = TestSupport::wait(std::move(task));
+    QVERIFY(outcome.error);
+    QCOMPARE(outcome.error->domain(), AppError::Domain::Cancelled);
+    QVERIFY(QDir(dir.path()).isEmpty());
+}
+
+void TestHTTPClient::downloadRefusedByTheDiskLeavesNoHalfFile()
+{
+    // A file-size limit on this process makes the disk refuse the body part-way, as a full
+    // disk would; root is bound by it too.
+    QTemporaryDir dir;
+    TestHttpServer server;
+    server.serve("/t.mp3", 200, pattern(300'000));
+    rlimit saved{};
+    QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limited = saved;
+    limited.rlim_cur = 64 * 1024;
+    QCOMPARE(setrlimit(RLIMIT_FSIZE, &limited), 0);
+
+    const auto outcome =
+        TestSupport::wait(client().download(server.url("/t.mp3"), dir.filePath("t.mp3")));
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previousHandler);
+
+    QVERIFY(outcome.error);
+    QCOMPARE(outcome.error->domain(), AppError::Domain::File);
+    QCOMPARE(server.requestCount("/t.mp3"), 1); // a disk failure is not retried
+    QVERIFY(QDir(dir.path()).isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TestHTTPClient)
