@@ -1,0 +1,1 @@
+duskhaven_add_test(tst_safefilename SOURCES storage/tst_safefilename.cpp LABELS storage)
