@@ -1,0 +1,3 @@
+set(AREA_SOURCES
+  CacheService.h CacheService.cpp
+)
