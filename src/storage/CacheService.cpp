@@ -135,7 +135,7 @@ void CacheService::touch(const QString &trackId)
     m_store.save();
 }
 
-void CacheService::enforceBudget()
+void CacheService::enforceBudget(const QSet<QString> &spare)
 {
     const QList<CacheEntry> entries =
         m_store.fetchAll<CacheEntry>(lastUsedAtField, Qt::AscendingOrder);
@@ -148,7 +148,7 @@ void CacheService::enforceBudget()
         return;
     }
     for (const CacheEntry &entry : entries) {
-        if (m_protectedIds.contains(entry.trackId))
+        if (m_protectedIds.contains(entry.trackId) || spare.contains(entry.trackId))
             continue;
         // A record that could not name a file of ours (written by hand, say) loses only its
         // record: nothing outside the cache folder is ever deleted.

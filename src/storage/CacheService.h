@@ -67,9 +67,10 @@ public:
     void touch(const QString &trackId);
 
     // Evicts least recently used, unprotected files (and their records) until the recorded
-    // sizes fit the budget. The cache stays above it when only protected records remain.
-    // Throws AppError (Store domain); file deletion failures are ignored.
-    void enforceBudget();
+    // sizes fit the budget. The cache stays above it when only protected records remain;
+    // `spare` protects more ids for this run only. Throws AppError (Store domain); file
+    // deletion failures are ignored.
+    void enforceBudget(const QSet<QString> &spare = {});
 
     // Deletes every entry of the cache folder, then enforces the budget (ignoring its error).
     // The records stay until eviction drops them; pinned files are untouched.

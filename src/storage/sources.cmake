@@ -1,3 +1,4 @@
 set(AREA_SOURCES
   CacheService.h CacheService.cpp
+  DownloadService.h DownloadService.cpp
 )

@@ -1,2 +1,3 @@
 duskhaven_add_test(tst_cacheservice SOURCES storage/tst_cacheservice.cpp LABELS storage)
 duskhaven_add_test(tst_safefilename SOURCES storage/tst_safefilename.cpp LABELS storage)
+duskhaven_add_test(tst_downloadservice SOURCES storage/tst_downloadservice.cpp LABELS storage)
