@@ -9,3 +9,4 @@ duskhaven_add_test(tst_downloadcrash SOURCES storage/tst_downloadcrash.cpp LABEL
 target_compile_definitions(tst_downloadcrash
   PRIVATE DOWNLOAD_CHILD="$<TARGET_FILE:storage_download_child>")
 add_dependencies(tst_downloadcrash storage_download_child)
+duskhaven_add_test(tst_pinservice SOURCES storage/tst_pinservice.cpp LABELS storage)
