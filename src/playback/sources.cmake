@@ -1,0 +1,5 @@
+set(AREA_SOURCES
+  AudioEngine.h
+  PlaybackQueue.h PlaybackQueue.cpp
+  QtMultimediaEngine.h QtMultimediaEngine.cpp
+)

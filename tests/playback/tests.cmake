@@ -1,0 +1,1 @@
+duskhaven_add_test(tst_playbackqueue SOURCES playback/tst_playbackqueue.cpp LABELS playback)
