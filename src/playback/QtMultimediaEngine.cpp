@@ -39,8 +39,12 @@ QUrl QtMultimediaEngine::currentFile() const
 
 void QtMultimediaEngine::play()
 {
-    if (m_item != noItem)
-        m_player.play();
+    if (m_item == noItem)
+        return;
+    // Playing an item that has ended hears it again from its start.
+    if (m_player.mediaStatus() == QMediaPlayer::EndOfMedia)
+        m_player.setPosition(0);
+    m_player.play();
 }
 
 void QtMultimediaEngine::pause()
