@@ -1,0 +1,5 @@
+set(AREA_SOURCES
+  CacheService.h CacheService.cpp
+  DownloadService.h DownloadService.cpp
+  PinService.h PinService.cpp
+)

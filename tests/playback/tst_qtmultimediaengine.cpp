@@ -1,0 +1,166 @@
+// The real engine in the test session: generated tracks play into PulseAudio's null sink, whose
+// monitor is recorded, so "playing" means samples that are not silence.
+#include "Duskhaven/SettingsStore.h"
+#include "playback/PlayerService.h"
+#include "playback/QtMultimediaEngine.h"
+
+#include <QCoroTask>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <cmath>
+
+namespace {
+// Records the null sink's monitor as 16-bit stereo at 44.1 kHz.
+class MonitorRecording
+{
+public:
+    bool start()
+    {
+        m_process.start(QStringLiteral("parec"),
+                        {QStringLiteral("-d"), QStringLiteral("duskhaven_null.monitor"),
+                         QStringLiteral("--format=s16le"), QStringLiteral("--rate=44100"),
+                         QStringLiteral("--channels=2"), QStringLiteral("--raw"),
+                         QStringLiteral("--latency-msec=20")});
+        return m_process.waitForStarted(5000);
+    }
+    // Everything recorded so far.
+    // Everything recorded up to about now (what the recorder still buffers comes later).
+    const QByteArray &samples()
+    {
+        m_process.waitForReadyRead(200);
+        m_bytes += m_process.readAllStandardOutput();
+        return m_bytes;
+    }
+    ~MonitorRecording()
+    {
+        m_process.terminate();
+        m_process.waitForFinished(3000);
+    }
+
+private:
+    QProcess m_process;
+    QByteArray m_bytes;
+};
+
+// Root mean square of 16-bit samples from byte offset from on.
+double rms(const QByteArray &bytes, qsizetype from = 0)
+{
+    const auto *samples = reinterpret_cast<const qint16 *>(bytes.constData() + from);
+    const qsizetype count = (bytes.size() - from) / 2;
+    if (count <= 0)
+        return 0;
+    double sum = 0;
+    for (qsizetype i = 0; i < count; ++i)
+        sum += double(samples[i]) * samples[i];
+    return std::sqrt(sum / double(count));
+}
+
+bool makeTone(const QString &path, int frequency, double seconds)
+{
+    return QProcess::execute(QStringLiteral("sox"),
+                             {QStringLiteral("-n"), QStringLiteral("-r"), QStringLiteral("44100"),
+                              QStringLiteral("-c"), QStringLiteral("2"), path,
+                              QStringLiteral("synth"), QString::number(seconds),
+                              QStringLiteral("sine"), QString::number(frequency)}) == 0;
+}
+
+Track localTrack(const QString &id, const QString &path)
+{
+    Track t;
+    t.id = id;
+    t.title = id;
+    t.artist = QStringLiteral("Test tone");
+    t.url = QUrl::fromLocalFile(path);
+    t.durationSeconds = 2;
+    return t;
+}
+} // namespace
+
+class TestQtMultimediaEngine : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        QVERIFY(makeTone(m_dir.filePath(QStringLiteral("low.mp3")), 440, 2));
+        QVERIFY(makeTone(m_dir.filePath(QStringLiteral("high.mp3")), 660, 2));
+        QVERIFY(makeTone(m_dir.filePath(QStringLiteral("silence.wav")), 0, 1));
+    }
+
+    void aPreparedTrackIsSilentThenPlaysAndItsEndAdvancesTheQueue()
+    {
+        Manifest manifest;
+        manifest.tracks = {localTrack(QStringLiteral("low"), m_dir.filePath("low.mp3")),
+                           localTrack(QStringLiteral("high"), m_dir.filePath("high.mp3"))};
+        Playlist scene;
+        scene.id = QStringLiteral("tones");
+        scene.trackIds = {QStringLiteral("low"), QStringLiteral("high")};
+        manifest.playlists = {scene};
+
+        SettingsStore settings(m_dir.filePath(QStringLiteral("settings.json")));
+        PlayerSources sources{[manifest] { return std::optional<Manifest>(manifest); },
+                              [](Track t) -> QCoro::Task<QUrl> { co_return t.url; },
+                              [](const QString &) {}};
+        PlayerService player(std::move(sources), settings, std::make_unique<QtMultimediaEngine>());
+        auto &engine = static_cast<QtMultimediaEngine &>(player.engine());
+        QSignalSpy ends(&engine, &AudioEngine::endOfMedia);
+        QSignalSpy failures(&engine, &AudioEngine::failed);
+
+        MonitorRecording monitor;
+        QVERIFY(monitor.start());
+        QCoro::waitFor(player.prepare(QStringLiteral("tones")));
+        QVERIFY(player.hasLoadedItem());
+        // An idle null sink renders nothing; a silent stream keeps it running so that the
+        // monitor has samples to show that the loaded track is not heard.
+        QCOMPARE(QProcess::execute(QStringLiteral("paplay"), {m_dir.filePath("silence.wav")}), 0);
+        QVERIFY(monitor.samples().size() > 44100);
+        QCOMPARE(rms(monitor.samples()), 0.0);
+
+        const qsizetype playedFrom = monitor.samples().size();
+        const QString first = player.currentTrackId();
+        player.togglePlayPause();
+        QVERIFY(player.isPlaying());
+        QTRY_COMPARE_WITH_TIMEOUT(ends.count(), 1, 10000);
+        const double level = rms(monitor.samples(), playedFrom);
+        QVERIFY2(level > 1000, qPrintable(QString::number(level)));
+
+        // The end moved the queue on and the other tone is now the engine's item.
+        const QString second =
+            first == QStringLiteral("low") ? QStringLiteral("high") : QStringLiteral("low");
+        QTRY_COMPARE(player.currentTrackId(), second);
+        QCOMPARE(engine.currentFile(), QUrl::fromLocalFile(m_dir.filePath(second + ".mp3")));
+        QVERIFY(player.isPlaying());
+        QTRY_COMPARE_WITH_TIMEOUT(ends.count(), 2, 10000);
+        QCOMPARE(failures.count(), 0);
+        QVERIFY(engine.position() >= 0);
+    }
+
+    void anUnplayableFileFailsOnce()
+    {
+        const QString path = m_dir.filePath(QStringLiteral("broken.mp3"));
+        QFile broken(path);
+        QVERIFY(broken.open(QIODevice::WriteOnly));
+        broken.write(QByteArray(4096, 'x'));
+        broken.close();
+
+        QtMultimediaEngine engine;
+        QSignalSpy failures(&engine, &AudioEngine::failed);
+        QSignalSpy ends(&engine, &AudioEngine::endOfMedia);
+        const AudioEngine::ItemId item = engine.load(QUrl::fromLocalFile(path));
+        engine.play();
+        QTRY_COMPARE_WITH_TIMEOUT(failures.count(), 1, 10000);
+        QCOMPARE(failures.first().first().value<AudioEngine::ItemId>(), item);
+        QTest::qWait(300);
+        QCOMPARE(failures.count(), 1);
+        QCOMPARE(ends.count(), 0);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestQtMultimediaEngine)
+#include "tst_qtmultimediaengine.moc"
