@@ -54,8 +54,8 @@ std::optional<Mp3Gapless> readMp3Gapless(const QString &path);
 // shows the decoder kept them. Returns whether it cut.
 bool trimMp3Padding(std::vector<float> &stereo, int sampleRate, const Mp3Gapless &gapless);
 
-// Decodes a whole audio file (any format the media back end reads) into a loop at
-// sampleRate. Throws AppError (File domain) when the file cannot be read or decoded, holds no
-// sound, or is longer than longestLoop. The rate conversion runs on a worker thread.
+// Decodes a whole audio file (any format the media back end reads) into a loop of stereo
+// float at sampleRate, MP3 encoder padding cut. Throws AppError (File domain) when the file
+// cannot be read or decoded, holds no sound, or is longer than longestLoop.
 QCoro::Task<std::shared_ptr<const LayerPcm>> decodeFile(QString path, int sampleRate);
 } // namespace LayerDecoding

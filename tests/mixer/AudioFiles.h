@@ -1,0 +1,77 @@
+#pragma once
+
+// Sound files for the mixer tests: written sample by sample, so every value in them is known.
+
+#include <QByteArray>
+#include <QFile>
+#include <QProcess>
+#include <QString>
+#include <QtEndian>
+#include <cmath>
+#include <vector>
+
+namespace AudioFiles {
+// One channel of a sine with a whole number of periods in `frames`, so that the sample after
+// the last is the first again: a loop whose own largest step is known.
+inline std::vector<qint16> sineLoop(int frames, int periods, double amplitude)
+{
+    std::vector<qint16> samples(std::size_t(frames), 0);
+    for (int i = 0; i < frames; ++i)
+        samples[std::size_t(i)] =
+            qint16(std::lround(amplitude * 32767.0 * std::sin(2.0 * M_PI * periods * i / frames)));
+    return samples;
+}
+
+// The largest step between neighbours, the step from the last sample to the first included.
+inline int largestLoopStep(const std::vector<qint16> &samples)
+{
+    int largest = 0;
+    for (std::size_t i = 0; i < samples.size(); ++i) {
+        const int next = samples[(i + 1) % samples.size()];
+        largest = std::max(largest, std::abs(next - samples[i]));
+    }
+    return largest;
+}
+
+// A 16-bit PCM WAV file; channels > 1 repeat each sample on every channel.
+inline bool writeWav(const QString &path, const std::vector<qint16> &samples, int rate,
+                     int channels = 1)
+{
+    QByteArray data;
+    data.reserve(qsizetype(samples.size()) * 2 * channels);
+    for (qint16 sample : samples) {
+        for (int c = 0; c < channels; ++c) {
+            const qint16 le = qToLittleEndian(sample);
+            data.append(reinterpret_cast<const char *>(&le), 2);
+        }
+    }
+    auto u32 = [](quint32 v) {
+        v = qToLittleEndian(v);
+        return QByteArray(reinterpret_cast<const char *>(&v), 4);
+    };
+    auto u16 = [](quint16 v) {
+        v = qToLittleEndian(v);
+        return QByteArray(reinterpret_cast<const char *>(&v), 2);
+    };
+    QByteArray file = "RIFF" + u32(quint32(36 + data.size())) + "WAVEfmt " + u32(16) + u16(1) +
+                      u16(quint16(channels)) + u32(quint32(rate)) +
+                      u32(quint32(rate * channels * 2)) + u16(quint16(channels * 2)) + u16(16) +
+                      "data" + u32(quint32(data.size())) + data;
+    QFile out(path);
+    return out.open(QIODevice::WriteOnly | QIODevice::Truncate) && out.write(file) == file.size();
+}
+
+// Encodes a WAV file as MP3 with the encoder's delay and padding recorded in its Info tag,
+// as published MP3s carry it. Empty on success, otherwise what went wrong.
+inline QString encodeMp3(const QString &wav, const QString &mp3)
+{
+    QProcess ffmpeg;
+    ffmpeg.start(QStringLiteral("ffmpeg"),
+                 {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-y"),
+                  QStringLiteral("-i"), wav, QStringLiteral("-c:a"), QStringLiteral("libmp3lame"),
+                  QStringLiteral("-b:a"), QStringLiteral("192k"), mp3});
+    if (!ffmpeg.waitForFinished(60'000) || ffmpeg.exitCode() != 0)
+        return QStringLiteral("ffmpeg failed: ") + QString::fromUtf8(ffmpeg.readAllStandardError());
+    return {};
+}
+} // namespace AudioFiles
