@@ -1,2 +1,4 @@
 duskhaven_add_test(tst_layerengine SOURCES mixer/tst_layerengine.cpp mixer/AudioFiles.h
-  LABELS mixer)
+  LABELS mixer audio)
+duskhaven_add_test(tst_ambientmixer SOURCES mixer/tst_ambientmixer.cpp mixer/MixerFixture.h
+  mixer/AudioFiles.h LABELS mixer audio)

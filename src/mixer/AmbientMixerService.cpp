@@ -1,0 +1,369 @@
+#include "mixer/AmbientMixerService.h"
+
+#include "Duskhaven/AppError.h"
+#include "Duskhaven/SafeFileName.h"
+#include "Duskhaven/SettingsStore.h"
+#include "catalogue/LibraryService.h"
+#include "mixer/AmbientEngine.h"
+#include "playback/PlayerService.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSaveFile>
+#include <QTimer>
+#include <charconv>
+#include <cmath>
+#include <filesystem>
+
+namespace {
+const QString fileSuffix = QStringLiteral(".mp3");
+const QString partialSuffix = QStringLiteral(".mp3.partial");
+
+AmbientLayer builtIn(const char *id, const char *name, const char *icon)
+{
+    return AmbientLayer{QString::fromUtf8(id), QString::fromUtf8(name), QString::fromUtf8(icon),
+                        std::nullopt};
+}
+
+// The float's shortest decimal form, so the settings file reads 0.3 rather than the
+// 0.30000001192092896 that the float widens to.
+double readableNumber(float value)
+{
+    char text[32];
+    const auto result = std::to_chars(text, text + sizeof text, value);
+    return QByteArray(text, result.ptr - text).toDouble();
+}
+} // namespace
+
+const QList<AmbientLayer> &AmbientMixerService::defaultLayers()
+{
+    static const QList<AmbientLayer> layers = {
+        builtIn("rain", "Rain", "cloud.rain.fill"),     builtIn("fire", "Fireplace", "flame.fill"),
+        builtIn("cafe", "Café", "cup.and.saucer.fill"), builtIn("birds", "Birds", "bird.fill"),
+        builtIn("waves", "Waves", "water.waves"),
+    };
+    return layers;
+}
+
+AmbientMixerService::AmbientMixerService(LibraryService &library, HTTPClient http,
+                                         FileLocations locations, SettingsStore &settings,
+                                         PlayerService *player, QObject *parent)
+    : QObject(parent), m_library(library), m_http(std::move(http)),
+      m_locations(std::move(locations)), m_settings(settings), m_player(player),
+      m_engine(new AmbientEngine(this))
+{
+    loadVolumes();
+    QDir().mkpath(m_locations.ambientDir());
+    m_layersSeen = layers();
+    m_isPackDownloaded = false;
+    updatePackState();
+
+    // Reactions to the music run on a later turn of the event loop, never inside the
+    // player's own update.
+    if (player) {
+        connect(player, &PlayerService::isPlayingChanged, this, &AmbientMixerService::followMusic,
+                Qt::QueuedConnection);
+        connect(player, &QObject::destroyed, this, &AmbientMixerService::followMusic,
+                Qt::QueuedConnection);
+    }
+    connect(&m_library, &LibraryService::manifestChanged, this,
+            &AmbientMixerService::catalogueChanged);
+    QTimer::singleShot(0, this, &AmbientMixerService::restoreStoredPlayers);
+}
+
+AmbientMixerService::~AmbientMixerService()
+{
+    m_cancel.cancel();
+}
+
+QList<AmbientLayer> AmbientMixerService::layers() const
+{
+    const std::optional<Manifest> &manifest = m_library.manifest();
+    if (manifest && manifest->ambientLayers && !manifest->ambientLayers->isEmpty())
+        return *manifest->ambientLayers;
+    return defaultLayers();
+}
+
+QVariantList AmbientMixerService::layerList() const
+{
+    QVariantList list;
+    for (const AmbientLayer &layer : layers()) {
+        list.append(QVariantMap{{QStringLiteral("id"), layer.id},
+                                {QStringLiteral("name"), layer.name},
+                                {QStringLiteral("icon"), layer.icon},
+                                {QStringLiteral("hasUrl"), layer.url.has_value()}});
+    }
+    return list;
+}
+
+QVariantMap AmbientMixerService::layerVolumeMap() const
+{
+    QVariantMap map;
+    for (auto it = m_layerVolumes.begin(); it != m_layerVolumes.end(); ++it)
+        map.insert(it.key(), double(it.value()));
+    return map;
+}
+
+QString AmbientMixerService::layerFile(const QString &layerId) const
+{
+    if (!SafeFileName::isSafe(layerId))
+        return {};
+    return SafeFileName::pathIn(m_locations.ambientDir(), layerId, fileSuffix);
+}
+
+bool AmbientMixerService::layerFileExists(const QString &layerId) const
+{
+    const QString path = layerFile(layerId);
+    if (path.isEmpty())
+        return false;
+    const QFileInfo info(path);
+    return info.exists() && !info.isDir();
+}
+
+QStringList AmbientMixerService::playerIds() const
+{
+    return m_engine->layerIds();
+}
+
+bool AmbientMixerService::isLayerPlaying(const QString &layerId) const
+{
+    return m_engine->isLayerPlaying(layerId);
+}
+
+bool AmbientMixerService::musicIsPlaying() const
+{
+    return m_player && m_player->isPlaying();
+}
+
+// ---- Volumes and players ----
+
+void AmbientMixerService::setVolume(float volume, const QString &layerId)
+{
+    // JSON has no NaN: one stored would make the whole map unreadable at the next start.
+    if (!std::isfinite(volume))
+        return;
+    if (!layerFileExists(layerId))
+        return;
+    if (!m_layerVolumes.contains(layerId) || m_layerVolumes.value(layerId) != volume) {
+        m_layerVolumes.insert(layerId, volume);
+        Q_EMIT layerVolumesChanged();
+        saveVolumes();
+    }
+
+    if (volume > 0.0f) {
+        if (m_engine->hasLayer(layerId)) {
+            m_engine->setVolume(layerId, volume);
+            if (musicIsPlaying() && !m_engine->isLayerPlaying(layerId))
+                m_engine->setPlaying(layerId, true);
+        } else if (!m_loading.contains(layerId)) {
+            startLayer(layerId);
+        }
+        // A layer still decoding takes the volume stored when it is ready.
+    } else {
+        m_loading.remove(layerId);
+        m_engine->removeLayer(layerId);
+    }
+}
+
+void AmbientMixerService::startLayer(const QString &layerId)
+{
+    const quint64 ticket = m_nextTicket++;
+    m_loading.insert(layerId, ticket);
+    loadLayer(layerId, layerFile(layerId), ticket);
+}
+
+QCoro::Task<> AmbientMixerService::loadLayer(QString layerId, QString path, quint64 ticket)
+{
+    QPointer<AmbientMixerService> self(this);
+    std::shared_ptr<const LayerPcm> pcm;
+    try {
+        pcm = co_await m_engine->decode(path);
+    } catch (const AppError &) {
+        // A file that cannot be decoded is one that cannot be opened: no player.
+    }
+    if (!self || m_loading.value(layerId) != ticket)
+        co_return;
+    m_loading.remove(layerId);
+    const bool decoded = pcm != nullptr;
+    const float volume = m_layerVolumes.value(layerId, 0.0f);
+    if (decoded && volume > 0.0f)
+        m_engine->setLayer(layerId, std::move(pcm), volume, musicIsPlaying());
+    Q_EMIT layerLoaded(layerId, decoded);
+}
+
+void AmbientMixerService::restoreStoredPlayers()
+{
+    for (auto it = m_layerVolumes.begin(); it != m_layerVolumes.end(); ++it) {
+        if (it.value() > 0.0f && layerFileExists(it.key()) && !m_engine->hasLayer(it.key()) &&
+            !m_loading.contains(it.key()))
+            startLayer(it.key());
+    }
+}
+
+void AmbientMixerService::followMusic()
+{
+    const bool playing = musicIsPlaying();
+    for (const QString &id : m_engine->layerIds())
+        m_engine->setPlaying(id, playing && m_layerVolumes.value(id, 0.0f) > 0.0f);
+}
+
+void AmbientMixerService::removePack()
+{
+    for (const AmbientLayer &layer : layers()) {
+        const QString path = layerFile(layer.id);
+        if (!path.isEmpty())
+            QFile::remove(path);
+    }
+    // Every player goes, also one of a layer the current catalogue no longer lists: its
+    // volume is forgotten below, and a slider at 0 must not leave a sound playing.
+    m_loading.clear();
+    m_engine->removeAll();
+    if (!m_layerVolumes.isEmpty()) {
+        m_layerVolumes.clear();
+        Q_EMIT layerVolumesChanged();
+    }
+    saveVolumes();
+    updatePackState();
+}
+
+void AmbientMixerService::loadVolumes()
+{
+    const std::optional<QByteArray> data = m_settings.dataValue(SettingsKey::ambientLayerVolumes);
+    if (!data)
+        return;
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(*data, &error);
+    if (error.error != QJsonParseError::NoError || !document.isObject())
+        return;
+    QMap<QString, float> volumes;
+    const QJsonObject object = document.object();
+    for (auto it = object.begin(); it != object.end(); ++it) {
+        // One value that is not a float makes the whole map unreadable.
+        const float volume = float(it.value().toDouble(qQNaN()));
+        if (!it.value().isDouble() || !std::isfinite(volume))
+            return;
+        volumes.insert(it.key(), volume);
+    }
+    m_layerVolumes = volumes;
+}
+
+void AmbientMixerService::saveVolumes()
+{
+    QJsonObject object;
+    for (auto it = m_layerVolumes.begin(); it != m_layerVolumes.end(); ++it)
+        object.insert(it.key(), readableNumber(it.value()));
+    m_settings.setData(SettingsKey::ambientLayerVolumes,
+                       QJsonDocument(object).toJson(QJsonDocument::Compact));
+}
+
+// ---- The pack ----
+
+void AmbientMixerService::startPackDownload()
+{
+    downloadPack();
+}
+
+QCoro::Task<> AmbientMixerService::downloadPack()
+{
+    if (m_isDownloadingPack)
+        co_return;
+    QList<AmbientLayer> missing;
+    for (const AmbientLayer &layer : layers()) {
+        if (layer.url && !layerFileExists(layer.id))
+            missing.append(layer);
+    }
+    if (missing.isEmpty())
+        co_return;
+    setIsDownloadingPack(true);
+    setPackDownloadedBytes(0);
+
+    QPointer<AmbientMixerService> self(this);
+    // Copies: the loop must not read members once this object may be gone.
+    const HTTPClient http = m_http;
+    const CancellationToken cancel = m_cancel;
+    for (const AmbientLayer &layer : missing) {
+        // Such a layer can never be stored; it stays missing.
+        if (!SafeFileName::isSafe(layer.id))
+            continue;
+        std::optional<HTTPResponse> response;
+        try {
+            response = co_await http.data(*layer.url, cancel);
+        } catch (const AppError &) {
+        }
+        if (!self)
+            co_return;
+        if (!response || response->status != 200)
+            continue;
+        if (!storeLayerFile(layer.id, response->body))
+            continue;
+        setPackDownloadedBytes(m_packDownloadedBytes + response->body.size());
+        updatePackState();
+    }
+    setIsDownloadingPack(false);
+    updatePackState();
+}
+
+bool AmbientMixerService::storeLayerFile(const QString &layerId, const QByteArray &body) const
+{
+    const QString dest = layerFile(layerId);
+    const QString partial = SafeFileName::pathIn(m_locations.ambientDir(), layerId, partialSuffix);
+    // Left by an interrupted run.
+    QFile::remove(partial);
+    // The folder may have gone since start-up.
+    QDir().mkpath(m_locations.ambientDir());
+    QSaveFile file(partial);
+    if (!file.open(QIODevice::WriteOnly) || file.write(body) != body.size() || !file.commit())
+        return false;
+    std::error_code error;
+    std::filesystem::rename(partial.toStdString(), dest.toStdString(), error);
+    return !error;
+}
+
+void AmbientMixerService::setIsDownloadingPack(bool downloading)
+{
+    if (downloading == m_isDownloadingPack)
+        return;
+    m_isDownloadingPack = downloading;
+    Q_EMIT isDownloadingPackChanged();
+}
+
+void AmbientMixerService::setPackDownloadedBytes(qint64 bytes)
+{
+    if (bytes == m_packDownloadedBytes)
+        return;
+    m_packDownloadedBytes = bytes;
+    Q_EMIT packDownloadedBytesChanged();
+}
+
+void AmbientMixerService::updatePackState()
+{
+    bool anyUrl = false;
+    bool allPresent = true;
+    for (const AmbientLayer &layer : layers()) {
+        if (!layer.url)
+            continue;
+        anyUrl = true;
+        if (!layerFileExists(layer.id)) {
+            allPresent = false;
+            break;
+        }
+    }
+    const bool downloaded = anyUrl && allPresent;
+    if (downloaded == m_isPackDownloaded)
+        return;
+    m_isPackDownloaded = downloaded;
+    Q_EMIT isPackDownloadedChanged();
+}
+
+void AmbientMixerService::catalogueChanged()
+{
+    const QList<AmbientLayer> now = layers();
+    if (now != m_layersSeen) {
+        m_layersSeen = now;
+        Q_EMIT layersChanged();
+    }
+    updatePackState();
+}
