@@ -15,9 +15,11 @@ namespace {
 // rate are decoded without resampling, so their loops join exactly; the sound server then
 // converts the one continuous stream to the device's rate, which leaves the joins intact.
 constexpr int mixRate = 44100;
-// How much sound the stream holds ahead: enough to ride out a busy moment of the machine,
-// little enough that a slider or a pause is heard at once.
-constexpr int bufferMilliseconds = 100;
+// How much sound the stream holds ahead. At 100 ms PulseAudio settles on 70 ms and a
+// machine busy compiling starves the stream now and then (an underflow is a gap); 250 ms rides
+// that out. A slider or a pause is then heard within a quarter second, which suits a
+// background layer.
+constexpr int bufferMilliseconds = 250;
 // After this much silence with no layer left to sound, the stream is closed.
 constexpr int quietMillisecondsBeforeClosing = 250;
 

@@ -2,3 +2,5 @@ duskhaven_add_test(tst_layerengine SOURCES mixer/tst_layerengine.cpp mixer/Audio
   LABELS mixer audio)
 duskhaven_add_test(tst_ambientmixer SOURCES mixer/tst_ambientmixer.cpp mixer/MixerFixture.h
   mixer/AudioFiles.h LABELS mixer audio)
+duskhaven_add_test(tst_ambientsound SOURCES mixer/tst_ambientsound.cpp mixer/MixerFixture.h
+  mixer/AudioFiles.h LABELS mixer audio TIMEOUT 90)

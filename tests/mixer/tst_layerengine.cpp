@@ -282,13 +282,14 @@ private Q_SLOTS:
         AmbientEngine engine;
         QCOMPARE(engine.sampleRate(), rate);
         QSignalSpy running(&engine, &AmbientEngine::isOutputRunningChanged);
-        engine.setLayer("a", constantPcm(rate, 0.1f), 0.3f, false);
+        engine.setLayer("a", constantPcm(rate * 10, 0.1f), 0.3f, false);
         QTest::qWait(300);
         QCOMPARE(running.count(), 0);
 
         engine.setPlaying("a", true);
         QTRY_VERIFY_WITH_TIMEOUT(engine.isOutputRunning(), 5000);
-        QTRY_VERIFY_WITH_TIMEOUT(engine.layerPosition("a") > rate / 10, 5000);
+        // Past what the stream takes in before it gets going.
+        QTRY_VERIFY_WITH_TIMEOUT(engine.layerPosition("a") > rate, 10000);
 
         // A busy main thread does not stop the stream.
         const qsizetype before = engine.layerPosition("a");
