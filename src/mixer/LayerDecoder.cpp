@@ -61,7 +61,7 @@ class DecodeJob : public QObject
 {
     Q_OBJECT
 public:
-    DecodeJob(const QString &path, int sampleRate)
+    DecodeJob(const QString &path, int sampleRate) : m_requestedRate(sampleRate)
     {
         connect(&m_decoder, &QAudioDecoder::bufferReady, this, &DecodeJob::takeBuffers);
         connect(&m_decoder, &QAudioDecoder::finished, this, [this] {
@@ -73,6 +73,14 @@ public:
         });
         connect(&m_decoder, qOverload<QAudioDecoder::Error>(&QAudioDecoder::error), this,
                 [this](QAudioDecoder::Error) { fail(m_decoder.errorString()); });
+        // Growing by doubling would hold up to twice the sound, and its copies, for a moment;
+        // once the length is known the whole loop gets its room at once.
+        connect(&m_decoder, &QAudioDecoder::durationChanged, this, [this](qint64 ms) {
+            const qint64 frames = std::min<qint64>(ms, longestLoop.count() * 1000) *
+                                      m_requestedRate / 1000 + m_requestedRate / 10;
+            if (frames > 0 && std::size_t(frames) * 2 > m_samples.capacity())
+                m_samples.reserve(std::size_t(frames) * 2);
+        });
         // Without a format of ours, Qt 6.4 asks GStreamer for the decoder's native layout,
         // and its MP3 decoders deliver planar samples that the pipeline then refuses. A
         // format makes GStreamer convert; at the mixer's own rate nothing is resampled for
@@ -143,6 +151,7 @@ private:
         Q_EMIT ended();
     }
 
+    const qint64 m_requestedRate;
     QAudioDecoder m_decoder;
     std::vector<float> m_samples;
     int m_rate = 0;
@@ -342,7 +351,9 @@ QCoro::Task<std::shared_ptr<const LayerPcm>> decodeFile(QString path, int sample
                 return resampleLoop(std::move(samples), fileRate, sampleRate);
             });
     }
-    pcm->samples.shrink_to_fit();
+    // Only a large excess is worth a copy of the whole loop.
+    if (pcm->samples.capacity() - pcm->samples.size() > pcm->samples.size() / 32)
+        pcm->samples.shrink_to_fit();
     co_return pcm;
 }
 } // namespace LayerDecoding
