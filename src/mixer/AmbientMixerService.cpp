@@ -13,7 +13,9 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSaveFile>
+#include <QSet>
 #include <QTimer>
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <filesystem>
@@ -71,7 +73,7 @@ AmbientMixerService::AmbientMixerService(LibraryService &library, HTTPClient htt
     }
     connect(&m_library, &LibraryService::manifestChanged, this,
             &AmbientMixerService::catalogueChanged);
-    QTimer::singleShot(0, this, &AmbientMixerService::restoreStoredPlayers);
+    QTimer::singleShot(0, this, &AmbientMixerService::syncPlayers);
 }
 
 AmbientMixerService::~AmbientMixerService()
@@ -153,19 +155,23 @@ void AmbientMixerService::setVolume(float volume, const QString &layerId)
         saveVolumes();
     }
 
-    if (volume > 0.0f) {
-        if (m_engine->hasLayer(layerId)) {
-            m_engine->setVolume(layerId, volume);
-            if (musicIsPlaying() && !m_engine->isLayerPlaying(layerId))
-                m_engine->setPlaying(layerId, true);
-        } else if (!m_loading.contains(layerId)) {
-            startLayer(layerId);
-        }
-        // A layer still decoding takes the volume stored when it is ready.
-    } else {
+    if (volume <= 0.0f) {
         m_loading.remove(layerId);
         m_engine->removeLayer(layerId);
+        return;
     }
+    // A layer the catalogue does not list has no slider that could silence it again; it gets
+    // its player once it is listed.
+    if (!isListed(layerId))
+        return;
+    if (m_engine->hasLayer(layerId)) {
+        m_engine->setVolume(layerId, volume);
+        if (musicIsPlaying() && !m_engine->isLayerPlaying(layerId))
+            m_engine->setPlaying(layerId, true);
+    } else if (!m_loading.contains(layerId)) {
+        startLayer(layerId);
+    }
+    // A layer still decoding takes the volume stored when it is ready.
 }
 
 void AmbientMixerService::startLayer(const QString &layerId)
@@ -194,11 +200,24 @@ QCoro::Task<> AmbientMixerService::loadLayer(QString layerId, QString path, quin
     Q_EMIT layerLoaded(layerId, decoded);
 }
 
-void AmbientMixerService::restoreStoredPlayers()
+void AmbientMixerService::syncPlayers()
 {
+    QSet<QString> listed;
+    for (const AmbientLayer &layer : layers())
+        listed.insert(layer.id);
+    for (const QString &id : m_engine->layerIds()) {
+        if (!listed.contains(id))
+            m_engine->removeLayer(id);
+    }
+    for (auto it = m_loading.begin(); it != m_loading.end();) {
+        if (listed.contains(it.key()))
+            ++it;
+        else
+            it = m_loading.erase(it);
+    }
     for (auto it = m_layerVolumes.begin(); it != m_layerVolumes.end(); ++it) {
-        if (it.value() > 0.0f && layerFileExists(it.key()) && !m_engine->hasLayer(it.key()) &&
-            !m_loading.contains(it.key()))
+        if (listed.contains(it.key()) && it.value() > 0.0f && layerFileExists(it.key()) &&
+            !m_engine->hasLayer(it.key()) && !m_loading.contains(it.key()))
             startLayer(it.key());
     }
 }
@@ -364,6 +383,14 @@ void AmbientMixerService::catalogueChanged()
     if (now != m_layersSeen) {
         m_layersSeen = now;
         Q_EMIT layersChanged();
+        syncPlayers();
     }
     updatePackState();
+}
+
+bool AmbientMixerService::isListed(const QString &layerId) const
+{
+    const QList<AmbientLayer> list = layers();
+    return std::any_of(list.begin(), list.end(),
+                       [&layerId](const AmbientLayer &layer) { return layer.id == layerId; });
 }

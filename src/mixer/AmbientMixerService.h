@@ -24,11 +24,11 @@ class SettingsStore;
 // deleted again. Layers sound only while the music plays: they pause with it, keeping their
 // place, and resume with it. Volumes are remembered in the "ambientLayerVolumes" setting.
 //
-// A layer with a volume above 0 whose file is present has a player: its file decoded once and
-// looped by the AmbientEngine. Decoding takes a moment, so a player appears shortly after its
-// volume is raised; a file that cannot be decoded gives no player, and its volume stays stored.
-// After a restart every layer with a stored volume above 0 gets its player back (silent until
-// the music plays), so the sliders and the sound agree.
+// A layer in effect with a volume above 0 whose file is present has a player: its file decoded
+// once and looped by the AmbientEngine. Decoding takes a moment, so a player appears shortly
+// after its volume is raised; a file that cannot be decoded gives no player, and its volume
+// stays stored. After a restart every such layer gets its player back (silent until the music
+// plays), and a layer the catalogue stops listing loses it, so the sliders and the sound agree.
 //
 // Layer ids become file names, so an id that could name a path outside the folder (see
 // SafeFileName) is never fetched, stored, played or deleted.
@@ -71,9 +71,9 @@ public:
     QCoro::Task<> downloadPack();
 
     // A layer slider moved. Nothing happens while the layer's file is absent. Otherwise the
-    // volume is stored; above 0 the layer's player is created (playing if the music plays) or
-    // updated, at 0 or below it is stopped and dropped. A volume that is not a number is
-    // ignored.
+    // volume is stored; above 0 the player of a layer in effect is created (playing if the
+    // music plays) or updated, at 0 or below it is stopped and dropped. A volume that is not a
+    // number is ignored.
     Q_INVOKABLE void setVolume(float volume, const QString &layerId);
     // Deletes every layer file, silences every layer and forgets every volume.
     Q_INVOKABLE void removePack();
@@ -114,7 +114,11 @@ private:
     bool musicIsPlaying() const;
     bool layerFileExists(const QString &layerId) const;
     bool storeLayerFile(const QString &layerId, const QByteArray &body) const;
-    void restoreStoredPlayers();
+    // Players exist exactly for the layers in effect that have a stored volume above 0 and a
+    // file: a layer the catalogue stops listing has no slider left to silence it, and one
+    // listed again (or after a restart) sounds as its slider shows.
+    void syncPlayers();
+    bool isListed(const QString &layerId) const;
     void loadVolumes();
     void saveVolumes();
     void setIsDownloadingPack(bool downloading);

@@ -76,8 +76,9 @@ public:
         // Growing by doubling would hold up to twice the sound, and its copies, for a moment;
         // once the length is known the whole loop gets its room at once.
         connect(&m_decoder, &QAudioDecoder::durationChanged, this, [this](qint64 ms) {
-            const qint64 frames = std::min<qint64>(ms, longestLoop.count() * 1000) *
-                                      m_requestedRate / 1000 + m_requestedRate / 10;
+            const qint64 frames =
+                std::min<qint64>(ms, longestLoop.count() * 1000) * m_requestedRate / 1000 +
+                m_requestedRate / 10;
             if (frames > 0 && std::size_t(frames) * 2 > m_samples.capacity())
                 m_samples.reserve(std::size_t(frames) * 2);
         });
