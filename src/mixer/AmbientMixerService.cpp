@@ -63,8 +63,8 @@ AmbientMixerService::AmbientMixerService(LibraryService &library, HTTPClient htt
     m_isPackDownloaded = false;
     updatePackState();
 
-    // Reactions to the music run on a later turn of the event loop, never inside the
-    // player's own update.
+    // Reactions to the music and the catalogue run on a later turn of the event loop, never
+    // inside the other service's own update.
     if (player) {
         connect(player, &PlayerService::isPlayingChanged, this, &AmbientMixerService::followMusic,
                 Qt::QueuedConnection);
@@ -72,7 +72,7 @@ AmbientMixerService::AmbientMixerService(LibraryService &library, HTTPClient htt
                 Qt::QueuedConnection);
     }
     connect(&m_library, &LibraryService::manifestChanged, this,
-            &AmbientMixerService::catalogueChanged);
+            &AmbientMixerService::catalogueChanged, Qt::QueuedConnection);
     QTimer::singleShot(0, this, &AmbientMixerService::syncPlayers);
 }
 

@@ -80,6 +80,8 @@ public:
         m_server.serve("/manifest.json", 200, QJsonDocument(manifest).toJson());
         const auto outcome = TestSupport::wait(m_library.refresh());
         QVERIFY2(outcome.value, outcome.error ? outcome.error->what() : "timed out");
+        // The mixer hears of the change on a later turn of the event loop.
+        QCoreApplication::processEvents();
     }
 
     QString ambientFile(const QString &name) const
