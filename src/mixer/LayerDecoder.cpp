@@ -4,59 +4,18 @@
 
 #include <QAudioBuffer>
 #include <QAudioDecoder>
-#include <QCoroFuture>
 #include <QCoroSignal>
 #include <QFile>
 #include <QFileInfo>
 #include <QPointer>
 #include <QUrl>
-#include <QtConcurrent/QtConcurrentRun>
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 
 namespace LayerDecoding {
 namespace {
-template <typename Sample> float normalised(Sample value);
-template <> float normalised(quint8 value)
-{
-    return (float(value) - 128.0f) / 128.0f;
-}
-template <> float normalised(qint16 value)
-{
-    return float(value) / 32768.0f;
-}
-template <> float normalised(qint32 value)
-{
-    return float(double(value) / 2147483648.0);
-}
-template <> float normalised(float value)
-{
-    return value;
-}
-
-template <typename Sample>
-void appendFrames(std::vector<float> &out, const void *data, qsizetype frames, int channels)
-{
-    const auto *in = static_cast<const Sample *>(data);
-    const std::size_t start = out.size();
-    out.resize(start + std::size_t(frames) * 2);
-    float *dest = out.data() + start;
-    if (channels == 1) {
-        for (qsizetype i = 0; i < frames; ++i) {
-            const float v = normalised(in[i]);
-            dest[2 * i] = v;
-            dest[2 * i + 1] = v;
-        }
-        return;
-    }
-    for (qsizetype i = 0; i < frames; ++i) {
-        dest[2 * i] = normalised(in[i * channels]);
-        dest[2 * i + 1] = normalised(in[i * channels + 1]);
-    }
-}
-
-// Collects one file's decoded frames as stereo float at the file's own rate.
+// Collects one file's decoded frames, converted by the back end to the mixer's format.
 class DecodeJob : public QObject
 {
     Q_OBJECT
@@ -106,7 +65,6 @@ public:
 
     bool isDone() const { return m_done; }
     const QString &failure() const { return m_failure; }
-    int sampleRate() const { return m_rate; }
     std::vector<float> takeSamples() { return std::move(m_samples); }
 
 Q_SIGNALS:
@@ -119,15 +77,19 @@ private:
             const QAudioBuffer buffer = m_decoder.read();
             if (!buffer.isValid())
                 continue;
+            // The back end converts to the format asked for; a loop at another rate would
+            // play at the wrong pitch.
             const QAudioFormat format = buffer.format();
-            if (m_rate == 0)
-                m_rate = format.sampleRate();
-            if (format.sampleRate() != m_rate || m_rate <= 0 || format.channelCount() < 1) {
-                fail(QStringLiteral("the stream changes its format"));
+            if (format.sampleRate() != m_requestedRate || format.channelCount() != 2 ||
+                format.sampleFormat() != QAudioFormat::Float) {
+                fail(QStringLiteral("delivered as %1 Hz, %2 channels")
+                         .arg(format.sampleRate())
+                         .arg(format.channelCount()));
                 return;
             }
-            appendAsStereo(m_samples, format, buffer.constData<char>(), buffer.frameCount());
-            if (qint64(m_samples.size() / 2) > qint64(longestLoop.count()) * m_rate) {
+            const float *frames = buffer.constData<float>();
+            m_samples.insert(m_samples.end(), frames, frames + 2 * buffer.frameCount());
+            if (qint64(m_samples.size() / 2) > longestLoop.count() * m_requestedRate) {
                 fail(QStringLiteral("longer than %1 s").arg(longestLoop.count()));
                 return;
             }
@@ -155,7 +117,6 @@ private:
     const qint64 m_requestedRate;
     QAudioDecoder m_decoder;
     std::vector<float> m_samples;
-    int m_rate = 0;
     bool m_done = false;
     QString m_failure;
 };
@@ -262,61 +223,6 @@ bool trimMp3Padding(std::vector<float> &stereo, int sampleRate, const Mp3Gapless
     return true;
 }
 
-void appendAsStereo(std::vector<float> &out, const QAudioFormat &format, const void *data,
-                    qsizetype frames)
-{
-    const int channels = format.channelCount();
-    if (channels < 1 || frames <= 0 || !data)
-        return;
-    switch (format.sampleFormat()) {
-    case QAudioFormat::UInt8:
-        appendFrames<quint8>(out, data, frames, channels);
-        break;
-    case QAudioFormat::Int16:
-        appendFrames<qint16>(out, data, frames, channels);
-        break;
-    case QAudioFormat::Int32:
-        appendFrames<qint32>(out, data, frames, channels);
-        break;
-    case QAudioFormat::Float:
-        appendFrames<float>(out, data, frames, channels);
-        break;
-    default:
-        break;
-    }
-}
-
-std::vector<float> resampleLoop(std::vector<float> stereo, int fromRate, int toRate)
-{
-    const qint64 inFrames = qint64(stereo.size() / 2);
-    if (fromRate == toRate || inFrames == 0 || fromRate <= 0 || toRate <= 0)
-        return stereo;
-    const qint64 outFrames =
-        std::max<qint64>(1, std::llround(double(inFrames) * double(toRate) / double(fromRate)));
-    // Stepping by exactly inFrames / outFrames makes output frame outFrames land on input
-    // frame inFrames, which is frame 0 again: the loop closes on itself.
-    const double step = double(inFrames) / double(outFrames);
-    std::vector<float> out(std::size_t(outFrames) * 2);
-    const float *in = stereo.data();
-    auto wrap = [inFrames](qint64 i) { return ((i % inFrames) + inFrames) % inFrames; };
-    for (qint64 j = 0; j < outFrames; ++j) {
-        const double position = double(j) * step;
-        const qint64 i1 = qint64(position);
-        const float t = float(position - double(i1));
-        const qint64 i0 = wrap(i1 - 1), i2 = wrap(i1 + 1), i3 = wrap(i1 + 2);
-        for (int c = 0; c < 2; ++c) {
-            const float p0 = in[2 * i0 + c], p1 = in[2 * i1 + c], p2 = in[2 * i2 + c],
-                        p3 = in[2 * i3 + c];
-            // Catmull-Rom: passes through the samples, continuous slope between them.
-            out[std::size_t(2 * j + c)] = p1 + 0.5f * t *
-                                                   (p2 - p0 +
-                                                    t * (2.0f * p0 - 5.0f * p1 + 4.0f * p2 - p3 +
-                                                         t * (3.0f * (p1 - p2) + p3 - p0)));
-        }
-    }
-    return out;
-}
-
 QCoro::Task<std::shared_ptr<const LayerPcm>> decodeFile(QString path, int sampleRate)
 {
     const QFileInfo info(path);
@@ -336,22 +242,12 @@ QCoro::Task<std::shared_ptr<const LayerPcm>> decodeFile(QString path, int sample
     if (!job.failure().isEmpty())
         throw AppError::file(QStringLiteral("%1 cannot be decoded: %2").arg(path, job.failure()));
 
-    const int fileRate = job.sampleRate();
     std::vector<float> samples = job.takeSamples();
     if (const auto gapless = readMp3Gapless(path))
-        trimMp3Padding(samples, fileRate, *gapless);
+        trimMp3Padding(samples, sampleRate, *gapless);
     auto pcm = std::make_shared<LayerPcm>();
     pcm->sampleRate = sampleRate;
-    if (fileRate == sampleRate) {
-        pcm->samples = std::move(samples);
-    } else {
-        // The back end was asked for sampleRate; should it deliver another, the loop is
-        // converted here, as a loop.
-        pcm->samples = co_await QtConcurrent::run(
-            [samples = std::move(samples), fileRate, sampleRate]() mutable {
-                return resampleLoop(std::move(samples), fileRate, sampleRate);
-            });
-    }
+    pcm->samples = std::move(samples);
     // Only a large excess is worth a copy of the whole loop.
     if (pcm->samples.capacity() - pcm->samples.size() > pcm->samples.size() / 32)
         pcm->samples.shrink_to_fit();

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QAudioFormat>
 #include <QCoroTask>
 #include <QString>
 #include <chrono>
@@ -20,23 +19,12 @@ struct LayerPcm
 };
 
 namespace LayerDecoding {
-// A loop longer than this is refused rather than held in memory (about 115 MB at 48 kHz):
+// A loop longer than this is refused rather than held in memory (about 106 MB):
 // ambient loops last seconds to a minute, and a long recording would cost the memory of
 // hundreds of them.
 inline constexpr std::chrono::seconds longestLoop{300};
 // A decode that neither finishes nor fails within this time is given up.
 inline constexpr std::chrono::seconds decodeTimeLimit{60};
-
-// Appends frames of any QAudioFormat sample type as stereo float: mono is doubled, and of
-// more than two channels the first two (front left and right) are kept.
-void appendAsStereo(std::vector<float> &out, const QAudioFormat &format, const void *data,
-                    qsizetype frames);
-
-// Changes the rate of a stereo loop as a loop: the interpolation reads across the end into
-// the start, and the new length is chosen so that the last output frame is followed by the
-// first exactly one step later. The join therefore stays as smooth as it was. Catmull-Rom
-// interpolation; the same rate returns the input unchanged.
-std::vector<float> resampleLoop(std::vector<float> stereo, int fromRate, int toRate);
 
 // What an MP3 encoder recorded about its own delay and padding (the LAME/Info tag), in the
 // file's samples. Decoders in GStreamer play these as silence, which would put a gap of tens

@@ -34,31 +34,33 @@ inline int largestLoopStep(const std::vector<qint16> &samples)
 }
 
 // A 16-bit PCM WAV file; channels > 1 repeat each sample on every channel.
+inline QByteArray wavBytes(const std::vector<qint16> &samples, int rate, int channels = 1)
+{
+    QByteArray data;
+    for (qint16 sample : samples) {
+        const qint16 le = qToLittleEndian(sample);
+        for (int c = 0; c < channels; ++c)
+            data.append(reinterpret_cast<const char *>(&le), 2);
+    }
+    auto le = [](quint32 v, int bytes) {
+        v = qToLittleEndian(v);
+        return QByteArray(reinterpret_cast<const char *>(&v), bytes);
+    };
+    return "RIFF" + le(quint32(36 + data.size()), 4) + "WAVEfmt " + le(16, 4) + le(1, 2) +
+           le(quint32(channels), 2) + le(quint32(rate), 4) + le(quint32(rate * channels * 2), 4) +
+           le(quint32(channels * 2), 2) + le(16, 2) + "data" + le(quint32(data.size()), 4) + data;
+}
+
+inline bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile out(path);
+    return out.open(QIODevice::WriteOnly | QIODevice::Truncate) && out.write(bytes) == bytes.size();
+}
+
 inline bool writeWav(const QString &path, const std::vector<qint16> &samples, int rate,
                      int channels = 1)
 {
-    QByteArray data;
-    data.reserve(qsizetype(samples.size()) * 2 * channels);
-    for (qint16 sample : samples) {
-        for (int c = 0; c < channels; ++c) {
-            const qint16 le = qToLittleEndian(sample);
-            data.append(reinterpret_cast<const char *>(&le), 2);
-        }
-    }
-    auto u32 = [](quint32 v) {
-        v = qToLittleEndian(v);
-        return QByteArray(reinterpret_cast<const char *>(&v), 4);
-    };
-    auto u16 = [](quint16 v) {
-        v = qToLittleEndian(v);
-        return QByteArray(reinterpret_cast<const char *>(&v), 2);
-    };
-    QByteArray file = "RIFF" + u32(quint32(36 + data.size())) + "WAVEfmt " + u32(16) + u16(1) +
-                      u16(quint16(channels)) + u32(quint32(rate)) +
-                      u32(quint32(rate * channels * 2)) + u16(quint16(channels * 2)) + u16(16) +
-                      "data" + u32(quint32(data.size())) + data;
-    QFile out(path);
-    return out.open(QIODevice::WriteOnly | QIODevice::Truncate) && out.write(file) == file.size();
+    return writeFile(path, wavBytes(samples, rate, channels));
 }
 
 // Encodes a WAV file as MP3 with the encoder's delay and padding recorded in its Info tag,
