@@ -3,3 +3,5 @@ duskhaven_add_test(tst_playerservice SOURCES playback/tst_playerservice.cpp play
                    LABELS playback)
 duskhaven_add_test(tst_qtmultimediaengine SOURCES playback/tst_qtmultimediaengine.cpp
                    LABELS playback audio TIMEOUT 60)
+duskhaven_add_test(tst_nowplayingbridge SOURCES playback/tst_nowplayingbridge.cpp
+                   playback/FakeAudioEngine.h LABELS playback dbus)
