@@ -1,0 +1,56 @@
+#include "Duskhaven/AppEnvironment.h"
+
+#include "Duskhaven/AppError.h"
+#include "Duskhaven/BuildInfo.h"
+#include "Duskhaven/RecordStore.h"
+#include "Duskhaven/SettingsStore.h"
+
+namespace {
+std::optional<QUrl> parseAbsoluteUrl(const QString &text)
+{
+    const QUrl url(text, QUrl::StrictMode);
+    // A relative reference could never be fetched, so it counts as not parsing.
+    if (text.trimmed().isEmpty() || !url.isValid() || url.isRelative())
+        return std::nullopt;
+    return url;
+}
+} // namespace
+
+AppEnvironment::Options AppEnvironment::Options::forProcess()
+{
+    std::optional<QString> override;
+    if (qEnvironmentVariableIsSet("DUSKHAVEN_MANIFEST_URL"))
+        override = qEnvironmentVariable("DUSKHAVEN_MANIFEST_URL");
+    return Options{FileLocations(), resolveCatalogueUrl(override)};
+}
+
+QUrl AppEnvironment::resolveCatalogueUrl(const std::optional<QString> &override)
+{
+    if (override) {
+        if (auto url = parseAbsoluteUrl(*override))
+            return *url;
+    }
+    return QUrl(QString::fromUtf8(BuildInfo::defaultManifestUrl), QUrl::StrictMode);
+}
+
+AppEnvironment::AppEnvironment(RecordStore &store, SettingsStore &settings, Options options,
+                               QObject *parent)
+    : QObject(parent), m_store(store), m_settings(settings),
+      m_locations(std::move(options.locations)), m_catalogueUrl(std::move(options.catalogueUrl))
+{
+    // Each service reports its own file failures later; a missing folder is not fatal here.
+    try {
+        m_locations.ensureDirectories();
+    } catch (const AppError &) {
+    }
+}
+
+AppEnvironment::~AppEnvironment() = default;
+
+void AppEnvironment::setMenuBar(QObject *controller)
+{
+    if (m_menuBar == controller)
+        return;
+    m_menuBar = controller;
+    Q_EMIT menuBarChanged();
+}

@@ -1,0 +1,266 @@
+#include "Duskhaven/RecordStore.h"
+
+#include "Duskhaven/AppError.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QUuid>
+
+namespace {
+// Dates are kept as milliseconds since the epoch so that sorting by them is numeric.
+QVariant fromDate(const QDateTime &date)
+{
+    return date.isValid() ? QVariant(date.toMSecsSinceEpoch()) : QVariant(qint64(0));
+}
+
+QDateTime toDate(const QVariant &value)
+{
+    return QDateTime::fromMSecsSinceEpoch(value.toLongLong(), Qt::UTC);
+}
+
+// SQLite keeps a null string as NULL, which the NOT NULL columns refuse; an empty value is meant.
+QVariant text(const QString &value)
+{
+    return value.isNull() ? QVariant(QStringLiteral("")) : QVariant(value);
+}
+
+QVariant bytes(const QByteArray &value)
+{
+    return value.isNull() ? QVariant(QByteArray("")) : QVariant(value);
+}
+
+AppError storeError(const QString &what, const QSqlError &error)
+{
+    QString detail = error.text().trimmed();
+    if (detail.isEmpty())
+        detail = QStringLiteral("unknown database error");
+    return AppError::store(QStringLiteral("%1: %2").arg(what, detail));
+}
+} // namespace
+
+template <> const RecordStore::Table &RecordStore::table<CacheEntry>()
+{
+    static const Table t{QStringLiteral("CacheEntry"),
+                         {QStringLiteral("trackId"), QStringLiteral("sizeBytes"),
+                          QStringLiteral("lastUsedAt")}};
+    return t;
+}
+
+template <> const RecordStore::Table &RecordStore::table<CustomScene>()
+{
+    static const Table t{QStringLiteral("CustomScene"),
+                         {QStringLiteral("id"), QStringLiteral("name"), QStringLiteral("note"),
+                          QStringLiteral("audioBookmark"), QStringLiteral("createdAt")}};
+    return t;
+}
+
+namespace RecordColumns {
+QVariantList toColumns(const CacheEntry &entry)
+{
+    return {text(entry.trackId), entry.sizeBytes, fromDate(entry.lastUsedAt)};
+}
+
+QVariantList toColumns(const CustomScene &scene)
+{
+    return {text(scene.id), text(scene.name), text(scene.note), bytes(scene.audioBookmark),
+            fromDate(scene.createdAt)};
+}
+
+void fromColumns(const QVariantList &columns, CacheEntry &entry)
+{
+    entry.trackId = columns.at(0).toString();
+    entry.sizeBytes = columns.at(1).toLongLong();
+    entry.lastUsedAt = toDate(columns.at(2));
+}
+
+void fromColumns(const QVariantList &columns, CustomScene &scene)
+{
+    scene.id = columns.at(0).toString();
+    scene.name = columns.at(1).toString();
+    scene.note = columns.at(2).toString();
+    scene.audioBookmark = columns.at(3).toByteArray();
+    scene.createdAt = toDate(columns.at(4));
+}
+} // namespace RecordColumns
+
+RecordStore::RecordStore(const QString &filePath)
+    : m_filePath(filePath),
+      m_connectionName(QStringLiteral("records-") + QUuid::createUuid().toString(QUuid::WithoutBraces))
+{
+    const QFileInfo info(filePath);
+    if (info.isDir())
+        throw AppError::store(QStringLiteral("%1 is a folder, not a record store.").arg(filePath));
+    if (!QDir().mkpath(info.absolutePath()))
+        throw AppError::store(
+            QStringLiteral("Could not create the folder %1.").arg(info.absolutePath()));
+
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connectionName);
+    db.setDatabaseName(filePath);
+    if (!db.open()) {
+        const AppError error = storeError(QStringLiteral("Could not open %1").arg(filePath),
+                                          db.lastError());
+        db = QSqlDatabase();
+        QSqlDatabase::removeDatabase(m_connectionName);
+        throw error;
+    }
+
+    try {
+        // SQLite opens anything lazily; the first statement tells a database from another file.
+        exec(QStringLiteral("PRAGMA journal_mode=WAL"));
+        exec(QStringLiteral("PRAGMA synchronous=FULL"));
+        exec(QStringLiteral("CREATE TABLE IF NOT EXISTS Meta (key TEXT PRIMARY KEY NOT NULL, "
+                            "value TEXT NOT NULL)"));
+        QSqlQuery query(db);
+        if (!query.exec(QStringLiteral("SELECT value FROM Meta WHERE key = 'schemaVersion'")))
+            throw storeError(QStringLiteral("Could not read %1").arg(filePath), query.lastError());
+        if (query.next()) {
+            const QString found = query.value(0).toString();
+            if (found != QLatin1String(schemaVersion))
+                throw AppError::store(
+                    QStringLiteral("%1 holds records of schema version %2; this version reads %3.")
+                        .arg(filePath, found, QLatin1String(schemaVersion)));
+        } else {
+            exec(QStringLiteral("INSERT INTO Meta (key, value) VALUES ('schemaVersion', '%1')")
+                     .arg(QLatin1String(schemaVersion)));
+        }
+        exec(QStringLiteral("CREATE TABLE IF NOT EXISTS CacheEntry (trackId TEXT PRIMARY KEY NOT "
+                            "NULL, sizeBytes INTEGER NOT NULL, lastUsedAt INTEGER NOT NULL)"));
+        exec(QStringLiteral("CREATE TABLE IF NOT EXISTS CustomScene (id TEXT PRIMARY KEY NOT NULL, "
+                            "name TEXT NOT NULL, note TEXT NOT NULL, audioBookmark BLOB NOT NULL, "
+                            "createdAt INTEGER NOT NULL)"));
+    } catch (...) {
+        db.close();
+        db = QSqlDatabase();
+        QSqlDatabase::removeDatabase(m_connectionName);
+        throw;
+    }
+}
+
+RecordStore::~RecordStore()
+{
+    {
+        QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
+        if (db.isOpen()) {
+            // Unsaved changes are dropped, as they would be if the process simply ended.
+            if (m_inTransaction)
+                db.rollback();
+            db.close();
+        }
+    }
+    QSqlDatabase::removeDatabase(m_connectionName);
+}
+
+QString RecordStore::defaultFilePath()
+{
+    QString dataHome = qEnvironmentVariable("XDG_DATA_HOME");
+    if (dataHome.isEmpty() || QDir::isRelativePath(dataHome))
+        dataHome = QDir::homePath() + QStringLiteral("/.local/share");
+    return QDir::cleanPath(dataHome + QStringLiteral("/dusk-haven/dusk-haven.sqlite"));
+}
+
+void RecordStore::exec(const QString &sql)
+{
+    QSqlQuery query(QSqlDatabase::database(m_connectionName, false));
+    if (!query.exec(sql))
+        throw storeError(QStringLiteral("Could not open %1").arg(m_filePath), query.lastError());
+}
+
+QList<QVariantList> RecordStore::select(const Table &table, const QString &whereField,
+                                        const QVariant &value, const QString &sortField,
+                                        Qt::SortOrder order)
+{
+    for (const QString *field : {&whereField, &sortField}) {
+        if (!field->isEmpty() && !table.columns.contains(*field))
+            throw AppError::store(
+                QStringLiteral("%1 has no field named %2.").arg(table.name, *field));
+    }
+    QString sql = QStringLiteral("SELECT %1 FROM %2")
+                      .arg(table.columns.join(QStringLiteral(", ")), table.name);
+    if (!whereField.isEmpty())
+        sql += QStringLiteral(" WHERE %1 = ?").arg(whereField);
+    if (!sortField.isEmpty())
+        sql += QStringLiteral(" ORDER BY %1 %2")
+                   .arg(sortField, order == Qt::AscendingOrder ? QStringLiteral("ASC")
+                                                                : QStringLiteral("DESC"));
+
+    QSqlQuery query(QSqlDatabase::database(m_connectionName, false));
+    query.setForwardOnly(true);
+    if (!query.prepare(sql))
+        throw storeError(QStringLiteral("Could not read %1 records").arg(table.name),
+                         query.lastError());
+    if (!whereField.isEmpty()) {
+        QVariant bound = value;
+        if (bound.metaType().id() == QMetaType::QDateTime)
+            bound = fromDate(bound.toDateTime());
+        query.addBindValue(bound);
+    }
+    if (!query.exec())
+        throw storeError(QStringLiteral("Could not read %1 records").arg(table.name),
+                         query.lastError());
+    QList<QVariantList> rows;
+    const int count = int(table.columns.size());
+    while (query.next()) {
+        QVariantList row;
+        row.reserve(count);
+        for (int i = 0; i < count; ++i)
+            row.append(query.value(i));
+        rows.append(std::move(row));
+    }
+    return rows;
+}
+
+void RecordStore::upsert(const Table &table, const QVariantList &values)
+{
+    beginIfNeeded();
+    QStringList marks;
+    for (qsizetype i = 0; i < table.columns.size(); ++i)
+        marks.append(QStringLiteral("?"));
+    QSqlQuery query(QSqlDatabase::database(m_connectionName, false));
+    if (!query.prepare(QStringLiteral("INSERT OR REPLACE INTO %1 (%2) VALUES (%3)")
+                           .arg(table.name, table.columns.join(QStringLiteral(", ")),
+                                marks.join(QStringLiteral(", ")))))
+        throw storeError(QStringLiteral("Could not store a %1 record").arg(table.name),
+                         query.lastError());
+    for (const QVariant &value : values)
+        query.addBindValue(value);
+    if (!query.exec())
+        throw storeError(QStringLiteral("Could not store a %1 record").arg(table.name),
+                         query.lastError());
+}
+
+void RecordStore::erase(const Table &table, const QVariant &key)
+{
+    beginIfNeeded();
+    QSqlQuery query(QSqlDatabase::database(m_connectionName, false));
+    if (!query.prepare(QStringLiteral("DELETE FROM %1 WHERE %2 = ?")
+                           .arg(table.name, table.columns.constFirst())))
+        throw storeError(QStringLiteral("Could not delete a %1 record").arg(table.name),
+                         query.lastError());
+    query.addBindValue(key);
+    if (!query.exec())
+        throw storeError(QStringLiteral("Could not delete a %1 record").arg(table.name),
+                         query.lastError());
+}
+
+void RecordStore::beginIfNeeded()
+{
+    if (m_inTransaction)
+        return;
+    QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
+    if (!db.transaction())
+        throw storeError(QStringLiteral("Could not change %1").arg(m_filePath), db.lastError());
+    m_inTransaction = true;
+}
+
+void RecordStore::save()
+{
+    if (!m_inTransaction)
+        return;
+    QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
+    if (!db.commit())
+        throw storeError(QStringLiteral("Could not save %1").arg(m_filePath), db.lastError());
+    m_inTransaction = false;
+}

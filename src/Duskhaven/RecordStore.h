@@ -1,0 +1,84 @@
+#pragma once
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QList>
+#include <QSqlDatabase>
+#include <QString>
+#include <QVariant>
+#include <memory>
+
+// One cached track file of the audio cache.
+struct CacheEntry
+{
+    QString trackId; // unique
+    qint64 sizeBytes = 0;
+    QDateTime lastUsedAt;
+
+    bool operator==(const CacheEntry &) const = default;
+};
+
+// A private scene made from one of the user's own audio files.
+struct CustomScene
+{
+    QString id; // unique: a UUID in its 36-character text form
+    QString name;
+    QString note;
+    QByteArray audioBookmark; // the file's absolute path in UTF-8
+    QDateTime createdAt;
+
+    bool operator==(const CustomScene &) const = default;
+};
+
+// The application's persistent records in one SQLite file, one table per record type keyed by
+// its unique field. The store is also the one context the services work through: changes are
+// visible to the next fetch at once and become durable at save(). Every failure throws
+// AppError (Store domain) with the database's own description.
+class RecordStore
+{
+public:
+    static constexpr const char *schemaVersion = "1.0.0";
+
+    // Opens (creating when needed) the store file. Throws when the file cannot be opened, is
+    // not a database of this application, or holds another schema version.
+    explicit RecordStore(const QString &filePath);
+    ~RecordStore();
+    RecordStore(const RecordStore &) = delete;
+    RecordStore &operator=(const RecordStore &) = delete;
+
+    // $XDG_DATA_HOME/dusk-haven/dusk-haven.sqlite
+    static QString defaultFilePath();
+
+    const QString &filePath() const { return m_filePath; }
+
+    // Records of type R whose field equals the value, in no particular order.
+    template <class R> QList<R> fetch(const QString &field, const QVariant &value);
+    // Every record of type R sorted by one field.
+    template <class R> QList<R> fetchAll(const QString &sortField, Qt::SortOrder order);
+    // Inserting a record whose unique field matches a stored one replaces it, so this is also
+    // how a changed record is written back.
+    template <class R> void insert(const R &record);
+    template <class R> void remove(const R &record);
+
+    // Makes every change since the last save durable.
+    void save();
+
+private:
+    struct Table;
+    template <class R> static const Table &table();
+
+    // Field names are checked against the table's columns before they reach any SQL text.
+    QList<QVariantList> select(const Table &table, const QString &whereField,
+                               const QVariant &value, const QString &sortField,
+                               Qt::SortOrder order);
+    void upsert(const Table &table, const QVariantList &values);
+    void erase(const Table &table, const QVariant &key);
+    void beginIfNeeded();
+    void exec(const QString &sql);
+
+    QString m_filePath;
+    QString m_connectionName;
+    bool m_inTransaction = false;
+};
+
+#include "Duskhaven/RecordStore_impl.h"

@@ -1,0 +1,201 @@
+#include "Duskhaven/SettingsStore.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QQmlPropertyMap>
+#include <QSaveFile>
+#include <algorithm>
+#include <cmath>
+
+namespace {
+const QString base64Key = QStringLiteral("base64");
+
+bool isData(const QJsonValue &value)
+{
+    if (!value.isObject())
+        return false;
+    const QJsonObject object = value.toObject();
+    return object.size() == 1 && object.value(base64Key).isString();
+}
+
+// What a view sees of a stored value: data comes out as bytes, everything else as itself.
+QVariant mirrorValue(const QJsonValue &value)
+{
+    if (isData(value))
+        return QByteArray::fromBase64(value.toObject().value(base64Key).toString().toLatin1());
+    return value.toVariant();
+}
+} // namespace
+
+SettingsStore::SettingsStore(QString filePath, QObject *parent)
+    : QObject(parent), m_filePath(std::move(filePath)), m_mirror(new QQmlPropertyMap(this))
+{
+    load();
+}
+
+SettingsStore::~SettingsStore() = default;
+
+QString SettingsStore::defaultFilePath()
+{
+    QString configHome = qEnvironmentVariable("XDG_CONFIG_HOME");
+    if (configHome.isEmpty() || QDir::isRelativePath(configHome))
+        configHome = QDir::homePath() + QStringLiteral("/.config");
+    return QDir::cleanPath(configHome + QStringLiteral("/dusk-haven/settings.json"));
+}
+
+void SettingsStore::load()
+{
+    QFile file(m_filePath);
+    if (!file.open(QIODevice::ReadOnly))
+        return;
+    QJsonParseError error{};
+    const QJsonDocument document = QJsonDocument::fromJson(file.readAll(), &error);
+    if (error.error != QJsonParseError::NoError || !document.isObject())
+        return;
+    m_values = document.object();
+    for (auto it = m_values.constBegin(); it != m_values.constEnd(); ++it)
+        m_mirror->insert(it.key(), mirrorValue(it.value()));
+}
+
+std::optional<bool> SettingsStore::boolValue(const QString &key) const
+{
+    const QJsonValue value = m_values.value(key);
+    if (!value.isBool())
+        return std::nullopt;
+    return value.toBool();
+}
+
+std::optional<qint64> SettingsStore::integerValue(const QString &key) const
+{
+    const QJsonValue value = m_values.value(key);
+    if (!value.isDouble())
+        return std::nullopt;
+    const double number = value.toDouble();
+    // Beyond ±2^53 a double no longer holds every integer; such a value was not written here.
+    if (std::trunc(number) != number || std::fabs(number) > 9007199254740992.0)
+        return std::nullopt;
+    return static_cast<qint64>(number);
+}
+
+std::optional<double> SettingsStore::doubleValue(const QString &key) const
+{
+    const QJsonValue value = m_values.value(key);
+    if (!value.isDouble())
+        return std::nullopt;
+    return value.toDouble();
+}
+
+std::optional<QString> SettingsStore::stringValue(const QString &key) const
+{
+    const QJsonValue value = m_values.value(key);
+    if (!value.isString())
+        return std::nullopt;
+    return value.toString();
+}
+
+std::optional<QByteArray> SettingsStore::dataValue(const QString &key) const
+{
+    const QJsonValue value = m_values.value(key);
+    if (!isData(value))
+        return std::nullopt;
+    const QByteArray encoded = value.toObject().value(base64Key).toString().toLatin1();
+    const auto decoded = QByteArray::fromBase64Encoding(encoded);
+    if (!decoded)
+        return std::nullopt;
+    return *decoded;
+}
+
+bool SettingsStore::setBool(const QString &key, bool value)
+{
+    return store(key, QJsonValue(value));
+}
+
+bool SettingsStore::setInteger(const QString &key, qint64 value)
+{
+    return store(key, QJsonValue(value));
+}
+
+bool SettingsStore::setDouble(const QString &key, double value)
+{
+    // JSON has no NaN or infinity; storing one would make the file unreadable.
+    if (!std::isfinite(value))
+        return false;
+    return store(key, QJsonValue(value));
+}
+
+bool SettingsStore::setString(const QString &key, const QString &value)
+{
+    return store(key, QJsonValue(value));
+}
+
+bool SettingsStore::setData(const QString &key, const QByteArray &value)
+{
+    return store(key, QJsonObject{{base64Key, QString::fromLatin1(value.toBase64())}});
+}
+
+bool SettingsStore::remove(const QString &key)
+{
+    if (!m_values.contains(key))
+        return true;
+    m_values.remove(key);
+    m_mirror->clear(key);
+    const bool written = writeFile();
+    Q_EMIT valueChanged(key);
+    return written;
+}
+
+bool SettingsStore::store(const QString &key, const QJsonValue &value)
+{
+    if (m_values.contains(key) && m_values.value(key) == value)
+        return true;
+    m_values.insert(key, value);
+    m_mirror->insert(key, mirrorValue(value));
+    const bool written = writeFile();
+    Q_EMIT valueChanged(key);
+    return written;
+}
+
+bool SettingsStore::writeFile() const
+{
+    QDir().mkpath(QFileInfo(m_filePath).absolutePath());
+    QSaveFile file(m_filePath);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    file.write(QJsonDocument(m_values).toJson(QJsonDocument::Indented));
+    return file.commit();
+}
+
+namespace IdSetSetting {
+QSet<QString> read(const SettingsStore &settings, const QString &key)
+{
+    const QString text = settings.stringValue(key).value_or(QStringLiteral("[]"));
+    QJsonParseError error{};
+    const QJsonDocument document = QJsonDocument::fromJson(text.toUtf8(), &error);
+    if (error.error != QJsonParseError::NoError || !document.isArray())
+        return {};
+    QSet<QString> ids;
+    for (const QJsonValue &value : document.array()) {
+        // An array holding anything but strings is not a set of ids at all.
+        if (!value.isString())
+            return {};
+        ids.insert(value.toString());
+    }
+    return ids;
+}
+
+QString encode(const QSet<QString> &ids)
+{
+    QStringList sorted(ids.cbegin(), ids.cend());
+    std::sort(sorted.begin(), sorted.end());
+    return QString::fromUtf8(
+        QJsonDocument(QJsonArray::fromStringList(sorted)).toJson(QJsonDocument::Compact));
+}
+
+bool write(SettingsStore &settings, const QString &key, const QSet<QString> &ids)
+{
+    return settings.setString(key, encode(ids));
+}
+} // namespace IdSetSetting

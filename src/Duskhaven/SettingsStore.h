@@ -1,0 +1,103 @@
+#pragma once
+
+#include <QByteArray>
+#include <QJsonObject>
+#include <QJsonValue>
+#include <QObject>
+#include <QSet>
+#include <QString>
+#include <optional>
+
+#include <QQmlPropertyMap>
+
+// The names of every user setting, so that readers and writers never disagree on a spelling.
+namespace SettingsKey {
+inline const QString openLauncherOnLaunch = QStringLiteral("openLauncherOnLaunch");
+inline const QString onboardingCompleted = QStringLiteral("onboardingCompleted");
+inline const QString favoriteSceneIds = QStringLiteral("favoriteSceneIds");
+inline const QString lastPlayedPlaylistId = QStringLiteral("lastPlayedPlaylistId");
+inline const QString pinnedPlaylistIds = QStringLiteral("pinnedPlaylistIds");
+inline const QString ambientLayerVolumes = QStringLiteral("ambientLayerVolumes");
+inline const QString volume = QStringLiteral("volume");
+inline const QString autoPauseExternalAudio = QStringLiteral("autoPauseExternalAudio");
+inline const QString autoPauseLowPowerMode = QStringLiteral("autoPauseLowPowerMode");
+inline const QString autoPauseLowBattery = QStringLiteral("autoPauseLowBattery");
+inline const QString globalHotkeysEnabled = QStringLiteral("globalHotkeysEnabled");
+inline const QString animatedSceneLoops = QStringLiteral("animatedSceneLoops");
+inline const QString reduceMotion = QStringLiteral("reduceMotion");
+inline const QString launchAtLogin = QStringLiteral("launchAtLogin");
+inline const QString cacheSizeBudgetMB = QStringLiteral("cacheSizeBudgetMB");
+} // namespace SettingsKey
+
+// The user's settings: one flat JSON object of typed values in a file a person can read and
+// edit. Every write rewrites the whole file atomically, so a crash never leaves half a file.
+// A file that is not a JSON object reads as empty (every key at its default) and is replaced
+// whole by the next write.
+//
+// Readers can tell an absent key (contains() is false) from a value of the wrong type
+// (contains() is true, the typed getter gives none). Byte strings are stored as
+// {"base64": "…"}.
+class SettingsStore : public QObject
+{
+    Q_OBJECT
+    // A live mirror of the stored values for views to bind to (settings.values.volume).
+    Q_PROPERTY(QQmlPropertyMap *values READ values CONSTANT)
+
+public:
+    explicit SettingsStore(QString filePath, QObject *parent = nullptr);
+    ~SettingsStore() override;
+
+    // $XDG_CONFIG_HOME/dusk-haven/settings.json
+    static QString defaultFilePath();
+
+    const QString &filePath() const { return m_filePath; }
+
+    bool contains(const QString &key) const { return m_values.contains(key); }
+    // The stored JSON value; undefined when absent.
+    QJsonValue raw(const QString &key) const { return m_values.value(key); }
+
+    // None when absent or of another type.
+    std::optional<bool> boolValue(const QString &key) const;
+    std::optional<qint64> integerValue(const QString &key) const; // integral numbers only
+    std::optional<double> doubleValue(const QString &key) const;  // any number
+    std::optional<QString> stringValue(const QString &key) const;
+    std::optional<QByteArray> dataValue(const QString &key) const;
+
+    // The Boolean accessor of the auto-pause and hot-key keys: absent or another type reads
+    // as false.
+    bool boolOrFalse(const QString &key) const { return boolValue(key).value_or(false); }
+
+    // Each setter stores the value and writes the file; valueChanged is emitted only when the
+    // stored value really changes. Returns false when the file could not be written (the value
+    // is still in effect for this run).
+    bool setBool(const QString &key, bool value);
+    bool setInteger(const QString &key, qint64 value);
+    bool setDouble(const QString &key, double value);
+    bool setString(const QString &key, const QString &value);
+    bool setData(const QString &key, const QByteArray &value);
+    bool remove(const QString &key);
+
+    QQmlPropertyMap *values() const { return m_mirror; }
+
+Q_SIGNALS:
+    void valueChanged(const QString &key);
+
+private:
+    bool store(const QString &key, const QJsonValue &value);
+    bool writeFile() const;
+    void load();
+
+    QString m_filePath;
+    QJsonObject m_values;
+    QQmlPropertyMap *m_mirror;
+};
+
+// Sets of ids (favourite scenes, pinned scenes) are stored as a string holding a JSON array of
+// the ids sorted ascending, in compact form. Every owner of such a key goes through here.
+namespace IdSetSetting {
+// The stored set; an absent key or a value that is not a JSON array of strings reads as empty.
+QSet<QString> read(const SettingsStore &settings, const QString &key);
+// The text stored for a set: ["a","b"].
+QString encode(const QSet<QString> &ids);
+bool write(SettingsStore &settings, const QString &key, const QSet<QString> &ids);
+} // namespace IdSetSetting

@@ -1,0 +1,1 @@
+duskhaven_add_test(tst_session SOURCES session/tst_session.cpp LABELS session)
