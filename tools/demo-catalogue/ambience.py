@@ -9,7 +9,6 @@ a dropout at every wrap.
 
 import bisect
 import math
-import operator
 import os
 import random
 from array import array

@@ -237,7 +237,8 @@ def tune_loop(p, chords, rng, bar):
             slots = [0, 3]
         chord_pcs = chords[bar_index % 4][2]
         for s in slots:
-            current = max(0, min(len(pitches) - 1, current + rng.choice([-3, -2, -1, -1, 1, 1, 2, 3])))
+            step = rng.choice([-3, -2, -1, -1, 1, 1, 2, 3])
+            current = max(0, min(len(pitches) - 1, current + step))
             note = pitches[current]
             if s == 0 and note % 12 not in chord_pcs:
                 near = [i for i, n in enumerate(pitches) if n % 12 in chord_pcs]
@@ -355,7 +356,8 @@ def build_track(meta, seed, mood, variant, crackle_loop, work, out_path):
                "-af", "vibrato=f=%.3f:d=%.3f" % (rate, depth),
                "-c:a", "libmp3lame", "-b:a", "128k", "-ar", str(RATE),
                "-id3v2_version", "3", "-metadata", "title=" + meta["title"],
-               "-metadata", "artist=" + meta["artist"], "-metadata", "album=Dusk Haven demo", out_path])
+               "-metadata", "artist=" + meta["artist"], "-metadata", "album=Dusk Haven demo",
+               out_path])
     os.remove(mix)
     return seconds
 
