@@ -163,6 +163,16 @@ struct Demo
     QProcess process;
     QStringList seen;
 
+    // A test that failed half-way still ends the demo the way a user would, so that neither
+    // its server nor the stand-in outlives the test.
+    ~Demo()
+    {
+        if (process.state() != QProcess::NotRunning) {
+            process.terminate();
+            process.waitForFinished(10000);
+        }
+    }
+
     bool start(const QStringList &arguments, const QString &port)
     {
         QFile script(dir.filePath(QStringLiteral("app")));
