@@ -1,0 +1,3 @@
+set(AREA_SOURCES
+  CustomScenesService.h CustomScenesService.cpp
+)
