@@ -1,0 +1,3 @@
+list(APPEND AREA_SOURCES
+  ImageCache.h ImageCache.cpp
+)
