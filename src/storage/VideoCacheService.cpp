@@ -106,6 +106,12 @@ void VideoCacheService::prefetch(const QList<QUrl> &urls)
     }
 }
 
+void VideoCacheService::prefetchCatalogueVideos(const std::optional<Manifest> &manifest)
+{
+    if (manifest)
+        prefetch(videoLoopUrls(*manifest));
+}
+
 QCoro::Task<> VideoCacheService::download(QUrl url)
 {
     if (!url.isValid() || url.isRelative())

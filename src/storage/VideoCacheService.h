@@ -49,6 +49,9 @@ public:
     Q_INVOKABLE QUrl playableUrl(const QUrl &url);
     // Starts, all at once, the download of every address whose copy is missing.
     void prefetch(const QList<QUrl> &urls);
+    // The start-up warm-up: prefetch(videoLoopUrls(catalogue)), and nothing at all without a
+    // catalogue.
+    void prefetchCatalogueVideos(const std::optional<Manifest> &manifest);
     // Fetches url into its cache file unless it is there or already being fetched. Never throws.
     QCoro::Task<> download(QUrl url);
 

@@ -270,6 +270,24 @@ private Q_SLOTS:
                               QUrl(QStringLiteral("http://cdn.example/b.mp4"))}));
         QCOMPARE(VideoCacheService::videoLoopUrls(Manifest{}), QList<QUrl>());
     }
+
+    void startupPrefetchesFromTheLoadedCatalogue()
+    {
+        TestHttpServer server;
+        server.serve("/scene.mp4", 200, "scene");
+        Manifest manifest;
+        manifest.playlists = {scene("asset", QStringLiteral("cozy-room")),
+                              scene("remote", server.url("/scene.mp4").toString())};
+        QSignalSpy inFlightChanged(m_service.get(), &VideoCacheService::inFlightChanged);
+
+        m_service->prefetchCatalogueVideos(std::nullopt);
+        QCOMPARE(inFlightChanged.count(), 0);
+        m_service->prefetchCatalogueVideos(manifest);
+        QVERIFY(settle());
+        QCOMPARE(inFlightChanged.count(), 2);
+        QCOMPARE(filesInVideoDir().size(), 1);
+        QVERIFY(m_service->cachedFile(server.url("/scene.mp4")));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestVideoCache)
