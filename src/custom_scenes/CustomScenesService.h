@@ -18,6 +18,8 @@ class CustomScenesService : public QObject
     Q_OBJECT
     // For views: one map per scene with "id", "name", "note" and "createdAt" (a QDateTime).
     Q_PROPERTY(QVariantList scenes READ sceneList NOTIFY scenesChanged)
+    Q_PROPERTY(QString pickerTitle READ pickerTitle CONSTANT)
+    Q_PROPERTY(QStringList pickerNameFilters READ pickerNameFilters CONSTANT)
 
 public:
     // Asks the user for one audio file. Gives none when the user cancels.

@@ -139,8 +139,8 @@ QCoro::Task<> VideoCacheService::download(QUrl url)
         const QString partialPath = finalPath + partialSuffix;
         QFile::remove(partialPath);
         if (writeWhole(partialPath, *body) && !QFile::rename(partialPath, finalPath)) {
-            // The copy is whole but could not take its name; a stray ".partial" would only
-            // be overwritten by the next attempt.
+            // A failed download leaves no file behind, not even a whole one under the wrong
+            // name.
             QFile::remove(partialPath);
         }
     }

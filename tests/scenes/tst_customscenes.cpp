@@ -1,5 +1,6 @@
 #include "Duskhaven/RecordStore.h"
 #include "custom_scenes/CustomScenesService.h"
+#include "custom_scenes/DialogFilePicker.h"
 #include "support/TestSupport.h"
 
 #include <QFile>
@@ -124,12 +125,24 @@ private Q_SLOTS:
         QCOMPARE(pick("a"), std::nullopt);
         QCOMPARE(changed.count(), 0);
 
-        service.setFilePicker(pickerGiving(audioFile("Dusk Walk.ogg")));
+        // Through a dialog that the view opens on request, one question at a time.
+        DialogFilePicker dialog;
+        service.setFilePicker(dialog.picker());
+        QSignalSpy opened(&dialog, &DialogFilePicker::openRequested);
         QSignalSpy finished(&service, &CustomScenesService::pickAndAddFinished);
         service.startPickAndAdd(QString());
-        QTRY_COMPARE(finished.count(), 1);
+        service.startPickAndAdd(QStringLiteral("while open"));
+        QCOMPARE(opened.count(), 1);
+        QCOMPARE(finished.count(), 1);
+        dialog.reject();
+        QTRY_COMPARE(finished.count(), 2);
+        service.startPickAndAdd(QString());
+        dialog.accept(audioFile("Dusk Walk.ogg"));
+        QTRY_COMPARE(finished.count(), 3);
+        QCOMPARE(opened.count(), 2);
         QCOMPARE(changed.count(), 1);
-        QCOMPARE(finished.first().first().toString(), service.scenes().first().id);
+        QCOMPARE(finished.at(0).first().toString() + finished.at(1).first().toString(), QString());
+        QCOMPARE(finished.at(2).first().toString(), service.scenes().first().id);
         QCOMPARE(service.scenes().first().name, QStringLiteral("Dusk Walk"));
     }
 
