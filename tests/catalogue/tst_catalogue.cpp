@@ -245,6 +245,7 @@ private slots:
             root = replaced(root, QString::fromLatin1(path), QJsonArray{1.5, "x", QJsonValue()});
         const QByteArray compact = QJsonDocument(root.toObject()).toJson(QJsonDocument::Compact);
         QCOMPARE(Manifest::decode(compact), Manifest::decode(fixture()));
+        QCOMPARE(Manifest::decode("\xEF\xBB\xBF" + fixture()), Manifest::decode(fixture()));
     }
 
     void comparesEveryField()
@@ -318,7 +319,7 @@ private slots:
         };
         for (const Run &run : runs) {
             QProcess tool;
-            tool.start(qEnvironmentVariable("DUSKHAVEN_BINARY_DIR") + "/tools/duskhaven-catalogue",
+            tool.start(TestSupport::binaryDir() + "/tools/duskhaven-catalogue",
                        run.arguments);
             QVERIFY(tool.waitForFinished(10000));
             QCOMPARE(tool.exitStatus(), QProcess::NormalExit);
