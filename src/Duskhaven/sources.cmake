@@ -5,5 +5,6 @@ set(AREA_SOURCES
   DuskhavenApp.h DuskhavenApp.cpp
   FileLocations.h FileLocations.cpp
   RecordStore.h RecordStore_impl.h RecordStore.cpp
+  SafeFileName.h SafeFileName.cpp
   SettingsStore.h SettingsStore.cpp
 )
