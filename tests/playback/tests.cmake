@@ -5,3 +5,5 @@ duskhaven_add_test(tst_qtmultimediaengine SOURCES playback/tst_qtmultimediaengin
                    LABELS playback audio TIMEOUT 60)
 duskhaven_add_test(tst_nowplayingbridge SOURCES playback/tst_nowplayingbridge.cpp
                    playback/FakeAudioEngine.h LABELS playback dbus)
+duskhaven_add_test(tst_playerwiring SOURCES playback/tst_playerwiring.cpp playback/FakeAudioEngine.h
+                   LABELS playback)
