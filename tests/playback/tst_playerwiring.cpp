@@ -156,36 +156,6 @@ private Q_SLOTS:
         QVERIFY(player.isPlaying());
     }
 
-    void aTrackTheServerLacksIsSkipped()
-    {
-        m_server->serve(QStringLiteral("/n2.mp3"), 404, "gone");
-        PlayerService &player = *m_player;
-        player.play(QStringLiteral("night"), QStringLiteral("n2"));
-        QTRY_COMPARE(m_engine->loads.size(), 1);
-        const QString playing = player.currentTrackId();
-        QVERIFY(playing != QStringLiteral("n2"));
-        QCOMPARE(m_engine->loads[0], cachedFile(playing));
-        QVERIFY(!QFile::exists(m_fixture->cached(QStringLiteral("n2"))));
-        QVERIFY(player.isPlaying());
-    }
-
-    void aSlowFileArrivingLateDoesNotReplaceTheNewerChoice()
-    {
-        TestHttpServer::Response slow;
-        slow.body = body(QStringLiteral("n1"));
-        slow.delay = 400ms;
-        m_server->serve(QStringLiteral("/n1.mp3"), slow);
-        PlayerService &player = *m_player;
-        player.play(QStringLiteral("night"), QStringLiteral("n1"));
-        player.play(QStringLiteral("day"));
-        QTRY_COMPARE(m_engine->loads, (QList<QUrl>{cachedFile(QStringLiteral("d1"))}));
-        // The slow download still completes into the cache; it just is not played.
-        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(m_fixture->cached(QStringLiteral("n1"))), 5000);
-        QTest::qWait(50);
-        QCOMPARE(m_engine->loads.size(), 1);
-        QCOMPARE(player.nowPlayingPlaylistId(), QStringLiteral("day"));
-    }
-
     void aRestartOfflineRestoresTheLastSceneFromTheCache()
     {
         QCoro::waitFor(m_player->play(QStringLiteral("day")));
