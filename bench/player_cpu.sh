@@ -2,7 +2,7 @@
 # CPU time of the player while it plays one track for 60 s, against mpv --no-video on the same
 # file in the same run (both play at once, into the test session's null sink, so both meet the
 # same machine load). Each process is measured over the same 60 s window from /proc/<pid>/stat
-# (user + system time), after 2 s of start-up.
+# (user + system time), after 2 s of start-up. Both write to PulseAudio.
 #
 #   BUILD_DIR=build ./dev session bench/player_cpu.sh [build dir] [seconds]
 set -euo pipefail
@@ -24,7 +24,7 @@ HZ=$(getconf CLK_TCK)
 "$BUILD/bench/player_play_file" "$TRACK" $((SECONDS_MEASURED + 5)) &
 PIDS+=($!)
 APP=$!
-mpv --no-video --no-terminal --really-quiet "$TRACK" &
+mpv --no-video --no-terminal --really-quiet --ao=pulse "$TRACK" &
 PIDS+=($!)
 MPV=$!
 
