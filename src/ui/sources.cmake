@@ -10,6 +10,8 @@ set(AREA_SOURCES
   shell/MenuBarController.h shell/MenuBarController.cpp
   shell/QmlHost.h shell/QmlHost.cpp
   shell/ShellWindows.h shell/ShellWindows.cpp
+  shell/SingleInstance.h shell/SingleInstance.cpp
+  shell/UpdateChecker.h shell/UpdateChecker.cpp
 )
 
 # The interface's Qt resources: every window's QML, the logo and the symbol font. The qrc is
