@@ -12,6 +12,7 @@ set(AREA_SOURCES
   shell/ShellWindows.h shell/ShellWindows.cpp
   shell/SingleInstance.h shell/SingleInstance.cpp
   shell/UpdateChecker.h shell/UpdateChecker.cpp
+  shell/ScreenshotRun.h shell/ScreenshotRun.cpp
 )
 
 # The interface's Qt resources: every window's QML, the logo and the symbol font. The qrc is
@@ -28,3 +29,7 @@ target_sources(duskhaven_core PRIVATE ${CMAKE_CURRENT_BINARY_DIR}/generated/dusk
 find_package(PkgConfig REQUIRED)
 pkg_check_modules(DUSKHAVEN_XCB REQUIRED IMPORTED_TARGET xcb xcb-xinput)
 target_link_libraries(duskhaven_core PUBLIC PkgConfig::DUSKHAVEN_XCB)
+
+install(FILES ${PROJECT_SOURCE_DIR}/resources/dusk-haven.desktop DESTINATION share/applications)
+install(FILES ${PROJECT_SOURCE_DIR}/resources/dusk-haven.svg
+  DESTINATION share/icons/hicolor/scalable/apps)
