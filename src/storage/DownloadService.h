@@ -39,9 +39,6 @@ public:
     // record cannot be saved or the budget not enforced (the finished file stays in place).
     QCoro::Task<QUrl> localURL(Track track);
 
-    // Tracks being downloaded right now.
-    int downloadsInFlight() const { return int(m_inFlight.size()); }
-
 private:
     QCoro::Task<QUrl> download(Track track);
 
