@@ -49,6 +49,8 @@ AppEnvironment::AppEnvironment(RecordStore &store, SettingsStore &settings, Opti
     } catch (const AppError &) {
     }
     m_library = std::make_unique<LibraryService>(m_catalogueUrl, m_http, m_locations);
+    m_videoCache = std::make_unique<VideoCacheService>(m_locations, m_http);
+    m_coverImages = std::make_unique<CoverImageLoader>(m_imageCache, m_network);
 
     runStartup();
 }
@@ -64,6 +66,7 @@ QCoro::Task<> AppEnvironment::runStartup()
     }
     if (!self)
         co_return;
+    m_videoCache->prefetchCatalogueVideos(m_library->manifest());
     m_startupFinished = true;
     Q_EMIT startupFinishedChanged();
 }
