@@ -2,7 +2,6 @@
 
 #include <QCoroTask>
 #include <QObject>
-#include <QPointer>
 #include <chrono>
 #include <memory>
 

@@ -104,10 +104,13 @@ void TestHttpServer::onNewConnection()
 
 void TestHttpServer::onReadyRead(QTcpSocket *socket)
 {
-    QByteArray buffer = socket->property(requestBuffer).toByteArray() + socket->readAll();
+    if (socket->property(answered).toBool()) {
+        socket->readAll(); // one request per connection
+        return;
+    }
+    const QByteArray buffer = socket->property(requestBuffer).toByteArray() + socket->readAll();
     socket->setProperty(requestBuffer, buffer);
-    const qsizetype end = buffer.indexOf("\r\n\r\n");
-    if (end < 0 || socket->property(answered).toBool())
+    if (!buffer.contains("\r\n\r\n"))
         return;
     socket->setProperty(answered, true);
 
