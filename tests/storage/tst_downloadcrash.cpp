@@ -21,7 +21,6 @@ private Q_SLOTS:
         // 64 pieces 50 ms apart: over three seconds on the wire.
         server.serve("/x.mp3",
                      TestHttpServer::Response{.body = body, .chunkSize = 4096, .chunkPause = 50ms});
-        QVERIFY(f.write(f.partial("x"), "half a file from an earlier interrupted run"));
         const QStringList args{f.locations.appRoot(), f.storePath(), "x",
                                server.url("/x.mp3").toString()};
 
@@ -34,11 +33,12 @@ private Q_SLOTS:
         killed.kill();
         QVERIFY(killed.waitForFinished(10000));
         QCOMPARE(killed.exitStatus(), QProcess::CrashExit);
-        // Nothing under the final name, no record, and the stale half file is gone too.
-        QVERIFY(f.filesIn(f.locations.cacheDir()).isEmpty());
+        // What arrived is only in the partial file: nothing under the final name, no record.
+        QCOMPARE(f.filesIn(f.locations.cacheDir()), QStringList{"x.mp3.partial"});
+        QVERIFY(QFileInfo(f.partial("x")).size() < body.size());
         QVERIFY(f.recordedIds().isEmpty());
 
-        // The next run, a fresh process on the same store, completes.
+        // The next run, a fresh process on the same store, replaces the stale partial file.
         server.serve("/x.mp3", 200, body);
         QProcess next;
         QSignalSpy finished(&next, &QProcess::finished); // the server needs this event loop
