@@ -77,8 +77,10 @@ QCoro::Task<QUrl> DownloadService::localURL(Track track)
 QCoro::Task<QUrl> DownloadService::download(Track track)
 {
     const QString dest = SafeFileName::pathIn(m_locations.cacheDir(), track.id, ".mp3");
+    // X.partial, not X.mp3.partial: nothing that looks for audio files ever mistakes it for one.
+    const QString partial = SafeFileName::pathIn(m_locations.cacheDir(), track.id, ".partial");
     // Left behind by a process killed mid-transfer.
-    QFile::remove(dest + HTTPClient::partialSuffix);
+    QFile::remove(partial);
     // The folder may have gone since start-up (a user tidying up); a download brings it back.
     if (!QDir().mkpath(m_locations.cacheDir()))
         throw AppError::file(
@@ -87,7 +89,7 @@ QCoro::Task<QUrl> DownloadService::download(Track track)
     // The body streams into the partial file and is renamed to dest only once complete; a
     // complete copy already at dest is simply replaced.
     QPointer<DownloadService> self(this);
-    const int status = co_await m_http.download(track.url, dest, m_cancel);
+    const int status = co_await m_http.download(track.url, dest, partial, m_cancel);
     if (!self)
         throw AppError::cancelled();
     if (status != 200)

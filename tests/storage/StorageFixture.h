@@ -30,7 +30,7 @@ struct StorageFixture
     QString cached(const QString &id) const { return locations.cacheDir() + "/" + id + ".mp3"; }
     QString partial(const QString &id) const
     {
-        return locations.cacheDir() + "/" + id + ".mp3.partial";
+        return locations.cacheDir() + "/" + id + ".partial";
     }
     QString pinned(const QString &id) const { return locations.pinnedDir() + "/" + id + ".mp3"; }
 

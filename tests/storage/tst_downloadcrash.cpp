@@ -34,7 +34,7 @@ private Q_SLOTS:
         QVERIFY(killed.waitForFinished(10000));
         QCOMPARE(killed.exitStatus(), QProcess::CrashExit);
         // What arrived is only in the partial file: nothing under the final name, no record.
-        QCOMPARE(f.filesIn(f.locations.cacheDir()), QStringList{"x.mp3.partial"});
+        QCOMPARE(f.filesIn(f.locations.cacheDir()), QStringList{"x.partial"});
         QVERIFY(QFileInfo(f.partial("x")).size() < body.size());
         QVERIFY(f.recordedIds().isEmpty());
 

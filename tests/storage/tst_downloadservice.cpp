@@ -86,7 +86,7 @@ private Q_SLOTS:
         QCOMPARE(rig.server.requestCount("/x.mp3"), code ? 1 : 0);
         QVERIFY(rig.f.filesIn(rig.f.locations.appRoot()).isEmpty());
         QCOMPARE(rig.f.filesIn(rig.f.locations.cacheDir()),
-                 code ? QStringList() : QStringList{"x.mp3.partial"});
+                 code ? QStringList() : QStringList{"x.partial"});
         QVERIFY(rig.f.recordedIds().isEmpty());
     }
 
