@@ -4,6 +4,9 @@
 #include "Duskhaven/BuildInfo.h"
 #include "Duskhaven/RecordStore.h"
 #include "Duskhaven/SettingsStore.h"
+#include "catalogue/LibraryService.h"
+
+#include <QNetworkAccessManager>
 
 namespace {
 std::optional<QUrl> parseAbsoluteUrl(const QString &text)
@@ -36,13 +39,40 @@ QUrl AppEnvironment::resolveCatalogueUrl(const std::optional<QString> &override)
 AppEnvironment::AppEnvironment(RecordStore &store, SettingsStore &settings, Options options,
                                QObject *parent)
     : QObject(parent), m_store(store), m_settings(settings),
-      m_locations(std::move(options.locations)), m_catalogueUrl(std::move(options.catalogueUrl))
+      m_locations(std::move(options.locations)), m_catalogueUrl(std::move(options.catalogueUrl)),
+      m_network(std::make_shared<QNetworkAccessManager>()),
+      m_http(m_network, std::move(options.retryDelays))
 {
     // Each service reports its own file failures later; a missing folder is not fatal here.
     try {
         m_locations.ensureDirectories();
     } catch (const AppError &) {
     }
+    // The order matters: each service gets only what is built before it.
+    m_library = std::make_unique<LibraryService>(m_catalogueUrl, m_http, m_locations);
+    m_cache = std::make_unique<CacheService>(m_locations, m_store, m_settings);
+    m_download = std::make_unique<DownloadService>(m_http, *m_cache, m_locations);
+    m_pin = std::make_unique<PinService>(*m_library, m_http, m_locations, m_settings);
+    m_videoCache = std::make_unique<VideoCacheService>(m_locations, m_http);
+    m_coverImages = std::make_unique<CoverImageLoader>(m_imageCache, m_network);
+
+    runStartup();
+}
+
+QCoro::Task<> AppEnvironment::runStartup()
+{
+    QPointer<AppEnvironment> self(this);
+    m_library->loadCachedManifest();
+    try {
+        co_await m_library->refresh();
+    } catch (const AppError &) {
+        // Already recorded in the library's lastError; the cached catalogue stays in use.
+    }
+    if (!self)
+        co_return;
+    m_videoCache->prefetchCatalogueVideos(m_library->manifest());
+    m_startupFinished = true;
+    Q_EMIT startupFinishedChanged();
 }
 
 AppEnvironment::~AppEnvironment() = default;

@@ -1,14 +1,24 @@
 #pragma once
 
 #include "Duskhaven/FileLocations.h"
+#include "Duskhaven/SettingsStore.h"
+#include "catalogue/HTTPClient.h"
+#include "catalogue/LibraryService.h"
+#include "storage/CacheService.h"
+#include "storage/DownloadService.h"
+#include "storage/ImageCache.h"
+#include "storage/PinService.h"
+#include "storage/VideoCacheService.h"
 
+#include <QCoroTask>
 #include <QObject>
 #include <QPointer>
 #include <QUrl>
+#include <memory>
 #include <optional>
 
+class QNetworkAccessManager;
 class RecordStore;
-#include "Duskhaven/SettingsStore.h"
 
 // The single owner of every service. It builds each one once, in a fixed order, hands each
 // its collaborators and keeps them for the life of the process; views reach every service
@@ -18,12 +28,21 @@ class AppEnvironment : public QObject
     Q_OBJECT
     Q_PROPERTY(QObject *menuBar READ menuBar WRITE setMenuBar NOTIFY menuBarChanged)
     Q_PROPERTY(SettingsStore *settings READ settings CONSTANT)
+    Q_PROPERTY(LibraryService *library READ library CONSTANT)
+    Q_PROPERTY(CacheService *cache READ cache CONSTANT)
+    Q_PROPERTY(DownloadService *download READ download CONSTANT)
+    Q_PROPERTY(PinService *pin READ pin CONSTANT)
+    Q_PROPERTY(VideoCacheService *videoCache READ videoCache CONSTANT)
+    Q_PROPERTY(CoverImageLoader *coverImages READ coverImages CONSTANT)
+    Q_PROPERTY(bool startupFinished READ startupFinished NOTIFY startupFinishedChanged)
 
 public:
     struct Options
     {
         FileLocations locations;
         QUrl catalogueUrl;
+        // Pauses between attempts of every transfer; tests shorten them.
+        HTTPClient::Delays retryDelays = HTTPClient::defaultRetryDelays();
 
         // The per-user folders and the catalogue address of this process.
         static Options forProcess();
@@ -41,6 +60,19 @@ public:
     const QUrl &catalogueUrl() const { return m_catalogueUrl; }
     RecordStore &store() const { return m_store; }
     SettingsStore *settings() const { return &m_settings; }
+    // The one client value every service copies.
+    const HTTPClient &http() const { return m_http; }
+    LibraryService *library() const { return m_library.get(); }
+    CacheService *cache() const { return m_cache.get(); }
+    DownloadService *download() const { return m_download.get(); }
+    PinService *pin() const { return m_pin.get(); }
+    VideoCacheService *videoCache() const { return m_videoCache.get(); }
+    // Decoded cover pictures, shared by every view; a QML engine serves them through a
+    // CoverImageProvider on this loader.
+    CoverImageLoader *coverImages() const { return m_coverImages.get(); }
+
+    // True once the start-up task has run to its end (it always does, whatever failed).
+    bool startupFinished() const { return m_startupFinished; }
 
     // The tray controller once it exists; set once, shortly after construction.
     QObject *menuBar() const { return m_menuBar; }
@@ -48,11 +80,25 @@ public:
 
 Q_SIGNALS:
     void menuBarChanged();
+    void startupFinishedChanged();
 
 private:
+    // Loads the cached catalogue, refreshes it from the network, then warms the video cache.
+    QCoro::Task<> runStartup();
+
     RecordStore &m_store;
     SettingsStore &m_settings;
     FileLocations m_locations;
     QUrl m_catalogueUrl;
+    std::shared_ptr<QNetworkAccessManager> m_network;
+    HTTPClient m_http;
+    std::unique_ptr<LibraryService> m_library;
+    std::unique_ptr<CacheService> m_cache;
+    std::unique_ptr<DownloadService> m_download;
+    std::unique_ptr<PinService> m_pin;
+    std::unique_ptr<VideoCacheService> m_videoCache;
+    ImageCache m_imageCache;
+    std::unique_ptr<CoverImageLoader> m_coverImages;
     QPointer<QObject> m_menuBar;
+    bool m_startupFinished = false;
 };

@@ -1,0 +1,1 @@
+duskhaven_add_bench(bench_storage bench_storage.cpp)

@@ -1,0 +1,182 @@
+#include "storage/CacheService.h"
+
+#include "Duskhaven/AppError.h"
+#include "Duskhaven/RecordStore.h"
+#include "Duskhaven/SafeFileName.h"
+#include "Duskhaven/SettingsStore.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <algorithm>
+#include <limits>
+
+namespace {
+const QString mp3 = QStringLiteral(".mp3");
+const QString trackIdField = QStringLiteral("trackId");
+const QString lastUsedAtField = QStringLiteral("lastUsedAt");
+
+bool isFile(const QString &path)
+{
+    const QFileInfo info(path);
+    return info.exists() && !info.isDir();
+}
+} // namespace
+
+CacheService::CacheService(FileLocations locations, RecordStore &store, SettingsStore &settings,
+                           QObject *parent)
+    : QObject(parent), m_budgetBytes(storedBudgetBytes(settings)),
+      m_locations(std::move(locations)), m_store(store), m_settings(settings)
+{
+    // Queued, like every observer of another object: the change is handled in a later turn of
+    // the main loop, never inside the settings store's own write.
+    connect(
+        &settings, &SettingsStore::valueChanged, this,
+        [this](const QString &key) {
+            if (key == SettingsKey::cacheSizeBudgetMB)
+                applyStoredBudget();
+        },
+        Qt::QueuedConnection);
+}
+
+CacheService::~CacheService() = default;
+
+qint64 CacheService::storedBudgetBytes(const SettingsStore &settings)
+{
+    const std::optional<qint64> megabytes = settings.integerValue(SettingsKey::cacheSizeBudgetMB);
+    if (!megabytes || *megabytes < 0)
+        return defaultBudgetBytes;
+    if (*megabytes > std::numeric_limits<qint64>::max() / bytesPerMegabyte)
+        return std::numeric_limits<qint64>::max();
+    return *megabytes * bytesPerMegabyte;
+}
+
+void CacheService::applyStoredBudget()
+{
+    setBudgetBytes(storedBudgetBytes(m_settings));
+    try {
+        enforceBudget();
+    } catch (const AppError &) {
+        // The next download enforces again; the new budget is already in effect.
+    }
+}
+
+void CacheService::setBudgetBytes(qint64 bytes)
+{
+    if (bytes == m_budgetBytes)
+        return;
+    m_budgetBytes = bytes;
+    Q_EMIT budgetBytesChanged();
+}
+
+QStringList CacheService::protectedIdList() const
+{
+    QStringList ids(m_protectedIds.cbegin(), m_protectedIds.cend());
+    std::sort(ids.begin(), ids.end());
+    return ids;
+}
+
+void CacheService::setProtectedIds(const QSet<QString> &ids)
+{
+    if (ids == m_protectedIds)
+        return;
+    m_protectedIds = ids;
+    Q_EMIT protectedIdsChanged();
+}
+
+void CacheService::protect(const QString &trackId)
+{
+    if (m_protectedIds.contains(trackId))
+        return;
+    m_protectedIds.insert(trackId);
+    Q_EMIT protectedIdsChanged();
+}
+
+QString CacheService::cacheFilePath(const QString &trackId) const
+{
+    return SafeFileName::pathIn(m_locations.cacheDir(), trackId, mp3);
+}
+
+QString CacheService::pinnedFilePath(const QString &trackId) const
+{
+    return SafeFileName::pathIn(m_locations.pinnedDir(), trackId, mp3);
+}
+
+std::optional<QUrl> CacheService::cachedURL(const QString &trackId)
+{
+    // No file of ours can carry such an id; looking it up would only probe outside the folders.
+    if (!SafeFileName::isSafe(trackId))
+        return std::nullopt;
+
+    const QString pinned = pinnedFilePath(trackId);
+    if (isFile(pinned))
+        return QUrl::fromLocalFile(pinned);
+
+    const QString cached = cacheFilePath(trackId);
+    if (!isFile(cached))
+        return std::nullopt;
+    try {
+        touch(trackId);
+    } catch (const AppError &) {
+        // The file is complete whatever its record says; at worst it is evicted a little early.
+    }
+    return QUrl::fromLocalFile(cached);
+}
+
+void CacheService::touch(const QString &trackId)
+{
+    const QList<CacheEntry> found = m_store.fetch<CacheEntry>(trackIdField, trackId);
+    if (found.isEmpty())
+        return;
+    CacheEntry entry = found.constFirst();
+    entry.lastUsedAt = QDateTime::currentDateTimeUtc();
+    m_store.insert(entry);
+    m_store.save();
+}
+
+void CacheService::enforceBudget(const QSet<QString> &spare)
+{
+    const QList<CacheEntry> entries =
+        m_store.fetchAll<CacheEntry>(lastUsedAtField, Qt::AscendingOrder);
+    qint64 total = 0;
+    for (const CacheEntry &entry : entries)
+        total += entry.sizeBytes;
+
+    if (m_budgetBytes >= total) {
+        m_store.save();
+        return;
+    }
+    for (const CacheEntry &entry : entries) {
+        if (m_protectedIds.contains(entry.trackId) || spare.contains(entry.trackId))
+            continue;
+        // A record that could not name a file of ours (written by hand, say) loses only its
+        // record: nothing outside the cache folder is ever deleted.
+        if (SafeFileName::isSafe(entry.trackId))
+            QFile::remove(cacheFilePath(entry.trackId));
+        m_store.remove(entry);
+        total -= entry.sizeBytes;
+        if (m_budgetBytes >= total)
+            break;
+    }
+    m_store.save();
+}
+
+void CacheService::clearCache()
+{
+    QDir dir(m_locations.cacheDir());
+    if (dir.exists()) {
+        const QFileInfoList entries = dir.entryInfoList(QDir::AllEntries | QDir::Hidden |
+                                                        QDir::System | QDir::NoDotAndDotDot);
+        for (const QFileInfo &entry : entries) {
+            if (entry.isDir() && !entry.isSymLink())
+                QDir(entry.absoluteFilePath()).removeRecursively();
+            else
+                QFile::remove(entry.absoluteFilePath());
+        }
+    }
+    try {
+        enforceBudget();
+    } catch (const AppError &) {
+    }
+}

@@ -1,0 +1,246 @@
+#include "storage/PinService.h"
+
+#include "Duskhaven/AppError.h"
+#include "Duskhaven/SafeFileName.h"
+#include "Duskhaven/SettingsStore.h"
+#include "catalogue/LibraryService.h"
+
+#include <QCoroSignal>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QPointer>
+#include <QSaveFile>
+#include <algorithm>
+
+namespace PinDetail {
+// The order pins run in. Shared with every waiting pin so that they can still wake, and
+// learn that the service is gone, after it has been destroyed.
+class Turns : public QObject
+{
+    Q_OBJECT
+public:
+    quint64 next = 0;    // the ticket the next pin gets
+    quint64 serving = 0; // the ticket whose pin may run
+    bool closed = false; // the service is gone
+
+Q_SIGNALS:
+    void advanced();
+};
+} // namespace PinDetail
+
+using PinDetail::Turns;
+
+namespace {
+const QString mp3 = QStringLiteral(".mp3");
+
+bool isFile(const QString &path)
+{
+    const QFileInfo info(path);
+    return info.exists() && !info.isDir();
+}
+
+void writeWhole(const QString &path, const QByteArray &bytes)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+        throw AppError::file(
+            QStringLiteral("Could not write %1: %2").arg(path, file.errorString()));
+}
+
+QSet<QString> trackIds(const Manifest &manifest, const QString &playlistId)
+{
+    QSet<QString> ids;
+    for (const Track &track : manifest.tracksForPlaylist(playlistId))
+        ids.insert(track.id);
+    return ids;
+}
+} // namespace
+
+PinService::PinService(LibraryService &library, HTTPClient http, FileLocations locations,
+                       SettingsStore &settings, QObject *parent)
+    : QObject(parent), m_library(library), m_http(std::move(http)),
+      m_locations(std::move(locations)), m_settings(settings),
+      m_pinned(IdSetSetting::read(settings, SettingsKey::pinnedPlaylistIds)),
+      m_turns(std::make_shared<Turns>())
+{}
+
+PinService::~PinService()
+{
+    m_cancel.cancel();
+    m_turns->closed = true;
+    Q_EMIT m_turns->advanced();
+}
+
+QStringList PinService::pinnedPlaylistIdList() const
+{
+    QStringList ids(m_pinned.cbegin(), m_pinned.cend());
+    std::sort(ids.begin(), ids.end());
+    return ids;
+}
+
+QStringList PinService::pendingPlaylistIds() const
+{
+    QStringList ids;
+    for (auto it = m_pending.cbegin(); it != m_pending.cend(); ++it) {
+        if (!isAbandoned(it.key()))
+            ids.append(it.value());
+    }
+    return ids;
+}
+
+QCoro::Task<> PinService::pin(QString playlistId)
+{
+    const std::shared_ptr<Turns> turns = m_turns;
+    const quint64 ticket = turns->next++;
+    m_pending.insert(ticket, playlistId);
+    Q_EMIT pendingPlaylistIdsChanged();
+
+    while (turns->serving != ticket) {
+        co_await qCoro(turns.get(), &Turns::advanced);
+        if (turns->closed)
+            throw AppError::cancelled();
+    }
+
+    std::optional<AppError> failure;
+    try {
+        co_await runPin(playlistId, ticket);
+    } catch (const AppError &error) {
+        failure = error;
+    }
+    if (turns->closed)
+        throw AppError::cancelled();
+    finishTurn(ticket);
+    if (failure)
+        throw *failure;
+}
+
+QCoro::Task<> PinService::runPin(QString playlistId, quint64 ticket)
+{
+    if (isAbandoned(ticket))
+        throw AppError::cancelled();
+    const std::optional<Manifest> &manifest = m_library.manifest();
+    if (!manifest)
+        co_return;
+    const QList<Track> tracks = manifest->tracksForPlaylist(playlistId);
+    if (tracks.isEmpty())
+        co_return;
+    // Every id is checked before the first byte is written: such a scene is refused whole.
+    for (const Track &track : tracks)
+        SafeFileName::require(track.id);
+    const QString folder = m_locations.pinnedDir();
+    if (!QDir().mkpath(folder))
+        throw AppError::file(QStringLiteral("Could not create the folder %1.").arg(folder));
+
+    const int total = int(tracks.size());
+    int done = 0;
+    setProgress(playlistId, done, total);
+    QPointer<PinService> self(this);
+    for (const Track &track : tracks) {
+        const QString path = SafeFileName::pathIn(folder, track.id, mp3);
+        if (!isFile(path)) {
+            const HTTPResponse response = co_await m_http.data(track.url, m_cancel);
+            // Unpinned meanwhile: its files are meant to be gone, so this one is not written.
+            if (!self || isAbandoned(ticket))
+                throw AppError::cancelled();
+            if (response.status != 200)
+                throw AppError::badServerResponse(response.status);
+            writeWhole(path, response.body);
+        }
+        setProgress(playlistId, ++done, total);
+    }
+
+    QSet<QString> pinned = m_pinned;
+    pinned.insert(playlistId);
+    setPinned(pinned);
+}
+
+void PinService::unpin(const QString &playlistId)
+{
+    bool stopped = false;
+    for (auto it = m_pending.cbegin(); it != m_pending.cend(); ++it) {
+        if (it.value() == playlistId && !isAbandoned(it.key())) {
+            m_abandoned.insert(it.key());
+            stopped = true;
+        }
+    }
+    if (stopped)
+        Q_EMIT pendingPlaylistIdsChanged();
+
+    if (const std::optional<Manifest> &manifest = m_library.manifest()) {
+        // Files another pinned scene, or a pin still to finish, relies on stay.
+        QSet<QString> stillNeeded;
+        for (const QString &other : m_pinned) {
+            if (other != playlistId)
+                stillNeeded.unite(trackIds(*manifest, other));
+        }
+        for (const QString &other : pendingPlaylistIds()) {
+            if (other != playlistId)
+                stillNeeded.unite(trackIds(*manifest, other));
+        }
+        for (const QString &id : trackIds(*manifest, playlistId)) {
+            if (!stillNeeded.contains(id) && SafeFileName::isSafe(id))
+                QFile::remove(SafeFileName::pathIn(m_locations.pinnedDir(), id, mp3));
+        }
+    }
+
+    QSet<QString> pinned = m_pinned;
+    pinned.remove(playlistId);
+    setPinned(pinned);
+}
+
+void PinService::togglePin(const QString &playlistId)
+{
+    if (isPinned(playlistId))
+        unpin(playlistId);
+    else
+        pinIgnoringErrors(playlistId);
+}
+
+QCoro::Task<> PinService::pinIgnoringErrors(QString playlistId)
+{
+    try {
+        co_await pin(playlistId);
+    } catch (const AppError &) {
+        // The scene simply stays unpinned; the drawer shows that.
+    }
+}
+
+void PinService::setPinned(const QSet<QString> &ids)
+{
+    // Written even when unchanged, so that an unreadable stored value is replaced.
+    IdSetSetting::write(m_settings, SettingsKey::pinnedPlaylistIds, ids);
+    if (ids == m_pinned)
+        return;
+    m_pinned = ids;
+    Q_EMIT pinnedPlaylistIdsChanged();
+}
+
+void PinService::setProgress(const QString &playlistId, int done, int total)
+{
+    if (m_pinning != playlistId) {
+        m_pinning = playlistId;
+        Q_EMIT pinningPlaylistIdChanged();
+    }
+    if (m_total != total) {
+        m_total = total;
+        Q_EMIT pinTracksTotalChanged();
+    }
+    if (m_done != done) {
+        m_done = done;
+        Q_EMIT pinTracksDoneChanged();
+    }
+}
+
+void PinService::finishTurn(quint64 ticket)
+{
+    m_pending.remove(ticket);
+    const bool wasListed = !m_abandoned.remove(ticket);
+    if (wasListed)
+        Q_EMIT pendingPlaylistIdsChanged();
+    setProgress(QString(), 0, 0);
+    ++m_turns->serving;
+    Q_EMIT m_turns->advanced();
+}
+
+#include "PinService.moc"

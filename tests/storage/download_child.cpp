@@ -1,0 +1,31 @@
+// Downloads one track in a process of its own, so that a test can kill it mid-transfer:
+//   storage_download_child <app root> <record store file> <track id> <url>
+// Prints the local file and exits 0, or exits 1.
+#include "Duskhaven/RecordStore.h"
+#include "Duskhaven/SettingsStore.h"
+#include "storage/CacheService.h"
+#include "storage/DownloadService.h"
+#include "support/TestSupport.h"
+
+#include <QCoreApplication>
+#include <QNetworkAccessManager>
+#include <QTextStream>
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    const FileLocations locations(args.value(1));
+    RecordStore store(args.value(2));
+    SettingsStore settings(locations.appRoot() + "/settings.json");
+    CacheService cache(locations, store, settings);
+    DownloadService downloads(
+        HTTPClient(std::make_shared<QNetworkAccessManager>(), {std::chrono::milliseconds(0)}),
+        cache, locations);
+    const auto outcome = TestSupport::wait(
+        downloads.localURL(Track{.id = args.value(3), .url = QUrl(args.value(4))}));
+    if (!outcome.value)
+        return 1;
+    QTextStream(stdout) << outcome.value->toLocalFile() << Qt::endl;
+    return 0;
+}

@@ -1,0 +1,183 @@
+#include "Duskhaven/AppError.h"
+#include "catalogue/LibraryService.h"
+#include "storage/PinService.h"
+#include "storage/StorageFixture.h"
+#include "support/TestHttpServer.h"
+#include "support/TestSupport.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QNetworkAccessManager>
+#include <QTest>
+
+using namespace std::chrono_literals;
+using Response = TestHttpServer::Response;
+using TestSupport::wait;
+
+// A pin service over a catalogue whose tracks a loopback server answers with 200.
+struct PinRig
+{
+    StorageFixture f;
+    TestHttpServer server;
+    std::shared_ptr<QNetworkAccessManager> network = std::make_shared<QNetworkAccessManager>();
+    LibraryService library{QUrl("http://127.0.0.1:1/"), HTTPClient(network, {0ms}), f.locations};
+    std::unique_ptr<PinService> pins;
+    QStringList requests; // in the order the server received them
+
+    // Scene id → its track ids; tNN tracks are served at /tNN.
+    explicit PinRig(const QList<std::pair<QString, QStringList>> &scenes)
+    {
+        QJsonArray tracks, playlists;
+        for (const auto &[scene, ids] : scenes) {
+            for (const QString &id : ids) {
+                server.serve("/" + id, 200, "audio of " + id.toUtf8());
+                tracks.append(QJsonObject{{"id", id},
+                                          {"title", id},
+                                          {"artist", "A"},
+                                          {"url", server.url("/" + id).toString()},
+                                          {"durationSeconds", 1},
+                                          {"fileSizeBytes", 1}});
+            }
+            playlists.append(QJsonObject{{"id", scene},
+                                         {"name", scene},
+                                         {"description", ""},
+                                         {"trackIds", QJsonArray::fromStringList(ids)}});
+        }
+        if (!scenes.isEmpty()) {
+            f.write(f.locations.manifestFile(),
+                    QJsonDocument(QJsonObject{{"version", 1},
+                                              {"updatedAt", "2025-01-31T18:00:00Z"},
+                                              {"tracks", tracks},
+                                              {"playlists", playlists}})
+                        .toJson());
+            library.loadCachedManifest();
+        }
+        QObject::connect(&server, &TestHttpServer::requestReceived,
+                         [this](const QString &path) { requests.append(path); });
+        build();
+    }
+
+    void build()
+    {
+        pins = std::make_unique<PinService>(library, HTTPClient(network, {0ms}), f.locations,
+                                            *f.settings);
+    }
+    QStringList files() const { return f.filesIn(f.locations.pinnedDir()); }
+    QString stored() const
+    {
+        return f.settings->stringValue(SettingsKey::pinnedPlaylistIds).value_or("absent");
+    }
+};
+
+class TestPinService : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void pinFetchesMissingTracksInOrderAndPublishesProgress()
+    {
+        PinRig rig({{"rain", {"t1", "t2", "t3"}}});
+        QVERIFY(rig.library.hasManifest());
+        QVERIFY(rig.f.write(rig.f.pinned("t2"), "audio of t2"));
+        QStringList progress;
+        connect(rig.pins.get(), &PinService::pinTracksDoneChanged, this, [&] {
+            progress << QString::number(rig.pins->pinTracksDone()) + "/" +
+                            QString::number(rig.pins->pinTracksTotal()) +
+                            rig.pins->pinningPlaylistId();
+        });
+
+        QVERIFY(wait(rig.pins->pin("rain")).value);
+        QCOMPARE(rig.requests, (QStringList{"/t1", "/t3"}));
+        QCOMPARE(rig.f.read(rig.f.pinned("t3")), QByteArray("audio of t3"));
+        QCOMPARE(progress, (QStringList{"1/3rain", "2/3rain", "3/3rain", "0/0"}));
+        QCOMPARE(rig.stored(), "[\"rain\"]");
+        QVERIFY(rig.f.filesIn(rig.f.locations.cacheDir()).isEmpty());
+
+        // Everything present: pinned again at once, without a request.
+        QVERIFY(wait(rig.pins->pin("rain")).value);
+        QCOMPARE(rig.requests.size(), 2);
+    }
+
+    void failedPinKeepsItsFilesAndResumesWhereItStopped()
+    {
+        PinRig rig({{"rain", {"t1", "t2", "t3", "t4", "t5"}}});
+        rig.server.serve("/t3", 500, "boom");
+        const auto failed = wait(rig.pins->pin("rain"));
+        QCOMPARE(failed.error->code(), AppError::BadServerResponse);
+        QCOMPARE(rig.files(), (QStringList{"t1.mp3", "t2.mp3"}));
+        QCOMPARE(rig.stored(), "absent");
+
+        rig.server.serve("/t3", 200, "audio of t3");
+        rig.requests.clear();
+        QVERIFY(wait(rig.pins->pin("rain")).value);
+        QCOMPARE(rig.requests, (QStringList{"/t3", "/t4", "/t5"}));
+        QVERIFY(rig.pins->isPinned("rain"));
+    }
+
+    void sceneWithAnUnsafeTrackIdIsRefusedWhole()
+    {
+        PinRig rig({{"rain", {"t1", ".."}}});
+        QCOMPARE(wait(rig.pins->pin("rain")).error->domain(), AppError::Domain::File);
+        QVERIFY(rig.requests.isEmpty());
+        QVERIFY(rig.files().isEmpty());
+        QVERIFY(!rig.pins->isPinned("rain"));
+    }
+
+    void withoutCatalogueOnlyTheMarkChanges()
+    {
+        PinRig rig({});
+        rig.f.settings->setString(SettingsKey::pinnedPlaylistIds, "[\"b\",\"a\"]");
+        QVERIFY(rig.f.write(rig.f.pinned("t1"), "kept"));
+        rig.build();
+        QCOMPARE(rig.pins->pinnedPlaylistIdList(), (QStringList{"a", "b"}));
+        QVERIFY(wait(rig.pins->pin("c")).value);
+        rig.pins->unpin("a");
+        QCOMPARE(rig.stored(), "[\"b\"]");
+        QCOMPARE(rig.files(), QStringList{"t1.mp3"});
+    }
+
+    void unpinKeepsFilesAnotherPinnedSceneNeeds()
+    {
+        PinRig rig({{"a", {"t1", "t2"}}, {"b", {"t2", "t3"}}});
+        QVERIFY(wait(rig.pins->pin("a")).value && wait(rig.pins->pin("b")).value);
+        QVERIFY(rig.f.write(rig.f.cached("t1"), "cached copy"));
+        rig.pins->unpin("a");
+        QCOMPARE(rig.files(), (QStringList{"t2.mp3", "t3.mp3"}));
+        QVERIFY(QFile::exists(rig.f.cached("t1")));
+        QCOMPARE(rig.stored(), "[\"b\"]");
+    }
+
+    void pinsRunOneAtATimeAndUnpinStopsThem()
+    {
+        PinRig rig({{"a", {"t1", "t2"}}, {"b", {"t3"}}, {"c", {"t4"}}});
+        rig.server.serve("/t1", Response{.body = "audio of t1", .delay = 100ms});
+        QStringList pinning;
+        connect(rig.pins.get(), &PinService::pinningPlaylistIdChanged, this,
+                [&] { pinning << rig.pins->pinningPlaylistId(); });
+
+        auto a = rig.pins->pin("a");
+        auto b = rig.pins->pin("b");
+        QCOMPARE(rig.pins->pendingPlaylistIds(), (QStringList{"a", "b"}));
+        QVERIFY(wait(std::move(b)).value && wait(std::move(a)).value);
+        QCOMPARE(rig.requests, (QStringList{"/t1", "/t2", "/t3"}));
+        QCOMPARE(pinning, (QStringList{"a", "", "b", ""}));
+
+        // Unpinned while its track is arriving: the pin stops without writing it or marking
+        // the scene, and a pin waiting behind it runs.
+        rig.pins->unpin("a");
+        connect(&rig.server, &TestHttpServer::requestReceived, this, [&](const QString &path) {
+            if (path == "/t1")
+                rig.pins->unpin("a");
+        });
+        auto again = rig.pins->pin("a");
+        auto c = rig.pins->pin("c");
+        QCOMPARE(wait(std::move(again)).error->domain(), AppError::Domain::Cancelled);
+        QVERIFY(wait(std::move(c)).value);
+        QCOMPARE(rig.files(), (QStringList{"t3.mp3", "t4.mp3"}));
+        QCOMPARE(rig.pins->pinnedPlaylistIdList(), (QStringList{"b", "c"}));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestPinService)
+#include "tst_pinservice.moc"
