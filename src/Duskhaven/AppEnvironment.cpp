@@ -48,7 +48,13 @@ AppEnvironment::AppEnvironment(RecordStore &store, SettingsStore &settings, Opti
         m_locations.ensureDirectories();
     } catch (const AppError &) {
     }
+    // The order matters: each service gets only what is built before it.
     m_library = std::make_unique<LibraryService>(m_catalogueUrl, m_http, m_locations);
+    m_cache = std::make_unique<CacheService>(m_locations, m_store, m_settings);
+    m_download = std::make_unique<DownloadService>(m_http, *m_cache, m_locations);
+    m_pin = std::make_unique<PinService>(*m_library, m_http, m_locations, m_settings);
+    m_videoCache = std::make_unique<VideoCacheService>(m_locations, m_http);
+    m_coverImages = std::make_unique<CoverImageLoader>(m_imageCache, m_network);
 
     runStartup();
 }
@@ -64,6 +70,7 @@ QCoro::Task<> AppEnvironment::runStartup()
     }
     if (!self)
         co_return;
+    m_videoCache->prefetchCatalogueVideos(m_library->manifest());
     m_startupFinished = true;
     Q_EMIT startupFinishedChanged();
 }

@@ -4,6 +4,11 @@
 #include "Duskhaven/SettingsStore.h"
 #include "catalogue/HTTPClient.h"
 #include "catalogue/LibraryService.h"
+#include "storage/CacheService.h"
+#include "storage/DownloadService.h"
+#include "storage/ImageCache.h"
+#include "storage/PinService.h"
+#include "storage/VideoCacheService.h"
 
 #include <QCoroTask>
 #include <QObject>
@@ -24,6 +29,11 @@ class AppEnvironment : public QObject
     Q_PROPERTY(QObject *menuBar READ menuBar WRITE setMenuBar NOTIFY menuBarChanged)
     Q_PROPERTY(SettingsStore *settings READ settings CONSTANT)
     Q_PROPERTY(LibraryService *library READ library CONSTANT)
+    Q_PROPERTY(CacheService *cache READ cache CONSTANT)
+    Q_PROPERTY(DownloadService *download READ download CONSTANT)
+    Q_PROPERTY(PinService *pin READ pin CONSTANT)
+    Q_PROPERTY(VideoCacheService *videoCache READ videoCache CONSTANT)
+    Q_PROPERTY(CoverImageLoader *coverImages READ coverImages CONSTANT)
     Q_PROPERTY(bool startupFinished READ startupFinished NOTIFY startupFinishedChanged)
 
 public:
@@ -53,6 +63,13 @@ public:
     // The one client value every service copies.
     const HTTPClient &http() const { return m_http; }
     LibraryService *library() const { return m_library.get(); }
+    CacheService *cache() const { return m_cache.get(); }
+    DownloadService *download() const { return m_download.get(); }
+    PinService *pin() const { return m_pin.get(); }
+    VideoCacheService *videoCache() const { return m_videoCache.get(); }
+    // Decoded cover pictures, shared by every view; a QML engine serves them through a
+    // CoverImageProvider on this loader.
+    CoverImageLoader *coverImages() const { return m_coverImages.get(); }
 
     // True once the start-up task has run to its end (it always does, whatever failed).
     bool startupFinished() const { return m_startupFinished; }
@@ -66,7 +83,7 @@ Q_SIGNALS:
     void startupFinishedChanged();
 
 private:
-    // Loads the cached catalogue, then refreshes it from the network.
+    // Loads the cached catalogue, refreshes it from the network, then warms the video cache.
     QCoro::Task<> runStartup();
 
     RecordStore &m_store;
@@ -76,6 +93,12 @@ private:
     std::shared_ptr<QNetworkAccessManager> m_network;
     HTTPClient m_http;
     std::unique_ptr<LibraryService> m_library;
+    std::unique_ptr<CacheService> m_cache;
+    std::unique_ptr<DownloadService> m_download;
+    std::unique_ptr<PinService> m_pin;
+    std::unique_ptr<VideoCacheService> m_videoCache;
+    ImageCache m_imageCache;
+    std::unique_ptr<CoverImageLoader> m_coverImages;
     QPointer<QObject> m_menuBar;
     bool m_startupFinished = false;
 };

@@ -89,6 +89,25 @@ private Q_SLOTS:
         QVERIFY(!environment->library()->lastErrorDescription().isEmpty());
     }
 
+    void startupPrefetchesTheScenesVideos()
+    {
+        TestHttpServer server;
+        const QUrl video = server.url(QStringLiteral("/loops/neon.mp4"));
+        const QByteArray catalogue = QStringLiteral(R"({
+            "version": 1, "updatedAt": "2025-01-31T18:00:00Z", "tracks": [],
+            "playlists": [
+              {"id": "a", "name": "A", "description": "", "trackIds": [], "videoLoop": "%1"},
+              {"id": "b", "name": "B", "description": "", "trackIds": [], "videoLoop": "bundled-loop"}
+            ]})").arg(video.toString()).toUtf8();
+        server.serve(QStringLiteral("/manifest.json"), 200, catalogue);
+        server.serve(QStringLiteral("/loops/neon.mp4"), 200, QByteArrayLiteral("not really a video"));
+        Fixture fixture;
+        auto environment = fixture.start(server.url(QStringLiteral("/manifest.json")));
+        QTRY_VERIFY(environment->startupFinished());
+        QTRY_VERIFY(environment->videoCache()->cachedFile(video).has_value());
+        QCOMPARE(server.requestCount(QStringLiteral("/loops/neon.mp4")), 1);
+    }
+
     void destroyingTheEnvironmentDuringStartupIsSafe()
     {
         TestHttpServer server;
