@@ -201,8 +201,8 @@ struct PulseAudioClients::Loop
             self->finishOne(1);
             return;
         }
-        // The server reports a stream opened with PA_STREAM_PEAK_DETECT with the resampler
-        // "peaks": that is how level meters show up.
+        // Level meters record with PA_STREAM_PEAK_DETECT at a few samples a second; the server
+        // then resamples with "peaks", which is how they show up here.
         const bool peakDetect =
             info->resample_method && std::strcmp(info->resample_method, "peaks") == 0;
         self->scan->recordings.append(Scan::Recording{processIdOf(info->proplist),

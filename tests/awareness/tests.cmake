@@ -1,0 +1,4 @@
+duskhaven_add_test(tst_audiocontextmonitor
+  SOURCES awareness/tst_audiocontextmonitor.cpp awareness/Fakes.h LABELS awareness)
+duskhaven_add_test(tst_pulseaudioclients
+  SOURCES awareness/tst_pulseaudioclients.cpp awareness/PulseTestStream.h LABELS awareness)
