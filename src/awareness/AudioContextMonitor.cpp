@@ -17,6 +17,7 @@ AudioContextMonitor::AudioContextMonitor(std::unique_ptr<AudioClientSource> sour
             &AudioContextMonitor::onClientsListed);
 
     m_debounceTimer.setSingleShot(true);
+    m_debounceTimer.setTimerType(Qt::PreciseTimer);
     m_debounceTimer.setInterval(timing.debounceInterval);
     connect(&m_debounceTimer, &QTimer::timeout, this,
             [this] { publish(m_pendingOutput, m_pendingInput); });

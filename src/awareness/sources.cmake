@@ -1,7 +1,11 @@
 set(AREA_SOURCES
+  PlayerControl.h
   AudioClients.h
   AudioContextMonitor.h AudioContextMonitor.cpp
   PulseAudioClients.h PulseAudioClients.cpp
+  PowerState.h
+  UPowerState.h UPowerState.cpp
+  AutoPauseService.h AutoPauseService.cpp
 )
 
 # The sound server's client list (libpulse).

@@ -2,3 +2,7 @@ duskhaven_add_test(tst_audiocontextmonitor
   SOURCES awareness/tst_audiocontextmonitor.cpp awareness/Fakes.h LABELS awareness)
 duskhaven_add_test(tst_pulseaudioclients
   SOURCES awareness/tst_pulseaudioclients.cpp awareness/PulseTestStream.h LABELS awareness)
+duskhaven_add_test(tst_autopause
+  SOURCES awareness/tst_autopause.cpp awareness/Fakes.h LABELS awareness)
+duskhaven_add_test(tst_upowerstate
+  SOURCES awareness/tst_upowerstate.cpp awareness/Fakes.h LABELS awareness)

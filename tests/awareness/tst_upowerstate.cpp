@@ -1,0 +1,253 @@
+// Power state from UPower and power-profiles-daemon, served by python3-dbusmock on the test
+// session's private system bus, and the auto-pause service acting on it.
+#include "Duskhaven/SettingsStore.h"
+#include "Fakes.h"
+#include "awareness/AudioContextMonitor.h"
+#include "awareness/AutoPauseService.h"
+#include "awareness/UPowerState.h"
+
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDBusVariant>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace std::chrono_literals;
+
+namespace {
+const QString upower = QStringLiteral("org.freedesktop.UPower");
+const QString upowerPath = QStringLiteral("/org/freedesktop/UPower");
+const QString displayDevice = QStringLiteral("/org/freedesktop/UPower/devices/DisplayDevice");
+const QString deviceInterface = QStringLiteral("org.freedesktop.UPower.Device");
+const QString hadess = QStringLiteral("net.hadess.PowerProfiles");
+const QString hadessPath = QStringLiteral("/net/hadess/PowerProfiles");
+const QString profiles = QStringLiteral("org.freedesktop.UPower.PowerProfiles");
+const QString profilesPath = QStringLiteral("/org/freedesktop/UPower/PowerProfiles");
+const QString mockInterface = QStringLiteral("org.freedesktop.DBus.Mock");
+
+QDBusConnection systemBus()
+{
+    return QDBusConnection::systemBus();
+}
+
+// One python3-dbusmock daemon on the system bus, for the life of the object.
+class MockDaemon
+{
+public:
+    MockDaemon(const QString &busName, const QStringList &arguments) : m_busName(busName)
+    {
+        m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        m_process.setStandardOutputFile(QProcess::nullDevice());
+        m_process.start(QStringLiteral("python3"),
+                        QStringList{QStringLiteral("-m"), QStringLiteral("dbusmock"),
+                                    QStringLiteral("--system")} +
+                            arguments);
+    }
+    ~MockDaemon() { stop(); }
+
+    static std::unique_ptr<MockDaemon> fromTemplate(const QString &busName, const QString &name,
+                                                    const QString &parameters = {})
+    {
+        QStringList arguments{QStringLiteral("--template"), name};
+        if (!parameters.isEmpty())
+            arguments << QStringLiteral("--parameters") << parameters;
+        return std::make_unique<MockDaemon>(busName, arguments);
+    }
+
+    bool waitUntilServing()
+    {
+        return QTest::qWaitFor(
+            [&] { return systemBus().interface()->isServiceRegistered(m_busName).value(); }, 10000);
+    }
+
+    void stop()
+    {
+        if (m_process.state() == QProcess::NotRunning)
+            return;
+        m_process.terminate();
+        m_process.waitForFinished(5000);
+    }
+
+private:
+    QString m_busName;
+    QProcess m_process;
+};
+
+bool call(const QString &service, const QString &path, const QString &interface,
+          const QString &method, const QVariantList &arguments)
+{
+    QDBusMessage message = QDBusMessage::createMethodCall(service, path, interface, method);
+    message.setArguments(arguments);
+    const QDBusMessage reply = systemBus().call(message, QDBus::Block, 5000);
+    if (reply.type() == QDBusMessage::ErrorMessage)
+        qWarning() << reply.errorMessage();
+    return reply.type() == QDBusMessage::ReplyMessage;
+}
+
+bool setBusProperty(const QString &service, const QString &path, const QString &interface,
+                    const QString &name, const QVariant &value)
+{
+    return call(service, path, QStringLiteral("org.freedesktop.DBus.Properties"),
+                QStringLiteral("Set"), {interface, name, QVariant::fromValue(QDBusVariant(value))});
+}
+
+// UPower's display device as a present, discharging battery at the given charge.
+bool setUpBattery(double percentage)
+{
+    return call(upower, upowerPath, mockInterface, QStringLiteral("SetupDisplayDevice"),
+                {uint(2), uint(2), percentage, percentage, 100.0, 10.0, qlonglong(3600),
+                 qlonglong(0), true, QStringLiteral("battery-good-symbolic"), uint(1)});
+}
+
+bool setPercentage(double percentage)
+{
+    return setBusProperty(upower, displayDevice, deviceInterface, QStringLiteral("Percentage"),
+                          percentage);
+}
+} // namespace
+
+class TestUPowerState : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<SettingsStore> m_settings;
+    std::unique_ptr<FakePlayer> m_player;
+    std::unique_ptr<AudioContextMonitor> m_monitor;
+    UPowerState *m_power = nullptr;
+    std::unique_ptr<AutoPauseService> m_service;
+
+    void build()
+    {
+        auto power = std::make_unique<UPowerState>();
+        m_power = power.get();
+        m_service =
+            std::make_unique<AutoPauseService>(*m_settings, m_player.get(), m_monitor.get(),
+                                               std::move(power), AutoPauseService::Timing{1h, 5s});
+    }
+
+private Q_SLOTS:
+    void initTestCase() { QVERIFY(systemBus().isConnected()); }
+
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        m_settings = std::make_unique<SettingsStore>(m_dir->filePath(QStringLiteral("s.json")));
+        m_player = std::make_unique<FakePlayer>();
+        m_monitor = std::make_unique<AudioContextMonitor>(std::make_unique<FakeAudioClients>(),
+                                                          1000, AudioContextMonitor::Timing{});
+    }
+
+    void cleanup()
+    {
+        m_service.reset();
+        m_monitor.reset();
+        m_player.reset();
+        m_settings.reset();
+        m_dir.reset();
+    }
+
+    void lowBatteryPausesOnlyOnBatteryAtOrBelowTwentyPercent()
+    {
+        auto daemon = MockDaemon::fromTemplate(upower, QStringLiteral("upower"),
+                                               QStringLiteral(R"({"OnBattery": true})"));
+        QVERIFY(daemon->waitUntilServing());
+        QVERIFY(setUpBattery(50));
+        m_settings->setBool(SettingsKey::autoPauseLowBattery, true);
+        m_player->setPlaying(true);
+        build();
+        QTRY_COMPARE_WITH_TIMEOUT(m_power->battery(), std::optional(BatteryReading{50, false}),
+                                  5000);
+
+        QVERIFY(setPercentage(21.7));
+        QTRY_COMPARE_WITH_TIMEOUT(m_power->battery(), std::optional(BatteryReading{21, false}),
+                                  5000);
+        QTest::qWait(50);
+        QVERIFY(m_player->isPlaying());
+
+        QVERIFY(setPercentage(20.0));
+        QTRY_VERIFY_WITH_TIMEOUT(!m_player->isPlaying(), 5000);
+        QCOMPARE(m_service->lastPauseReason(), QStringLiteral("Battery below 20%"));
+
+        // Plugged in and charging at 5 %: the music the user starts again plays on.
+        m_player->setPlaying(true);
+        QVERIFY(setBusProperty(upower, upowerPath, upower, QStringLiteral("OnBattery"), false));
+        QVERIFY(setBusProperty(upower, displayDevice, deviceInterface, QStringLiteral("State"),
+                               uint(1)));
+        QVERIFY(setPercentage(5.0));
+        QTRY_COMPARE_WITH_TIMEOUT(m_power->battery(), std::optional(BatteryReading{5, true}), 5000);
+        QTest::qWait(50);
+        QVERIFY(m_player->isPlaying());
+        QCOMPARE(m_player->toggles, 1);
+    }
+
+    void powerSaverPausesAndLeavingItDoesNotResume()
+    {
+        auto daemon = MockDaemon::fromTemplate(hadess, QStringLiteral("power_profiles_daemon"));
+        QVERIFY(daemon->waitUntilServing());
+        m_settings->setBool(SettingsKey::autoPauseLowPowerMode, true);
+        m_player->setPlaying(true);
+        build();
+        QTest::qWait(100);
+        QVERIFY(m_player->isPlaying());
+
+        QVERIFY(setBusProperty(hadess, hadessPath, hadess, QStringLiteral("ActiveProfile"),
+                               QStringLiteral("power-saver")));
+        QTRY_VERIFY_WITH_TIMEOUT(!m_player->isPlaying(), 5000);
+        QCOMPARE(m_service->lastPauseReason(), QStringLiteral("Low Power Mode"));
+
+        QVERIFY(setBusProperty(hadess, hadessPath, hadess, QStringLiteral("ActiveProfile"),
+                               QStringLiteral("balanced")));
+        QTRY_VERIFY_WITH_TIMEOUT(!m_power->lowPowerModeEnabled(), 5000);
+        QTest::qWait(50);
+        QVERIFY(!m_player->isPlaying());
+        QCOMPARE(m_player->toggles, 1);
+    }
+
+    void theNewerProfilesNameComesFirst()
+    {
+        auto legacy =
+            MockDaemon::fromTemplate(hadess, QStringLiteral("power_profiles_daemon"),
+                                     QStringLiteral(R"({"ActiveProfile": "power-saver"})"));
+        QVERIFY(legacy->waitUntilServing());
+        UPowerState power;
+        QTRY_VERIFY_WITH_TIMEOUT(power.lowPowerModeEnabled(), 5000);
+
+        MockDaemon newer(profiles, {profiles, profilesPath, profiles});
+        QVERIFY(newer.waitUntilServing());
+        QVERIFY(call(profiles, profilesPath, mockInterface, QStringLiteral("AddProperty"),
+                     {profiles, QStringLiteral("ActiveProfile"), QStringLiteral("performance")}));
+        QVERIFY(setBusProperty(profiles, profilesPath, profiles, QStringLiteral("ActiveProfile"),
+                               QStringLiteral("balanced")));
+        QTRY_VERIFY_WITH_TIMEOUT(!power.lowPowerModeEnabled(), 5000);
+
+        // The newer daemon goes away: the older one's answer holds again.
+        newer.stop();
+        QTRY_VERIFY_WITH_TIMEOUT(power.lowPowerModeEnabled(), 5000);
+    }
+
+    void missingDaemonsGiveNoReadingUntilTheyAppear()
+    {
+        UPowerState power;
+        QTest::qWait(200);
+        QVERIFY(!power.battery());
+        QVERIFY(!power.lowPowerModeEnabled());
+
+        auto daemon = MockDaemon::fromTemplate(upower, QStringLiteral("upower"));
+        QVERIFY(daemon->waitUntilServing());
+        // A machine without a battery: the display device is not a present battery.
+        QTest::qWait(200);
+        QVERIFY(!power.battery());
+        QVERIFY(setUpBattery(64.9));
+        QTRY_COMPARE_WITH_TIMEOUT(power.battery(), std::optional(BatteryReading{64, true}), 5000);
+
+        daemon.reset();
+        QTRY_VERIFY_WITH_TIMEOUT(!power.battery(), 5000);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestUPowerState)
+#include "tst_upowerstate.moc"
