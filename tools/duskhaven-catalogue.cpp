@@ -1,4 +1,99 @@
-int main()
+// duskhaven-catalogue: lets a curator check a catalogue document with the application's own
+// decoder before publishing it.
+//
+// Exit status: 0 valid, 1 invalid (the decoding error names the key path), 2 the document
+// could not be read or the command line is wrong.
+
+#include "Duskhaven/AppError.h"
+#include "catalogue/Catalogue.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QTextStream>
+#include <optional>
+
+namespace {
+
+enum Exit { Valid = 0, Invalid = 1, Trouble = 2 };
+
+const char usage[] = "usage: duskhaven-catalogue validate <file>\n"
+                     "       duskhaven-catalogue --help\n";
+
+const char help[] = "Checks a Dusk Haven catalogue document with the application's own decoder.\n"
+                    "\n"
+                    "  validate <file>   decode the file; print the counts of tracks, scenes and\n"
+                    "                    ambient layers, or the decoding error with its key path\n"
+                    "\n"
+                    "Exit status: 0 valid, 1 invalid, 2 unreadable file or wrong command line.\n";
+
+QString counted(qsizetype n, const char *one, const char *many)
 {
-    return 0;
+    return QStringLiteral("%1 %2").arg(n).arg(QLatin1StringView(n == 1 ? one : many));
+}
+
+// Decodes one document and reports on it; the tool's exit status.
+int validate(const QByteArray &bytes, QTextStream &out, QTextStream &err)
+{
+    QStringList notes;
+    try {
+        const Manifest manifest = Manifest::decode(bytes, &notes);
+        for (const QString &note : notes)
+            err << "note: " << note << '\n';
+        const qsizetype layers = manifest.ambientLayers ? manifest.ambientLayers->size() : 0;
+        out << "valid: " << counted(manifest.tracks.size(), "track", "tracks") << ", "
+            << counted(manifest.playlists.size(), "scene", "scenes") << ", "
+            << counted(layers, "ambient layer", "ambient layers") << '\n';
+        return Valid;
+    } catch (const AppError &error) {
+        err << "invalid: " << error.description() << '\n';
+        return Invalid;
+    }
+}
+
+// The bytes of a document named on the command line; none, with the reason on `err`, when it
+// cannot be read.
+std::optional<QByteArray> readDocument(const QString &source, QTextStream &err)
+{
+    QFile file(source);
+    QString problem;
+    if (QFileInfo(source).isDir())
+        problem = QStringLiteral("it is a folder");
+    else if (!file.open(QIODevice::ReadOnly))
+        problem = file.errorString();
+    if (problem.isEmpty()) {
+        QByteArray bytes = file.readAll();
+        if (file.error() == QFileDevice::NoError)
+            return bytes;
+        problem = file.errorString();
+    }
+    err << "duskhaven-catalogue: cannot read " << source << ": " << problem << '\n';
+    return std::nullopt;
+}
+
+int run(const QStringList &arguments, QTextStream &out, QTextStream &err)
+{
+    if (arguments.size() == 1 &&
+        (arguments[0] == QLatin1StringView("--help") || arguments[0] == QLatin1StringView("-h"))) {
+        out << usage << '\n' << help;
+        return Valid;
+    }
+    if (arguments.size() != 2 || arguments[0] != QLatin1StringView("validate")) {
+        err << usage;
+        return Trouble;
+    }
+    const auto bytes = readDocument(arguments[1], err);
+    if (!bytes)
+        return Trouble;
+    return validate(*bytes, out, err);
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    return run(QCoreApplication::arguments().mid(1), out, err);
 }

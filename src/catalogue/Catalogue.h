@@ -80,6 +80,9 @@ struct Manifest
     // Decodes a whole document or throws AppError (Decoding domain) whose description names
     // the offending key path, for example "tracks[2].url". There is no partial result.
     static Manifest decode(const QByteArray &json);
+    // The same, also listing in `notes` what was accepted but left out: a track whose id
+    // repeats an earlier track's (the first is kept). For the curator's tool.
+    static Manifest decode(const QByteArray &json, QStringList *notes);
 
     // The first scene, in document order, with this id.
     std::optional<Playlist> playlist(const QString &id) const;

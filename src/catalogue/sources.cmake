@@ -1,3 +1,4 @@
 set(AREA_SOURCES
   Catalogue.h Catalogue.cpp
+  JsonReader.h JsonReader.cpp
 )

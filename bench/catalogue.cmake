@@ -1,0 +1,1 @@
+duskhaven_add_bench(bench_catalogue bench_catalogue.cpp)

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QUrl>
+
+// The audio player that the music goes through: one current item made from a local file,
+// play, pause, volume, position, and a signal at the end of the item. Each load makes a new
+// item with its own id, so a late signal about an item that has since been replaced can be
+// told apart from one about the current item (even when both come from the same file).
+//
+// The real engine is QtMultimediaEngine; tests that need no sound use FakeAudioEngine.
+class AudioEngine : public QObject
+{
+    Q_OBJECT
+
+public:
+    using ItemId = quint64;
+    static constexpr ItemId noItem = 0;
+
+    using QObject::QObject;
+
+    // Replaces the current item with one playing localFile from its start, paused. Returns
+    // the new item's id. Failures to open or decode the file arrive later through failed().
+    virtual ItemId load(const QUrl &localFile) = 0;
+    // Drops the current item: silence, and currentItem() is noItem.
+    virtual void clear() = 0;
+    virtual ItemId currentItem() const = 0;
+    // The local file of the current item; empty without one.
+    virtual QUrl currentFile() const = 0;
+
+    // Plays the current item; without one, nothing is heard.
+    virtual void play() = 0;
+    virtual void pause() = 0;
+    // Linear gain 0.0–1.0, kept across items.
+    virtual void setVolume(float volume) = 0;
+    virtual float volume() const = 0;
+
+    // Milliseconds into the current item, and its length (0 while unknown).
+    virtual qint64 position() const = 0;
+    virtual qint64 duration() const = 0;
+
+Q_SIGNALS:
+    // The item played to its end.
+    void endOfMedia(AudioEngine::ItemId item);
+    // The item cannot be played (unreadable file, unsupported format, no audio device).
+    void failed(AudioEngine::ItemId item, const QString &description);
+};

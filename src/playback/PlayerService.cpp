@@ -1,0 +1,488 @@
+#include "playback/PlayerService.h"
+
+#include "Duskhaven/AppError.h"
+#include "Duskhaven/SettingsStore.h"
+
+#include <QCoroTimer>
+#include <QRandomGenerator>
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+
+namespace {
+std::optional<Track> findTrack(const Manifest &manifest, const QString &id)
+{
+    for (const Track &track : manifest.tracks) {
+        if (track.id == id)
+            return track;
+    }
+    return std::nullopt;
+}
+
+QStringList idsOf(const QList<Track> &tracks)
+{
+    QStringList ids;
+    ids.reserve(tracks.size());
+    for (const Track &track : tracks)
+        ids.append(track.id);
+    return ids;
+}
+
+// A volume from outside (a setting a person may have edited, a control) held to what the
+// engine can do; none for a value that is not a number.
+std::optional<float> usableVolume(double value)
+{
+    if (!std::isfinite(value))
+        return std::nullopt;
+    return float(std::clamp(value, 0.0, 1.0));
+}
+
+// How often, and how far apart, a start from the play button looks for a catalogue that is
+// still being loaded.
+constexpr int catalogueChecks = 30;
+constexpr std::chrono::milliseconds catalogueCheckPause{100};
+} // namespace
+
+PlayerService::PlayerService(PlayerSources sources, SettingsStore &settings,
+                             std::unique_ptr<AudioEngine> engine, QObject *parent)
+    : QObject(parent), m_sources(std::move(sources)), m_settings(settings),
+      m_engine(std::move(engine))
+{
+    m_favoriteIds = IdSetSetting::read(m_settings, SettingsKey::favoriteSceneIds);
+    m_nowPlayingPlaylistId = m_settings.stringValue(SettingsKey::lastPlayedPlaylistId);
+    // The volume controls show the stored volume after a restart; the sound starts there too.
+    if (auto stored = m_settings.doubleValue(SettingsKey::volume)) {
+        if (auto volume = usableVolume(*stored))
+            m_volume = *volume;
+    }
+
+    // Engine reports and settings changes are handled on a later turn of the event loop,
+    // never inside the engine's or the store's own update.
+    connect(m_engine.get(), &AudioEngine::endOfMedia, this, &PlayerService::onEndOfMedia,
+            Qt::QueuedConnection);
+    connect(m_engine.get(), &AudioEngine::failed, this, &PlayerService::onEngineFailed,
+            Qt::QueuedConnection);
+    connect(&m_settings, &SettingsStore::valueChanged, this, &PlayerService::onSettingChanged,
+            Qt::QueuedConnection);
+
+    m_engine->setVolume(m_volume);
+}
+
+PlayerService::~PlayerService()
+{
+    m_engine->disconnect(this);
+}
+
+QCoro::Task<PlayOutcome> PlayerService::play(QString playlistId,
+                                             std::optional<QString> startTrackId)
+{
+    const std::optional<Manifest> manifest = m_sources.manifest();
+    if (!manifest || !manifest->playlist(playlistId))
+        co_return PlayOutcome::NotFound;
+    const QStringList ids = idsOf(manifest->tracksForPlaylist(playlistId));
+    if (ids.isEmpty())
+        co_return PlayOutcome::Empty;
+
+    const QStringList order = shuffled(ids);
+    qint64 start = 0;
+    if (startTrackId) {
+        if (const qsizetype at = order.indexOf(*startTrackId); at >= 0)
+            start = at;
+    }
+
+    m_failuresInARow = 0;
+    setNowPlaying(playlistId);
+    m_settings.setString(SettingsKey::lastPlayedPlaylistId, playlistId);
+    setQueue(PlaybackQueue(order, start, ids, true, true));
+    co_await playTrack(order.at(start), *manifest);
+    co_return PlayOutcome::Started;
+}
+
+QCoro::Task<> PlayerService::prepare(QString playlistId)
+{
+    // Start-up can take a while offline; whatever the user started meanwhile stands.
+    if (m_generation != 0 || m_queue || hasLoadedItem())
+        co_return;
+    const std::optional<Manifest> manifest = m_sources.manifest();
+    if (!manifest || !manifest->playlist(playlistId))
+        co_return;
+    const QStringList ids = idsOf(manifest->tracksForPlaylist(playlistId));
+    if (ids.isEmpty())
+        co_return;
+
+    const QStringList order = shuffled(ids);
+    setNowPlaying(playlistId);
+    setQueue(PlaybackQueue(order, 0, ids, true, true));
+    const std::optional<Track> track = findTrack(*manifest, order.first());
+    if (!track)
+        co_return;
+
+    const Generation generation = beginStart();
+    m_sources.protect(track->id);
+    m_awaitingFile = true;
+    QPointer<PlayerService> self(this);
+    std::optional<QUrl> file;
+    try {
+        file = co_await m_sources.localFile(*track);
+    } catch (const AppError &) {
+    }
+    if (!self || !isLatest(generation))
+        co_return;
+    m_awaitingFile = false;
+    // Offline at start-up: nothing is loaded and nothing is skipped; the play button tries
+    // again.
+    if (!file)
+        co_return;
+    loadItem(*file);
+    schedulePrefetch(*manifest);
+}
+
+QCoro::Task<> PlayerService::restoreLastScene()
+{
+    if (m_nowPlayingPlaylistId && !m_nowPlayingPlaylistId->startsWith(customPrefix))
+        co_await prepare(*m_nowPlayingPlaylistId);
+}
+
+void PlayerService::togglePlayPause()
+{
+    if (!m_isPlaying && !hasLoadedItem() && m_nowPlayingPlaylistId &&
+        !m_nowPlayingPlaylistId->startsWith(customPrefix)) {
+        setIsPlaying(true);
+        m_failuresInARow = 0;
+        playWhenReady(*m_nowPlayingPlaylistId, beginStart());
+        return;
+    }
+    if (m_isPlaying)
+        m_engine->pause();
+    else
+        m_engine->play();
+    setIsPlaying(!m_isPlaying);
+}
+
+QCoro::Task<> PlayerService::next()
+{
+    return step(Step::User);
+}
+
+QCoro::Task<> PlayerService::previous()
+{
+    if (!m_queue || m_queue->currentIndex <= 0)
+        co_return;
+    const std::optional<Manifest> manifest = m_sources.manifest();
+    if (!manifest)
+        co_return;
+    PlaybackQueue back = *m_queue;
+    back.currentIndex -= 1;
+    const std::optional<QString> id = back.currentId();
+    if (!id)
+        co_return;
+    m_failuresInARow = 0;
+    setQueue(back);
+    co_await playTrack(*id, *manifest);
+}
+
+QCoro::Task<> PlayerService::nextScene()
+{
+    const std::optional<Manifest> manifest = m_sources.manifest();
+    if (!manifest)
+        co_return;
+    QList<Playlist> candidates;
+    for (const Playlist &playlist : manifest->playlists) {
+        if (!m_nowPlayingPlaylistId || playlist.id != *m_nowPlayingPlaylistId)
+            candidates.append(playlist);
+    }
+    if (candidates.isEmpty())
+        candidates = manifest->playlists;
+    if (candidates.isEmpty())
+        co_return;
+    const auto pick = QRandomGenerator::system()->bounded(qint64(candidates.size()));
+    co_await play(candidates.at(pick).id);
+}
+
+void PlayerService::toggleFavorite()
+{
+    if (!m_nowPlayingPlaylistId)
+        return;
+    if (!m_favoriteIds.remove(*m_nowPlayingPlaylistId))
+        m_favoriteIds.insert(*m_nowPlayingPlaylistId);
+    Q_EMIT favoriteIdsChanged();
+    IdSetSetting::write(m_settings, SettingsKey::favoriteSceneIds, m_favoriteIds);
+}
+
+void PlayerService::playCustom(const QUrl &localFile, const QString &sceneId)
+{
+    beginStart();
+    m_failuresInARow = 0;
+    loadItem(localFile);
+    m_engine->play();
+    setIsPlaying(true);
+    const QString id = customPrefix + sceneId;
+    setNowPlaying(id);
+    m_settings.setString(SettingsKey::lastPlayedPlaylistId, id);
+    m_customFile = localFile;
+    setQueue(std::nullopt);
+}
+
+void PlayerService::playScene(const QString &playlistId)
+{
+    play(playlistId);
+}
+
+void PlayerService::playNext()
+{
+    next();
+}
+
+void PlayerService::playPrevious()
+{
+    previous();
+}
+
+void PlayerService::playNextScene()
+{
+    nextScene();
+}
+
+QStringList PlayerService::favoriteIdList() const
+{
+    QStringList ids(m_favoriteIds.begin(), m_favoriteIds.end());
+    ids.sort();
+    return ids;
+}
+
+void PlayerService::setVolume(float volume)
+{
+    const std::optional<float> usable = usableVolume(volume);
+    if (!usable || *usable == m_volume)
+        return;
+    m_volume = *usable;
+    m_engine->setVolume(m_volume);
+    m_settings.setDouble(SettingsKey::volume, double(m_volume));
+    Q_EMIT volumeChanged();
+}
+
+QString PlayerService::currentTrackId() const
+{
+    return m_queue ? m_queue->currentId().value_or(QString()) : QString();
+}
+
+std::optional<Track> PlayerService::currentTrack() const
+{
+    const QString id = currentTrackId();
+    if (id.isEmpty())
+        return std::nullopt;
+    const std::optional<Manifest> manifest = m_sources.manifest();
+    return manifest ? findTrack(*manifest, id) : std::nullopt;
+}
+
+std::optional<Playlist> PlayerService::currentScene() const
+{
+    if (!m_nowPlayingPlaylistId)
+        return std::nullopt;
+    const std::optional<Manifest> manifest = m_sources.manifest();
+    return manifest ? manifest->playlist(*m_nowPlayingPlaylistId) : std::nullopt;
+}
+
+QCoro::Task<> PlayerService::step(Step reason)
+{
+    if (!m_queue)
+        co_return;
+    PlaybackQueue advanced = *m_queue;
+    const std::optional<QString> id = advanced.advance();
+    if (!id)
+        co_return;
+    const std::optional<Manifest> manifest = m_sources.manifest();
+    if (!manifest)
+        co_return;
+    if (reason != Step::AfterFailure)
+        m_failuresInARow = 0;
+    setQueue(advanced);
+    co_await playTrack(*id, *manifest);
+}
+
+QCoro::Task<> PlayerService::playTrack(QString id, Manifest manifest)
+{
+    const Generation generation = beginStart();
+    const std::optional<Track> track = findTrack(manifest, id);
+    if (!track)
+        co_return;
+    m_sources.protect(id);
+    m_awaitingFile = true;
+
+    QPointer<PlayerService> self(this);
+    std::optional<QUrl> file;
+    try {
+        file = co_await m_sources.localFile(*track);
+    } catch (const AppError &) {
+    }
+    if (!self || !isLatest(generation))
+        co_return;
+    m_awaitingFile = false;
+
+    if (!file) {
+        co_await trackFailed();
+        co_return;
+    }
+    loadItem(*file);
+    m_engine->play();
+    setIsPlaying(true);
+    schedulePrefetch(manifest);
+}
+
+QCoro::Task<> PlayerService::trackFailed()
+{
+    setIsPlaying(false);
+    // Whatever was heard before this start stops too, so that the sound and isPlaying agree.
+    clearItem();
+    m_failuresInARow += 1;
+    // Offline, every download fails: after one pass over the queue the chain rests until the
+    // user asks again, instead of cycling through downloads for ever.
+    if (!m_queue || m_failuresInARow >= m_queue->order.size())
+        co_return;
+    co_await step(Step::AfterFailure);
+}
+
+QCoro::Task<> PlayerService::playWhenReady(QString playlistId, Generation generation)
+{
+    QPointer<PlayerService> self(this);
+    for (int check = 0; check < catalogueChecks && !m_sources.manifest(); ++check) {
+        co_await QCoro::sleepFor(catalogueCheckPause);
+        if (!self || !isLatest(generation))
+            co_return;
+    }
+    const PlayOutcome outcome = co_await play(playlistId);
+    if (!self)
+        co_return;
+    if (outcome != PlayOutcome::Started && isLatest(generation))
+        setIsPlaying(false);
+}
+
+QCoro::Task<> PlayerService::prefetch(Track track)
+{
+    // Only warms the cache; the next start finds the file there.
+    try {
+        co_await m_sources.localFile(track);
+    } catch (const AppError &) {
+    }
+}
+
+void PlayerService::schedulePrefetch(const Manifest &manifest)
+{
+    if (!m_queue)
+        return;
+    const std::optional<QString> nextId = m_queue->peekNext();
+    if (!nextId)
+        return;
+    const std::optional<Track> track = findTrack(manifest, *nextId);
+    if (!track)
+        return;
+    m_sources.protect(*nextId);
+    prefetch(*track);
+}
+
+void PlayerService::onEndOfMedia(AudioEngine::ItemId item)
+{
+    if (item == AudioEngine::noItem || item != m_engine->currentItem())
+        return;
+    // A start already on its way replaces this item when its file arrives; moving on as well
+    // would step past the track the user chose.
+    if (m_awaitingFile)
+        return;
+    if (!m_queue) {
+        // A custom scene plays its file once; nothing follows it.
+        setIsPlaying(false);
+        return;
+    }
+    step(Step::EndOfItem);
+}
+
+void PlayerService::onEngineFailed(AudioEngine::ItemId item)
+{
+    if (item == AudioEngine::noItem || item != m_engine->currentItem())
+        return;
+    if (m_awaitingFile) {
+        clearItem();
+        setIsPlaying(false);
+        return;
+    }
+    trackFailed();
+}
+
+void PlayerService::onSettingChanged(const QString &key)
+{
+    if (key == SettingsKey::favoriteSceneIds) {
+        // Onboarding writes the favourites too; the next heart toggle must build on its choice.
+        QSet<QString> stored = IdSetSetting::read(m_settings, SettingsKey::favoriteSceneIds);
+        if (stored != m_favoriteIds) {
+            m_favoriteIds = std::move(stored);
+            Q_EMIT favoriteIdsChanged();
+        }
+    } else if (key == SettingsKey::volume) {
+        const std::optional<double> stored = m_settings.doubleValue(SettingsKey::volume);
+        const std::optional<float> usable = stored ? usableVolume(*stored) : std::nullopt;
+        if (usable && *usable != m_volume) {
+            m_volume = *usable;
+            m_engine->setVolume(m_volume);
+            Q_EMIT volumeChanged();
+        }
+    }
+}
+
+PlayerService::Generation PlayerService::beginStart()
+{
+    m_awaitingFile = false;
+    return ++m_generation;
+}
+
+void PlayerService::setNowPlaying(const std::optional<QString> &id)
+{
+    m_customFile.clear();
+    if (m_nowPlayingPlaylistId == id)
+        return;
+    m_nowPlayingPlaylistId = id;
+    Q_EMIT nowPlayingPlaylistIdChanged();
+}
+
+void PlayerService::setQueue(std::optional<PlaybackQueue> queue)
+{
+    if (m_queue == queue)
+        return;
+    const QString trackBefore = currentTrackId();
+    m_queue = std::move(queue);
+    Q_EMIT queueChanged();
+    if (currentTrackId() != trackBefore)
+        Q_EMIT currentTrackIdChanged();
+}
+
+void PlayerService::setIsPlaying(bool playing)
+{
+    if (m_isPlaying == playing)
+        return;
+    m_isPlaying = playing;
+    Q_EMIT isPlayingChanged();
+}
+
+void PlayerService::loadItem(const QUrl &file)
+{
+    const bool hadItem = hasLoadedItem();
+    m_engine->load(file);
+    if (!hadItem)
+        Q_EMIT hasLoadedItemChanged();
+}
+
+void PlayerService::clearItem()
+{
+    if (!hasLoadedItem())
+        return;
+    m_engine->clear();
+    Q_EMIT hasLoadedItemChanged();
+}
+
+QStringList PlayerService::shuffled(QStringList ids)
+{
+    // Fisher–Yates over the system's secure random source.
+    QRandomGenerator *random = QRandomGenerator::system();
+    for (qsizetype i = ids.size() - 1; i > 0; --i)
+        ids.swapItemsAt(i, qsizetype(random->bounded(qint64(i) + 1)));
+    return ids;
+}

@@ -1,0 +1,175 @@
+#pragma once
+
+#include "catalogue/Catalogue.h"
+#include "playback/AudioEngine.h"
+#include "playback/PlaybackQueue.h"
+
+#include <QCoroTask>
+#include <QObject>
+#include <QPointer>
+#include <QSet>
+#include <QString>
+#include <QStringList>
+#include <QUrl>
+#include <functional>
+#include <memory>
+#include <optional>
+
+class SettingsStore;
+
+// What the player needs of the catalogue and of the storage services, handed in by the
+// environment (the library's current catalogue, the download service's local file of a track,
+// the cache's protected set).
+struct PlayerSources
+{
+    // The catalogue in use; none while no catalogue is loaded.
+    std::function<std::optional<Manifest>()> manifest;
+    // A complete local file of the track: pinned, cached, or downloaded first. Throws AppError.
+    std::function<QCoro::Task<QUrl>(Track)> localFile;
+    // Keeps the track's cached file out of eviction for the rest of the run.
+    std::function<void(const QString &trackId)> protect;
+};
+
+enum class PlayOutcome {
+    Started,  // the queue was built and its first track was asked to play
+    NotFound, // no catalogue, or no scene with that id
+    Empty,    // the scene has no tracks
+};
+
+// Plays the music of one scene at a time from complete local files: a shuffled, looping queue
+// of the scene's tracks, the next track fetched ahead, the last scene and the favourites
+// remembered in the settings. Also plays the single file of a custom scene.
+//
+// Starts (play, next, previous, nextScene, playCustom, the start-up prepare) may overlap while
+// files are fetched: the latest start wins. A start that a later one overtook neither replaces
+// the item nor touches isPlaying when its file arrives. Tracks whose file cannot be had are
+// skipped, but one full pass over the queue without a playable track ends the chain.
+class PlayerService : public QObject
+{
+    Q_OBJECT
+    // The current scene; "custom-" + id for a custom scene; empty for none.
+    Q_PROPERTY(
+        QString nowPlayingPlaylistId READ nowPlayingPlaylistId NOTIFY nowPlayingPlaylistIdChanged)
+    Q_PROPERTY(bool isPlaying READ isPlaying NOTIFY isPlayingChanged)
+    // Sorted ascending.
+    Q_PROPERTY(QStringList favoriteIds READ favoriteIdList NOTIFY favoriteIdsChanged)
+    Q_PROPERTY(float volume READ volume WRITE setVolume NOTIFY volumeChanged)
+    // The queue's current track; empty without a queue.
+    Q_PROPERTY(QString currentTrackId READ currentTrackId NOTIFY currentTrackIdChanged)
+    // Whether the engine holds an item that play/pause acts on.
+    Q_PROPERTY(bool hasLoadedItem READ hasLoadedItem NOTIFY hasLoadedItemChanged)
+
+public:
+    static inline const QString customPrefix = QStringLiteral("custom-");
+    static constexpr float defaultVolume = 0.8f;
+
+    // Reads the favourites, the last scene and the volume from settings; starts no sound.
+    // Takes ownership of the engine.
+    PlayerService(PlayerSources sources, SettingsStore &settings,
+                  std::unique_ptr<AudioEngine> engine, QObject *parent = nullptr);
+    ~PlayerService() override;
+
+    // Builds a new shuffled queue of the scene (starting at startTrackId when the scene holds
+    // it), remembers the scene and plays its first track once its file is here.
+    QCoro::Task<PlayOutcome> play(QString playlistId,
+                                  std::optional<QString> startTrackId = std::nullopt);
+    // Loads the scene's queue and first track without sound. Does nothing once anything has
+    // been started in this run, so a late restore never replaces the user's choice.
+    QCoro::Task<> prepare(QString playlistId);
+    // The start-up restore: prepares the remembered scene unless it is a custom one.
+    QCoro::Task<> restoreLastScene();
+
+    // Pauses or resumes; with nothing loaded it starts the remembered catalogue scene.
+    void togglePlayPause();
+    QCoro::Task<> next();
+    QCoro::Task<> previous();
+    // Plays a scene other than the current one, picked at random.
+    QCoro::Task<> nextScene();
+    void toggleFavorite();
+    // Plays one local file as the custom scene sceneId; there is no queue.
+    void playCustom(const QUrl &localFile, const QString &sceneId);
+
+    // For views, which cannot await: each starts the operation and returns at once.
+    Q_INVOKABLE void playScene(const QString &playlistId);
+    Q_INVOKABLE void playNext();
+    Q_INVOKABLE void playPrevious();
+    Q_INVOKABLE void playNextScene();
+    Q_INVOKABLE void togglePlay() { togglePlayPause(); }
+    Q_INVOKABLE void toggleFavoriteScene() { toggleFavorite(); }
+
+    QString nowPlayingPlaylistId() const { return m_nowPlayingPlaylistId.value_or(QString()); }
+    const std::optional<PlaybackQueue> &queue() const { return m_queue; }
+    bool isPlaying() const { return m_isPlaying; }
+    const QSet<QString> &favoriteIds() const { return m_favoriteIds; }
+    QStringList favoriteIdList() const;
+    float volume() const { return m_volume; }
+    // Applied to the engine at once and stored as the "volume" setting, so the volume
+    // controls and the sound agree; held within 0.0–1.0.
+    void setVolume(float volume);
+    QString currentTrackId() const;
+    bool hasLoadedItem() const { return m_engine->currentItem() != AudioEngine::noItem; }
+
+    // What the desktop's media controls show: the queue's current track and its scene, from
+    // the catalogue in use; the file of a custom scene.
+    std::optional<Track> currentTrack() const;
+    std::optional<Playlist> currentScene() const;
+    QUrl customFile() const { return m_customFile; }
+    // Milliseconds into the loaded item.
+    qint64 position() const { return m_engine->position(); }
+
+    AudioEngine &engine() const { return *m_engine; }
+
+Q_SIGNALS:
+    void nowPlayingPlaylistIdChanged();
+    void queueChanged();
+    void isPlayingChanged();
+    void favoriteIdsChanged();
+    void volumeChanged();
+    void currentTrackIdChanged();
+    void hasLoadedItemChanged();
+
+private:
+    using Generation = quint64;
+
+    enum class Step { User, EndOfItem, AfterFailure };
+
+    QCoro::Task<> step(Step reason);
+    QCoro::Task<> playTrack(QString id, Manifest manifest);
+    QCoro::Task<> trackFailed();
+    QCoro::Task<> playWhenReady(QString playlistId, Generation generation);
+    QCoro::Task<> prefetch(Track track);
+    void schedulePrefetch(const Manifest &manifest);
+
+    void onEndOfMedia(AudioEngine::ItemId item);
+    void onEngineFailed(AudioEngine::ItemId item);
+    void onSettingChanged(const QString &key);
+
+    // A new start: every earlier start still waiting for its file is overtaken.
+    Generation beginStart();
+    bool isLatest(Generation generation) const { return generation == m_generation; }
+
+    void setNowPlaying(const std::optional<QString> &id);
+    void setQueue(std::optional<PlaybackQueue> queue);
+    void setIsPlaying(bool playing);
+    void loadItem(const QUrl &file);
+    void clearItem();
+    static QStringList shuffled(QStringList ids);
+
+    PlayerSources m_sources;
+    SettingsStore &m_settings;
+    std::unique_ptr<AudioEngine> m_engine;
+
+    std::optional<QString> m_nowPlayingPlaylistId;
+    std::optional<PlaybackQueue> m_queue;
+    bool m_isPlaying = false;
+    QSet<QString> m_favoriteIds;
+    float m_volume = defaultVolume;
+    QUrl m_customFile;
+
+    Generation m_generation = 0;
+    // The latest start is still waiting for its file.
+    bool m_awaitingFile = false;
+    // Tracks that failed in a row since the last user start or the last track played to its
+    // end; a full queue of them ends the skip chain.
+    qsizetype m_failuresInARow = 0;
+};
