@@ -1,15 +1,19 @@
 // duskhaven-catalogue: lets a curator check a catalogue document with the application's own
 // decoder before publishing it.
 //
-// Exit status: 0 valid, 1 invalid (the decoding error names the key path), 2 the document
-// could not be read or the command line is wrong.
+// Exit status: 0 valid, 1 invalid (the decoding error names the key path, or the server
+// answered with a status other than 200), 2 the document could not be read or fetched, or the
+// command line is wrong.
 
 #include "Duskhaven/AppError.h"
 #include "catalogue/Catalogue.h"
+#include "catalogue/HTTPClient.h"
 
 #include <QCoreApplication>
+#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
+#include <QNetworkAccessManager>
 #include <QTextStream>
 #include <optional>
 
@@ -17,15 +21,19 @@ namespace {
 
 enum Exit { Valid = 0, Invalid = 1, Trouble = 2 };
 
-const char usage[] = "usage: duskhaven-catalogue validate <file>\n"
+const char usage[] = "usage: duskhaven-catalogue validate <file or http(s) URL>\n"
                      "       duskhaven-catalogue --help\n";
 
 const char help[] = "Checks a Dusk Haven catalogue document with the application's own decoder.\n"
                     "\n"
                     "  validate <file>   decode the file; print the counts of tracks, scenes and\n"
                     "                    ambient layers, or the decoding error with its key path\n"
+                    "  validate <URL>    fetch an http or https URL the way the application does\n"
+                    "                    (retrying transport failures) and decode the body; a\n"
+                    "                    status other than 200 makes the document invalid\n"
                     "\n"
-                    "Exit status: 0 valid, 1 invalid, 2 unreadable file or wrong command line.\n";
+                    "Exit status: 0 valid, 1 invalid, 2 unreadable file, failed transfer or wrong\n"
+                    "command line.\n";
 
 QString counted(qsizetype n, const char *one, const char *many)
 {
@@ -71,6 +79,59 @@ std::optional<QByteArray> readDocument(const QString &source, QTextStream &err)
     return std::nullopt;
 }
 
+bool isWebAddress(const QString &source)
+{
+    return source.startsWith(QLatin1StringView("http://"), Qt::CaseInsensitive) ||
+           source.startsWith(QLatin1StringView("https://"), Qt::CaseInsensitive);
+}
+
+struct Fetched
+{
+    std::optional<QByteArray> body;
+    Exit failure = Trouble;
+    bool done = false;
+};
+
+QCoro::Task<> fetch(QUrl url, Fetched &result, QTextStream &err, QEventLoop &loop)
+{
+    const HTTPClient client(std::make_shared<QNetworkAccessManager>());
+    try {
+        const HTTPResponse response = co_await client.data(url);
+        if (response.status == 200) {
+            result.body = response.body;
+        } else {
+            err << "invalid: the server answered with status " << response.status
+                << " instead of 200\n";
+            result.failure = Invalid;
+        }
+    } catch (const AppError &error) {
+        err << "duskhaven-catalogue: cannot fetch " << url.toDisplayString() << ": "
+            << error.description() << '\n';
+        result.failure = Trouble;
+    }
+    result.done = true;
+    loop.quit();
+}
+
+// The body of a 200 answer; none, with the reason on `err` and the exit status in `failure`,
+// for any other status or a failed transfer.
+std::optional<QByteArray> fetchDocument(const QString &source, QTextStream &err, Exit &failure)
+{
+    const QUrl url(source, QUrl::StrictMode);
+    if (!url.isValid() || url.host().isEmpty()) {
+        err << "duskhaven-catalogue: not a usable address: " << source << '\n';
+        failure = Trouble;
+        return std::nullopt;
+    }
+    Fetched result;
+    QEventLoop loop;
+    fetch(url, result, err, loop);
+    if (!result.done)
+        loop.exec();
+    failure = result.failure;
+    return result.body;
+}
+
 int run(const QStringList &arguments, QTextStream &out, QTextStream &err)
 {
     if (arguments.size() == 1 &&
@@ -82,9 +143,11 @@ int run(const QStringList &arguments, QTextStream &out, QTextStream &err)
         err << usage;
         return Trouble;
     }
-    const auto bytes = readDocument(arguments[1], err);
+    Exit failure = Trouble;
+    const auto bytes = isWebAddress(arguments[1]) ? fetchDocument(arguments[1], err, failure)
+                                                  : readDocument(arguments[1], err);
     if (!bytes)
-        return Trouble;
+        return failure;
     return validate(*bytes, out, err);
 }
 

@@ -10,7 +10,7 @@ class AppError : public std::exception
 {
 public:
     enum class Domain {
-        Url,      // transport failures and bad server responses
+        Url, // transport failures and bad server responses
         Cancelled,
         File,
         Store,
@@ -21,8 +21,17 @@ public:
     static constexpr int UrlUnknown = -1;
     static constexpr int UrlCancelled = -999;
     static constexpr int UrlTimedOut = -1001;
+    static constexpr int UrlUnsupported = -1002;
+    static constexpr int UrlCannotFindHost = -1003;
     static constexpr int UrlCannotConnect = -1004;
+    static constexpr int UrlNetworkConnectionLost = -1005;
+    static constexpr int UrlTooManyRedirects = -1007;
+    static constexpr int UrlNotConnectedToInternet = -1009;
     static constexpr int BadServerResponse = -1011;
+    static constexpr int UrlCannotParseResponse = -1017;
+    static constexpr int UrlFileDoesNotExist = -1100;
+    static constexpr int UrlNoPermissionsToReadFile = -1102;
+    static constexpr int UrlSecureConnectionFailed = -1200;
 
     AppError(Domain domain, int code, QString description);
 

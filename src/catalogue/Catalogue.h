@@ -79,6 +79,7 @@ struct Manifest
 
     // Decodes a whole document or throws AppError (Decoding domain) whose description names
     // the offending key path, for example "tracks[2].url". There is no partial result.
+    // Of tracks sharing an id, only the first is kept (each is still decoded strictly).
     static Manifest decode(const QByteArray &json);
     // The same, also listing in `notes` what was accepted but left out: a track whose id
     // repeats an earlier track's (the first is kept). For the curator's tool.

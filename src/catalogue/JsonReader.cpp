@@ -62,6 +62,9 @@ public:
 
     Value document()
     {
+        // A byte order mark, which some editors write, may be ignored.
+        if (m_end - m_p >= 3 && QByteArrayView(m_p, 3) == QByteArrayView("\xEF\xBB\xBF"))
+            m_p += 3;
         skipSpace();
         Value result = value(0);
         skipSpace();

@@ -245,6 +245,7 @@ private slots:
             root = replaced(root, QString::fromLatin1(path), QJsonArray{1.5, "x", QJsonValue()});
         const QByteArray compact = QJsonDocument(root.toObject()).toJson(QJsonDocument::Compact);
         QCOMPARE(Manifest::decode(compact), Manifest::decode(fixture()));
+        QCOMPARE(Manifest::decode("\xEF\xBB\xBF" + fixture()), Manifest::decode(fixture()));
     }
 
     void comparesEveryField()

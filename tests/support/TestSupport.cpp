@@ -1,8 +1,67 @@
 #include "support/TestSupport.h"
 
+#include <QDir>
+#include <QFile>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
 namespace TestSupport {
 QString sourceDir()
 {
     return qEnvironmentVariable("DUSKHAVEN_SOURCE_DIR");
+}
+
+namespace {
+// Sets or clears the immutable attribute; returns 0 or the errno.
+int setImmutable(const QString &path, bool on)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_DIRECTORY);
+    if (fd < 0)
+        return errno;
+    int flags = 0;
+    int result = ::ioctl(fd, FS_IOC_GETFLAGS, &flags);
+    if (result == 0) {
+        flags = on ? (flags | FS_IMMUTABLE_FL) : (flags & ~FS_IMMUTABLE_FL);
+        result = ::ioctl(fd, FS_IOC_SETFLAGS, &flags);
+    }
+    const int error = result == 0 ? 0 : errno;
+    ::close(fd);
+    return error;
+}
+} // namespace
+
+FrozenFolder::FrozenFolder(const QString &path) : m_path(path)
+{
+    if (::geteuid() == 0) {
+        const int error = setImmutable(path, true);
+        m_immutable = error == 0;
+        if (error != 0)
+            m_problem = QStringLiteral("cannot set the immutable attribute on %1: %2")
+                            .arg(path, QString::fromLocal8Bit(std::strerror(error)));
+    } else {
+        m_chmodded = QFile::setPermissions(path, QFile::ReadOwner | QFile::ExeOwner);
+        if (!m_chmodded)
+            m_problem = QStringLiteral("cannot make %1 read-only").arg(path);
+    }
+    if (m_problem.isEmpty()) {
+        QFile probe(QDir(path).filePath(QStringLiteral(".probe")));
+        if (probe.open(QIODevice::WriteOnly)) {
+            probe.remove();
+            m_problem = QStringLiteral("%1 still accepts new files").arg(path);
+        }
+    }
+}
+
+FrozenFolder::~FrozenFolder()
+{
+    if (m_immutable)
+        setImmutable(m_path, false);
+    if (m_chmodded)
+        QFile::setPermissions(m_path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
 } // namespace TestSupport

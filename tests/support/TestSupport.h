@@ -1,8 +1,92 @@
 #pragma once
 
+#include "Duskhaven/AppError.h"
+
+#include <QCoroTask>
+#include <QEventLoop>
 #include <QString>
+#include <QTimer>
+#include <chrono>
+#include <memory>
+#include <optional>
+#include <type_traits>
+#include <variant>
 
 namespace TestSupport {
 // The repository root (tests read fixtures from it).
 QString sourceDir();
+
+// Makes a folder refuse every change (new entries, renames, removals) for as long as this
+// lives. Tests run as root, which permission bits do not stop, so the file system's immutable
+// attribute is used, which binds root too (ext4, tmpfs, btrfs, xfs…); as another user,
+// permission bits. Check frozen() before relying on it.
+class FrozenFolder
+{
+public:
+    explicit FrozenFolder(const QString &path);
+    ~FrozenFolder();
+    FrozenFolder(const FrozenFolder &) = delete;
+    FrozenFolder &operator=(const FrozenFolder &) = delete;
+
+    // True once a probe file could not be created in the folder; otherwise the reason.
+    bool frozen() const { return m_problem.isEmpty(); }
+    const QString &problem() const { return m_problem; }
+
+private:
+    QString m_path;
+    bool m_immutable = false;
+    bool m_chmodded = false;
+    QString m_problem;
+};
+
+// How a coroutine ended: its value (std::monostate for Task<>), or the AppError it threw.
+// Neither is set when it did not finish within the time allowed.
+template <typename T> struct Outcome
+{
+    using Value = std::conditional_t<std::is_void_v<T>, std::monostate, T>;
+    std::optional<Value> value;
+    std::optional<AppError> error;
+
+    bool finished() const { return value.has_value() || error.has_value(); }
+};
+
+namespace Detail {
+// Shared with the driving coroutine, which may outlive a wait that gave up.
+template <typename T> struct WaitState
+{
+    Outcome<T> outcome;
+    QEventLoop loop;
+};
+
+template <typename T> QCoro::Task<> drive(QCoro::Task<T> task, std::shared_ptr<WaitState<T>> state)
+{
+    try {
+        if constexpr (std::is_void_v<T>) {
+            co_await std::move(task);
+            state->outcome.value.emplace();
+        } else {
+            state->outcome.value.emplace(co_await std::move(task));
+        }
+    } catch (const AppError &error) {
+        state->outcome.error = error;
+    }
+    state->loop.quit();
+}
+} // namespace Detail
+
+// Runs the event loop until task ends or limit passes. Unlike QCoro::waitFor, a thrown
+// AppError is caught and returned instead of being lost with the loop left running.
+template <typename T>
+Outcome<T> wait(QCoro::Task<T> task, std::chrono::milliseconds limit = std::chrono::seconds(60))
+{
+    auto state = std::make_shared<Detail::WaitState<T>>();
+    QTimer deadline;
+    deadline.setSingleShot(true);
+    QObject::connect(&deadline, &QTimer::timeout, &state->loop, &QEventLoop::quit);
+    deadline.start(limit);
+    Detail::drive(std::move(task), state);
+    if (!state->outcome.finished())
+        state->loop.exec();
+    return state->outcome;
+}
 } // namespace TestSupport

@@ -1,0 +1,213 @@
+#include "catalogue/HTTPClient.h"
+
+#include "Duskhaven/AppError.h"
+
+#include <QCoroNetworkReply>
+#include <QFile>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QScopeGuard>
+#include <filesystem>
+#include <variant>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+struct DeleteLater
+{
+    void operator()(QObject *object) const { object->deleteLater(); }
+};
+
+// Qt reports an HTTP error status as a reply error as well; these are the errors that mean the
+// transfer itself went wrong, whatever status line may have arrived before.
+bool isTransportError(QNetworkReply::NetworkError error)
+{
+    using E = QNetworkReply;
+    switch (error) {
+    case E::ProxyAuthenticationRequiredError: // also how Qt reports a 407 answer
+        return false;
+    case E::ProtocolUnknownError:
+    case E::ProtocolFailure:
+        return true;
+    default:
+        return error > E::NoError && error < E::ContentAccessDenied;
+    }
+}
+
+int urlErrorCode(QNetworkReply::NetworkError error)
+{
+    using E = QNetworkReply;
+    switch (error) {
+    case E::ConnectionRefusedError:
+    case E::ProxyConnectionRefusedError:
+    case E::ProxyNotFoundError:
+        return AppError::UrlCannotConnect;
+    case E::RemoteHostClosedError:
+    case E::ProxyConnectionClosedError:
+        return AppError::UrlNetworkConnectionLost;
+    case E::HostNotFoundError:
+        return AppError::UrlCannotFindHost;
+    case E::TimeoutError:
+    case E::ProxyTimeoutError:
+    case E::OperationCanceledError: // Qt aborts a reply whose transfer timeout ran out
+        return AppError::UrlTimedOut;
+    case E::SslHandshakeFailedError:
+        return AppError::UrlSecureConnectionFailed;
+    case E::TemporaryNetworkFailureError:
+    case E::NetworkSessionFailedError:
+        return AppError::UrlNotConnectedToInternet;
+    case E::TooManyRedirectsError:
+        return AppError::UrlTooManyRedirects;
+    case E::ProtocolUnknownError:
+        return AppError::UrlUnsupported;
+    case E::ProtocolFailure:
+        return AppError::UrlCannotParseResponse;
+    case E::ContentNotFoundError: // a file URL naming no file
+        return AppError::UrlFileDoesNotExist;
+    case E::ContentAccessDenied: // a file URL naming an unreadable file
+        return AppError::UrlNoPermissionsToReadFile;
+    default:
+        return AppError::UrlUnknown;
+    }
+}
+
+using Outcome = std::variant<HTTPResponse, AppError>;
+
+// One GET. With a sink, the body of a 200 answer is streamed into it as it arrives instead of
+// being held in memory (the returned body is then empty); a sink that refuses bytes ends the
+// whole call with a File error.
+QCoro::Task<Outcome> attempt(QNetworkAccessManager &network, const QUrl &url,
+                             std::chrono::milliseconds transferTimeout,
+                             const CancellationToken &cancel, QFile *sink)
+{
+    QNetworkRequest request(url);
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
+                         QNetworkRequest::NoLessSafeRedirectPolicy);
+    request.setTransferTimeout(int(transferTimeout.count()));
+
+    const std::unique_ptr<QNetworkReply, DeleteLater> reply(network.get(request));
+    QNetworkReply *const raw = reply.get();
+    const auto statusOf = [raw] {
+        return raw->attribute(QNetworkRequest::HttpStatusCodeAttribute);
+    };
+    bool sinkFailed = false;
+    const auto drain = [&, raw] {
+        if (sinkFailed || statusOf().toInt() != 200)
+            return;
+        const QByteArray bytes = raw->readAll();
+        if (sink->write(bytes) != bytes.size()) {
+            sinkFailed = true;
+            raw->abort();
+        }
+    };
+    QMetaObject::Connection streaming;
+    if (sink) {
+        sink->resize(0); // a retry starts the file afresh
+        streaming = QObject::connect(raw, &QNetworkReply::readyRead, raw, drain);
+    }
+    const auto cancelling = cancel.onCancel(raw, [raw] { raw->abort(); });
+    co_await raw;
+    QObject::disconnect(cancelling);
+    QObject::disconnect(streaming);
+    cancel.throwIfCancelled();
+
+    const QVariant status = statusOf();
+    const QNetworkReply::NetworkError error = reply->error();
+    if (sink) {
+        drain();
+        if (sinkFailed) {
+            // A short write sets no error of its own.
+            const QString reason = sink->error() != QFileDevice::NoError
+                                       ? sink->errorString()
+                                       : QStringLiteral("the disk took only part of the data");
+            throw AppError::file(
+                QStringLiteral("Could not write %1: %2").arg(sink->fileName(), reason));
+        }
+    }
+    if (error == QNetworkReply::NoError || (status.isValid() && !isTransportError(error)))
+        co_return HTTPResponse{reply->readAll(), status.isValid() ? status.toInt() : 0};
+    co_return AppError::url(urlErrorCode(error), reply->errorString());
+}
+
+// Takes everything by value: the client that started the call may be gone before it ends.
+QCoro::Task<HTTPResponse> fetch(std::shared_ptr<QNetworkAccessManager> network,
+                                HTTPClient::Delays retryDelays,
+                                std::chrono::milliseconds transferTimeout, QUrl url,
+                                CancellationToken cancel, QFile *sink = nullptr)
+{
+    AppError pending = AppError::url(AppError::UrlUnknown, QStringLiteral("Unknown error."));
+    if (retryDelays.isEmpty())
+        throw pending;
+
+    for (qsizetype attempts = 0;;) {
+        cancel.throwIfCancelled();
+        Outcome outcome = co_await attempt(*network, url, transferTimeout, cancel, sink);
+        if (auto *response = std::get_if<HTTPResponse>(&outcome))
+            co_return std::move(*response);
+        pending = std::get<AppError>(std::move(outcome));
+        if (++attempts == retryDelays.size())
+            throw pending;
+        co_await sleepFor(retryDelays.at(attempts), cancel);
+    }
+}
+
+QCoro::Task<int> fetchToFile(std::shared_ptr<QNetworkAccessManager> network,
+                             HTTPClient::Delays retryDelays,
+                             std::chrono::milliseconds transferTimeout, QUrl url,
+                             QString destination, CancellationToken cancel)
+{
+    QFile partial(destination + HTTPClient::partialSuffix);
+    // Unbuffered: a refused write (disk full) shows at once and ends the transfer.
+    if (!partial.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
+        throw AppError::file(QStringLiteral("Could not create %1: %2")
+                                 .arg(partial.fileName(), partial.errorString()));
+    // However the call ends short of the rename, no half file stays behind.
+    auto removePartial = qScopeGuard([&partial] { partial.remove(); });
+
+    const HTTPResponse response = co_await fetch(std::move(network), std::move(retryDelays),
+                                                 transferTimeout, url, cancel, &partial);
+    if (response.status != 200)
+        co_return response.status;
+    if (!partial.flush())
+        throw AppError::file(QStringLiteral("Could not write %1: %2")
+                                 .arg(partial.fileName(), partial.errorString()));
+    partial.close();
+    // rename(2) replaces an existing file in one step.
+    std::error_code failure;
+    std::filesystem::rename(QFile::encodeName(partial.fileName()).toStdString(),
+                            QFile::encodeName(destination).toStdString(), failure);
+    if (failure)
+        throw AppError::file(
+            QStringLiteral("Could not move %1 into place: %2")
+                .arg(partial.fileName(), QString::fromStdString(failure.message())));
+    removePartial.dismiss();
+    co_return 200;
+}
+
+} // namespace
+
+HTTPClient::Delays HTTPClient::defaultRetryDelays()
+{
+    return {1s, 3s, 7s};
+}
+
+HTTPClient::HTTPClient(std::shared_ptr<QNetworkAccessManager> network, Delays retryDelays,
+                       std::chrono::milliseconds transferTimeout)
+    : m_network(std::move(network)), m_retryDelays(std::move(retryDelays)),
+      m_transferTimeout(transferTimeout)
+{
+    Q_ASSERT(m_network);
+}
+
+QCoro::Task<HTTPResponse> HTTPClient::data(QUrl url, CancellationToken cancel) const
+{
+    return fetch(m_network, m_retryDelays, m_transferTimeout, std::move(url), std::move(cancel));
+}
+
+QCoro::Task<int> HTTPClient::download(QUrl url, QString destination, CancellationToken cancel) const
+{
+    return fetchToFile(m_network, m_retryDelays, m_transferTimeout, std::move(url),
+                       std::move(destination), std::move(cancel));
+}

@@ -1,0 +1,72 @@
+#pragma once
+
+#include "Duskhaven/Cancellation.h"
+
+#include <QByteArray>
+#include <QCoroTask>
+#include <QList>
+#include <QUrl>
+#include <chrono>
+#include <memory>
+
+class QNetworkAccessManager;
+
+// What a GET brought back. The client never judges the status: callers decide (every current
+// caller accepts only 200).
+struct HTTPResponse
+{
+    QByteArray body;
+    // The HTTP status code; 0 when the answer was not an HTTP response (a file URL).
+    int status = 0;
+};
+
+// The one way the application fetches anything over the network. A plain value: copies share
+// the transfer engine and each service keeps its own copy.
+//
+// A call makes one attempt per entry of retryDelays. Entry k (k >= 1) is the pause before
+// attempt k; entry 0 only counts the first attempt and is never waited. Only transport
+// failures (no connection, connection lost, time-out, host not found, TLS failure…) are
+// retried; any HTTP status, 4xx and 5xx included, is an answer and ends the call at once.
+class HTTPClient
+{
+public:
+    using Delays = QList<std::chrono::milliseconds>;
+
+    // The application's pauses: at most three attempts, 3 s and then 7 s apart.
+    static Delays defaultRetryDelays();
+    // A transfer that receives nothing for this long fails with a time-out (and is retried).
+    static constexpr std::chrono::milliseconds defaultTransferTimeout{60'000};
+
+    // Every copy of the client and every call in flight keeps network alive.
+    explicit HTTPClient(std::shared_ptr<QNetworkAccessManager> network,
+                        Delays retryDelays = defaultRetryDelays(),
+                        std::chrono::milliseconds transferTimeout = defaultTransferTimeout);
+
+    const Delays &retryDelays() const { return m_retryDelays; }
+    std::chrono::milliseconds transferTimeout() const { return m_transferTimeout; }
+
+    // GETs url (no headers of ours, redirects followed unless they go from https to http) and
+    // holds the whole body in memory.
+    // Throws AppError: the last attempt's transport error (Url domain); URL error "unknown"
+    // (UrlUnknown) at once, with no request made, when retryDelays is empty; cancelled()
+    // when the token is cancelled before the call, during a pause or during a transfer (the
+    // transfer is aborted and no further attempt is made).
+    // The call keeps what it needs, so the client may be destroyed while it runs.
+    QCoro::Task<HTTPResponse> data(QUrl url, CancellationToken cancel = {}) const;
+
+    // Like data(), but streams the body of a 200 answer into destination + partialSuffix and,
+    // once it is complete, renames it to destination (replacing a file there in one step).
+    // Returns the status. Only a 200 answer is kept: with any other status (0 for a file URL
+    // included), a failed transfer or a cancellation, the partial file is removed and a file
+    // already at destination stays as it was. A retry starts the partial file afresh.
+    // Throws AppError as data() does, and a File error (never retried) when the partial file
+    // cannot be created, written or moved into place.
+    QCoro::Task<int> download(QUrl url, QString destination, CancellationToken cancel = {}) const;
+
+    static constexpr QLatin1StringView partialSuffix{".partial"};
+
+private:
+    std::shared_ptr<QNetworkAccessManager> m_network;
+    Delays m_retryDelays;
+    std::chrono::milliseconds m_transferTimeout;
+};

@@ -1,0 +1,121 @@
+#include "catalogue/LibraryService.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QPointer>
+#include <QSaveFile>
+
+LibraryService::LibraryService(QUrl manifestURL, HTTPClient http, FileLocations locations,
+                               QObject *parent)
+    : QObject(parent), m_manifestURL(std::move(manifestURL)), m_http(std::move(http)),
+      m_locations(std::move(locations))
+{}
+
+LibraryService::~LibraryService()
+{
+    m_cancel.cancel();
+}
+
+QString LibraryService::lastErrorDescription() const
+{
+    return m_lastError ? m_lastError->description() : QString();
+}
+
+void LibraryService::loadCachedManifest()
+{
+    const QString path = m_locations.manifestFile();
+    if (!QFileInfo::exists(path))
+        return;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        setLastError(AppError::file(QStringLiteral("Could not read the saved catalogue %1: %2")
+                                        .arg(path, file.errorString())));
+        return;
+    }
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        setLastError(AppError::file(QStringLiteral("Could not read the saved catalogue %1: %2")
+                                        .arg(path, file.errorString())));
+        return;
+    }
+    try {
+        setManifest(Manifest::decode(bytes));
+    } catch (const AppError &error) {
+        setLastError(error);
+    }
+}
+
+QCoro::Task<> LibraryService::refresh()
+{
+    QPointer<LibraryService> self(this);
+    setRefreshing(true);
+
+    std::optional<AppError> failure;
+    try {
+        // The client retries transport failures itself.
+        const HTTPResponse response = co_await m_http.data(m_manifestURL, m_cancel);
+        if (self)
+            self->accept(response);
+    } catch (const AppError &error) {
+        failure = error;
+    }
+    if (!self)
+        throw AppError::cancelled();
+
+    if (failure) {
+        setLastError(*failure);
+        setRefreshing(false);
+        throw *failure;
+    }
+    setRefreshing(false);
+}
+
+void LibraryService::accept(const HTTPResponse &response)
+{
+    if (response.status != 200)
+        throw AppError::badServerResponse(response.status);
+    // A body that does not decode leaves both the catalogue in use and the cached file alone.
+    setManifest(Manifest::decode(response.body));
+    // Published before it is cached: a catalogue that arrived is used even if the disk
+    // refuses it, and the next start falls back to the older copy.
+    m_locations.ensureDirectories();
+    writeCache(response.body);
+    setLastError(std::nullopt);
+}
+
+void LibraryService::writeCache(const QByteArray &bytes) const
+{
+    // The received bytes as they came, never re-encoded; the old copy stays whole until the
+    // new one is complete.
+    const QString path = m_locations.manifestFile();
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+        const QString reason = file.errorString();
+        file.cancelWriting();
+        throw AppError::file(
+            QStringLiteral("Could not save the catalogue to %1: %2").arg(path, reason));
+    }
+}
+
+void LibraryService::setManifest(Manifest manifest)
+{
+    // An equal catalogue is still taken, silently.
+    const bool changed = m_manifest != manifest;
+    m_manifest = std::move(manifest);
+    if (changed)
+        Q_EMIT manifestChanged();
+}
+
+void LibraryService::setLastError(std::optional<AppError> error)
+{
+    m_lastError = std::move(error);
+    Q_EMIT lastErrorChanged();
+}
+
+void LibraryService::setRefreshing(bool refreshing)
+{
+    if (m_isRefreshing == refreshing)
+        return;
+    m_isRefreshing = refreshing;
+    Q_EMIT isRefreshingChanged();
+}

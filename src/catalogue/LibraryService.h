@@ -1,0 +1,74 @@
+#pragma once
+
+#include "Duskhaven/AppError.h"
+#include "Duskhaven/Cancellation.h"
+#include "Duskhaven/FileLocations.h"
+#include "catalogue/Catalogue.h"
+#include "catalogue/HTTPClient.h"
+
+#include <QCoroTask>
+#include <QObject>
+#include <QUrl>
+#include <optional>
+
+// Holds the catalogue the rest of the application works from. At start-up the cached copy is
+// loaded so that scenes show at once, then the current document is fetched, published and
+// cached byte for byte.
+class LibraryService : public QObject
+{
+    Q_OBJECT
+    Q_PROPERTY(bool hasManifest READ hasManifest NOTIFY manifestChanged)
+    // The description of the last failure; empty when there is none.
+    Q_PROPERTY(QString lastError READ lastErrorDescription NOTIFY lastErrorChanged)
+    Q_PROPERTY(bool isRefreshing READ isRefreshing NOTIFY isRefreshingChanged)
+
+public:
+    // Touches neither the disk nor the network.
+    LibraryService(QUrl manifestURL, HTTPClient http, FileLocations locations,
+                   QObject *parent = nullptr);
+    // Aborts a refresh in flight; its caller then receives a cancellation error.
+    ~LibraryService() override;
+
+    // The catalogue in use. Once present it is only ever replaced, never removed.
+    const std::optional<Manifest> &manifest() const { return m_manifest; }
+    bool hasManifest() const { return m_manifest.has_value(); }
+    // The failure of the last load or refresh; cleared by a successful refresh.
+    const std::optional<AppError> &lastError() const { return m_lastError; }
+    QString lastErrorDescription() const;
+    bool isRefreshing() const { return m_isRefreshing; }
+    const QUrl &manifestURL() const { return m_manifestURL; }
+
+    // Publishes the cached copy when there is one. Never throws: an unreadable or undecodable
+    // file only sets lastError, and the catalogue in use stays.
+    void loadCachedManifest();
+
+    // Fetches the catalogue, publishes it, then replaces the cached copy with the bytes just
+    // received. Only a 200 answer that decodes is used. On failure lastError is set and the
+    // same AppError is thrown to the caller; a catalogue that was received and decoded stays
+    // published even when it could not be cached. Not meant to run twice at once.
+    QCoro::Task<> refresh();
+
+Q_SIGNALS:
+    // Only when the new catalogue differs from the one in use.
+    void manifestChanged();
+    // On every assignment, even of an equal value: each load or refresh reports its outcome.
+    void lastErrorChanged();
+    void isRefreshingChanged();
+
+private:
+    // The steps after a successful fetch; throws AppError.
+    void accept(const HTTPResponse &response);
+    void writeCache(const QByteArray &bytes) const;
+    void setManifest(Manifest manifest);
+    void setLastError(std::optional<AppError> error);
+    void setRefreshing(bool refreshing);
+
+    const QUrl m_manifestURL;
+    const HTTPClient m_http;
+    const FileLocations m_locations;
+    const CancellationToken m_cancel = CancellationToken::create();
+
+    std::optional<Manifest> m_manifest;
+    std::optional<AppError> m_lastError;
+    bool m_isRefreshing = false;
+};

@@ -1,0 +1,170 @@
+#include "support/TestHttpServer.h"
+
+#include <QPointer>
+#include <QTcpSocket>
+#include <QTimer>
+
+namespace {
+// Per-connection state, kept on the socket itself.
+const char *const requestBuffer = "requestBuffer";
+const char *const answered = "answered";
+
+QByteArray reasonPhrase(int status)
+{
+    switch (status) {
+    case 200:
+        return "OK";
+    case 204:
+        return "No Content";
+    case 301:
+        return "Moved Permanently";
+    case 302:
+        return "Found";
+    case 304:
+        return "Not Modified";
+    case 404:
+        return "Not Found";
+    case 500:
+        return "Internal Server Error";
+    case 503:
+        return "Service Unavailable";
+    default:
+        return "Status";
+    }
+}
+
+bool mayHaveBody(int status)
+{
+    return status >= 200 && status != 204 && status != 304;
+}
+} // namespace
+
+TestHttpServer::TestHttpServer(QObject *parent) : QObject(parent)
+{
+    connect(&m_server, &QTcpServer::newConnection, this, &TestHttpServer::onNewConnection);
+    if (!m_server.listen(QHostAddress::LocalHost, 0))
+        qFatal("TestHttpServer: cannot listen on loopback: %s", qPrintable(m_server.errorString()));
+}
+
+quint16 TestHttpServer::port() const
+{
+    return m_server.serverPort();
+}
+
+QUrl TestHttpServer::url(const QString &path) const
+{
+    return QUrl(QStringLiteral("http://127.0.0.1:%1%2").arg(port()).arg(path));
+}
+
+void TestHttpServer::serve(const QString &path, const Response &response)
+{
+    m_responses.insert(path, {response});
+}
+
+void TestHttpServer::serve(const QString &path, int status, const QByteArray &body)
+{
+    serve(path, Response{.status = status, .body = body});
+}
+
+void TestHttpServer::serve(const QString &path, const QList<Response> &responses)
+{
+    Q_ASSERT(!responses.isEmpty());
+    m_responses.insert(path, responses);
+}
+
+int TestHttpServer::requestCount(const QString &path) const
+{
+    return m_counts.value(path);
+}
+
+void TestHttpServer::close()
+{
+    m_server.close();
+    for (QTcpSocket *socket : findChildren<QTcpSocket *>())
+        socket->abort();
+}
+
+quint16 TestHttpServer::unusedPort()
+{
+    // The system hands out a free port; once it is released nothing listens there.
+    QTcpServer probe;
+    if (!probe.listen(QHostAddress::LocalHost, 0))
+        qFatal("TestHttpServer: cannot listen on loopback");
+    return probe.serverPort();
+}
+
+void TestHttpServer::onNewConnection()
+{
+    while (QTcpSocket *socket = m_server.nextPendingConnection()) {
+        socket->setParent(this);
+        connect(socket, &QTcpSocket::readyRead, this, [this, socket] { onReadyRead(socket); });
+        connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+    }
+}
+
+void TestHttpServer::onReadyRead(QTcpSocket *socket)
+{
+    if (socket->property(answered).toBool()) {
+        socket->readAll(); // one request per connection
+        return;
+    }
+    const QByteArray buffer = socket->property(requestBuffer).toByteArray() + socket->readAll();
+    socket->setProperty(requestBuffer, buffer);
+    if (!buffer.contains("\r\n\r\n"))
+        return;
+    socket->setProperty(answered, true);
+
+    // "GET /path?query HTTP/1.1"
+    const QList<QByteArray> requestLine = buffer.left(buffer.indexOf("\r\n")).split(' ');
+    const QString path = requestLine.size() >= 2
+                             ? QString::fromLatin1(requestLine.at(1).split('?').first())
+                             : QString();
+    ++m_counts[path];
+
+    Response response{.status = 404, .body = "Not found"};
+    if (auto it = m_responses.find(path); it != m_responses.end()) {
+        response = it->first();
+        if (it->size() > 1)
+            it->removeFirst();
+    }
+    Q_EMIT requestReceived(path);
+
+    QTimer::singleShot(response.delay, socket,
+                       [this, socket, response] { answer(socket, response); });
+}
+
+void TestHttpServer::answer(QTcpSocket *socket, const Response &response)
+{
+    QByteArray head = "HTTP/1.1 " + QByteArray::number(response.status) + ' ' +
+                      reasonPhrase(response.status) + "\r\nConnection: close\r\n";
+    if (mayHaveBody(response.status))
+        head += "Content-Length: " + QByteArray::number(response.body.size()) + "\r\n";
+    for (const auto &[name, value] : response.headers)
+        head += name + ": " + value + "\r\n";
+    socket->write(head + "\r\n");
+    if (!mayHaveBody(response.status)) {
+        socket->disconnectFromHost();
+        return;
+    }
+    sendBody(socket, response, 0);
+}
+
+void TestHttpServer::sendBody(QTcpSocket *socket, const Response &response, qint64 offset)
+{
+    const qint64 end = response.dropAfter >= 0
+                           ? std::min<qint64>(response.dropAfter, response.body.size())
+                           : response.body.size();
+    const qint64 piece = response.chunkSize > 0 ? response.chunkSize : end - offset;
+    const qint64 next = std::min(end, offset + piece);
+    socket->write(response.body.mid(offset, next - offset));
+    if (next >= end) {
+        // disconnectFromHost() still sends what is buffered, so a drop is a clean close that
+        // arrives before the announced length.
+        socket->disconnectFromHost();
+        return;
+    }
+    QTimer::singleShot(response.chunkPause, socket, [this, socket, response, next] {
+        if (socket->state() == QAbstractSocket::ConnectedState)
+            sendBody(socket, response, next);
+    });
+}
