@@ -2,8 +2,8 @@
 
 #include "Duskhaven/SettingsStore.h"
 #include "awareness/AudioContextMonitor.h"
-#include "awareness/PlayerControl.h"
 #include "awareness/UPowerState.h"
+#include "playback/PlayerService.h"
 
 #include <QCoroSignal>
 #include <QCoroTask>
@@ -56,12 +56,12 @@ QCoro::Task<> resumeWhenDue(QPointer<AutoPauseService> service, std::shared_ptr<
 }
 } // namespace
 
-AutoPauseService::AutoPauseService(SettingsStore &settings, PlayerControl *player,
+AutoPauseService::AutoPauseService(SettingsStore &settings, PlayerService *player,
                                    AudioContextMonitor *monitor, QObject *parent)
     : AutoPauseService(settings, player, monitor, std::make_unique<UPowerState>(), Timing{}, parent)
 {}
 
-AutoPauseService::AutoPauseService(SettingsStore &settings, PlayerControl *player,
+AutoPauseService::AutoPauseService(SettingsStore &settings, PlayerService *player,
                                    AudioContextMonitor *monitor,
                                    std::unique_ptr<PowerStateSource> power, Timing timing,
                                    QObject *parent)
@@ -110,7 +110,7 @@ AutoPauseService::AutoPauseService(SettingsStore &settings, PlayerControl *playe
                 queueExternalCheck);
     }
     if (m_player) {
-        connect(m_player, &PlayerControl::isPlayingChanged, this, [this] {
+        connect(m_player, &PlayerService::isPlayingChanged, this, [this] {
             if (m_userCheckQueued)
                 return;
             m_userCheckQueued = true;

@@ -9,7 +9,7 @@
 #include <memory>
 
 class AudioContextMonitor;
-class PlayerControl;
+class PlayerService;
 class SettingsStore;
 
 namespace AutoPause {
@@ -54,11 +54,11 @@ public:
     static constexpr int defaultLowBatteryThreshold = 20;
 
     // The player and the monitor are held weakly; the power source is owned.
-    AutoPauseService(SettingsStore &settings, PlayerControl *player, AudioContextMonitor *monitor,
+    AutoPauseService(SettingsStore &settings, PlayerService *player, AudioContextMonitor *monitor,
                      std::unique_ptr<PowerStateSource> power, Timing timing,
                      QObject *parent = nullptr);
     // With UPower on the system bus and the usual intervals.
-    AutoPauseService(SettingsStore &settings, PlayerControl *player, AudioContextMonitor *monitor,
+    AutoPauseService(SettingsStore &settings, PlayerService *player, AudioContextMonitor *monitor,
                      QObject *parent = nullptr);
     ~AutoPauseService() override;
 
@@ -97,7 +97,7 @@ private:
     bool m_pauseOnExternalAudio;
     int m_lowBatteryThreshold = defaultLowBatteryThreshold;
     QString m_lastPauseReason;
-    QPointer<PlayerControl> m_player;
+    QPointer<PlayerService> m_player;
     QPointer<AudioContextMonitor> m_monitor;
     std::unique_ptr<PowerStateSource> m_power;
     QTimer m_pollTimer;

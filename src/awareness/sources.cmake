@@ -1,5 +1,4 @@
 set(AREA_SOURCES
-  PlayerControl.h
   AudioClients.h
   AudioContextMonitor.h AudioContextMonitor.cpp
   PulseAudioClients.h PulseAudioClients.cpp

@@ -3,6 +3,8 @@ duskhaven_add_test(tst_audiocontextmonitor
 duskhaven_add_test(tst_pulseaudioclients
   SOURCES awareness/tst_pulseaudioclients.cpp awareness/PulseTestStream.h LABELS awareness)
 duskhaven_add_test(tst_autopause
-  SOURCES awareness/tst_autopause.cpp awareness/Fakes.h LABELS awareness)
+  SOURCES awareness/tst_autopause.cpp awareness/Fakes.h awareness/TestPlayer.h
+          playback/FakeAudioEngine.h LABELS awareness)
 duskhaven_add_test(tst_upowerstate
-  SOURCES awareness/tst_upowerstate.cpp awareness/Fakes.h LABELS awareness)
+  SOURCES awareness/tst_upowerstate.cpp awareness/Fakes.h awareness/TestPlayer.h
+          playback/FakeAudioEngine.h LABELS awareness)
