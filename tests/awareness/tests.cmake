@@ -8,3 +8,9 @@ duskhaven_add_test(tst_autopause
 duskhaven_add_test(tst_upowerstate
   SOURCES awareness/tst_upowerstate.cpp awareness/Fakes.h awareness/TestPlayer.h
           playback/FakeAudioEngine.h LABELS awareness)
+duskhaven_add_test(tst_hotkeys
+  SOURCES awareness/tst_hotkeys.cpp awareness/TestPlayer.h playback/FakeAudioEngine.h
+  LABELS awareness)
+duskhaven_add_test(tst_portalhotkeys
+  SOURCES awareness/tst_portalhotkeys.cpp awareness/TestPlayer.h playback/FakeAudioEngine.h
+  LABELS awareness)
