@@ -1,7 +1,8 @@
 '''python3-dbusmock template: the desktop portal's GlobalShortcuts interface
 
 Parameters: "taken", a list of shortcut ids the desktop refuses to bind.
-The Mock method Activate(session, shortcut id) emits Activated as a key press would.
+Mock methods: Activate(session, shortcut id) emits Activated as a key press would;
+LastSession() names the session created last; Closed() lists the sessions closed.
 '''
 
 import dbus
@@ -19,6 +20,8 @@ SESSION_IFACE = 'org.freedesktop.portal.Session'
 
 def load(mock, parameters):
     mock.taken = set(parameters.get('taken', []))
+    mock.last_session = '/'
+    mock.closed = []
     mock.AddProperties(MAIN_IFACE, dbus.Dictionary({'version': dbus.UInt32(1)}, signature='sv'))
 
 
@@ -37,7 +40,9 @@ def _respond(mock, sender, token, results):
 @dbus.service.method(MAIN_IFACE, in_signature='a{sv}', out_signature='o', sender_keyword='sender')
 def CreateSession(self, options, sender=None):
     session = f'/org/freedesktop/portal/desktop/session/{_caller(sender)}/{options["session_handle_token"]}'
-    self.AddObject(session, SESSION_IFACE, {}, [('Close', '', '', '')])
+    self.AddObject(session, SESSION_IFACE, {},
+                   [('Close', '', '', f'objects["{MAIN_OBJ}"].closed.append(self.path)')])
+    self.last_session = session
     return _respond(self, sender, options['handle_token'], {'session_handle': session})
 
 
@@ -57,3 +62,13 @@ def Activate(self, session, shortcut_id):
     self.EmitSignal(MAIN_IFACE, 'Activated', 'osta{sv}',
                     [dbus.ObjectPath(session), shortcut_id, dbus.UInt64(0),
                      dbus.Dictionary({}, signature='sv')])
+
+
+@dbus.service.method(MOCK_IFACE, in_signature='', out_signature='o')
+def LastSession(self):
+    return dbus.ObjectPath(self.last_session)
+
+
+@dbus.service.method(MOCK_IFACE, in_signature='', out_signature='as')
+def Closed(self):
+    return dbus.Array(self.closed, signature='s')

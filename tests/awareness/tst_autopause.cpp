@@ -238,21 +238,6 @@ private Q_SLOTS:
         QCOMPARE(m_settings->boolValue(SettingsKey::autoPauseExternalAudio), true);
     }
 
-    void goneCollaboratorsMakeChecksNoOps()
-    {
-        build({1h, 200ms});
-        autoPause();
-        external(false, false);
-        m_changes.reset();
-        m_music.reset();
-        m_player = nullptr;
-        QTest::qWait(400);
-        m_service->setPauseOnExternalAudio(true);
-        m_service->setPauseOnLowBattery(true);
-        m_monitor.reset();
-        m_service->setPauseOnExternalAudio(true);
-    }
-
     void lowPowerModePausesAndNeverResumes()
     {
         build({150ms, 300ms});
@@ -272,32 +257,6 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(!m_player->isPlaying(), 2000);
         QCOMPARE(m_changes->count(), 4);
         QVERIFY(m_power->refreshes > 0);
-    }
-
-    void lowBatteryAtOrBelowTheThreshold_data()
-    {
-        QTest::addColumn<std::optional<BatteryReading>>("battery");
-        QTest::addColumn<bool>("pauses");
-        QTest::newRow("20 % on battery") << std::optional(BatteryReading{20, false}) << true;
-        QTest::newRow("21 % on battery") << std::optional(BatteryReading{21, false}) << false;
-        QTest::newRow("0 % on battery") << std::optional(BatteryReading{0, false}) << true;
-        QTest::newRow("5 % charging") << std::optional(BatteryReading{5, true}) << false;
-        QTest::newRow("no battery") << std::optional<BatteryReading>() << false;
-    }
-
-    void lowBatteryAtOrBelowTheThreshold()
-    {
-        QFETCH(std::optional<BatteryReading>, battery);
-        QFETCH(bool, pauses);
-        m_settings->setBool(SettingsKey::autoPauseLowBattery, true);
-        build();
-        QVERIFY(m_service->pauseOnLowBattery());
-        m_music->setPlaying(true);
-        m_power->change(false, battery);
-        QTest::qWait(20);
-        QCOMPARE(m_player->isPlaying(), !pauses);
-        QCOMPARE(m_service->lastPauseReason(),
-                 pauses ? QStringLiteral("Battery below 20%") : QString());
     }
 
     void powerSettingsCheckAtOnceAndPersist()

@@ -1,5 +1,6 @@
 // Power state from UPower and power-profiles-daemon, served by python3-dbusmock on the test
 // session's private system bus, and the auto-pause service acting on it.
+#include "DbusMock.h"
 #include "Duskhaven/SettingsStore.h"
 #include "Fakes.h"
 #include "TestPlayer.h"
@@ -7,106 +8,38 @@
 #include "awareness/AutoPauseService.h"
 #include "awareness/UPowerState.h"
 
-#include <QDBusConnection>
-#include <QDBusConnectionInterface>
-#include <QDBusMessage>
-#include <QDBusVariant>
-#include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
-#include <QTest>
 
 using namespace std::chrono_literals;
 
 namespace {
 const QString upower = QStringLiteral("org.freedesktop.UPower");
 const QString upowerPath = QStringLiteral("/org/freedesktop/UPower");
-const QString displayDevice = QStringLiteral("/org/freedesktop/UPower/devices/DisplayDevice");
-const QString deviceInterface = QStringLiteral("org.freedesktop.UPower.Device");
+const QString display = QStringLiteral("/org/freedesktop/UPower/devices/DisplayDevice");
+const QString device = QStringLiteral("org.freedesktop.UPower.Device");
 const QString hadess = QStringLiteral("net.hadess.PowerProfiles");
 const QString hadessPath = QStringLiteral("/net/hadess/PowerProfiles");
 const QString profiles = QStringLiteral("org.freedesktop.UPower.PowerProfiles");
 const QString profilesPath = QStringLiteral("/org/freedesktop/UPower/PowerProfiles");
-const QString mockInterface = QStringLiteral("org.freedesktop.DBus.Mock");
+const QString activeProfile = QStringLiteral("ActiveProfile");
 
-QDBusConnection systemBus()
+std::unique_ptr<DbusMock> fromTemplate(const QString &busName, const QString &name,
+                                       const QString &parameters = QStringLiteral("{}"))
 {
-    return QDBusConnection::systemBus();
-}
-
-// One python3-dbusmock daemon on the system bus, for the life of the object.
-class MockDaemon
-{
-public:
-    MockDaemon(const QString &busName, const QStringList &arguments) : m_busName(busName)
-    {
-        m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        m_process.setStandardOutputFile(QProcess::nullDevice());
-        m_process.start(QStringLiteral("python3"),
-                        QStringList{QStringLiteral("-m"), QStringLiteral("dbusmock"),
-                                    QStringLiteral("--system")} +
-                            arguments);
-    }
-    ~MockDaemon() { stop(); }
-
-    static std::unique_ptr<MockDaemon> fromTemplate(const QString &busName, const QString &name,
-                                                    const QString &parameters = {})
-    {
-        QStringList arguments{QStringLiteral("--template"), name};
-        if (!parameters.isEmpty())
-            arguments << QStringLiteral("--parameters") << parameters;
-        return std::make_unique<MockDaemon>(busName, arguments);
-    }
-
-    bool waitUntilServing()
-    {
-        return QTest::qWaitFor(
-            [&] { return systemBus().interface()->isServiceRegistered(m_busName).value(); }, 10000);
-    }
-
-    void stop()
-    {
-        if (m_process.state() == QProcess::NotRunning)
-            return;
-        m_process.terminate();
-        m_process.waitForFinished(5000);
-    }
-
-private:
-    QString m_busName;
-    QProcess m_process;
-};
-
-bool call(const QString &service, const QString &path, const QString &interface,
-          const QString &method, const QVariantList &arguments)
-{
-    QDBusMessage message = QDBusMessage::createMethodCall(service, path, interface, method);
-    message.setArguments(arguments);
-    const QDBusMessage reply = systemBus().call(message, QDBus::Block, 5000);
-    if (reply.type() == QDBusMessage::ErrorMessage)
-        qWarning() << reply.errorMessage();
-    return reply.type() == QDBusMessage::ReplyMessage;
-}
-
-bool setBusProperty(const QString &service, const QString &path, const QString &interface,
-                    const QString &name, const QVariant &value)
-{
-    return call(service, path, QStringLiteral("org.freedesktop.DBus.Properties"),
-                QStringLiteral("Set"), {interface, name, QVariant::fromValue(QDBusVariant(value))});
+    return std::make_unique<DbusMock>(DbusMock::Bus::System, busName,
+                                      QStringList{QStringLiteral("--template"), name,
+                                                  QStringLiteral("--parameters"), parameters});
 }
 
 // UPower's display device as a present, discharging battery at the given charge.
-bool setUpBattery(double percentage)
+bool setUpBattery(DbusMock &daemon, double percentage)
 {
-    return call(upower, upowerPath, mockInterface, QStringLiteral("SetupDisplayDevice"),
-                {uint(2), uint(2), percentage, percentage, 100.0, 10.0, qlonglong(3600),
-                 qlonglong(0), true, QStringLiteral("battery-good-symbolic"), uint(1)});
-}
-
-bool setPercentage(double percentage)
-{
-    return setBusProperty(upower, displayDevice, deviceInterface, QStringLiteral("Percentage"),
-                          percentage);
+    return daemon
+        .mock(upowerPath, QStringLiteral("SetupDisplayDevice"),
+              {uint(2), uint(2), percentage, percentage, 100.0, 10.0, qlonglong(3600), qlonglong(0),
+               true, QStringLiteral("battery-good-symbolic"), uint(1)})
+        .has_value();
 }
 } // namespace
 
@@ -134,8 +67,6 @@ private:
     }
 
 private Q_SLOTS:
-    void initTestCase() { QVERIFY(systemBus().isConnected()); }
-
     void init()
     {
         m_dir = std::make_unique<QTemporaryDir>();
@@ -159,32 +90,31 @@ private Q_SLOTS:
 
     void lowBatteryPausesOnlyOnBatteryAtOrBelowTwentyPercent()
     {
-        auto daemon = MockDaemon::fromTemplate(upower, QStringLiteral("upower"),
-                                               QStringLiteral(R"({"OnBattery": true})"));
+        auto daemon = fromTemplate(upower, QStringLiteral("upower"),
+                                   QStringLiteral(R"({"OnBattery": true})"));
         QVERIFY(daemon->waitUntilServing());
-        QVERIFY(setUpBattery(50));
+        QVERIFY(setUpBattery(*daemon, 50));
         m_settings->setBool(SettingsKey::autoPauseLowBattery, true);
         m_music->setPlaying(true);
         build();
         QTRY_COMPARE_WITH_TIMEOUT(m_power->battery(), std::optional(BatteryReading{50, false}),
                                   5000);
 
-        QVERIFY(setPercentage(21.7));
+        QVERIFY(daemon->set(display, device, QStringLiteral("Percentage"), 21.7));
         QTRY_COMPARE_WITH_TIMEOUT(m_power->battery(), std::optional(BatteryReading{21, false}),
                                   5000);
         QTest::qWait(50);
         QVERIFY(m_player->isPlaying());
 
-        QVERIFY(setPercentage(20.0));
+        QVERIFY(daemon->set(display, device, QStringLiteral("Percentage"), 20.0));
         QTRY_VERIFY_WITH_TIMEOUT(!m_player->isPlaying(), 5000);
         QCOMPARE(m_service->lastPauseReason(), QStringLiteral("Battery below 20%"));
 
         // Plugged in and charging at 5 %: the music the user starts again plays on.
         m_music->setPlaying(true);
-        QVERIFY(setBusProperty(upower, upowerPath, upower, QStringLiteral("OnBattery"), false));
-        QVERIFY(setBusProperty(upower, displayDevice, deviceInterface, QStringLiteral("State"),
-                               uint(1)));
-        QVERIFY(setPercentage(5.0));
+        QVERIFY(daemon->set(upowerPath, upower, QStringLiteral("OnBattery"), false));
+        QVERIFY(daemon->set(display, device, QStringLiteral("State"), uint(1)));
+        QVERIFY(daemon->set(display, device, QStringLiteral("Percentage"), 5.0));
         QTRY_COMPARE_WITH_TIMEOUT(m_power->battery(), std::optional(BatteryReading{5, true}), 5000);
         QTest::qWait(50);
         QVERIFY(m_player->isPlaying());
@@ -193,21 +123,17 @@ private Q_SLOTS:
 
     void powerSaverPausesAndLeavingItDoesNotResume()
     {
-        auto daemon = MockDaemon::fromTemplate(hadess, QStringLiteral("power_profiles_daemon"));
+        auto daemon = fromTemplate(hadess, QStringLiteral("power_profiles_daemon"));
         QVERIFY(daemon->waitUntilServing());
         m_settings->setBool(SettingsKey::autoPauseLowPowerMode, true);
         m_music->setPlaying(true);
         build();
-        QTest::qWait(100);
-        QVERIFY(m_player->isPlaying());
 
-        QVERIFY(setBusProperty(hadess, hadessPath, hadess, QStringLiteral("ActiveProfile"),
-                               QStringLiteral("power-saver")));
+        QVERIFY(daemon->set(hadessPath, hadess, activeProfile, QStringLiteral("power-saver")));
         QTRY_VERIFY_WITH_TIMEOUT(!m_player->isPlaying(), 5000);
         QCOMPARE(m_service->lastPauseReason(), QStringLiteral("Low Power Mode"));
 
-        QVERIFY(setBusProperty(hadess, hadessPath, hadess, QStringLiteral("ActiveProfile"),
-                               QStringLiteral("balanced")));
+        QVERIFY(daemon->set(hadessPath, hadess, activeProfile, QStringLiteral("balanced")));
         QTRY_VERIFY_WITH_TIMEOUT(!m_power->lowPowerModeEnabled(), 5000);
         QTest::qWait(50);
         QVERIFY(!m_player->isPlaying());
@@ -216,19 +142,17 @@ private Q_SLOTS:
 
     void theNewerProfilesNameComesFirst()
     {
-        auto legacy =
-            MockDaemon::fromTemplate(hadess, QStringLiteral("power_profiles_daemon"),
-                                     QStringLiteral(R"({"ActiveProfile": "power-saver"})"));
+        auto legacy = fromTemplate(hadess, QStringLiteral("power_profiles_daemon"),
+                                   QStringLiteral(R"({"ActiveProfile": "power-saver"})"));
         QVERIFY(legacy->waitUntilServing());
         UPowerState power;
         QTRY_VERIFY_WITH_TIMEOUT(power.lowPowerModeEnabled(), 5000);
 
-        MockDaemon newer(profiles, {profiles, profilesPath, profiles});
+        DbusMock newer(DbusMock::Bus::System, profiles, {profiles, profilesPath, profiles});
         QVERIFY(newer.waitUntilServing());
-        QVERIFY(call(profiles, profilesPath, mockInterface, QStringLiteral("AddProperty"),
-                     {profiles, QStringLiteral("ActiveProfile"), QStringLiteral("performance")}));
-        QVERIFY(setBusProperty(profiles, profilesPath, profiles, QStringLiteral("ActiveProfile"),
-                               QStringLiteral("balanced")));
+        QVERIFY(newer.mock(profilesPath, QStringLiteral("AddProperty"),
+                           {profiles, activeProfile, QStringLiteral("performance")}));
+        QVERIFY(newer.set(profilesPath, profiles, activeProfile, QStringLiteral("balanced")));
         QTRY_VERIFY_WITH_TIMEOUT(!power.lowPowerModeEnabled(), 5000);
 
         // The newer daemon goes away: the older one's answer holds again.
@@ -243,12 +167,12 @@ private Q_SLOTS:
         QVERIFY(!power.battery());
         QVERIFY(!power.lowPowerModeEnabled());
 
-        auto daemon = MockDaemon::fromTemplate(upower, QStringLiteral("upower"));
+        auto daemon = fromTemplate(upower, QStringLiteral("upower"));
         QVERIFY(daemon->waitUntilServing());
         // A machine without a battery: the display device is not a present battery.
         QTest::qWait(200);
         QVERIFY(!power.battery());
-        QVERIFY(setUpBattery(64.9));
+        QVERIFY(setUpBattery(*daemon, 64.9));
         QTRY_COMPARE_WITH_TIMEOUT(power.battery(), std::optional(BatteryReading{64, true}), 5000);
 
         daemon.reset();
