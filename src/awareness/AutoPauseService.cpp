@@ -45,17 +45,6 @@ private:
 
 using AutoPause::ResumeDelay;
 
-namespace {
-QCoro::Task<> resumeWhenDue(QPointer<AutoPauseService> service, std::shared_ptr<ResumeDelay> delay,
-                            std::function<void(AutoPauseService *)> resume)
-{
-    co_await qCoro(delay.get(), &ResumeDelay::ended);
-    if (delay->cancelled() || !service)
-        co_return;
-    resume(service);
-}
-} // namespace
-
 AutoPauseService::AutoPauseService(SettingsStore &settings, PlayerService *player,
                                    AudioContextMonitor *monitor, QObject *parent)
     : AutoPauseService(settings, player, monitor, std::make_unique<UPowerState>(), Timing{}, parent)
@@ -229,19 +218,25 @@ void AutoPauseService::startResume()
 {
     cancelResume();
     m_resume = std::make_shared<ResumeDelay>(m_resumeDelay);
-    resumeWhenDue(this, m_resume, [](AutoPauseService *service) {
-        service->m_resume.reset();
-        if (!service->m_player || !service->m_monitor)
-            return;
-        if (service->m_monitor->externalOutputActive() ||
-            service->m_monitor->externalInputActive() || service->m_player->isPlaying() ||
-            service->m_externalState != ExternalState::AutoPaused)
-            return;
-        // Idle before the toggle: the user-action check that the toggle sets off must not
-        // take the resume for the user.
-        service->setExternalState(ExternalState::Idle);
-        service->m_player->togglePlayPause();
-    });
+    resumeWhenDue(m_resume);
+}
+
+QCoro::Task<> AutoPauseService::resumeWhenDue(std::shared_ptr<ResumeDelay> delay)
+{
+    QPointer<AutoPauseService> self(this);
+    co_await qCoro(delay.get(), &ResumeDelay::ended);
+    if (delay->cancelled() || !self)
+        co_return;
+    m_resume.reset();
+    if (!m_player || !m_monitor)
+        co_return;
+    if (m_monitor->externalOutputActive() || m_monitor->externalInputActive() ||
+        m_player->isPlaying() || m_externalState != ExternalState::AutoPaused)
+        co_return;
+    // Idle before the toggle: the user-action check that the toggle sets off must not take
+    // the resume for the user.
+    setExternalState(ExternalState::Idle);
+    m_player->togglePlayPause();
 }
 
 void AutoPauseService::cancelResume()

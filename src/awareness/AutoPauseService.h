@@ -2,6 +2,7 @@
 
 #include "awareness/PowerState.h"
 
+#include <QCoroTask>
 #include <QObject>
 #include <QPointer>
 #include <QTimer>
@@ -86,6 +87,7 @@ private:
     void externalAudioCheck();
     void userActionCheck();
     void startResume();
+    QCoro::Task<> resumeWhenDue(std::shared_ptr<AutoPause::ResumeDelay> delay);
     void cancelResume();
     void setExternalState(ExternalState state);
     void setLastPauseReason(const QString &reason);
