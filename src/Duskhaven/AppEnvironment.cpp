@@ -6,6 +6,8 @@
 #include "Duskhaven/SettingsStore.h"
 #include "catalogue/LibraryService.h"
 
+#include "playback/QtMultimediaEngine.h"
+
 #include <QNetworkAccessManager>
 
 namespace {
@@ -52,7 +54,28 @@ AppEnvironment::AppEnvironment(RecordStore &store, SettingsStore &settings, Opti
     m_library = std::make_unique<LibraryService>(m_catalogueUrl, m_http, m_locations);
     m_cache = std::make_unique<CacheService>(m_locations, m_store, m_settings);
     m_download = std::make_unique<DownloadService>(m_http, *m_cache, m_locations);
+    m_player = std::make_unique<PlayerService>(
+        PlayerSources::from(*m_library, *m_download, *m_cache), m_settings,
+        options.makeAudioEngine ? options.makeAudioEngine()
+                                : std::make_unique<QtMultimediaEngine>());
+    m_nowPlaying = std::make_unique<NowPlayingBridge>(*m_player);
+    // Without a session bus there are simply no media keys.
+    m_nowPlaying->registerCommands();
+    connect(m_library.get(), &LibraryService::manifestChanged, m_nowPlaying.get(),
+            &NowPlayingBridge::catalogueChanged, Qt::QueuedConnection);
+    m_audioMonitor = std::make_unique<AudioContextMonitor>();
+    m_autoPause =
+        std::make_unique<AutoPauseService>(m_settings, m_player.get(), m_audioMonitor.get());
+    m_hotKeys = std::make_unique<HotKeyService>(m_settings, m_player.get());
     m_pin = std::make_unique<PinService>(*m_library, m_http, m_locations, m_settings);
+    m_customScenePicker = std::make_unique<DialogFilePicker>();
+    m_customScenes = std::make_unique<CustomScenesService>(
+        m_store,
+        [player = QPointer<PlayerService>(m_player.get())](const QUrl &file, const QString &id) {
+            if (player)
+                player->playCustom(file, id);
+        },
+        m_customScenePicker->picker());
     m_videoCache = std::make_unique<VideoCacheService>(m_locations, m_http);
     m_coverImages = std::make_unique<CoverImageLoader>(m_imageCache, m_network);
 
@@ -71,6 +94,13 @@ QCoro::Task<> AppEnvironment::runStartup()
     if (!self)
         co_return;
     m_videoCache->prefetchCatalogueVideos(m_library->manifest());
+    try {
+        co_await m_player->restoreLastScene();
+    } catch (const AppError &) {
+        // Nothing to restore is no failure of start-up; the player keeps its quiet state.
+    }
+    if (!self)
+        co_return;
     m_startupFinished = true;
     Q_EMIT startupFinishedChanged();
 }

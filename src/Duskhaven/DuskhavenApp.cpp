@@ -17,6 +17,7 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QPointer>
 #include <QDBusConnection>
 #include <QIcon>
 #include <QTimer>
@@ -126,6 +127,12 @@ void DuskhavenApp::buildShell(const QStringList &arguments)
             });
     connect(m_instance.get(), &SingleInstance::argumentsReceived, this,
             &DuskhavenApp::handleLaunchArguments);
+    // A desktop media widget's "raise" brings up the launcher.
+    m_environment->nowPlaying()->setRaiseHandler(
+        [windows = QPointer<ShellWindows>(m_windows.get())] {
+            if (windows)
+                windows->openLauncher();
+        });
 
     const QString screenshots = qEnvironmentVariable("DUSKHAVEN_SCREENSHOTS");
     if (!screenshots.isEmpty()) {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "playback/FakeAudioEngine.h"
+#include "support/FakeAudioEngine.h"
 #include "playback/PlayerService.h"
 
 #include <QTest>

@@ -1,7 +1,7 @@
 // The desktop's media controls, driven by playerctl over the test session's private bus,
 // reach the player; what they show follows the player, announced with PropertiesChanged.
 #include "Duskhaven/SettingsStore.h"
-#include "playback/FakeAudioEngine.h"
+#include "support/FakeAudioEngine.h"
 #include "playback/NowPlayingBridge.h"
 #include "playback/PlayerService.h"
 

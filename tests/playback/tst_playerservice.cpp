@@ -3,7 +3,7 @@
 // be ordered at will.
 #include "Duskhaven/AppError.h"
 #include "Duskhaven/SettingsStore.h"
-#include "playback/FakeAudioEngine.h"
+#include "support/FakeAudioEngine.h"
 #include "playback/PlayerService.h"
 
 #include <QCoroSignal>

@@ -2,7 +2,7 @@
 // served by a loopback HTTP server, a real record store and settings file; only the sound is
 // left out (the silent engine).
 #include "catalogue/LibraryService.h"
-#include "playback/FakeAudioEngine.h"
+#include "support/FakeAudioEngine.h"
 #include "playback/PlayerService.h"
 #include "storage/CacheService.h"
 #include "storage/DownloadService.h"

@@ -3,6 +3,7 @@
 #include "Duskhaven/RecordStore.h"
 #include "Duskhaven/SettingsStore.h"
 #include "catalogue/LibraryService.h"
+#include "support/FakeAudioEngine.h"
 #include "support/TestHttpServer.h"
 #include "support/TestSupport.h"
 
@@ -26,10 +27,17 @@ private:
         SettingsStore settings{dir.filePath(QStringLiteral("settings.json"))};
         FileLocations locations{dir.filePath(QStringLiteral("data"))};
 
+        FakeAudioEngine *engine = nullptr;
+
         std::unique_ptr<AppEnvironment> start(const QUrl &catalogue)
         {
-            return std::make_unique<AppEnvironment>(
-                store, settings, AppEnvironment::Options{locations, catalogue, {0ms, 10ms}});
+            AppEnvironment::Options options{locations, catalogue, {0ms, 10ms}};
+            options.makeAudioEngine = [this] {
+                auto fake = std::make_unique<FakeAudioEngine>();
+                engine = fake.get();
+                return fake;
+            };
+            return std::make_unique<AppEnvironment>(store, settings, std::move(options));
         }
     };
 
@@ -106,6 +114,42 @@ private Q_SLOTS:
         QTRY_VERIFY(environment->startupFinished());
         QTRY_VERIFY(environment->videoCache()->cachedFile(video).has_value());
         QCOMPARE(server.requestCount(QStringLiteral("/loops/neon.mp4")), 1);
+    }
+
+    void startupRestoresTheLastSceneSilently_data()
+    {
+        QTest::addColumn<QString>("lastScene");
+        QTest::addColumn<bool>("restored");
+        QTest::newRow("catalogue scene") << QStringLiteral("evening") << true;
+        QTest::newRow("custom scene") << QStringLiteral("custom-evening") << false;
+    }
+
+    void startupRestoresTheLastSceneSilently()
+    {
+        QFETCH(QString, lastScene);
+        QFETCH(bool, restored);
+        TestHttpServer server;
+        // A custom scene's id never names a catalogue scene, even one spelt the same.
+        const QByteArray catalogue = QStringLiteral(R"({
+            "version": 1, "updatedAt": "2025-01-31T18:00:00Z",
+            "tracks": [{"id": "t1", "title": "One", "artist": "A", "url": "%1",
+                        "durationSeconds": 60, "fileSizeBytes": 5}],
+            "playlists": [
+              {"id": "evening", "name": "Evening", "description": "", "trackIds": ["t1"]},
+              {"id": "custom-evening", "name": "Impostor", "description": "", "trackIds": ["t1"]}
+            ]})").arg(server.url(QStringLiteral("/t1.mp3")).toString()).toUtf8();
+        server.serve(QStringLiteral("/manifest.json"), 200, catalogue);
+        server.serve(QStringLiteral("/t1.mp3"), 200, QByteArrayLiteral("audio"));
+        Fixture fixture;
+        fixture.settings.setString(SettingsKey::lastPlayedPlaylistId, lastScene);
+        auto environment = fixture.start(server.url(QStringLiteral("/manifest.json")));
+        QTRY_VERIFY(environment->startupFinished());
+        PlayerService *player = environment->player();
+        QCOMPARE(player->hasLoadedItem(), restored);
+        QCOMPARE(fixture.engine->loads.size(), restored ? 1 : 0);
+        QVERIFY(!player->isPlaying());
+        QVERIFY(!fixture.engine->isSounding());
+        QCOMPARE(server.requestCount(QStringLiteral("/t1.mp3")), restored ? 1 : 0);
     }
 
     void destroyingTheEnvironmentDuringStartupIsSafe()
