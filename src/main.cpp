@@ -1,5 +1,6 @@
 #include "Duskhaven/BuildInfo.h"
 #include "Duskhaven/DuskhavenApp.h"
+#include "ui/Resources.h"
 
 #include <QApplication>
 #include <QTextStream>
@@ -19,14 +20,22 @@ int main(int argc, char *argv[])
 
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("dusk-haven"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Dusk Haven"));
+    // No display name: Qt would append it to every window title ("dusk-haven — Dusk Haven").
     QApplication::setApplicationVersion(QString::fromUtf8(BuildInfo::version));
     QApplication::setDesktopFileName(QStringLiteral("dusk-haven"));
     // The app lives in the tray: closing its last window does not end it.
     QApplication::setQuitOnLastWindowClosed(false);
 
+    Resources::init();
+
     DuskhavenApp app;
-    if (!app.start(err))
-        return 1;
-    return QApplication::exec();
+    switch (app.start(application.arguments(), err)) {
+    case DuskhavenApp::Start::Running:
+        return QApplication::exec();
+    case DuskhavenApp::Start::HandedOver:
+        return 0;
+    case DuskhavenApp::Start::Failed:
+        break;
+    }
+    return 1;
 }

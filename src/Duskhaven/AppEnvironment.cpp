@@ -4,6 +4,11 @@
 #include "Duskhaven/BuildInfo.h"
 #include "Duskhaven/RecordStore.h"
 #include "Duskhaven/SettingsStore.h"
+#include "catalogue/LibraryService.h"
+
+#include "playback/QtMultimediaEngine.h"
+
+#include <QNetworkAccessManager>
 
 namespace {
 std::optional<QUrl> parseAbsoluteUrl(const QString &text)
@@ -36,13 +41,68 @@ QUrl AppEnvironment::resolveCatalogueUrl(const std::optional<QString> &override)
 AppEnvironment::AppEnvironment(RecordStore &store, SettingsStore &settings, Options options,
                                QObject *parent)
     : QObject(parent), m_store(store), m_settings(settings),
-      m_locations(std::move(options.locations)), m_catalogueUrl(std::move(options.catalogueUrl))
+      m_locations(std::move(options.locations)), m_catalogueUrl(std::move(options.catalogueUrl)),
+      m_network(std::make_shared<QNetworkAccessManager>()),
+      m_http(m_network, std::move(options.retryDelays))
 {
     // Each service reports its own file failures later; a missing folder is not fatal here.
     try {
         m_locations.ensureDirectories();
     } catch (const AppError &) {
     }
+    // The order matters: each service gets only what is built before it.
+    m_library = std::make_unique<LibraryService>(m_catalogueUrl, m_http, m_locations);
+    m_cache = std::make_unique<CacheService>(m_locations, m_store, m_settings);
+    m_download = std::make_unique<DownloadService>(m_http, *m_cache, m_locations);
+    m_player = std::make_unique<PlayerService>(
+        PlayerSources::from(*m_library, *m_download, *m_cache), m_settings,
+        options.makeAudioEngine ? options.makeAudioEngine()
+                                : std::make_unique<QtMultimediaEngine>());
+    m_nowPlaying = std::make_unique<NowPlayingBridge>(*m_player);
+    // Without a session bus there are simply no media keys.
+    m_nowPlaying->registerCommands();
+    connect(m_library.get(), &LibraryService::manifestChanged, m_nowPlaying.get(),
+            &NowPlayingBridge::catalogueChanged, Qt::QueuedConnection);
+    m_audioMonitor = std::make_unique<AudioContextMonitor>();
+    m_autoPause =
+        std::make_unique<AutoPauseService>(m_settings, m_player.get(), m_audioMonitor.get());
+    m_hotKeys = std::make_unique<HotKeyService>(m_settings, m_player.get());
+    m_pin = std::make_unique<PinService>(*m_library, m_http, m_locations, m_settings);
+    m_customScenePicker = std::make_unique<DialogFilePicker>();
+    m_customScenes = std::make_unique<CustomScenesService>(
+        m_store,
+        [player = QPointer<PlayerService>(m_player.get())](const QUrl &file, const QString &id) {
+            if (player)
+                player->playCustom(file, id);
+        },
+        m_customScenePicker->picker());
+    m_videoCache = std::make_unique<VideoCacheService>(m_locations, m_http);
+    m_coverImages = std::make_unique<CoverImageLoader>(m_imageCache, m_network);
+
+    runStartup();
+}
+
+QCoro::Task<> AppEnvironment::runStartup()
+{
+    QPointer<AppEnvironment> self(this);
+    m_library->loadCachedManifest();
+    try {
+        co_await m_library->refresh();
+    } catch (const AppError &) {
+        // Already recorded in the library's lastError; the cached catalogue stays in use.
+    }
+    if (!self)
+        co_return;
+    m_videoCache->prefetchCatalogueVideos(m_library->manifest());
+    try {
+        co_await m_player->restoreLastScene();
+    } catch (const AppError &) {
+        // Nothing to restore is no failure of start-up; the player keeps its quiet state.
+    }
+    if (!self)
+        co_return;
+    m_startupFinished = true;
+    Q_EMIT startupFinishedChanged();
 }
 
 AppEnvironment::~AppEnvironment() = default;

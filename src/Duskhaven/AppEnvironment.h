@@ -1,14 +1,32 @@
 #pragma once
 
 #include "Duskhaven/FileLocations.h"
+#include "Duskhaven/SettingsStore.h"
+#include "catalogue/HTTPClient.h"
+#include "awareness/AudioContextMonitor.h"
+#include "awareness/AutoPauseService.h"
+#include "awareness/HotKeyService.h"
+#include "catalogue/LibraryService.h"
+#include "custom_scenes/CustomScenesService.h"
+#include "custom_scenes/DialogFilePicker.h"
+#include "playback/AudioEngine.h"
+#include "playback/NowPlayingBridge.h"
+#include "playback/PlayerService.h"
+#include "storage/CacheService.h"
+#include "storage/DownloadService.h"
+#include "storage/ImageCache.h"
+#include "storage/PinService.h"
+#include "storage/VideoCacheService.h"
 
+#include <QCoroTask>
 #include <QObject>
 #include <QPointer>
 #include <QUrl>
+#include <memory>
 #include <optional>
 
+class QNetworkAccessManager;
 class RecordStore;
-#include "Duskhaven/SettingsStore.h"
 
 // The single owner of every service. It builds each one once, in a fixed order, hands each
 // its collaborators and keeps them for the life of the process; views reach every service
@@ -18,12 +36,30 @@ class AppEnvironment : public QObject
     Q_OBJECT
     Q_PROPERTY(QObject *menuBar READ menuBar WRITE setMenuBar NOTIFY menuBarChanged)
     Q_PROPERTY(SettingsStore *settings READ settings CONSTANT)
+    Q_PROPERTY(LibraryService *library READ library CONSTANT)
+    Q_PROPERTY(CacheService *cache READ cache CONSTANT)
+    Q_PROPERTY(DownloadService *download READ download CONSTANT)
+    Q_PROPERTY(PlayerService *player READ player CONSTANT)
+    Q_PROPERTY(NowPlayingBridge *nowPlaying READ nowPlaying CONSTANT)
+    Q_PROPERTY(AudioContextMonitor *audioMonitor READ audioMonitor CONSTANT)
+    Q_PROPERTY(AutoPauseService *autoPause READ autoPause CONSTANT)
+    Q_PROPERTY(HotKeyService *hotKeys READ hotKeys CONSTANT)
+    Q_PROPERTY(PinService *pin READ pin CONSTANT)
+    Q_PROPERTY(CustomScenesService *customScenes READ customScenes CONSTANT)
+    Q_PROPERTY(DialogFilePicker *customScenePicker READ customScenePicker CONSTANT)
+    Q_PROPERTY(VideoCacheService *videoCache READ videoCache CONSTANT)
+    Q_PROPERTY(CoverImageLoader *coverImages READ coverImages CONSTANT)
+    Q_PROPERTY(bool startupFinished READ startupFinished NOTIFY startupFinishedChanged)
 
 public:
     struct Options
     {
         FileLocations locations;
         QUrl catalogueUrl;
+        // Pauses between attempts of every transfer; tests shorten them.
+        HTTPClient::Delays retryDelays = HTTPClient::defaultRetryDelays();
+        // The music's audio engine; none means Qt Multimedia. Tests hand in a fake.
+        std::function<std::unique_ptr<AudioEngine>()> makeAudioEngine;
 
         // The per-user folders and the catalogue address of this process.
         static Options forProcess();
@@ -41,6 +77,27 @@ public:
     const QUrl &catalogueUrl() const { return m_catalogueUrl; }
     RecordStore &store() const { return m_store; }
     SettingsStore *settings() const { return &m_settings; }
+    // The one client value every service copies.
+    const HTTPClient &http() const { return m_http; }
+    LibraryService *library() const { return m_library.get(); }
+    CacheService *cache() const { return m_cache.get(); }
+    DownloadService *download() const { return m_download.get(); }
+    PlayerService *player() const { return m_player.get(); }
+    NowPlayingBridge *nowPlaying() const { return m_nowPlaying.get(); }
+    AudioContextMonitor *audioMonitor() const { return m_audioMonitor.get(); }
+    AutoPauseService *autoPause() const { return m_autoPause.get(); }
+    HotKeyService *hotKeys() const { return m_hotKeys.get(); }
+    PinService *pin() const { return m_pin.get(); }
+    CustomScenesService *customScenes() const { return m_customScenes.get(); }
+    // The file dialog of the custom scenes section answers the service's picker through this.
+    DialogFilePicker *customScenePicker() const { return m_customScenePicker.get(); }
+    VideoCacheService *videoCache() const { return m_videoCache.get(); }
+    // Decoded cover pictures, shared by every view; a QML engine serves them through a
+    // CoverImageProvider on this loader.
+    CoverImageLoader *coverImages() const { return m_coverImages.get(); }
+
+    // True once the start-up task has run to its end (it always does, whatever failed).
+    bool startupFinished() const { return m_startupFinished; }
 
     // The tray controller once it exists; set once, shortly after construction.
     QObject *menuBar() const { return m_menuBar; }
@@ -48,11 +105,33 @@ public:
 
 Q_SIGNALS:
     void menuBarChanged();
+    void startupFinishedChanged();
 
 private:
+    // Loads the cached catalogue, refreshes it from the network, warms the video cache and
+    // loads the last scene without sound.
+    QCoro::Task<> runStartup();
+
     RecordStore &m_store;
     SettingsStore &m_settings;
     FileLocations m_locations;
     QUrl m_catalogueUrl;
+    std::shared_ptr<QNetworkAccessManager> m_network;
+    HTTPClient m_http;
+    std::unique_ptr<LibraryService> m_library;
+    std::unique_ptr<CacheService> m_cache;
+    std::unique_ptr<DownloadService> m_download;
+    std::unique_ptr<PlayerService> m_player;
+    std::unique_ptr<NowPlayingBridge> m_nowPlaying;
+    std::unique_ptr<AudioContextMonitor> m_audioMonitor;
+    std::unique_ptr<AutoPauseService> m_autoPause;
+    std::unique_ptr<HotKeyService> m_hotKeys;
+    std::unique_ptr<PinService> m_pin;
+    std::unique_ptr<DialogFilePicker> m_customScenePicker;
+    std::unique_ptr<CustomScenesService> m_customScenes;
+    std::unique_ptr<VideoCacheService> m_videoCache;
+    ImageCache m_imageCache;
+    std::unique_ptr<CoverImageLoader> m_coverImages;
     QPointer<QObject> m_menuBar;
+    bool m_startupFinished = false;
 };

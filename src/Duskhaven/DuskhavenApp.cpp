@@ -5,8 +5,23 @@
 #include "Duskhaven/BuildInfo.h"
 #include "Duskhaven/RecordStore.h"
 #include "Duskhaven/SettingsStore.h"
+#include "ui/Resources.h"
+#include "ui/shell/ClickOutsideMonitor.h"
+#include "ui/shell/MenuBarController.h"
+#include "ui/shell/QmlHost.h"
+#include "ui/shell/ScreenshotRun.h"
+#include "ui/shell/ShellWindows.h"
+#include "ui/shell/SingleInstance.h"
+#include "ui/shell/UpdateChecker.h"
+#include "ui/theme/DesktopColorScheme.h"
 
+#include <QApplication>
 #include <QCommandLineParser>
+#include <QPointer>
+#include <QDBusConnection>
+#include <QIcon>
+#include <QTimer>
+#include <algorithm>
 
 namespace {
 void describeOptions(QCommandLineParser &parser)
@@ -53,17 +68,98 @@ std::optional<int> DuskhavenApp::handleCommandLine(const QStringList &arguments,
 DuskhavenApp::DuskhavenApp() = default;
 DuskhavenApp::~DuskhavenApp() = default;
 
-bool DuskhavenApp::start(QTextStream &err)
+DuskhavenApp::Start DuskhavenApp::start(const QStringList &arguments, QTextStream &err)
 {
+    // A later launch (a second start, or a dusk-haven: address opened by the desktop) only
+    // hands its arguments to the running instance, before it opens any file.
+    m_instance =
+        std::make_unique<SingleInstance>(SingleInstance::serverNameFor(FileLocations().appRoot()));
+    switch (m_instance->claim(arguments.mid(1))) {
+    case SingleInstance::Outcome::Primary:
+        break;
+    case SingleInstance::Outcome::HandedOver:
+        return Start::HandedOver;
+    case SingleInstance::Outcome::Unanswered:
+        err << "Dusk Haven is already running but does not answer.\n";
+        err.flush();
+        return Start::Failed;
+    }
+
+    m_updater = std::make_unique<UpdateChecker>(QUrl(QString::fromUtf8(BuildInfo::updateFeedUrl)),
+                                                QString::fromUtf8(BuildInfo::version));
     m_settings = std::make_unique<SettingsStore>(SettingsStore::defaultFilePath());
     try {
         m_store = std::make_unique<RecordStore>(RecordStore::defaultFilePath());
     } catch (const AppError &error) {
         err << "ModelContainer: " << error.description() << "\n";
         err.flush();
-        return false;
+        return Start::Failed;
     }
     m_environment = std::make_unique<AppEnvironment>(*m_store, *m_settings,
                                                      AppEnvironment::Options::forProcess());
-    return true;
+    // The shell comes once start() has returned, on the event loop's first turn.
+    QTimer::singleShot(0, this, [this, arguments] { buildShell(arguments); });
+    return Start::Running;
+}
+
+void DuskhavenApp::buildShell(const QStringList &arguments)
+{
+    Resources::init();
+    QGuiApplication::setWindowIcon(QIcon(Resources::appIconPath));
+    m_desktop = std::make_unique<DesktopColorScheme>(QDBusConnection::sessionBus());
+    m_qml = std::make_unique<QmlHost>(*m_environment, *m_desktop);
+    m_windows = std::make_unique<ShellWindows>(*m_environment, *m_qml);
+    m_qml->setContextObject(QStringLiteral("windows"), m_windows.get());
+    m_menuBar = std::make_unique<MenuBarController>(*m_environment, *m_qml, *m_desktop,
+                                                    ClickOutsideMonitor::forPlatform());
+    m_environment->setMenuBar(m_menuBar.get());
+
+    connect(m_menuBar.get(), &MenuBarController::openLauncherRequested, m_windows.get(),
+            &ShellWindows::openLauncher);
+    connect(m_menuBar.get(), &MenuBarController::openSettingsRequested, m_windows.get(),
+            &ShellWindows::openSettings);
+    connect(m_menuBar.get(), &MenuBarController::checkForUpdatesRequested, m_updater.get(),
+            &UpdateChecker::checkForUpdates);
+    connect(m_menuBar.get(), &MenuBarController::quitRequested, qApp, &QCoreApplication::quit);
+    connect(m_updater.get(), &UpdateChecker::finished, this,
+            [](const UpdateChecker::Result &result) {
+                UpdatePrompt::show(result, QString::fromUtf8(BuildInfo::version));
+            });
+    connect(m_instance.get(), &SingleInstance::argumentsReceived, this,
+            &DuskhavenApp::handleLaunchArguments);
+    // A desktop media widget's "raise" brings up the launcher.
+    m_environment->nowPlaying()->setRaiseHandler(
+        [windows = QPointer<ShellWindows>(m_windows.get())] {
+            if (windows)
+                windows->openLauncher();
+        });
+
+    const QString screenshots = qEnvironmentVariable("DUSKHAVEN_SCREENSHOTS");
+    if (!screenshots.isEmpty()) {
+        m_screenshots = std::make_unique<ScreenshotRun>(screenshots, *m_windows, *m_menuBar);
+        connect(m_screenshots.get(), &ScreenshotRun::finished, qApp,
+                [](bool written) { QCoreApplication::exit(written ? 0 : 1); });
+        m_screenshots->start();
+        return;
+    }
+
+    // A start for a dusk-haven: address asks for the launcher in person; a plain start leaves
+    // it to the cold-start rule.
+    const QStringList given = arguments.mid(1);
+    const bool addressGiven = std::any_of(given.begin(), given.end(), [](const QString &arg) {
+        return QUrl(arg).scheme() == QLatin1String("dusk-haven");
+    });
+    if (addressGiven)
+        m_windows->openLauncher();
+    else
+        m_windows->openLauncherAtLaunch();
+}
+
+void DuskhavenApp::handleLaunchArguments(const QStringList &arguments)
+{
+    // A second launch and every dusk-haven: address bring up the launcher; no address asks
+    // for more than that.
+    Q_UNUSED(arguments);
+    if (m_windows)
+        m_windows->openLauncher();
 }

@@ -7,11 +7,19 @@
 #include <optional>
 
 class AppEnvironment;
+class DesktopColorScheme;
+class MenuBarController;
+class QmlHost;
 class RecordStore;
+class ScreenshotRun;
 class SettingsStore;
+class ShellWindows;
+class SingleInstance;
+class UpdateChecker;
 
-// The process: reads the command line, opens the settings and the record store, builds the
-// environment and (a turn of the event loop later) the tray shell.
+// The process: reads the command line, makes sure it is the one running instance, opens the
+// settings and the record store, builds the environment and (a turn of the event loop later)
+// the tray shell and the launcher.
 class DuskhavenApp : public QObject
 {
     Q_OBJECT
@@ -25,14 +33,33 @@ public:
     DuskhavenApp();
     ~DuskhavenApp() override;
 
-    // Process start. Returns false when the record store cannot be opened; the message
-    // "ModelContainer: <description>" has then been written to err.
-    bool start(QTextStream &err);
+    enum class Start {
+        Running,    // run the event loop
+        HandedOver, // a running instance took the arguments: end with status 0
+        Failed,     // the reason is in err: end with status 1
+    };
+
+    // Process start, given the whole command line. Fails when the record store cannot be
+    // opened ("ModelContainer: <description>" written to err) or when a running instance
+    // holds the instance socket without answering.
+    Start start(const QStringList &arguments, QTextStream &err);
 
     AppEnvironment *environment() const { return m_environment.get(); }
 
 private:
+    void buildShell(const QStringList &arguments);
+    void handleLaunchArguments(const QStringList &arguments);
+
+    std::unique_ptr<SingleInstance> m_instance;
+    std::unique_ptr<UpdateChecker> m_updater;
     std::unique_ptr<SettingsStore> m_settings;
     std::unique_ptr<RecordStore> m_store;
     std::unique_ptr<AppEnvironment> m_environment;
+    // The shell, built a turn of the event loop after the environment; the engine outlives
+    // the windows that use it.
+    std::unique_ptr<DesktopColorScheme> m_desktop;
+    std::unique_ptr<QmlHost> m_qml;
+    std::unique_ptr<ShellWindows> m_windows;
+    std::unique_ptr<MenuBarController> m_menuBar;
+    std::unique_ptr<ScreenshotRun> m_screenshots;
 };

@@ -156,9 +156,9 @@ QCoro::Task<HTTPResponse> fetch(std::shared_ptr<QNetworkAccessManager> network,
 QCoro::Task<int> fetchToFile(std::shared_ptr<QNetworkAccessManager> network,
                              HTTPClient::Delays retryDelays,
                              std::chrono::milliseconds transferTimeout, QUrl url,
-                             QString destination, CancellationToken cancel)
+                             QString destination, QString partialPath, CancellationToken cancel)
 {
-    QFile partial(destination + HTTPClient::partialSuffix);
+    QFile partial(partialPath.isEmpty() ? destination + HTTPClient::partialSuffix : partialPath);
     // Unbuffered: a refused write (disk full) shows at once and ends the transfer.
     if (!partial.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
         throw AppError::file(QStringLiteral("Could not create %1: %2")
@@ -209,5 +209,12 @@ QCoro::Task<HTTPResponse> HTTPClient::data(QUrl url, CancellationToken cancel) c
 QCoro::Task<int> HTTPClient::download(QUrl url, QString destination, CancellationToken cancel) const
 {
     return fetchToFile(m_network, m_retryDelays, m_transferTimeout, std::move(url),
-                       std::move(destination), std::move(cancel));
+                       std::move(destination), QString(), std::move(cancel));
+}
+
+QCoro::Task<int> HTTPClient::download(QUrl url, QString destination, QString partialPath,
+                                      CancellationToken cancel) const
+{
+    return fetchToFile(m_network, m_retryDelays, m_transferTimeout, std::move(url),
+                       std::move(destination), std::move(partialPath), std::move(cancel));
 }

@@ -62,6 +62,9 @@ public:
     // Throws AppError as data() does, and a File error (never retried) when the partial file
     // cannot be created, written or moved into place.
     QCoro::Task<int> download(QUrl url, QString destination, CancellationToken cancel = {}) const;
+    // The same with the partial file at a path of the caller's choosing.
+    QCoro::Task<int> download(QUrl url, QString destination, QString partialPath,
+                              CancellationToken cancel = {}) const;
 
     static constexpr QLatin1StringView partialSuffix{".partial"};
 

@@ -2,6 +2,9 @@
 
 #include "Duskhaven/AppError.h"
 #include "Duskhaven/SettingsStore.h"
+#include "catalogue/LibraryService.h"
+#include "storage/CacheService.h"
+#include "storage/DownloadService.h"
 
 #include <QCoroTimer>
 #include <QRandomGenerator>
@@ -42,6 +45,14 @@ std::optional<float> usableVolume(double value)
 constexpr int catalogueChecks = 30;
 constexpr std::chrono::milliseconds catalogueCheckPause{100};
 } // namespace
+
+PlayerSources PlayerSources::from(LibraryService &library, DownloadService &download,
+                                  CacheService &cache)
+{
+    return {[&library] { return library.manifest(); },
+            [&download](Track track) { return download.localURL(std::move(track)); },
+            [&cache](const QString &trackId) { cache.protect(trackId); }};
+}
 
 PlayerService::PlayerService(PlayerSources sources, SettingsStore &settings,
                              std::unique_ptr<AudioEngine> engine, QObject *parent)

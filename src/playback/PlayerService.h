@@ -15,6 +15,9 @@
 #include <memory>
 #include <optional>
 
+class CacheService;
+class DownloadService;
+class LibraryService;
 class SettingsStore;
 
 // What the player needs of the catalogue and of the storage services, handed in by the
@@ -28,6 +31,10 @@ struct PlayerSources
     std::function<QCoro::Task<QUrl>(Track)> localFile;
     // Keeps the track's cached file out of eviction for the rest of the run.
     std::function<void(const QString &trackId)> protect;
+
+    // The application's wiring; the three services must outlive the player.
+    static PlayerSources from(LibraryService &library, DownloadService &download,
+                              CacheService &cache);
 };
 
 enum class PlayOutcome {

@@ -1,5 +1,7 @@
 set(AREA_SOURCES
   AudioEngine.h
+  MprisAdaptors.h MprisAdaptors.cpp
+  NowPlayingBridge.h NowPlayingBridge.cpp
   PlaybackQueue.h PlaybackQueue.cpp
   PlayerService.h PlayerService.cpp
   QtMultimediaEngine.h QtMultimediaEngine.cpp

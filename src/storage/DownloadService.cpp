@@ -11,7 +11,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QPointer>
-#include <QSaveFile>
 
 namespace DownloadDetail {
 // One download under way, shared by everyone asking for the same track. Waiters hold it until
@@ -29,22 +28,6 @@ Q_SIGNALS:
 } // namespace DownloadDetail
 
 using DownloadDetail::Flight;
-
-namespace {
-void writeWhole(const QString &path, const QByteArray &bytes)
-{
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        throw AppError::file(
-            QStringLiteral("Could not write %1: %2").arg(path, file.errorString()));
-}
-
-bool isFile(const QString &path)
-{
-    const QFileInfo info(path);
-    return info.exists() && !info.isDir();
-}
-} // namespace
 
 DownloadService::DownloadService(HTTPClient http, CacheService &cache, FileLocations locations,
                                  QObject *parent)
@@ -94,33 +77,24 @@ QCoro::Task<QUrl> DownloadService::localURL(Track track)
 QCoro::Task<QUrl> DownloadService::download(Track track)
 {
     const QString dest = SafeFileName::pathIn(m_locations.cacheDir(), track.id, ".mp3");
+    // X.partial, not X.mp3.partial: nothing that looks for audio files ever mistakes it for one.
     const QString partial = SafeFileName::pathIn(m_locations.cacheDir(), track.id, ".partial");
-
-    // Left by a download that was interrupted or could not be moved into place.
+    // Left behind by a process killed mid-transfer.
     QFile::remove(partial);
-
-    QPointer<DownloadService> self(this);
-    const HTTPResponse response = co_await m_http.data(track.url, m_cancel);
-    if (!self)
-        throw AppError::cancelled();
-    if (response.status != 200)
-        throw AppError::badServerResponse(response.status);
-
     // The folder may have gone since start-up (a user tidying up); a download brings it back.
     if (!QDir().mkpath(m_locations.cacheDir()))
         throw AppError::file(
             QStringLiteral("Could not create the folder %1.").arg(m_locations.cacheDir()));
-    writeWhole(partial, response.body);
 
-    qint64 size = response.body.size();
-    if (!QFile::rename(partial, dest)) {
-        // A complete copy that arrived meanwhile (another process of the app, say) is as good
-        // as ours: keep it rather than fail.
-        if (!isFile(dest))
-            throw AppError::file(QStringLiteral("Could not move %1 into place.").arg(dest));
-        QFile::remove(partial);
-        size = QFileInfo(dest).size();
-    }
+    // The body streams into the partial file and is renamed to dest only once complete; a
+    // complete copy already at dest is simply replaced.
+    QPointer<DownloadService> self(this);
+    const int status = co_await m_http.download(track.url, dest, partial, m_cancel);
+    if (!self)
+        throw AppError::cancelled();
+    if (status != 200)
+        throw AppError::badServerResponse(status);
+    const qint64 size = QFileInfo(dest).size();
 
     RecordStore &store = m_cache.store();
     store.insert(CacheEntry{track.id, size, QDateTime::currentDateTimeUtc()});

@@ -18,9 +18,9 @@ class Flight;
 }
 
 // Turns a catalogue track into a complete local file: the pinned or cached copy when there is
-// one, otherwise a fresh download into the cache folder. A file only ever appears under its
-// final name whole: the body goes to X.partial first and is then renamed to X.mp3, so a crash
-// at any moment leaves at most a stale X.partial, which the next download of X removes.
+// one, otherwise a fresh download into the cache folder. The body streams into X.mp3.partial
+// and is renamed to X.mp3 only once complete, so a process killed mid-transfer leaves at most a
+// stale partial file, which the next download of X removes.
 class DownloadService : public QObject
 {
     Q_OBJECT
@@ -35,12 +35,10 @@ public:
     // already downloading waits for that download and shares its result.
     // Throws AppError: File when the track's id cannot be a file name (nothing is fetched or
     // written) or the file cannot be written or moved into place; the HTTP client's transport
-    // errors; badServerResponse for any status but 200 (nothing written); Store when the
-    // record cannot be saved or the budget not enforced (the finished file stays in place).
+    // errors; badServerResponse for any status but 200; Store when the record cannot be saved
+    // or the budget not enforced (the finished file stays in place). A failed download leaves
+    // no file behind.
     QCoro::Task<QUrl> localURL(Track track);
-
-    // Tracks being downloaded right now.
-    int downloadsInFlight() const { return int(m_inFlight.size()); }
 
 private:
     QCoro::Task<QUrl> download(Track track);

@@ -319,7 +319,7 @@ private slots:
         };
         for (const Run &run : runs) {
             QProcess tool;
-            tool.start(qEnvironmentVariable("DUSKHAVEN_BINARY_DIR") + "/tools/duskhaven-catalogue",
+            tool.start(TestSupport::binaryDir() + "/tools/duskhaven-catalogue",
                        run.arguments);
             QVERIFY(tool.waitForFinished(10000));
             QCOMPARE(tool.exitStatus(), QProcess::NormalExit);

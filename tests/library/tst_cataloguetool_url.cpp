@@ -1,5 +1,7 @@
 #include "support/TestHttpServer.h"
 
+#include "support/TestSupport.h"
+
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTest>
@@ -41,7 +43,7 @@ void TestCatalogueToolUrl::validate()
     server.serve("/manifest.json", status, body);
 
     QProcess tool;
-    tool.setProgram(qEnvironmentVariable("DUSKHAVEN_BINARY_DIR") + "/tools/duskhaven-catalogue");
+    tool.setProgram(TestSupport::binaryDir() + "/tools/duskhaven-catalogue");
     tool.setArguments({"validate", server.url("/manifest.json").toString()});
     // The server answers from this event loop, so the wait must keep it running.
     QSignalSpy finished(&tool, &QProcess::finished);

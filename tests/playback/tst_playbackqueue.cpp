@@ -61,15 +61,6 @@ private Q_SLOTS:
         QCOMPARE(queue.currentIndex, 0);
     }
 
-    void aRepeatedIdKeepsItsPositions()
-    {
-        // A scene may list a track twice: the position, not the id, says where we are.
-        PlaybackQueue queue({a, b, a}, 0, {a, b, a}, true, true);
-        QCOMPARE(queue.advance(), b);
-        QCOMPARE(queue.advance(), a);
-        QCOMPARE(queue.currentIndex, 2);
-    }
-
     void positionOutsideTheOrderHasNoCurrentId()
     {
         PlaybackQueue queue({a, b}, 5, {a, b}, true, true);

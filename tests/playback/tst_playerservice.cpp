@@ -3,7 +3,7 @@
 // be ordered at will.
 #include "Duskhaven/AppError.h"
 #include "Duskhaven/SettingsStore.h"
-#include "playback/FakeAudioEngine.h"
+#include "support/FakeAudioEngine.h"
 #include "playback/PlayerService.h"
 
 #include <QCoroSignal>
@@ -134,42 +134,21 @@ private Q_SLOTS:
         m_settings.reset();
     }
 
-    void firstLaunchStartsEmptyAtDefaultVolume()
+    void constructionReadsTheSettings()
     {
-        PlayerService &player = makePlayer();
-        QVERIFY(player.favoriteIds().isEmpty());
-        QCOMPARE(player.nowPlayingPlaylistId(), QString());
-        QCOMPARE(player.volume(), 0.8f);
+        PlayerService &fresh = makePlayer();
+        QVERIFY(fresh.favoriteIds().isEmpty());
+        QCOMPARE(fresh.nowPlayingPlaylistId(), QString());
         QCOMPARE(m_engine->volume(), 0.8f);
-        QVERIFY(!player.isPlaying());
-        QVERIFY(!player.queue());
-    }
 
-    void constructionRestoresStoredState()
-    {
         m_settings->setString(SettingsKey::lastPlayedPlaylistId, QStringLiteral("b"));
         m_settings->setString(SettingsKey::favoriteSceneIds, QStringLiteral("[\"b\",\"a\"]"));
         m_settings->setDouble(SettingsKey::volume, 0.35);
         PlayerService &player = makePlayer();
         QCOMPARE(player.nowPlayingPlaylistId(), QStringLiteral("b"));
         QCOMPARE(player.favoriteIdList(), (QStringList{"a", "b"}));
-        QCOMPARE(player.volume(), 0.35f);
         QCOMPARE(m_engine->volume(), 0.35f); // the rail and the sound agree after a restart
-        QVERIFY(m_engine->loads.isEmpty());
-        QVERIFY(m_files->requests.isEmpty());
-    }
-
-    void unusableStoredValuesFallBack()
-    {
-        m_settings->setString(SettingsKey::favoriteSceneIds, QStringLiteral("not json"));
-        m_settings->setString(SettingsKey::volume, QStringLiteral("loud"));
-        PlayerService &player = makePlayer();
-        QVERIFY(player.favoriteIds().isEmpty());
-        QCOMPARE(player.volume(), 0.8f);
-
-        m_settings->setDouble(SettingsKey::volume, 7.0); // edited by hand
-        PlayerService &again = makePlayer();
-        QCOMPARE(again.volume(), 1.0f);
+        QVERIFY(m_engine->loads.isEmpty() && m_files->requests.isEmpty());
     }
 
     void playUnknownOrEmptySceneChangesNothing()
@@ -182,32 +161,7 @@ private Q_SLOTS:
         QCOMPARE(QCoro::waitFor(player.play(QStringLiteral("a"))), PlayOutcome::NotFound);
         QCOMPARE(player.nowPlayingPlaylistId(), QStringLiteral("b"));
         QCOMPARE(storedText(SettingsKey::lastPlayedPlaylistId), QStringLiteral("b"));
-        QVERIFY(!player.queue());
-        QVERIFY(m_files->requests.isEmpty());
-    }
-
-    void playBuildsAShuffledQueueAndPrefetchesOneAhead()
-    {
-        PlayerService &player = makePlayer();
-        QSignalSpy playing(&player, &PlayerService::isPlayingChanged);
-        QCOMPARE(QCoro::waitFor(player.play(QStringLiteral("a"))), PlayOutcome::Started);
-
-        const PlaybackQueue queue = *player.queue();
-        QCOMPARE(queue.originalIds(), (QStringList{"a1", "a2", "a3"}));
-        QStringList sorted = queue.order;
-        sorted.sort();
-        QCOMPARE(sorted, queue.originalIds());
-        QCOMPARE(queue.currentIndex, 0);
-        QVERIFY(queue.shuffle && queue.loop);
-
-        QCOMPARE(storedText(SettingsKey::lastPlayedPlaylistId), QStringLiteral("a"));
-        QVERIFY(player.isPlaying());
-        QCOMPARE(playing.count(), 1);
-        QCOMPARE(m_engine->loads, (QList<QUrl>{fileOf(queue.order[0])}));
-        QVERIFY(m_engine->isSounding());
-        // The playing track, then exactly one track ahead, both kept out of eviction.
-        QCOMPARE(m_files->requests, (QStringList{queue.order[0], queue.order[1]}));
-        QCOMPARE(m_files->protectedIds, (QStringList{queue.order[0], queue.order[1]}));
+        QVERIFY(!player.queue() && m_files->requests.isEmpty());
     }
 
     void startTrackIsFoundInTheShuffledOrder()
@@ -216,7 +170,9 @@ private Q_SLOTS:
         for (int round = 0; round < 10; ++round) {
             QCoro::waitFor(player.play(QStringLiteral("a"), QStringLiteral("a2")));
             QCOMPARE(player.currentTrackId(), QStringLiteral("a2"));
-            QCOMPARE(player.queue()->order.at(player.queue()->currentIndex), QStringLiteral("a2"));
+            QStringList sorted = player.queue()->order;
+            sorted.sort();
+            QCOMPARE(sorted, player.queue()->originalIds());
         }
         QCoro::waitFor(player.play(QStringLiteral("a"), QStringLiteral("b1")));
         QCOMPARE(player.queue()->currentIndex, 0);
@@ -225,39 +181,21 @@ private Q_SLOTS:
     void nextAndPreviousMoveAlongTheQueue()
     {
         PlayerService &player = makePlayer();
-        QCoro::waitFor(player.next()); // no queue: nothing
-        QVERIFY(m_files->requests.isEmpty());
-
         QCoro::waitFor(player.play(QStringLiteral("a")));
         const QStringList order = player.queue()->order;
         QCoro::waitFor(player.previous()); // at position 0: no wrap backwards
-        QCOMPARE(player.queue()->currentIndex, 0);
-        QCOMPARE(m_engine->loads.size(), 1);
-
         QCoro::waitFor(player.next());
         QCoro::waitFor(player.next());
-        QCoro::waitFor(player.next()); // wraps to the start, same order
-        QCOMPARE(player.queue()->order, order);
-        QCOMPARE(player.currentTrackId(), order[0]);
+        QCoro::waitFor(player.next()); // wraps to the start of the same order
         QCoro::waitFor(player.previous());
-        QCOMPARE(player.currentTrackId(), order[0]); // index 0 again: nothing
+        QCOMPARE(player.queue()->order, order);
         QCOMPARE(m_engine->loads, (QList<QUrl>{fileOf(order[0]), fileOf(order[1]), fileOf(order[2]),
                                                fileOf(order[0])}));
 
-        QCoro::waitFor(player.next());
-        QCoro::waitFor(player.previous());
-        QCOMPARE(player.currentTrackId(), order[0]);
-        QCOMPARE(m_engine->loads.last(), fileOf(order[0]));
-    }
-
-    void oneTrackSceneRepeatsItsTrack()
-    {
-        PlayerService &player = makePlayer();
         QCoro::waitFor(player.play(QStringLiteral("b")));
-        m_engine->finish();
-        QTRY_COMPARE(m_engine->loads.size(), 2);
-        QCOMPARE(m_engine->loads[1], fileOf(QStringLiteral("b1")));
-        QVERIFY(m_engine->isSounding());
+        m_engine->finish(); // a one-track scene plays its track again
+        QTRY_COMPARE(m_engine->loads.size(), 6);
+        QCOMPARE(m_engine->loads[5], fileOf(QStringLiteral("b1")));
     }
 
     void endOfItemAdvancesOnlyForTheCurrentItem()
@@ -265,152 +203,87 @@ private Q_SLOTS:
         PlayerService &player = makePlayer();
         QCoro::waitFor(player.play(QStringLiteral("a")));
         const QStringList order = player.queue()->order;
-
         m_engine->finish();
         QTRY_COMPARE(player.currentTrackId(), order[1]);
-        QCOMPARE(m_engine->loads.last(), fileOf(order[1]));
 
         // An end reported for an item that has since been replaced is ignored.
         const AudioEngine::ItemId old = m_engine->currentItem();
         QCoro::waitFor(player.play(QStringLiteral("b")));
         Q_EMIT m_engine->endOfMedia(old);
         QTest::qWait(20);
-        QCOMPARE(player.currentTrackId(), QStringLiteral("b1"));
         QCOMPARE(m_engine->loads.size(), 3);
-    }
 
-    void endOfItemWaitsForAStartOnItsWay()
-    {
-        PlayerService &player = makePlayer();
+        // Nor does an end move past a track the user chose whose file is still on its way.
         QCoro::waitFor(player.play(QStringLiteral("a")));
-        const QStringList order = player.queue()->order;
+        const QString next = *player.queue()->peekNext();
         m_files->hold = true;
-        player.playNext();  // the user picked the next track; its file is still on its way
-        m_engine->finish(); // meanwhile the old one ends
+        player.playNext();
+        m_engine->finish();
         QTest::qWait(20);
-        QCOMPARE(player.currentTrackId(), order[1]); // not stepped past the user's choice
         m_files->release(m_files->requests.size() - 1);
-        QTRY_COMPARE(m_engine->loads.last(), fileOf(order[1]));
-        QVERIFY(player.isPlaying());
+        QTRY_COMPARE(m_engine->loads.last(), fileOf(next));
+        QCOMPARE(player.currentTrackId(), next);
     }
 
+    void theLatestStartWins_data()
+    {
+        QTest::addColumn<bool>("lateOneFails");
+        QTest::newRow("late file") << false;
+        QTest::newRow("late failure") << true;
+    }
     void theLatestStartWins()
     {
+        QFETCH(bool, lateOneFails);
         PlayerService &player = makePlayer();
         m_files->hold = true;
+        if (lateOneFails)
+            m_files->failing = {"a1", "a2", "a3"};
         player.playScene(QStringLiteral("a"));
-        const qsizetype first = m_files->requests.size() - 1;
         player.playScene(QStringLiteral("b"));
-        const qsizetype second = m_files->requests.size() - 1;
-        QCOMPARE(player.nowPlayingPlaylistId(), QStringLiteral("b"));
-
-        m_files->release(second);
+        m_files->release(1);
         QTRY_COMPARE(m_engine->loads, (QList<QUrl>{fileOf(QStringLiteral("b1"))}));
         player.togglePlayPause(); // the user pauses b
-        QVERIFY(!player.isPlaying());
+        const qsizetype requests = m_files->requests.size();
         QSignalSpy playing(&player, &PlayerService::isPlayingChanged);
 
-        m_files->release(first); // a's file arrives late
+        m_files->release(0); // a's answer comes last
         QTest::qWait(20);
         QCOMPARE(m_engine->loads.size(), 1);
-        QVERIFY(!m_engine->isSounding());
+        QVERIFY(m_engine->hasItem() && !m_engine->isSounding());
         QCOMPARE(playing.count(), 0);
-        QCOMPARE(player.currentTrackId(), QStringLiteral("b1"));
-    }
-
-    void anOvertakenFailureNeitherStopsNorSkips()
-    {
-        PlayerService &player = makePlayer();
-        m_files->hold = true;
-        m_files->failing = {"a1", "a2", "a3"};
-        player.playScene(QStringLiteral("a"));
-        const qsizetype first = m_files->requests.size() - 1;
-        player.playScene(QStringLiteral("b"));
-        m_files->release(m_files->requests.size() - 1);
-        QTRY_VERIFY(player.isPlaying());
-        const qsizetype requests = m_files->requests.size();
-
-        m_files->release(first);
-        QTest::qWait(20);
-        QVERIFY(player.isPlaying());
-        QVERIFY(m_engine->isSounding());
-        QCOMPARE(m_files->requests.size(), requests); // no skip started
+        QCOMPARE(m_files->requests.size(), requests); // no skip either
         QCOMPARE(player.nowPlayingPlaylistId(), QStringLiteral("b"));
-    }
-
-    void aFailedTrackIsSkipped()
-    {
-        PlayerService &player = makePlayer();
-        QCoro::waitFor(player.play(QStringLiteral("a")));
-        const QStringList order = player.queue()->order;
-        m_files->failing = {order[1]};
-        QSignalSpy playing(&player, &PlayerService::isPlayingChanged);
-
-        QCoro::waitFor(player.next());
-        QCOMPARE(player.currentTrackId(), order[2]);
-        QCOMPARE(m_engine->loads.last(), fileOf(order[2]));
-        QVERIFY(player.isPlaying());
-        QCOMPARE(playing.count(), 2); // false at the failure, true again at the next track
     }
 
     void offlineTheSkipChainEndsAfterOnePass()
     {
         PlayerService &player = makePlayer();
         QCoro::waitFor(player.play(QStringLiteral("b")));
-        QVERIFY(player.isPlaying());
         m_files->requests.clear();
         m_files->failing = {"a1", "a2", "a3"};
-
         QCoro::waitFor(player.play(QStringLiteral("a")));
         QCOMPARE(m_files->requests.size(), 3); // each track tried once
-        QVERIFY(!player.isPlaying());
-        QVERIFY(player.queue()); // kept
-        // b was still sounding while a downloaded; it stops with isPlaying.
-        QVERIFY(!m_engine->isSounding());
-        QVERIFY(!player.hasLoadedItem());
+        QVERIFY(!player.isPlaying() && player.queue());
+        QVERIFY(!m_engine->hasItem()); // b, heard while a downloaded, stopped with isPlaying
 
-        // The next user action tries again, once more one pass.
         QSignalSpy playing(&player, &PlayerService::isPlayingChanged);
-        player.togglePlayPause();
-        QTRY_COMPARE(m_files->requests.size(), 6);
+        player.togglePlayPause(); // the next user action tries again, one more pass
         QTest::qWait(50);
         QCOMPARE(m_files->requests.size(), 6);
-        QVERIFY(!player.isPlaying());
         QCOMPARE(playing.count(), 2);
+        QVERIFY(!player.isPlaying());
     }
 
-    void aFileTheEngineCannotPlayIsSkippedToo()
+    void aFileTheEngineCannotPlayCountsAsAFailure()
     {
         PlayerService &player = makePlayer();
         QCoro::waitFor(player.play(QStringLiteral("a")));
-        const QStringList order = player.queue()->order;
-        m_engine->breakCurrent();
-        QTRY_COMPARE(player.currentTrackId(), order[1]);
-        QVERIFY(player.isPlaying());
-
-        // Every cached file broken: one pass, then rest.
         for (int i = 0; i < 3; ++i) {
             m_engine->breakCurrent();
             QTest::qWait(10);
         }
-        QTRY_VERIFY(!player.isPlaying());
-        QVERIFY(!player.hasLoadedItem());
-        QCOMPARE(m_engine->loads.size(), 3);
-    }
-
-    void togglePausesAndResumes()
-    {
-        PlayerService &player = makePlayer();
-        QCoro::waitFor(player.play(QStringLiteral("b")));
-        QSignalSpy playing(&player, &PlayerService::isPlayingChanged);
-        player.togglePlayPause();
-        QVERIFY(!player.isPlaying());
-        QVERIFY(!m_engine->isSounding());
-        player.togglePlayPause();
-        QVERIFY(player.isPlaying());
-        QVERIFY(m_engine->isSounding());
-        QCOMPARE(playing.count(), 2);
-        QCOMPARE(m_engine->loads.size(), 1);
+        QVERIFY(!player.isPlaying() && !m_engine->hasItem());
+        QCOMPARE(m_engine->loads.size(), 3); // each cached file tried once
     }
 
     void toggleWithNothingLoadedStartsTheLastScene()
@@ -419,23 +292,13 @@ private Q_SLOTS:
         const std::optional<Manifest> later = m_manifest;
         m_manifest.reset(); // the catalogue is still loading
         PlayerService &player = makePlayer();
+        QSignalSpy playing(&player, &PlayerService::isPlayingChanged);
         player.togglePlayPause();
         QVERIFY(player.isPlaying()); // at once, so the button answers the press
         QTest::qWait(250);
         m_manifest = later;
         QTRY_COMPARE(m_engine->loads, (QList<QUrl>{fileOf(QStringLiteral("b1"))}));
-        QVERIFY(player.isPlaying());
-    }
-
-    void toggleGivesUpWhenTheCatalogueNeverComes()
-    {
-        m_settings->setString(SettingsKey::lastPlayedPlaylistId, QStringLiteral("b"));
-        m_manifest.reset();
-        PlayerService &player = makePlayer();
-        QSignalSpy playing(&player, &PlayerService::isPlayingChanged);
-        player.togglePlayPause();
-        QTRY_VERIFY_WITH_TIMEOUT(!player.isPlaying(), 5000);
-        QCOMPARE(playing.count(), 2);
+        QCOMPARE(playing.count(), 1);
     }
 
     void aClickDuringTheCatalogueWaitWins()
@@ -452,95 +315,34 @@ private Q_SLOTS:
         QCOMPARE(m_engine->loads.size(), 1);
     }
 
-    void toggleOnAnIdleCustomSceneOnlyFlips()
-    {
-        m_settings->setString(SettingsKey::lastPlayedPlaylistId, QStringLiteral("custom-x"));
-        PlayerService &player = makePlayer();
-        player.togglePlayPause();
-        QVERIFY(player.isPlaying());
-        QTest::qWait(20);
-        QVERIFY(m_files->requests.isEmpty());
-        QVERIFY(m_engine->loads.isEmpty());
-    }
-
-    void prepareLoadsSilently()
+    void restoreIsSilentAndNeverReplacesTheUsersChoice()
     {
         m_settings->setString(SettingsKey::lastPlayedPlaylistId, QStringLiteral("a"));
-        PlayerService &player = makePlayer();
-        QSignalSpy playing(&player, &PlayerService::isPlayingChanged);
-        QCoro::waitFor(player.restoreLastScene());
-        QVERIFY(!player.isPlaying());
-        QCOMPARE(player.queue()->currentIndex, 0);
-        QCOMPARE(m_engine->loads, (QList<QUrl>{fileOf(player.queue()->order[0])}));
-        QVERIFY(!m_engine->isSounding());
-        QCOMPARE(m_files->requests.size(), 2); // the first track and one ahead
-        QCOMPARE(storedText(SettingsKey::lastPlayedPlaylistId), QStringLiteral("a"));
-
-        player.togglePlayPause(); // resumes the loaded item
-        QVERIFY(m_engine->isSounding());
-        QCOMPARE(m_engine->loads.size(), 1);
-        QCOMPARE(playing.count(), 1);
-    }
-
-    void prepareOfflineLeavesNothingLoaded()
-    {
         m_files->failing = {"a1", "a2", "a3"};
-        PlayerService &player = makePlayer();
-        QCoro::waitFor(player.prepare(QStringLiteral("a")));
-        QVERIFY(!player.hasLoadedItem());
+        PlayerService &offline = makePlayer();
+        QCoro::waitFor(offline.restoreLastScene());
+        QVERIFY(!offline.hasLoadedItem() && !offline.isPlaying());
         QCOMPARE(m_files->requests.size(), 1); // nothing skipped
-        QVERIFY(!player.isPlaying());
-    }
 
-    void aLateRestoreNeverReplacesTheUsersChoice()
-    {
-        m_settings->setString(SettingsKey::lastPlayedPlaylistId, QStringLiteral("a"));
-        PlayerService &player = makePlayer();
-        QCoro::waitFor(player.play(QStringLiteral("b")));
-        QCoro::waitFor(player.restoreLastScene());
-        QCOMPARE(player.nowPlayingPlaylistId(), QStringLiteral("b"));
-        QVERIFY(m_engine->isSounding());
-        QCOMPARE(m_engine->loads.size(), 1);
-
-        // Also when the click comes while the restore waits for its file.
-        m_player.reset();
-        m_settings->setString(SettingsKey::lastPlayedPlaylistId, QStringLiteral("a"));
-        PlayerService &other = makePlayer();
-        m_files->hold = true;
+        m_files->failing.clear();
         m_files->requests.clear();
-        other.restoreLastScene();
-        other.playScene(QStringLiteral("b"));
+        m_files->hold = true;
+        PlayerService &player = makePlayer();
+        player.restoreLastScene();
+        player.playScene(QStringLiteral("b")); // the click comes while the restore waits
         m_files->release(1);
-        QTRY_VERIFY(other.isPlaying());
+        QTRY_VERIFY(player.isPlaying());
         m_files->release(0);
+        QCoro::waitFor(player.restoreLastScene()); // and a restore after it does nothing
         QTest::qWait(20);
         QCOMPARE(m_engine->loads, (QList<QUrl>{fileOf(QStringLiteral("b1"))}));
-        QCOMPARE(other.nowPlayingPlaylistId(), QStringLiteral("b"));
-    }
+        QCOMPARE(player.nowPlayingPlaylistId(), QStringLiteral("b"));
 
-    void customScenesAreNotRestored()
-    {
         m_settings->setString(SettingsKey::lastPlayedPlaylistId, QStringLiteral("custom-a"));
         m_manifest = catalogue({{"custom-a", {"a1"}}});
-        PlayerService &player = makePlayer();
-        QCoro::waitFor(player.restoreLastScene());
-        QVERIFY(!player.queue());
-        QVERIFY(m_files->requests.isEmpty());
-    }
-
-    void nextScenePicksAnotherScene()
-    {
-        m_manifest = catalogue({{"a", {"a1"}}, {"b", {"b1"}}, {"c", {"c1"}}});
-        PlayerService &player = makePlayer();
-        QCoro::waitFor(player.play(QStringLiteral("a")));
-        for (int round = 0; round < 10; ++round) {
-            const QString before = player.nowPlayingPlaylistId();
-            QCoro::waitFor(player.nextScene());
-            QVERIFY(player.nowPlayingPlaylistId() != before);
-        }
-        m_manifest = catalogue({{"a", {"a1"}}});
-        QCoro::waitFor(player.nextScene());
-        QCOMPARE(player.nowPlayingPlaylistId(), QStringLiteral("a")); // the only scene
+        PlayerService &custom = makePlayer();
+        QCoro::waitFor(custom.restoreLastScene());
+        QVERIFY(!custom.queue());
     }
 
     void favoritesAreStoredSortedAndFollowOtherWriters()
@@ -548,21 +350,17 @@ private Q_SLOTS:
         PlayerService &player = makePlayer();
         QSignalSpy changed(&player, &PlayerService::favoriteIdsChanged);
         player.toggleFavorite(); // nothing playing: nothing to favour
-        QCOMPARE(changed.count(), 0);
-
         QCoro::waitFor(player.play(QStringLiteral("b")));
         player.toggleFavorite();
         QCoro::waitFor(player.play(QStringLiteral("a")));
         player.toggleFavorite();
         QCOMPARE(storedText(SettingsKey::favoriteSceneIds), QStringLiteral("[\"a\",\"b\"]"));
-        QCOMPARE(changed.count(), 2);
         QTest::qWait(10); // our own writes come back unchanged: no further notice
         QCOMPARE(changed.count(), 2);
 
         // Onboarding picks scenes while the player runs; the next heart builds on them.
         IdSetSetting::write(*m_settings, SettingsKey::favoriteSceneIds, {"a", "c", "d"});
         QTRY_COMPARE(changed.count(), 3);
-        QCOMPARE(player.favoriteIdList(), (QStringList{"a", "c", "d"}));
         player.toggleFavorite(); // a playing: removed
         QCOMPARE(storedText(SettingsKey::favoriteSceneIds), QStringLiteral("[\"c\",\"d\"]"));
     }
@@ -573,17 +371,11 @@ private Q_SLOTS:
         QSignalSpy changed(&player, &PlayerService::volumeChanged);
         player.setVolume(0.5f);
         player.setVolume(0.5f);
-        QCOMPARE(changed.count(), 1);
         QCOMPARE(m_engine->volume(), 0.5f);
         QCOMPARE(m_settings->doubleValue(SettingsKey::volume), 0.5);
-        player.setVolume(1.5f);
-        QCOMPARE(player.volume(), 1.0f);
-
-        // The volume rail writes the setting; the sound follows.
-        m_settings->setDouble(SettingsKey::volume, 0.25);
-        QTRY_COMPARE(player.volume(), 0.25f);
-        QCOMPARE(m_engine->volume(), 0.25f);
-        QCOMPARE(changed.count(), 3);
+        m_settings->setDouble(SettingsKey::volume, 0.25); // the volume rail moved
+        QTRY_COMPARE(m_engine->volume(), 0.25f);
+        QCOMPARE(changed.count(), 2);
     }
 
     void customScenePlaysItsFileOnce()
@@ -592,19 +384,14 @@ private Q_SLOTS:
         QCoro::waitFor(player.play(QStringLiteral("a")));
         const QUrl file = QUrl::fromLocalFile(QStringLiteral("/home/me/song.flac"));
         player.playCustom(file, QStringLiteral("x"));
-        QCOMPARE(player.nowPlayingPlaylistId(), QStringLiteral("custom-x"));
         QCOMPARE(storedText(SettingsKey::lastPlayedPlaylistId), QStringLiteral("custom-x"));
-        QVERIFY(!player.queue());
-        QCOMPARE(player.currentTrackId(), QString());
-        QCOMPARE(player.customFile(), file);
+        QVERIFY(!player.queue() && player.isPlaying());
         QCOMPARE(m_engine->loads.last(), file);
-        QVERIFY(player.isPlaying());
 
         // At its end nothing follows, and the play button no longer claims to play.
-        const qsizetype loads = m_engine->loads.size();
         m_engine->finish();
         QTRY_VERIFY(!player.isPlaying());
-        QCOMPARE(m_engine->loads.size(), loads);
+        QCOMPARE(m_engine->loads.size(), 2);
         player.togglePlayPause(); // plays it again
         QVERIFY(m_engine->isSounding());
     }

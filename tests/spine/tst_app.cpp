@@ -4,6 +4,8 @@
 #include "Duskhaven/RecordStore.h"
 #include "Duskhaven/SettingsStore.h"
 
+#include "support/TestSupport.h"
+
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -14,7 +16,7 @@
 namespace {
 QString duskhavenBinary()
 {
-    return qEnvironmentVariable("DUSKHAVEN_BINARY_DIR") + QStringLiteral("/src/duskhaven");
+    return TestSupport::binaryDir() + QStringLiteral("/src/duskhaven");
 }
 } // namespace
 

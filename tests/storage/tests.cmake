@@ -1,5 +1,4 @@
 duskhaven_add_test(tst_cacheservice SOURCES storage/tst_cacheservice.cpp LABELS storage)
-duskhaven_add_test(tst_safefilename SOURCES storage/tst_safefilename.cpp LABELS storage)
 duskhaven_add_test(tst_downloadservice SOURCES storage/tst_downloadservice.cpp LABELS storage)
 
 # The crash-safety test runs a real download in this helper process and kills it mid-transfer.

@@ -13,7 +13,12 @@
 namespace TestSupport {
 QString sourceDir()
 {
-    return qEnvironmentVariable("DUSKHAVEN_SOURCE_DIR");
+    return QStringLiteral(DUSKHAVEN_TEST_SOURCE_DIR);
+}
+
+QString binaryDir()
+{
+    return QStringLiteral(DUSKHAVEN_TEST_BINARY_DIR);
 }
 
 namespace {

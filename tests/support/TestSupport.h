@@ -13,8 +13,10 @@
 #include <variant>
 
 namespace TestSupport {
-// The repository root (tests read fixtures from it).
+// The repository root (tests read fixtures from it) and the build tree (programs under test),
+// fixed at build time so a test runs the same from CTest or by hand.
 QString sourceDir();
+QString binaryDir();
 
 // Makes a folder refuse every change (new entries, renames, removals) for as long as this
 // lives. Tests run as root, which permission bits do not stop, so the file system's immutable

@@ -39,6 +39,7 @@ public:
 
     // Whether sound would be heard now.
     bool isSounding() const { return m_playing; }
+    bool hasItem() const { return m_item != noItem; }
 
     // The current item reaches its end, as the real engine reports it.
     void finish()

@@ -1,0 +1,207 @@
+// Time from play() on a cached track to sound at the output. The player runs on the real
+// library, cache and download services (the track is already in the cache) and the Qt
+// Multimedia engine; the sound is observed on PulseAudio's null sink "duskhaven_null" by
+// recording its monitor. Run it inside the test session:
+//
+//   BUILD_DIR=build ./dev session build/bench/bench_player
+//
+// Each repetition pauses, waits for silence, then times play() up to the first sample that is
+// not zero; the figure includes the monitor's capture latency (about 10 ms).
+#include "Duskhaven/FileLocations.h"
+#include "Duskhaven/RecordStore.h"
+#include "Duskhaven/SettingsStore.h"
+#include "catalogue/HTTPClient.h"
+#include "catalogue/LibraryService.h"
+#include "playback/PlayerService.h"
+#include "playback/QtMultimediaEngine.h"
+#include "storage/CacheService.h"
+#include "storage/DownloadService.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QEventLoop>
+#include <QFile>
+#include <QNetworkAccessManager>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <benchmark/benchmark.h>
+#include <chrono>
+#include <memory>
+#include <optional>
+
+namespace {
+using Clock = std::chrono::steady_clock;
+constexpr double bytesPerSecond = 44100.0 * 2 * 2;
+
+// Watches the null sink's monitor for the first sample that is not silence.
+class SoundWatch : public QObject
+{
+public:
+    SoundWatch()
+    {
+        connect(&m_parec, &QProcess::readyReadStandardOutput, this, &SoundWatch::onData);
+        m_parec.start(QStringLiteral("parec"),
+                      {QStringLiteral("-d"), QStringLiteral("duskhaven_null.monitor"),
+                       QStringLiteral("--format=s16le"), QStringLiteral("--rate=44100"),
+                       QStringLiteral("--channels=2"), QStringLiteral("--raw"),
+                       QStringLiteral("--latency-msec=10")});
+        m_parec.waitForStarted(5000);
+    }
+    ~SoundWatch() override
+    {
+        m_parec.terminate();
+        m_parec.waitForFinished(3000);
+    }
+
+    bool isRunning() const { return m_parec.state() == QProcess::Running; }
+    // Forget what was heard so far; the next sound counts.
+    void arm()
+    {
+        m_parec.readAllStandardOutput();
+        m_carry.clear();
+        m_onset.reset();
+    }
+    const std::optional<Clock::time_point> &onset() const { return m_onset; }
+
+private:
+    void onData()
+    {
+        const Clock::time_point now = Clock::now();
+        const QByteArray bytes = m_carry + m_parec.readAllStandardOutput();
+        const qsizetype whole = bytes.size() - bytes.size() % 2;
+        m_carry = bytes.mid(whole);
+        if (m_onset)
+            return;
+        const auto *samples = reinterpret_cast<const qint16 *>(bytes.constData());
+        for (qsizetype i = 0; i < whole / 2; ++i) {
+            if (samples[i] != 0) {
+                // The sample was captured before the bytes after it in this read.
+                const double after = double(whole - i * 2) / bytesPerSecond;
+                m_onset = now - std::chrono::duration_cast<Clock::duration>(
+                                    std::chrono::duration<double>(after));
+                return;
+            }
+        }
+    }
+
+    QProcess m_parec;
+    QByteArray m_carry;
+    std::optional<Clock::time_point> m_onset;
+};
+
+// The services as the environment builds them, over a temporary application tree whose cache
+// already holds the one track of the scene "tone".
+struct Rig
+{
+    QTemporaryDir dir;
+    FileLocations locations{dir.filePath(QStringLiteral("app"))};
+    std::unique_ptr<RecordStore> store;
+    std::unique_ptr<SettingsStore> settings;
+    HTTPClient http{std::make_shared<QNetworkAccessManager>()};
+    std::unique_ptr<LibraryService> library;
+    std::unique_ptr<CacheService> cache;
+    std::unique_ptr<DownloadService> download;
+    std::unique_ptr<PlayerService> player;
+    std::unique_ptr<SoundWatch> watch;
+    QString error;
+
+    Rig()
+    {
+        locations.ensureDirectories();
+        store = std::make_unique<RecordStore>(dir.filePath(QStringLiteral("records.sqlite")));
+        settings = std::make_unique<SettingsStore>(dir.filePath(QStringLiteral("settings.json")));
+        const QString file = locations.cacheDir() + QStringLiteral("/tone.mp3");
+        if (QProcess::execute(QStringLiteral("sox"),
+                              {QStringLiteral("-n"), QStringLiteral("-r"), QStringLiteral("44100"),
+                               QStringLiteral("-c"), QStringLiteral("2"), file,
+                               QStringLiteral("synth"), QStringLiteral("5"), QStringLiteral("sine"),
+                               QStringLiteral("440")}) != 0) {
+            error = QStringLiteral("sox could not make the track");
+            return;
+        }
+        store->insert(CacheEntry{QStringLiteral("tone"), QFile(file).size(),
+                                 QDateTime::currentDateTimeUtc()});
+        store->save();
+        QFile manifest(locations.manifestFile());
+        manifest.open(QIODevice::WriteOnly);
+        manifest.write(R"({"version":1,"updatedAt":"2025-01-31T18:00:00Z",
+            "tracks":[{"id":"tone","title":"Tone","artist":"sox","url":"https://unused.invalid/tone.mp3",
+                       "durationSeconds":5,"fileSizeBytes":1}],
+            "playlists":[{"id":"tone","name":"Tone","description":"","trackIds":["tone"]}]})");
+        manifest.close();
+
+        library = std::make_unique<LibraryService>(QUrl(QStringLiteral("https://unused.invalid/")),
+                                                   http, locations);
+        library->loadCachedManifest();
+        cache = std::make_unique<CacheService>(locations, *store, *settings);
+        download = std::make_unique<DownloadService>(http, *cache, locations);
+        player = std::make_unique<PlayerService>(PlayerSources::from(*library, *download, *cache),
+                                                 *settings, std::make_unique<QtMultimediaEngine>());
+        watch = std::make_unique<SoundWatch>();
+        if (!library->manifest())
+            error = QStringLiteral("the catalogue did not load");
+        else if (!watch->isRunning())
+            error = QStringLiteral("parec did not start: run inside ./dev session");
+    }
+};
+
+void runEventLoopFor(std::chrono::milliseconds duration)
+{
+    QEventLoop loop;
+    QTimer::singleShot(duration, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+std::unique_ptr<Rig> g_rig; // built at the first run, gone before the application object
+
+void BM_playCachedTrackToSound(benchmark::State &state)
+{
+    if (!g_rig)
+        g_rig = std::make_unique<Rig>();
+    Rig &rig = *g_rig;
+    if (!rig.error.isEmpty()) {
+        state.SkipWithError(rig.error.toStdString().c_str());
+        return;
+    }
+    for (auto _ : state) {
+        if (rig.player->isPlaying())
+            rig.player->togglePlayPause();
+        runEventLoopFor(std::chrono::milliseconds(400)); // the sink drains to silence
+        rig.watch->arm();
+
+        const Clock::time_point start = Clock::now();
+        rig.player->playScene(QStringLiteral("tone"));
+        QEventLoop loop;
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+            if (rig.watch->onset() || Clock::now() - start > std::chrono::seconds(5))
+                loop.quit();
+        });
+        poll.start(1);
+        loop.exec();
+        if (!rig.watch->onset()) {
+            state.SkipWithError("no sound within 5 s");
+            return;
+        }
+        state.SetIterationTime(std::chrono::duration<double>(*rig.watch->onset() - start).count());
+    }
+}
+BENCHMARK(BM_playCachedTrackToSound)
+    ->UseManualTime()
+    ->Iterations(1)
+    ->Repetitions(20)
+    ->Unit(benchmark::kMillisecond);
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    g_rig.reset();
+    return 0;
+}

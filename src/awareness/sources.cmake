@@ -1,0 +1,17 @@
+set(AREA_SOURCES
+  AudioClients.h
+  AudioContextMonitor.h AudioContextMonitor.cpp
+  PulseAudioClients.h PulseAudioClients.cpp
+  PowerState.h
+  UPowerState.h UPowerState.cpp
+  AutoPauseService.h AutoPauseService.cpp
+  GlobalHotKeys.h GlobalHotKeys.cpp
+  X11HotKeys.h X11HotKeys.cpp
+  PortalHotKeys.h PortalHotKeys.cpp
+  HotKeyService.h HotKeyService.cpp
+)
+
+# The sound server's client list (libpulse) and X11 key grabs (xcb).
+find_package(PkgConfig REQUIRED)
+pkg_check_modules(DUSKHAVEN_AWARENESS_DEPS REQUIRED IMPORTED_TARGET libpulse xcb)
+target_link_libraries(duskhaven_core PUBLIC PkgConfig::DUSKHAVEN_AWARENESS_DEPS)

@@ -1,0 +1,4 @@
+set(AREA_SOURCES
+  CustomScenesService.h CustomScenesService.cpp
+  DialogFilePicker.h DialogFilePicker.cpp
+)

@@ -1,0 +1,245 @@
+#include "playback/NowPlayingBridge.h"
+
+#include "playback/MprisAdaptors.h"
+#include "playback/PlayerService.h"
+
+#include <QCoreApplication>
+#include <QDBusConnectionInterface>
+#include <QDBusError>
+#include <QDBusMessage>
+#include <QDBusObjectPath>
+#include <QFileInfo>
+#include <QUrl>
+
+namespace {
+const QString playerInterface = QStringLiteral("org.mpris.MediaPlayer2.Player");
+
+// Track ids are free text; an object path allows only [A-Za-z0-9_] in its elements.
+QDBusObjectPath trackPath(const QString &trackId)
+{
+    return QDBusObjectPath(QStringLiteral("/org/mpris/MediaPlayer2/duskhaven/track/t") +
+                           QString::fromLatin1(trackId.toUtf8().toHex()));
+}
+
+const QDBusObjectPath noTrack(QStringLiteral("/org/mpris/MediaPlayer2/TrackList/NoTrack"));
+} // namespace
+
+NowPlayingBridge::NowPlayingBridge(PlayerService &player, QObject *parent)
+    : QObject(parent), m_player(player), m_bus(QString())
+{
+    new MprisRootAdaptor(this);
+    new MprisPlayerAdaptor(this);
+
+    for (auto signal : {&PlayerService::isPlayingChanged, &PlayerService::hasLoadedItemChanged,
+                        &PlayerService::nowPlayingPlaylistIdChanged, &PlayerService::queueChanged,
+                        &PlayerService::currentTrackIdChanged, &PlayerService::volumeChanged}) {
+        connect(&m_player, signal, this, &NowPlayingBridge::scheduleUpdate);
+    }
+}
+
+NowPlayingBridge::~NowPlayingBridge()
+{
+    if (!m_busName.isEmpty()) {
+        m_bus.unregisterObject(objectPath);
+        m_bus.unregisterService(m_busName);
+    }
+}
+
+bool NowPlayingBridge::registerCommands(QDBusConnection bus)
+{
+    if (!bus.isConnected() || !m_busName.isEmpty())
+        return false;
+    if (!bus.registerObject(objectPath, this, QDBusConnection::ExportAdaptors))
+        return false;
+    QString name = serviceName;
+    if (!bus.registerService(name)) {
+        // Another instance (another user session sharing the bus, a second build) has it.
+        name = serviceName + QStringLiteral(".instance") +
+               QString::number(QCoreApplication::applicationPid());
+        if (!bus.registerService(name)) {
+            bus.unregisterObject(objectPath);
+            return false;
+        }
+    }
+    m_bus = bus;
+    m_busName = name;
+    m_published = playerProperties();
+    return true;
+}
+
+void NowPlayingBridge::setRaiseHandler(std::function<void()> raise)
+{
+    m_raise = std::move(raise);
+}
+
+void NowPlayingBridge::setQuitHandler(std::function<void()> quit)
+{
+    m_quit = std::move(quit);
+}
+
+QString NowPlayingBridge::playbackStatus() const
+{
+    if (m_player.isPlaying())
+        return QStringLiteral("Playing");
+    if (m_player.hasLoadedItem() || m_player.queue())
+        return QStringLiteral("Paused");
+    return QStringLiteral("Stopped");
+}
+
+bool NowPlayingBridge::canPlay() const
+{
+    if (m_player.isPlaying() || m_player.hasLoadedItem())
+        return true;
+    // With nothing loaded the toggle starts the remembered scene, unless it is a custom one
+    // (its file is not remembered).
+    const QString last = m_player.nowPlayingPlaylistId();
+    return !last.isEmpty() && !last.startsWith(PlayerService::customPrefix);
+}
+
+bool NowPlayingBridge::canGoNext() const
+{
+    return m_player.queue() && !m_player.queue()->order.isEmpty();
+}
+
+bool NowPlayingBridge::canGoPrevious() const
+{
+    return m_player.queue() && m_player.queue()->currentIndex > 0;
+}
+
+QVariantMap NowPlayingBridge::metadata() const
+{
+    QVariantMap map;
+    if (const std::optional<Track> track = m_player.currentTrack()) {
+        map.insert(QStringLiteral("mpris:trackid"), QVariant::fromValue(trackPath(track->id)));
+        map.insert(QStringLiteral("xesam:title"), track->title);
+        map.insert(QStringLiteral("xesam:artist"), QStringList{track->artist});
+        map.insert(QStringLiteral("mpris:length"), qlonglong(track->durationSeconds) * 1000000);
+        if (const std::optional<Playlist> scene = m_player.currentScene()) {
+            map.insert(QStringLiteral("xesam:album"), scene->name);
+            if (scene->coverUrl)
+                map.insert(QStringLiteral("mpris:artUrl"), scene->coverUrl->toString());
+        }
+    } else if (const QUrl file = m_player.customFile(); !file.isEmpty()) {
+        map.insert(QStringLiteral("mpris:trackid"), QVariant::fromValue(trackPath(file.url())));
+        map.insert(QStringLiteral("xesam:title"), QFileInfo(file.toLocalFile()).completeBaseName());
+        map.insert(QStringLiteral("xesam:url"), file.toString());
+    } else {
+        map.insert(QStringLiteral("mpris:trackid"), QVariant::fromValue(noTrack));
+    }
+    return map;
+}
+
+void NowPlayingBridge::toggle()
+{
+    // Nothing to start: a press must not claim that music plays.
+    if (canPlay())
+        m_player.togglePlayPause();
+}
+
+void NowPlayingBridge::next()
+{
+    m_player.playNext();
+}
+
+void NowPlayingBridge::previous()
+{
+    m_player.playPrevious();
+}
+
+void NowPlayingBridge::stop()
+{
+    if (m_player.isPlaying())
+        m_player.togglePlayPause();
+}
+
+bool NowPlayingBridge::openUri(const QString &uri)
+{
+    if (openOwnUri(uri))
+        return true;
+    // The bus delivers calls to the adaptors with this object as their context.
+    if (calledFromDBus())
+        sendErrorReply(QDBusError::InvalidArgs, QStringLiteral("Not a Dusk Haven address: ") + uri);
+    return false;
+}
+
+bool NowPlayingBridge::openOwnUri(const QString &uri)
+{
+    const QUrl url(uri, QUrl::StrictMode);
+    if (!url.isValid() || url.scheme().compare(uriScheme, Qt::CaseInsensitive) != 0)
+        return false;
+    const QString host = url.host().toLower();
+    if (host == QStringLiteral("open")) {
+        raise();
+        return true;
+    }
+    // dusk-haven://scene/<id>: one path segment, the id percent-encoded as needed (an id
+    // may hold a slash, written %2F).
+    const QString path = url.path(QUrl::FullyEncoded);
+    if (host != QStringLiteral("scene") || !path.startsWith(QLatin1Char('/')) || path.size() < 2 ||
+        path.indexOf(QLatin1Char('/'), 1) >= 0)
+        return false;
+    m_player.playScene(QUrl::fromPercentEncoding(path.mid(1).toUtf8()));
+    return true;
+}
+
+void NowPlayingBridge::raise()
+{
+    if (m_raise)
+        m_raise();
+}
+
+void NowPlayingBridge::quit()
+{
+    if (m_quit)
+        m_quit();
+    else
+        QCoreApplication::quit();
+}
+
+void NowPlayingBridge::catalogueChanged()
+{
+    scheduleUpdate();
+}
+
+void NowPlayingBridge::scheduleUpdate()
+{
+    // One PropertiesChanged per turn of the event loop, however many of the player's
+    // properties moved together.
+    if (m_updateScheduled || m_busName.isEmpty())
+        return;
+    m_updateScheduled = true;
+    QMetaObject::invokeMethod(this, &NowPlayingBridge::publishChanges, Qt::QueuedConnection);
+}
+
+void NowPlayingBridge::publishChanges()
+{
+    m_updateScheduled = false;
+    const QVariantMap now = playerProperties();
+    QVariantMap changed;
+    for (auto it = now.cbegin(); it != now.cend(); ++it) {
+        if (m_published.value(it.key()) != it.value())
+            changed.insert(it.key(), it.value());
+    }
+    m_published = now;
+    if (changed.isEmpty())
+        return;
+    QDBusMessage signal =
+        QDBusMessage::createSignal(objectPath, QStringLiteral("org.freedesktop.DBus.Properties"),
+                                   QStringLiteral("PropertiesChanged"));
+    signal << playerInterface << changed << QStringList();
+    m_bus.send(signal);
+}
+
+QVariantMap NowPlayingBridge::playerProperties() const
+{
+    const bool playable = canPlay();
+    return {
+        {QStringLiteral("PlaybackStatus"), playbackStatus()},
+        {QStringLiteral("Metadata"), metadata()},
+        {QStringLiteral("Volume"), double(m_player.volume())},
+        {QStringLiteral("CanGoNext"), canGoNext()},
+        {QStringLiteral("CanGoPrevious"), canGoPrevious()},
+        {QStringLiteral("CanPlay"), playable},
+        {QStringLiteral("CanPause"), playable},
+    };
+}

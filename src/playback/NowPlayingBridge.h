@@ -1,0 +1,81 @@
+#pragma once
+
+#include <QDBusConnection>
+#include <QDBusContext>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <QVariantMap>
+#include <functional>
+
+class PlayerService;
+
+// The desktop's media keys and playback widgets (MPRIS2 on the session bus) in front of the
+// player. Play and Pause both toggle, like PlayPause; Next and Previous start the player's
+// steps and answer at once. What the bus shows (status, abilities, the current track) follows
+// the player's observable state, and every change goes out as PropertiesChanged.
+class NowPlayingBridge : public QObject, protected QDBusContext
+{
+    Q_OBJECT
+
+public:
+    static inline const QString serviceName = QStringLiteral("org.mpris.MediaPlayer2.duskhaven");
+    static inline const QString objectPath = QStringLiteral("/org/mpris/MediaPlayer2");
+    static inline const QString uriScheme = QStringLiteral("dusk-haven");
+
+    explicit NowPlayingBridge(PlayerService &player, QObject *parent = nullptr);
+    ~NowPlayingBridge() override;
+
+    // Publishes the player on the bus under serviceName, or serviceName + ".instance<pid>"
+    // when another process holds it. False when the bus cannot be reached.
+    bool registerCommands(QDBusConnection bus = QDBusConnection::sessionBus());
+    // The name taken on the bus; empty before registerCommands() succeeded.
+    const QString &busName() const { return m_busName; }
+
+    // What Raise does (bring up the launcher); CanRaise is true once one is given.
+    void setRaiseHandler(std::function<void()> raise);
+    // What Quit does; quits the application unless replaced.
+    void setQuitHandler(std::function<void()> quit);
+
+    PlayerService &player() const { return m_player; }
+
+    // "Playing", "Paused" (something loaded or queued) or "Stopped".
+    QString playbackStatus() const;
+    // Whether a toggle has something to start or stop.
+    bool canPlay() const;
+    bool canGoNext() const;
+    bool canGoPrevious() const;
+    bool canRaise() const { return bool(m_raise); }
+    // The current track with its scene as the album; a custom scene's file by its name.
+    QVariantMap metadata() const;
+
+    void toggle();
+    void next();
+    void previous();
+    // Pauses when playing (there is no stop of its own).
+    void stop();
+    // dusk-haven://scene/<id> plays that scene, dusk-haven://open raises the launcher. False
+    // for any other address, and a caller on the bus gets an InvalidArgs error.
+    bool openUri(const QString &uri);
+    void raise();
+    void quit();
+
+public Q_SLOTS:
+    // The catalogue in use changed: titles and names shown may have too.
+    void catalogueChanged();
+
+private:
+    bool openOwnUri(const QString &uri);
+    void scheduleUpdate();
+    void publishChanges();
+    QVariantMap playerProperties() const;
+
+    PlayerService &m_player;
+    QDBusConnection m_bus;
+    QString m_busName;
+    std::function<void()> m_raise;
+    std::function<void()> m_quit;
+    // The Player interface's changing properties as last published.
+    QVariantMap m_published;
+    bool m_updateScheduled = false;
+};

@@ -1,0 +1,41 @@
+#include "ui/Resources.h"
+
+#include <QFontDatabase>
+#include <QImageReader>
+#include <QPainter>
+
+// Q_INIT_RESOURCE declares the initialiser in the enclosing namespace, so it lives out here.
+static void initCompiledResources()
+{
+    Q_INIT_RESOURCE(duskhaven_ui);
+}
+
+void Resources::init()
+{
+    initCompiledResources();
+}
+
+QString Resources::symbolFontFamily()
+{
+    // The font database is the application's own; the embedded font is added to it once, even
+    // where the same family is installed on the system.
+    static const int id = [] {
+        init();
+        return QFontDatabase::addApplicationFont(symbolFontPath);
+    }();
+    return QFontDatabase::applicationFontFamilies(id).value(0, QStringLiteral("Material Icons"));
+}
+
+QImage Resources::tintedLogo(QSize size, const QColor &color)
+{
+    init();
+    QImageReader reader(logoPath);
+    reader.setScaledSize(size);
+    QImage image = reader.read().convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    if (image.isNull())
+        return image;
+    QPainter painter(&image);
+    painter.setCompositionMode(QPainter::CompositionMode_SourceIn);
+    painter.fillRect(image.rect(), color);
+    return image;
+}

@@ -1,0 +1,180 @@
+#include "ui/shell/MenuBarController.h"
+
+#include "Duskhaven/AppEnvironment.h"
+#include "ui/Resources.h"
+#include "ui/shell/ClickOutsideMonitor.h"
+#include "ui/shell/PanelPlacement.h"
+#include "ui/shell/PanelWindow.h"
+#include "ui/shell/QmlHost.h"
+#include "ui/theme/DesktopColorScheme.h"
+#include "ui/theme/ThemePalette.h"
+
+#include <QCursor>
+#include <QGuiApplication>
+#include <QIcon>
+#include <QMenu>
+#include <QPointer>
+#include <QScreen>
+#include <QSystemTrayIcon>
+
+namespace {
+// A press on the icon can close the panel before the icon reports its click (the press moved
+// the focus, or the click-outside monitor saw it first). A toggle this soon after such a close
+// belongs to the same press.
+constexpr qint64 samePressMs = 400;
+
+// The logo in one colour, at the sizes trays ask for. Without the asset the icon stays empty
+// and still takes clicks.
+QIcon tintedLogo(const QColor &color)
+{
+    QIcon icon;
+    for (const int size : {16, 22, 24, 32, 48, 64}) {
+        const QImage image = Resources::tintedLogo(QSize(size, size), color);
+        if (!image.isNull())
+            icon.addPixmap(QPixmap::fromImage(image));
+    }
+    return icon;
+}
+} // namespace
+
+MenuBarController::MenuBarController(AppEnvironment &environment, QmlHost &qml,
+                                     DesktopColorScheme &desktop,
+                                     std::unique_ptr<ClickOutsideMonitor> monitor, QObject *parent)
+    : QObject(parent), m_environment(environment), m_desktop(desktop),
+      m_monitor(std::move(monitor)), m_panel(std::make_unique<PanelWindow>(&qml.engine())),
+      m_menu(std::make_unique<QMenu>()), m_trayIcon(new QSystemTrayIcon(this))
+{
+    Resources::init();
+    m_panel->setDismissAction([panel = QPointer<MenuBarController>(this)] {
+        if (panel && panel->isPanelVisible())
+            panel->hidePanel();
+    });
+    qml.load(*m_panel, QStringLiteral("panel/MenuBarPopoverView.qml"), qml.darkPalette());
+
+    connect(m_panel.get(), &QWindow::activeChanged, this, [this] {
+        if (!m_panel->isActive() && m_panel->isVisible())
+            hideOnLeaving();
+    });
+    connect(m_panel.get(), &QWindow::visibleChanged, this, [this](bool visible) {
+        if (!visible)
+            m_monitor->remove();
+        Q_EMIT panelVisibleChanged();
+    });
+
+    buildMenu();
+    updateIcon();
+    connect(&m_desktop, &DesktopColorScheme::schemeChanged, this, &MenuBarController::updateIcon);
+    m_trayIcon->setToolTip(QStringLiteral("Dusk Haven"));
+    m_trayIcon->setContextMenu(m_menu.get());
+    connect(m_trayIcon, &QSystemTrayIcon::activated, this,
+            [this](QSystemTrayIcon::ActivationReason reason) {
+                if (reason == QSystemTrayIcon::Trigger)
+                    togglePanel();
+            });
+    m_trayIcon->show();
+}
+
+MenuBarController::~MenuBarController()
+{
+    m_monitor->remove();
+}
+
+QQuickView &MenuBarController::panel() const
+{
+    return *m_panel;
+}
+
+bool MenuBarController::isPanelVisible() const
+{
+    return m_panel->isVisible();
+}
+
+bool MenuBarController::hasClickOutsideMonitor() const
+{
+    return m_monitor->isInstalled();
+}
+
+void MenuBarController::togglePanel()
+{
+    if (isPanelVisible()) {
+        hidePanel();
+        return;
+    }
+    if (m_leftAt.isValid() && m_leftAt.elapsed() < samePressMs) {
+        m_leftAt.invalidate();
+        return;
+    }
+    showPanel();
+}
+
+void MenuBarController::showPanel()
+{
+    const QRect icon = m_trayIcon->geometry();
+    const QPoint pointer = QCursor::pos();
+    QScreen *screen = QGuiApplication::screenAt(icon.isValid() ? icon.center() : pointer);
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+
+    PanelPlacement::Input input;
+    input.panelSize = m_panel->size();
+    if (icon.isValid())
+        input.iconGeometry = icon;
+    input.pointer = pointer;
+    input.screenGeometry = screen->geometry();
+    input.availableGeometry = screen->availableGeometry();
+    m_panel->setScreen(screen);
+    m_panel->present(PanelPlacement::position(input));
+
+    if (m_monitor->isInstalled())
+        return;
+    // The monitor may report from outside Qt's own event handling; the hide is handed to the
+    // event loop, and a controller that is gone by then does nothing.
+    m_monitor->install([self = QPointer<MenuBarController>(this)](QPoint position) {
+        QMetaObject::invokeMethod(
+            self,
+            [self, position] {
+                if (!self || !self->isPanelVisible())
+                    return;
+                if (self->m_panel->frameGeometry().contains(position) ||
+                    self->m_trayIcon->geometry().contains(position))
+                    return;
+                self->hideOnLeaving();
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void MenuBarController::hidePanel()
+{
+    m_panel->hide();
+    m_monitor->remove();
+}
+
+void MenuBarController::hideOnLeaving()
+{
+    m_leftAt.start();
+    hidePanel();
+}
+
+void MenuBarController::buildMenu()
+{
+    m_openAction = m_menu->addAction(QStringLiteral("Open Dusk Haven"));
+    m_settingsAction = m_menu->addAction(QStringLiteral("Settings…"));
+    m_updateAction = m_menu->addAction(QStringLiteral("Check for Updates…"));
+    m_menu->addSeparator();
+    m_quitAction = m_menu->addAction(QStringLiteral("Quit Dusk Haven"));
+    connect(m_openAction, &QAction::triggered, this, &MenuBarController::openLauncherRequested);
+    connect(m_settingsAction, &QAction::triggered, this, &MenuBarController::openSettingsRequested);
+    connect(m_updateAction, &QAction::triggered, this,
+            &MenuBarController::checkForUpdatesRequested);
+    connect(m_quitAction, &QAction::triggered, this, &MenuBarController::quitRequested);
+}
+
+void MenuBarController::updateIcon()
+{
+    // Trays draw on the desktop's own colours: a light glyph on a dark scheme and the reverse.
+    const QColor color = ThemePalette::resolve(ThemePalette::Role::TextPrimary, m_desktop.scheme());
+    m_trayIcon->setIcon(tintedLogo(color));
+}

@@ -1,0 +1,72 @@
+#pragma once
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <memory>
+
+class AppEnvironment;
+class ClickOutsideMonitor;
+class DesktopColorScheme;
+class PanelWindow;
+class QAction;
+class QMenu;
+class QmlHost;
+class QQuickView;
+class QSystemTrayIcon;
+
+// The tray icon and its panel. A left click on the icon toggles the panel; its context menu
+// opens the launcher and the settings window, runs the update check and quits. The panel
+// hides on a click on the icon, Escape, loss of the keyboard focus and a click anywhere
+// outside it (the click-outside monitor, installed exactly while the panel is shown).
+class MenuBarController : public QObject
+{
+    Q_OBJECT
+    Q_PROPERTY(bool panelVisible READ isPanelVisible NOTIFY panelVisibleChanged)
+
+public:
+    MenuBarController(AppEnvironment &environment, QmlHost &qml, DesktopColorScheme &desktop,
+                      std::unique_ptr<ClickOutsideMonitor> monitor, QObject *parent = nullptr);
+    ~MenuBarController() override;
+
+    QSystemTrayIcon &trayIcon() const { return *m_trayIcon; }
+    QMenu &menu() const { return *m_menu; }
+    QQuickView &panel() const;
+    bool isPanelVisible() const;
+    bool hasClickOutsideMonitor() const;
+
+    // The menu's entries, in menu order.
+    QAction *openAction() const { return m_openAction; }
+    QAction *settingsAction() const { return m_settingsAction; }
+    QAction *updateAction() const { return m_updateAction; }
+    QAction *quitAction() const { return m_quitAction; }
+
+public Q_SLOTS:
+    void togglePanel();
+    void showPanel();
+    void hidePanel();
+
+Q_SIGNALS:
+    void panelVisibleChanged();
+    void openLauncherRequested();
+    void openSettingsRequested();
+    void checkForUpdatesRequested();
+    void quitRequested();
+
+private:
+    void buildMenu();
+    void updateIcon();
+    // A hide the user did not ask for at the icon: focus loss or a click elsewhere.
+    void hideOnLeaving();
+
+    AppEnvironment &m_environment;
+    DesktopColorScheme &m_desktop;
+    std::unique_ptr<ClickOutsideMonitor> m_monitor;
+    std::unique_ptr<PanelWindow> m_panel;
+    std::unique_ptr<QMenu> m_menu;
+    QSystemTrayIcon *m_trayIcon;
+    QAction *m_openAction = nullptr;
+    QAction *m_settingsAction = nullptr;
+    QAction *m_updateAction = nullptr;
+    QAction *m_quitAction = nullptr;
+    QElapsedTimer m_leftAt;
+};

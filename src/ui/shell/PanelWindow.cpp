@@ -1,0 +1,72 @@
+#include "ui/shell/PanelWindow.h"
+
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QQuickItem>
+#include <array>
+#include <cstdlib>
+#include <xcb/xcb.h>
+
+namespace {
+xcb_atom_t internAtom(xcb_connection_t *connection, const char *name)
+{
+    auto *reply = xcb_intern_atom_reply(
+        connection, xcb_intern_atom(connection, 0, uint16_t(qstrlen(name)), name), nullptr);
+    const xcb_atom_t atom = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+    std::free(reply);
+    return atom;
+}
+} // namespace
+
+PanelWindow::PanelWindow(QQmlEngine *engine) : QQuickView(engine, nullptr)
+{
+    setFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
+    setResizeMode(QQuickView::SizeViewToRootObject);
+    setColor(Qt::transparent);
+    setTitle(QStringLiteral("Dusk Haven"));
+}
+
+void PanelWindow::present(QPoint position)
+{
+    setPosition(position);
+    markAsPanelForX11();
+    show();
+    raise();
+    requestActivate();
+    if (QQuickItem *focused = activeFocusItem(); focused && focused != contentItem())
+        focused->setFocus(false);
+}
+
+void PanelWindow::keyPressEvent(QKeyEvent *event)
+{
+    QQuickView::keyPressEvent(event);
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier &&
+        !event->isAccepted() && m_dismiss) {
+        event->accept();
+        m_dismiss();
+    }
+}
+
+void PanelWindow::markAsPanelForX11()
+{
+    // The window manager drops _NET_WM_STATE when a window is withdrawn, so this is set again
+    // before every showing; Qt merges its own states (above) into what it finds.
+    auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    if (!x11)
+        return;
+    xcb_connection_t *connection = x11->connection();
+    const auto window = xcb_window_t(winId());
+    const std::array<xcb_atom_t, 3> states{
+        internAtom(connection, "_NET_WM_STATE_SKIP_TASKBAR"),
+        internAtom(connection, "_NET_WM_STATE_SKIP_PAGER"),
+        internAtom(connection, "_NET_WM_STATE_STICKY"),
+    };
+    xcb_change_property(connection, XCB_PROP_MODE_REPLACE, window,
+                        internAtom(connection, "_NET_WM_STATE"), XCB_ATOM_ATOM, 32,
+                        uint32_t(states.size()), states.data());
+    const uint32_t allDesktops = 0xFFFFFFFF;
+    xcb_change_property(connection, XCB_PROP_MODE_REPLACE, window,
+                        internAtom(connection, "_NET_WM_DESKTOP"), XCB_ATOM_CARDINAL, 32, 1,
+                        &allDesktops);
+    xcb_flush(connection);
+}

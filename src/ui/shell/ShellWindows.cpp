@@ -1,0 +1,208 @@
+#include "ui/shell/ShellWindows.h"
+
+#include "Duskhaven/AppEnvironment.h"
+#include "Duskhaven/SettingsStore.h"
+#include "ui/shell/QmlHost.h"
+#include "ui/theme/ThemePalette.h"
+
+#include <QCursor>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QResizeEvent>
+#include <QScreen>
+#include <QTimer>
+#include <array>
+#include <cstdlib>
+#include <xcb/xcb.h>
+
+// ---------------------------------------------------------------------------------------------
+// LauncherWindow
+
+QSize LauncherWindow::lockedSize(QSize requested, QSize previous)
+{
+    const int widthMoved =
+        previous.isValid() ? std::abs(requested.width() - previous.width()) : requested.width();
+    const int heightMoved =
+        previous.isValid() ? std::abs(requested.height() - previous.height()) : 0;
+    QSize locked;
+    if (widthMoved * 9 >= heightMoved * 16)
+        locked = QSize(requested.width(), qRound(requested.width() * 9.0 / 16.0));
+    else
+        locked = QSize(qRound(requested.height() * 16.0 / 9.0), requested.height());
+    if (locked.width() < smallestSize.width() || locked.height() < smallestSize.height())
+        locked = smallestSize;
+    return locked;
+}
+
+LauncherWindow::LauncherWindow(QQmlEngine *engine) : QQuickView(engine, nullptr)
+{
+    setTitle(QStringLiteral("dusk-haven"));
+    setResizeMode(QQuickView::SizeRootObjectToView);
+    setMinimumSize(smallestSize);
+    resize(initialSize);
+}
+
+void LauncherWindow::applyAspectHint()
+{
+    auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    if (!x11 || !handle())
+        return;
+    xcb_connection_t *connection = x11->connection();
+    const auto window = xcb_window_t(winId());
+    // WM_SIZE_HINTS: flags, x, y, width, height, min w/h, max w/h, increments, min aspect,
+    // max aspect, base w/h, gravity. Qt's own fields stay; only the aspect is added.
+    std::array<uint32_t, 18> hints{};
+    auto *reply =
+        xcb_get_property_reply(connection,
+                               xcb_get_property(connection, 0, window, XCB_ATOM_WM_NORMAL_HINTS,
+                                                XCB_ATOM_WM_SIZE_HINTS, 0, uint32_t(hints.size())),
+                               nullptr);
+    if (reply && reply->format == 32) {
+        const auto count =
+            std::min<std::size_t>(hints.size(), xcb_get_property_value_length(reply) / 4);
+        const auto *values = static_cast<const uint32_t *>(xcb_get_property_value(reply));
+        std::copy(values, values + count, hints.begin());
+    }
+    std::free(reply);
+    constexpr uint32_t aspectFlag = 1u << 7;
+    hints[0] |= aspectFlag;
+    hints[11] = hints[13] = 16;
+    hints[12] = hints[14] = 9;
+    xcb_change_property(connection, XCB_PROP_MODE_REPLACE, window, XCB_ATOM_WM_NORMAL_HINTS,
+                        XCB_ATOM_WM_SIZE_HINTS, 32, uint32_t(hints.size()), hints.data());
+    xcb_flush(connection);
+}
+
+void LauncherWindow::resizeEvent(QResizeEvent *event)
+{
+    QQuickView::resizeEvent(event);
+    const QSize current = event->size();
+    const QSize previous = m_lastSize;
+    m_lastSize = current;
+    if (windowStates() & (Qt::WindowMaximized | Qt::WindowFullScreen))
+        return;
+    const QSize locked = lockedSize(current, previous);
+    if (std::abs(locked.width() - current.width()) <= 1 &&
+        std::abs(locked.height() - current.height()) <= 1)
+        return;
+    // A window manager that keeps the aspect itself never gets here. One that refuses the
+    // corrected size leaves the window as it is, which sends no further event.
+    QTimer::singleShot(0, this, [this, locked] {
+        if (size() == locked || (windowStates() & (Qt::WindowMaximized | Qt::WindowFullScreen)))
+            return;
+        resize(locked);
+        applyAspectHint();
+    });
+}
+
+// ---------------------------------------------------------------------------------------------
+// SettingsWindow
+
+SettingsWindow::SettingsWindow(QQmlEngine *engine) : QQuickView(engine, nullptr)
+{
+    setTitle(QStringLiteral("Settings"));
+    setFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
+    setColor(Qt::transparent);
+    setResizeMode(QQuickView::SizeRootObjectToView);
+    setMinimumSize(fixedSize);
+    setMaximumSize(fixedSize);
+    resize(fixedSize);
+}
+
+void SettingsWindow::keyPressEvent(QKeyEvent *event)
+{
+    QQuickView::keyPressEvent(event);
+    if (event->key() == Qt::Key_Escape && !event->isAccepted()) {
+        event->accept();
+        close();
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// ShellWindows
+
+ShellWindows::ShellWindows(AppEnvironment &environment, QmlHost &qml, QObject *parent)
+    : QObject(parent), m_environment(environment), m_qml(qml)
+{}
+
+ShellWindows::~ShellWindows()
+{
+    delete m_launcher;
+    delete m_settings;
+}
+
+bool ShellWindows::keepLauncherOnAppearance(const SettingsStore &settings, bool &didHandleColdStart)
+{
+    const bool stored = settings.boolValue(SettingsKey::openLauncherOnLaunch).value_or(true);
+    if (didHandleColdStart)
+        return true;
+    didHandleColdStart = true;
+    return stored;
+}
+
+void ShellWindows::openLauncherAtLaunch()
+{
+    // The rule is applied before the window is built, which has the effect of the launcher
+    // closing itself at once without ever flashing on screen.
+    if (keepLauncherOnAppearance(*m_environment.settings(), m_didHandleColdStart))
+        openLauncher();
+}
+
+void ShellWindows::openLauncher()
+{
+    // Asked for in person (the tray, a dusk-haven: address, a second launch): always shown.
+    m_didHandleColdStart = true;
+    if (!m_launcher) {
+        auto *window = new LauncherWindow(&m_qml.engine());
+        m_qml.load(*window, QStringLiteral("launcher/LauncherWindowView.qml"),
+                   m_qml.adaptivePalette());
+        connect(window, &QWindow::visibleChanged, this, [this, window](bool visible) {
+            Q_EMIT launcherOpenChanged();
+            if (!visible)
+                window->deleteLater();
+        });
+        m_launcher = window;
+    }
+    m_launcher->show();
+    m_launcher->applyAspectHint();
+    m_launcher->raise();
+    m_launcher->requestActivate();
+}
+
+void ShellWindows::closeLauncher()
+{
+    if (m_launcher)
+        m_launcher->close();
+}
+
+void ShellWindows::openSettings()
+{
+    if (!m_settings) {
+        auto *window = new SettingsWindow(&m_qml.engine());
+        m_qml.load(*window, QStringLiteral("settings/SettingsRoot.qml"), m_qml.adaptivePalette());
+        connect(window, &QWindow::visibleChanged, this, [this, window](bool visible) {
+            Q_EMIT settingsOpenChanged();
+            if (!visible)
+                window->deleteLater();
+        });
+        QScreen *screen = QGuiApplication::screenAt(QCursor::pos());
+        if (!screen)
+            screen = QGuiApplication::primaryScreen();
+        if (screen) {
+            window->setScreen(screen);
+            const QRect area = screen->availableGeometry();
+            window->setPosition(area.center() - QPoint(SettingsWindow::fixedSize.width() / 2,
+                                                       SettingsWindow::fixedSize.height() / 2));
+        }
+        m_settings = window;
+    }
+    m_settings->show();
+    m_settings->raise();
+    m_settings->requestActivate();
+}
+
+void ShellWindows::closeSettings()
+{
+    if (m_settings)
+        m_settings->close();
+}

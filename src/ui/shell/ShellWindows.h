@@ -1,0 +1,94 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <QQuickView>
+#include <QSize>
+
+class AppEnvironment;
+class QmlHost;
+class SettingsStore;
+
+// The launcher: a normal window with a taskbar entry exactly while it is open, 1280 × 720 at
+// first, never smaller than 880 × 495, and 16:9 whatever the user does to it.
+class LauncherWindow : public QQuickView
+{
+    Q_OBJECT
+
+public:
+    static constexpr QSize initialSize{1280, 720};
+    static constexpr QSize smallestSize{880, 495};
+
+    // The 16:9 size nearest to `requested`: the side that moved more from `previous` leads,
+    // and the result is never below the minimum.
+    static QSize lockedSize(QSize requested, QSize previous);
+
+    explicit LauncherWindow(QQmlEngine *engine);
+
+    // Asks an X11 window manager to keep the aspect itself (WM_NORMAL_HINTS); Qt rewrites
+    // those hints when it sets the geometry, so this follows every showing.
+    void applyAspectHint();
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    QSize m_lastSize;
+};
+
+// The settings window: 420 × 600, frameless, floating above other windows, centred on the
+// screen; Escape closes it.
+class SettingsWindow : public QQuickView
+{
+    Q_OBJECT
+
+public:
+    static constexpr QSize fixedSize{420, 600};
+    explicit SettingsWindow(QQmlEngine *engine);
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+};
+
+// Opens and closes the launcher and the settings window. Each is built when it opens and
+// dropped when it closes, so its view state starts afresh every time; the process stays in
+// the tray when both are closed.
+class ShellWindows : public QObject
+{
+    Q_OBJECT
+    Q_PROPERTY(bool launcherOpen READ isLauncherOpen NOTIFY launcherOpenChanged)
+    Q_PROPERTY(bool settingsOpen READ isSettingsOpen NOTIFY settingsOpenChanged)
+
+public:
+    ShellWindows(AppEnvironment &environment, QmlHost &qml, QObject *parent = nullptr);
+    ~ShellWindows() override;
+
+    // The cold-start rule of the launcher's appearance: the stored "openLauncherOnLaunch"
+    // when it is a Boolean, true otherwise, and true for every appearance after the first.
+    static bool keepLauncherOnAppearance(const SettingsStore &settings, bool &didHandleColdStart);
+
+    bool isLauncherOpen() const { return m_launcher && m_launcher->isVisible(); }
+    bool isSettingsOpen() const { return m_settings && m_settings->isVisible(); }
+    LauncherWindow *launcher() const { return m_launcher; }
+    SettingsWindow *settingsWindow() const { return m_settings; }
+
+public Q_SLOTS:
+    // The launcher's appearance at process start, under the cold-start rule.
+    void openLauncherAtLaunch();
+    // Shows the launcher (or brings the open one to the front) and gives it the focus.
+    void openLauncher();
+    void closeLauncher();
+    void openSettings();
+    void closeSettings();
+
+Q_SIGNALS:
+    void launcherOpenChanged();
+    void settingsOpenChanged();
+
+private:
+    AppEnvironment &m_environment;
+    QmlHost &m_qml;
+    QPointer<LauncherWindow> m_launcher;
+    QPointer<SettingsWindow> m_settings;
+    bool m_didHandleColdStart = false;
+};

@@ -1,0 +1,35 @@
+set(AREA_SOURCES
+  Resources.h Resources.cpp
+  theme/ThemePalette.h theme/ThemePalette.cpp
+  theme/DesktopColorScheme.h theme/DesktopColorScheme.cpp
+  theme/Symbols.h theme/Symbols.cpp
+  shell/PanelPlacement.h shell/PanelPlacement.cpp
+  shell/ClickOutsideMonitor.h
+  shell/X11ClickMonitor.h shell/X11ClickMonitor.cpp
+  shell/PanelWindow.h shell/PanelWindow.cpp
+  shell/MenuBarController.h shell/MenuBarController.cpp
+  shell/QmlHost.h shell/QmlHost.cpp
+  shell/ShellWindows.h shell/ShellWindows.cpp
+  shell/SingleInstance.h shell/SingleInstance.cpp
+  shell/UpdateChecker.h shell/UpdateChecker.cpp
+  shell/ScreenshotRun.h shell/ScreenshotRun.cpp
+)
+
+# The interface's Qt resources: every window's QML, the logo and the symbol font. The qrc is
+# generated so that it can name the font where its Debian package installs it; AUTORCC
+# compiles it into duskhaven_core, and Resources::init() pulls it into each executable.
+find_file(DUSKHAVEN_SYMBOL_FONT MaterialIcons-Regular.ttf
+  PATHS /usr/share/fonts/truetype/material-design-icons-iconfont NO_DEFAULT_PATH REQUIRED)
+set(DUSKHAVEN_UI_DIR ${CMAKE_CURRENT_SOURCE_DIR}/ui)
+set(DUSKHAVEN_RESOURCES_DIR ${PROJECT_SOURCE_DIR}/resources)
+configure_file(ui/duskhaven_ui.qrc.in ${CMAKE_CURRENT_BINARY_DIR}/generated/duskhaven_ui.qrc @ONLY)
+target_sources(duskhaven_core PRIVATE ${CMAKE_CURRENT_BINARY_DIR}/generated/duskhaven_ui.qrc)
+
+# X11: the panel's window states, the launcher's aspect hint and the click-outside monitor.
+find_package(PkgConfig REQUIRED)
+pkg_check_modules(DUSKHAVEN_XCB REQUIRED IMPORTED_TARGET xcb xcb-xinput)
+target_link_libraries(duskhaven_core PUBLIC PkgConfig::DUSKHAVEN_XCB)
+
+install(FILES ${PROJECT_SOURCE_DIR}/resources/dusk-haven.desktop DESTINATION share/applications)
+install(FILES ${PROJECT_SOURCE_DIR}/resources/dusk-haven.svg
+  DESTINATION share/icons/hicolor/scalable/apps)

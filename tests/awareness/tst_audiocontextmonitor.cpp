@@ -1,0 +1,124 @@
+// The monitor's scan and debounce, over a sound server whose clients the test sets.
+#include "Fakes.h"
+#include "awareness/AudioContextMonitor.h"
+
+#include <QElapsedTimer>
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace std::chrono_literals;
+
+namespace {
+constexpr qint64 selfPid = 1000;
+constexpr qint64 otherPid = 4242;
+} // namespace
+
+class TestAudioContextMonitor : public QObject
+{
+    Q_OBJECT
+
+private:
+    FakeAudioClients *m_clients = nullptr;
+
+    std::unique_ptr<AudioContextMonitor> monitor(QList<AudioClient> initial,
+                                                 AudioContextMonitor::Timing timing)
+    {
+        auto clients = std::make_unique<FakeAudioClients>();
+        clients->clients = std::move(initial);
+        m_clients = clients.get();
+        return std::make_unique<AudioContextMonitor>(std::move(clients), selfPid, timing);
+    }
+
+private Q_SLOTS:
+    void firstScanPublishesWithoutDelay()
+    {
+        // A debounce of an hour: only the first scan can publish anything here.
+        auto watched = monitor({{otherPid, true, false}}, {1h, 1h});
+        QSignalSpy output(watched.get(), &AudioContextMonitor::externalOutputActiveChanged);
+        QSignalSpy input(watched.get(), &AudioContextMonitor::externalInputActiveChanged);
+        QVERIFY(!watched->externalOutputActive());
+        QTRY_VERIFY_WITH_TIMEOUT(watched->externalOutputActive(), 1000);
+        QCOMPARE(output.count(), 1);
+        QCOMPARE(input.count(), 0);
+        QCOMPARE(m_clients->requests, 1);
+    }
+
+    void ownUnknownAndInvalidProcessesNeverCount_data()
+    {
+        QTest::addColumn<QList<AudioClient>>("clients");
+        QTest::addColumn<bool>("output");
+        QTest::addColumn<bool>("input");
+        QTest::newRow("own playback and recording")
+            << QList<AudioClient>{{selfPid, true, true}} << false << false;
+        QTest::newRow("pid unknown") << QList<AudioClient>{{0, true, true}} << false << false;
+        QTest::newRow("pid negative") << QList<AudioClient>{{-7, true, true}} << false << false;
+        QTest::newRow("pid 1 counts") << QList<AudioClient>{{1, true, false}} << true << false;
+        QTest::newRow("own streams beside another's")
+            << QList<AudioClient>{{selfPid, true, true}, {otherPid, false, true}} << false << true;
+        QTest::newRow("a call: one process records and plays")
+            << QList<AudioClient>{{otherPid, true, true}} << true << true;
+        QTest::newRow("idle clients")
+            << QList<AudioClient>{{otherPid, false, false}} << false << false;
+    }
+
+    void ownUnknownAndInvalidProcessesNeverCount()
+    {
+        QFETCH(QList<AudioClient>, clients);
+        QFETCH(bool, output);
+        QFETCH(bool, input);
+        auto watched = monitor(clients, {1h, 1h});
+        QTRY_COMPARE_WITH_TIMEOUT(m_clients->requests, 1, 1000);
+        // The one answer is in once the event loop has turned.
+        QTest::qWait(20);
+        QCOMPARE(watched->externalOutputActive(), output);
+        QCOMPARE(watched->externalInputActive(), input);
+    }
+
+    void changeIsPublishedAfterTheDebounce()
+    {
+        auto watched = monitor({}, {20ms, 300ms});
+        QTest::qWait(50);
+        QSignalSpy output(watched.get(), &AudioContextMonitor::externalOutputActiveChanged);
+        QElapsedTimer clock;
+        clock.start();
+        m_clients->clients = {{otherPid, true, false}};
+        QTRY_VERIFY_WITH_TIMEOUT(watched->externalOutputActive(), 3000);
+        QVERIFY2(clock.elapsed() >= 300, qPrintable(QString::number(clock.elapsed())));
+        QCOMPARE(output.count(), 1);
+
+        // Falling edges wait just as long.
+        clock.restart();
+        m_clients->clients = {};
+        QTRY_VERIFY_WITH_TIMEOUT(!watched->externalOutputActive(), 3000);
+        QVERIFY2(clock.elapsed() >= 300, qPrintable(QString::number(clock.elapsed())));
+        QCOMPARE(output.count(), 2);
+    }
+
+    void changeUndoneWithinTheDebounceIsNeverPublished()
+    {
+        auto watched = monitor({}, {20ms, 600ms});
+        QTest::qWait(50);
+        QSignalSpy output(watched.get(), &AudioContextMonitor::externalOutputActiveChanged);
+        m_clients->clients = {{otherPid, true, false}};
+        QTest::qWait(150);
+        m_clients->clients = {};
+        QTest::qWait(900);
+        QCOMPARE(output.count(), 0);
+        QVERIFY(!watched->externalOutputActive());
+    }
+
+    void bothFlagsAreInPlaceBeforeEitherIsAnnounced()
+    {
+        auto watched = monitor({}, {20ms, 50ms});
+        QTest::qWait(50);
+        bool inputSeenWithOutput = false;
+        connect(watched.get(), &AudioContextMonitor::externalOutputActiveChanged, this,
+                [&] { inputSeenWithOutput = watched->externalInputActive(); });
+        m_clients->clients = {{otherPid, true, false}, {otherPid + 1, false, true}};
+        QTRY_VERIFY_WITH_TIMEOUT(watched->externalOutputActive(), 3000);
+        QVERIFY(inputSeenWithOutput);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestAudioContextMonitor)
+#include "tst_audiocontextmonitor.moc"

@@ -1,0 +1,299 @@
+// The auto-pause service's external-audio state machine and power check: the real player over
+// a silent engine, a power source that the test drives and the real monitor over a client
+// list it sets. "changes" counts every start and stop of the music, the user's and the
+// service's.
+#include "Duskhaven/SettingsStore.h"
+#include "Fakes.h"
+#include "TestPlayer.h"
+#include "awareness/AudioContextMonitor.h"
+#include "awareness/AutoPauseService.h"
+
+#include <QElapsedTimer>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace std::chrono_literals;
+using State = AutoPauseService::ExternalState;
+
+namespace {
+constexpr qint64 otherPid = 4242;
+}
+
+class TestAutoPause : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<SettingsStore> m_settings;
+    std::unique_ptr<TestPlayer> m_music;
+    PlayerService *m_player = nullptr;
+    std::unique_ptr<QSignalSpy> m_changes;
+    FakeAudioClients *m_clients = nullptr;
+    std::unique_ptr<AudioContextMonitor> m_monitor;
+    FakePowerState *m_power = nullptr;
+    std::unique_ptr<AutoPauseService> m_service;
+
+    void build(AutoPauseService::Timing timing = {1h, 300ms})
+    {
+        auto power = std::make_unique<FakePowerState>();
+        m_power = power.get();
+        m_service = std::make_unique<AutoPauseService>(*m_settings, m_player, m_monitor.get(),
+                                                       std::move(power), timing);
+    }
+
+    // Another app starts or stops audio; returns once the monitor has published it and the
+    // service has had its turn.
+    void external(bool output, bool input)
+    {
+        QList<AudioClient> clients;
+        if (output || input)
+            clients.append({otherPid, output, input});
+        m_clients->clients = clients;
+        QTRY_VERIFY_WITH_TIMEOUT(m_monitor->externalOutputActive() == output &&
+                                     m_monitor->externalInputActive() == input,
+                                 3000);
+        QTest::qWait(20);
+    }
+
+    // A playing player auto-paused by another app's audio.
+    void autoPause()
+    {
+        m_service->setPauseOnExternalAudio(true);
+        m_music->setPlaying(true);
+        m_changes->clear();
+        external(true, false);
+        QVERIFY(!m_player->isPlaying());
+        QVERIFY(!m_music->isSounding());
+        QCOMPARE(m_service->externalState(), State::AutoPaused);
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        m_settings = std::make_unique<SettingsStore>(m_dir->filePath(QStringLiteral("s.json")));
+        m_music = std::make_unique<TestPlayer>(*m_settings);
+        m_player = m_music->player.get();
+        m_changes = std::make_unique<QSignalSpy>(m_player, &PlayerService::isPlayingChanged);
+        auto clients = std::make_unique<FakeAudioClients>();
+        m_clients = clients.get();
+        m_monitor = std::make_unique<AudioContextMonitor>(std::move(clients), 1000,
+                                                          AudioContextMonitor::Timing{10ms, 10ms});
+    }
+
+    void cleanup()
+    {
+        m_service.reset();
+        m_monitor.reset();
+        m_changes.reset();
+        m_music.reset();
+        m_settings.reset();
+        m_dir.reset();
+    }
+
+    void everythingIsOffWhenNothingIsStored()
+    {
+        build();
+        QVERIFY(!m_service->pauseOnExternalAudio());
+        QVERIFY(!m_service->pauseOnLowPowerMode());
+        QVERIFY(!m_service->pauseOnLowBattery());
+        QCOMPARE(m_service->lowBatteryThreshold(), 20);
+        m_music->setPlaying(true);
+        m_changes->clear();
+        m_power->change(true, BatteryReading{3, false});
+        external(true, true);
+        QCOMPARE(m_changes->count(), 0);
+        QVERIFY(m_service->lastPauseReason().isEmpty());
+    }
+
+    void pausesForAnotherAppAndResumesAfterTheDelay()
+    {
+        build();
+        QSignalSpy reason(m_service.get(), &AutoPauseService::lastPauseReasonChanged);
+        autoPause();
+        QCOMPARE(m_service->lastPauseReason(), QStringLiteral("Another app is playing audio"));
+        QCOMPARE(reason.count(), 1);
+
+        QElapsedTimer clock;
+        clock.start();
+        external(false, false);
+        QTRY_VERIFY_WITH_TIMEOUT(m_player->isPlaying(), 3000);
+        QVERIFY2(clock.elapsed() >= 300, qPrintable(QString::number(clock.elapsed())));
+        QCOMPARE(m_changes->count(), 2);
+        QCOMPARE(m_service->externalState(), State::Idle);
+        // The resume's own toggle is not taken for the user taking over.
+        QTest::qWait(50);
+        QCOMPARE(m_service->externalState(), State::Idle);
+    }
+
+    void microphoneUseIsNamedFirst_data()
+    {
+        QTest::addColumn<bool>("output");
+        QTest::addColumn<bool>("input");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("playing") << true << false << QStringLiteral("Another app is playing audio");
+        QTest::newRow("recording") << false << true << QStringLiteral("Microphone in use");
+        QTest::newRow("a call") << true << true << QStringLiteral("Microphone in use");
+    }
+
+    void microphoneUseIsNamedFirst()
+    {
+        QFETCH(bool, output);
+        QFETCH(bool, input);
+        QFETCH(QString, reason);
+        build();
+        m_service->setPauseOnExternalAudio(true);
+        m_music->setPlaying(true);
+        external(output, input);
+        QVERIFY(!m_player->isPlaying());
+        QCOMPARE(m_service->lastPauseReason(), reason);
+    }
+
+    void audioThatReturnsDuringTheDelayCancelsTheResume()
+    {
+        build({1h, 1000ms});
+        autoPause();
+        external(false, false);
+        external(true, false);
+        QTest::qWait(1300);
+        QCOMPARE(m_changes->count(), 1);
+        QCOMPARE(m_service->externalState(), State::AutoPaused);
+
+        // When it ends again, a fresh wait starts.
+        QElapsedTimer clock;
+        clock.start();
+        external(false, false);
+        QTRY_VERIFY_WITH_TIMEOUT(m_player->isPlaying(), 4000);
+        QVERIFY2(clock.elapsed() >= 1000, qPrintable(QString::number(clock.elapsed())));
+        QCOMPARE(m_changes->count(), 2);
+    }
+
+    void userWhoPlaysOnOverridesUntilPausing()
+    {
+        build({1h, 1000ms});
+        autoPause();
+        external(false, false);
+        // The user presses play during the wait: no resume of ours follows.
+        m_music->setPlaying(true);
+        QTRY_COMPARE_WITH_TIMEOUT(m_service->externalState(), State::UserOverride, 1000);
+        QTest::qWait(1300);
+        QCOMPARE(m_changes->count(), 2);
+
+        // Further external audio does not pause the music the user chose to hear.
+        external(true, false);
+        QVERIFY(m_player->isPlaying());
+        external(false, false);
+        QCOMPARE(m_service->externalState(), State::UserOverride);
+
+        // Pausing hands control back; the next external audio pauses again.
+        m_music->setPlaying(false);
+        QTRY_COMPARE_WITH_TIMEOUT(m_service->externalState(), State::Idle, 1000);
+        m_music->setPlaying(true);
+        QTest::qWait(20);
+        external(true, false);
+        QVERIFY(!m_player->isPlaying());
+        QCOMPARE(m_service->externalState(), State::AutoPaused);
+    }
+
+    void musicPausedByTheUserIsLeftAlone()
+    {
+        build();
+        m_service->setPauseOnExternalAudio(true);
+        external(true, false);
+        external(false, false);
+        QTest::qWait(500);
+        QCOMPARE(m_changes->count(), 0);
+        QCOMPARE(m_service->externalState(), State::Idle);
+        QVERIFY(m_service->lastPauseReason().isEmpty());
+    }
+
+    void turningTheSettingOffLeavesTheMusicPaused()
+    {
+        build({1h, 400ms});
+        autoPause();
+        external(false, false);
+        // The resume is pending; turning the setting off makes it find nothing to do.
+        QSignalSpy setting(m_service.get(), &AutoPauseService::pauseOnExternalAudioChanged);
+        m_service->setPauseOnExternalAudio(false);
+        QCOMPARE(m_service->externalState(), State::Idle);
+        QCOMPARE(setting.count(), 1);
+        QTest::qWait(700);
+        QVERIFY(!m_player->isPlaying());
+        QCOMPARE(m_changes->count(), 1);
+        QCOMPARE(m_settings->boolValue(SettingsKey::autoPauseExternalAudio), false);
+    }
+
+    void turningTheSettingOnChecksAtOnce()
+    {
+        build();
+        m_music->setPlaying(true);
+        m_changes->clear();
+        external(true, false);
+        QCOMPARE(m_changes->count(), 0);
+        m_service->setPauseOnExternalAudio(true);
+        QVERIFY(!m_player->isPlaying());
+        QCOMPARE(m_service->externalState(), State::AutoPaused);
+        QCOMPARE(m_settings->boolValue(SettingsKey::autoPauseExternalAudio), true);
+    }
+
+    void lowPowerModePausesAndNeverResumes()
+    {
+        build({150ms, 300ms});
+        m_service->setPauseOnLowPowerMode(true);
+        m_music->setPlaying(true);
+        m_power->change(true, std::nullopt);
+        QTRY_VERIFY_WITH_TIMEOUT(!m_player->isPlaying(), 1000);
+        QCOMPARE(m_service->lastPauseReason(), QStringLiteral("Low Power Mode"));
+
+        m_power->change(false, std::nullopt);
+        QTest::qWait(400);
+        QVERIFY(!m_player->isPlaying());
+
+        // Still in the power saver, the user plays: the next periodic check pauses again.
+        m_power->lowPowerMode = true;
+        m_music->setPlaying(true);
+        QTRY_VERIFY_WITH_TIMEOUT(!m_player->isPlaying(), 2000);
+        QCOMPARE(m_changes->count(), 4);
+        QVERIFY(m_power->refreshes > 0);
+    }
+
+    void powerSettingsCheckAtOnceAndPersist()
+    {
+        build();
+        m_power->reading = BatteryReading{10, false};
+        m_music->setPlaying(true);
+        QTest::qWait(20);
+        QVERIFY(m_player->isPlaying());
+        m_service->setPauseOnLowBattery(true);
+        QVERIFY(!m_player->isPlaying());
+        QCOMPARE(m_settings->boolValue(SettingsKey::autoPauseLowBattery), true);
+
+        m_power->lowPowerMode = true;
+        m_music->setPlaying(true);
+        m_service->setPauseOnLowPowerMode(true);
+        QVERIFY(!m_player->isPlaying());
+        QCOMPARE(m_service->lastPauseReason(), QStringLiteral("Low Power Mode"));
+        QCOMPARE(m_settings->boolValue(SettingsKey::autoPauseLowPowerMode), true);
+    }
+
+    void settingsWrittenElsewhereTakeEffect()
+    {
+        build();
+        QSignalSpy external(m_service.get(), &AutoPauseService::pauseOnExternalAudioChanged);
+        QSignalSpy power(m_service.get(), &AutoPauseService::pauseOnLowPowerModeChanged);
+        m_settings->setBool(SettingsKey::autoPauseExternalAudio, true);
+        m_settings->setBool(SettingsKey::autoPauseLowPowerMode, true);
+        QVERIFY(m_service->pauseOnExternalAudio());
+        QVERIFY(m_service->pauseOnLowPowerMode());
+        QCOMPARE(external.count(), 1);
+        QCOMPARE(power.count(), 1);
+        m_settings->remove(SettingsKey::autoPauseLowPowerMode);
+        QVERIFY(!m_service->pauseOnLowPowerMode());
+        QCOMPARE(power.count(), 2);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestAutoPause)
+#include "tst_autopause.moc"

@@ -1,0 +1,242 @@
+// Other processes' audio on the session's real PulseAudio server: the client list as the
+// monitor gets it, and the monitor's flags end to end.
+#include "PulseTestStream.h"
+#include "awareness/AudioContextMonitor.h"
+#include "awareness/PulseAudioClients.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <algorithm>
+#include <memory>
+
+namespace {
+const QByteArray micSource = "duskhaven_mic";
+const QByteArray sinkMonitor = "duskhaven_null.monitor";
+// A scan every 2 s and 0.5 s of debounce put a change on the flags within 2.5 s of its start;
+// the rest is room for starting the process.
+constexpr int flagTimeoutMs = 3000;
+
+struct ProcessDeleter
+{
+    void operator()(QProcess *process) const
+    {
+        if (process->state() != QProcess::NotRunning) {
+            process->kill();
+            process->waitForFinished(5000);
+        }
+        delete process;
+    }
+};
+using Process = std::unique_ptr<QProcess, ProcessDeleter>;
+
+Process start(const QString &program, const QStringList &arguments,
+              const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment(),
+              bool quiet = false)
+{
+    Process process(new QProcess);
+    process->setProcessEnvironment(environment);
+    process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    process->setStandardOutputFile(QProcess::nullDevice());
+    if (quiet)
+        process->setStandardErrorFile(QProcess::nullDevice());
+    process->start(program, arguments);
+    process->waitForStarted(5000);
+    return process;
+}
+
+QString run(const QString &program, const QStringList &arguments)
+{
+    QProcess process;
+    process.start(program, arguments);
+    process.waitForFinished(10000);
+    return QString::fromUtf8(process.readAllStandardOutput()).trimmed();
+}
+
+QList<AudioClient> listNow(AudioClientSource &source)
+{
+    QSignalSpy listed(&source, &AudioClientSource::clientsListed);
+    source.listClients();
+    if (!listed.wait(5000))
+        return {};
+    return listed.constFirst().constFirst().value<QList<AudioClient>>();
+}
+
+std::optional<AudioClient> clientOf(AudioClientSource &source, qint64 pid)
+{
+    for (const AudioClient &client : listNow(source)) {
+        if (client.pid == pid)
+            return client;
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+class TestPulseAudioClients : public QObject
+{
+    Q_OBJECT
+
+private:
+    QString m_micModule;
+    QTemporaryDir m_dir;
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        qRegisterMetaType<QList<AudioClient>>();
+        // A source that is not a monitor, so that a recording can count as microphone use.
+        m_micModule = run(QStringLiteral("pactl"),
+                          {QStringLiteral("load-module"), QStringLiteral("module-null-source"),
+                           QStringLiteral("source_name=") + QString::fromLatin1(micSource)});
+        QVERIFY2(!m_micModule.isEmpty(), "pactl could not add a null source");
+    }
+
+    void cleanupTestCase()
+    {
+        run(QStringLiteral("pactl"), {QStringLiteral("unload-module"), m_micModule});
+    }
+
+    void whatCountsAsActivity()
+    {
+        PulseAudioClients source;
+        Process pacat =
+            start(QStringLiteral("pacat"), {QStringLiteral("--raw"), QStringLiteral("/dev/zero")});
+        Process microphone = start(QStringLiteral("parecord"),
+                                   {QStringLiteral("--raw"), QStringLiteral("-d"),
+                                    QString::fromLatin1(micSource), QStringLiteral("/dev/null")});
+        Process monitorRecording =
+            start(QStringLiteral("parecord"),
+                  {QStringLiteral("--raw"), QStringLiteral("-d"), QString::fromLatin1(sinkMonitor),
+                   QStringLiteral("/dev/null")});
+        // Streams announced under made-up process ids, so that they are not this process's own.
+        PulseTestStream corked(PulseTestStream::Direction::Playback, PA_STREAM_START_CORKED, {},
+                               50001);
+        PulseTestStream meter(PulseTestStream::Direction::Record, PA_STREAM_PEAK_DETECT, micSource,
+                              50002);
+        PulseTestStream playing(PulseTestStream::Direction::Playback, PA_STREAM_NOFLAGS, {}, 50003);
+        QVERIFY(corked.isReady() && meter.isReady() && playing.isReady());
+
+        const QList<AudioClient> expected{
+            {pacat->processId(), true, false},
+            {microphone->processId(), false, true},
+            {monitorRecording->processId(), false, false},
+            {50001, false, false},
+            {50002, false, false},
+            {50003, true, false},
+        };
+        QList<AudioClient> clients;
+        const auto listsAll = [&] {
+            clients = listNow(source);
+            return std::all_of(expected.cbegin(), expected.cend(),
+                               [&](const AudioClient &c) { return clients.contains(c); });
+        };
+        QVERIFY2(QTest::qWaitFor(listsAll, 5000), qPrintable(QString::number(clients.size())));
+    }
+
+    void anotherAppPlayingRaisesAndDropsTheOutputFlag()
+    {
+        // Four seconds of silence in pacat's raw format (s16, 44.1 kHz, stereo).
+        QFile silence(m_dir.filePath(QStringLiteral("silence.raw")));
+        QVERIFY(silence.open(QIODevice::WriteOnly));
+        silence.write(QByteArray(4 * 44100 * 2 * 2, '\0'));
+        silence.close();
+
+        AudioContextMonitor monitor;
+        QTest::qWait(100);
+        QVERIFY(!monitor.externalOutputActive());
+        QSignalSpy output(&monitor, &AudioContextMonitor::externalOutputActiveChanged);
+
+        Process pacat =
+            start(QStringLiteral("pacat"), {QStringLiteral("--raw"), silence.fileName()});
+        QTRY_VERIFY_WITH_TIMEOUT(monitor.externalOutputActive(), flagTimeoutMs);
+        // A monitor built while another app plays has the flag from its first scan, long
+        // before a poll and its debounce could raise it.
+        AudioContextMonitor late;
+        QTRY_VERIFY_WITH_TIMEOUT(late.externalOutputActive(), 1000);
+
+        QVERIFY(pacat->waitForFinished(10000));
+        QTRY_VERIFY_WITH_TIMEOUT(!monitor.externalOutputActive(), flagTimeoutMs);
+        QCOMPARE(output.count(), 2);
+        QVERIFY(!monitor.externalInputActive());
+    }
+
+    void recordingRaisesTheInputFlag()
+    {
+        AudioContextMonitor monitor;
+        QTest::qWait(100);
+        QSignalSpy output(&monitor, &AudioContextMonitor::externalOutputActiveChanged);
+        Process parecord = start(QStringLiteral("parecord"),
+                                 {QStringLiteral("--raw"), QStringLiteral("-d"),
+                                  QString::fromLatin1(micSource), QStringLiteral("/dev/null")});
+        QTRY_VERIFY_WITH_TIMEOUT(monitor.externalInputActive(), flagTimeoutMs);
+        QCOMPARE(output.count(), 0);
+    }
+
+    void ownPlaybackNeverCounts()
+    {
+        PulseTestStream own(PulseTestStream::Direction::Playback, PA_STREAM_NOFLAGS);
+        QVERIFY(own.isReady());
+        PulseAudioClients probe;
+        const std::optional<AudioClient> listed =
+            clientOf(probe, QCoreApplication::applicationPid());
+        QVERIFY(listed && listed->runningOutput);
+
+        AudioContextMonitor monitor;
+        QSignalSpy output(&monitor, &AudioContextMonitor::externalOutputActiveChanged);
+        // Longer than a poll and its debounce.
+        QTest::qWait(2800);
+        QCOMPARE(output.count(), 0);
+        QVERIFY(!monitor.externalOutputActive());
+    }
+
+    void serverThatAppearsLaterIsFoundAndOneThatGoesIsLetGo()
+    {
+        QTemporaryDir dir;
+        const QString socket = dir.filePath(QStringLiteral("native"));
+        const QByteArray savedServer = qgetenv("PULSE_SERVER");
+        qputenv("PULSE_SERVER", "unix:" + socket.toUtf8());
+        auto restore = qScopeGuard([&] { qputenv("PULSE_SERVER", savedServer); });
+
+        AudioContextMonitor monitor;
+        PulseAudioClients probe;
+        QVERIFY(listNow(probe).isEmpty());
+        QTest::qWait(2500);
+        QVERIFY(!monitor.externalOutputActive());
+        QVERIFY(!monitor.externalInputActive());
+
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        // The session's server holds the D-Bus name a second one would ask for.
+        environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"),
+                           QStringLiteral("unix:path=") + dir.filePath(QStringLiteral("no-bus")));
+        environment.insert(QStringLiteral("PULSE_RUNTIME_PATH"),
+                           dir.filePath(QStringLiteral("run")));
+        environment.insert(QStringLiteral("PULSE_STATE_PATH"),
+                           dir.filePath(QStringLiteral("state")));
+        QDir().mkpath(dir.filePath(QStringLiteral("run")));
+        QDir().mkpath(dir.filePath(QStringLiteral("state")));
+        Process server =
+            start(QStringLiteral("pulseaudio"),
+                  {QStringLiteral("--daemonize=no"), QStringLiteral("--exit-idle-time=-1"),
+                   QStringLiteral("--use-pid-file=no"), QStringLiteral("--disable-shm=true"),
+                   QStringLiteral("-n"),
+                   QStringLiteral("--load=module-native-protocol-unix socket=%1 auth-anonymous=1")
+                       .arg(socket),
+                   QStringLiteral("--load=module-null-sink sink_name=late_null")},
+                  environment);
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(socket), 10000);
+        Process pacat = start(QStringLiteral("pacat"),
+                              {QStringLiteral("--raw"), QStringLiteral("/dev/zero")}, environment);
+        QTRY_VERIFY_WITH_TIMEOUT(monitor.externalOutputActive(), 2 * flagTimeoutMs);
+
+        server.reset();
+        QTRY_VERIFY_WITH_TIMEOUT(!monitor.externalOutputActive(), 2 * flagTimeoutMs);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestPulseAudioClients)
+#include "tst_pulseaudioclients.moc"

@@ -1,0 +1,184 @@
+// Power state from UPower and power-profiles-daemon, served by python3-dbusmock on the test
+// session's private system bus, and the auto-pause service acting on it.
+#include "DbusMock.h"
+#include "Duskhaven/SettingsStore.h"
+#include "Fakes.h"
+#include "TestPlayer.h"
+#include "awareness/AudioContextMonitor.h"
+#include "awareness/AutoPauseService.h"
+#include "awareness/UPowerState.h"
+
+#include <QSignalSpy>
+#include <QTemporaryDir>
+
+using namespace std::chrono_literals;
+
+namespace {
+const QString upower = QStringLiteral("org.freedesktop.UPower");
+const QString upowerPath = QStringLiteral("/org/freedesktop/UPower");
+const QString display = QStringLiteral("/org/freedesktop/UPower/devices/DisplayDevice");
+const QString device = QStringLiteral("org.freedesktop.UPower.Device");
+const QString hadess = QStringLiteral("net.hadess.PowerProfiles");
+const QString hadessPath = QStringLiteral("/net/hadess/PowerProfiles");
+const QString profiles = QStringLiteral("org.freedesktop.UPower.PowerProfiles");
+const QString profilesPath = QStringLiteral("/org/freedesktop/UPower/PowerProfiles");
+const QString activeProfile = QStringLiteral("ActiveProfile");
+
+std::unique_ptr<DbusMock> fromTemplate(const QString &busName, const QString &name,
+                                       const QString &parameters = QStringLiteral("{}"))
+{
+    return std::make_unique<DbusMock>(DbusMock::Bus::System, busName,
+                                      QStringList{QStringLiteral("--template"), name,
+                                                  QStringLiteral("--parameters"), parameters});
+}
+
+// UPower's display device as a present, discharging battery at the given charge.
+bool setUpBattery(DbusMock &daemon, double percentage)
+{
+    return daemon
+        .mock(upowerPath, QStringLiteral("SetupDisplayDevice"),
+              {uint(2), uint(2), percentage, percentage, 100.0, 10.0, qlonglong(3600), qlonglong(0),
+               true, QStringLiteral("battery-good-symbolic"), uint(1)})
+        .has_value();
+}
+} // namespace
+
+class TestUPowerState : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<SettingsStore> m_settings;
+    std::unique_ptr<TestPlayer> m_music;
+    PlayerService *m_player = nullptr;
+    std::unique_ptr<QSignalSpy> m_changes; // every start and stop of the music
+    std::unique_ptr<AudioContextMonitor> m_monitor;
+    UPowerState *m_power = nullptr;
+    std::unique_ptr<AutoPauseService> m_service;
+
+    void build()
+    {
+        auto power = std::make_unique<UPowerState>();
+        m_power = power.get();
+        m_service =
+            std::make_unique<AutoPauseService>(*m_settings, m_player, m_monitor.get(),
+                                               std::move(power), AutoPauseService::Timing{1h, 5s});
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        m_settings = std::make_unique<SettingsStore>(m_dir->filePath(QStringLiteral("s.json")));
+        m_music = std::make_unique<TestPlayer>(*m_settings);
+        m_player = m_music->player.get();
+        m_changes = std::make_unique<QSignalSpy>(m_player, &PlayerService::isPlayingChanged);
+        m_monitor = std::make_unique<AudioContextMonitor>(std::make_unique<FakeAudioClients>(),
+                                                          1000, AudioContextMonitor::Timing{});
+    }
+
+    void cleanup()
+    {
+        m_service.reset();
+        m_monitor.reset();
+        m_changes.reset();
+        m_music.reset();
+        m_settings.reset();
+        m_dir.reset();
+    }
+
+    void lowBatteryPausesOnlyOnBatteryAtOrBelowTwentyPercent()
+    {
+        auto daemon = fromTemplate(upower, QStringLiteral("upower"),
+                                   QStringLiteral(R"({"OnBattery": true})"));
+        QVERIFY(daemon->waitUntilServing());
+        QVERIFY(setUpBattery(*daemon, 50));
+        m_settings->setBool(SettingsKey::autoPauseLowBattery, true);
+        m_music->setPlaying(true);
+        build();
+        QTRY_COMPARE_WITH_TIMEOUT(m_power->battery(), std::optional(BatteryReading{50, false}),
+                                  5000);
+
+        QVERIFY(daemon->set(display, device, QStringLiteral("Percentage"), 21.7));
+        QTRY_COMPARE_WITH_TIMEOUT(m_power->battery(), std::optional(BatteryReading{21, false}),
+                                  5000);
+        QTest::qWait(50);
+        QVERIFY(m_player->isPlaying());
+
+        QVERIFY(daemon->set(display, device, QStringLiteral("Percentage"), 20.0));
+        QTRY_VERIFY_WITH_TIMEOUT(!m_player->isPlaying(), 5000);
+        QCOMPARE(m_service->lastPauseReason(), QStringLiteral("Battery below 20%"));
+
+        // Plugged in and charging at 5 %: the music the user starts again plays on.
+        m_music->setPlaying(true);
+        QVERIFY(daemon->set(upowerPath, upower, QStringLiteral("OnBattery"), false));
+        QVERIFY(daemon->set(display, device, QStringLiteral("State"), uint(1)));
+        QVERIFY(daemon->set(display, device, QStringLiteral("Percentage"), 5.0));
+        QTRY_COMPARE_WITH_TIMEOUT(m_power->battery(), std::optional(BatteryReading{5, true}), 5000);
+        QTest::qWait(50);
+        QVERIFY(m_player->isPlaying());
+        QCOMPARE(m_changes->count(), 3);
+    }
+
+    void powerSaverPausesAndLeavingItDoesNotResume()
+    {
+        auto daemon = fromTemplate(hadess, QStringLiteral("power_profiles_daemon"));
+        QVERIFY(daemon->waitUntilServing());
+        m_settings->setBool(SettingsKey::autoPauseLowPowerMode, true);
+        m_music->setPlaying(true);
+        build();
+
+        QVERIFY(daemon->set(hadessPath, hadess, activeProfile, QStringLiteral("power-saver")));
+        QTRY_VERIFY_WITH_TIMEOUT(!m_player->isPlaying(), 5000);
+        QCOMPARE(m_service->lastPauseReason(), QStringLiteral("Low Power Mode"));
+
+        QVERIFY(daemon->set(hadessPath, hadess, activeProfile, QStringLiteral("balanced")));
+        QTRY_VERIFY_WITH_TIMEOUT(!m_power->lowPowerModeEnabled(), 5000);
+        QTest::qWait(50);
+        QVERIFY(!m_player->isPlaying());
+        QCOMPARE(m_changes->count(), 2);
+    }
+
+    void theNewerProfilesNameComesFirst()
+    {
+        auto legacy = fromTemplate(hadess, QStringLiteral("power_profiles_daemon"),
+                                   QStringLiteral(R"({"ActiveProfile": "power-saver"})"));
+        QVERIFY(legacy->waitUntilServing());
+        UPowerState power;
+        QTRY_VERIFY_WITH_TIMEOUT(power.lowPowerModeEnabled(), 5000);
+
+        DbusMock newer(DbusMock::Bus::System, profiles, {profiles, profilesPath, profiles});
+        QVERIFY(newer.waitUntilServing());
+        QVERIFY(newer.mock(profilesPath, QStringLiteral("AddProperty"),
+                           {profiles, activeProfile, QStringLiteral("performance")}));
+        QVERIFY(newer.set(profilesPath, profiles, activeProfile, QStringLiteral("balanced")));
+        QTRY_VERIFY_WITH_TIMEOUT(!power.lowPowerModeEnabled(), 5000);
+
+        // The newer daemon goes away: the older one's answer holds again.
+        newer.stop();
+        QTRY_VERIFY_WITH_TIMEOUT(power.lowPowerModeEnabled(), 5000);
+    }
+
+    void missingDaemonsGiveNoReadingUntilTheyAppear()
+    {
+        UPowerState power;
+        QTest::qWait(200);
+        QVERIFY(!power.battery());
+        QVERIFY(!power.lowPowerModeEnabled());
+
+        auto daemon = fromTemplate(upower, QStringLiteral("upower"));
+        QVERIFY(daemon->waitUntilServing());
+        // A machine without a battery: the display device is not a present battery.
+        QTest::qWait(200);
+        QVERIFY(!power.battery());
+        QVERIFY(setUpBattery(*daemon, 64.9));
+        QTRY_COMPARE_WITH_TIMEOUT(power.battery(), std::optional(BatteryReading{64, true}), 5000);
+
+        daemon.reset();
+        QTRY_VERIFY_WITH_TIMEOUT(!power.battery(), 5000);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestUPowerState)
+#include "tst_upowerstate.moc"

@@ -1,0 +1,179 @@
+// The player on the real library, download and cache services: a catalogue and track files
+// served by a loopback HTTP server, a real record store and settings file; only the sound is
+// left out (the silent engine).
+#include "catalogue/LibraryService.h"
+#include "support/FakeAudioEngine.h"
+#include "playback/PlayerService.h"
+#include "storage/CacheService.h"
+#include "storage/DownloadService.h"
+#include "storage/StorageFixture.h"
+#include "support/TestHttpServer.h"
+#include "support/TestSupport.h"
+
+#include <QNetworkAccessManager>
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace std::chrono_literals;
+
+namespace {
+QByteArray catalogueJson(const TestHttpServer &server)
+{
+    QByteArray tracks;
+    for (const char *id : {"n1", "n2", "n3", "d1"}) {
+        if (!tracks.isEmpty())
+            tracks += ',';
+        tracks += QStringLiteral(R"({"id":"%1","title":"T %1","artist":"A","url":"%2",
+                                    "durationSeconds":60,"fileSizeBytes":10})")
+                      .arg(QString::fromLatin1(id),
+                           server.url(QStringLiteral("/") + id + QStringLiteral(".mp3")).toString())
+                      .toUtf8();
+    }
+    return R"({"version":1,"updatedAt":"2025-01-31T18:00:00Z","tracks":[)" + tracks +
+           R"(],"playlists":[
+             {"id":"night","name":"Night","description":"","trackIds":["n1","n2","n3"]},
+             {"id":"day","name":"Day","description":"","trackIds":["d1"]}]})";
+}
+
+QByteArray body(const QString &id)
+{
+    return "audio of " + id.toUtf8();
+}
+} // namespace
+
+class TestPlayerWiring : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<StorageFixture> m_fixture;
+    std::unique_ptr<TestHttpServer> m_server;
+    std::unique_ptr<HTTPClient> m_http;
+    std::unique_ptr<LibraryService> m_library;
+    std::unique_ptr<CacheService> m_cache;
+    std::unique_ptr<DownloadService> m_download;
+    std::unique_ptr<PlayerService> m_player;
+    FakeAudioEngine *m_engine = nullptr;
+
+    // The services as the environment builds them, in its order; a second call is a restart
+    // over the same folders.
+    PlayerService &start()
+    {
+        m_player.reset();
+        m_download.reset();
+        m_cache.reset();
+        m_library.reset();
+        m_library = std::make_unique<LibraryService>(
+            m_server->url(QStringLiteral("/manifest.json")), *m_http, m_fixture->locations);
+        m_cache = std::make_unique<CacheService>(m_fixture->locations, *m_fixture->store,
+                                                 *m_fixture->settings);
+        m_download = std::make_unique<DownloadService>(*m_http, *m_cache, m_fixture->locations);
+        auto engine = std::make_unique<FakeAudioEngine>();
+        m_engine = engine.get();
+        m_player =
+            std::make_unique<PlayerService>(PlayerSources::from(*m_library, *m_download, *m_cache),
+                                            *m_fixture->settings, std::move(engine));
+        return *m_player;
+    }
+
+    QUrl cachedFile(const QString &id) const { return QUrl::fromLocalFile(m_fixture->cached(id)); }
+
+private Q_SLOTS:
+    void init()
+    {
+        m_fixture = std::make_unique<StorageFixture>();
+        m_server = std::make_unique<TestHttpServer>();
+        // One attempt per transfer: these tests are about the player, not the retries.
+        m_http = std::make_unique<HTTPClient>(std::make_shared<QNetworkAccessManager>(),
+                                              HTTPClient::Delays{0ms});
+        m_server->serve(QStringLiteral("/manifest.json"), 200, catalogueJson(*m_server));
+        for (const char *id : {"n1", "n2", "n3", "d1"})
+            m_server->serve(QStringLiteral("/%1.mp3").arg(QLatin1String(id)), 200,
+                            body(QString::fromLatin1(id)));
+        start();
+        QCoro::waitFor(m_library->refresh());
+        QVERIFY(m_library->manifest());
+    }
+    void cleanup()
+    {
+        m_player.reset();
+        m_download.reset();
+        m_cache.reset();
+        m_library.reset();
+        m_server.reset();
+        m_fixture.reset();
+    }
+
+    void playDownloadsIntoTheCacheAndFetchesOneAhead()
+    {
+        PlayerService &player = *m_player;
+        QCOMPARE(QCoro::waitFor(player.play(QStringLiteral("night"))), PlayOutcome::Started);
+        const QStringList order = player.queue()->order;
+        QCOMPARE(m_engine->loads, (QList<QUrl>{cachedFile(order[0])}));
+        QCOMPARE(StorageFixture::read(m_fixture->cached(order[0])), body(order[0]));
+        QVERIFY(player.isPlaying());
+
+        QTRY_VERIFY(m_fixture->entry(order[1])); // fetched ahead, recorded in the cache
+        QVERIFY(QFile::exists(m_fixture->cached(order[1])));
+        QCOMPARE(m_cache->protectedIds(), (QSet<QString>{order[0], order[1]}));
+
+        // The prefetched file is used as it is: no second request.
+        m_engine->finish();
+        QTRY_COMPARE(m_engine->loads.size(), 2);
+        QCOMPARE(m_engine->loads[1], cachedFile(order[1]));
+        QCOMPARE(m_server->requestCount(QStringLiteral("/") + order[1] + QStringLiteral(".mp3")),
+                 1);
+        QCOMPARE(m_fixture->settings->stringValue(SettingsKey::lastPlayedPlaylistId),
+                 QStringLiteral("night"));
+    }
+
+    void aServerThatFailsEveryTrackIsTriedOncePerPass()
+    {
+        for (const char *id : {"n1", "n2", "n3"})
+            m_server->serve(QStringLiteral("/%1.mp3").arg(QLatin1String(id)), 503, "busy");
+        PlayerService &player = *m_player;
+        QSignalSpy playing(&player, &PlayerService::isPlayingChanged);
+        player.playScene(QStringLiteral("night"));
+        const auto requests = [this] {
+            int total = 0;
+            for (const char *id : {"n1", "n2", "n3"})
+                total += m_server->requestCount(QStringLiteral("/%1.mp3").arg(QLatin1String(id)));
+            return total;
+        };
+        QTRY_COMPARE(requests(), 3);
+        QTest::qWait(300);
+        QCOMPARE(requests(), 3);
+        QVERIFY(!player.isPlaying());
+        QCOMPARE(playing.count(), 0);
+        QVERIFY(player.queue());
+        QVERIFY(m_fixture->filesIn(m_fixture->locations.cacheDir()).isEmpty());
+
+        // The server is back; the play button tries again and music plays.
+        for (const char *id : {"n1", "n2", "n3"})
+            m_server->serve(QStringLiteral("/%1.mp3").arg(QLatin1String(id)), 200,
+                            body(QString::fromLatin1(id)));
+        player.togglePlayPause();
+        QTRY_COMPARE(m_engine->loads.size(), 1);
+        QVERIFY(player.isPlaying());
+    }
+
+    void aRestartOfflineRestoresTheLastSceneFromTheCache()
+    {
+        QCoro::waitFor(m_player->play(QStringLiteral("day")));
+        QVERIFY(m_fixture->entry(QStringLiteral("d1")));
+        m_server->close();
+
+        PlayerService &player = start();
+        m_library->loadCachedManifest();
+        QVERIFY(TestSupport::wait(m_library->refresh()).error);
+        QCoro::waitFor(player.restoreLastScene());
+        QCOMPARE(player.nowPlayingPlaylistId(), QStringLiteral("day"));
+        QCOMPARE(m_engine->loads, (QList<QUrl>{cachedFile(QStringLiteral("d1"))}));
+        QVERIFY(!player.isPlaying());
+        QVERIFY(!m_engine->isSounding());
+        player.togglePlayPause();
+        QVERIFY(m_engine->isSounding());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestPlayerWiring)
+#include "tst_playerwiring.moc"

@@ -1,0 +1,171 @@
+#include "Duskhaven/RecordStore.h"
+#include "custom_scenes/CustomScenesService.h"
+#include "custom_scenes/DialogFilePicker.h"
+#include "support/TestSupport.h"
+
+#include <QFile>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+QStringList names(const QList<CustomScene> &scenes)
+{
+    QStringList out;
+    for (const CustomScene &s : scenes)
+        out.append(s.name);
+    return out;
+}
+
+CustomScenesService::FilePicker pickerGiving(std::optional<QUrl> answer)
+{
+    return [answer]() -> QCoro::Task<std::optional<QUrl>> { co_return answer; };
+}
+} // namespace
+
+class TestCustomScenes : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    int m_counter = 0;
+
+    QString storePath()
+    {
+        return m_dir.filePath(QStringLiteral("store-%1.sqlite").arg(++m_counter));
+    }
+    QUrl audioFile(const QString &name)
+    {
+        QFile file(m_dir.filePath(name));
+        if (!file.open(QIODevice::WriteOnly))
+            qFatal("cannot write %s", qPrintable(file.fileName()));
+        return QUrl::fromLocalFile(file.fileName());
+    }
+
+private Q_SLOTS:
+    void nameRules_data()
+    {
+        QTest::addColumn<QString>("given");
+        QTest::addColumn<QString>("fileName");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("blank") << "   "
+                               << "Rain on Tin.m4a"
+                               << "Rain on Tin";
+        QTest::newRow("only the last extension goes") << ""
+                                                      << "side.a.flac"
+                                                      << "side.a";
+        QTest::newRow("a dot file keeps its name") << "\t"
+                                                   << ".hum"
+                                                   << ".hum";
+        QTest::newRow("trimmed") << "  Late Train \n"
+                                 << "x.wav"
+                                 << "Late Train";
+    }
+
+    void nameRules()
+    {
+        QFETCH(QString, given);
+        QFETCH(QString, fileName);
+        QFETCH(QString, expected);
+        RecordStore store(storePath());
+        CustomScenesService service(store, {});
+        service.add(given, audioFile(fileName));
+        QCOMPARE(names(service.scenes()), QStringList{expected});
+    }
+
+    void scenesPersistNewestFirst()
+    {
+        const QString path = storePath();
+        const QUrl one = audioFile(QStringLiteral("one.mp3"));
+        {
+            RecordStore store(path);
+            // A scene dated ahead of this clock, as after the clock was set back.
+            const CustomScene ahead{QStringLiteral("ahead"),
+                                    QStringLiteral("Ahead"),
+                                    {},
+                                    {},
+                                    QDateTime::currentDateTimeUtc().addSecs(3600)};
+            store.insert(ahead);
+            store.save();
+            CustomScenesService service(store, {});
+            QSignalSpy changed(&service, &CustomScenesService::scenesChanged);
+            service.add(QStringLiteral("One"), one);
+            service.add(QStringLiteral("Two"), audioFile("two.mp3"));
+            QCOMPARE(names(service.scenes()), (QStringList{"Two", "One", "Ahead"}));
+            service.remove(ahead.id);
+            service.remove(QStringLiteral("unknown"));
+            service.reload();
+            QCOMPARE(changed.count(), 3);
+            QCOMPARE(names(service.scenes()), (QStringList{"Two", "One"}));
+        }
+        // The next launch finds the same scenes pointing at the same files.
+        RecordStore store(path);
+        CustomScenesService service(store, {});
+        QCOMPARE(names(service.scenes()), (QStringList{"Two", "One"}));
+        const CustomScene stored = service.scenes().at(1);
+        QCOMPARE(stored.id.size(), 36);
+        QCOMPARE(stored.note, QString());
+        QCOMPARE(CustomScenesService::resolveAudioFile(stored), one);
+    }
+
+    void pickAndAdd()
+    {
+        RecordStore store(storePath());
+        CustomScenesService service(store, {});
+        QSignalSpy changed(&service, &CustomScenesService::scenesChanged);
+        const auto pick = [&](const QString &name) {
+            return TestSupport::wait(service.pickAndAdd(name)).value.value();
+        };
+
+        // No picker, a cancelled dialog, and a file that vanished meanwhile add nothing.
+        QCOMPARE(pick("a"), std::nullopt);
+        service.setFilePicker(pickerGiving(std::nullopt));
+        QCOMPARE(pick("a"), std::nullopt);
+        service.setFilePicker(pickerGiving(QUrl::fromLocalFile(m_dir.filePath("nope.mp3"))));
+        QCOMPARE(pick("a"), std::nullopt);
+        QCOMPARE(changed.count(), 0);
+
+        // Through a dialog that the view opens on request, one question at a time.
+        DialogFilePicker dialog;
+        service.setFilePicker(dialog.picker());
+        QSignalSpy opened(&dialog, &DialogFilePicker::openRequested);
+        QSignalSpy finished(&service, &CustomScenesService::pickAndAddFinished);
+        service.startPickAndAdd(QString());
+        service.startPickAndAdd(QStringLiteral("while open"));
+        QCOMPARE(opened.count(), 1);
+        QCOMPARE(finished.count(), 1);
+        dialog.reject();
+        QTRY_COMPARE(finished.count(), 2);
+        service.startPickAndAdd(QString());
+        dialog.accept(audioFile("Dusk Walk.ogg"));
+        QTRY_COMPARE(finished.count(), 3);
+        QCOMPARE(opened.count(), 2);
+        QCOMPARE(changed.count(), 1);
+        QCOMPARE(finished.at(0).first().toString() + finished.at(1).first().toString(), QString());
+        QCOMPARE(finished.at(2).first().toString(), service.scenes().first().id);
+        QCOMPARE(service.scenes().first().name, QStringLiteral("Dusk Walk"));
+    }
+
+    void deletedFileStaysListedButDoesNotPlay()
+    {
+        RecordStore store(storePath());
+        QList<std::pair<QUrl, QString>> played;
+        CustomScenesService service(store, [&](const QUrl &url, const QString &id) {
+            played.append({url, id});
+        });
+        const QUrl keep = audioFile(QStringLiteral("keep.mp3"));
+        const QString keepId = service.add(QString(), keep);
+        const QString loseId = service.add(QString(), audioFile(QStringLiteral("lose.mp3")));
+
+        QVERIFY(QFile::remove(m_dir.filePath("lose.mp3")));
+        service.reload();
+        QCOMPARE(names(service.scenes()), (QStringList{"lose", "keep"}));
+        QVERIFY(!service.play(loseId));
+        QVERIFY(played.isEmpty());
+        QVERIFY(service.play(keepId));
+        QCOMPARE(played, (QList<std::pair<QUrl, QString>>{{keep, keepId}}));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCustomScenes)
+#include "tst_customscenes.moc"

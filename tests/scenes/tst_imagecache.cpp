@@ -1,0 +1,103 @@
+#include "storage/ImageCache.h"
+#include "support/TestHttpServer.h"
+
+#include <QBuffer>
+#include <QNetworkAccessManager>
+#include <QQmlComponent>
+#include <QQmlEngine>
+#include <QTest>
+
+namespace {
+QImage solid(int width, int height)
+{
+    QImage image(width, height, QImage::Format_ARGB32);
+    image.fill(Qt::darkCyan);
+    return image;
+}
+
+QByteArray png(const QImage &image)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return bytes;
+}
+} // namespace
+
+class TestImageCache : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void costIsBoundedByTheLimit()
+    {
+        ImageCache cache;
+        // Each costs 16 MiB, so the fifth pushes out the least recently used one.
+        const QImage big = solid(2048, 2048);
+        for (int i = 0; i < 4; ++i)
+            cache.insert(QString::number(i), big);
+        QCOMPARE(cache.totalCost(), ImageCache::costLimit);
+        QVERIFY(cache.image(QStringLiteral("0")));
+        cache.insert(QStringLiteral("4"), big);
+        QVERIFY(cache.image(QStringLiteral("0")));
+        QVERIFY(!cache.image(QStringLiteral("1")));
+
+        // An image beyond the whole budget is not kept, nor is the one it would replace.
+        cache.insert(QStringLiteral("0"), solid(4097, 4096));
+        QVERIFY(!cache.image(QStringLiteral("0")));
+        QCOMPARE(cache.totalCost(), 3 * ImageCache::costOf(big));
+    }
+
+    // QML Images through the provider, whose requests come from the engine's reader thread.
+    void qmlImagesShowCachedAndFetchedCovers()
+    {
+        TestHttpServer server;
+        server.serve("/fetched.png", 200, png(solid(32, 18)));
+        server.serve("/broken.png", 404, "<html>not found</html>");
+        ImageCache cache;
+        CoverImageLoader loader(cache, std::make_shared<QNetworkAccessManager>());
+        const QUrl cachedAddress = server.url("/cached.png");
+        cache.insert(cachedAddress.toString(), solid(16, 9));
+        // The provider must get the whole address back, escapes and query included.
+        QUrl fetchedAddress = server.url("/fetched.png");
+        fetchedAddress.setQuery(QStringLiteral("w=1&t=a%2Fb"));
+
+        QQmlEngine engine;
+        engine.addImageProvider(QString::fromLatin1(CoverImageLoader::providerName),
+                                new CoverImageProvider(&loader));
+        QQmlComponent component(&engine);
+        component.setData("import QtQuick\nImage { asynchronous: true; cache: false }", QUrl());
+        const auto show = [&](const QUrl &address) {
+            std::unique_ptr<QObject> image(component.create());
+            image->setProperty("source", loader.source(address));
+            return image;
+        };
+        constexpr int ready = 1, error = 3; // Image.Ready, Image.Error
+
+        const auto fromCache = show(cachedAddress);
+        QTRY_COMPARE(fromCache->property("status").toInt(), ready);
+        QCOMPARE(fromCache->property("sourceSize").toSize(), QSize(16, 9));
+        QCOMPARE(server.requestCount("/cached.png"), 0);
+
+        for (int view = 0; view < 2; ++view) {
+            const auto fetched = show(fetchedAddress);
+            QTRY_COMPARE(fetched->property("status").toInt(), ready);
+            QCOMPARE(fetched->property("sourceSize").toSize(), QSize(32, 18));
+        }
+        QCOMPARE(server.requestCount("/fetched.png"), 1);
+        QCOMPARE(cache.totalCost(), (16 * 9 + 32 * 18) * 4);
+
+        // An error page stores nothing and is asked for again by the next view.
+        for (int view = 1; view <= 2; ++view) {
+            const auto broken = show(server.url("/broken.png"));
+            QTRY_COMPARE(broken->property("status").toInt(), error);
+            QCOMPARE(server.requestCount("/broken.png"), view);
+        }
+        QCOMPARE(cache.count(), 2);
+        QCOMPARE(loader.source(QUrl()), QUrl()); // no address, no request
+    }
+};
+
+QTEST_MAIN(TestImageCache)
+#include "tst_imagecache.moc"

@@ -1,0 +1,176 @@
+#include "storage/VideoCacheService.h"
+#include "support/TestHttpServer.h"
+#include "support/TestSupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QNetworkAccessManager>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace std::chrono_literals;
+using Response = TestHttpServer::Response;
+
+namespace {
+QByteArray contents(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+Playlist scene(std::optional<QString> videoLoop)
+{
+    Playlist p;
+    p.videoLoop = std::move(videoLoop);
+    return p;
+}
+} // namespace
+
+class TestVideoCache : public QObject
+{
+    Q_OBJECT
+
+    std::shared_ptr<QNetworkAccessManager> m_network = std::make_shared<QNetworkAccessManager>();
+    std::unique_ptr<QTemporaryDir> m_root;
+    std::unique_ptr<VideoCacheService> m_service;
+
+    QString videoDir() const { return FileLocations(m_root->path()).videoCacheDir(); }
+    QStringList filesInVideoDir() const
+    {
+        return QDir(videoDir()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    }
+    bool settle() const
+    {
+        return QTest::qWaitFor([this] { return m_service->inFlight().isEmpty(); }, 20'000);
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        m_root = std::make_unique<QTemporaryDir>();
+        // One attempt, so that a failing download ends at once.
+        m_service = std::make_unique<VideoCacheService>(FileLocations(m_root->path()),
+                                                        HTTPClient(m_network, {0ms}));
+    }
+
+    void cleanup()
+    {
+        m_service.reset();
+        m_root.reset();
+    }
+
+    void oneFetchForRequestsDuringADownload()
+    {
+        TestHttpServer server;
+        server.serve("/slow.mp4", Response{200, "slow", {}, 300ms});
+        const QUrl remote = server.url("/slow.mp4");
+        QSignalSpy inFlightChanged(m_service.get(), &VideoCacheService::inFlightChanged);
+
+        QCOMPARE(m_service->playableUrl(remote), remote);
+        QCOMPARE(m_service->playableUrl(remote), remote);
+        m_service->prefetch({remote, remote});
+        QCOMPARE(m_service->inFlightList(), QStringList{remote.toString()});
+        QVERIFY(settle());
+        QCOMPARE(server.requestCount("/slow.mp4"), 1);
+        QCOMPARE(inFlightChanged.count(), 2);
+
+        const QUrl local = m_service->playableUrl(remote);
+        QCOMPARE(local, QUrl::fromLocalFile(m_service->cacheFilePath(remote)));
+        QCOMPARE(contents(local.toLocalFile()), QByteArray("slow"));
+        QCOMPARE(filesInVideoDir(), QStringList{QFileInfo(local.toLocalFile()).fileName()});
+        m_service->prefetch({remote});
+        QCOMPARE(inFlightChanged.count(), 2);
+    }
+
+    void failedDownloadLeavesNothing_data()
+    {
+        QTest::addColumn<Response>("response");
+        QTest::newRow("404") << Response{404, "<html>not found</html>"};
+        Response dropped{200, QByteArray(4096, 'v')};
+        dropped.dropAfter = 1000;
+        QTest::newRow("dropped mid-body") << dropped;
+    }
+
+    void failedDownloadLeavesNothing()
+    {
+        QFETCH(Response, response);
+        TestHttpServer server;
+        server.serve("/v.mp4", response);
+        const QUrl remote = server.url("/v.mp4");
+        for (int attempt = 1; attempt <= 2; ++attempt) {
+            QCOMPARE(m_service->playableUrl(remote), remote);
+            QVERIFY(settle());
+            QCOMPARE(filesInVideoDir(), QStringList());
+            QCOMPARE(server.requestCount("/v.mp4"), attempt); // tried again when asked again
+        }
+    }
+
+    void hashPrefixSeparatesEqualFileNames()
+    {
+        TestHttpServer server;
+        server.serve("/a/loop.mp4", 200, "from a");
+        server.serve("/b/loop.mp4", 200, "from b");
+        const QUrl a = server.url("/a/loop.mp4"), b = server.url("/b/loop.mp4");
+        m_service->prefetch({a, b});
+        QVERIFY(settle());
+        QCOMPARE(filesInVideoDir().size(), 2);
+        QCOMPARE(contents(*m_service->cachedFile(a)), QByteArray("from a"));
+        QCOMPARE(contents(*m_service->cachedFile(b)), QByteArray("from b"));
+
+        // FNV-1a 64, so that a copy made in one run is found in the next. This hash is negative
+        // as a signed number: the digits are those of its magnitude.
+        const QUrl rain(QStringLiteral("https://cdn.example/loops/rain.mp4"));
+        QCOMPARE(VideoCacheService::addressHash(rain), 0xb196659af485359dULL);
+        QCOMPARE(m_service->cacheFilePath(rain), videoDir() + QStringLiteral("/16xear4m-rain.mp4"));
+    }
+
+    void fileNameStaysInTheVideoFolder_data()
+    {
+        QTest::addColumn<QString>("address");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("trailing slash") << "https://h/v/dir/"
+                                        << "dir";
+        QTest::newRow("root") << "https://h/"
+                              << "video";
+        QTest::newRow("dot") << "https://h/v/."
+                             << "video";
+        QTest::newRow("escaped dot dot") << "https://h/v/%2E%2E"
+                                         << "video";
+        QTest::newRow("escaped slashes") << "https://h/v/..%2F..%2Fescape.mp4"
+                                         << "escape.mp4";
+    }
+
+    void fileNameStaysInTheVideoFolder()
+    {
+        QFETCH(QString, address);
+        QFETCH(QString, name);
+        const QFileInfo file(m_service->cacheFilePath(QUrl(address)));
+        QCOMPARE(file.absolutePath(), videoDir());
+        QCOMPARE(file.fileName(), VideoCacheService::hashPrefix(QUrl(address)) + u'-' + name);
+    }
+
+    void startupPrefetchesTheCatalogueVideos()
+    {
+        TestHttpServer server;
+        server.serve("/scene.mp4", 200, "scene");
+        Manifest manifest;
+        manifest.playlists = {scene(std::nullopt),
+                              scene(QStringLiteral("rainy-tokyo-loop")),
+                              scene(QStringLiteral("HTTPS://cdn.example/Caps.mp4")),
+                              scene(QStringLiteral("httpish-name")),
+                              scene(QStringLiteral("https://cdn.example/with space.mp4")),
+                              scene(server.url("/scene.mp4").toString())};
+        QCOMPARE(VideoCacheService::videoLoopUrls(manifest),
+                 (QList<QUrl>{QUrl(QStringLiteral("https://cdn.example/Caps.mp4")),
+                              server.url("/scene.mp4")}));
+
+        manifest.playlists.remove(2); // no request to a host that does not exist
+        m_service->prefetchCatalogueVideos(manifest);
+        QVERIFY(settle());
+        QVERIFY(m_service->cachedFile(server.url("/scene.mp4")));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestVideoCache)
+#include "tst_videocache.moc"

@@ -1,0 +1,177 @@
+#include "Duskhaven/SettingsStore.h"
+#include "ui/shell/SingleInstance.h"
+
+#include <QDir>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QThread>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+namespace {
+QString duskhavenBinary()
+{
+    return qEnvironmentVariable("DUSKHAVEN_BINARY_DIR") + QStringLiteral("/src/duskhaven");
+}
+
+// A later launch in a thread of its own, since a hand-over waits for the running instance to
+// answer from its event loop.
+SingleInstance::Outcome claimFromAnotherThread(const QString &name, const QStringList &arguments,
+                                               int timeoutMs = 3000)
+{
+    SingleInstance::Outcome outcome{};
+    QThread *thread = QThread::create([&] {
+        SingleInstance later(name);
+        outcome = later.claim(arguments, timeoutMs);
+    });
+    thread->start();
+    while (!thread->wait(10))
+        QCoreApplication::processEvents();
+    delete thread;
+    return outcome;
+}
+
+// Visible top-level windows of the display with exactly this title.
+bool windowShown(const QString &title)
+{
+    QProcess search;
+    search.start(QStringLiteral("xdotool"),
+                 {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                  QStringLiteral("--name"), QLatin1Char('^') + title + QLatin1Char('$')});
+    search.waitForFinished(5000);
+    return search.exitCode() == 0 && !search.readAllStandardOutput().trimmed().isEmpty();
+}
+} // namespace
+
+class TestSingleInstance : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void namePerUserAndDataFolder()
+    {
+        const QString a =
+            SingleInstance::serverNameFor(QStringLiteral("/home/u/.local/share/dusk-haven"));
+        QCOMPARE(a,
+                 SingleInstance::serverNameFor(QStringLiteral("/home/u/.local/share/dusk-haven/")));
+        QVERIFY(a != SingleInstance::serverNameFor(QStringLiteral("/tmp/demo/data/dusk-haven")));
+        QVERIFY(
+            a.startsWith(qEnvironmentVariable("XDG_RUNTIME_DIR") + QStringLiteral("/dusk-haven-")));
+        QVERIFY(a.toUtf8().size() < int(sizeof(sockaddr_un::sun_path)));
+    }
+
+    void laterLaunchHandsItsArgumentsOver()
+    {
+        QTemporaryDir dir;
+        const QString name = dir.filePath(QStringLiteral("instance.socket"));
+        SingleInstance first(name);
+        QCOMPARE(first.claim({}), SingleInstance::Outcome::Primary);
+        QVERIFY(first.isListening());
+        QSignalSpy received(&first, &SingleInstance::argumentsReceived);
+
+        QCOMPARE(claimFromAnotherThread(name, {QStringLiteral("dusk-haven://open")}),
+                 SingleInstance::Outcome::HandedOver);
+        QCOMPARE(received.count(), 1);
+        QCOMPARE(received.at(0).at(0).toStringList(),
+                 QStringList{QStringLiteral("dusk-haven://open")});
+
+        QCOMPARE(claimFromAnotherThread(name, {}), SingleInstance::Outcome::HandedOver);
+        QCOMPARE(received.count(), 2);
+        QCOMPARE(received.at(1).at(0).toStringList(), QStringList());
+    }
+
+    void socketLeftBehindIsTakenOver()
+    {
+        QTemporaryDir dir;
+        const QString name = dir.filePath(QStringLiteral("instance.socket"));
+        // A socket file nobody listens on, as a process that died leaves it.
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        qstrncpy(address.sun_path, QFile::encodeName(name).constData(), sizeof(address.sun_path));
+        QCOMPARE(::bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof(address)), 0);
+        ::close(fd);
+        QVERIFY(QFileInfo::exists(name));
+
+        SingleInstance instance(name);
+        QCOMPARE(instance.claim({}), SingleInstance::Outcome::Primary);
+        QCOMPARE(claimFromAnotherThread(name, {}), SingleInstance::Outcome::HandedOver);
+    }
+
+    void silentHolderIsNeitherReplacedNorJoined()
+    {
+        QTemporaryDir dir;
+        const QString name = dir.filePath(QStringLiteral("instance.socket"));
+        QLocalServer silent; // accepts, never answers
+        QVERIFY(silent.listen(name));
+        SingleInstance later(name);
+        QCOMPARE(later.claim({QStringLiteral("dusk-haven://open")}, 300),
+                 SingleInstance::Outcome::Unanswered);
+        QVERIFY(!later.isListening());
+        QVERIFY(silent.isListening());
+    }
+
+    void malformedMessageIsDropped()
+    {
+        QTemporaryDir dir;
+        const QString name = dir.filePath(QStringLiteral("instance.socket"));
+        SingleInstance first(name);
+        QCOMPARE(first.claim({}), SingleInstance::Outcome::Primary);
+        QSignalSpy received(&first, &SingleInstance::argumentsReceived);
+
+        QLocalSocket socket;
+        socket.connectToServer(name);
+        QVERIFY(socket.waitForConnected(2000));
+        socket.write("{\"not\": \"a list\"}\n");
+        QTRY_COMPARE(socket.state(), QLocalSocket::UnconnectedState);
+        QCOMPARE(received.count(), 0);
+    }
+
+    // The real thing: a running app in the tray, started with the launcher turned off, and a
+    // second start with a dusk-haven: address that ends at once and brings the launcher up.
+    void secondProcessBringsUpTheLauncher()
+    {
+        QTemporaryDir dir;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("XDG_DATA_HOME"), dir.filePath(QStringLiteral("data")));
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.filePath(QStringLiteral("config")));
+        {
+            QDir().mkpath(dir.filePath(QStringLiteral("config/dusk-haven")));
+            SettingsStore settings(dir.filePath(QStringLiteral("config/dusk-haven/settings.json")));
+            QVERIFY(settings.setBool(SettingsKey::openLauncherOnLaunch, false));
+        }
+        const QString socket = SingleInstance::serverNameFor(dir.filePath(QStringLiteral("data")) +
+                                                             QStringLiteral("/dusk-haven"));
+
+        QProcess first;
+        first.setProcessEnvironment(env);
+        first.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        first.start(duskhavenBinary(), {});
+        QVERIFY(first.waitForStarted());
+        auto stop = qScopeGuard([&] {
+            first.terminate();
+            if (!first.waitForFinished(5000))
+                first.kill();
+        });
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(socket), 15000);
+        QTest::qWait(1000);
+        QVERIFY(!windowShown(QStringLiteral("dusk-haven")));
+
+        QProcess second;
+        second.setProcessEnvironment(env);
+        second.start(duskhavenBinary(), {QStringLiteral("dusk-haven://open")});
+        QVERIFY(second.waitForFinished(15000));
+        QCOMPARE(second.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(second.exitCode(), 0);
+        QTRY_VERIFY_WITH_TIMEOUT(windowShown(QStringLiteral("dusk-haven")), 10000);
+        QCOMPARE(first.state(), QProcess::Running);
+    }
+};
+
+QTEST_MAIN(TestSingleInstance)
+#include "tst_singleinstance.moc"
