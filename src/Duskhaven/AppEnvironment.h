@@ -9,6 +9,7 @@
 #include "catalogue/LibraryService.h"
 #include "custom_scenes/CustomScenesService.h"
 #include "custom_scenes/DialogFilePicker.h"
+#include "mixer/AmbientMixerService.h"
 #include "playback/AudioEngine.h"
 #include "playback/NowPlayingBridge.h"
 #include "playback/PlayerService.h"
@@ -45,6 +46,7 @@ class AppEnvironment : public QObject
     Q_PROPERTY(AutoPauseService *autoPause READ autoPause CONSTANT)
     Q_PROPERTY(HotKeyService *hotKeys READ hotKeys CONSTANT)
     Q_PROPERTY(PinService *pin READ pin CONSTANT)
+    Q_PROPERTY(AmbientMixerService *mixer READ mixer CONSTANT)
     Q_PROPERTY(CustomScenesService *customScenes READ customScenes CONSTANT)
     Q_PROPERTY(DialogFilePicker *customScenePicker READ customScenePicker CONSTANT)
     Q_PROPERTY(VideoCacheService *videoCache READ videoCache CONSTANT)
@@ -88,6 +90,7 @@ public:
     AutoPauseService *autoPause() const { return m_autoPause.get(); }
     HotKeyService *hotKeys() const { return m_hotKeys.get(); }
     PinService *pin() const { return m_pin.get(); }
+    AmbientMixerService *mixer() const { return m_mixer.get(); }
     CustomScenesService *customScenes() const { return m_customScenes.get(); }
     // The file dialog of the custom scenes section answers the service's picker through this.
     DialogFilePicker *customScenePicker() const { return m_customScenePicker.get(); }
@@ -127,6 +130,7 @@ private:
     std::unique_ptr<AutoPauseService> m_autoPause;
     std::unique_ptr<HotKeyService> m_hotKeys;
     std::unique_ptr<PinService> m_pin;
+    std::unique_ptr<AmbientMixerService> m_mixer;
     std::unique_ptr<DialogFilePicker> m_customScenePicker;
     std::unique_ptr<CustomScenesService> m_customScenes;
     std::unique_ptr<VideoCacheService> m_videoCache;
