@@ -129,14 +129,8 @@ QCoro::Task<> PlayerService::prepare(QString playlistId)
         co_return;
 
     const Generation generation = beginStart();
-    m_sources.protect(track->id);
-    m_awaitingFile = true;
     QPointer<PlayerService> self(this);
-    std::optional<QUrl> file;
-    try {
-        file = co_await m_sources.localFile(*track);
-    } catch (const AppError &) {
-    }
+    const std::optional<QUrl> file = co_await fetchFile(*track);
     if (!self || !isLatest(generation))
         co_return;
     m_awaitingFile = false;
@@ -311,21 +305,26 @@ QCoro::Task<> PlayerService::step(Step reason)
     co_await playTrack(*id, *manifest);
 }
 
+QCoro::Task<std::optional<QUrl>> PlayerService::fetchFile(Track track)
+{
+    m_sources.protect(track.id);
+    m_awaitingFile = true;
+    try {
+        co_return co_await m_sources.localFile(track);
+    } catch (const AppError &) {
+        // The caller decides what a missing file means: skip, or wait for the next action.
+        co_return std::nullopt;
+    }
+}
+
 QCoro::Task<> PlayerService::playTrack(QString id, Manifest manifest)
 {
     const Generation generation = beginStart();
     const std::optional<Track> track = findTrack(manifest, id);
     if (!track)
         co_return;
-    m_sources.protect(id);
-    m_awaitingFile = true;
-
     QPointer<PlayerService> self(this);
-    std::optional<QUrl> file;
-    try {
-        file = co_await m_sources.localFile(*track);
-    } catch (const AppError &) {
-    }
+    const std::optional<QUrl> file = co_await fetchFile(*track);
     if (!self || !isLatest(generation))
         co_return;
     m_awaitingFile = false;

@@ -141,6 +141,9 @@ private:
     enum class Step { User, EndOfItem, AfterFailure };
 
     QCoro::Task<> step(Step reason);
+    // Marks the track protected and its file awaited, then fetches it; none on failure.
+    // Callers check that they are still the latest start after it returns.
+    QCoro::Task<std::optional<QUrl>> fetchFile(Track track);
     QCoro::Task<> playTrack(QString id, Manifest manifest);
     QCoro::Task<> trackFailed();
     QCoro::Task<> playWhenReady(QString playlistId, Generation generation);
