@@ -71,21 +71,13 @@ class TestPalette : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void valuesInBothSchemes()
+    void resolutionAndNotification()
     {
         QCOMPARE(ThemePalette::resolve(Role::TextPrimary, ColorScheme::Light), QColor(0x14171A));
         QCOMPARE(ThemePalette::resolve(Role::TextPrimary, ColorScheme::Dark), QColor(0xF0F0EE));
-        QCOMPARE(ThemePalette::resolve(Role::DeepSurface, ColorScheme::Dark), QColor(0x050608));
-        QCOMPARE(ThemePalette::resolve(Role::TextTertiary, ColorScheme::Light), QColor(0x80858A));
-
         const QColor hairline = ThemePalette::resolve(Role::Hairline, ColorScheme::Dark);
         QCOMPARE(hairline.rgb(), QColor(0xF0F0EE).rgb());
         QCOMPARE(hairline.alpha(), qRound(0.10 * 255));
-        QCOMPARE(ThemePalette::resolve(Role::StrongHairline, ColorScheme::Light).alpha(),
-                 qRound(0.16 * 255));
-        QCOMPARE(ThemePalette::resolve(Role::Frost, ColorScheme::Light).alpha(), qRound(0.6 * 255));
-        QCOMPARE(ThemePalette::resolve(Role::Frost, ColorScheme::Dark).alpha(), qRound(0.04 * 255));
-
         // Exactly ink and paper are fixed; every other colour changes with the scheme.
         for (int i = 0; i <= int(Role::Paper); ++i) {
             const auto role = Role(i);
@@ -95,20 +87,13 @@ private Q_SLOTS:
                          ThemePalette::resolve(role, ColorScheme::Dark),
                      fixed);
         }
-        QCOMPARE(ThemePalette::resolve(Role::Ink, ColorScheme::Dark), QColor(0x14171A));
-        QCOMPARE(ThemePalette::resolve(Role::Paper, ColorScheme::Dark), QColor(0xF8F8F6));
-    }
 
-    void paletteNotifiesOnlyRealChanges()
-    {
         ThemePalette palette(ColorScheme::Light);
         QSignalSpy spy(&palette, &ThemePalette::schemeChanged);
-        palette.setScheme(ColorScheme::Light);
-        palette.setScheme(ColorScheme::Dark);
-        palette.setScheme(ColorScheme::Dark);
-        palette.setScheme(ColorScheme::Light);
-        QCOMPARE(spy.count(), 2);
-        QCOMPARE(palette.textPrimary(), QColor(0x14171A));
+        for (ColorScheme scheme : {ColorScheme::Light, ColorScheme::Dark, ColorScheme::Dark})
+            palette.setScheme(scheme);
+        QCOMPARE(spy.count(), 1);
+        QCOMPARE(palette.textPrimary(), QColor(0xF0F0EE));
     }
 
     void desktopPreferenceOverWindowColour_data()

@@ -1,4 +1,4 @@
-#include "Duskhaven/SettingsStore.h"
+#include "support/TestSupport.h"
 #include "ui/shell/SingleInstance.h"
 
 #include <QDir>
@@ -16,7 +16,7 @@
 namespace {
 QString duskhavenBinary()
 {
-    return qEnvironmentVariable("DUSKHAVEN_BINARY_DIR") + QStringLiteral("/src/duskhaven");
+    return TestSupport::binaryDir() + QStringLiteral("/src/duskhaven");
 }
 
 // A later launch in a thread of its own, since a hand-over waits for the running instance to
@@ -140,11 +140,8 @@ private Q_SLOTS:
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("XDG_DATA_HOME"), dir.filePath(QStringLiteral("data")));
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.filePath(QStringLiteral("config")));
-        {
-            QDir().mkpath(dir.filePath(QStringLiteral("config/dusk-haven")));
-            SettingsStore settings(dir.filePath(QStringLiteral("config/dusk-haven/settings.json")));
-            QVERIFY(settings.setBool(SettingsKey::openLauncherOnLaunch, false));
-        }
+        QVERIFY(TestSupport::writeFile(dir.filePath("config/dusk-haven/settings.json"),
+                                       "{\"openLauncherOnLaunch\": false}"));
         const QString socket = SingleInstance::serverNameFor(dir.filePath(QStringLiteral("data")) +
                                                              QStringLiteral("/dusk-haven"));
 
@@ -162,12 +159,8 @@ private Q_SLOTS:
         QTest::qWait(1000);
         QVERIFY(!windowShown(QStringLiteral("dusk-haven")));
 
-        QProcess second;
-        second.setProcessEnvironment(env);
-        second.start(duskhavenBinary(), {QStringLiteral("dusk-haven://open")});
-        QVERIFY(second.waitForFinished(15000));
-        QCOMPARE(second.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(second.exitCode(), 0);
+        QCOMPARE(TestSupport::run(duskhavenBinary(), {"dusk-haven://open"}, env, 15000).exitCode,
+                 0);
         QTRY_VERIFY_WITH_TIMEOUT(windowShown(QStringLiteral("dusk-haven")), 10000);
         QCOMPARE(first.state(), QProcess::Running);
     }
