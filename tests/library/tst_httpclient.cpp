@@ -46,6 +46,7 @@ private Q_SLOTS:
     void transportFailuresAreRetriedAfterPauses_data();
     void transportFailuresAreRetriedAfterPauses();
     void laterAttemptCanSucceedAfterTheClientIsGone();
+    void aCallNobodyWaitsForReleasesTheManagerAfterItsReply();
     void transferTimeoutIsRetried();
     void cancelStopsAPauseOrATransferAtOnce_data();
     void cancelStopsAPauseOrATransferAtOnce();
@@ -154,6 +155,29 @@ void TestHTTPClient::laterAttemptCanSucceedAfterTheClientIsGone()
     QVERIFY(TestSupport::wait(client({5s}).data(server.url("/dropped"))).error);
     QCOMPARE(server.requestCount("/dropped"), 1);
     QVERIFY(clock.elapsed() < 4000);
+}
+
+// A call nobody waits for any more (a prefetch whose player is gone) may hold the last
+// reference to the manager. The manager must not go inside the reply's finished signal: it
+// would delete the reply under it.
+void TestHTTPClient::aCallNobodyWaitsForReleasesTheManagerAfterItsReply()
+{
+    TestHttpServer server;
+    server.serve("/doc", 200, "body");
+    auto network = std::make_shared<QNetworkAccessManager>();
+    bool finishing = false, destroyed = false, destroyedWhileFinishing = false;
+    connect(network.get(), &QNetworkAccessManager::finished, this, [&] {
+        finishing = true;
+        QMetaObject::invokeMethod(
+            this, [&] { finishing = false; }, Qt::QueuedConnection);
+    });
+    connect(network.get(), &QObject::destroyed, this, [&] {
+        destroyed = true;
+        destroyedWhileFinishing = finishing;
+    });
+    HTTPClient(std::exchange(network, nullptr), {0ms}).data(server.url("/doc")); // not awaited
+    QTRY_VERIFY(destroyed);
+    QVERIFY(!destroyedWhileFinishing);
 }
 
 void TestHTTPClient::transferTimeoutIsRetried()
