@@ -1,14 +1,12 @@
 // Global hot keys through the desktop portal's GlobalShortcuts interface, as a Wayland desktop
 // offers them, served by a python3-dbusmock template on the test session's bus.
 #include "DbusMock.h"
-#include "Duskhaven/SettingsStore.h"
-#include "TestPlayer.h"
 #include "awareness/HotKeyService.h"
 #include "awareness/PortalHotKeys.h"
+#include "support/TestPlayer.h"
 #include "support/TestSupport.h"
 
 #include <QDBusObjectPath>
-#include <QTemporaryDir>
 
 namespace {
 const QString portal = QStringLiteral("org.freedesktop.portal.Desktop");
@@ -42,26 +40,20 @@ class TestPortalHotKeys : public QObject
     Q_OBJECT
 
 private:
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<SettingsStore> m_settings;
     std::unique_ptr<TestPlayer> m_music;
+    SettingsStore *m_settings = nullptr;
     PlayerService *m_player = nullptr;
 
 private Q_SLOTS:
     void init()
     {
-        m_dir = std::make_unique<QTemporaryDir>();
-        m_settings = std::make_unique<SettingsStore>(m_dir->filePath(QStringLiteral("s.json")));
-        m_music = std::make_unique<TestPlayer>(*m_settings);
+        m_music = std::make_unique<TestPlayer>();
+        m_music->loadPaused(QStringLiteral("rain"));
+        m_settings = &m_music->settings;
         m_player = m_music->player.get();
     }
 
-    void cleanup()
-    {
-        m_music.reset();
-        m_settings.reset();
-        m_dir.reset();
-    }
+    void cleanup() { m_music.reset(); }
 
     void bindsActsOnActivationAndClosesWhenTurnedOff()
     {

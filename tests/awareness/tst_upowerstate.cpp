@@ -1,15 +1,13 @@
 // Power state from UPower and power-profiles-daemon, served by python3-dbusmock on the test
 // session's private system bus, and the auto-pause service acting on it.
 #include "DbusMock.h"
-#include "Duskhaven/SettingsStore.h"
 #include "Fakes.h"
-#include "TestPlayer.h"
 #include "awareness/AudioContextMonitor.h"
 #include "awareness/AutoPauseService.h"
 #include "awareness/UPowerState.h"
+#include "support/TestPlayer.h"
 
 #include <QSignalSpy>
-#include <QTemporaryDir>
 
 using namespace std::chrono_literals;
 
@@ -48,9 +46,8 @@ class TestUPowerState : public QObject
     Q_OBJECT
 
 private:
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<SettingsStore> m_settings;
     std::unique_ptr<TestPlayer> m_music;
+    SettingsStore *m_settings = nullptr;
     PlayerService *m_player = nullptr;
     std::unique_ptr<QSignalSpy> m_changes; // every start and stop of the music
     std::unique_ptr<AudioContextMonitor> m_monitor;
@@ -69,9 +66,9 @@ private:
 private Q_SLOTS:
     void init()
     {
-        m_dir = std::make_unique<QTemporaryDir>();
-        m_settings = std::make_unique<SettingsStore>(m_dir->filePath(QStringLiteral("s.json")));
-        m_music = std::make_unique<TestPlayer>(*m_settings);
+        m_music = std::make_unique<TestPlayer>();
+        m_music->loadPaused(QStringLiteral("rain"));
+        m_settings = &m_music->settings;
         m_player = m_music->player.get();
         m_changes = std::make_unique<QSignalSpy>(m_player, &PlayerService::isPlayingChanged);
         m_monitor = std::make_unique<AudioContextMonitor>(std::make_unique<FakeAudioClients>(),
@@ -84,8 +81,6 @@ private Q_SLOTS:
         m_monitor.reset();
         m_changes.reset();
         m_music.reset();
-        m_settings.reset();
-        m_dir.reset();
     }
 
     void lowBatteryPausesOnlyOnBatteryAtOrBelowTwentyPercent()

@@ -4,80 +4,56 @@
 
 #include <QTest>
 
-namespace {
-const QString a = QStringLiteral("a"), b = QStringLiteral("b"), c = QStringLiteral("c");
-}
-
 class TestPlaybackQueue : public QObject
 {
     Q_OBJECT
 
 private Q_SLOTS:
-    void emptyOrderGivesNothing_data()
+    void stepping_data()
     {
+        using Ids = QList<std::optional<QString>>;
+        QTest::addColumn<QStringList>("order");
+        QTest::addColumn<qint64>("index");
         QTest::addColumn<bool>("loop");
-        QTest::newRow("looping") << true;
-        QTest::newRow("not looping") << false;
+        QTest::addColumn<Ids>("steps"); // current, then each advance
+        QTest::addColumn<qint64>("endIndex");
+        QTest::newRow("wraps when looping")
+            << QStringList{"b", "c", "a"} << 0ll << true << Ids{"b", "c", "a", "b"} << 0ll;
+        QTest::newRow("stops at the end")
+            << QStringList{"a", "b"} << 1ll << false << Ids{"b", std::nullopt, std::nullopt} << 1ll;
+        QTest::newRow("one track repeats")
+            << QStringList{"a"} << 0ll << true << Ids{"a", "a"} << 0ll;
+        QTest::newRow("empty, looping")
+            << QStringList{} << 0ll << true << Ids{std::nullopt, std::nullopt} << 0ll;
+        // A position outside the order has no current track; a step goes to the start.
+        QTest::newRow("past the end")
+            << QStringList{"a", "b"} << 5ll << true << Ids{std::nullopt, "a"} << 0ll;
+        QTest::newRow("negative") << QStringList{"a", "b"} << -1ll << false
+                                  << Ids{std::nullopt, "a"} << 0ll;
     }
-    void emptyOrderGivesNothing()
+
+    void stepping()
     {
+        QFETCH(QStringList, order);
+        QFETCH(qint64, index);
         QFETCH(bool, loop);
-        PlaybackQueue queue({}, 0, {}, true, loop);
-        QCOMPARE(queue.currentId(), std::nullopt);
-        QCOMPARE(queue.peekNext(), std::nullopt);
-        QCOMPARE(queue.advance(), std::nullopt);
-        QCOMPARE(queue.currentIndex, 0);
-    }
-
-    void stepsForwardAndWrapsWhenLooping()
-    {
-        PlaybackQueue queue({b, c, a}, 0, {a, b, c}, true, true);
-        QCOMPARE(queue.currentId(), b);
-        QCOMPARE(queue.peekNext(), c);
-        QCOMPARE(queue.advance(), c);
-        QCOMPARE(queue.advance(), a);
-        QCOMPARE(queue.currentIndex, 2);
-        QCOMPARE(queue.peekNext(), b);
-        QCOMPARE(queue.currentIndex, 2); // peeking does not move
-        QCOMPARE(queue.advance(), b);
-        QCOMPARE(queue.currentIndex, 0);
-        QCOMPARE(queue.originalIds(), (QStringList{a, b, c}));
-    }
-
-    void stopsAtTheEndWithoutLoop()
-    {
-        PlaybackQueue queue({a, b}, 1, {a, b}, false, false);
-        QCOMPARE(queue.peekNext(), std::nullopt);
-        QCOMPARE(queue.advance(), std::nullopt);
-        QCOMPARE(queue.currentIndex, 1);
-        QCOMPARE(queue.currentId(), b);
-    }
-
-    void oneTrackLoopingRepeatsItself()
-    {
-        PlaybackQueue queue({a}, 0, {a}, true, true);
-        QCOMPARE(queue.peekNext(), a);
-        QCOMPARE(queue.advance(), a);
-        QCOMPARE(queue.currentIndex, 0);
-    }
-
-    void positionOutsideTheOrderHasNoCurrentId()
-    {
-        PlaybackQueue queue({a, b}, 5, {a, b}, true, true);
-        QCOMPARE(queue.currentId(), std::nullopt);
-        QCOMPARE(queue.advance(), a); // out of range wraps to the start when looping
-        PlaybackQueue negative({a, b}, -1, {a, b}, true, false);
-        QCOMPARE(negative.currentId(), std::nullopt);
-        QCOMPARE(negative.advance(), a);
+        QFETCH(QList<std::optional<QString>>, steps);
+        QFETCH(qint64, endIndex);
+        PlaybackQueue queue(order, index, order, true, loop);
+        QCOMPARE(queue.currentId(), steps.first());
+        for (qsizetype i = 1; i < steps.size(); ++i) {
+            QCOMPARE(queue.peekNext(), steps[i]); // peeking does not move
+            QCOMPARE(queue.advance(), steps[i]);
+        }
+        QCOMPARE(queue.currentIndex, endIndex);
     }
 
     void steppingACopyLeavesTheOriginal()
     {
-        const PlaybackQueue original({a, b, c}, 1, {a, b, c}, true, true);
+        const PlaybackQueue original({"a", "b", "c"}, 1, {"a", "b", "c"}, true, true);
         PlaybackQueue copy = original;
-        QCOMPARE(copy.advance(), c);
-        QCOMPARE(original.currentIndex, 1);
-        QCOMPARE(original.currentId(), b);
+        QCOMPARE(copy.advance(), "c");
+        QCOMPARE(original.currentId(), "b");
         QVERIFY(copy != original);
     }
 };

@@ -3,8 +3,7 @@
 // be ordered at will.
 #include "Duskhaven/AppError.h"
 #include "Duskhaven/SettingsStore.h"
-#include "support/FakeAudioEngine.h"
-#include "playback/PlayerService.h"
+#include "support/TestPlayer.h"
 
 #include <QCoroSignal>
 #include <QSignalSpy>
@@ -12,39 +11,6 @@
 #include <QTest>
 
 namespace {
-Track track(const QString &id)
-{
-    Track t;
-    t.id = id;
-    t.title = QStringLiteral("Title ") + id;
-    t.artist = QStringLiteral("Artist");
-    t.url = QUrl(QStringLiteral("http://127.0.0.1:1/") + id + QStringLiteral(".mp3"));
-    t.durationSeconds = 120;
-    return t;
-}
-
-// Scenes by id, each with its track ids; every track id used becomes a catalogue track, except
-// ids beginning with "missing", which name tracks the catalogue does not hold.
-Manifest catalogue(const QList<std::pair<QString, QStringList>> &scenes)
-{
-    Manifest manifest;
-    QSet<QString> known;
-    for (const auto &[sceneId, trackIds] : scenes) {
-        Playlist playlist;
-        playlist.id = sceneId;
-        playlist.name = QStringLiteral("Scene ") + sceneId;
-        playlist.trackIds = trackIds;
-        manifest.playlists.append(playlist);
-        for (const QString &id : trackIds) {
-            if (!known.contains(id) && !id.startsWith(QStringLiteral("missing"))) {
-                known.insert(id);
-                manifest.tracks.append(track(id));
-            }
-        }
-    }
-    return manifest;
-}
-
 QUrl fileOf(const QString &trackId)
 {
     return QUrl::fromLocalFile(QStringLiteral("/music/") + trackId + QStringLiteral(".mp3"));
@@ -61,7 +27,6 @@ public:
     bool hold = false;
     QSet<QString> failing;
     QStringList requests;
-    QStringList protectedIds;
 
     QCoro::Task<QUrl> localFile(Track track)
     {
@@ -108,7 +73,7 @@ class TestPlayerService : public QObject
         PlayerSources sources{
             [this] { return m_manifest; },
             [files = m_files.get()](Track t) { return files->localFile(std::move(t)); },
-            [files = m_files.get()](const QString &id) { files->protectedIds.append(id); }};
+            [](const QString &) {}};
         m_player =
             std::make_unique<PlayerService>(std::move(sources), *m_settings, std::move(engine));
         return *m_player;
@@ -125,7 +90,8 @@ private Q_SLOTS:
         m_dir = std::make_unique<QTemporaryDir>();
         m_settings = std::make_unique<SettingsStore>(m_dir->filePath(QStringLiteral("s.json")));
         m_files = std::make_unique<FakeFiles>();
-        m_manifest = catalogue({{"a", {"a1", "a2", "a3"}}, {"b", {"b1"}}, {"empty", {"missing"}}});
+        m_manifest =
+            sceneCatalogue({{"a", {"a1", "a2", "a3"}}, {"b", {"b1"}}, {"empty", {"missing"}}});
     }
     void cleanup()
     {
@@ -136,11 +102,6 @@ private Q_SLOTS:
 
     void constructionReadsTheSettings()
     {
-        PlayerService &fresh = makePlayer();
-        QVERIFY(fresh.favoriteIds().isEmpty());
-        QCOMPARE(fresh.nowPlayingPlaylistId(), QString());
-        QCOMPARE(m_engine->volume(), 0.8f);
-
         m_settings->setString(SettingsKey::lastPlayedPlaylistId, QStringLiteral("b"));
         m_settings->setString(SettingsKey::favoriteSceneIds, QStringLiteral("[\"b\",\"a\"]"));
         m_settings->setDouble(SettingsKey::volume, 0.35);
@@ -286,8 +247,15 @@ private Q_SLOTS:
         QCOMPARE(m_engine->loads.size(), 3); // each cached file tried once
     }
 
+    void toggleWithNothingLoadedStartsTheLastScene_data()
+    {
+        QTest::addColumn<bool>("clickMeanwhile");
+        QTest::newRow("the last scene") << false;
+        QTest::newRow("a click during the catalogue wait wins") << true;
+    }
     void toggleWithNothingLoadedStartsTheLastScene()
     {
+        QFETCH(bool, clickMeanwhile);
         m_settings->setString(SettingsKey::lastPlayedPlaylistId, QStringLiteral("b"));
         const std::optional<Manifest> later = m_manifest;
         m_manifest.reset(); // the catalogue is still loading
@@ -297,22 +265,13 @@ private Q_SLOTS:
         QVERIFY(player.isPlaying()); // at once, so the button answers the press
         QTest::qWait(250);
         m_manifest = later;
-        QTRY_COMPARE(m_engine->loads, (QList<QUrl>{fileOf(QStringLiteral("b1"))}));
-        QCOMPARE(playing.count(), 1);
-    }
-
-    void aClickDuringTheCatalogueWaitWins()
-    {
-        m_settings->setString(SettingsKey::lastPlayedPlaylistId, QStringLiteral("b"));
-        const std::optional<Manifest> later = m_manifest;
-        m_manifest.reset();
-        PlayerService &player = makePlayer();
-        player.togglePlayPause();
-        m_manifest = later;
-        QCoro::waitFor(player.play(QStringLiteral("a")));
-        QTest::qWait(300);
-        QCOMPARE(player.nowPlayingPlaylistId(), QStringLiteral("a"));
+        if (clickMeanwhile)
+            QCoro::waitFor(player.play(QStringLiteral("a")));
+        QTRY_COMPARE(m_engine->loads.size(), 1);
+        QTest::qWait(200);
         QCOMPARE(m_engine->loads.size(), 1);
+        QCOMPARE(player.nowPlayingPlaylistId(), clickMeanwhile ? "a" : "b");
+        QCOMPARE(playing.count(), 1);
     }
 
     void restoreIsSilentAndNeverReplacesTheUsersChoice()
@@ -339,7 +298,7 @@ private Q_SLOTS:
         QCOMPARE(player.nowPlayingPlaylistId(), QStringLiteral("b"));
 
         m_settings->setString(SettingsKey::lastPlayedPlaylistId, QStringLiteral("custom-a"));
-        m_manifest = catalogue({{"custom-a", {"a1"}}});
+        m_manifest = sceneCatalogue({{"custom-a", {"a1"}}});
         PlayerService &custom = makePlayer();
         QCoro::waitFor(custom.restoreLastScene());
         QVERIFY(!custom.queue());

@@ -1,8 +1,8 @@
 // The real engine in the test session: generated tracks play into PulseAudio's null sink, whose
 // monitor is recorded, so "playing" means samples that are not silence.
-#include "Duskhaven/SettingsStore.h"
-#include "playback/PlayerService.h"
 #include "playback/QtMultimediaEngine.h"
+#include "support/TestPlayer.h"
+#include "support/TestSupport.h"
 
 #include <QCoroTask>
 #include <QProcess>
@@ -25,7 +25,6 @@ public:
                          QStringLiteral("--latency-msec=20")});
         return m_process.waitForStarted(5000);
     }
-    // Everything recorded so far.
     // Everything recorded up to about now (what the recorder still buffers comes later).
     const QByteArray &samples()
     {
@@ -66,16 +65,6 @@ bool makeTone(const QString &path, int frequency, double seconds)
                               QStringLiteral("sine"), QString::number(frequency)}) == 0;
 }
 
-Track localTrack(const QString &id, const QString &path)
-{
-    Track t;
-    t.id = id;
-    t.title = id;
-    t.artist = QStringLiteral("Test tone");
-    t.url = QUrl::fromLocalFile(path);
-    t.durationSeconds = 2;
-    return t;
-}
 } // namespace
 
 class TestQtMultimediaEngine : public QObject
@@ -95,20 +84,13 @@ private Q_SLOTS:
 
     void aPreparedTrackIsSilentThenPlaysAndItsEndAdvancesTheQueue()
     {
-        Manifest manifest;
-        manifest.tracks = {localTrack(QStringLiteral("low"), m_dir.filePath("low.mp3")),
-                           localTrack(QStringLiteral("high"), m_dir.filePath("high.mp3"))};
-        Playlist scene;
-        scene.id = QStringLiteral("tones");
-        scene.trackIds = {QStringLiteral("low"), QStringLiteral("high")};
-        manifest.playlists = {scene};
-
+        Manifest manifest = sceneCatalogue({{"tones", {"low", "high"}}});
+        for (Track &track : manifest.tracks)
+            track.url = QUrl::fromLocalFile(m_dir.filePath(track.id + ".mp3"));
         SettingsStore settings(m_dir.filePath(QStringLiteral("settings.json")));
-        PlayerSources sources{[manifest] { return std::optional<Manifest>(manifest); },
-                              [](Track t) -> QCoro::Task<QUrl> { co_return t.url; },
-                              [](const QString &) {}};
-        PlayerService player(std::move(sources), settings, std::make_unique<QtMultimediaEngine>());
-        auto &engine = static_cast<QtMultimediaEngine &>(player.engine());
+        const auto service = playerOn(manifest, settings, std::make_unique<QtMultimediaEngine>());
+        PlayerService &player = *service;
+        AudioEngine &engine = player.engine();
         QSignalSpy ends(&engine, &AudioEngine::endOfMedia);
         QSignalSpy failures(&engine, &AudioEngine::failed);
 
@@ -144,10 +126,7 @@ private Q_SLOTS:
     void anUnplayableFileFailsOnce()
     {
         const QString path = m_dir.filePath(QStringLiteral("broken.mp3"));
-        QFile broken(path);
-        QVERIFY(broken.open(QIODevice::WriteOnly));
-        broken.write(QByteArray(4096, 'x'));
-        broken.close();
+        QVERIFY(TestSupport::writeFile(path, QByteArray(4096, 'x')));
 
         QtMultimediaEngine engine;
         QSignalSpy failures(&engine, &AudioEngine::failed);
