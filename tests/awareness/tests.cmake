@@ -6,11 +6,11 @@ duskhaven_add_test(tst_autopause
   SOURCES awareness/tst_autopause.cpp awareness/Fakes.h
           LABELS awareness)
 duskhaven_add_test(tst_upowerstate
-  SOURCES awareness/tst_upowerstate.cpp awareness/DbusMock.h awareness/Fakes.h
+  SOURCES awareness/tst_upowerstate.cpp awareness/Fakes.h
           LABELS awareness)
 duskhaven_add_test(tst_hotkeys
   SOURCES awareness/tst_hotkeys.cpp
   LABELS awareness)
 duskhaven_add_test(tst_portalhotkeys
-  SOURCES awareness/tst_portalhotkeys.cpp awareness/DbusMock.h
+  SOURCES awareness/tst_portalhotkeys.cpp
   LABELS awareness)

@@ -1,8 +1,8 @@
 // Global hot keys through the desktop portal's GlobalShortcuts interface, as a Wayland desktop
 // offers them, served by a python3-dbusmock template on the test session's bus.
-#include "DbusMock.h"
 #include "awareness/HotKeyService.h"
 #include "awareness/PortalHotKeys.h"
+#include "support/DbusMock.h"
 #include "support/TestPlayer.h"
 #include "support/TestSupport.h"
 

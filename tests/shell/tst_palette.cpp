@@ -1,11 +1,9 @@
 #include "ui/theme/DesktopColorScheme.h"
 #include "ui/theme/ThemePalette.h"
 
+#include "support/DbusMock.h"
+
 #include <QApplication>
-#include <QDBusAbstractAdaptor>
-#include <QDBusConnection>
-#include <QDBusMessage>
-#include <QDBusVariant>
 #include <QPalette>
 #include <QSignalSpy>
 #include <QTest>
@@ -13,56 +11,30 @@
 namespace {
 using Role = ThemePalette::Role;
 
-// The freedesktop settings portal as far as the colour scheme goes, served on a connection of
-// its own so that the scheme under test talks to it over the real bus.
-class FakePortal : public QObject
+const QString portalPath = QStringLiteral("/org/freedesktop/portal/desktop");
+const QString settingsInterface = QStringLiteral("org.freedesktop.portal.Settings");
+
+// The freedesktop settings portal, as far as the colour scheme goes, served by dbusmock.
+struct SettingsPortal
 {
-    Q_OBJECT
-    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.portal.Settings")
+    DbusMock mock{DbusMock::Bus::Session,
+                  "org.freedesktop.portal.Desktop",
+                  {"org.freedesktop.portal.Desktop", portalPath, settingsInterface}};
 
-public:
-    explicit FakePortal(uint scheme)
-        : m_bus(QDBusConnection::connectToBus(QDBusConnection::SessionBus,
-                                              QStringLiteral("fake-portal"))),
-          m_scheme(scheme)
+    bool announce(const QString &key, uint value)
     {
-        m_bus.registerObject(QStringLiteral("/org/freedesktop/portal/desktop"), this,
-                             QDBusConnection::ExportAllSlots);
-        m_registered = m_bus.registerService(QStringLiteral("org.freedesktop.portal.Desktop"));
+        return bool(mock.mock(portalPath, "EmitSignal",
+                              {settingsInterface, "SettingChanged", "ssv",
+                               QVariantList{"org.freedesktop.appearance", key, value}}));
     }
-    ~FakePortal() override
+    // The real portal's Read wraps the value in one variant more than its signal does.
+    bool setScheme(uint scheme)
     {
-        m_bus.unregisterService(QStringLiteral("org.freedesktop.portal.Desktop"));
-        m_bus.unregisterObject(QStringLiteral("/org/freedesktop/portal/desktop"));
-        QDBusConnection::disconnectFromBus(QStringLiteral("fake-portal"));
+        return mock.mock(portalPath, "AddMethod",
+                         {settingsInterface, "Read", "ss", "v",
+                          QStringLiteral("ret = dbus.UInt32(%1, variant_level=2)").arg(scheme)}) &&
+               announce("color-scheme", scheme);
     }
-
-    bool registered() const { return m_registered; }
-
-    void change(const QString &group, const QString &key, uint scheme)
-    {
-        m_scheme = scheme;
-        auto signal = QDBusMessage::createSignal(QStringLiteral("/org/freedesktop/portal/desktop"),
-                                                 QStringLiteral("org.freedesktop.portal.Settings"),
-                                                 QStringLiteral("SettingChanged"));
-        signal << group << key << QVariant::fromValue(QDBusVariant(scheme));
-        m_bus.send(signal);
-    }
-
-public Q_SLOTS:
-    // The real portal wraps the value in one variant more than the signal does.
-    QDBusVariant Read(const QString &group, const QString &key)
-    {
-        if (group != QLatin1String("org.freedesktop.appearance") ||
-            key != QLatin1String("color-scheme"))
-            return QDBusVariant(QVariant::fromValue(QDBusVariant(QString())));
-        return QDBusVariant(QVariant::fromValue(QDBusVariant(m_scheme)));
-    }
-
-private:
-    QDBusConnection m_bus;
-    uint m_scheme;
-    bool m_registered = false;
 };
 } // namespace
 
@@ -119,8 +91,8 @@ private Q_SLOTS:
 
     void followsThePortalOverTheBus()
     {
-        FakePortal portal(1);
-        QVERIFY(portal.registered());
+        SettingsPortal portal;
+        QVERIFY(portal.mock.waitUntilServing() && portal.setScheme(1));
 
         DesktopColorScheme desktop(QDBusConnection::sessionBus());
         ThemePalette adaptive(ColorScheme::Light);
@@ -130,16 +102,14 @@ private Q_SLOTS:
         QTRY_VERIFY(desktop.isDark());
         QCOMPARE(adaptive.textPrimary(), QColor(0xF0F0EE));
 
-        portal.change(QStringLiteral("org.freedesktop.appearance"), QStringLiteral("color-scheme"),
-                      2);
+        QVERIFY(portal.setScheme(2));
         QTRY_VERIFY(!desktop.isDark());
         QCOMPARE(adaptive.textPrimary(), QColor(0x14171A));
         QCOMPARE(adaptive.ink(), QColor(0x14171A));
         QCOMPARE(panel.textPrimary(), QColor(0xF0F0EE)); // the panel's stays dark
 
         // Another setting says nothing about the scheme.
-        portal.change(QStringLiteral("org.freedesktop.appearance"), QStringLiteral("accent-color"),
-                      1);
+        QVERIFY(portal.announce("accent-color", 1));
         QTest::qWait(200);
         QVERIFY(!desktop.isDark());
         QCOMPARE(changes.count(), 2);

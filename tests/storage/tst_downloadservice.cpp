@@ -80,8 +80,7 @@ private Q_SLOTS:
         QVERIFY(rig.f.write(rig.f.partial("x"), "stale"));
 
         const auto outcome = wait(rig.get(id));
-        QVERIFY(outcome.error);
-        QCOMPARE(outcome.error->code(), code);
+        QCOMPARE(outcome.error.value().code(), code);
         QCOMPARE(outcome.error->domain(), code ? AppError::Domain::Url : AppError::Domain::File);
         QCOMPARE(rig.server.requestCount("/x.mp3"), code ? 1 : 0);
         QVERIFY(rig.f.filesIn(rig.f.locations.appRoot()).isEmpty());
