@@ -70,7 +70,7 @@ private Q_SLOTS:
     void init()
     {
         m_music = std::make_unique<TestPlayer>();
-        m_music->loadPaused(QStringLiteral("rain"));
+        m_music->loadPaused("rain");
         m_settings = &m_music->settings;
         m_player = m_music->player.get();
         m_changes = std::make_unique<QSignalSpy>(m_player, &PlayerService::isPlayingChanged);
@@ -107,7 +107,7 @@ private Q_SLOTS:
         build();
         QSignalSpy reason(m_service.get(), &AutoPauseService::lastPauseReasonChanged);
         autoPause();
-        QCOMPARE(m_service->lastPauseReason(), QStringLiteral("Another app is playing audio"));
+        QCOMPARE(m_service->lastPauseReason(), "Another app is playing audio");
         QCOMPARE(reason.count(), 1);
 
         QElapsedTimer clock;
@@ -127,8 +127,8 @@ private Q_SLOTS:
         QTest::addColumn<bool>("output");
         QTest::addColumn<bool>("input");
         QTest::addColumn<QString>("reason");
-        QTest::newRow("recording") << false << true << QStringLiteral("Microphone in use");
-        QTest::newRow("a call") << true << true << QStringLiteral("Microphone in use");
+        QTest::newRow("recording") << false << true << "Microphone in use";
+        QTest::newRow("a call") << true << true << "Microphone in use";
     }
 
     void microphoneUseIsNamedFirst()
@@ -225,7 +225,7 @@ private Q_SLOTS:
         m_music->setPlaying(true);
         m_power->change(true, std::nullopt);
         QTRY_VERIFY_WITH_TIMEOUT(!m_player->isPlaying(), 1000);
-        QCOMPARE(m_service->lastPauseReason(), QStringLiteral("Low Power Mode"));
+        QCOMPARE(m_service->lastPauseReason(), "Low Power Mode");
 
         m_power->change(false, std::nullopt);
         QTest::qWait(400);
@@ -263,7 +263,7 @@ private Q_SLOTS:
         m_settings->setBool(SettingsKey::autoPauseLowPowerMode, true);
         QVERIFY(m_service->pauseOnLowPowerMode());
         QTRY_VERIFY(!m_player->isPlaying());
-        QCOMPARE(m_service->lastPauseReason(), QStringLiteral("Low Power Mode"));
+        QCOMPARE(m_service->lastPauseReason(), "Low Power Mode");
         m_settings->remove(SettingsKey::autoPauseLowPowerMode);
         QVERIFY(!m_service->pauseOnLowPowerMode());
         QCOMPARE(power.count(), 2);

@@ -11,16 +11,14 @@
 namespace {
 bool press(const QString &keys, int times = 1)
 {
-    return QProcess::execute(QStringLiteral("xdotool"),
-                             {QStringLiteral("key"), QStringLiteral("--repeat"),
-                              QString::number(times), QStringLiteral("--delay"),
-                              QStringLiteral("20"), keys}) == 0;
+    return QProcess::execute(
+               "xdotool", {"key", "--repeat", QString::number(times), "--delay", "20", keys}) == 0;
 }
 
-const QString playPause = QStringLiteral("super+alt+space");
-const QString nextScene = QStringLiteral("super+alt+Right");
-const QString volumeUp = QStringLiteral("super+alt+Up");
-const QString volumeDown = QStringLiteral("super+alt+Down");
+const QString playPause = "super+alt+space";
+const QString nextScene = "super+alt+Right";
+const QString volumeUp = "super+alt+Up";
+const QString volumeDown = "super+alt+Down";
 const QList<quint32> allFour{1, 2, 3, 4};
 
 // Long enough for a key press to travel from xdotool through the X server to us.
@@ -47,7 +45,7 @@ private Q_SLOTS:
     void init()
     {
         m_music = std::make_unique<TestPlayer>();
-        m_music->loadPaused(QStringLiteral("rain"));
+        m_music->loadPaused("rain");
         m_player = m_music->player.get();
     }
 
@@ -100,7 +98,7 @@ private Q_SLOTS:
     {
         build();
         m_service->setEnabled(true);
-        for (const QString &lock : {QStringLiteral("Num_Lock"), QStringLiteral("Caps_Lock")}) {
+        for (const char *lock : {"Num_Lock", "Caps_Lock"}) {
             QVERIFY(press(lock));
             const bool wasPlaying = m_player->isPlaying();
             QVERIFY(press(playPause));
@@ -119,9 +117,9 @@ private Q_SLOTS:
         build();
         QCOMPARE(m_service->registeredIds(), (QList<quint32>{2, 3, 4}));
 
-        QCOMPARE(m_player->nowPlayingPlaylistId(), QStringLiteral("rain"));
+        QCOMPARE(m_player->nowPlayingPlaylistId(), "rain");
         QVERIFY(press(nextScene));
-        QTRY_COMPARE_WITH_TIMEOUT(m_player->nowPlayingPlaylistId(), QStringLiteral("fire"), 3000);
+        QTRY_COMPARE_WITH_TIMEOUT(m_player->nowPlayingPlaylistId(), "fire", 3000);
 
         QSignalSpy otherPressed(&other, &GlobalHotKeys::pressed);
         const bool wasPlaying = m_player->isPlaying();

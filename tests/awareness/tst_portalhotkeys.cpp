@@ -9,29 +9,27 @@
 #include <QDBusObjectPath>
 
 namespace {
-const QString portal = QStringLiteral("org.freedesktop.portal.Desktop");
-const QString portalPath = QStringLiteral("/org/freedesktop/portal/desktop");
+const QString portal = "org.freedesktop.portal.Desktop";
+const QString portalPath = "/org/freedesktop/portal/desktop";
 
-std::unique_ptr<DbusMock> mockPortal(const QString &parameters = QStringLiteral("{}"))
+std::unique_ptr<DbusMock> mockPortal(const QString &parameters = "{}")
 {
     return std::make_unique<DbusMock>(
         DbusMock::Bus::Session, portal,
-        QStringList{QStringLiteral("--template"),
-                    TestSupport::sourceDir() +
-                        QStringLiteral("/tests/awareness/portal_global_shortcuts.py"),
-                    QStringLiteral("--parameters"), parameters});
+        QStringList{"--template",
+                    TestSupport::sourceDir() + "/tests/awareness/portal_global_shortcuts.py",
+                    "--parameters", parameters});
 }
 
 QString lastSession(DbusMock &portal)
 {
-    const auto reply = portal.mock(portalPath, QStringLiteral("LastSession"));
+    const auto reply = portal.mock(portalPath, "LastSession");
     return reply ? reply->constFirst().value<QDBusObjectPath>().path() : QString();
 }
 
 void activate(DbusMock &portal, const QString &session, const QString &shortcut)
 {
-    portal.mock(portalPath, QStringLiteral("Activate"),
-                {QVariant::fromValue(QDBusObjectPath(session)), shortcut});
+    portal.mock(portalPath, "Activate", {QVariant::fromValue(QDBusObjectPath(session)), shortcut});
 }
 } // namespace
 
@@ -48,7 +46,7 @@ private Q_SLOTS:
     void init()
     {
         m_music = std::make_unique<TestPlayer>();
-        m_music->loadPaused(QStringLiteral("rain"));
+        m_music->loadPaused("rain");
         m_settings = &m_music->settings;
         m_player = m_music->player.get();
     }
@@ -65,17 +63,16 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(service.registeredIds(), (QList<quint32>{1, 2, 3, 4}), 5000);
         const QString session = lastSession(*portal);
 
-        activate(*portal, session, QStringLiteral("play-pause"));
+        activate(*portal, session, "play-pause");
         QTRY_VERIFY_WITH_TIMEOUT(m_player->isPlaying(), 3000);
-        activate(*portal, session, QStringLiteral("volume-up"));
+        activate(*portal, session, "volume-up");
         QTRY_VERIFY_WITH_TIMEOUT(qAbs(m_player->volume() - 0.85f) < 1e-5f, 3000);
 
         service.setEnabled(false);
         QVERIFY(service.registeredIds().isEmpty());
-        QTRY_COMPARE_WITH_TIMEOUT(
-            portal->mock(portalPath, QStringLiteral("Closed"))->constFirst().toStringList(),
-            QStringList{session}, 3000);
-        activate(*portal, session, QStringLiteral("play-pause"));
+        QTRY_COMPARE_WITH_TIMEOUT(portal->mock(portalPath, "Closed")->constFirst().toStringList(),
+                                  QStringList{session}, 3000);
+        activate(*portal, session, "play-pause");
         QTest::qWait(300);
         QVERIFY(m_player->isPlaying());
     }
@@ -87,8 +84,8 @@ private Q_SLOTS:
         m_settings->setBool(SettingsKey::globalHotkeysEnabled, true);
         HotKeyService service(*m_settings, m_player, std::make_unique<PortalHotKeys>());
         QTRY_COMPARE_WITH_TIMEOUT(service.registeredIds(), (QList<quint32>{2, 3, 4}), 5000);
-        activate(*portal, lastSession(*portal), QStringLiteral("next-scene"));
-        QTRY_COMPARE_WITH_TIMEOUT(m_player->nowPlayingPlaylistId(), QStringLiteral("fire"), 3000);
+        activate(*portal, lastSession(*portal), "next-scene");
+        QTRY_COMPARE_WITH_TIMEOUT(m_player->nowPlayingPlaylistId(), "fire", 3000);
     }
 
     void withoutThePortalNothingIsRegistered()

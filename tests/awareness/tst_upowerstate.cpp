@@ -12,31 +12,30 @@
 using namespace std::chrono_literals;
 
 namespace {
-const QString upower = QStringLiteral("org.freedesktop.UPower");
-const QString upowerPath = QStringLiteral("/org/freedesktop/UPower");
-const QString display = QStringLiteral("/org/freedesktop/UPower/devices/DisplayDevice");
-const QString device = QStringLiteral("org.freedesktop.UPower.Device");
-const QString hadess = QStringLiteral("net.hadess.PowerProfiles");
-const QString hadessPath = QStringLiteral("/net/hadess/PowerProfiles");
-const QString profiles = QStringLiteral("org.freedesktop.UPower.PowerProfiles");
-const QString profilesPath = QStringLiteral("/org/freedesktop/UPower/PowerProfiles");
-const QString activeProfile = QStringLiteral("ActiveProfile");
+const QString upower = "org.freedesktop.UPower";
+const QString upowerPath = "/org/freedesktop/UPower";
+const QString display = "/org/freedesktop/UPower/devices/DisplayDevice";
+const QString device = "org.freedesktop.UPower.Device";
+const QString hadess = "net.hadess.PowerProfiles";
+const QString hadessPath = "/net/hadess/PowerProfiles";
+const QString profiles = "org.freedesktop.UPower.PowerProfiles";
+const QString profilesPath = "/org/freedesktop/UPower/PowerProfiles";
+const QString activeProfile = "ActiveProfile";
 
 std::unique_ptr<DbusMock> fromTemplate(const QString &busName, const QString &name,
-                                       const QString &parameters = QStringLiteral("{}"))
+                                       const QString &parameters = "{}")
 {
     return std::make_unique<DbusMock>(DbusMock::Bus::System, busName,
-                                      QStringList{QStringLiteral("--template"), name,
-                                                  QStringLiteral("--parameters"), parameters});
+                                      QStringList{"--template", name, "--parameters", parameters});
 }
 
 // UPower's display device as a present, discharging battery at the given charge.
 bool setUpBattery(DbusMock &daemon, double percentage)
 {
     return daemon
-        .mock(upowerPath, QStringLiteral("SetupDisplayDevice"),
+        .mock(upowerPath, "SetupDisplayDevice",
               {uint(2), uint(2), percentage, percentage, 100.0, 10.0, qlonglong(3600), qlonglong(0),
-               true, QStringLiteral("battery-good-symbolic"), uint(1)})
+               true, "battery-good-symbolic", uint(1)})
         .has_value();
 }
 } // namespace
@@ -67,7 +66,7 @@ private Q_SLOTS:
     void init()
     {
         m_music = std::make_unique<TestPlayer>();
-        m_music->loadPaused(QStringLiteral("rain"));
+        m_music->loadPaused("rain");
         m_settings = &m_music->settings;
         m_player = m_music->player.get();
         m_changes = std::make_unique<QSignalSpy>(m_player, &PlayerService::isPlayingChanged);
@@ -85,8 +84,7 @@ private Q_SLOTS:
 
     void lowBatteryPausesOnlyOnBatteryAtOrBelowTwentyPercent()
     {
-        auto daemon = fromTemplate(upower, QStringLiteral("upower"),
-                                   QStringLiteral(R"({"OnBattery": true})"));
+        auto daemon = fromTemplate(upower, "upower", QStringLiteral(R"({"OnBattery": true})"));
         QVERIFY(daemon->waitUntilServing());
         QVERIFY(setUpBattery(*daemon, 50));
         m_settings->setBool(SettingsKey::autoPauseLowBattery, true);
@@ -95,21 +93,21 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(m_power->battery(), std::optional(BatteryReading{50, false}),
                                   5000);
 
-        QVERIFY(daemon->set(display, device, QStringLiteral("Percentage"), 21.7));
+        QVERIFY(daemon->set(display, device, "Percentage", 21.7));
         QTRY_COMPARE_WITH_TIMEOUT(m_power->battery(), std::optional(BatteryReading{21, false}),
                                   5000);
         QTest::qWait(50);
         QVERIFY(m_player->isPlaying());
 
-        QVERIFY(daemon->set(display, device, QStringLiteral("Percentage"), 20.0));
+        QVERIFY(daemon->set(display, device, "Percentage", 20.0));
         QTRY_VERIFY_WITH_TIMEOUT(!m_player->isPlaying(), 5000);
-        QCOMPARE(m_service->lastPauseReason(), QStringLiteral("Battery below 20%"));
+        QCOMPARE(m_service->lastPauseReason(), "Battery below 20%");
 
         // Plugged in and charging at 5 %: the music the user starts again plays on.
         m_music->setPlaying(true);
-        QVERIFY(daemon->set(upowerPath, upower, QStringLiteral("OnBattery"), false));
-        QVERIFY(daemon->set(display, device, QStringLiteral("State"), uint(1)));
-        QVERIFY(daemon->set(display, device, QStringLiteral("Percentage"), 5.0));
+        QVERIFY(daemon->set(upowerPath, upower, "OnBattery", false));
+        QVERIFY(daemon->set(display, device, "State", uint(1)));
+        QVERIFY(daemon->set(display, device, "Percentage", 5.0));
         QTRY_COMPARE_WITH_TIMEOUT(m_power->battery(), std::optional(BatteryReading{5, true}), 5000);
         QTest::qWait(50);
         QVERIFY(m_player->isPlaying());
@@ -118,17 +116,17 @@ private Q_SLOTS:
 
     void powerSaverPausesAndLeavingItDoesNotResume()
     {
-        auto daemon = fromTemplate(hadess, QStringLiteral("power_profiles_daemon"));
+        auto daemon = fromTemplate(hadess, "power_profiles_daemon");
         QVERIFY(daemon->waitUntilServing());
         m_settings->setBool(SettingsKey::autoPauseLowPowerMode, true);
         m_music->setPlaying(true);
         build();
 
-        QVERIFY(daemon->set(hadessPath, hadess, activeProfile, QStringLiteral("power-saver")));
+        QVERIFY(daemon->set(hadessPath, hadess, activeProfile, "power-saver"));
         QTRY_VERIFY_WITH_TIMEOUT(!m_player->isPlaying(), 5000);
-        QCOMPARE(m_service->lastPauseReason(), QStringLiteral("Low Power Mode"));
+        QCOMPARE(m_service->lastPauseReason(), "Low Power Mode");
 
-        QVERIFY(daemon->set(hadessPath, hadess, activeProfile, QStringLiteral("balanced")));
+        QVERIFY(daemon->set(hadessPath, hadess, activeProfile, "balanced"));
         QTRY_VERIFY_WITH_TIMEOUT(!m_power->lowPowerModeEnabled(), 5000);
         QTest::qWait(50);
         QVERIFY(!m_player->isPlaying());
@@ -137,7 +135,7 @@ private Q_SLOTS:
 
     void theNewerProfilesNameComesFirst()
     {
-        auto legacy = fromTemplate(hadess, QStringLiteral("power_profiles_daemon"),
+        auto legacy = fromTemplate(hadess, "power_profiles_daemon",
                                    QStringLiteral(R"({"ActiveProfile": "power-saver"})"));
         QVERIFY(legacy->waitUntilServing());
         UPowerState power;
@@ -145,9 +143,8 @@ private Q_SLOTS:
 
         DbusMock newer(DbusMock::Bus::System, profiles, {profiles, profilesPath, profiles});
         QVERIFY(newer.waitUntilServing());
-        QVERIFY(newer.mock(profilesPath, QStringLiteral("AddProperty"),
-                           {profiles, activeProfile, QStringLiteral("performance")}));
-        QVERIFY(newer.set(profilesPath, profiles, activeProfile, QStringLiteral("balanced")));
+        QVERIFY(newer.mock(profilesPath, "AddProperty", {profiles, activeProfile, "performance"}));
+        QVERIFY(newer.set(profilesPath, profiles, activeProfile, "balanced"));
         QTRY_VERIFY_WITH_TIMEOUT(!power.lowPowerModeEnabled(), 5000);
 
         // The newer daemon goes away: the older one's answer holds again.
@@ -162,7 +159,7 @@ private Q_SLOTS:
         QVERIFY(!power.battery());
         QVERIFY(!power.lowPowerModeEnabled());
 
-        auto daemon = fromTemplate(upower, QStringLiteral("upower"));
+        auto daemon = fromTemplate(upower, "upower");
         QVERIFY(daemon->waitUntilServing());
         // A machine without a battery: the display device is not a present battery.
         QTest::qWait(200);

@@ -25,7 +25,7 @@ namespace {
 // The file a catalogue address names inside the served folder.
 QString servedFile(const QUrl &url)
 {
-    return binaryDir() + QStringLiteral("/demo-catalogue") + url.path();
+    return binaryDir() + "/demo-catalogue" + url.path();
 }
 
 struct Pcm
@@ -124,8 +124,8 @@ private slots:
     {
         // The manifest the test fixture wrote (the demo rewrites the one inside the folder).
         try {
-            m_manifest = Manifest::decode(
-                TestSupport::readFile(binaryDir() + QStringLiteral("/tests/demo-manifest.json")));
+            m_manifest =
+                Manifest::decode(TestSupport::readFile(binaryDir() + "/tests/demo-manifest.json"));
         } catch (const AppError &error) {
             QFAIL(qPrintable(error.description()));
         }
@@ -229,8 +229,8 @@ private slots:
                         "stream=codec_name,pix_fmt,width,height", "-of", "json", path});
         const QJsonObject stream =
             QJsonDocument::fromJson(probe.out.toUtf8())["streams"].toArray().at(0).toObject();
-        QCOMPARE(stream["codec_name"].toString(), QStringLiteral("h264"));
-        QCOMPARE(stream["pix_fmt"].toString(), QStringLiteral("yuv420p"));
+        QCOMPARE(stream["codec_name"].toString(), "h264");
+        QCOMPARE(stream["pix_fmt"].toString(), "yuv420p");
         QCOMPARE(stream["width"].toInt() * 9, stream["height"].toInt() * 16);
     }
 
@@ -247,7 +247,7 @@ private slots:
     {
         QFETCH(bool, terminated);
         QTemporaryDir dir;
-        const QString app = dir.filePath(QStringLiteral("app"));
+        const QString app = dir.filePath("app");
         QVERIFY(TestSupport::writeFile(app, standIn));
         QFile::setPermissions(app, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         // The usual port is taken: the demo takes another.
@@ -260,8 +260,7 @@ private slots:
         QProcess demo;
         demo.setProcessEnvironment(env);
         demo.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        demo.start(TestSupport::sourceDir() + QStringLiteral("/tools/demo"),
-                   {"--one", "two words"});
+        demo.start(TestSupport::sourceDir() + "/tools/demo", {"--one", "two words"});
         auto stop = qScopeGuard([&] {
             demo.terminate();
             demo.waitForFinished(10000);
@@ -273,7 +272,7 @@ private slots:
                  (QStringList{binaryDir() + "/demo-home/config", binaryDir() + "/demo-home/data",
                               "arg:--one", "arg:two words"}));
         const QUrl url(seen.value(0));
-        QCOMPARE(url.host(), QStringLiteral("127.0.0.1"));
+        QCOMPARE(url.host(), "127.0.0.1");
         QVERIFY(url.port() > 0 && url.port() != squatter.serverPort());
 
         const Fetched document = fetch(url);

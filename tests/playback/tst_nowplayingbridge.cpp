@@ -11,15 +11,15 @@
 #include <QTest>
 
 namespace {
-const QString playerInterface = QStringLiteral("org.mpris.MediaPlayer2.Player");
+const QString playerInterface = "org.mpris.MediaPlayer2.Player";
 
 // playerctl for our player while the event loop keeps answering its calls; its output, or
 // "failed" when it did not succeed.
-QString playerctl(const QStringList &arguments, const QString &player = QStringLiteral("duskhaven"))
+QString playerctl(const QStringList &arguments, const QString &player = "duskhaven")
 {
     const TestSupport::Ran ran =
         TestSupport::run("playerctl", QStringList{"-p", player} + arguments);
-    return ran.exitCode == 0 ? ran.out.trimmed() : QStringLiteral("failed");
+    return ran.exitCode == 0 ? ran.out.trimmed() : "failed";
 }
 
 // A call from another connection, through the bus, as a desktop widget makes it; the event
@@ -30,16 +30,16 @@ QDBusMessage call(const QString &interface, const QString &method,
     QDBusMessage message = QDBusMessage::createMethodCall(
         NowPlayingBridge::serviceName, NowPlayingBridge::objectPath, interface, method);
     message.setArguments(arguments);
-    return QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("client"))
+    return QDBusConnection::connectToBus(QDBusConnection::SessionBus, "client")
         .call(message, QDBus::BlockWithGui, 10000);
 }
 
 Manifest catalogue()
 {
     Manifest manifest = sceneCatalogue({{"rainy", {"t1", "t2", "t3"}}, {"late cafe/é", {"t2"}}});
-    manifest.playlists[0].name = QStringLiteral("Rainy Window");
-    manifest.playlists[0].coverUrl = QUrl(QStringLiteral("https://media.example/rainy.jpg"));
-    manifest.playlists[1].name = QStringLiteral("Late Café"); // its id needs escaping in an address
+    manifest.playlists[0].name = "Rainy Window";
+    manifest.playlists[0].coverUrl = QUrl("https://media.example/rainy.jpg");
+    manifest.playlists[1].name = "Late Café"; // its id needs escaping in an address
     return manifest;
 }
 } // namespace
@@ -91,19 +91,19 @@ private Q_SLOTS:
 
     void playPauseAndPlayPauseAllToggle()
     {
-        QCOMPARE(playerctl({"status"}), QStringLiteral("Stopped"));
+        QCOMPARE(playerctl({"status"}), "Stopped");
         // Nothing to play: CanPlay and CanGoNext say so, and a key that sends the command
         // anyway is answered without pretending that music plays.
-        QCOMPARE(playerctl({"play"}), QStringLiteral("failed"));
-        QCOMPARE(playerctl({"next"}), QStringLiteral("failed"));
+        QCOMPARE(playerctl({"play"}), "failed");
+        QCOMPARE(playerctl({"next"}), "failed");
         QCOMPARE(call(playerInterface, "Play").type(), QDBusMessage::ReplyMessage);
         QCOMPARE(call(playerInterface, "Next").type(), QDBusMessage::ReplyMessage);
         QVERIFY(!m_player->isPlaying() && m_music->engine->loads.isEmpty());
 
-        QCoro::waitFor(m_player->play(QStringLiteral("rainy")));
-        QCOMPARE(playerctl({"status"}), QStringLiteral("Playing"));
+        QCoro::waitFor(m_player->play("rainy"));
+        QCOMPARE(playerctl({"status"}), "Playing");
         playerctl({"pause"});
-        QCOMPARE(playerctl({"status"}), QStringLiteral("Paused"));
+        QCOMPARE(playerctl({"status"}), "Paused");
         playerctl({"pause"}); // a second press of the same key resumes
         QVERIFY(m_player->isPlaying());
         playerctl({"play"});
@@ -121,7 +121,7 @@ private Q_SLOTS:
 
     void metadataDescribesTheTrackAndItsScene()
     {
-        QCoro::waitFor(m_player->play(QStringLiteral("rainy")));
+        QCoro::waitFor(m_player->play("rainy"));
         const QString id = m_player->currentTrackId();
         QCOMPARE(playerctl({"metadata", "--format",
                             "{{title}}|{{artist}}|{{album}}|{{mpris:length}}|{{mpris:artUrl}}|"
@@ -133,36 +133,35 @@ private Q_SLOTS:
                                   QString::fromLatin1(id.toUtf8().toHex()) + "'"}));
 
         // A custom scene shows its file's name.
-        m_player->playCustom(QUrl::fromLocalFile(QStringLiteral("/home/me/Night Walk.flac")),
-                             QStringLiteral("c1"));
-        QCOMPARE(playerctl({"metadata", "title"}), QStringLiteral("Night Walk"));
+        m_player->playCustom(QUrl::fromLocalFile("/home/me/Night Walk.flac"), "c1");
+        QCOMPARE(playerctl({"metadata", "title"}), "Night Walk");
     }
 
     void openPlaysTheSceneOfTheAddress()
     {
         QCOMPARE(playerctl({"open", "dusk-haven://scene/rainy"}), QString());
-        QTRY_COMPARE(m_player->nowPlayingPlaylistId(), QStringLiteral("rainy"));
+        QTRY_COMPARE(m_player->nowPlayingPlaylistId(), "rainy");
         playerctl({"open", "dusk-haven://scene/late%20cafe%2F%C3%A9"});
-        QTRY_COMPARE(playerctl({"metadata", "album"}), QStringLiteral("Late Café"));
+        QTRY_COMPARE(playerctl({"metadata", "album"}), "Late Café");
 
         // Not ours: refused, nothing changes.
         for (const char *uri : {"file:///etc/passwd", "dusk-haven://scene/a/b"}) {
             QCOMPARE(call(playerInterface, "OpenUri", {QString::fromLatin1(uri)}).type(),
                      QDBusMessage::ErrorMessage);
         }
-        QCOMPARE(m_player->nowPlayingPlaylistId(), QStringLiteral("late cafe/é"));
+        QCOMPARE(m_player->nowPlayingPlaylistId(), "late cafe/é");
     }
 
     void changesAreAnnouncedOnce()
     {
         QDBusConnection other =
-            QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("watcher"));
+            QDBusConnection::connectToBus(QDBusConnection::SessionBus, "watcher");
         PropertiesWatcher watcher;
         QVERIFY(other.connect(NowPlayingBridge::serviceName, NowPlayingBridge::objectPath,
                               "org.freedesktop.DBus.Properties", "PropertiesChanged", &watcher,
                               SLOT(onChanged(QString, QVariantMap, QStringList))));
 
-        QCoro::waitFor(m_player->play(QStringLiteral("rainy")));
+        QCoro::waitFor(m_player->play("rainy"));
         QTRY_COMPARE(watcher.changes.size(), 1); // status, track and abilities together
         QCOMPARE(watcher.changes[0].keys(),
                  (QStringList{"CanGoNext", "CanPause", "CanPlay", "Metadata", "PlaybackStatus"}));
@@ -172,16 +171,16 @@ private Q_SLOTS:
         playerctl({"volume", "0.3"});
         QTRY_COMPARE(watcher.changes.size(), 3);
         QCOMPARE(watcher.changes[1], (QVariantMap{{"PlaybackStatus", "Paused"}}));
-        QCOMPARE(watcher.changes[2].keys(), QStringList{QStringLiteral("Volume")});
+        QCOMPARE(watcher.changes[2].keys(), QStringList{"Volume"});
         QCOMPARE(m_player->volume(), 0.3f);
         QTest::qWait(50);
         QCOMPARE(watcher.changes.size(), 3);
-        QDBusConnection::disconnectFromBus(QStringLiteral("watcher"));
+        QDBusConnection::disconnectFromBus("watcher");
     }
 
     void raiseQuitAndTheFallbackName()
     {
-        const QString root = QStringLiteral("org.mpris.MediaPlayer2");
+        const QString root = "org.mpris.MediaPlayer2";
         const auto canRaise = [&] {
             return call("org.freedesktop.DBus.Properties", "Get", {root, "CanRaise"})
                 .arguments()
@@ -202,16 +201,16 @@ private Q_SLOTS:
 
         // A second instance finds the name taken and publishes under its own.
         QDBusConnection other =
-            QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("second"));
+            QDBusConnection::connectToBus(QDBusConnection::SessionBus, "second");
         makeBridge();
         QVERIFY(other.registerService(NowPlayingBridge::serviceName));
         QVERIFY(m_bridge->registerCommands());
         const QString instance =
             QStringLiteral("duskhaven.instance%1").arg(QCoreApplication::applicationPid());
         QCOMPARE(m_bridge->busName(), root + u'.' + instance);
-        QCoro::waitFor(m_player->play(QStringLiteral("rainy")));
-        QCOMPARE(playerctl({"status"}, instance), QStringLiteral("Playing"));
-        QDBusConnection::disconnectFromBus(QStringLiteral("second"));
+        QCoro::waitFor(m_player->play("rainy"));
+        QCOMPARE(playerctl({"status"}, instance), "Playing");
+        QDBusConnection::disconnectFromBus("second");
     }
 };
 

@@ -13,7 +13,7 @@
 namespace {
 QUrl fileOf(const QString &trackId)
 {
-    return QUrl::fromLocalFile(QStringLiteral("/music/") + trackId + QStringLiteral(".mp3"));
+    return QUrl::fromLocalFile("/music/" + trackId + ".mp3");
 }
 } // namespace
 
@@ -37,7 +37,7 @@ public:
                 co_await qCoro(this, &FakeFiles::released);
         }
         if (failing.contains(track.id))
-            throw AppError::url(AppError::UrlCannotConnect, QStringLiteral("offline"));
+            throw AppError::url(AppError::UrlCannotConnect, "offline");
         co_return fileOf(track.id);
     }
 
@@ -81,14 +81,14 @@ class TestPlayerService : public QObject
 
     QString storedText(const QString &key) const
     {
-        return m_settings->stringValue(key).value_or(QStringLiteral("<absent>"));
+        return m_settings->stringValue(key).value_or("<absent>");
     }
 
 private Q_SLOTS:
     void init()
     {
         m_dir = std::make_unique<QTemporaryDir>();
-        m_settings = std::make_unique<SettingsStore>(m_dir->filePath(QStringLiteral("s.json")));
+        m_settings = std::make_unique<SettingsStore>(m_dir->filePath("s.json"));
         m_files = std::make_unique<FakeFiles>();
         m_manifest =
             sceneCatalogue({{"a", {"a1", "a2", "a3"}}, {"b", {"b1"}}, {"empty", {"missing"}}});
@@ -102,11 +102,11 @@ private Q_SLOTS:
 
     void constructionReadsTheSettings()
     {
-        m_settings->setString(SettingsKey::lastPlayedPlaylistId, QStringLiteral("b"));
-        m_settings->setString(SettingsKey::favoriteSceneIds, QStringLiteral("[\"b\",\"a\"]"));
+        m_settings->setString(SettingsKey::lastPlayedPlaylistId, "b");
+        m_settings->setString(SettingsKey::favoriteSceneIds, "[\"b\",\"a\"]");
         m_settings->setDouble(SettingsKey::volume, 0.35);
         PlayerService &player = makePlayer();
-        QCOMPARE(player.nowPlayingPlaylistId(), QStringLiteral("b"));
+        QCOMPARE(player.nowPlayingPlaylistId(), "b");
         QCOMPARE(player.favoriteIdList(), (QStringList{"a", "b"}));
         QCOMPARE(m_engine->volume(), 0.35f); // the rail and the sound agree after a restart
         QVERIFY(m_engine->loads.isEmpty() && m_files->requests.isEmpty());
@@ -114,14 +114,14 @@ private Q_SLOTS:
 
     void playUnknownOrEmptySceneChangesNothing()
     {
-        m_settings->setString(SettingsKey::lastPlayedPlaylistId, QStringLiteral("b"));
+        m_settings->setString(SettingsKey::lastPlayedPlaylistId, "b");
         PlayerService &player = makePlayer();
-        QCOMPARE(QCoro::waitFor(player.play(QStringLiteral("nope"))), PlayOutcome::NotFound);
-        QCOMPARE(QCoro::waitFor(player.play(QStringLiteral("empty"))), PlayOutcome::Empty);
+        QCOMPARE(QCoro::waitFor(player.play("nope")), PlayOutcome::NotFound);
+        QCOMPARE(QCoro::waitFor(player.play("empty")), PlayOutcome::Empty);
         m_manifest.reset();
-        QCOMPARE(QCoro::waitFor(player.play(QStringLiteral("a"))), PlayOutcome::NotFound);
-        QCOMPARE(player.nowPlayingPlaylistId(), QStringLiteral("b"));
-        QCOMPARE(storedText(SettingsKey::lastPlayedPlaylistId), QStringLiteral("b"));
+        QCOMPARE(QCoro::waitFor(player.play("a")), PlayOutcome::NotFound);
+        QCOMPARE(player.nowPlayingPlaylistId(), "b");
+        QCOMPARE(storedText(SettingsKey::lastPlayedPlaylistId), "b");
         QVERIFY(!player.queue() && m_files->requests.isEmpty());
     }
 
@@ -129,20 +129,20 @@ private Q_SLOTS:
     {
         PlayerService &player = makePlayer();
         for (int round = 0; round < 10; ++round) {
-            QCoro::waitFor(player.play(QStringLiteral("a"), QStringLiteral("a2")));
-            QCOMPARE(player.currentTrackId(), QStringLiteral("a2"));
+            QCoro::waitFor(player.play("a", "a2"));
+            QCOMPARE(player.currentTrackId(), "a2");
             QStringList sorted = player.queue()->order;
             sorted.sort();
             QCOMPARE(sorted, player.queue()->originalIds());
         }
-        QCoro::waitFor(player.play(QStringLiteral("a"), QStringLiteral("b1")));
+        QCoro::waitFor(player.play("a", "b1"));
         QCOMPARE(player.queue()->currentIndex, 0);
     }
 
     void nextAndPreviousMoveAlongTheQueue()
     {
         PlayerService &player = makePlayer();
-        QCoro::waitFor(player.play(QStringLiteral("a")));
+        QCoro::waitFor(player.play("a"));
         const QStringList order = player.queue()->order;
         QCoro::waitFor(player.previous()); // at position 0: no wrap backwards
         QCoro::waitFor(player.next());
@@ -153,29 +153,29 @@ private Q_SLOTS:
         QCOMPARE(m_engine->loads, (QList<QUrl>{fileOf(order[0]), fileOf(order[1]), fileOf(order[2]),
                                                fileOf(order[0])}));
 
-        QCoro::waitFor(player.play(QStringLiteral("b")));
+        QCoro::waitFor(player.play("b"));
         m_engine->finish(); // a one-track scene plays its track again
         QTRY_COMPARE(m_engine->loads.size(), 6);
-        QCOMPARE(m_engine->loads[5], fileOf(QStringLiteral("b1")));
+        QCOMPARE(m_engine->loads[5], fileOf("b1"));
     }
 
     void endOfItemAdvancesOnlyForTheCurrentItem()
     {
         PlayerService &player = makePlayer();
-        QCoro::waitFor(player.play(QStringLiteral("a")));
+        QCoro::waitFor(player.play("a"));
         const QStringList order = player.queue()->order;
         m_engine->finish();
         QTRY_COMPARE(player.currentTrackId(), order[1]);
 
         // An end reported for an item that has since been replaced is ignored.
         const AudioEngine::ItemId old = m_engine->currentItem();
-        QCoro::waitFor(player.play(QStringLiteral("b")));
+        QCoro::waitFor(player.play("b"));
         Q_EMIT m_engine->endOfMedia(old);
         QTest::qWait(20);
         QCOMPARE(m_engine->loads.size(), 3);
 
         // Nor does an end move past a track the user chose whose file is still on its way.
-        QCoro::waitFor(player.play(QStringLiteral("a")));
+        QCoro::waitFor(player.play("a"));
         const QString next = *player.queue()->peekNext();
         m_files->hold = true;
         player.playNext();
@@ -199,10 +199,10 @@ private Q_SLOTS:
         m_files->hold = true;
         if (lateOneFails)
             m_files->failing = {"a1", "a2", "a3"};
-        player.playScene(QStringLiteral("a"));
-        player.playScene(QStringLiteral("b"));
+        player.playScene("a");
+        player.playScene("b");
         m_files->release(1);
-        QTRY_COMPARE(m_engine->loads, (QList<QUrl>{fileOf(QStringLiteral("b1"))}));
+        QTRY_COMPARE(m_engine->loads, (QList<QUrl>{fileOf("b1")}));
         player.togglePlayPause(); // the user pauses b
         const qsizetype requests = m_files->requests.size();
         QSignalSpy playing(&player, &PlayerService::isPlayingChanged);
@@ -213,16 +213,16 @@ private Q_SLOTS:
         QVERIFY(m_engine->hasItem() && !m_engine->isSounding());
         QCOMPARE(playing.count(), 0);
         QCOMPARE(m_files->requests.size(), requests); // no skip either
-        QCOMPARE(player.nowPlayingPlaylistId(), QStringLiteral("b"));
+        QCOMPARE(player.nowPlayingPlaylistId(), "b");
     }
 
     void offlineTheSkipChainEndsAfterOnePass()
     {
         PlayerService &player = makePlayer();
-        QCoro::waitFor(player.play(QStringLiteral("b")));
+        QCoro::waitFor(player.play("b"));
         m_files->requests.clear();
         m_files->failing = {"a1", "a2", "a3"};
-        QCoro::waitFor(player.play(QStringLiteral("a")));
+        QCoro::waitFor(player.play("a"));
         QCOMPARE(m_files->requests.size(), 3); // each track tried once
         QVERIFY(!player.isPlaying() && player.queue());
         QVERIFY(!m_engine->hasItem()); // b, heard while a downloaded, stopped with isPlaying
@@ -238,7 +238,7 @@ private Q_SLOTS:
     void aFileTheEngineCannotPlayCountsAsAFailure()
     {
         PlayerService &player = makePlayer();
-        QCoro::waitFor(player.play(QStringLiteral("a")));
+        QCoro::waitFor(player.play("a"));
         for (int i = 0; i < 3; ++i) {
             m_engine->breakCurrent();
             QTest::qWait(10);
@@ -256,7 +256,7 @@ private Q_SLOTS:
     void toggleWithNothingLoadedStartsTheLastScene()
     {
         QFETCH(bool, clickMeanwhile);
-        m_settings->setString(SettingsKey::lastPlayedPlaylistId, QStringLiteral("b"));
+        m_settings->setString(SettingsKey::lastPlayedPlaylistId, "b");
         const std::optional<Manifest> later = m_manifest;
         m_manifest.reset(); // the catalogue is still loading
         PlayerService &player = makePlayer();
@@ -266,7 +266,7 @@ private Q_SLOTS:
         QTest::qWait(250);
         m_manifest = later;
         if (clickMeanwhile)
-            QCoro::waitFor(player.play(QStringLiteral("a")));
+            QCoro::waitFor(player.play("a"));
         QTRY_COMPARE(m_engine->loads.size(), 1);
         QTest::qWait(200);
         QCOMPARE(m_engine->loads.size(), 1);
@@ -276,7 +276,7 @@ private Q_SLOTS:
 
     void restoreIsSilentAndNeverReplacesTheUsersChoice()
     {
-        m_settings->setString(SettingsKey::lastPlayedPlaylistId, QStringLiteral("a"));
+        m_settings->setString(SettingsKey::lastPlayedPlaylistId, "a");
         m_files->failing = {"a1", "a2", "a3"};
         PlayerService &offline = makePlayer();
         QCoro::waitFor(offline.restoreLastScene());
@@ -288,16 +288,16 @@ private Q_SLOTS:
         m_files->hold = true;
         PlayerService &player = makePlayer();
         player.restoreLastScene();
-        player.playScene(QStringLiteral("b")); // the click comes while the restore waits
+        player.playScene("b"); // the click comes while the restore waits
         m_files->release(1);
         QTRY_VERIFY(player.isPlaying());
         m_files->release(0);
         QCoro::waitFor(player.restoreLastScene()); // and a restore after it does nothing
         QTest::qWait(20);
-        QCOMPARE(m_engine->loads, (QList<QUrl>{fileOf(QStringLiteral("b1"))}));
-        QCOMPARE(player.nowPlayingPlaylistId(), QStringLiteral("b"));
+        QCOMPARE(m_engine->loads, (QList<QUrl>{fileOf("b1")}));
+        QCOMPARE(player.nowPlayingPlaylistId(), "b");
 
-        m_settings->setString(SettingsKey::lastPlayedPlaylistId, QStringLiteral("custom-a"));
+        m_settings->setString(SettingsKey::lastPlayedPlaylistId, "custom-a");
         m_manifest = sceneCatalogue({{"custom-a", {"a1"}}});
         PlayerService &custom = makePlayer();
         QCoro::waitFor(custom.restoreLastScene());
@@ -309,11 +309,11 @@ private Q_SLOTS:
         PlayerService &player = makePlayer();
         QSignalSpy changed(&player, &PlayerService::favoriteIdsChanged);
         player.toggleFavorite(); // nothing playing: nothing to favour
-        QCoro::waitFor(player.play(QStringLiteral("b")));
+        QCoro::waitFor(player.play("b"));
         player.toggleFavorite();
-        QCoro::waitFor(player.play(QStringLiteral("a")));
+        QCoro::waitFor(player.play("a"));
         player.toggleFavorite();
-        QCOMPARE(storedText(SettingsKey::favoriteSceneIds), QStringLiteral("[\"a\",\"b\"]"));
+        QCOMPARE(storedText(SettingsKey::favoriteSceneIds), "[\"a\",\"b\"]");
         QTest::qWait(10); // our own writes come back unchanged: no further notice
         QCOMPARE(changed.count(), 2);
 
@@ -321,7 +321,7 @@ private Q_SLOTS:
         IdSetSetting::write(*m_settings, SettingsKey::favoriteSceneIds, {"a", "c", "d"});
         QTRY_COMPARE(changed.count(), 3);
         player.toggleFavorite(); // a playing: removed
-        QCOMPARE(storedText(SettingsKey::favoriteSceneIds), QStringLiteral("[\"c\",\"d\"]"));
+        QCOMPARE(storedText(SettingsKey::favoriteSceneIds), "[\"c\",\"d\"]");
     }
 
     void volumeGoesToTheEngineAndTheSetting()
@@ -340,10 +340,10 @@ private Q_SLOTS:
     void customScenePlaysItsFileOnce()
     {
         PlayerService &player = makePlayer();
-        QCoro::waitFor(player.play(QStringLiteral("a")));
-        const QUrl file = QUrl::fromLocalFile(QStringLiteral("/home/me/song.flac"));
-        player.playCustom(file, QStringLiteral("x"));
-        QCOMPARE(storedText(SettingsKey::lastPlayedPlaylistId), QStringLiteral("custom-x"));
+        QCoro::waitFor(player.play("a"));
+        const QUrl file = QUrl::fromLocalFile("/home/me/song.flac");
+        player.playCustom(file, "x");
+        QCOMPARE(storedText(SettingsKey::lastPlayedPlaylistId), "custom-x");
         QVERIFY(!player.queue() && player.isPlaying());
         QCOMPARE(m_engine->loads.last(), file);
 

@@ -68,7 +68,7 @@ private Q_SLOTS:
     void scenesPersistNewestFirst()
     {
         const QString path = storePath();
-        const QUrl one = audioFile(QStringLiteral("one.mp3"));
+        const QUrl one = audioFile("one.mp3");
         {
             RecordStore store(path);
             // A scene dated ahead of this clock, as after the clock was set back.
@@ -78,11 +78,11 @@ private Q_SLOTS:
             store.save();
             CustomScenesService service(store, {});
             QSignalSpy changed(&service, &CustomScenesService::scenesChanged);
-            service.add(QStringLiteral("One"), one);
-            service.add(QStringLiteral("Two"), audioFile("two.mp3"));
+            service.add("One", one);
+            service.add("Two", audioFile("two.mp3"));
             QCOMPARE(names(service.scenes()), (QStringList{"Two", "One", "Ahead"}));
             service.remove(ahead.id);
-            service.remove(QStringLiteral("unknown"));
+            service.remove("unknown");
             QCOMPARE(changed.count(), 3);
         }
         // The next launch finds the same scenes pointing at the same files.
@@ -108,7 +108,7 @@ private Q_SLOTS:
         QSignalSpy opened(&dialog, &DialogFilePicker::openRequested);
         QSignalSpy finished(&service, &CustomScenesService::pickAndAddFinished);
         service.startPickAndAdd(QString());
-        service.startPickAndAdd(QStringLiteral("while open")); // answered at once with none
+        service.startPickAndAdd("while open"); // answered at once with none
         dialog.reject();
         QTRY_COMPARE(finished.count(), 2);
         service.startPickAndAdd(QString());
@@ -118,7 +118,7 @@ private Q_SLOTS:
         QCOMPARE(changed.count(), 1);
         QCOMPARE(finished.at(0).first().toString() + finished.at(1).first().toString(), QString());
         QCOMPARE(finished.at(2).first().toString(), service.scenes().first().id);
-        QCOMPARE(service.scenes().first().name, QStringLiteral("Dusk Walk"));
+        QCOMPARE(service.scenes().first().name, "Dusk Walk");
     }
 
     void deletedFileStaysListedButDoesNotPlay()
@@ -128,9 +128,9 @@ private Q_SLOTS:
         CustomScenesService service(store, [&](const QUrl &url, const QString &id) {
             played.append({url, id});
         });
-        const QUrl keep = audioFile(QStringLiteral("keep.mp3"));
+        const QUrl keep = audioFile("keep.mp3");
         const QString keepId = service.add(QString(), keep);
-        const QString loseId = service.add(QString(), audioFile(QStringLiteral("lose.mp3")));
+        const QString loseId = service.add(QString(), audioFile("lose.mp3"));
 
         QVERIFY(QFile::remove(m_dir.filePath("lose.mp3")));
         service.reload();

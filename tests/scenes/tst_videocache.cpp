@@ -95,9 +95,9 @@ private Q_SLOTS:
 
         // FNV-1a 64, so that a copy made in one run is found in the next. This hash is negative
         // as a signed number: the digits are those of its magnitude.
-        const QUrl rain(QStringLiteral("https://cdn.example/loops/rain.mp4"));
+        const QUrl rain("https://cdn.example/loops/rain.mp4");
         QCOMPARE(VideoCacheService::addressHash(rain), 0xb196659af485359dULL);
-        QCOMPARE(m_service->cacheFilePath(rain), videoDir() + QStringLiteral("/16xear4m-rain.mp4"));
+        QCOMPARE(m_service->cacheFilePath(rain), videoDir() + "/16xear4m-rain.mp4");
     }
 
     void fileNameStaysInTheVideoFolder_data()

@@ -17,7 +17,7 @@ private Q_SLOTS:
     void foldersArePrivate()
     {
         const QString home = QDir::homePath();
-        QVERIFY2(home.contains(QStringLiteral("duskhaven-session.")), qPrintable(home));
+        QVERIFY2(home.contains("duskhaven-session."), qPrintable(home));
         for (const char *name :
              {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME", "XDG_RUNTIME_DIR"})
             QVERIFY2(qEnvironmentVariable(name).startsWith(QFileInfo(home).absolutePath()), name);
@@ -30,7 +30,7 @@ private Q_SLOTS:
         QVERIFY(qEnvironmentVariable("DBUS_SESSION_BUS_ADDRESS") !=
                 qEnvironmentVariable("DBUS_SYSTEM_BUS_ADDRESS"));
         // The stand-in system bus starts empty: nothing of the machine's own is on it.
-        const QString upower = QStringLiteral("org.freedesktop.UPower");
+        const QString upower = "org.freedesktop.UPower";
         QVERIFY(!QDBusConnection::systemBus().interface()->isServiceRegistered(upower));
         DbusMock mock(DbusMock::Bus::System, upower, {"--template", "upower"});
         QVERIFY(mock.waitUntilServing());
@@ -40,13 +40,12 @@ private Q_SLOTS:
 
     void pulseAudioHasTheNullSinkAsDefault()
     {
-        QCOMPARE(TestSupport::run("pactl", {"get-default-sink"}).out.trimmed(),
-                 QStringLiteral("duskhaven_null"));
+        QCOMPARE(TestSupport::run("pactl", {"get-default-sink"}).out.trimmed(), "duskhaven_null");
     }
 
     void displayWindowManagerAndTrayAreReachable()
     {
-        QCOMPARE(QGuiApplication::platformName(), QStringLiteral("xcb"));
+        QCOMPARE(QGuiApplication::platformName(), "xcb");
         QVERIFY(QSystemTrayIcon::isSystemTrayAvailable());
         // The window manager gives a new window the focus.
         QWidget window;

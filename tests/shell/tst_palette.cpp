@@ -11,8 +11,8 @@
 namespace {
 using Role = ThemePalette::Role;
 
-const QString portalPath = QStringLiteral("/org/freedesktop/portal/desktop");
-const QString settingsInterface = QStringLiteral("org.freedesktop.portal.Settings");
+const QString portalPath = "/org/freedesktop/portal/desktop";
+const QString settingsInterface = "org.freedesktop.portal.Settings";
 
 // The freedesktop settings portal, as far as the colour scheme goes, served by dbusmock.
 struct SettingsPortal

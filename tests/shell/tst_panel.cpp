@@ -46,8 +46,8 @@ private:
 // A real pointer click somewhere on the display, as another application would receive it.
 void clickAt(QPoint position)
 {
-    QProcess::execute(QStringLiteral("xdotool"), {"mousemove", QString::number(position.x()),
-                                                  QString::number(position.y()), "click", "1"});
+    QProcess::execute("xdotool", {"mousemove", QString::number(position.x()),
+                                  QString::number(position.y()), "click", "1"});
 }
 } // namespace
 

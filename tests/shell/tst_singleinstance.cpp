@@ -16,7 +16,7 @@
 namespace {
 QString duskhavenBinary()
 {
-    return TestSupport::binaryDir() + QStringLiteral("/src/duskhaven");
+    return TestSupport::binaryDir() + "/src/duskhaven";
 }
 
 // A later launch in a thread of its own, since a hand-over waits for the running instance to
@@ -40,9 +40,8 @@ SingleInstance::Outcome claimFromAnotherThread(const QString &name, const QStrin
 bool windowShown(const QString &title)
 {
     QProcess search;
-    search.start(QStringLiteral("xdotool"),
-                 {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
-                  QStringLiteral("--name"), QLatin1Char('^') + title + QLatin1Char('$')});
+    search.start("xdotool", {"search", "--onlyvisible", "--name",
+                             QLatin1Char('^') + title + QLatin1Char('$')});
     search.waitForFinished(5000);
     return search.exitCode() == 0 && !search.readAllStandardOutput().trimmed().isEmpty();
 }
@@ -55,30 +54,26 @@ class TestSingleInstance : public QObject
 private Q_SLOTS:
     void namePerUserAndDataFolder()
     {
-        const QString a =
-            SingleInstance::serverNameFor(QStringLiteral("/home/u/.local/share/dusk-haven"));
-        QCOMPARE(a,
-                 SingleInstance::serverNameFor(QStringLiteral("/home/u/.local/share/dusk-haven/")));
-        QVERIFY(a != SingleInstance::serverNameFor(QStringLiteral("/tmp/demo/data/dusk-haven")));
-        QVERIFY(
-            a.startsWith(qEnvironmentVariable("XDG_RUNTIME_DIR") + QStringLiteral("/dusk-haven-")));
+        const QString a = SingleInstance::serverNameFor("/home/u/.local/share/dusk-haven");
+        QCOMPARE(a, SingleInstance::serverNameFor("/home/u/.local/share/dusk-haven/"));
+        QVERIFY(a != SingleInstance::serverNameFor("/tmp/demo/data/dusk-haven"));
+        QVERIFY(a.startsWith(qEnvironmentVariable("XDG_RUNTIME_DIR") + "/dusk-haven-"));
         QVERIFY(a.toUtf8().size() < int(sizeof(sockaddr_un::sun_path)));
     }
 
     void laterLaunchHandsItsArgumentsOver()
     {
         QTemporaryDir dir;
-        const QString name = dir.filePath(QStringLiteral("instance.socket"));
+        const QString name = dir.filePath("instance.socket");
         SingleInstance first(name);
         QCOMPARE(first.claim({}), SingleInstance::Outcome::Primary);
         QVERIFY(first.isListening());
         QSignalSpy received(&first, &SingleInstance::argumentsReceived);
 
-        QCOMPARE(claimFromAnotherThread(name, {QStringLiteral("dusk-haven://open")}),
+        QCOMPARE(claimFromAnotherThread(name, {"dusk-haven://open"}),
                  SingleInstance::Outcome::HandedOver);
         QCOMPARE(received.count(), 1);
-        QCOMPARE(received.at(0).at(0).toStringList(),
-                 QStringList{QStringLiteral("dusk-haven://open")});
+        QCOMPARE(received.at(0).at(0).toStringList(), QStringList{"dusk-haven://open"});
 
         QCOMPARE(claimFromAnotherThread(name, {}), SingleInstance::Outcome::HandedOver);
         QCOMPARE(received.count(), 2);
@@ -88,7 +83,7 @@ private Q_SLOTS:
     void socketLeftBehindIsTakenOver()
     {
         QTemporaryDir dir;
-        const QString name = dir.filePath(QStringLiteral("instance.socket"));
+        const QString name = dir.filePath("instance.socket");
         // A socket file nobody listens on, as a process that died leaves it.
         const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
         sockaddr_un address{};
@@ -106,12 +101,11 @@ private Q_SLOTS:
     void silentHolderIsNeitherReplacedNorJoined()
     {
         QTemporaryDir dir;
-        const QString name = dir.filePath(QStringLiteral("instance.socket"));
+        const QString name = dir.filePath("instance.socket");
         QLocalServer silent; // accepts, never answers
         QVERIFY(silent.listen(name));
         SingleInstance later(name);
-        QCOMPARE(later.claim({QStringLiteral("dusk-haven://open")}, 300),
-                 SingleInstance::Outcome::Unanswered);
+        QCOMPARE(later.claim({"dusk-haven://open"}, 300), SingleInstance::Outcome::Unanswered);
         QVERIFY(!later.isListening());
         QVERIFY(silent.isListening());
     }
@@ -119,7 +113,7 @@ private Q_SLOTS:
     void malformedMessageIsDropped()
     {
         QTemporaryDir dir;
-        const QString name = dir.filePath(QStringLiteral("instance.socket"));
+        const QString name = dir.filePath("instance.socket");
         SingleInstance first(name);
         QCOMPARE(first.claim({}), SingleInstance::Outcome::Primary);
         QSignalSpy received(&first, &SingleInstance::argumentsReceived);
@@ -138,12 +132,11 @@ private Q_SLOTS:
     {
         QTemporaryDir dir;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("XDG_DATA_HOME"), dir.filePath(QStringLiteral("data")));
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.filePath(QStringLiteral("config")));
+        env.insert("XDG_DATA_HOME", dir.filePath("data"));
+        env.insert("XDG_CONFIG_HOME", dir.filePath("config"));
         QVERIFY(TestSupport::writeFile(dir.filePath("config/dusk-haven/settings.json"),
                                        "{\"openLauncherOnLaunch\": false}"));
-        const QString socket = SingleInstance::serverNameFor(dir.filePath(QStringLiteral("data")) +
-                                                             QStringLiteral("/dusk-haven"));
+        const QString socket = SingleInstance::serverNameFor(dir.filePath("data") + "/dusk-haven");
 
         QProcess first;
         first.setProcessEnvironment(env);
@@ -157,11 +150,11 @@ private Q_SLOTS:
         });
         QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(socket), 15000);
         QTest::qWait(1000);
-        QVERIFY(!windowShown(QStringLiteral("dusk-haven")));
+        QVERIFY(!windowShown("dusk-haven"));
 
         QCOMPARE(TestSupport::run(duskhavenBinary(), {"dusk-haven://open"}, env, 15000).exitCode,
                  0);
-        QTRY_VERIFY_WITH_TIMEOUT(windowShown(QStringLiteral("dusk-haven")), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(windowShown("dusk-haven"), 10000);
         QCOMPARE(first.state(), QProcess::Running);
     }
 };

@@ -30,9 +30,9 @@ private Q_SLOTS:
     // A name a view asks for that the table lacks would silently draw the fallback.
     void everyNameTheViewsUseIsInTheTable()
     {
-        const QRegularExpression use(QStringLiteral("(?:glyph\\(|symbol:\\s*)\"([^\"]+)\""));
+        const QRegularExpression use("(?:glyph\\(|symbol:\\s*)\"([^\"]+)\"");
         int found = 0;
-        QDirIterator qml(TestSupport::sourceDir() + QStringLiteral("/src"), {"*.qml"}, QDir::Files,
+        QDirIterator qml(TestSupport::sourceDir() + "/src", {"*.qml"}, QDir::Files,
                          QDirIterator::Subdirectories);
         while (qml.hasNext()) {
             const QString text = QString::fromUtf8(TestSupport::readFile(qml.next()));

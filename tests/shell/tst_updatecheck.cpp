@@ -6,7 +6,7 @@
 
 namespace {
 using Kind = UpdateChecker::Result::Kind;
-const QString running = QStringLiteral("0.1.0");
+const QString running = "0.1.0";
 } // namespace
 
 class TestUpdateCheck : public QObject
@@ -82,7 +82,7 @@ private Q_SLOTS:
         UpdateChecker checker(QUrl(), running);
         QVERIFY(!checker.isConfigured());
         QCOMPARE(UpdateChecker::describe(QCoro::waitFor(checker.check()), running),
-                 QStringLiteral("No update source is configured for this build of Dusk Haven."));
+                 "No update source is configured for this build of Dusk Haven.");
     }
 };
 

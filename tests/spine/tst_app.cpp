@@ -9,7 +9,7 @@
 namespace {
 QString duskhavenBinary()
 {
-    return TestSupport::binaryDir() + QStringLiteral("/src/duskhaven");
+    return TestSupport::binaryDir() + "/src/duskhaven";
 }
 } // namespace
 
@@ -77,8 +77,8 @@ private Q_SLOTS:
     void processAnswersHelpWithoutADisplay()
     {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.remove(QStringLiteral("DISPLAY"));
-        env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+        env.remove("DISPLAY");
+        env.remove("WAYLAND_DISPLAY");
         const TestSupport::Ran help = TestSupport::run(duskhavenBinary(), {"--help"}, env);
         QCOMPARE(help.exitCode, 0);
         QVERIFY(help.out.contains("Usage: duskhaven"));
@@ -87,19 +87,19 @@ private Q_SLOTS:
     void unopenableRecordStoreStopsTheProcess()
     {
         QTemporaryDir dir;
-        const QString dataHome = dir.filePath(QStringLiteral("data"));
+        const QString dataHome = dir.filePath("data");
         QVERIFY(TestSupport::writeFile(dataHome + "/dusk-haven/dusk-haven.sqlite",
                                        QByteArray(4096, 'x')));
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("XDG_DATA_HOME"), dataHome);
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.filePath(QStringLiteral("config")));
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        env.insert("XDG_DATA_HOME", dataHome);
+        env.insert("XDG_CONFIG_HOME", dir.filePath("config"));
+        env.insert("QT_QPA_PLATFORM", "offscreen");
         const TestSupport::Ran ran = TestSupport::run(duskhavenBinary(), {}, env, 20000);
         QVERIFY(ran.exitCode > 0);
-        QVERIFY2(ran.err.startsWith(QStringLiteral("ModelContainer: ")), qPrintable(ran.err));
-        QVERIFY2(ran.err.contains(QStringLiteral("not a database")), qPrintable(ran.err));
+        QVERIFY2(ran.err.startsWith("ModelContainer: "), qPrintable(ran.err));
+        QVERIFY2(ran.err.contains("not a database"), qPrintable(ran.err));
         // Nothing else started: no data folders appeared beside the broken store.
-        QVERIFY(!QFileInfo::exists(dataHome + QStringLiteral("/dusk-haven/cache")));
+        QVERIFY(!QFileInfo::exists(dataHome + "/dusk-haven/cache"));
     }
 };
 

@@ -14,9 +14,9 @@ private Q_SLOTS:
     void defaultRootFollowsXdgDataHome()
     {
         const QByteArray saved = qgetenv("XDG_DATA_HOME");
-        const QString fallback = QDir::homePath() + QStringLiteral("/.local/share/dusk-haven");
+        const QString fallback = QDir::homePath() + "/.local/share/dusk-haven";
         qputenv("XDG_DATA_HOME", "/srv/data");
-        QCOMPARE(FileLocations().appRoot(), QStringLiteral("/srv/data/dusk-haven"));
+        QCOMPARE(FileLocations().appRoot(), "/srv/data/dusk-haven");
         // A relative value is not a valid base directory and falls back to the home folder.
         qputenv("XDG_DATA_HOME", "relative/data");
         QCOMPARE(FileLocations().appRoot(), fallback);
@@ -28,8 +28,8 @@ private Q_SLOTS:
     void aFileInTheWayStopsAtTheFirstFailure()
     {
         QTemporaryDir dir;
-        const FileLocations locations(dir.filePath(QStringLiteral("root/")));
-        QCOMPARE(locations.cacheDir(), dir.filePath(QStringLiteral("root/cache")));
+        const FileLocations locations(dir.filePath("root/"));
+        QCOMPARE(locations.cacheDir(), dir.filePath("root/cache"));
         QVERIFY(!QFileInfo::exists(locations.appRoot())); // nothing is made before it is asked for
         QVERIFY(TestSupport::writeFile(locations.cacheDir(), {}));
         try {

@@ -86,9 +86,8 @@ private Q_SLOTS:
     {
         QTest::addColumn<QByteArray>("content");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("not a database")
-            << QByteArray(4096, 'x') << QStringLiteral("not a database");
-        QTest::newRow("folder") << QByteArray() << QStringLiteral("folder");
+        QTest::newRow("not a database") << QByteArray(4096, 'x') << "not a database";
+        QTest::newRow("folder") << QByteArray() << "folder";
     }
 
     void openingFailsWithADescription()

@@ -16,7 +16,7 @@ class TestSettings : public QObject
 
 private:
     QTemporaryDir m_dir;
-    QString path() const { return m_dir.filePath(QStringLiteral("config/settings.json")); }
+    QString path() const { return m_dir.filePath("config/settings.json"); }
     QJsonObject fileObject() const
     {
         return QJsonDocument::fromJson(TestSupport::readFile(path())).object();
@@ -32,7 +32,7 @@ private Q_SLOTS:
             QVERIFY(settings.setBool(SettingsKey::reduceMotion, true));
             QVERIFY(settings.setInteger(SettingsKey::cacheSizeBudgetMB, 750));
             QVERIFY(settings.setDouble(SettingsKey::volume, 0.35));
-            QVERIFY(settings.setString(SettingsKey::lastPlayedPlaylistId, QStringLiteral("rain")));
+            QVERIFY(settings.setString(SettingsKey::lastPlayedPlaylistId, "rain"));
             QVERIFY(settings.setData(SettingsKey::ambientLayerVolumes, "{\"rain\":0.5}"));
             // NaN and infinity have no JSON form: refused, the old value stays.
             QVERIFY(
@@ -44,7 +44,7 @@ private Q_SLOTS:
         QCOMPARE(settings.boolValue(SettingsKey::reduceMotion), true);
         QCOMPARE(settings.integerValue(SettingsKey::cacheSizeBudgetMB), 750);
         QCOMPARE(settings.doubleValue(SettingsKey::volume), 0.35);
-        QCOMPARE(settings.stringValue(SettingsKey::lastPlayedPlaylistId), QStringLiteral("rain"));
+        QCOMPARE(settings.stringValue(SettingsKey::lastPlayedPlaylistId), "rain");
         QCOMPARE(settings.dataValue(SettingsKey::ambientLayerVolumes), "{\"rain\":0.5}");
     }
 
@@ -100,9 +100,9 @@ private Q_SLOTS:
     void writeFailureKeepsTheValueForThisRun()
     {
         // A plain file where the folder should be: the write cannot succeed, even as root.
-        const QString blocker = m_dir.filePath(QStringLiteral("blocker"));
+        const QString blocker = m_dir.filePath("blocker");
         QVERIFY(writeFile(blocker, {}));
-        SettingsStore settings(blocker + QStringLiteral("/settings.json"));
+        SettingsStore settings(blocker + "/settings.json");
         QVERIFY(!settings.setBool(SettingsKey::reduceMotion, true));
         QCOMPARE(settings.boolValue(SettingsKey::reduceMotion), true);
     }

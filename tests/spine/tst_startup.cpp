@@ -22,8 +22,7 @@ QByteArray catalogue(const TestHttpServer &server)
           {"id": "neon", "name": "Neon", "description": "", "trackIds": [], "videoLoop": "%2"},
           {"id": "bundled", "name": "B", "description": "", "trackIds": [], "videoLoop": "loop"}
         ]})")
-        .arg(server.url(QStringLiteral("/t1.mp3")).toString(),
-             server.url(QStringLiteral("/neon.mp4")).toString())
+        .arg(server.url("/t1.mp3").toString(), server.url("/neon.mp4").toString())
         .toUtf8();
 }
 } // namespace
@@ -37,9 +36,9 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("lastScene");
         QTest::addColumn<bool>("restored");
-        QTest::newRow("catalogue scene") << QStringLiteral("evening") << true;
+        QTest::newRow("catalogue scene") << "evening" << true;
         // A custom scene's id never names a catalogue scene, even one spelt the same.
-        QTest::newRow("custom scene") << QStringLiteral("custom-evening") << false;
+        QTest::newRow("custom scene") << "custom-evening" << false;
     }
 
     void startupCachesTheCatalogueWarmsVideosAndRestoresSilently()
@@ -48,32 +47,32 @@ private Q_SLOTS:
         QFETCH(bool, restored);
         TestHttpServer server;
         const QByteArray document = catalogue(server);
-        server.serve(QStringLiteral("/manifest.json"), 200, document);
-        server.serve(QStringLiteral("/t1.mp3"), 200, "audio");
-        server.serve(QStringLiteral("/neon.mp4"), 200, "not really a video");
+        server.serve("/manifest.json", 200, document);
+        server.serve("/t1.mp3", 200, "audio");
+        server.serve("/neon.mp4", 200, "not really a video");
         AppFixture app;
         app.settings->setString(SettingsKey::lastPlayedPlaylistId, lastScene);
-        AppEnvironment &environment = app.start(server.url(QStringLiteral("/manifest.json")));
+        AppEnvironment &environment = app.start(server.url("/manifest.json"));
         QVERIFY(!environment.startupFinished());
         QTRY_VERIFY(environment.startupFinished());
 
         QCOMPARE(TestSupport::readFile(app.locations.manifestFile()), document);
         QTRY_VERIFY(environment.videoCache()->cachedFile(server.url("/neon.mp4")));
-        QCOMPARE(server.requestCount(QStringLiteral("/neon.mp4")), 1);
+        QCOMPARE(server.requestCount("/neon.mp4"), 1);
         PlayerService *player = environment.player();
         QCOMPARE(player->hasLoadedItem(), restored);
         QCOMPARE(app.engine->loads.size(), restored ? 1 : 0);
         QVERIFY(!player->isPlaying() && !app.engine->isSounding());
-        QCOMPARE(server.requestCount(QStringLiteral("/t1.mp3")), restored ? 1 : 0);
+        QCOMPARE(server.requestCount("/t1.mp3"), restored ? 1 : 0);
     }
 
     void failingRefreshKeepsTheCachedCatalogue()
     {
         TestHttpServer server;
-        server.serve(QStringLiteral("/manifest.json"), 500, "oops");
+        server.serve("/manifest.json", 500, "oops");
         AppFixture app;
         QVERIFY(TestSupport::writeFile(app.locations.manifestFile(), catalogue(server)));
-        AppEnvironment &environment = app.start(server.url(QStringLiteral("/manifest.json")));
+        AppEnvironment &environment = app.start(server.url("/manifest.json"));
         // The cached copy is published before the network answers.
         QVERIFY(environment.library()->hasManifest());
         QTRY_VERIFY(environment.startupFinished());
@@ -84,11 +83,11 @@ private Q_SLOTS:
     void destroyingTheEnvironmentDuringStartupIsSafe()
     {
         TestHttpServer server;
-        server.serve(QStringLiteral("/manifest.json"),
+        server.serve("/manifest.json",
                      TestHttpServer::Response{.body = catalogue(server), .delay = 300ms});
         AppFixture app;
-        app.start(server.url(QStringLiteral("/manifest.json")));
-        QTRY_COMPARE(server.requestCount(QStringLiteral("/manifest.json")), 1);
+        app.start(server.url("/manifest.json"));
+        QTRY_COMPARE(server.requestCount("/manifest.json"), 1);
         app.environment.reset();
         QTest::qWait(500);
     }
