@@ -1,6 +1,6 @@
 // The environment's start-up task against a real loopback catalogue server.
 #include "support/AppFixture.h"
-#include "support/TestHttpServer.h"
+#include "support/TestCatalogue.h"
 #include "support/TestSupport.h"
 
 #include <QTest>
@@ -8,22 +8,15 @@
 using namespace std::chrono_literals;
 
 namespace {
-// Scene "evening" with one track, "custom-evening" spelt like a custom scene's id, and a scene
-// whose video loop the server holds.
-QByteArray catalogue(const TestHttpServer &server)
+// Scene "evening" with one track, "custom-evening" spelt like a custom scene's id, and scenes
+// with a video loop the server holds and a bundled one.
+QByteArray catalogue(TestHttpServer &server)
 {
-    return QStringLiteral(R"({
-        "version": 1, "updatedAt": "2025-01-31T18:00:00Z",
-        "tracks": [{"id": "t1", "title": "One", "artist": "A", "url": "%1",
-                    "durationSeconds": 60, "fileSizeBytes": 5}],
-        "playlists": [
-          {"id": "evening", "name": "Evening", "description": "", "trackIds": ["t1"]},
-          {"id": "custom-evening", "name": "Impostor", "description": "", "trackIds": ["t1"]},
-          {"id": "neon", "name": "Neon", "description": "", "trackIds": [], "videoLoop": "%2"},
-          {"id": "bundled", "name": "B", "description": "", "trackIds": [], "videoLoop": "loop"}
-        ]})")
-        .arg(server.url("/t1.mp3").toString(), server.url("/neon.mp4").toString())
-        .toUtf8();
+    Manifest manifest = servedCatalogue(
+        server, {{"evening", {"t1"}}, {"custom-evening", {"t1"}}, {"neon", {}}, {"bundled", {}}});
+    manifest.playlists[2].videoLoop = server.url("/neon.mp4").toString();
+    manifest.playlists[3].videoLoop = "loop";
+    return catalogueJson(manifest);
 }
 } // namespace
 
@@ -48,7 +41,6 @@ private Q_SLOTS:
         TestHttpServer server;
         const QByteArray document = catalogue(server);
         server.serve("/manifest.json", 200, document);
-        server.serve("/t1.mp3", 200, "audio");
         server.serve("/neon.mp4", 200, "not really a video");
         AppFixture app;
         app.settings->setString(SettingsKey::lastPlayedPlaylistId, lastScene);
@@ -69,9 +61,9 @@ private Q_SLOTS:
     void failingRefreshKeepsTheCachedCatalogue()
     {
         TestHttpServer server;
-        server.serve("/manifest.json", 500, "oops");
         AppFixture app;
         QVERIFY(TestSupport::writeFile(app.locations.manifestFile(), catalogue(server)));
+        server.serve("/manifest.json", 500, "oops");
         AppEnvironment &environment = app.start(server.url("/manifest.json"));
         // The cached copy is published before the network answers.
         QVERIFY(environment.library()->hasManifest());

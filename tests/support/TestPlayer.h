@@ -3,33 +3,11 @@
 #include "Duskhaven/SettingsStore.h"
 #include "playback/PlayerService.h"
 #include "support/FakeAudioEngine.h"
+#include "support/TestCatalogue.h"
 
 #include <QTemporaryDir>
 #include <QTest>
 #include <memory>
-
-// Scenes by id with their track ids. Every id becomes a track, "Title <id>" by "Artist <id>",
-// two minutes long, except ids beginning with "missing", which the catalogue lacks.
-inline Manifest sceneCatalogue(const QList<std::pair<QString, QStringList>> &scenes)
-{
-    Manifest manifest;
-    QSet<QString> known;
-    for (const auto &[sceneId, trackIds] : scenes) {
-        manifest.playlists.append(
-            Playlist{.id = sceneId, .name = "Scene " + sceneId, .trackIds = trackIds});
-        for (const QString &id : trackIds) {
-            if (!id.startsWith(QStringLiteral("missing")) && !known.contains(id)) {
-                known.insert(id);
-                manifest.tracks.append(Track{.id = id,
-                                             .title = "Title " + id,
-                                             .artist = "Artist " + id,
-                                             .url = QUrl("http://127.0.0.1:1/" + id + ".mp3"),
-                                             .durationSeconds = 120});
-            }
-        }
-    }
-    return manifest;
-}
 
 // The real player over the given engine, on a catalogue whose files are at hand at once: a
 // track's own local file, or else /music/<id>.mp3.
