@@ -1,5 +1,6 @@
 #include "Duskhaven/AppError.h"
 #include "catalogue/Catalogue.h"
+#include "support/TestHttpServer.h"
 #include "support/TestSupport.h"
 
 #include <QJsonArray>
@@ -246,8 +247,13 @@ private slots:
     }
 
     // 0 valid, 1 not a valid catalogue, 2 could not be read or misused.
+    // From a file or an http(s) address; a status other than 200 is a failure whatever the body.
     void toolReportsWithItsExitStatus()
     {
+        TestHttpServer server;
+        server.serve("/valid.json", 200, fixture());
+        server.serve("/gone.json", 404, fixture());
+        server.serve("/same.json", 304, {});
         QTemporaryDir dir;
         const QString invalid = dir.filePath("invalid.json");
         QVERIFY(TestSupport::writeFile(invalid, edited("playlists[0].trackIds[2]", QJsonValue())));
@@ -263,6 +269,13 @@ private slots:
             {{"validate", invalid}, 1, "invalid: playlists[0].trackIds[2]: is null"},
             {{"validate", absent}, 2, "duskhaven-catalogue: cannot read " + absent + ": "},
             {{"check", valid}, 2, "usage: "},
+            {{"validate", server.url("/valid.json").toString()}, 0, "valid: 3 tracks"},
+            {{"validate", server.url("/gone.json").toString()},
+             1,
+             "invalid: the server answered with status 404"},
+            {{"validate", server.url("/same.json").toString()},
+             1,
+             "invalid: the server answered with status 304"},
         };
         for (const auto &run : runs) {
             const TestSupport::Ran ran = TestSupport::run(
@@ -273,6 +286,8 @@ private slots:
                      qPrintable(ran.out + ran.err));
             QVERIFY((run.exit == 0 ? ran.err : ran.out).isEmpty());
         }
+        for (const char *path : {"/valid.json", "/gone.json", "/same.json"})
+            QCOMPARE(server.requestCount(path), 1); // an answer is not retried
     }
 
     // Random damage to a valid document: decoding returns a catalogue that keeps the track

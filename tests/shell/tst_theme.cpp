@@ -2,9 +2,16 @@
 #include "ui/theme/ThemePalette.h"
 
 #include "support/DbusMock.h"
+#include "support/TestSupport.h"
+#include "ui/Resources.h"
+#include "ui/theme/Symbols.h"
 
 #include <QApplication>
+#include <QDirIterator>
+#include <QFontDatabase>
 #include <QPalette>
+#include <QRawFont>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -38,7 +45,7 @@ struct SettingsPortal
 };
 } // namespace
 
-class TestPalette : public QObject
+class TestTheme : public QObject
 {
     Q_OBJECT
 
@@ -131,7 +138,44 @@ private Q_SLOTS:
         QTRY_VERIFY(!desktop.isDark());
         QCOMPARE(spy.count(), 2);
     }
+
+    void everyNameHasAGlyphOfTheEmbeddedFont()
+    {
+        Resources::init();
+        QFile file(Resources::symbolFontPath);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QRawFont font(file.readAll(), 24);
+        QVERIFY(font.isValid());
+        for (const QString &name : Symbols::names())
+            QVERIFY2(font.supportsCharacter(QChar(*Symbols::codePoint(name))), qPrintable(name));
+        QVERIFY(QFontDatabase::families().contains(Resources::symbolFontFamily()));
+    }
+
+    // A name a view asks for that the table lacks would silently draw the fallback.
+    void everyNameTheViewsUseIsInTheTable()
+    {
+        const QRegularExpression use("(?:glyph\\(|symbol:\\s*)\"([^\"]+)\"");
+        int found = 0;
+        QDirIterator qml(TestSupport::sourceDir() + "/src", {"*.qml"}, QDir::Files,
+                         QDirIterator::Subdirectories);
+        while (qml.hasNext()) {
+            const QString text = QString::fromUtf8(TestSupport::readFile(qml.next()));
+            for (const QRegularExpressionMatch &m : use.globalMatch(text)) {
+                QVERIFY2(Symbols::codePoint(m.captured(1)), qPrintable(m.captured(1)));
+                ++found;
+            }
+        }
+        QVERIFY(found > 0);
+    }
+
+    void unknownNamesDrawTheGenericSoundGlyph()
+    {
+        QCOMPARE(Symbols::codePoint(u"wind.snow"), std::nullopt);
+        QCOMPARE(Symbols::glyph(u"wind.snow"), Symbols::glyph(u"speaker.wave.2"));
+        QCOMPARE(Symbols::glyph(u""), Symbols::glyph(u"speaker.wave.2"));
+        QVERIFY(Symbols::glyph(u"heart") != Symbols::glyph(u"heart.fill"));
+    }
 };
 
-QTEST_MAIN(TestPalette)
-#include "tst_palette.moc"
+QTEST_MAIN(TestTheme)
+#include "tst_theme.moc"
