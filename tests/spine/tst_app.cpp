@@ -1,3 +1,4 @@
+#include "Duskhaven/AppError.h"
 #include "Duskhaven/BuildInfo.h"
 #include "Duskhaven/DuskhavenApp.h"
 #include "support/AppFixture.h"
@@ -100,6 +101,43 @@ private Q_SLOTS:
         QVERIFY2(ran.err.contains("not a database"), qPrintable(ran.err));
         // Nothing else started: no data folders appeared beside the broken store.
         QVERIFY(!QFileInfo::exists(dataHome + "/dusk-haven/cache"));
+    }
+
+    void defaultRootFollowsXdgDataHome()
+    {
+        const QByteArray saved = qgetenv("XDG_DATA_HOME");
+        const QString fallback = QDir::homePath() + "/.local/share/dusk-haven";
+        qputenv("XDG_DATA_HOME", "/srv/data");
+        QCOMPARE(FileLocations().appRoot(), "/srv/data/dusk-haven");
+        // A relative value is not a valid base directory and falls back to the home folder.
+        qputenv("XDG_DATA_HOME", "relative/data");
+        QCOMPARE(FileLocations().appRoot(), fallback);
+        qunsetenv("XDG_DATA_HOME");
+        QCOMPARE(FileLocations().appRoot(), fallback);
+        qputenv("XDG_DATA_HOME", saved);
+    }
+
+    void aFileInTheWayStopsAtTheFirstFailure()
+    {
+        QTemporaryDir dir;
+        const FileLocations locations(dir.filePath("root/"));
+        QCOMPARE(locations.cacheDir(), dir.filePath("root/cache"));
+        QVERIFY(!QFileInfo::exists(locations.appRoot())); // nothing is made before it is asked for
+        QVERIFY(TestSupport::writeFile(locations.cacheDir(), {}));
+        try {
+            locations.ensureDirectories();
+            QFAIL("a file named cache should stop the operation");
+        } catch (const AppError &error) {
+            QCOMPARE(error.domain(), AppError::Domain::File);
+            QVERIFY(error.description().contains(locations.cacheDir()));
+        }
+        QVERIFY(!QFileInfo::exists(locations.pinnedDir()));
+        QVERIFY(QFile::remove(locations.cacheDir()));
+        locations.ensureDirectories();
+        locations.ensureDirectories();
+        for (const QString &path :
+             {locations.cacheDir(), locations.pinnedDir(), locations.videoCacheDir()})
+            QVERIFY(QFileInfo(path).isDir());
     }
 };
 
