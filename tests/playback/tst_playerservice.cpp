@@ -101,7 +101,7 @@ private Q_SLOTS:
         m_settings.reset();
     }
 
-    void constructionReadsTheSettings()
+    void settingsAndVolumeAgreeBothWays()
     {
         m_settings->setString(SettingsKey::lastPlayedPlaylistId, "b");
         m_settings->setString(SettingsKey::favoriteSceneIds, "[\"b\",\"a\"]");
@@ -111,6 +111,15 @@ private Q_SLOTS:
         QCOMPARE(player.favoriteIdList(), (QStringList{"a", "b"}));
         QCOMPARE(m_engine->volume(), 0.35f); // the rail and the sound agree after a restart
         QVERIFY(m_engine->loads.isEmpty() && m_files->requests.isEmpty());
+
+        QSignalSpy changed(&player, &PlayerService::volumeChanged);
+        player.setVolume(0.5f);
+        player.setVolume(0.5f);
+        QCOMPARE(m_engine->volume(), 0.5f);
+        QCOMPARE(m_settings->doubleValue(SettingsKey::volume), 0.5);
+        m_settings->setDouble(SettingsKey::volume, 0.25); // the volume rail moved
+        QTRY_COMPARE(m_engine->volume(), 0.25f);
+        QCOMPARE(changed.count(), 2);
     }
 
     void playUnknownOrEmptySceneChangesNothing()
@@ -323,19 +332,6 @@ private Q_SLOTS:
         QTRY_COMPARE(changed.count(), 3);
         player.toggleFavorite(); // a playing: removed
         QCOMPARE(storedText(SettingsKey::favoriteSceneIds), "[\"c\",\"d\"]");
-    }
-
-    void volumeGoesToTheEngineAndTheSetting()
-    {
-        PlayerService &player = makePlayer();
-        QSignalSpy changed(&player, &PlayerService::volumeChanged);
-        player.setVolume(0.5f);
-        player.setVolume(0.5f);
-        QCOMPARE(m_engine->volume(), 0.5f);
-        QCOMPARE(m_settings->doubleValue(SettingsKey::volume), 0.5);
-        m_settings->setDouble(SettingsKey::volume, 0.25); // the volume rail moved
-        QTRY_COMPARE(m_engine->volume(), 0.25f);
-        QCOMPARE(changed.count(), 2);
     }
 
     void customScenePlaysItsFileOnce()

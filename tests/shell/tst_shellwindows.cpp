@@ -154,9 +154,6 @@ private Q_SLOTS:
         QTest::newRow("empty icon rectangle counts as unknown")
             << panel << std::optional<QRect>(QRect()) << QPoint(700, 1070) << screen
             << aboveBottomBar << QPoint(700 - 180, 1040 - 500);
-        QTest::newRow("pointer in a corner")
-            << panel << std::optional<QRect>() << QPoint(1919, 1079) << screen << aboveBottomBar
-            << QPoint(1920 - 360, 1040 - 500);
         // A second screen to the right of the first, its own coordinates.
         QTest::newRow("second screen")
             << panel << std::optional<QRect>(QRect(3800, 0, 22, 22)) << nowhere
