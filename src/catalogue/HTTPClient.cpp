@@ -2,6 +2,7 @@
 
 #include "Duskhaven/AppError.h"
 
+#include <QCoreApplication>
 #include <QCoroNetworkReply>
 #include <QFile>
 #include <QNetworkAccessManager>
@@ -137,6 +138,13 @@ QCoro::Task<HTTPResponse> fetch(std::shared_ptr<QNetworkAccessManager> network,
                                 std::chrono::milliseconds transferTimeout, QUrl url,
                                 CancellationToken cancel, QFile *sink = nullptr)
 {
+    // When the client is gone, this call holds the last reference to the manager. Dropping it
+    // as the call ends would delete the manager, and with it the reply whose finished signal
+    // is resuming this coroutine; the reference goes on a later turn of the event loop.
+    const auto releaseLater = qScopeGuard([&network] {
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(), [last = std::move(network)] {}, Qt::QueuedConnection);
+    });
     AppError pending = AppError::url(AppError::UrlUnknown, QStringLiteral("Unknown error."));
     if (retryDelays.isEmpty())
         throw pending;

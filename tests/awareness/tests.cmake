@@ -3,14 +3,14 @@ duskhaven_add_test(tst_audiocontextmonitor
 duskhaven_add_test(tst_pulseaudioclients
   SOURCES awareness/tst_pulseaudioclients.cpp awareness/PulseTestStream.h LABELS awareness)
 duskhaven_add_test(tst_autopause
-  SOURCES awareness/tst_autopause.cpp awareness/Fakes.h awareness/TestPlayer.h
+  SOURCES awareness/tst_autopause.cpp awareness/Fakes.h
           LABELS awareness)
 duskhaven_add_test(tst_upowerstate
-  SOURCES awareness/tst_upowerstate.cpp awareness/DbusMock.h awareness/Fakes.h awareness/TestPlayer.h
+  SOURCES awareness/tst_upowerstate.cpp awareness/Fakes.h
           LABELS awareness)
 duskhaven_add_test(tst_hotkeys
-  SOURCES awareness/tst_hotkeys.cpp awareness/TestPlayer.h
+  SOURCES awareness/tst_hotkeys.cpp
   LABELS awareness)
 duskhaven_add_test(tst_portalhotkeys
-  SOURCES awareness/tst_portalhotkeys.cpp awareness/DbusMock.h awareness/TestPlayer.h
+  SOURCES awareness/tst_portalhotkeys.cpp
   LABELS awareness)

@@ -1,39 +1,35 @@
 // Global hot keys through the desktop portal's GlobalShortcuts interface, as a Wayland desktop
 // offers them, served by a python3-dbusmock template on the test session's bus.
-#include "DbusMock.h"
-#include "Duskhaven/SettingsStore.h"
-#include "TestPlayer.h"
 #include "awareness/HotKeyService.h"
 #include "awareness/PortalHotKeys.h"
+#include "support/DbusMock.h"
+#include "support/TestPlayer.h"
 #include "support/TestSupport.h"
 
 #include <QDBusObjectPath>
-#include <QTemporaryDir>
 
 namespace {
-const QString portal = QStringLiteral("org.freedesktop.portal.Desktop");
-const QString portalPath = QStringLiteral("/org/freedesktop/portal/desktop");
+const QString portal = "org.freedesktop.portal.Desktop";
+const QString portalPath = "/org/freedesktop/portal/desktop";
 
-std::unique_ptr<DbusMock> mockPortal(const QString &parameters = QStringLiteral("{}"))
+std::unique_ptr<DbusMock> mockPortal(const QString &parameters = "{}")
 {
     return std::make_unique<DbusMock>(
         DbusMock::Bus::Session, portal,
-        QStringList{QStringLiteral("--template"),
-                    TestSupport::sourceDir() +
-                        QStringLiteral("/tests/awareness/portal_global_shortcuts.py"),
-                    QStringLiteral("--parameters"), parameters});
+        QStringList{"--template",
+                    TestSupport::sourceDir() + "/tests/awareness/portal_global_shortcuts.py",
+                    "--parameters", parameters});
 }
 
 QString lastSession(DbusMock &portal)
 {
-    const auto reply = portal.mock(portalPath, QStringLiteral("LastSession"));
+    const auto reply = portal.mock(portalPath, "LastSession");
     return reply ? reply->constFirst().value<QDBusObjectPath>().path() : QString();
 }
 
 void activate(DbusMock &portal, const QString &session, const QString &shortcut)
 {
-    portal.mock(portalPath, QStringLiteral("Activate"),
-                {QVariant::fromValue(QDBusObjectPath(session)), shortcut});
+    portal.mock(portalPath, "Activate", {QVariant::fromValue(QDBusObjectPath(session)), shortcut});
 }
 } // namespace
 
@@ -42,26 +38,20 @@ class TestPortalHotKeys : public QObject
     Q_OBJECT
 
 private:
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<SettingsStore> m_settings;
     std::unique_ptr<TestPlayer> m_music;
+    SettingsStore *m_settings = nullptr;
     PlayerService *m_player = nullptr;
 
 private Q_SLOTS:
     void init()
     {
-        m_dir = std::make_unique<QTemporaryDir>();
-        m_settings = std::make_unique<SettingsStore>(m_dir->filePath(QStringLiteral("s.json")));
-        m_music = std::make_unique<TestPlayer>(*m_settings);
+        m_music = std::make_unique<TestPlayer>();
+        m_music->loadPaused("rain");
+        m_settings = &m_music->settings;
         m_player = m_music->player.get();
     }
 
-    void cleanup()
-    {
-        m_music.reset();
-        m_settings.reset();
-        m_dir.reset();
-    }
+    void cleanup() { m_music.reset(); }
 
     void bindsActsOnActivationAndClosesWhenTurnedOff()
     {
@@ -73,17 +63,16 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(service.registeredIds(), (QList<quint32>{1, 2, 3, 4}), 5000);
         const QString session = lastSession(*portal);
 
-        activate(*portal, session, QStringLiteral("play-pause"));
+        activate(*portal, session, "play-pause");
         QTRY_VERIFY_WITH_TIMEOUT(m_player->isPlaying(), 3000);
-        activate(*portal, session, QStringLiteral("volume-up"));
+        activate(*portal, session, "volume-up");
         QTRY_VERIFY_WITH_TIMEOUT(qAbs(m_player->volume() - 0.85f) < 1e-5f, 3000);
 
         service.setEnabled(false);
         QVERIFY(service.registeredIds().isEmpty());
-        QTRY_COMPARE_WITH_TIMEOUT(
-            portal->mock(portalPath, QStringLiteral("Closed"))->constFirst().toStringList(),
-            QStringList{session}, 3000);
-        activate(*portal, session, QStringLiteral("play-pause"));
+        QTRY_COMPARE_WITH_TIMEOUT(portal->mock(portalPath, "Closed")->constFirst().toStringList(),
+                                  QStringList{session}, 3000);
+        activate(*portal, session, "play-pause");
         QTest::qWait(300);
         QVERIFY(m_player->isPlaying());
     }
@@ -95,8 +84,8 @@ private Q_SLOTS:
         m_settings->setBool(SettingsKey::globalHotkeysEnabled, true);
         HotKeyService service(*m_settings, m_player, std::make_unique<PortalHotKeys>());
         QTRY_COMPARE_WITH_TIMEOUT(service.registeredIds(), (QList<quint32>{2, 3, 4}), 5000);
-        activate(*portal, lastSession(*portal), QStringLiteral("next-scene"));
-        QTRY_COMPARE_WITH_TIMEOUT(m_player->nowPlayingPlaylistId(), QStringLiteral("fire"), 3000);
+        activate(*portal, lastSession(*portal), "next-scene");
+        QTRY_COMPARE_WITH_TIMEOUT(m_player->nowPlayingPlaylistId(), "fire", 3000);
     }
 
     void withoutThePortalNothingIsRegistered()

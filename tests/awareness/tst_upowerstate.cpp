@@ -1,44 +1,41 @@
 // Power state from UPower and power-profiles-daemon, served by python3-dbusmock on the test
 // session's private system bus, and the auto-pause service acting on it.
-#include "DbusMock.h"
-#include "Duskhaven/SettingsStore.h"
 #include "Fakes.h"
-#include "TestPlayer.h"
 #include "awareness/AudioContextMonitor.h"
 #include "awareness/AutoPauseService.h"
 #include "awareness/UPowerState.h"
+#include "support/DbusMock.h"
+#include "support/TestPlayer.h"
 
 #include <QSignalSpy>
-#include <QTemporaryDir>
 
 using namespace std::chrono_literals;
 
 namespace {
-const QString upower = QStringLiteral("org.freedesktop.UPower");
-const QString upowerPath = QStringLiteral("/org/freedesktop/UPower");
-const QString display = QStringLiteral("/org/freedesktop/UPower/devices/DisplayDevice");
-const QString device = QStringLiteral("org.freedesktop.UPower.Device");
-const QString hadess = QStringLiteral("net.hadess.PowerProfiles");
-const QString hadessPath = QStringLiteral("/net/hadess/PowerProfiles");
-const QString profiles = QStringLiteral("org.freedesktop.UPower.PowerProfiles");
-const QString profilesPath = QStringLiteral("/org/freedesktop/UPower/PowerProfiles");
-const QString activeProfile = QStringLiteral("ActiveProfile");
+const QString upower = "org.freedesktop.UPower";
+const QString upowerPath = "/org/freedesktop/UPower";
+const QString display = "/org/freedesktop/UPower/devices/DisplayDevice";
+const QString device = "org.freedesktop.UPower.Device";
+const QString hadess = "net.hadess.PowerProfiles";
+const QString hadessPath = "/net/hadess/PowerProfiles";
+const QString profiles = "org.freedesktop.UPower.PowerProfiles";
+const QString profilesPath = "/org/freedesktop/UPower/PowerProfiles";
+const QString activeProfile = "ActiveProfile";
 
 std::unique_ptr<DbusMock> fromTemplate(const QString &busName, const QString &name,
-                                       const QString &parameters = QStringLiteral("{}"))
+                                       const QString &parameters = "{}")
 {
     return std::make_unique<DbusMock>(DbusMock::Bus::System, busName,
-                                      QStringList{QStringLiteral("--template"), name,
-                                                  QStringLiteral("--parameters"), parameters});
+                                      QStringList{"--template", name, "--parameters", parameters});
 }
 
 // UPower's display device as a present, discharging battery at the given charge.
 bool setUpBattery(DbusMock &daemon, double percentage)
 {
     return daemon
-        .mock(upowerPath, QStringLiteral("SetupDisplayDevice"),
+        .mock(upowerPath, "SetupDisplayDevice",
               {uint(2), uint(2), percentage, percentage, 100.0, 10.0, qlonglong(3600), qlonglong(0),
-               true, QStringLiteral("battery-good-symbolic"), uint(1)})
+               true, "battery-good-symbolic", uint(1)})
         .has_value();
 }
 } // namespace
@@ -48,9 +45,8 @@ class TestUPowerState : public QObject
     Q_OBJECT
 
 private:
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<SettingsStore> m_settings;
     std::unique_ptr<TestPlayer> m_music;
+    SettingsStore *m_settings = nullptr;
     PlayerService *m_player = nullptr;
     std::unique_ptr<QSignalSpy> m_changes; // every start and stop of the music
     std::unique_ptr<AudioContextMonitor> m_monitor;
@@ -69,9 +65,9 @@ private:
 private Q_SLOTS:
     void init()
     {
-        m_dir = std::make_unique<QTemporaryDir>();
-        m_settings = std::make_unique<SettingsStore>(m_dir->filePath(QStringLiteral("s.json")));
-        m_music = std::make_unique<TestPlayer>(*m_settings);
+        m_music = std::make_unique<TestPlayer>();
+        m_music->loadPaused("rain");
+        m_settings = &m_music->settings;
         m_player = m_music->player.get();
         m_changes = std::make_unique<QSignalSpy>(m_player, &PlayerService::isPlayingChanged);
         m_monitor = std::make_unique<AudioContextMonitor>(std::make_unique<FakeAudioClients>(),
@@ -84,14 +80,11 @@ private Q_SLOTS:
         m_monitor.reset();
         m_changes.reset();
         m_music.reset();
-        m_settings.reset();
-        m_dir.reset();
     }
 
     void lowBatteryPausesOnlyOnBatteryAtOrBelowTwentyPercent()
     {
-        auto daemon = fromTemplate(upower, QStringLiteral("upower"),
-                                   QStringLiteral(R"({"OnBattery": true})"));
+        auto daemon = fromTemplate(upower, "upower", QStringLiteral(R"({"OnBattery": true})"));
         QVERIFY(daemon->waitUntilServing());
         QVERIFY(setUpBattery(*daemon, 50));
         m_settings->setBool(SettingsKey::autoPauseLowBattery, true);
@@ -100,21 +93,21 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(m_power->battery(), std::optional(BatteryReading{50, false}),
                                   5000);
 
-        QVERIFY(daemon->set(display, device, QStringLiteral("Percentage"), 21.7));
+        QVERIFY(daemon->set(display, device, "Percentage", 21.7));
         QTRY_COMPARE_WITH_TIMEOUT(m_power->battery(), std::optional(BatteryReading{21, false}),
                                   5000);
         QTest::qWait(50);
         QVERIFY(m_player->isPlaying());
 
-        QVERIFY(daemon->set(display, device, QStringLiteral("Percentage"), 20.0));
+        QVERIFY(daemon->set(display, device, "Percentage", 20.0));
         QTRY_VERIFY_WITH_TIMEOUT(!m_player->isPlaying(), 5000);
-        QCOMPARE(m_service->lastPauseReason(), QStringLiteral("Battery below 20%"));
+        QCOMPARE(m_service->lastPauseReason(), "Battery below 20%");
 
         // Plugged in and charging at 5 %: the music the user starts again plays on.
         m_music->setPlaying(true);
-        QVERIFY(daemon->set(upowerPath, upower, QStringLiteral("OnBattery"), false));
-        QVERIFY(daemon->set(display, device, QStringLiteral("State"), uint(1)));
-        QVERIFY(daemon->set(display, device, QStringLiteral("Percentage"), 5.0));
+        QVERIFY(daemon->set(upowerPath, upower, "OnBattery", false));
+        QVERIFY(daemon->set(display, device, "State", uint(1)));
+        QVERIFY(daemon->set(display, device, "Percentage", 5.0));
         QTRY_COMPARE_WITH_TIMEOUT(m_power->battery(), std::optional(BatteryReading{5, true}), 5000);
         QTest::qWait(50);
         QVERIFY(m_player->isPlaying());
@@ -123,17 +116,17 @@ private Q_SLOTS:
 
     void powerSaverPausesAndLeavingItDoesNotResume()
     {
-        auto daemon = fromTemplate(hadess, QStringLiteral("power_profiles_daemon"));
+        auto daemon = fromTemplate(hadess, "power_profiles_daemon");
         QVERIFY(daemon->waitUntilServing());
         m_settings->setBool(SettingsKey::autoPauseLowPowerMode, true);
         m_music->setPlaying(true);
         build();
 
-        QVERIFY(daemon->set(hadessPath, hadess, activeProfile, QStringLiteral("power-saver")));
+        QVERIFY(daemon->set(hadessPath, hadess, activeProfile, "power-saver"));
         QTRY_VERIFY_WITH_TIMEOUT(!m_player->isPlaying(), 5000);
-        QCOMPARE(m_service->lastPauseReason(), QStringLiteral("Low Power Mode"));
+        QCOMPARE(m_service->lastPauseReason(), "Low Power Mode");
 
-        QVERIFY(daemon->set(hadessPath, hadess, activeProfile, QStringLiteral("balanced")));
+        QVERIFY(daemon->set(hadessPath, hadess, activeProfile, "balanced"));
         QTRY_VERIFY_WITH_TIMEOUT(!m_power->lowPowerModeEnabled(), 5000);
         QTest::qWait(50);
         QVERIFY(!m_player->isPlaying());
@@ -142,7 +135,7 @@ private Q_SLOTS:
 
     void theNewerProfilesNameComesFirst()
     {
-        auto legacy = fromTemplate(hadess, QStringLiteral("power_profiles_daemon"),
+        auto legacy = fromTemplate(hadess, "power_profiles_daemon",
                                    QStringLiteral(R"({"ActiveProfile": "power-saver"})"));
         QVERIFY(legacy->waitUntilServing());
         UPowerState power;
@@ -150,9 +143,8 @@ private Q_SLOTS:
 
         DbusMock newer(DbusMock::Bus::System, profiles, {profiles, profilesPath, profiles});
         QVERIFY(newer.waitUntilServing());
-        QVERIFY(newer.mock(profilesPath, QStringLiteral("AddProperty"),
-                           {profiles, activeProfile, QStringLiteral("performance")}));
-        QVERIFY(newer.set(profilesPath, profiles, activeProfile, QStringLiteral("balanced")));
+        QVERIFY(newer.mock(profilesPath, "AddProperty", {profiles, activeProfile, "performance"}));
+        QVERIFY(newer.set(profilesPath, profiles, activeProfile, "balanced"));
         QTRY_VERIFY_WITH_TIMEOUT(!power.lowPowerModeEnabled(), 5000);
 
         // The newer daemon goes away: the older one's answer holds again.
@@ -167,7 +159,7 @@ private Q_SLOTS:
         QVERIFY(!power.battery());
         QVERIFY(!power.lowPowerModeEnabled());
 
-        auto daemon = fromTemplate(upower, QStringLiteral("upower"));
+        auto daemon = fromTemplate(upower, "upower");
         QVERIFY(daemon->waitUntilServing());
         // A machine without a battery: the display device is not a present battery.
         QTest::qWait(200);

@@ -1,4 +1,2 @@
 duskhaven_add_test(tst_httpclient SOURCES library/tst_httpclient.cpp LABELS library)
 duskhaven_add_test(tst_library SOURCES library/tst_library.cpp LABELS library)
-duskhaven_add_test(tst_cataloguetool_url SOURCES library/tst_cataloguetool_url.cpp LABELS library)
-add_dependencies(tst_cataloguetool_url duskhaven-catalogue)

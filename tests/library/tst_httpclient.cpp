@@ -16,13 +16,9 @@
 using namespace std::chrono_literals;
 using Response = TestHttpServer::Response;
 
-namespace {
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
+using TestSupport::readFile;
 
+namespace {
 QByteArray pattern(qsizetype size)
 {
     QByteArray bytes(size, Qt::Uninitialized);
@@ -44,266 +40,247 @@ class TestHTTPClient : public QObject
     }
 
 private Q_SLOTS:
-    void anyStatusIsAnAnswerAndIsNotRetried_data();
-    void anyStatusIsAnAnswerAndIsNotRetried();
-    void fileUrlHasStatusZero();
-    void transportFailuresAreRetriedAfterPauses_data();
-    void transportFailuresAreRetriedAfterPauses();
-    void laterAttemptCanSucceedAfterTheClientIsGone();
-    void attemptsFollowTheDelayList();
-    void transferTimeoutIsRetried();
-    void cancelStopsAPauseOrATransferAtOnce_data();
-    void cancelStopsAPauseOrATransferAtOnce();
 
-    void downloadStreamsIntoPlaceAndRetriesAfresh();
-    void downloadKeepsNothingButA200();
-    void downloadRefusedByTheDiskLeavesNoHalfFile();
+    void anyStatusIsAnAnswerAndIsNotRetried_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QByteArray>("body");
+        QTest::newRow("200") << "/doc" << 200 << QByteArray("{\"version\": 1}");
+        QTest::newRow("404 error page") << "/doc" << 404 << QByteArray("<h1>Not here</h1>");
+        QTest::newRow("204") << "/doc" << 204 << QByteArray();
+        QTest::newRow("304") << "/doc" << 304 << QByteArray();
+        QTest::newRow("redirect followed") << "/old" << 200 << QByteArray("moved here");
+    }
+
+    void anyStatusIsAnAnswerAndIsNotRetried()
+    {
+        QFETCH(QString, path);
+        QFETCH(int, status);
+        QFETCH(QByteArray, body);
+        TestHttpServer server;
+        server.serve("/doc", status, body);
+        server.serve("/old", Response{.status = 302, .headers = {{"Location", "/doc"}}});
+
+        const auto outcome = TestSupport::wait(client().data(server.url(path)));
+        QCOMPARE(outcome.value.value().status, status);
+        QCOMPARE(outcome.value->body, body);
+        QCOMPARE(server.requestCount("/doc"), 1);
+    }
+
+    void fileUrlHasStatusZero()
+    {
+        QTemporaryDir dir;
+        QVERIFY(TestSupport::writeFile(dir.filePath("doc.json"), "{\"a\": 1}\n"));
+        const auto found =
+            TestSupport::wait(client().data(QUrl::fromLocalFile(dir.filePath("doc.json"))));
+        QCOMPARE(found.value.value().status, 0);
+        QCOMPARE(found.value->body, QByteArray("{\"a\": 1}\n"));
+
+        const auto missing =
+            TestSupport::wait(client({0ms}).data(QUrl::fromLocalFile(dir.filePath("none"))));
+        QCOMPARE(missing.error.value().code(), AppError::UrlFileDoesNotExist);
+    }
+
+    void transportFailuresAreRetriedAfterPauses_data()
+    {
+        QTest::addColumn<bool>("refused");
+        QTest::addColumn<int>("code");
+        // Headers and half the body, then the connection closes: a status line arrived, yet the
+        // transfer failed.
+        QTest::newRow("dropped mid-body") << false << AppError::UrlNetworkConnectionLost;
+        QTest::newRow("connection refused") << true << AppError::UrlCannotConnect;
+    }
+
+    void transportFailuresAreRetriedAfterPauses()
+    {
+        QFETCH(bool, refused);
+        QFETCH(int, code);
+        TestHttpServer server;
+        server.serve("/track", Response{.body = QByteArray(1000, 'x'), .dropAfter = 500});
+        const QUrl url =
+            refused
+                ? QUrl(
+                      QStringLiteral("http://127.0.0.1:%1/track").arg(TestHttpServer::unusedPort()))
+                : server.url("/track");
+
+        QElapsedTimer clock;
+        clock.start();
+        const auto outcome = TestSupport::wait(client({0ms, 200ms, 300ms}).data(url));
+        QCOMPARE(outcome.error.value().domain(), AppError::Domain::Url);
+        QCOMPARE(outcome.error->code(), code);
+        QCOMPARE(server.requestCount("/track"), refused ? 0 : 3);
+        QVERIFY2(clock.elapsed() >= 500, qPrintable(QString::number(clock.elapsed())));
+    }
+
+    void laterAttemptCanSucceedAfterTheClientIsGone()
+    {
+        TestHttpServer server;
+        const Response dropped{.body = "partial body", .dropAfter = 3};
+        server.serve("/doc", QList<Response>{dropped, dropped, Response{.body = "whole"}});
+
+        QCoro::Task<HTTPResponse> task = [&] {
+            const HTTPClient shortLived(std::make_shared<QNetworkAccessManager>(),
+                                        {0ms, 50ms, 50ms});
+            return shortLived.data(server.url("/doc"));
+        }();
+        const auto outcome = TestSupport::wait(std::move(task));
+        QCOMPARE(outcome.value.value().body, QByteArray("whole"));
+        QCOMPARE(server.requestCount("/doc"), 3);
+
+        // One entry: one attempt and no pause, however long the entry.
+        server.serve("/dropped", dropped);
+        QElapsedTimer clock;
+        clock.start();
+        QVERIFY(TestSupport::wait(client({5s}).data(server.url("/dropped"))).error);
+        QCOMPARE(server.requestCount("/dropped"), 1);
+        QVERIFY(clock.elapsed() < 4000);
+    }
+
+    // A call nobody waits for any more (a prefetch whose player is gone) may hold the last
+    // reference to the manager. The manager must not go inside the reply's finished signal: it
+    // would delete the reply under it.
+    void aCallNobodyWaitsForReleasesTheManagerAfterItsReply()
+    {
+        TestHttpServer server;
+        server.serve("/doc", 200, "body");
+        auto network = std::make_shared<QNetworkAccessManager>();
+        bool finishing = false, destroyed = false, destroyedWhileFinishing = false;
+        connect(network.get(), &QNetworkAccessManager::finished, this, [&] {
+            finishing = true;
+            QMetaObject::invokeMethod(
+                this, [&] { finishing = false; }, Qt::QueuedConnection);
+        });
+        connect(network.get(), &QObject::destroyed, this, [&] {
+            destroyed = true;
+            destroyedWhileFinishing = finishing;
+        });
+        HTTPClient(std::exchange(network, nullptr), {0ms}).data(server.url("/doc")); // not awaited
+        QTRY_VERIFY(destroyed);
+        QVERIFY(!destroyedWhileFinishing);
+    }
+
+    void transferTimeoutIsRetried()
+    {
+        TestHttpServer server;
+        server.serve("/slow", QList<Response>{Response{.body = "late", .delay = 3s},
+                                              Response{.body = "in time"}});
+
+        const HTTPClient impatient(m_network, {0ms, 50ms}, 300ms);
+        const auto outcome = TestSupport::wait(impatient.data(server.url("/slow")));
+        QCOMPARE(outcome.value.value().body, QByteArray("in time"));
+        QCOMPARE(server.requestCount("/slow"), 2);
+    }
+
+    void cancelStopsAPauseOrATransferAtOnce_data()
+    {
+        QTest::addColumn<Response>("response");
+        QTest::newRow("during a pause") << Response{.body = "abc", .dropAfter = 0};
+        QTest::newRow("during a transfer")
+            << Response{.body = QByteArray(100, 'x'), .chunkSize = 10, .chunkPause = 200ms};
+    }
+
+    void cancelStopsAPauseOrATransferAtOnce()
+    {
+        QFETCH(Response, response);
+        TestHttpServer server;
+        server.serve("/doc", response);
+        const CancellationToken cancel = CancellationToken::create();
+
+        QElapsedTimer clock;
+        clock.start();
+        auto task = client({0ms, 1s, 7s}).data(server.url("/doc"), cancel);
+        QTRY_COMPARE(server.requestCount("/doc"), 1);
+        QTest::qWait(300); // the first attempt has failed or is half-way through
+        cancel.cancel();
+        const auto outcome = TestSupport::wait(std::move(task));
+        QCOMPARE(outcome.error.value().domain(), AppError::Domain::Cancelled);
+        QVERIFY(clock.elapsed() < 900);
+
+        // No further attempt, not even once the pause would have ended; and a token cancelled
+        // beforehand makes no request at all.
+        QTest::qWait(1000);
+        const auto early = TestSupport::wait(client().data(server.url("/doc"), cancel));
+        QCOMPARE(early.error.value().domain(), AppError::Domain::Cancelled);
+        QCOMPARE(server.requestCount("/doc"), 1);
+    }
+
+    void downloadStreamsIntoPlaceAndRetriesAfresh()
+    {
+        QTemporaryDir dir;
+        const QString destination = dir.filePath("track.mp3");
+        QVERIFY(TestSupport::writeFile(destination, "previous file"));
+        TestHttpServer server;
+        const QByteArray body = pattern(200'000);
+        server.serve(
+            "/t.mp3",
+            QList<Response>{Response{.body = body, .dropAfter = 120'000},
+                            Response{.body = body, .chunkSize = 50'000, .chunkPause = 150ms}});
+
+        auto task = client().download(server.url("/t.mp3"), destination);
+        // Mid-transfer the bytes so far sit in the partial file; the old file is untouched.
+        QTRY_COMPARE(server.requestCount("/t.mp3"), 2);
+        QTRY_VERIFY(QFileInfo(destination + ".partial").size() > 0);
+        QCOMPARE(readFile(destination), QByteArray("previous file"));
+
+        const auto outcome = TestSupport::wait(std::move(task));
+        QCOMPARE(outcome.value.value(), 200);
+        QCOMPARE(readFile(destination), body);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"track.mp3"});
+
+        // Cancelled half-way: no half file.
+        const CancellationToken cancel = CancellationToken::create();
+        task = client().download(server.url("/t.mp3"), dir.filePath("again.mp3"), cancel);
+        QTRY_VERIFY(QFileInfo(dir.filePath("again.mp3.partial")).size() > 0);
+        cancel.cancel();
+        QCOMPARE(TestSupport::wait(std::move(task)).error.value().domain(),
+                 AppError::Domain::Cancelled);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"track.mp3"});
+    }
+
+    void downloadKeepsNothingButA200()
+    {
+        QTemporaryDir dir;
+        TestHttpServer server;
+        server.serve("/gone.mp3", 404, "no such track");
+
+        const auto outcome =
+            TestSupport::wait(client().download(server.url("/gone.mp3"), dir.filePath("gone.mp3")));
+        QCOMPARE(outcome.value, 404);
+        QCOMPARE(server.requestCount("/gone.mp3"), 1);
+        QVERIFY(QDir(dir.path()).isEmpty());
+
+        // A folder that does not exist: nothing is fetched.
+        const auto nowhere = TestSupport::wait(
+            client().download(server.url("/gone.mp3"), dir.filePath("missing/gone.mp3")));
+        QCOMPARE(nowhere.error.value().domain(), AppError::Domain::File);
+        QCOMPARE(server.requestCount("/gone.mp3"), 1);
+    }
+
+    void downloadRefusedByTheDiskLeavesNoHalfFile()
+    {
+        // A file-size limit on this process makes the disk refuse the body part-way, as a full
+        // disk would; root is bound by it too.
+        QTemporaryDir dir;
+        TestHttpServer server;
+        server.serve("/t.mp3", 200, pattern(300'000));
+        rlimit saved{};
+        QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
+        const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limited = saved;
+        limited.rlim_cur = 64 * 1024;
+        QCOMPARE(setrlimit(RLIMIT_FSIZE, &limited), 0);
+
+        const auto outcome =
+            TestSupport::wait(client().download(server.url("/t.mp3"), dir.filePath("t.mp3")));
+        setrlimit(RLIMIT_FSIZE, &saved);
+        std::signal(SIGXFSZ, previousHandler);
+
+        QCOMPARE(outcome.error.value().domain(), AppError::Domain::File);
+        QCOMPARE(server.requestCount("/t.mp3"), 1); // a disk failure is not retried
+        QVERIFY(QDir(dir.path()).isEmpty());
+    }
 };
-
-void TestHTTPClient::anyStatusIsAnAnswerAndIsNotRetried_data()
-{
-    QTest::addColumn<QString>("path");
-    QTest::addColumn<int>("status");
-    QTest::addColumn<QByteArray>("body");
-    QTest::newRow("200") << "/doc" << 200 << QByteArray("{\"version\": 1}");
-    QTest::newRow("404 error page") << "/doc" << 404 << QByteArray("<h1>Not here</h1>");
-    QTest::newRow("503") << "/doc" << 503 << QByteArray("busy");
-    QTest::newRow("204") << "/doc" << 204 << QByteArray();
-    QTest::newRow("304") << "/doc" << 304 << QByteArray();
-    QTest::newRow("redirect followed") << "/old" << 200 << QByteArray("moved here");
-}
-
-void TestHTTPClient::anyStatusIsAnAnswerAndIsNotRetried()
-{
-    QFETCH(QString, path);
-    QFETCH(int, status);
-    QFETCH(QByteArray, body);
-    TestHttpServer server;
-    server.serve("/doc", status, body);
-    server.serve("/old", Response{.status = 302, .headers = {{"Location", "/doc"}}});
-
-    // The application's pauses: a retry would show in the time taken.
-    QElapsedTimer clock;
-    clock.start();
-    const auto outcome = TestSupport::wait(client({1s, 3s, 7s}).data(server.url(path)));
-    QVERIFY(outcome.value);
-    QCOMPARE(outcome.value->status, status);
-    QCOMPARE(outcome.value->body, body);
-    QCOMPARE(server.requestCount("/doc"), 1);
-    QVERIFY(clock.elapsed() < 900);
-}
-
-void TestHTTPClient::fileUrlHasStatusZero()
-{
-    QTemporaryDir dir;
-    QFile file(dir.filePath("doc.json"));
-    QVERIFY(file.open(QIODevice::WriteOnly) && file.write("{\"a\": 1}\n") == 9);
-    file.close();
-
-    const auto found = TestSupport::wait(client().data(QUrl::fromLocalFile(file.fileName())));
-    QVERIFY(found.value);
-    QCOMPARE(found.value->status, 0);
-    QCOMPARE(found.value->body, QByteArray("{\"a\": 1}\n"));
-
-    const auto missing =
-        TestSupport::wait(client({0ms}).data(QUrl::fromLocalFile(dir.filePath("none"))));
-    QVERIFY(missing.error);
-    QCOMPARE(missing.error->code(), AppError::UrlFileDoesNotExist);
-}
-
-void TestHTTPClient::transportFailuresAreRetriedAfterPauses_data()
-{
-    QTest::addColumn<bool>("refused");
-    QTest::addColumn<int>("code");
-    // Headers and half the body, then the connection closes: a status line arrived, yet the
-    // transfer failed.
-    QTest::newRow("dropped mid-body") << false << AppError::UrlNetworkConnectionLost;
-    QTest::newRow("connection refused") << true << AppError::UrlCannotConnect;
-}
-
-void TestHTTPClient::transportFailuresAreRetriedAfterPauses()
-{
-    QFETCH(bool, refused);
-    QFETCH(int, code);
-    TestHttpServer server;
-    server.serve("/track", Response{.body = QByteArray(1000, 'x'), .dropAfter = 500});
-    const QUrl url =
-        refused
-            ? QUrl(QStringLiteral("http://127.0.0.1:%1/track").arg(TestHttpServer::unusedPort()))
-            : server.url("/track");
-
-    QElapsedTimer clock;
-    clock.start();
-    const auto outcome = TestSupport::wait(client({0ms, 200ms, 300ms}).data(url));
-    QVERIFY(outcome.error);
-    QCOMPARE(outcome.error->domain(), AppError::Domain::Url);
-    QCOMPARE(outcome.error->code(), code);
-    QCOMPARE(server.requestCount("/track"), refused ? 0 : 3);
-    QVERIFY2(clock.elapsed() >= 500, qPrintable(QString::number(clock.elapsed())));
-}
-
-void TestHTTPClient::laterAttemptCanSucceedAfterTheClientIsGone()
-{
-    TestHttpServer server;
-    const Response dropped{.body = "partial body", .dropAfter = 3};
-    server.serve("/doc", QList<Response>{dropped, dropped, Response{.body = "whole"}});
-
-    QCoro::Task<HTTPResponse> task = [&] {
-        const HTTPClient shortLived(std::make_shared<QNetworkAccessManager>(), {0ms, 50ms, 50ms});
-        return shortLived.data(server.url("/doc"));
-    }();
-    const auto outcome = TestSupport::wait(std::move(task));
-    QVERIFY(outcome.value);
-    QCOMPARE(outcome.value->body, QByteArray("whole"));
-    QCOMPARE(server.requestCount("/doc"), 3);
-}
-
-void TestHTTPClient::attemptsFollowTheDelayList()
-{
-    TestHttpServer server;
-    server.serve("/doc", Response{.body = "abc", .dropAfter = 1});
-
-    // One entry: one attempt and no pause, however long the entry.
-    QElapsedTimer clock;
-    clock.start();
-    auto outcome = TestSupport::wait(client({5s}).data(server.url("/doc")));
-    QVERIFY(outcome.error);
-    QCOMPARE(server.requestCount("/doc"), 1);
-    QVERIFY(clock.elapsed() < 4000);
-
-    // No entry: no attempt at all.
-    outcome = TestSupport::wait(client({}).data(server.url("/doc")));
-    QVERIFY(outcome.error);
-    QCOMPARE(outcome.error->domain(), AppError::Domain::Url);
-    QCOMPARE(outcome.error->code(), AppError::UrlUnknown);
-    QCOMPARE(server.requestCount("/doc"), 1);
-}
-
-void TestHTTPClient::transferTimeoutIsRetried()
-{
-    TestHttpServer server;
-    server.serve("/slow", QList<Response>{Response{.body = "late", .delay = 3s},
-                                          Response{.body = "in time"}});
-
-    const HTTPClient impatient(m_network, {0ms, 50ms}, 300ms);
-    const auto outcome = TestSupport::wait(impatient.data(server.url("/slow")));
-    QVERIFY(outcome.value);
-    QCOMPARE(outcome.value->body, QByteArray("in time"));
-    QCOMPARE(server.requestCount("/slow"), 2);
-}
-
-void TestHTTPClient::cancelStopsAPauseOrATransferAtOnce_data()
-{
-    QTest::addColumn<Response>("response");
-    QTest::newRow("during a pause") << Response{.body = "abc", .dropAfter = 0};
-    QTest::newRow("during a transfer")
-        << Response{.body = QByteArray(100, 'x'), .chunkSize = 10, .chunkPause = 200ms};
-}
-
-void TestHTTPClient::cancelStopsAPauseOrATransferAtOnce()
-{
-    QFETCH(Response, response);
-    TestHttpServer server;
-    server.serve("/doc", response);
-    const CancellationToken cancel = CancellationToken::create();
-
-    QElapsedTimer clock;
-    clock.start();
-    auto task = client({0ms, 1s, 7s}).data(server.url("/doc"), cancel);
-    QTRY_COMPARE(server.requestCount("/doc"), 1);
-    QTest::qWait(300); // the first attempt has failed or is half-way through
-    cancel.cancel();
-    const auto outcome = TestSupport::wait(std::move(task));
-    QVERIFY(outcome.error);
-    QCOMPARE(outcome.error->domain(), AppError::Domain::Cancelled);
-    QVERIFY(clock.elapsed() < 900);
-
-    // No further attempt, not even once the pause would have ended; and a token cancelled
-    // beforehand makes no request at all.
-    QTest::qWait(1000);
-    const auto early = TestSupport::wait(client().data(server.url("/doc"), cancel));
-    QCOMPARE(early.error.value().domain(), AppError::Domain::Cancelled);
-    QCOMPARE(server.requestCount("/doc"), 1);
-}
-
-void TestHTTPClient::downloadStreamsIntoPlaceAndRetriesAfresh()
-{
-    QTemporaryDir dir;
-    const QString destination = dir.filePath("track.mp3");
-    QFile old(destination);
-    QVERIFY(old.open(QIODevice::WriteOnly) && old.write("previous file") > 0);
-    old.close();
-    TestHttpServer server;
-    const QByteArray body = pattern(200'000);
-    server.serve("/t.mp3",
-                 QList<Response>{Response{.body = body, .dropAfter = 120'000},
-                                 Response{.body = body, .chunkSize = 50'000, .chunkPause = 150ms}});
-
-    auto task = client().download(server.url("/t.mp3"), destination);
-    // Mid-transfer the bytes so far sit in the partial file; the old file is untouched.
-    QTRY_COMPARE(server.requestCount("/t.mp3"), 2);
-    QTRY_VERIFY(QFileInfo(destination + ".partial").size() > 0);
-    QCOMPARE(readFile(destination), QByteArray("previous file"));
-
-    const auto outcome = TestSupport::wait(std::move(task));
-    QVERIFY(outcome.value);
-    QCOMPARE(*outcome.value, 200);
-    QCOMPARE(readFile(destination), body);
-    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"track.mp3"});
-
-    // Cancelled half-way: no half file.
-    const CancellationToken cancel = CancellationToken::create();
-    task = client().download(server.url("/t.mp3"), dir.filePath("again.mp3"), cancel);
-    QTRY_VERIFY(QFileInfo(dir.filePath("again.mp3.partial")).size() > 0);
-    cancel.cancel();
-    QCOMPARE(TestSupport::wait(std::move(task)).error.value().domain(),
-             AppError::Domain::Cancelled);
-    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"track.mp3"});
-}
-
-void TestHTTPClient::downloadKeepsNothingButA200()
-{
-    QTemporaryDir dir;
-    TestHttpServer server;
-    server.serve("/gone.mp3", 404, "no such track");
-
-    const auto outcome =
-        TestSupport::wait(client().download(server.url("/gone.mp3"), dir.filePath("gone.mp3")));
-    QCOMPARE(outcome.value, 404);
-    QCOMPARE(server.requestCount("/gone.mp3"), 1);
-    QVERIFY(QDir(dir.path()).isEmpty());
-
-    // A folder that does not exist: nothing is fetched.
-    const auto nowhere = TestSupport::wait(
-        client().download(server.url("/gone.mp3"), dir.filePath("missing/gone.mp3")));
-    QCOMPARE(nowhere.error.value().domain(), AppError::Domain::File);
-    QCOMPARE(server.requestCount("/gone.mp3"), 1);
-}
-
-void TestHTTPClient::downloadRefusedByTheDiskLeavesNoHalfFile()
-{
-    // A file-size limit on this process makes the disk refuse the body part-way, as a full
-    // disk would; root is bound by it too.
-    QTemporaryDir dir;
-    TestHttpServer server;
-    server.serve("/t.mp3", 200, pattern(300'000));
-    rlimit saved{};
-    QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
-    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit limited = saved;
-    limited.rlim_cur = 64 * 1024;
-    QCOMPARE(setrlimit(RLIMIT_FSIZE, &limited), 0);
-
-    const auto outcome =
-        TestSupport::wait(client().download(server.url("/t.mp3"), dir.filePath("t.mp3")));
-    setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, previousHandler);
-
-    QVERIFY(outcome.error);
-    QCOMPARE(outcome.error->domain(), AppError::Domain::File);
-    QCOMPARE(server.requestCount("/t.mp3"), 1); // a disk failure is not retried
-    QVERIFY(QDir(dir.path()).isEmpty());
-}
 
 QTEST_GUILESS_MAIN(TestHTTPClient)
 #include "tst_httpclient.moc"

@@ -1,4 +1,3 @@
-duskhaven_add_test(tst_playbackqueue SOURCES playback/tst_playbackqueue.cpp LABELS playback)
 duskhaven_add_test(tst_playerservice SOURCES playback/tst_playerservice.cpp
                    LABELS playback)
 duskhaven_add_test(tst_qtmultimediaengine SOURCES playback/tst_qtmultimediaengine.cpp

@@ -3,8 +3,8 @@
 // be ordered at will.
 #include "Duskhaven/AppError.h"
 #include "Duskhaven/SettingsStore.h"
-#include "support/FakeAudioEngine.h"
-#include "playback/PlayerService.h"
+#include "playback/PlaybackQueue.h"
+#include "support/TestPlayer.h"
 
 #include <QCoroSignal>
 #include <QSignalSpy>
@@ -12,42 +12,9 @@
 #include <QTest>
 
 namespace {
-Track track(const QString &id)
-{
-    Track t;
-    t.id = id;
-    t.title = QStringLiteral("Title ") + id;
-    t.artist = QStringLiteral("Artist");
-    t.url = QUrl(QStringLiteral("http://127.0.0.1:1/") + id + QStringLiteral(".mp3"));
-    t.durationSeconds = 120;
-    return t;
-}
-
-// Scenes by id, each with its track ids; every track id used becomes a catalogue track, except
-// ids beginning with "missing", which name tracks the catalogue does not hold.
-Manifest catalogue(const QList<std::pair<QString, QStringList>> &scenes)
-{
-    Manifest manifest;
-    QSet<QString> known;
-    for (const auto &[sceneId, trackIds] : scenes) {
-        Playlist playlist;
-        playlist.id = sceneId;
-        playlist.name = QStringLiteral("Scene ") + sceneId;
-        playlist.trackIds = trackIds;
-        manifest.playlists.append(playlist);
-        for (const QString &id : trackIds) {
-            if (!known.contains(id) && !id.startsWith(QStringLiteral("missing"))) {
-                known.insert(id);
-                manifest.tracks.append(track(id));
-            }
-        }
-    }
-    return manifest;
-}
-
 QUrl fileOf(const QString &trackId)
 {
-    return QUrl::fromLocalFile(QStringLiteral("/music/") + trackId + QStringLiteral(".mp3"));
+    return QUrl::fromLocalFile("/music/" + trackId + ".mp3");
 }
 } // namespace
 
@@ -61,7 +28,6 @@ public:
     bool hold = false;
     QSet<QString> failing;
     QStringList requests;
-    QStringList protectedIds;
 
     QCoro::Task<QUrl> localFile(Track track)
     {
@@ -72,7 +38,7 @@ public:
                 co_await qCoro(this, &FakeFiles::released);
         }
         if (failing.contains(track.id))
-            throw AppError::url(AppError::UrlCannotConnect, QStringLiteral("offline"));
+            throw AppError::url(AppError::UrlCannotConnect, "offline");
         co_return fileOf(track.id);
     }
 
@@ -108,7 +74,7 @@ class TestPlayerService : public QObject
         PlayerSources sources{
             [this] { return m_manifest; },
             [files = m_files.get()](Track t) { return files->localFile(std::move(t)); },
-            [files = m_files.get()](const QString &id) { files->protectedIds.append(id); }};
+            [](const QString &) {}};
         m_player =
             std::make_unique<PlayerService>(std::move(sources), *m_settings, std::move(engine));
         return *m_player;
@@ -116,16 +82,17 @@ class TestPlayerService : public QObject
 
     QString storedText(const QString &key) const
     {
-        return m_settings->stringValue(key).value_or(QStringLiteral("<absent>"));
+        return m_settings->stringValue(key).value_or("<absent>");
     }
 
 private Q_SLOTS:
     void init()
     {
         m_dir = std::make_unique<QTemporaryDir>();
-        m_settings = std::make_unique<SettingsStore>(m_dir->filePath(QStringLiteral("s.json")));
+        m_settings = std::make_unique<SettingsStore>(m_dir->filePath("s.json"));
         m_files = std::make_unique<FakeFiles>();
-        m_manifest = catalogue({{"a", {"a1", "a2", "a3"}}, {"b", {"b1"}}, {"empty", {"missing"}}});
+        m_manifest =
+            sceneCatalogue({{"a", {"a1", "a2", "a3"}}, {"b", {"b1"}}, {"empty", {"missing"}}});
     }
     void cleanup()
     {
@@ -134,33 +101,37 @@ private Q_SLOTS:
         m_settings.reset();
     }
 
-    void constructionReadsTheSettings()
+    void settingsAndVolumeAgreeBothWays()
     {
-        PlayerService &fresh = makePlayer();
-        QVERIFY(fresh.favoriteIds().isEmpty());
-        QCOMPARE(fresh.nowPlayingPlaylistId(), QString());
-        QCOMPARE(m_engine->volume(), 0.8f);
-
-        m_settings->setString(SettingsKey::lastPlayedPlaylistId, QStringLiteral("b"));
-        m_settings->setString(SettingsKey::favoriteSceneIds, QStringLiteral("[\"b\",\"a\"]"));
+        m_settings->setString(SettingsKey::lastPlayedPlaylistId, "b");
+        m_settings->setString(SettingsKey::favoriteSceneIds, "[\"b\",\"a\"]");
         m_settings->setDouble(SettingsKey::volume, 0.35);
         PlayerService &player = makePlayer();
-        QCOMPARE(player.nowPlayingPlaylistId(), QStringLiteral("b"));
+        QCOMPARE(player.nowPlayingPlaylistId(), "b");
         QCOMPARE(player.favoriteIdList(), (QStringList{"a", "b"}));
         QCOMPARE(m_engine->volume(), 0.35f); // the rail and the sound agree after a restart
         QVERIFY(m_engine->loads.isEmpty() && m_files->requests.isEmpty());
+
+        QSignalSpy changed(&player, &PlayerService::volumeChanged);
+        player.setVolume(0.5f);
+        player.setVolume(0.5f);
+        QCOMPARE(m_engine->volume(), 0.5f);
+        QCOMPARE(m_settings->doubleValue(SettingsKey::volume), 0.5);
+        m_settings->setDouble(SettingsKey::volume, 0.25); // the volume rail moved
+        QTRY_COMPARE(m_engine->volume(), 0.25f);
+        QCOMPARE(changed.count(), 2);
     }
 
     void playUnknownOrEmptySceneChangesNothing()
     {
-        m_settings->setString(SettingsKey::lastPlayedPlaylistId, QStringLiteral("b"));
+        m_settings->setString(SettingsKey::lastPlayedPlaylistId, "b");
         PlayerService &player = makePlayer();
-        QCOMPARE(QCoro::waitFor(player.play(QStringLiteral("nope"))), PlayOutcome::NotFound);
-        QCOMPARE(QCoro::waitFor(player.play(QStringLiteral("empty"))), PlayOutcome::Empty);
+        QCOMPARE(QCoro::waitFor(player.play("nope")), PlayOutcome::NotFound);
+        QCOMPARE(QCoro::waitFor(player.play("empty")), PlayOutcome::Empty);
         m_manifest.reset();
-        QCOMPARE(QCoro::waitFor(player.play(QStringLiteral("a"))), PlayOutcome::NotFound);
-        QCOMPARE(player.nowPlayingPlaylistId(), QStringLiteral("b"));
-        QCOMPARE(storedText(SettingsKey::lastPlayedPlaylistId), QStringLiteral("b"));
+        QCOMPARE(QCoro::waitFor(player.play("a")), PlayOutcome::NotFound);
+        QCOMPARE(player.nowPlayingPlaylistId(), "b");
+        QCOMPARE(storedText(SettingsKey::lastPlayedPlaylistId), "b");
         QVERIFY(!player.queue() && m_files->requests.isEmpty());
     }
 
@@ -168,20 +139,20 @@ private Q_SLOTS:
     {
         PlayerService &player = makePlayer();
         for (int round = 0; round < 10; ++round) {
-            QCoro::waitFor(player.play(QStringLiteral("a"), QStringLiteral("a2")));
-            QCOMPARE(player.currentTrackId(), QStringLiteral("a2"));
+            QCoro::waitFor(player.play("a", "a2"));
+            QCOMPARE(player.currentTrackId(), "a2");
             QStringList sorted = player.queue()->order;
             sorted.sort();
             QCOMPARE(sorted, player.queue()->originalIds());
         }
-        QCoro::waitFor(player.play(QStringLiteral("a"), QStringLiteral("b1")));
+        QCoro::waitFor(player.play("a", "b1"));
         QCOMPARE(player.queue()->currentIndex, 0);
     }
 
     void nextAndPreviousMoveAlongTheQueue()
     {
         PlayerService &player = makePlayer();
-        QCoro::waitFor(player.play(QStringLiteral("a")));
+        QCoro::waitFor(player.play("a"));
         const QStringList order = player.queue()->order;
         QCoro::waitFor(player.previous()); // at position 0: no wrap backwards
         QCoro::waitFor(player.next());
@@ -192,29 +163,29 @@ private Q_SLOTS:
         QCOMPARE(m_engine->loads, (QList<QUrl>{fileOf(order[0]), fileOf(order[1]), fileOf(order[2]),
                                                fileOf(order[0])}));
 
-        QCoro::waitFor(player.play(QStringLiteral("b")));
+        QCoro::waitFor(player.play("b"));
         m_engine->finish(); // a one-track scene plays its track again
         QTRY_COMPARE(m_engine->loads.size(), 6);
-        QCOMPARE(m_engine->loads[5], fileOf(QStringLiteral("b1")));
+        QCOMPARE(m_engine->loads[5], fileOf("b1"));
     }
 
     void endOfItemAdvancesOnlyForTheCurrentItem()
     {
         PlayerService &player = makePlayer();
-        QCoro::waitFor(player.play(QStringLiteral("a")));
+        QCoro::waitFor(player.play("a"));
         const QStringList order = player.queue()->order;
         m_engine->finish();
         QTRY_COMPARE(player.currentTrackId(), order[1]);
 
         // An end reported for an item that has since been replaced is ignored.
         const AudioEngine::ItemId old = m_engine->currentItem();
-        QCoro::waitFor(player.play(QStringLiteral("b")));
+        QCoro::waitFor(player.play("b"));
         Q_EMIT m_engine->endOfMedia(old);
         QTest::qWait(20);
         QCOMPARE(m_engine->loads.size(), 3);
 
         // Nor does an end move past a track the user chose whose file is still on its way.
-        QCoro::waitFor(player.play(QStringLiteral("a")));
+        QCoro::waitFor(player.play("a"));
         const QString next = *player.queue()->peekNext();
         m_files->hold = true;
         player.playNext();
@@ -238,10 +209,10 @@ private Q_SLOTS:
         m_files->hold = true;
         if (lateOneFails)
             m_files->failing = {"a1", "a2", "a3"};
-        player.playScene(QStringLiteral("a"));
-        player.playScene(QStringLiteral("b"));
+        player.playScene("a");
+        player.playScene("b");
         m_files->release(1);
-        QTRY_COMPARE(m_engine->loads, (QList<QUrl>{fileOf(QStringLiteral("b1"))}));
+        QTRY_COMPARE(m_engine->loads, (QList<QUrl>{fileOf("b1")}));
         player.togglePlayPause(); // the user pauses b
         const qsizetype requests = m_files->requests.size();
         QSignalSpy playing(&player, &PlayerService::isPlayingChanged);
@@ -252,16 +223,16 @@ private Q_SLOTS:
         QVERIFY(m_engine->hasItem() && !m_engine->isSounding());
         QCOMPARE(playing.count(), 0);
         QCOMPARE(m_files->requests.size(), requests); // no skip either
-        QCOMPARE(player.nowPlayingPlaylistId(), QStringLiteral("b"));
+        QCOMPARE(player.nowPlayingPlaylistId(), "b");
     }
 
     void offlineTheSkipChainEndsAfterOnePass()
     {
         PlayerService &player = makePlayer();
-        QCoro::waitFor(player.play(QStringLiteral("b")));
+        QCoro::waitFor(player.play("b"));
         m_files->requests.clear();
         m_files->failing = {"a1", "a2", "a3"};
-        QCoro::waitFor(player.play(QStringLiteral("a")));
+        QCoro::waitFor(player.play("a"));
         QCOMPARE(m_files->requests.size(), 3); // each track tried once
         QVERIFY(!player.isPlaying() && player.queue());
         QVERIFY(!m_engine->hasItem()); // b, heard while a downloaded, stopped with isPlaying
@@ -277,7 +248,7 @@ private Q_SLOTS:
     void aFileTheEngineCannotPlayCountsAsAFailure()
     {
         PlayerService &player = makePlayer();
-        QCoro::waitFor(player.play(QStringLiteral("a")));
+        QCoro::waitFor(player.play("a"));
         for (int i = 0; i < 3; ++i) {
             m_engine->breakCurrent();
             QTest::qWait(10);
@@ -286,9 +257,16 @@ private Q_SLOTS:
         QCOMPARE(m_engine->loads.size(), 3); // each cached file tried once
     }
 
+    void toggleWithNothingLoadedStartsTheLastScene_data()
+    {
+        QTest::addColumn<bool>("clickMeanwhile");
+        QTest::newRow("the last scene") << false;
+        QTest::newRow("a click during the catalogue wait wins") << true;
+    }
     void toggleWithNothingLoadedStartsTheLastScene()
     {
-        m_settings->setString(SettingsKey::lastPlayedPlaylistId, QStringLiteral("b"));
+        QFETCH(bool, clickMeanwhile);
+        m_settings->setString(SettingsKey::lastPlayedPlaylistId, "b");
         const std::optional<Manifest> later = m_manifest;
         m_manifest.reset(); // the catalogue is still loading
         PlayerService &player = makePlayer();
@@ -297,27 +275,18 @@ private Q_SLOTS:
         QVERIFY(player.isPlaying()); // at once, so the button answers the press
         QTest::qWait(250);
         m_manifest = later;
-        QTRY_COMPARE(m_engine->loads, (QList<QUrl>{fileOf(QStringLiteral("b1"))}));
-        QCOMPARE(playing.count(), 1);
-    }
-
-    void aClickDuringTheCatalogueWaitWins()
-    {
-        m_settings->setString(SettingsKey::lastPlayedPlaylistId, QStringLiteral("b"));
-        const std::optional<Manifest> later = m_manifest;
-        m_manifest.reset();
-        PlayerService &player = makePlayer();
-        player.togglePlayPause();
-        m_manifest = later;
-        QCoro::waitFor(player.play(QStringLiteral("a")));
-        QTest::qWait(300);
-        QCOMPARE(player.nowPlayingPlaylistId(), QStringLiteral("a"));
+        if (clickMeanwhile)
+            QCoro::waitFor(player.play("a"));
+        QTRY_COMPARE(m_engine->loads.size(), 1);
+        QTest::qWait(200);
         QCOMPARE(m_engine->loads.size(), 1);
+        QCOMPARE(player.nowPlayingPlaylistId(), clickMeanwhile ? "a" : "b");
+        QCOMPARE(playing.count(), 1);
     }
 
     void restoreIsSilentAndNeverReplacesTheUsersChoice()
     {
-        m_settings->setString(SettingsKey::lastPlayedPlaylistId, QStringLiteral("a"));
+        m_settings->setString(SettingsKey::lastPlayedPlaylistId, "a");
         m_files->failing = {"a1", "a2", "a3"};
         PlayerService &offline = makePlayer();
         QCoro::waitFor(offline.restoreLastScene());
@@ -329,17 +298,17 @@ private Q_SLOTS:
         m_files->hold = true;
         PlayerService &player = makePlayer();
         player.restoreLastScene();
-        player.playScene(QStringLiteral("b")); // the click comes while the restore waits
+        player.playScene("b"); // the click comes while the restore waits
         m_files->release(1);
         QTRY_VERIFY(player.isPlaying());
         m_files->release(0);
         QCoro::waitFor(player.restoreLastScene()); // and a restore after it does nothing
         QTest::qWait(20);
-        QCOMPARE(m_engine->loads, (QList<QUrl>{fileOf(QStringLiteral("b1"))}));
-        QCOMPARE(player.nowPlayingPlaylistId(), QStringLiteral("b"));
+        QCOMPARE(m_engine->loads, (QList<QUrl>{fileOf("b1")}));
+        QCOMPARE(player.nowPlayingPlaylistId(), "b");
 
-        m_settings->setString(SettingsKey::lastPlayedPlaylistId, QStringLiteral("custom-a"));
-        m_manifest = catalogue({{"custom-a", {"a1"}}});
+        m_settings->setString(SettingsKey::lastPlayedPlaylistId, "custom-a");
+        m_manifest = sceneCatalogue({{"custom-a", {"a1"}}});
         PlayerService &custom = makePlayer();
         QCoro::waitFor(custom.restoreLastScene());
         QVERIFY(!custom.queue());
@@ -350,11 +319,11 @@ private Q_SLOTS:
         PlayerService &player = makePlayer();
         QSignalSpy changed(&player, &PlayerService::favoriteIdsChanged);
         player.toggleFavorite(); // nothing playing: nothing to favour
-        QCoro::waitFor(player.play(QStringLiteral("b")));
+        QCoro::waitFor(player.play("b"));
         player.toggleFavorite();
-        QCoro::waitFor(player.play(QStringLiteral("a")));
+        QCoro::waitFor(player.play("a"));
         player.toggleFavorite();
-        QCOMPARE(storedText(SettingsKey::favoriteSceneIds), QStringLiteral("[\"a\",\"b\"]"));
+        QCOMPARE(storedText(SettingsKey::favoriteSceneIds), "[\"a\",\"b\"]");
         QTest::qWait(10); // our own writes come back unchanged: no further notice
         QCOMPARE(changed.count(), 2);
 
@@ -362,29 +331,16 @@ private Q_SLOTS:
         IdSetSetting::write(*m_settings, SettingsKey::favoriteSceneIds, {"a", "c", "d"});
         QTRY_COMPARE(changed.count(), 3);
         player.toggleFavorite(); // a playing: removed
-        QCOMPARE(storedText(SettingsKey::favoriteSceneIds), QStringLiteral("[\"c\",\"d\"]"));
-    }
-
-    void volumeGoesToTheEngineAndTheSetting()
-    {
-        PlayerService &player = makePlayer();
-        QSignalSpy changed(&player, &PlayerService::volumeChanged);
-        player.setVolume(0.5f);
-        player.setVolume(0.5f);
-        QCOMPARE(m_engine->volume(), 0.5f);
-        QCOMPARE(m_settings->doubleValue(SettingsKey::volume), 0.5);
-        m_settings->setDouble(SettingsKey::volume, 0.25); // the volume rail moved
-        QTRY_COMPARE(m_engine->volume(), 0.25f);
-        QCOMPARE(changed.count(), 2);
+        QCOMPARE(storedText(SettingsKey::favoriteSceneIds), "[\"c\",\"d\"]");
     }
 
     void customScenePlaysItsFileOnce()
     {
         PlayerService &player = makePlayer();
-        QCoro::waitFor(player.play(QStringLiteral("a")));
-        const QUrl file = QUrl::fromLocalFile(QStringLiteral("/home/me/song.flac"));
-        player.playCustom(file, QStringLiteral("x"));
-        QCOMPARE(storedText(SettingsKey::lastPlayedPlaylistId), QStringLiteral("custom-x"));
+        QCoro::waitFor(player.play("a"));
+        const QUrl file = QUrl::fromLocalFile("/home/me/song.flac");
+        player.playCustom(file, "x");
+        QCOMPARE(storedText(SettingsKey::lastPlayedPlaylistId), "custom-x");
         QVERIFY(!player.queue() && player.isPlaying());
         QCOMPARE(m_engine->loads.last(), file);
 
@@ -394,6 +350,56 @@ private Q_SLOTS:
         QCOMPARE(m_engine->loads.size(), 2);
         player.togglePlayPause(); // plays it again
         QVERIFY(m_engine->isSounding());
+    }
+
+    // The play order: where stepping leads at the ends of the order, and that a step taken on
+    // a copy never moves the queue it came from.
+    void stepping_data()
+    {
+        using Ids = QList<std::optional<QString>>;
+        QTest::addColumn<QStringList>("order");
+        QTest::addColumn<qint64>("index");
+        QTest::addColumn<bool>("loop");
+        QTest::addColumn<Ids>("steps"); // current, then each advance
+        QTest::addColumn<qint64>("endIndex");
+        QTest::newRow("wraps when looping")
+            << QStringList{"b", "c", "a"} << 0ll << true << Ids{"b", "c", "a", "b"} << 0ll;
+        QTest::newRow("stops at the end")
+            << QStringList{"a", "b"} << 1ll << false << Ids{"b", std::nullopt, std::nullopt} << 1ll;
+        QTest::newRow("one track repeats")
+            << QStringList{"a"} << 0ll << true << Ids{"a", "a"} << 0ll;
+        QTest::newRow("empty, looping")
+            << QStringList{} << 0ll << true << Ids{std::nullopt, std::nullopt} << 0ll;
+        // A position outside the order has no current track; a step goes to the start.
+        QTest::newRow("past the end")
+            << QStringList{"a", "b"} << 5ll << true << Ids{std::nullopt, "a"} << 0ll;
+        QTest::newRow("negative") << QStringList{"a", "b"} << -1ll << false
+                                  << Ids{std::nullopt, "a"} << 0ll;
+    }
+
+    void stepping()
+    {
+        QFETCH(QStringList, order);
+        QFETCH(qint64, index);
+        QFETCH(bool, loop);
+        QFETCH(QList<std::optional<QString>>, steps);
+        QFETCH(qint64, endIndex);
+        PlaybackQueue queue(order, index, order, true, loop);
+        QCOMPARE(queue.currentId(), steps.first());
+        for (qsizetype i = 1; i < steps.size(); ++i) {
+            QCOMPARE(queue.peekNext(), steps[i]); // peeking does not move
+            QCOMPARE(queue.advance(), steps[i]);
+        }
+        QCOMPARE(queue.currentIndex, endIndex);
+    }
+
+    void steppingACopyLeavesTheOriginal()
+    {
+        const PlaybackQueue original({"a", "b", "c"}, 1, {"a", "b", "c"}, true, true);
+        PlaybackQueue copy = original;
+        QCOMPARE(copy.advance(), "c");
+        QCOMPARE(original.currentId(), "b");
+        QVERIFY(copy != original);
     }
 };
 

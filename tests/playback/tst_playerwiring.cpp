@@ -2,12 +2,12 @@
 // served by a loopback HTTP server, a real record store and settings file; only the sound is
 // left out (the silent engine).
 #include "catalogue/LibraryService.h"
-#include "support/FakeAudioEngine.h"
 #include "playback/PlayerService.h"
 #include "storage/CacheService.h"
 #include "storage/DownloadService.h"
 #include "storage/StorageFixture.h"
-#include "support/TestHttpServer.h"
+#include "support/FakeAudioEngine.h"
+#include "support/TestCatalogue.h"
 #include "support/TestSupport.h"
 
 #include <QNetworkAccessManager>
@@ -15,31 +15,6 @@
 #include <QTest>
 
 using namespace std::chrono_literals;
-
-namespace {
-QByteArray catalogueJson(const TestHttpServer &server)
-{
-    QByteArray tracks;
-    for (const char *id : {"n1", "n2", "n3", "d1"}) {
-        if (!tracks.isEmpty())
-            tracks += ',';
-        tracks += QStringLiteral(R"({"id":"%1","title":"T %1","artist":"A","url":"%2",
-                                    "durationSeconds":60,"fileSizeBytes":10})")
-                      .arg(QString::fromLatin1(id),
-                           server.url(QStringLiteral("/") + id + QStringLiteral(".mp3")).toString())
-                      .toUtf8();
-    }
-    return R"({"version":1,"updatedAt":"2025-01-31T18:00:00Z","tracks":[)" + tracks +
-           R"(],"playlists":[
-             {"id":"night","name":"Night","description":"","trackIds":["n1","n2","n3"]},
-             {"id":"day","name":"Day","description":"","trackIds":["d1"]}]})";
-}
-
-QByteArray body(const QString &id)
-{
-    return "audio of " + id.toUtf8();
-}
-} // namespace
 
 class TestPlayerWiring : public QObject
 {
@@ -62,8 +37,8 @@ class TestPlayerWiring : public QObject
         m_download.reset();
         m_cache.reset();
         m_library.reset();
-        m_library = std::make_unique<LibraryService>(
-            m_server->url(QStringLiteral("/manifest.json")), *m_http, m_fixture->locations);
+        m_library = std::make_unique<LibraryService>(m_server->url("/manifest.json"), *m_http,
+                                                     m_fixture->locations);
         m_cache = std::make_unique<CacheService>(m_fixture->locations, *m_fixture->store,
                                                  *m_fixture->settings);
         m_download = std::make_unique<DownloadService>(*m_http, *m_cache, m_fixture->locations);
@@ -85,10 +60,9 @@ private Q_SLOTS:
         // One attempt per transfer: these tests are about the player, not the retries.
         m_http = std::make_unique<HTTPClient>(std::make_shared<QNetworkAccessManager>(),
                                               HTTPClient::Delays{0ms});
-        m_server->serve(QStringLiteral("/manifest.json"), 200, catalogueJson(*m_server));
-        for (const char *id : {"n1", "n2", "n3", "d1"})
-            m_server->serve(QStringLiteral("/%1.mp3").arg(QLatin1String(id)), 200,
-                            body(QString::fromLatin1(id)));
+        m_server->serve("/manifest.json", 200,
+                        catalogueJson(servedCatalogue(
+                            *m_server, {{"night", {"n1", "n2", "n3"}}, {"day", {"d1"}}})));
         start();
         QCoro::waitFor(m_library->refresh());
         QVERIFY(m_library->manifest());
@@ -106,10 +80,11 @@ private Q_SLOTS:
     void playDownloadsIntoTheCacheAndFetchesOneAhead()
     {
         PlayerService &player = *m_player;
-        QCOMPARE(QCoro::waitFor(player.play(QStringLiteral("night"))), PlayOutcome::Started);
+        QCOMPARE(QCoro::waitFor(player.play("night")), PlayOutcome::Started);
         const QStringList order = player.queue()->order;
         QCOMPARE(m_engine->loads, (QList<QUrl>{cachedFile(order[0])}));
-        QCOMPARE(StorageFixture::read(m_fixture->cached(order[0])), body(order[0]));
+        QCOMPARE(StorageFixture::read(m_fixture->cached(order[0])),
+                 "audio of " + order[0].toUtf8());
         QVERIFY(player.isPlaying());
 
         QTRY_VERIFY(m_fixture->entry(order[1])); // fetched ahead, recorded in the cache
@@ -120,23 +95,22 @@ private Q_SLOTS:
         m_engine->finish();
         QTRY_COMPARE(m_engine->loads.size(), 2);
         QCOMPARE(m_engine->loads[1], cachedFile(order[1]));
-        QCOMPARE(m_server->requestCount(QStringLiteral("/") + order[1] + QStringLiteral(".mp3")),
-                 1);
-        QCOMPARE(m_fixture->settings->stringValue(SettingsKey::lastPlayedPlaylistId),
-                 QStringLiteral("night"));
+        QCOMPARE(m_server->requestCount("/" + order[1] + ".mp3"), 1);
+        QCOMPARE(m_fixture->settings->stringValue(SettingsKey::lastPlayedPlaylistId), "night");
     }
 
     void aServerThatFailsEveryTrackIsTriedOncePerPass()
     {
-        for (const char *id : {"n1", "n2", "n3"})
-            m_server->serve(QStringLiteral("/%1.mp3").arg(QLatin1String(id)), 503, "busy");
+        const QStringList paths{"/n1.mp3", "/n2.mp3", "/n3.mp3"};
+        for (const QString &path : paths)
+            m_server->serve(path, 503, "busy");
         PlayerService &player = *m_player;
         QSignalSpy playing(&player, &PlayerService::isPlayingChanged);
-        player.playScene(QStringLiteral("night"));
-        const auto requests = [this] {
+        player.playScene("night");
+        const auto requests = [&] {
             int total = 0;
-            for (const char *id : {"n1", "n2", "n3"})
-                total += m_server->requestCount(QStringLiteral("/%1.mp3").arg(QLatin1String(id)));
+            for (const QString &path : paths)
+                total += m_server->requestCount(path);
             return total;
         };
         QTRY_COMPARE(requests(), 3);
@@ -148,9 +122,8 @@ private Q_SLOTS:
         QVERIFY(m_fixture->filesIn(m_fixture->locations.cacheDir()).isEmpty());
 
         // The server is back; the play button tries again and music plays.
-        for (const char *id : {"n1", "n2", "n3"})
-            m_server->serve(QStringLiteral("/%1.mp3").arg(QLatin1String(id)), 200,
-                            body(QString::fromLatin1(id)));
+        for (const QString &path : paths)
+            m_server->serve(path, 200, "audio");
         player.togglePlayPause();
         QTRY_COMPARE(m_engine->loads.size(), 1);
         QVERIFY(player.isPlaying());
@@ -158,16 +131,16 @@ private Q_SLOTS:
 
     void aRestartOfflineRestoresTheLastSceneFromTheCache()
     {
-        QCoro::waitFor(m_player->play(QStringLiteral("day")));
-        QVERIFY(m_fixture->entry(QStringLiteral("d1")));
+        QCoro::waitFor(m_player->play("day"));
+        QVERIFY(m_fixture->entry("d1"));
         m_server->close();
 
         PlayerService &player = start();
         m_library->loadCachedManifest();
         QVERIFY(TestSupport::wait(m_library->refresh()).error);
         QCoro::waitFor(player.restoreLastScene());
-        QCOMPARE(player.nowPlayingPlaylistId(), QStringLiteral("day"));
-        QCOMPARE(m_engine->loads, (QList<QUrl>{cachedFile(QStringLiteral("d1"))}));
+        QCOMPARE(player.nowPlayingPlaylistId(), "day");
+        QCOMPARE(m_engine->loads, (QList<QUrl>{cachedFile("d1")}));
         QVERIFY(!player.isPlaying());
         QVERIFY(!m_engine->isSounding());
         player.togglePlayPause();

@@ -1,8 +1,8 @@
 // The real engine in the test session: generated tracks play into PulseAudio's null sink, whose
 // monitor is recorded, so "playing" means samples that are not silence.
-#include "Duskhaven/SettingsStore.h"
-#include "playback/PlayerService.h"
 #include "playback/QtMultimediaEngine.h"
+#include "support/TestPlayer.h"
+#include "support/TestSupport.h"
 
 #include <QCoroTask>
 #include <QProcess>
@@ -18,14 +18,10 @@ class MonitorRecording
 public:
     bool start()
     {
-        m_process.start(QStringLiteral("parec"),
-                        {QStringLiteral("-d"), QStringLiteral("duskhaven_null.monitor"),
-                         QStringLiteral("--format=s16le"), QStringLiteral("--rate=44100"),
-                         QStringLiteral("--channels=2"), QStringLiteral("--raw"),
-                         QStringLiteral("--latency-msec=20")});
+        m_process.start("parec", {"-d", "duskhaven_null.monitor", "--format=s16le", "--rate=44100",
+                                  "--channels=2", "--raw", "--latency-msec=20"});
         return m_process.waitForStarted(5000);
     }
-    // Everything recorded so far.
     // Everything recorded up to about now (what the recorder still buffers comes later).
     const QByteArray &samples()
     {
@@ -59,23 +55,11 @@ double rms(const QByteArray &bytes, qsizetype from = 0)
 
 bool makeTone(const QString &path, int frequency, double seconds)
 {
-    return QProcess::execute(QStringLiteral("sox"),
-                             {QStringLiteral("-n"), QStringLiteral("-r"), QStringLiteral("44100"),
-                              QStringLiteral("-c"), QStringLiteral("2"), path,
-                              QStringLiteral("synth"), QString::number(seconds),
-                              QStringLiteral("sine"), QString::number(frequency)}) == 0;
+    return QProcess::execute("sox",
+                             {"-n", "-r", "44100", "-c", "2", path, "synth",
+                              QString::number(seconds), "sine", QString::number(frequency)}) == 0;
 }
 
-Track localTrack(const QString &id, const QString &path)
-{
-    Track t;
-    t.id = id;
-    t.title = id;
-    t.artist = QStringLiteral("Test tone");
-    t.url = QUrl::fromLocalFile(path);
-    t.durationSeconds = 2;
-    return t;
-}
 } // namespace
 
 class TestQtMultimediaEngine : public QObject
@@ -88,37 +72,30 @@ private Q_SLOTS:
     void initTestCase()
     {
         QVERIFY(m_dir.isValid());
-        QVERIFY(makeTone(m_dir.filePath(QStringLiteral("low.mp3")), 440, 2));
-        QVERIFY(makeTone(m_dir.filePath(QStringLiteral("high.mp3")), 660, 2));
-        QVERIFY(makeTone(m_dir.filePath(QStringLiteral("silence.wav")), 0, 1));
+        QVERIFY(makeTone(m_dir.filePath("low.mp3"), 440, 2));
+        QVERIFY(makeTone(m_dir.filePath("high.mp3"), 660, 2));
+        QVERIFY(makeTone(m_dir.filePath("silence.wav"), 0, 1));
     }
 
     void aPreparedTrackIsSilentThenPlaysAndItsEndAdvancesTheQueue()
     {
-        Manifest manifest;
-        manifest.tracks = {localTrack(QStringLiteral("low"), m_dir.filePath("low.mp3")),
-                           localTrack(QStringLiteral("high"), m_dir.filePath("high.mp3"))};
-        Playlist scene;
-        scene.id = QStringLiteral("tones");
-        scene.trackIds = {QStringLiteral("low"), QStringLiteral("high")};
-        manifest.playlists = {scene};
-
-        SettingsStore settings(m_dir.filePath(QStringLiteral("settings.json")));
-        PlayerSources sources{[manifest] { return std::optional<Manifest>(manifest); },
-                              [](Track t) -> QCoro::Task<QUrl> { co_return t.url; },
-                              [](const QString &) {}};
-        PlayerService player(std::move(sources), settings, std::make_unique<QtMultimediaEngine>());
-        auto &engine = static_cast<QtMultimediaEngine &>(player.engine());
+        Manifest manifest = sceneCatalogue({{"tones", {"low", "high"}}});
+        for (Track &track : manifest.tracks)
+            track.url = QUrl::fromLocalFile(m_dir.filePath(track.id + ".mp3"));
+        SettingsStore settings(m_dir.filePath("settings.json"));
+        const auto service = playerOn(manifest, settings, std::make_unique<QtMultimediaEngine>());
+        PlayerService &player = *service;
+        AudioEngine &engine = player.engine();
         QSignalSpy ends(&engine, &AudioEngine::endOfMedia);
         QSignalSpy failures(&engine, &AudioEngine::failed);
 
         MonitorRecording monitor;
         QVERIFY(monitor.start());
-        QCoro::waitFor(player.prepare(QStringLiteral("tones")));
+        QCoro::waitFor(player.prepare("tones"));
         QVERIFY(player.hasLoadedItem());
         // An idle null sink renders nothing; a silent stream keeps it running so that the
         // monitor has samples to show that the loaded track is not heard.
-        QCOMPARE(QProcess::execute(QStringLiteral("paplay"), {m_dir.filePath("silence.wav")}), 0);
+        QCOMPARE(QProcess::execute("paplay", {m_dir.filePath("silence.wav")}), 0);
         QVERIFY(monitor.samples().size() > 44100);
         QCOMPARE(rms(monitor.samples()), 0.0);
 
@@ -131,8 +108,7 @@ private Q_SLOTS:
         QVERIFY2(level > 1000, qPrintable(QString::number(level)));
 
         // The end moved the queue on and the other tone is now the engine's item.
-        const QString second =
-            first == QStringLiteral("low") ? QStringLiteral("high") : QStringLiteral("low");
+        const QString second = first == "low" ? "high" : "low";
         QTRY_COMPARE(player.currentTrackId(), second);
         QCOMPARE(engine.currentFile(), QUrl::fromLocalFile(m_dir.filePath(second + ".mp3")));
         QVERIFY(player.isPlaying());
@@ -143,11 +119,8 @@ private Q_SLOTS:
 
     void anUnplayableFileFailsOnce()
     {
-        const QString path = m_dir.filePath(QStringLiteral("broken.mp3"));
-        QFile broken(path);
-        QVERIFY(broken.open(QIODevice::WriteOnly));
-        broken.write(QByteArray(4096, 'x'));
-        broken.close();
+        const QString path = m_dir.filePath("broken.mp3");
+        QVERIFY(TestSupport::writeFile(path, QByteArray(4096, 'x')));
 
         QtMultimediaEngine engine;
         QSignalSpy failures(&engine, &AudioEngine::failed);

@@ -38,14 +38,14 @@ private Q_SLOTS:
         for (int i = 0; i < 4; ++i)
             cache.insert(QString::number(i), big);
         QCOMPARE(cache.totalCost(), ImageCache::costLimit);
-        QVERIFY(cache.image(QStringLiteral("0")));
-        cache.insert(QStringLiteral("4"), big);
-        QVERIFY(cache.image(QStringLiteral("0")));
-        QVERIFY(!cache.image(QStringLiteral("1")));
+        QVERIFY(cache.image("0"));
+        cache.insert("4", big);
+        QVERIFY(cache.image("0"));
+        QVERIFY(!cache.image("1"));
 
         // An image beyond the whole budget is not kept, nor is the one it would replace.
-        cache.insert(QStringLiteral("0"), solid(4097, 4096));
-        QVERIFY(!cache.image(QStringLiteral("0")));
+        cache.insert("0", solid(4097, 4096));
+        QVERIFY(!cache.image("0"));
         QCOMPARE(cache.totalCost(), 3 * ImageCache::costOf(big));
     }
 
@@ -61,7 +61,7 @@ private Q_SLOTS:
         cache.insert(cachedAddress.toString(), solid(16, 9));
         // The provider must get the whole address back, escapes and query included.
         QUrl fetchedAddress = server.url("/fetched.png");
-        fetchedAddress.setQuery(QStringLiteral("w=1&t=a%2Fb"));
+        fetchedAddress.setQuery("w=1&t=a%2Fb");
 
         QQmlEngine engine;
         engine.addImageProvider(QString::fromLatin1(CoverImageLoader::providerName),

@@ -1,6 +1,4 @@
-duskhaven_add_test(tst_palette SOURCES shell/tst_palette.cpp LABELS shell)
-duskhaven_add_test(tst_symbols SOURCES shell/tst_symbols.cpp LABELS shell)
-duskhaven_add_test(tst_panelplacement SOURCES shell/tst_panelplacement.cpp LABELS shell)
+duskhaven_add_test(tst_theme SOURCES shell/tst_theme.cpp LABELS shell)
 duskhaven_add_test(tst_singleinstance SOURCES shell/tst_singleinstance.cpp LABELS shell)
 duskhaven_add_test(tst_updatecheck SOURCES shell/tst_updatecheck.cpp LABELS shell)
 duskhaven_add_test(tst_shellwindows SOURCES shell/tst_shellwindows.cpp LABELS shell)

@@ -1,153 +1,70 @@
-#include "Duskhaven/AppEnvironment.h"
-#include "Duskhaven/RecordStore.h"
-#include "Duskhaven/SettingsStore.h"
-#include "ui/shell/QmlHost.h"
-#include "ui/shell/ShellWindows.h"
-#include "ui/theme/DesktopColorScheme.h"
+#include "support/AppFixture.h"
+#include "ui/shell/PanelPlacement.h"
 
-#include <QDBusConnection>
-#include <QFile>
-#include <QGuiApplication>
-#include <QJsonObject>
 #include <QQmlContext>
 #include <QQmlExpression>
 #include <QQuickItem>
 #include <QScreen>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QTest>
-
-namespace {
-// The environment and the QML host the windows are built from, in a folder of their own.
-struct Shell
-{
-    QTemporaryDir dir;
-    std::unique_ptr<SettingsStore> settings;
-    std::unique_ptr<RecordStore> store;
-    std::unique_ptr<AppEnvironment> environment;
-    std::unique_ptr<DesktopColorScheme> desktop;
-    std::unique_ptr<QmlHost> qml;
-    std::unique_ptr<ShellWindows> windows;
-
-    // `settingsJson` is the settings file as a person might have left it.
-    explicit Shell(const QByteArray &settingsJson = "{}")
-    {
-        QFile file(dir.filePath(QStringLiteral("settings.json")));
-        if (file.open(QIODevice::WriteOnly))
-            file.write(settingsJson);
-        file.close();
-        settings = std::make_unique<SettingsStore>(dir.filePath(QStringLiteral("settings.json")));
-        store = std::make_unique<RecordStore>(dir.filePath(QStringLiteral("records.sqlite")));
-        environment = std::make_unique<AppEnvironment>(
-            *store, *settings,
-            AppEnvironment::Options{FileLocations(dir.filePath(QStringLiteral("data"))),
-                                    QUrl(QStringLiteral("http://127.0.0.1:1/manifest.json"))});
-        desktop = std::make_unique<DesktopColorScheme>(QDBusConnection::sessionBus());
-        qml = std::make_unique<QmlHost>(*environment, *desktop);
-        windows = std::make_unique<ShellWindows>(*environment, *qml);
-        qml->setContextObject(QStringLiteral("windows"), windows.get());
-    }
-};
-
-bool isSixteenByNine(QSize size)
-{
-    return std::abs(size.width() * 9 - size.height() * 16) <= 16;
-}
-} // namespace
 
 class TestShellWindows : public QObject
 {
     Q_OBJECT
 
 private Q_SLOTS:
-    void coldStartRule_data()
+    void launcherAtLaunchFollowsTheColdStartRule_data()
     {
         QTest::addColumn<QByteArray>("settings");
-        QTest::addColumn<bool>("first");
+        QTest::addColumn<bool>("shown");
         QTest::newRow("never written") << QByteArray("{}") << true;
         QTest::newRow("false") << QByteArray("{\"openLauncherOnLaunch\": false}") << false;
-        QTest::newRow("true") << QByteArray("{\"openLauncherOnLaunch\": true}") << true;
         QTest::newRow("a string") << QByteArray("{\"openLauncherOnLaunch\": \"no\"}") << true;
-        QTest::newRow("a number") << QByteArray("{\"openLauncherOnLaunch\": 0}") << true;
     }
 
-    void coldStartRule()
+    void launcherAtLaunchFollowsTheColdStartRule()
     {
         QFETCH(QByteArray, settings);
-        QFETCH(bool, first);
-        QTemporaryDir dir;
-        QFile file(dir.filePath(QStringLiteral("settings.json")));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(settings);
-        file.close();
-        SettingsStore store(file.fileName());
-
-        bool didHandleColdStart = false;
-        QCOMPARE(ShellWindows::keepLauncherOnAppearance(store, didHandleColdStart), first);
-        QVERIFY(didHandleColdStart);
-        // Only the process's first appearance asks the setting.
-        QVERIFY(ShellWindows::keepLauncherOnAppearance(store, didHandleColdStart));
-    }
-
-    void launcherAtLaunchFollowsTheRule_data() { coldStartRule_data(); }
-
-    void launcherAtLaunchFollowsTheRule()
-    {
-        QFETCH(QByteArray, settings);
-        QFETCH(bool, first);
-        Shell shell(settings);
-        shell.windows->openLauncherAtLaunch();
-        QCOMPARE(shell.windows->isLauncherOpen(), first);
-        QCOMPARE(shell.windows->launcher() != nullptr, first);
+        QFETCH(bool, shown);
+        AppFixture app(settings);
+        app.startShell();
+        app.windows->openLauncherAtLaunch();
+        QCOMPARE(app.windows->isLauncherOpen(), shown);
+        QCOMPARE(app.windows->launcher() != nullptr, shown);
 
         // Asked for later (tray, panel, address): always shown.
-        shell.windows->openLauncher();
-        QVERIFY(shell.windows->isLauncherOpen());
-        QVERIFY(QTest::qWaitForWindowExposed(shell.windows->launcher()));
+        app.windows->openLauncher();
+        QVERIFY(QTest::qWaitForWindowExposed(app.windows->launcher()));
     }
 
-    void launcherWindowAndItsLifetime()
+    void launcherWindowKeepsSixteenByNineAndClosesToTheTray()
     {
-        Shell shell;
-        QSignalSpy open(shell.windows.get(), &ShellWindows::launcherOpenChanged);
-        shell.windows->openLauncher();
-        LauncherWindow *launcher = shell.windows->launcher();
+        AppFixture app;
+        app.startShell();
+        QSignalSpy open(app.windows.get(), &ShellWindows::launcherOpenChanged);
+        app.windows->openLauncher();
+        LauncherWindow *launcher = app.windows->launcher();
         QVERIFY(QTest::qWaitForWindowExposed(launcher));
-        QCOMPARE(launcher->title(), QStringLiteral("dusk-haven"));
         QCOMPARE(launcher->size(), QSize(1280, 720));
-        QCOMPARE(launcher->minimumSize(), QSize(880, 495));
-        QVERIFY(!(launcher->flags() & Qt::FramelessWindowHint));
-        QVERIFY(launcher->rootObject());
         QCOMPARE(launcher->rootObject()->size(), QSizeF(1280, 720));
+        app.windows->openLauncher(); // brings the same window forward
+        QCOMPARE(app.windows->launcher(), launcher);
 
-        // Opening it again brings the same window forward.
-        shell.windows->openLauncher();
-        QCOMPARE(shell.windows->launcher(), launcher);
+        launcher->resize(1000, 700);
+        QTRY_VERIFY2(
+            std::abs(launcher->width() * 9 - launcher->height() * 16) <= 16,
+            qPrintable(QStringLiteral("%1x%2").arg(launcher->width()).arg(launcher->height())));
+        launcher->resize(600, 400);
+        QTRY_COMPARE(launcher->size(), QSize(880, 495));
 
         // Closing drops the window (its view state starts afresh next time); the app lives on.
         QPointer<LauncherWindow> closed(launcher);
         launcher->close();
         QTRY_VERIFY(closed.isNull());
-        QVERIFY(!shell.windows->isLauncherOpen());
+        QVERIFY(!app.windows->isLauncherOpen());
         QCOMPARE(open.count(), 2);
-        shell.windows->openLauncher();
-        QVERIFY(shell.windows->launcher());
-        QVERIFY(QTest::qWaitForWindowExposed(shell.windows->launcher()));
-    }
-
-    void launcherKeepsSixteenByNine()
-    {
-        Shell shell;
-        shell.windows->openLauncher();
-        LauncherWindow *launcher = shell.windows->launcher();
-        QVERIFY(QTest::qWaitForWindowExposed(launcher));
-
-        launcher->resize(1000, 700);
-        QTRY_VERIFY2(
-            isSixteenByNine(launcher->size()) && launcher->width() >= 880,
-            qPrintable(QStringLiteral("%1x%2").arg(launcher->width()).arg(launcher->height())));
-        launcher->resize(600, 400);
-        QTRY_COMPARE(launcher->size(), QSize(880, 495));
+        app.windows->openLauncher();
+        QVERIFY(QTest::qWaitForWindowExposed(app.windows->launcher()));
     }
 
     void lockedSizeArithmetic_data()
@@ -155,14 +72,10 @@ private Q_SLOTS:
         QTest::addColumn<QSize>("requested");
         QTest::addColumn<QSize>("previous");
         QTest::addColumn<QSize>("expected");
-        QTest::newRow("width dragged") << QSize(1600, 720) << QSize(1280, 720) << QSize(1600, 900);
         QTest::newRow("height dragged") << QSize(1280, 900) << QSize(1280, 720) << QSize(1600, 900);
         QTest::newRow("both, width more")
             << QSize(1400, 760) << QSize(1280, 720) << QSize(1400, 788);
         QTest::newRow("first size") << QSize(1280, 600) << QSize() << QSize(1280, 720);
-        QTest::newRow("below the minimum")
-            << QSize(700, 720) << QSize(1280, 720) << QSize(880, 495);
-        QTest::newRow("already 16:9") << QSize(1920, 1080) << QSize(1280, 720) << QSize(1920, 1080);
     }
 
     void lockedSizeArithmetic()
@@ -173,42 +86,93 @@ private Q_SLOTS:
         QCOMPARE(LauncherWindow::lockedSize(requested, previous), expected);
     }
 
-    void settingsWindow()
+    void settingsWindowFloatsCentredAndSeesTheViewObjects()
     {
-        Shell shell;
-        shell.windows->openSettings();
-        SettingsWindow *settings = shell.windows->settingsWindow();
+        AppFixture app;
+        app.startShell();
+        app.windows->openSettings();
+        SettingsWindow *settings = app.windows->settingsWindow();
         QVERIFY(QTest::qWaitForWindowExposed(settings));
-        QCOMPARE(settings->title(), QStringLiteral("Settings"));
         QCOMPARE(settings->size(), QSize(420, 600));
-        QVERIFY(settings->flags() & Qt::FramelessWindowHint);
         QVERIFY(settings->flags() & Qt::WindowStaysOnTopHint);
         const QRect area = settings->screen()->availableGeometry();
         QTRY_VERIFY((settings->geometry().center() - area.center()).manhattanLength() <= 2);
+
+        // What the window's QML sees under each name.
+        QQuickItem *root = settings->rootObject();
+        const auto seen = [root](const char *name) {
+            return QQmlExpression(qmlContext(root), root, QString::fromLatin1(name))
+                .evaluate()
+                .value<QObject *>();
+        };
+        QCOMPARE(seen("theme"), &app.qml->adaptivePalette());
+        QCOMPARE(seen("environment"), app.environment.get());
+        QCOMPARE(seen("windows"), app.windows.get());
+        QVERIFY(seen("symbols"));
 
         // Escape closes it, and the window is dropped.
         QPointer<SettingsWindow> window(settings);
         QTRY_VERIFY(settings->isActive());
         QTest::keyClick(settings, Qt::Key_Escape);
         QTRY_VERIFY(window.isNull());
-        QVERIFY(!shell.windows->isSettingsOpen());
+        QVERIFY(!app.windows->isSettingsOpen());
     }
 
-    void viewsSeeTheirPalette()
+    void placement_data()
     {
-        Shell shell;
-        shell.windows->openSettings();
-        QQuickItem *root = shell.windows->settingsWindow()->rootObject();
-        QVERIFY(root);
-        // What the QML of the window sees under each name.
-        const auto seen = [root](const char *name) {
-            QQmlExpression expression(qmlContext(root), root, QString::fromLatin1(name));
-            return expression.evaluate().value<QObject *>();
-        };
-        QCOMPARE(seen("theme"), &shell.qml->adaptivePalette());
-        QCOMPARE(seen("environment"), shell.environment.get());
-        QCOMPARE(seen("windows"), shell.windows.get());
-        QVERIFY(seen("symbols"));
+        QTest::addColumn<QSize>("panel");
+        QTest::addColumn<std::optional<QRect>>("icon");
+        QTest::addColumn<QPoint>("pointer");
+        QTest::addColumn<QRect>("screen");
+        QTest::addColumn<QRect>("available");
+        QTest::addColumn<QPoint>("expected");
+
+        const QSize panel(360, 500);
+        const QRect screen(0, 0, 1920, 1080);
+        const QRect belowTopBar(0, 28, 1920, 1052);
+        const QRect aboveBottomBar(0, 0, 1920, 1040);
+        const QPoint nowhere(5, 5);
+
+        // Centred under the icon, 2 px below it.
+        QTest::newRow("tray at the top")
+            << panel << std::optional<QRect>(QRect(900, 2, 24, 24)) << nowhere << screen
+            << belowTopBar << QPoint(912 - 180, 26 + 2);
+        QTest::newRow("tray at the bottom, no room reserved")
+            << panel << std::optional<QRect>(QRect(900, 1050, 24, 24)) << nowhere << screen
+            << screen << QPoint(912 - 180, 1050 - 2 - 500);
+        QTest::newRow("icon at the right edge")
+            << panel << std::optional<QRect>(QRect(1890, 2, 24, 24)) << nowhere << screen
+            << belowTopBar << QPoint(1920 - 360, 28);
+        // The bar's strip is outside the available area: the panel stops above it.
+        QTest::newRow("icon at the left edge, tray at the bottom")
+            << panel << std::optional<QRect>(QRect(4, 1050, 24, 24)) << nowhere << screen
+            << aboveBottomBar << QPoint(0, 1040 - 500);
+        // A StatusNotifier host keeps the icon's place to itself: the pointer stands in.
+        QTest::newRow("unknown icon, pointer at the top")
+            << panel << std::optional<QRect>() << QPoint(700, 12) << screen << belowTopBar
+            << QPoint(700 - 180, 28);
+        QTest::newRow("empty icon rectangle counts as unknown")
+            << panel << std::optional<QRect>(QRect()) << QPoint(700, 1070) << screen
+            << aboveBottomBar << QPoint(700 - 180, 1040 - 500);
+        // A second screen to the right of the first, its own coordinates.
+        QTest::newRow("second screen")
+            << panel << std::optional<QRect>(QRect(3800, 0, 22, 22)) << nowhere
+            << QRect(1920, 0, 1920, 1080) << QRect(1920, 24, 1920, 1056) << QPoint(3840 - 360, 24);
+        // Taller than the room left: the top stays on screen.
+        QTest::newRow("panel taller than the area")
+            << QSize(360, 1200) << std::optional<QRect>(QRect(900, 1050, 24, 24)) << nowhere
+            << screen << aboveBottomBar << QPoint(732, 0);
+    }
+
+    void placement()
+    {
+        QFETCH(QSize, panel);
+        QFETCH(std::optional<QRect>, icon);
+        QFETCH(QPoint, pointer);
+        QFETCH(QRect, screen);
+        QFETCH(QRect, available);
+        QFETCH(QPoint, expected);
+        QCOMPARE(PanelPlacement::position({panel, icon, pointer, screen, available}), expected);
     }
 };
 

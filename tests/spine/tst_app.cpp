@@ -1,22 +1,16 @@
-#include "Duskhaven/AppEnvironment.h"
+#include "Duskhaven/AppError.h"
 #include "Duskhaven/BuildInfo.h"
 #include "Duskhaven/DuskhavenApp.h"
-#include "Duskhaven/RecordStore.h"
-#include "Duskhaven/SettingsStore.h"
-
+#include "support/AppFixture.h"
 #include "support/TestSupport.h"
 
-#include <QDir>
-#include <QFile>
-#include <QProcess>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
 QString duskhavenBinary()
 {
-    return TestSupport::binaryDir() + QStringLiteral("/src/duskhaven");
+    return TestSupport::binaryDir() + "/src/duskhaven";
 }
 } // namespace
 
@@ -31,12 +25,11 @@ private Q_SLOTS:
         QTest::addColumn<QUrl>("expected");
         const QUrl fallback(QString::fromUtf8(BuildInfo::defaultManifestUrl));
         QTest::newRow("absent") << std::optional<QString>() << fallback;
-        QTest::newRow("address") << std::optional<QString>(QStringLiteral("http://127.0.0.1:8123/m.json"))
-                                 << QUrl(QStringLiteral("http://127.0.0.1:8123/m.json"));
-        QTest::newRow("not an address") << std::optional<QString>(QStringLiteral("http://exa mple/%zz"))
-                                        << fallback;
-        QTest::newRow("empty") << std::optional<QString>(QString()) << fallback;
-        QTest::newRow("relative") << std::optional<QString>(QStringLiteral("manifest.json")) << fallback;
+        QTest::newRow("address") << std::optional<QString>("http://127.0.0.1:8123/m.json")
+                                 << QUrl("http://127.0.0.1:8123/m.json");
+        QTest::newRow("not an address")
+            << std::optional<QString>("http://exa mple/%zz") << fallback;
+        QTest::newRow("relative") << std::optional<QString>("manifest.json") << fallback;
     }
 
     void catalogueAddressResolution()
@@ -44,95 +37,107 @@ private Q_SLOTS:
         QFETCH(std::optional<QString>, override);
         QFETCH(QUrl, expected);
         QCOMPARE(AppEnvironment::resolveCatalogueUrl(override), expected);
-        QCOMPARE(QUrl(QString::fromUtf8(BuildInfo::defaultManifestUrl)).scheme(), QStringLiteral("https"));
-        QVERIFY(QString::fromUtf8(BuildInfo::defaultManifestUrl).endsWith(QStringLiteral("/manifest.json")));
     }
 
     void commandLine()
     {
         QString outText, errText;
         QTextStream out(&outText), err(&errText);
-        const QString program = QStringLiteral("duskhaven");
-        QCOMPARE(DuskhavenApp::handleCommandLine({program}, out, err), std::nullopt);
-        QCOMPARE(DuskhavenApp::handleCommandLine({program, QStringLiteral("dusk-haven://open")}, out, err),
-                 std::nullopt);
-        QCOMPARE(DuskhavenApp::handleCommandLine({program, QStringLiteral("--version")}, out, err), 0);
+        const auto handle = [&](const QStringList &arguments) {
+            return DuskhavenApp::handleCommandLine(QStringList{"duskhaven"} + arguments, out, err);
+        };
+        QCOMPARE(handle({}), std::nullopt);
+        QCOMPARE(handle({"dusk-haven://open"}), std::nullopt);
+        QCOMPARE(handle({"--version"}), 0);
         out.flush();
-        QCOMPARE(outText, QStringLiteral("duskhaven %1\n").arg(QString::fromUtf8(BuildInfo::version)));
-        QCOMPARE(DuskhavenApp::handleCommandLine({program, QStringLiteral("--bogus")}, out, err), 2);
-        QCOMPARE(DuskhavenApp::handleCommandLine({program, QStringLiteral("a"), QStringLiteral("b")}, out,
-                                                 err),
-                 2);
+        QCOMPARE(outText,
+                 QStringLiteral("duskhaven %1\n").arg(QString::fromUtf8(BuildInfo::version)));
+        QCOMPARE(handle({"--bogus"}), 2);
+        QCOMPARE(handle({"a", "b"}), 2);
     }
 
     void environmentMakesItsFoldersAndHoldsTheShellOnce()
     {
-        QTemporaryDir dir;
-        RecordStore store(dir.filePath(QStringLiteral("records.sqlite")));
-        SettingsStore settings(dir.filePath(QStringLiteral("settings.json")));
-        const FileLocations locations(dir.filePath(QStringLiteral("data")));
-        AppEnvironment environment(store, settings, {locations, QUrl(QStringLiteral("http://127.0.0.1:1/m"))});
-        QVERIFY(QFileInfo(locations.videoCacheDir()).isDir());
-
+        AppFixture app;
+        AppEnvironment &environment = app.start();
+        QVERIFY(QFileInfo(app.locations.videoCacheDir()).isDir());
         QSignalSpy spy(&environment, &AppEnvironment::menuBarChanged);
         QObject controller;
         environment.setMenuBar(&controller);
         environment.setMenuBar(&controller);
         QCOMPARE(spy.count(), 1);
-        QCOMPARE(environment.menuBar(), &controller);
-    }
+        environment.setMenuBar(nullptr);
 
-    void environmentSurvivesFoldersItCannotMake()
-    {
-        QTemporaryDir dir;
-        QFile blocker(dir.filePath(QStringLiteral("data")));
-        QVERIFY(blocker.open(QIODevice::WriteOnly));
-        blocker.close();
-        RecordStore store(dir.filePath(QStringLiteral("records.sqlite")));
-        SettingsStore settings(dir.filePath(QStringLiteral("settings.json")));
-        AppEnvironment environment(store, settings,
-                                   {FileLocations(dir.filePath(QStringLiteral("data"))), QUrl()});
-        QVERIFY(QFileInfo(dir.filePath(QStringLiteral("data"))).isFile());
+        // A file where the data folder belongs: the app still starts.
+        AppFixture blocked;
+        QVERIFY(TestSupport::writeFile(blocked.locations.appRoot(), "x"));
+        blocked.start();
+        QVERIFY(QFileInfo(blocked.locations.appRoot()).isFile());
     }
 
     void processAnswersHelpWithoutADisplay()
     {
-        QProcess process;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.remove(QStringLiteral("DISPLAY"));
-        env.remove(QStringLiteral("WAYLAND_DISPLAY"));
-        process.setProcessEnvironment(env);
-        process.start(duskhavenBinary(), {QStringLiteral("--help")});
-        QVERIFY(process.waitForFinished(10000));
-        QCOMPARE(process.exitCode(), 0);
-        QVERIFY(process.readAllStandardOutput().contains("Usage: duskhaven"));
+        env.remove("DISPLAY");
+        env.remove("WAYLAND_DISPLAY");
+        const TestSupport::Ran help = TestSupport::run(duskhavenBinary(), {"--help"}, env);
+        QCOMPARE(help.exitCode, 0);
+        QVERIFY(help.out.contains("Usage: duskhaven"));
     }
 
     void unopenableRecordStoreStopsTheProcess()
     {
         QTemporaryDir dir;
-        const QString dataHome = dir.filePath(QStringLiteral("data"));
-        QVERIFY(QDir().mkpath(dataHome + QStringLiteral("/dusk-haven")));
-        QFile garbage(dataHome + QStringLiteral("/dusk-haven/dusk-haven.sqlite"));
-        QVERIFY(garbage.open(QIODevice::WriteOnly));
-        garbage.write(QByteArray(4096, 'x'));
-        garbage.close();
-
-        QProcess process;
+        const QString dataHome = dir.filePath("data");
+        QVERIFY(TestSupport::writeFile(dataHome + "/dusk-haven/dusk-haven.sqlite",
+                                       QByteArray(4096, 'x')));
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("XDG_DATA_HOME"), dataHome);
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.filePath(QStringLiteral("config")));
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        process.setProcessEnvironment(env);
-        process.start(duskhavenBinary(), {});
-        QVERIFY(process.waitForFinished(20000));
-        QCOMPARE(process.exitStatus(), QProcess::NormalExit);
-        QVERIFY(process.exitCode() != 0);
-        const QString err = QString::fromUtf8(process.readAllStandardError());
-        QVERIFY2(err.startsWith(QStringLiteral("ModelContainer: ")), qPrintable(err));
-        QVERIFY2(err.contains(QStringLiteral("not a database")), qPrintable(err));
+        env.insert("XDG_DATA_HOME", dataHome);
+        env.insert("XDG_CONFIG_HOME", dir.filePath("config"));
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        const TestSupport::Ran ran = TestSupport::run(duskhavenBinary(), {}, env, 20000);
+        QVERIFY(ran.exitCode > 0);
+        QVERIFY2(ran.err.startsWith("ModelContainer: "), qPrintable(ran.err));
+        QVERIFY2(ran.err.contains("not a database"), qPrintable(ran.err));
         // Nothing else started: no data folders appeared beside the broken store.
-        QVERIFY(!QFileInfo::exists(dataHome + QStringLiteral("/dusk-haven/cache")));
+        QVERIFY(!QFileInfo::exists(dataHome + "/dusk-haven/cache"));
+    }
+
+    void defaultRootFollowsXdgDataHome()
+    {
+        const QByteArray saved = qgetenv("XDG_DATA_HOME");
+        const QString fallback = QDir::homePath() + "/.local/share/dusk-haven";
+        qputenv("XDG_DATA_HOME", "/srv/data");
+        QCOMPARE(FileLocations().appRoot(), "/srv/data/dusk-haven");
+        // A relative value is not a valid base directory and falls back to the home folder.
+        qputenv("XDG_DATA_HOME", "relative/data");
+        QCOMPARE(FileLocations().appRoot(), fallback);
+        qunsetenv("XDG_DATA_HOME");
+        QCOMPARE(FileLocations().appRoot(), fallback);
+        qputenv("XDG_DATA_HOME", saved);
+    }
+
+    void aFileInTheWayStopsAtTheFirstFailure()
+    {
+        QTemporaryDir dir;
+        const FileLocations locations(dir.filePath("root/"));
+        QCOMPARE(locations.cacheDir(), dir.filePath("root/cache"));
+        QVERIFY(!QFileInfo::exists(locations.appRoot())); // nothing is made before it is asked for
+        QVERIFY(TestSupport::writeFile(locations.cacheDir(), {}));
+        try {
+            locations.ensureDirectories();
+            QFAIL("a file named cache should stop the operation");
+        } catch (const AppError &error) {
+            QCOMPARE(error.domain(), AppError::Domain::File);
+            QVERIFY(error.description().contains(locations.cacheDir()));
+        }
+        QVERIFY(!QFileInfo::exists(locations.pinnedDir()));
+        QVERIFY(QFile::remove(locations.cacheDir()));
+        locations.ensureDirectories();
+        locations.ensureDirectories();
+        for (const QString &path :
+             {locations.cacheDir(), locations.pinnedDir(), locations.videoCacheDir()})
+            QVERIFY(QFileInfo(path).isDir());
     }
 };
 

@@ -1,7 +1,7 @@
 #include "Duskhaven/AppError.h"
 #include "Duskhaven/RecordStore.h"
+#include "support/TestSupport.h"
 
-#include <QFile>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTemporaryDir>
@@ -29,79 +29,65 @@ class TestRecordStore : public QObject
 private:
     QTemporaryDir m_dir;
     int m_counter = 0;
-    QString freshPath() { return m_dir.filePath(QStringLiteral("store-%1.sqlite").arg(++m_counter)); }
-
-private Q_SLOTS:
-    void insertingTheSameKeyReplaces()
+    QString freshPath()
     {
-        RecordStore store(freshPath());
-        store.insert(entry(QStringLiteral("t1"), 100, 10));
-        const CacheEntry replacement = entry(QStringLiteral("t1"), 250, 0);
-        store.insert(replacement);
-        const auto found = store.fetch<CacheEntry>(QStringLiteral("trackId"), QStringLiteral("t1"));
-        QCOMPARE(found.size(), 1);
-        QCOMPARE(found.first().sizeBytes, 250);
-        // Dates come back to the millisecond.
-        QCOMPARE(found.first().lastUsedAt, replacement.lastUsedAt);
+        return m_dir.filePath(QStringLiteral("store-%1.sqlite").arg(++m_counter));
     }
 
-    void fetchesSortedAndDeletes()
+private Q_SLOTS:
+    void replacesByKeyFetchesSortedAndDeletes()
     {
         RecordStore store(freshPath());
-        store.insert(entry(QStringLiteral("mid"), 1, 5));
-        store.insert(entry(QStringLiteral("new"), 1, 1));
-        store.insert(entry(QStringLiteral("old"), 1, 60));
-        QCOMPARE(ids(store.fetchAll<CacheEntry>(QStringLiteral("lastUsedAt"), Qt::AscendingOrder)),
-                 (QStringList{QStringLiteral("old"), QStringLiteral("mid"), QStringLiteral("new")}));
-        store.remove(entry(QStringLiteral("mid"), 0, 0));
-        QCOMPARE(ids(store.fetchAll<CacheEntry>(QStringLiteral("lastUsedAt"), Qt::DescendingOrder)),
-                 (QStringList{QStringLiteral("new"), QStringLiteral("old")}));
-        QVERIFY(store.fetch<CacheEntry>(QStringLiteral("trackId"), QStringLiteral("mid")).isEmpty());
+        store.insert(entry("mid", 100, 5));
+        store.insert(entry("new", 1, 1));
+        store.insert(entry("old", 1, 60));
+        const CacheEntry replacement = entry("mid", 250, 30);
+        store.insert(replacement);
+        const auto found = store.fetch<CacheEntry>("trackId", "mid");
+        QCOMPARE(found.size(), 1);
+        QCOMPARE(found.first().sizeBytes, 250);
+        QCOMPARE(found.first().lastUsedAt, replacement.lastUsedAt); // to the millisecond
+        QCOMPARE(ids(store.fetchAll<CacheEntry>("lastUsedAt", Qt::AscendingOrder)),
+                 (QStringList{"old", "mid", "new"}));
+        store.remove(entry("mid", 0, 0));
+        QCOMPARE(ids(store.fetchAll<CacheEntry>("lastUsedAt", Qt::DescendingOrder)),
+                 (QStringList{"new", "old"}));
     }
 
     void onlySavedChangesSurviveAReopen()
     {
         const QString path = freshPath();
-        CustomScene scene{QStringLiteral("6f1c2d9e-0000-4000-8000-000000000001"),
-                          QStringLiteral("Morning"), QString(),
-                          QByteArrayLiteral("/home/someone/Music/morning.flac"),
+        CustomScene scene{"6f1c2d9e-0000-4000-8000-000000000001", "Morning", QString(),
+                          "/home/someone/Music/morning.flac",
                           QDateTime::fromMSecsSinceEpoch(1700000000123, Qt::UTC)};
         {
             RecordStore store(path);
             store.insert(scene);
             store.save();
-            store.insert(entry(QStringLiteral("unsaved"), 1, 1));
+            store.insert(entry("unsaved", 1, 1));
         }
         RecordStore reopened(path);
-        const auto scenes =
-            reopened.fetchAll<CustomScene>(QStringLiteral("createdAt"), Qt::DescendingOrder);
-        QCOMPARE(scenes.size(), 1);
-        QCOMPARE(scenes.first(), scene);
-        QVERIFY(reopened.fetchAll<CacheEntry>(QStringLiteral("trackId"), Qt::AscendingOrder)
-                    .isEmpty());
+        QCOMPARE(reopened.fetchAll<CustomScene>("createdAt", Qt::DescendingOrder),
+                 QList<CustomScene>{scene});
+        QVERIFY(reopened.fetchAll<CacheEntry>("trackId", Qt::AscendingOrder).isEmpty());
     }
 
     void fieldNamesNeverReachTheQueryUnchecked()
     {
         RecordStore store(freshPath());
-        store.insert(entry(QStringLiteral("t1"), 1, 1));
-        QVERIFY_THROWS_EXCEPTION(AppError, store.fetch<CacheEntry>(
-                                               QStringLiteral("trackId = trackId OR 1"), 1));
-        QVERIFY_THROWS_EXCEPTION(AppError, store.fetchAll<CacheEntry>(
-                                               QStringLiteral("1; DROP TABLE CacheEntry"),
-                                               Qt::AscendingOrder));
-        QCOMPARE(store.fetchAll<CacheEntry>(QStringLiteral("trackId"), Qt::AscendingOrder).size(),
-                 1);
+        store.insert(entry("t1", 1, 1));
+        QVERIFY_THROWS_EXCEPTION(AppError, store.fetch<CacheEntry>("trackId = trackId OR 1", 1));
+        QVERIFY_THROWS_EXCEPTION(
+            AppError, store.fetchAll<CacheEntry>("1; DROP TABLE CacheEntry", Qt::AscendingOrder));
+        QCOMPARE(store.fetchAll<CacheEntry>("trackId", Qt::AscendingOrder).size(), 1);
     }
 
     void openingFailsWithADescription_data()
     {
         QTest::addColumn<QByteArray>("content");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("not a database")
-            << QByteArrayLiteral("this is not an SQLite file at all, just some text......")
-            << QStringLiteral("not a database");
-        QTest::newRow("folder") << QByteArray() << QStringLiteral("folder");
+        QTest::newRow("not a database") << QByteArray(4096, 'x') << "not a database";
+        QTest::newRow("folder") << QByteArray() << "folder";
     }
 
     void openingFailsWithADescription()
@@ -112,9 +98,7 @@ private Q_SLOTS:
         if (content.isEmpty()) {
             QVERIFY(QDir().mkpath(path));
         } else {
-            QFile file(path);
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            file.write(content.repeated(40));
+            QVERIFY(TestSupport::writeFile(path, content));
         }
         try {
             RecordStore store(path);
@@ -129,17 +113,15 @@ private Q_SLOTS:
     {
         const QString path = freshPath();
         {
-            RecordStore store(path);
+            RecordStore created(path);
         }
         {
-            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("raw"));
+            QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "raw");
             db.setDatabaseName(path);
-            QVERIFY(db.open());
-            QSqlQuery query(db);
-            QVERIFY(query.exec(QStringLiteral("UPDATE Meta SET value = '2.0.0'")));
+            QVERIFY(db.open() && QSqlQuery(db).exec("UPDATE Meta SET value = '2.0.0'"));
             db.close();
         }
-        QSqlDatabase::removeDatabase(QStringLiteral("raw"));
+        QSqlDatabase::removeDatabase("raw");
         QVERIFY_THROWS_EXCEPTION(AppError, RecordStore{path});
     }
 };

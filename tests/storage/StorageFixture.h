@@ -3,10 +3,9 @@
 #include "Duskhaven/FileLocations.h"
 #include "Duskhaven/RecordStore.h"
 #include "Duskhaven/SettingsStore.h"
+#include "support/TestSupport.h"
 
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QTemporaryDir>
 #include <memory>
 
@@ -33,17 +32,11 @@ struct StorageFixture
         return locations.cacheDir() + "/" + id + ".partial";
     }
     QString pinned(const QString &id) const { return locations.pinnedDir() + "/" + id + ".mp3"; }
-
     static bool write(const QString &path, const QByteArray &bytes)
     {
-        QFile file(path);
-        return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+        return TestSupport::writeFile(path, bytes);
     }
-    static QByteArray read(const QString &path)
-    {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
+    static QByteArray read(const QString &path) { return TestSupport::readFile(path); }
     static QStringList filesIn(const QString &folder)
     {
         return QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);

@@ -6,6 +6,8 @@
 #include "support/TestSupport.h"
 
 #include <QNetworkAccessManager>
+#include <QProcess>
+#include <QSignalSpy>
 #include <QTest>
 
 using namespace std::chrono_literals;
@@ -80,8 +82,7 @@ private Q_SLOTS:
         QVERIFY(rig.f.write(rig.f.partial("x"), "stale"));
 
         const auto outcome = wait(rig.get(id));
-        QVERIFY(outcome.error);
-        QCOMPARE(outcome.error->code(), code);
+        QCOMPARE(outcome.error.value().code(), code);
         QCOMPARE(outcome.error->domain(), code ? AppError::Domain::Url : AppError::Domain::File);
         QCOMPARE(rig.server.requestCount("/x.mp3"), code ? 1 : 0);
         QVERIFY(rig.f.filesIn(rig.f.locations.appRoot()).isEmpty());
@@ -127,6 +128,45 @@ private Q_SLOTS:
                 [&] { QVERIFY(rig.f.write(rig.f.cached("y"), "theirs")); });
         QCOMPARE(wait(rig.get("y")).value, QUrl::fromLocalFile(rig.f.cached("y")));
         QCOMPARE(rig.f.filesIn(rig.f.locations.cacheDir()), (QStringList{"x.mp3", "y.mp3"}));
+    }
+
+    // A download in a real process, killed with SIGKILL while the body is still arriving.
+    void killedDownloadLeavesNoTrackFileAndTheNextOneSucceeds()
+    {
+        StorageFixture f;
+        TestHttpServer server;
+        const QByteArray body(256 * 1024, 'm');
+        // 64 pieces 50 ms apart: over three seconds on the wire.
+        server.serve("/x.mp3",
+                     TestHttpServer::Response{.body = body, .chunkSize = 4096, .chunkPause = 50ms});
+        const QStringList args{f.locations.appRoot(), f.storePath(), "x",
+                               server.url("/x.mp3").toString()};
+
+        QProcess killed;
+        QSignalSpy requests(&server, &TestHttpServer::requestReceived);
+        killed.start(DOWNLOAD_CHILD, args);
+        QVERIFY(requests.wait(10000));
+        QTest::qWait(500); // part of the body has arrived
+        QCOMPARE(killed.state(), QProcess::Running);
+        killed.kill();
+        QVERIFY(killed.waitForFinished(10000));
+        QCOMPARE(killed.exitStatus(), QProcess::CrashExit);
+        // What arrived is only in the partial file: nothing under the final name, no record.
+        QCOMPARE(f.filesIn(f.locations.cacheDir()), QStringList{"x.partial"});
+        QVERIFY(QFileInfo(f.partial("x")).size() < body.size());
+        QVERIFY(f.recordedIds().isEmpty());
+
+        // The next run, a fresh process on the same store, replaces the stale partial file.
+        server.serve("/x.mp3", 200, body);
+        QProcess next;
+        QSignalSpy finished(&next, &QProcess::finished); // the server needs this event loop
+        next.start(DOWNLOAD_CHILD, args);
+        QVERIFY(finished.wait(30000));
+        QCOMPARE(next.exitCode(), 0);
+        QCOMPARE(QString::fromLocal8Bit(next.readAllStandardOutput()).trimmed(), f.cached("x"));
+        QCOMPARE(f.read(f.cached("x")), body);
+        QCOMPARE(f.filesIn(f.locations.cacheDir()), QStringList{"x.mp3"});
+        QCOMPARE(f.entry("x")->sizeBytes, body.size());
     }
 };
 

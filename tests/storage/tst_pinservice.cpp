@@ -2,12 +2,9 @@
 #include "catalogue/LibraryService.h"
 #include "storage/PinService.h"
 #include "storage/StorageFixture.h"
-#include "support/TestHttpServer.h"
+#include "support/TestCatalogue.h"
 #include "support/TestSupport.h"
 
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QNetworkAccessManager>
 #include <QTest>
 
@@ -25,32 +22,11 @@ struct PinRig
     std::unique_ptr<PinService> pins;
     QStringList requests; // in the order the server received them
 
-    // Scene id → its track ids; tNN tracks are served at /tNN.
+    // Scene id -> its track ids, served at /<id>.mp3.
     explicit PinRig(const QList<std::pair<QString, QStringList>> &scenes)
     {
-        QJsonArray tracks, playlists;
-        for (const auto &[scene, ids] : scenes) {
-            for (const QString &id : ids) {
-                server.serve("/" + id, 200, "audio of " + id.toUtf8());
-                tracks.append(QJsonObject{{"id", id},
-                                          {"title", id},
-                                          {"artist", "A"},
-                                          {"url", server.url("/" + id).toString()},
-                                          {"durationSeconds", 1},
-                                          {"fileSizeBytes", 1}});
-            }
-            playlists.append(QJsonObject{{"id", scene},
-                                         {"name", scene},
-                                         {"description", ""},
-                                         {"trackIds", QJsonArray::fromStringList(ids)}});
-        }
         if (!scenes.isEmpty()) {
-            f.write(f.locations.manifestFile(),
-                    QJsonDocument(QJsonObject{{"version", 1},
-                                              {"updatedAt", "2025-01-31T18:00:00Z"},
-                                              {"tracks", tracks},
-                                              {"playlists", playlists}})
-                        .toJson());
+            f.write(f.locations.manifestFile(), catalogueJson(servedCatalogue(server, scenes)));
             library.loadCachedManifest();
         }
         QObject::connect(&server, &TestHttpServer::requestReceived,
@@ -88,7 +64,7 @@ private Q_SLOTS:
         });
 
         QVERIFY(wait(rig.pins->pin("rain")).value);
-        QCOMPARE(rig.requests, (QStringList{"/t1", "/t3"}));
+        QCOMPARE(rig.requests, (QStringList{"/t1.mp3", "/t3.mp3"}));
         QCOMPARE(rig.f.read(rig.f.pinned("t3")), QByteArray("audio of t3"));
         QCOMPARE(progress, (QStringList{"1/3rain", "2/3rain", "3/3rain", "0/0"}));
         QCOMPARE(rig.stored(), "[\"rain\"]");
@@ -102,16 +78,16 @@ private Q_SLOTS:
     void failedPinKeepsItsFilesAndResumesWhereItStopped()
     {
         PinRig rig({{"rain", {"t1", "t2", "t3", "t4", "t5"}}});
-        rig.server.serve("/t3", 500, "boom");
+        rig.server.serve("/t3.mp3", 500, "boom");
         const auto failed = wait(rig.pins->pin("rain"));
         QCOMPARE(failed.error->code(), AppError::BadServerResponse);
         QCOMPARE(rig.files(), (QStringList{"t1.mp3", "t2.mp3"}));
         QCOMPARE(rig.stored(), "absent");
 
-        rig.server.serve("/t3", 200, "audio of t3");
+        rig.server.serve("/t3.mp3", 200, "audio of t3");
         rig.requests.clear();
         QVERIFY(wait(rig.pins->pin("rain")).value);
-        QCOMPARE(rig.requests, (QStringList{"/t3", "/t4", "/t5"}));
+        QCOMPARE(rig.requests, (QStringList{"/t3.mp3", "/t4.mp3", "/t5.mp3"}));
         QVERIFY(rig.pins->isPinned("rain"));
     }
 
@@ -151,7 +127,7 @@ private Q_SLOTS:
     void pinsRunOneAtATimeAndUnpinStopsThem()
     {
         PinRig rig({{"a", {"t1", "t2"}}, {"b", {"t3"}}, {"c", {"t4"}}});
-        rig.server.serve("/t1", Response{.body = "audio of t1", .delay = 100ms});
+        rig.server.serve("/t1.mp3", Response{.body = "audio of t1", .delay = 100ms});
         QStringList pinning;
         connect(rig.pins.get(), &PinService::pinningPlaylistIdChanged, this,
                 [&] { pinning << rig.pins->pinningPlaylistId(); });
@@ -160,14 +136,14 @@ private Q_SLOTS:
         auto b = rig.pins->pin("b");
         QCOMPARE(rig.pins->pendingPlaylistIds(), (QStringList{"a", "b"}));
         QVERIFY(wait(std::move(b)).value && wait(std::move(a)).value);
-        QCOMPARE(rig.requests, (QStringList{"/t1", "/t2", "/t3"}));
+        QCOMPARE(rig.requests, (QStringList{"/t1.mp3", "/t2.mp3", "/t3.mp3"}));
         QCOMPARE(pinning, (QStringList{"a", "", "b", ""}));
 
         // Unpinned while its track is arriving: the pin stops without writing it or marking
         // the scene, and a pin waiting behind it runs.
         rig.pins->unpin("a");
         connect(&rig.server, &TestHttpServer::requestReceived, this, [&](const QString &path) {
-            if (path == "/t1")
+            if (path == "/t1.mp3")
                 rig.pins->unpin("a");
         });
         auto again = rig.pins->pin("a");

@@ -2,6 +2,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QSignalSpy>
 
 #include <cerrno>
 #include <cstring>
@@ -19,6 +21,36 @@ QString sourceDir()
 QString binaryDir()
 {
     return QStringLiteral(DUSKHAVEN_TEST_BINARY_DIR);
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+Ran run(const QString &program, const QStringList &arguments,
+        const QProcessEnvironment &environment, int timeoutMs)
+{
+    QProcess process;
+    process.setProcessEnvironment(environment);
+    QSignalSpy finished(&process, &QProcess::finished);
+    process.start(program, arguments);
+    if (!process.waitForStarted(5000) || !finished.wait(timeoutMs)) {
+        process.kill();
+        process.waitForFinished(5000);
+        return {};
+    }
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+            QString::fromUtf8(process.readAllStandardOutput()),
+            QString::fromUtf8(process.readAllStandardError())};
 }
 
 namespace {

@@ -4,6 +4,7 @@
 
 #include <QCoroTask>
 #include <QEventLoop>
+#include <QProcess>
 #include <QString>
 #include <QTimer>
 #include <chrono>
@@ -17,6 +18,24 @@ namespace TestSupport {
 // fixed at build time so a test runs the same from CTest or by hand.
 QString sourceDir();
 QString binaryDir();
+
+// The whole file, or an empty array when it cannot be read.
+QByteArray readFile(const QString &path);
+// Writes the whole file, making the folders on the way.
+bool writeFile(const QString &path, const QByteArray &bytes);
+
+// How a program run by run() ended; exitCode -1 when it did not finish in time.
+struct Ran
+{
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+// Runs a program to its end while this thread's event loop keeps turning, so that loopback
+// servers and bus objects of the test can answer it meanwhile.
+Ran run(const QString &program, const QStringList &arguments,
+        const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment(),
+        int timeoutMs = 30000);
 
 // Makes a folder refuse every change (new entries, renames, removals) for as long as this
 // lives. Tests run as root, which permission bits do not stop, so the file system's immutable

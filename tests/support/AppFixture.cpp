@@ -1,0 +1,36 @@
+#include "support/AppFixture.h"
+
+#include "support/TestSupport.h"
+
+#include <QDBusConnection>
+
+using namespace std::chrono_literals;
+
+AppFixture::AppFixture(const QByteArray &settingsJson)
+{
+    TestSupport::writeFile(dir.filePath(QStringLiteral("settings.json")), settingsJson);
+    settings = std::make_unique<SettingsStore>(dir.filePath(QStringLiteral("settings.json")));
+    store = std::make_unique<RecordStore>(dir.filePath(QStringLiteral("records.sqlite")));
+}
+
+AppEnvironment &AppFixture::start(const QUrl &catalogue)
+{
+    AppEnvironment::Options options{locations, catalogue, {0ms, 10ms}};
+    options.makeAudioEngine = [this] {
+        auto fake = std::make_unique<FakeAudioEngine>();
+        engine = fake.get();
+        return fake;
+    };
+    environment = std::make_unique<AppEnvironment>(*store, *settings, std::move(options));
+    return *environment;
+}
+
+void AppFixture::startShell()
+{
+    if (!environment)
+        start();
+    desktop = std::make_unique<DesktopColorScheme>(QDBusConnection::sessionBus());
+    qml = std::make_unique<QmlHost>(*environment, *desktop);
+    windows = std::make_unique<ShellWindows>(*environment, *qml);
+    qml->setContextObject(QStringLiteral("windows"), windows.get());
+}
