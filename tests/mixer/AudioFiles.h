@@ -2,9 +2,9 @@
 
 // Sound files for the mixer tests: written sample by sample, so every value in them is known.
 
+#include "support/TestSupport.h"
+
 #include <QByteArray>
-#include <QFile>
-#include <QProcess>
 #include <QString>
 #include <QtEndian>
 #include <cmath>
@@ -22,14 +22,14 @@ inline std::vector<qint16> sineLoop(int frames, int periods, double amplitude)
     return samples;
 }
 
-// The largest step between neighbours, the step from the last sample to the first included.
-inline int largestLoopStep(const std::vector<qint16> &samples)
+// The largest step between neighbours in [from, to); as a loop, the step from the last sample
+// to the first included.
+inline int largestStep(const std::vector<qint16> &samples, std::size_t from, std::size_t to,
+                       bool loop = false)
 {
     int largest = 0;
-    for (std::size_t i = 0; i < samples.size(); ++i) {
-        const int next = samples[(i + 1) % samples.size()];
-        largest = std::max(largest, std::abs(next - samples[i]));
-    }
+    for (std::size_t i = from + 1; i < to + (loop ? 1 : 0); ++i)
+        largest = std::max(largest, std::abs(samples[i % to] - samples[i - 1]));
     return largest;
 }
 
@@ -51,29 +51,18 @@ inline QByteArray wavBytes(const std::vector<qint16> &samples, int rate, int cha
            le(quint32(channels * 2), 2) + le(16, 2) + "data" + le(quint32(data.size()), 4) + data;
 }
 
-inline bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile out(path);
-    return out.open(QIODevice::WriteOnly | QIODevice::Truncate) && out.write(bytes) == bytes.size();
-}
-
 inline bool writeWav(const QString &path, const std::vector<qint16> &samples, int rate,
                      int channels = 1)
 {
-    return writeFile(path, wavBytes(samples, rate, channels));
+    return TestSupport::writeFile(path, wavBytes(samples, rate, channels));
 }
 
 // Encodes a WAV file as MP3 with the encoder's delay and padding recorded in its Info tag,
 // as published MP3s carry it. Empty on success, otherwise what went wrong.
 inline QString encodeMp3(const QString &wav, const QString &mp3)
 {
-    QProcess ffmpeg;
-    ffmpeg.start(QStringLiteral("ffmpeg"),
-                 {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-y"),
-                  QStringLiteral("-i"), wav, QStringLiteral("-c:a"), QStringLiteral("libmp3lame"),
-                  QStringLiteral("-b:a"), QStringLiteral("192k"), mp3});
-    if (!ffmpeg.waitForFinished(60'000) || ffmpeg.exitCode() != 0)
-        return QStringLiteral("ffmpeg failed: ") + QString::fromUtf8(ffmpeg.readAllStandardError());
-    return {};
+    const auto ran = TestSupport::run(
+        "ffmpeg", {"-v", "error", "-y", "-i", wav, "-c:a", "libmp3lame", "-b:a", "192k", mp3});
+    return ran.exitCode == 0 ? QString() : "ffmpeg failed: " + ran.err;
 }
 } // namespace AudioFiles

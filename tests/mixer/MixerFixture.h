@@ -1,28 +1,19 @@
 #pragma once
 
-// A mixer service on temporary folders, a loopback catalogue and a real player whose music is
-// a silent file, so the music can be played and paused without being heard.
+// A mixer service on temporary folders, a loopback catalogue and the test player, whose music
+// can be played and paused without being heard.
 
 #include "mixer/AudioFiles.h"
 
 #include "Duskhaven/FileLocations.h"
-#include "Duskhaven/SettingsStore.h"
 #include "catalogue/LibraryService.h"
 #include "mixer/AmbientMixerService.h"
-#include "playback/PlayerService.h"
-#include "playback/QtMultimediaEngine.h"
 #include "support/TestHttpServer.h"
-#include "support/TestSupport.h"
+#include "support/TestPlayer.h"
 
 #include <QDir>
-#include <QFile>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QNetworkAccessManager>
 #include <QSignalSpy>
-#include <QTemporaryDir>
-#include <QTest>
 
 using namespace std::chrono_literals;
 
@@ -34,12 +25,8 @@ public:
           m_settings(std::make_unique<SettingsStore>(m_dir.filePath("settings.json"))),
           m_library(m_server.url("/manifest.json"), http(), m_locations)
     {
-        QDir().mkpath(m_locations.appRoot());
-        const QString music = m_dir.filePath("silence.wav");
-        AudioFiles::writeWav(music, std::vector<qint16>(44100 * 60, 0), 44100, 2);
-        m_music = QUrl::fromLocalFile(music);
-        m_player = std::make_unique<PlayerService>(PlayerSources{}, m_playerSettings,
-                                                   std::make_unique<QtMultimediaEngine>());
+        QDir().mkpath(m_locations.ambientDir());
+        m_music.loadPaused("rain");
     }
 
     HTTPClient http() const { return HTTPClient(m_network, {0ms, 20ms, 20ms}); }
@@ -51,62 +38,39 @@ public:
         m_mixer.reset();
         m_settings = std::make_unique<SettingsStore>(m_dir.filePath("settings.json"));
         m_mixer = std::make_unique<AmbientMixerService>(m_library, http(), m_locations, *m_settings,
-                                                        m_player.get());
+                                                        m_music.player.get());
         m_loaded = std::make_unique<QSignalSpy>(m_mixer.get(), &AmbientMixerService::layerLoaded);
         return *m_mixer;
     }
-    AmbientMixerService &mixer()
-    {
-        if (!m_mixer)
-            restart();
-        return *m_mixer;
-    }
+    AmbientMixerService &mixer() { return m_mixer ? *m_mixer : restart(); }
 
     // Publishes a catalogue with these layers: {id, url path or empty for none}.
     void publishLayers(const QList<std::pair<QString, QString>> &layers)
     {
-        QJsonArray list;
-        for (const auto &[id, path] : layers) {
-            QJsonObject layer{{"id", id}, {"name", id.toUpper()}, {"icon", "speaker"}};
-            if (!path.isEmpty())
-                layer.insert("url", m_server.url(path).toString());
-            list.append(layer);
-        }
-        const QJsonObject manifest{{"version", 1},
-                                   {"updatedAt", "2025-01-31T18:00:00Z"},
-                                   {"tracks", QJsonArray()},
-                                   {"playlists", QJsonArray()},
-                                   {"ambientLayers", list}};
-        m_server.serve("/manifest.json", 200, QJsonDocument(manifest).toJson());
+        Manifest manifest = sceneCatalogue({});
+        manifest.ambientLayers.emplace();
+        for (const auto &[id, path] : layers)
+            manifest.ambientLayers->append(
+                {id, id.toUpper(), "speaker",
+                 path.isEmpty() ? std::nullopt : std::optional(m_server.url(path))});
+        m_server.serve("/manifest.json", 200, catalogueJson(manifest));
         const auto outcome = TestSupport::wait(m_library.refresh());
         QVERIFY2(outcome.value, outcome.error ? outcome.error->what() : "timed out");
         // The mixer hears of the change on a later turn of the event loop.
         QCoreApplication::processEvents();
     }
 
-    QString ambientFile(const QString &name) const
-    {
-        return m_locations.ambientDir() + QLatin1Char('/') + name;
-    }
+    QString ambientFile(const QString &name) const { return m_locations.ambientDir() + '/' + name; }
     // A layer file holding a quiet tone loop.
-    bool placeLayerFile(const QString &id, int frames = 4410)
+    bool placeLayerFile(const QString &id)
     {
-        QDir().mkpath(m_locations.ambientDir());
-        return AudioFiles::writeWav(ambientFile(id + ".mp3"),
-                                    AudioFiles::sineLoop(frames, 10, 0.05), 44100);
-    }
-    static QByteArray readAll(const QString &path)
-    {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+        return AudioFiles::writeWav(ambientFile(id + ".mp3"), AudioFiles::sineLoop(4410, 10, 0.05),
+                                    44100);
     }
     QByteArray storedVolumes() const
     {
         return m_settings->dataValue(SettingsKey::ambientLayerVolumes).value_or("<absent>");
     }
-
-    void playMusic() { m_player->playCustom(m_music, QStringLiteral("quiet")); }
-    void toggleMusic() { m_player->togglePlayPause(); }
 
     // Waits until the layer's decoding has ended; returns whether it gave a player.
     bool waitForLoad(const QString &id)
@@ -121,17 +85,14 @@ public:
         }
         return false;
     }
-    int loadCount() const { return m_loaded ? int(m_loaded->count()) : 0; }
 
     QTemporaryDir m_dir;
     TestHttpServer m_server;
     std::shared_ptr<QNetworkAccessManager> m_network = std::make_shared<QNetworkAccessManager>();
     FileLocations m_locations;
     std::unique_ptr<SettingsStore> m_settings;
-    SettingsStore m_playerSettings{m_dir.filePath("player-settings.json")};
     LibraryService m_library;
-    QUrl m_music;
-    std::unique_ptr<PlayerService> m_player;
+    TestPlayer m_music;
     std::unique_ptr<AmbientMixerService> m_mixer;
     std::unique_ptr<QSignalSpy> m_loaded;
 };

@@ -53,11 +53,21 @@ inline QByteArray catalogueJson(const Manifest &manifest)
             scene.insert("videoLoop", *p.videoLoop);
         playlists.append(scene);
     }
-    return QJsonDocument(QJsonObject{{"version", manifest.version},
-                                     {"updatedAt", manifest.updatedAt.toString(Qt::ISODate)},
-                                     {"tracks", tracks},
-                                     {"playlists", playlists}})
-        .toJson();
+    QJsonObject document{{"version", manifest.version},
+                         {"updatedAt", manifest.updatedAt.toString(Qt::ISODate)},
+                         {"tracks", tracks},
+                         {"playlists", playlists}};
+    if (manifest.ambientLayers) {
+        QJsonArray layers;
+        for (const AmbientLayer &l : *manifest.ambientLayers) {
+            QJsonObject layer{{"id", l.id}, {"name", l.name}, {"icon", l.icon}};
+            if (l.url)
+                layer.insert("url", l.url->toString());
+            layers.append(layer);
+        }
+        document.insert("ambientLayers", layers);
+    }
+    return QJsonDocument(document).toJson();
 }
 
 // The scenes' catalogue with every track served by server at /<id>.mp3 as "audio of <id>".
