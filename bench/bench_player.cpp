@@ -7,9 +7,9 @@
 //
 // Each repetition pauses, waits for silence, then times play() up to the first sample that is
 // not zero; the figure includes the monitor's capture latency (about 10 ms).
-#include "Duskhaven/FileLocations.h"
-#include "Duskhaven/RecordStore.h"
-#include "Duskhaven/SettingsStore.h"
+#include "core/FileLocations.h"
+#include "core/RecordStore.h"
+#include "core/SettingsStore.h"
 #include "catalogue/HTTPClient.h"
 #include "catalogue/LibraryService.h"
 #include "playback/PlayerService.h"

@@ -1,8 +1,8 @@
 // Costs of the audio cache's books: eviction over a large record list and the per-track
 // lookup the player and the download service make before every track.
-#include "Duskhaven/FileLocations.h"
-#include "Duskhaven/RecordStore.h"
-#include "Duskhaven/SettingsStore.h"
+#include "core/FileLocations.h"
+#include "core/RecordStore.h"
+#include "core/SettingsStore.h"
 #include "storage/CacheService.h"
 
 #include <QCoreApplication>

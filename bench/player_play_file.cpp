@@ -2,7 +2,7 @@
 // number of seconds, then exits: the process whose CPU use bench/player_cpu.sh measures.
 //
 //   player_play_file <file> <seconds>
-#include "Duskhaven/SettingsStore.h"
+#include "core/SettingsStore.h"
 #include "playback/PlayerService.h"
 #include "playback/QtMultimediaEngine.h"
 

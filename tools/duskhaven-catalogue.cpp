@@ -5,7 +5,7 @@
 // answered with a status other than 200), 2 the document could not be read or fetched, or the
 // command line is wrong.
 
-#include "Duskhaven/AppError.h"
+#include "core/AppError.h"
 #include "catalogue/Catalogue.h"
 #include "catalogue/HTTPClient.h"
 

@@ -1,9 +1,9 @@
 #include "Duskhaven/AppEnvironment.h"
 
-#include "Duskhaven/AppError.h"
+#include "core/AppError.h"
 #include "Duskhaven/BuildInfo.h"
-#include "Duskhaven/RecordStore.h"
-#include "Duskhaven/SettingsStore.h"
+#include "core/RecordStore.h"
+#include "core/SettingsStore.h"
 #include "catalogue/LibraryService.h"
 
 #include "playback/QtMultimediaEngine.h"

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Duskhaven/FileLocations.h"
-#include "Duskhaven/SettingsStore.h"
+#include "core/FileLocations.h"
+#include "core/SettingsStore.h"
 #include "catalogue/HTTPClient.h"
 #include "awareness/AudioContextMonitor.h"
 #include "awareness/AutoPauseService.h"

@@ -1,10 +1,10 @@
 #include "Duskhaven/DuskhavenApp.h"
 
 #include "Duskhaven/AppEnvironment.h"
-#include "Duskhaven/AppError.h"
+#include "core/AppError.h"
 #include "Duskhaven/BuildInfo.h"
-#include "Duskhaven/RecordStore.h"
-#include "Duskhaven/SettingsStore.h"
+#include "core/RecordStore.h"
+#include "core/SettingsStore.h"
 #include "ui/Resources.h"
 #include "ui/shell/ClickOutsideMonitor.h"
 #include "ui/shell/MenuBarController.h"

@@ -1,10 +1,4 @@
 set(AREA_SOURCES
   AppEnvironment.h AppEnvironment.cpp
-  AppError.h AppError.cpp
-  Cancellation.h Cancellation.cpp
   DuskhavenApp.h DuskhavenApp.cpp
-  FileLocations.h FileLocations.cpp
-  RecordStore.h RecordStore_impl.h RecordStore.cpp
-  SafeFileName.h SafeFileName.cpp
-  SettingsStore.h SettingsStore.cpp
 )

@@ -1,6 +1,6 @@
 #include "awareness/AutoPauseService.h"
 
-#include "Duskhaven/SettingsStore.h"
+#include "core/SettingsStore.h"
 #include "awareness/AudioContextMonitor.h"
 #include "awareness/UPowerState.h"
 #include "playback/PlayerService.h"

@@ -1,6 +1,6 @@
 #include "awareness/HotKeyService.h"
 
-#include "Duskhaven/SettingsStore.h"
+#include "core/SettingsStore.h"
 #include "playback/PlayerService.h"
 
 #include <QCoroTask>

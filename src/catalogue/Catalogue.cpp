@@ -1,6 +1,6 @@
 #include "catalogue/Catalogue.h"
 
-#include "Duskhaven/AppError.h"
+#include "core/AppError.h"
 #include "catalogue/JsonReader.h"
 
 #include <QHash>

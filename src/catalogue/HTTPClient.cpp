@@ -1,6 +1,6 @@
 #include "catalogue/HTTPClient.h"
 
-#include "Duskhaven/AppError.h"
+#include "core/AppError.h"
 
 #include <QCoreApplication>
 #include <QCoroNetworkReply>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Duskhaven/Cancellation.h"
+#include "core/Cancellation.h"
 
 #include <QByteArray>
 #include <QCoroTask>

@@ -1,6 +1,6 @@
 #include "catalogue/JsonReader.h"
 
-#include "Duskhaven/AppError.h"
+#include "core/AppError.h"
 
 #include <QVarLengthArray>
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "Duskhaven/AppError.h"
-#include "Duskhaven/Cancellation.h"
-#include "Duskhaven/FileLocations.h"
+#include "core/AppError.h"
+#include "core/Cancellation.h"
+#include "core/FileLocations.h"
 #include "catalogue/Catalogue.h"
 #include "catalogue/HTTPClient.h"
 

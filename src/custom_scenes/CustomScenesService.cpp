@@ -1,6 +1,6 @@
 #include "custom_scenes/CustomScenesService.h"
 
-#include "Duskhaven/AppError.h"
+#include "core/AppError.h"
 
 #include <QFileInfo>
 #include <QPointer>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Duskhaven/RecordStore.h"
+#include "core/RecordStore.h"
 
 #include <QCoroTask>
 #include <QObject>

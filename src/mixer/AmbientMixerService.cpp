@@ -1,8 +1,8 @@
 #include "mixer/AmbientMixerService.h"
 
-#include "Duskhaven/AppError.h"
-#include "Duskhaven/SafeFileName.h"
-#include "Duskhaven/SettingsStore.h"
+#include "core/AppError.h"
+#include "core/SafeFileName.h"
+#include "core/SettingsStore.h"
 #include "catalogue/LibraryService.h"
 #include "mixer/AmbientEngine.h"
 #include "playback/PlayerService.h"

@@ -1,6 +1,6 @@
 #include "mixer/LayerDecoder.h"
 
-#include "Duskhaven/AppError.h"
+#include "core/AppError.h"
 
 #include <QAudioBuffer>
 #include <QAudioDecoder>

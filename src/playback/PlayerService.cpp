@@ -1,7 +1,7 @@
 #include "playback/PlayerService.h"
 
-#include "Duskhaven/AppError.h"
-#include "Duskhaven/SettingsStore.h"
+#include "core/AppError.h"
+#include "core/SettingsStore.h"
 #include "catalogue/LibraryService.h"
 #include "storage/CacheService.h"
 #include "storage/DownloadService.h"

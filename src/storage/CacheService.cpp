@@ -1,9 +1,9 @@
 #include "storage/CacheService.h"
 
-#include "Duskhaven/AppError.h"
-#include "Duskhaven/RecordStore.h"
-#include "Duskhaven/SafeFileName.h"
-#include "Duskhaven/SettingsStore.h"
+#include "core/AppError.h"
+#include "core/RecordStore.h"
+#include "core/SafeFileName.h"
+#include "core/SettingsStore.h"
 
 #include <QDateTime>
 #include <QDir>

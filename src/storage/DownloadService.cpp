@@ -1,8 +1,8 @@
 #include "storage/DownloadService.h"
 
-#include "Duskhaven/AppError.h"
-#include "Duskhaven/RecordStore.h"
-#include "Duskhaven/SafeFileName.h"
+#include "core/AppError.h"
+#include "core/RecordStore.h"
+#include "core/SafeFileName.h"
 #include "storage/CacheService.h"
 
 #include <QCoroSignal>

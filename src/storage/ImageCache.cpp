@@ -1,6 +1,6 @@
 #include "storage/ImageCache.h"
 
-#include "Duskhaven/AppError.h"
+#include "core/AppError.h"
 
 #include <QAtomicInteger>
 #include <QNetworkAccessManager>

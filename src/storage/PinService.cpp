@@ -1,8 +1,8 @@
 #include "storage/PinService.h"
 
-#include "Duskhaven/AppError.h"
-#include "Duskhaven/SafeFileName.h"
-#include "Duskhaven/SettingsStore.h"
+#include "core/AppError.h"
+#include "core/SafeFileName.h"
+#include "core/SettingsStore.h"
 #include "catalogue/LibraryService.h"
 
 #include <QCoroSignal>

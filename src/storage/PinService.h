@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Duskhaven/Cancellation.h"
-#include "Duskhaven/FileLocations.h"
+#include "core/Cancellation.h"
+#include "core/FileLocations.h"
 #include "catalogue/HTTPClient.h"
 
 #include <QCoroTask>

@@ -1,6 +1,6 @@
 #include "storage/VideoCacheService.h"
 
-#include "Duskhaven/AppError.h"
+#include "core/AppError.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Duskhaven/FileLocations.h"
+#include "core/FileLocations.h"
 #include "catalogue/Catalogue.h"
 #include "catalogue/HTTPClient.h"
 

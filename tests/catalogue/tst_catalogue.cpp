@@ -1,4 +1,4 @@
-#include "Duskhaven/AppError.h"
+#include "core/AppError.h"
 #include "catalogue/Catalogue.h"
 #include "support/TestHttpServer.h"
 #include "support/TestSupport.h"

@@ -1,5 +1,5 @@
-#include "Duskhaven/AppError.h"
-#include "Duskhaven/Cancellation.h"
+#include "core/AppError.h"
+#include "core/Cancellation.h"
 #include "catalogue/HTTPClient.h"
 #include "support/TestHttpServer.h"
 #include "support/TestSupport.h"

@@ -1,5 +1,5 @@
-#include "Duskhaven/AppError.h"
-#include "Duskhaven/FileLocations.h"
+#include "core/AppError.h"
+#include "core/FileLocations.h"
 #include "catalogue/LibraryService.h"
 #include "support/TestHttpServer.h"
 #include "support/TestSupport.h"

@@ -5,7 +5,7 @@
 
 #include "mixer/AudioFiles.h"
 
-#include "Duskhaven/FileLocations.h"
+#include "core/FileLocations.h"
 #include "catalogue/LibraryService.h"
 #include "mixer/AmbientMixerService.h"
 #include "support/TestHttpServer.h"

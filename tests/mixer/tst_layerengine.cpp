@@ -3,7 +3,7 @@
 
 #include "mixer/AudioFiles.h"
 
-#include "Duskhaven/AppError.h"
+#include "core/AppError.h"
 #include "mixer/AmbientEngine.h"
 #include "mixer/LayerMixer.h"
 #include "support/TestSupport.h"

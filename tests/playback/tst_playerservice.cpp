@@ -1,8 +1,8 @@
 // The player's logic with a silent engine, a real settings file and a file source whose
 // answers the test releases one by one, so that overlapping starts and failing downloads can
 // be ordered at will.
-#include "Duskhaven/AppError.h"
-#include "Duskhaven/SettingsStore.h"
+#include "core/AppError.h"
+#include "core/SettingsStore.h"
 #include "playback/PlaybackQueue.h"
 #include "support/TestPlayer.h"
 

@@ -1,4 +1,4 @@
-#include "Duskhaven/RecordStore.h"
+#include "core/RecordStore.h"
 #include "custom_scenes/CustomScenesService.h"
 #include "custom_scenes/DialogFilePicker.h"
 #include "support/TestSupport.h"

@@ -1,4 +1,4 @@
-#include "Duskhaven/AppError.h"
+#include "core/AppError.h"
 #include "Duskhaven/BuildInfo.h"
 #include "Duskhaven/DuskhavenApp.h"
 #include "support/AppFixture.h"

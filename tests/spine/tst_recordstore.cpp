@@ -1,5 +1,5 @@
-#include "Duskhaven/AppError.h"
-#include "Duskhaven/RecordStore.h"
+#include "core/AppError.h"
+#include "core/RecordStore.h"
 #include "support/TestSupport.h"
 
 #include <QSqlDatabase>

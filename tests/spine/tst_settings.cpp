@@ -1,4 +1,4 @@
-#include "Duskhaven/SettingsStore.h"
+#include "core/SettingsStore.h"
 #include "support/TestSupport.h"
 
 #include <QJsonArray>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "Duskhaven/FileLocations.h"
-#include "Duskhaven/RecordStore.h"
-#include "Duskhaven/SettingsStore.h"
+#include "core/FileLocations.h"
+#include "core/RecordStore.h"
+#include "core/SettingsStore.h"
 #include "support/TestSupport.h"
 
 #include <QDir>

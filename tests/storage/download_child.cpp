@@ -1,8 +1,8 @@
 // Downloads one track in a process of its own, so that a test can kill it mid-transfer:
 //   storage_download_child <app root> <record store file> <track id> <url>
 // Prints the local file and exits 0, or exits 1.
-#include "Duskhaven/RecordStore.h"
-#include "Duskhaven/SettingsStore.h"
+#include "core/RecordStore.h"
+#include "core/SettingsStore.h"
 #include "storage/CacheService.h"
 #include "storage/DownloadService.h"
 #include "support/TestSupport.h"

@@ -1,4 +1,4 @@
-#include "Duskhaven/AppError.h"
+#include "core/AppError.h"
 #include "storage/CacheService.h"
 #include "storage/DownloadService.h"
 #include "storage/StorageFixture.h"

@@ -1,4 +1,4 @@
-#include "Duskhaven/AppError.h"
+#include "core/AppError.h"
 #include "catalogue/LibraryService.h"
 #include "storage/PinService.h"
 #include "storage/StorageFixture.h"

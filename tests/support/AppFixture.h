@@ -1,8 +1,8 @@
 #pragma once
 
 #include "Duskhaven/AppEnvironment.h"
-#include "Duskhaven/RecordStore.h"
-#include "Duskhaven/SettingsStore.h"
+#include "core/RecordStore.h"
+#include "core/SettingsStore.h"
 #include "support/FakeAudioEngine.h"
 #include "ui/shell/QmlHost.h"
 #include "ui/shell/ShellWindows.h"

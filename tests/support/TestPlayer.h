@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Duskhaven/SettingsStore.h"
+#include "core/SettingsStore.h"
 #include "playback/PlayerService.h"
 #include "support/FakeAudioEngine.h"
 #include "support/TestCatalogue.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Duskhaven/AppError.h"
+#include "core/AppError.h"
 
 #include <QCoroTask>
 #include <QEventLoop>

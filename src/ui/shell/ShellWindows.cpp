@@ -1,7 +1,7 @@
 #include "ui/shell/ShellWindows.h"
 
 #include "Duskhaven/AppEnvironment.h"
-#include "Duskhaven/SettingsStore.h"
+#include "core/SettingsStore.h"
 #include "ui/shell/QmlHost.h"
 #include "ui/theme/ThemePalette.h"
 

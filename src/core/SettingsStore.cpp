@@ -1,4 +1,4 @@
-#include "Duskhaven/SettingsStore.h"
+#include "core/SettingsStore.h"
 
 #include <QDir>
 #include <QFile>

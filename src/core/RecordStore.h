@@ -81,4 +81,4 @@ private:
     bool m_inTransaction = false;
 };
 
-#include "Duskhaven/RecordStore_impl.h"
+#include "core/RecordStore_impl.h"

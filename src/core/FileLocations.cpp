@@ -1,6 +1,6 @@
-#include "Duskhaven/FileLocations.h"
+#include "core/FileLocations.h"
 
-#include "Duskhaven/AppError.h"
+#include "core/AppError.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,6 +1,6 @@
-#include "Duskhaven/SafeFileName.h"
+#include "core/SafeFileName.h"
 
-#include "Duskhaven/AppError.h"
+#include "core/AppError.h"
 
 namespace SafeFileName {
 bool isSafe(const QString &id)

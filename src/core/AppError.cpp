@@ -1,4 +1,4 @@
-#include "Duskhaven/AppError.h"
+#include "core/AppError.h"
 
 AppError::AppError(Domain domain, int code, QString description)
     : m_domain(domain), m_code(code), m_description(std::move(description)),

@@ -1,6 +1,6 @@
-#include "Duskhaven/Cancellation.h"
+#include "core/Cancellation.h"
 
-#include "Duskhaven/AppError.h"
+#include "core/AppError.h"
 
 #include <QCoroTimer>
 #include <QTimer>

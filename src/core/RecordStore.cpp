@@ -1,6 +1,6 @@
-#include "Duskhaven/RecordStore.h"
+#include "core/RecordStore.h"
 
-#include "Duskhaven/AppError.h"
+#include "core/AppError.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,0 +1,8 @@
+set(AREA_SOURCES
+  AppError.h AppError.cpp
+  Cancellation.h Cancellation.cpp
+  FileLocations.h FileLocations.cpp
+  RecordStore.h RecordStore_impl.h RecordStore.cpp
+  SafeFileName.h SafeFileName.cpp
+  SettingsStore.h SettingsStore.cpp
+)
