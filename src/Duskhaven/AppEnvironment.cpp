@@ -109,10 +109,10 @@ QCoro::Task<> AppEnvironment::runStartup()
 
 AppEnvironment::~AppEnvironment() = default;
 
-void AppEnvironment::setMenuBar(QObject *controller)
+ViewServices::Services AppEnvironment::viewServices() const
 {
-    if (m_menuBar == controller)
-        return;
-    m_menuBar = controller;
-    Q_EMIT menuBarChanged();
+    return {*m_player,       *m_library, *m_mixer,
+            *m_autoPause,    *m_pin,     *m_cache,
+            *m_customScenes, *m_customScenePicker, *m_videoCache,
+            m_settings};
 }

@@ -18,6 +18,7 @@
 #include "storage/ImageCache.h"
 #include "storage/PinService.h"
 #include "storage/VideoCacheService.h"
+#include "ui/views/ViewServices.h"
 
 #include <QCoroTask>
 #include <QObject>
@@ -35,7 +36,6 @@ class RecordStore;
 class AppEnvironment : public QObject
 {
     Q_OBJECT
-    Q_PROPERTY(QObject *menuBar READ menuBar WRITE setMenuBar NOTIFY menuBarChanged)
     Q_PROPERTY(SettingsStore *settings READ settings CONSTANT)
     Q_PROPERTY(LibraryService *library READ library CONSTANT)
     Q_PROPERTY(CacheService *cache READ cache CONSTANT)
@@ -99,15 +99,13 @@ public:
     // CoverImageProvider on this loader.
     CoverImageLoader *coverImages() const { return m_coverImages.get(); }
 
+    // The services a window's view reaches.
+    ViewServices::Services viewServices() const;
+
     // True once the start-up task has run to its end (it always does, whatever failed).
     bool startupFinished() const { return m_startupFinished; }
 
-    // The tray controller once it exists; set once, shortly after construction.
-    QObject *menuBar() const { return m_menuBar; }
-    void setMenuBar(QObject *controller);
-
 Q_SIGNALS:
-    void menuBarChanged();
     void startupFinishedChanged();
 
 private:
@@ -136,6 +134,5 @@ private:
     std::unique_ptr<VideoCacheService> m_videoCache;
     ImageCache m_imageCache;
     std::unique_ptr<CoverImageLoader> m_coverImages;
-    QPointer<QObject> m_menuBar;
     bool m_startupFinished = false;
 };

@@ -107,12 +107,15 @@ void DuskhavenApp::buildShell(const QStringList &arguments)
     Resources::init();
     QGuiApplication::setWindowIcon(QIcon(Resources::appIconPath));
     m_desktop = std::make_unique<DesktopColorScheme>(QDBusConnection::sessionBus());
-    m_qml = std::make_unique<QmlHost>(*m_environment, *m_desktop);
-    m_windows = std::make_unique<ShellWindows>(*m_environment, *m_qml);
-    m_qml->setContextObject(QStringLiteral("windows"), m_windows.get());
-    m_menuBar = std::make_unique<MenuBarController>(*m_environment, *m_qml, *m_desktop,
+    m_qml = std::make_unique<QmlHost>(*m_desktop);
+    m_windows = std::make_unique<ShellWindows>(*m_qml, *m_settings);
+    m_views = std::make_unique<ViewServices>(m_environment->viewServices(), m_qml->symbols(),
+                                             *m_windows);
+    m_qml->setServices(m_views.get());
+    m_menuBar = std::make_unique<MenuBarController>(*m_qml, *m_desktop,
                                                     ClickOutsideMonitor::forPlatform());
-    m_environment->setMenuBar(m_menuBar.get());
+    connect(m_windows.get(), &ShellWindows::windowOpening, m_menuBar.get(),
+            &MenuBarController::hidePanel);
 
     connect(m_menuBar.get(), &MenuBarController::openLauncherRequested, m_windows.get(),
             &ShellWindows::openLauncher);

@@ -16,6 +16,7 @@ class SettingsStore;
 class ShellWindows;
 class SingleInstance;
 class UpdateChecker;
+class ViewServices;
 
 // The process: reads the command line, makes sure it is the one running instance, opens the
 // settings and the record store, builds the environment and (a turn of the event loop later)
@@ -59,6 +60,8 @@ private:
     // the windows that use it.
     std::unique_ptr<DesktopColorScheme> m_desktop;
     std::unique_ptr<QmlHost> m_qml;
+    // Declared before the windows: a window's view holds it until the window is gone.
+    std::unique_ptr<ViewServices> m_views;
     std::unique_ptr<ShellWindows> m_windows;
     std::unique_ptr<MenuBarController> m_menuBar;
     std::unique_ptr<ScreenshotRun> m_screenshots;

@@ -63,8 +63,9 @@ AutoPauseService::AutoPauseService(SettingsStore &settings, PlayerService *playe
 {
     // Someone else writing one of these keys (another window, a person editing the file)
     // changes what is in effect, so the switch and the behaviour never disagree.
-    connect(&m_settings, &SettingsStore::valueChanged, this,
-            &AutoPauseService::followStoredSetting);
+    for (const QString &key : {SettingsKey::autoPauseLowPowerMode, SettingsKey::autoPauseLowBattery,
+                               SettingsKey::autoPauseExternalAudio})
+        m_settings.follow(key, this, [this, key] { followStoredSetting(key); });
 
     connect(m_power.get(), &PowerStateSource::powerStateChanged, this,
             &AutoPauseService::powerCheck, Qt::QueuedConnection);

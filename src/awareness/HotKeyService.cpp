@@ -24,10 +24,8 @@ HotKeyService::HotKeyService(SettingsStore &settings, PlayerService *player,
             &HotKeyService::takeRegistrations);
     // A write of the key from elsewhere changes what is in effect, so the switch and the keys
     // never disagree.
-    connect(&m_settings, &SettingsStore::valueChanged, this, [this](const QString &key) {
-        if (key != SettingsKey::globalHotkeysEnabled)
-            return;
-        const bool stored = m_settings.boolOrFalse(key);
+    m_settings.follow(SettingsKey::globalHotkeysEnabled, this, [this] {
+        const bool stored = m_settings.boolOrFalse(SettingsKey::globalHotkeysEnabled);
         if (stored != m_enabled)
             setEnabled(stored);
     });

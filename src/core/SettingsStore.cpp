@@ -5,7 +5,6 @@
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QQmlPropertyMap>
 #include <QSaveFile>
 #include <algorithm>
 #include <cmath>
@@ -20,18 +19,10 @@ bool isData(const QJsonValue &value)
     const QJsonObject object = value.toObject();
     return object.size() == 1 && object.value(base64Key).isString();
 }
-
-// What a view sees of a stored value: data comes out as bytes, everything else as itself.
-QVariant mirrorValue(const QJsonValue &value)
-{
-    if (isData(value))
-        return QByteArray::fromBase64(value.toObject().value(base64Key).toString().toLatin1());
-    return value.toVariant();
-}
 } // namespace
 
 SettingsStore::SettingsStore(QString filePath, QObject *parent)
-    : QObject(parent), m_filePath(std::move(filePath)), m_mirror(new QQmlPropertyMap(this))
+    : QObject(parent), m_filePath(std::move(filePath))
 {
     load();
 }
@@ -56,8 +47,6 @@ void SettingsStore::load()
     if (error.error != QJsonParseError::NoError || !document.isObject())
         return;
     m_values = document.object();
-    for (auto it = m_values.constBegin(); it != m_values.constEnd(); ++it)
-        m_mirror->insert(it.key(), mirrorValue(it.value()));
 }
 
 std::optional<bool> SettingsStore::boolValue(const QString &key) const
@@ -141,7 +130,6 @@ bool SettingsStore::remove(const QString &key)
     if (!m_values.contains(key))
         return true;
     m_values.remove(key);
-    m_mirror->clear(key);
     const bool written = writeFile();
     Q_EMIT valueChanged(key);
     return written;
@@ -152,7 +140,6 @@ bool SettingsStore::store(const QString &key, const QJsonValue &value)
     if (m_values.contains(key) && m_values.value(key) == value)
         return true;
     m_values.insert(key, value);
-    m_mirror->insert(key, mirrorValue(value));
     const bool written = writeFile();
     Q_EMIT valueChanged(key);
     return written;

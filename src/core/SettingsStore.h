@@ -8,8 +8,6 @@
 #include <QString>
 #include <optional>
 
-#include <QQmlPropertyMap>
-
 // The names of every user setting, so that readers and writers never disagree on a spelling.
 namespace SettingsKey {
 inline const QString openLauncherOnLaunch = QStringLiteral("openLauncherOnLaunch");
@@ -40,8 +38,6 @@ inline const QString cacheSizeBudgetMB = QStringLiteral("cacheSizeBudgetMB");
 class SettingsStore : public QObject
 {
     Q_OBJECT
-    // A live mirror of the stored values for views to bind to (settings.values.volume).
-    Q_PROPERTY(QQmlPropertyMap *values READ values CONSTANT)
 
 public:
     explicit SettingsStore(QString filePath, QObject *parent = nullptr);
@@ -77,7 +73,20 @@ public:
     bool setData(const QString &key, const QByteArray &value);
     bool remove(const QString &key);
 
-    QQmlPropertyMap *values() const { return m_mirror; }
+    // Calls `react` each time the stored value of `key` changes, for as long as `receiver`
+    // lives: always on a later turn of the event loop, never inside the store's own update
+    // (which may run inside the writer's). Every follower of a setting goes through here.
+    template <typename Functor>
+    QMetaObject::Connection follow(const QString &key, const QObject *receiver, Functor react)
+    {
+        return connect(
+            this, &SettingsStore::valueChanged, receiver,
+            [key, react = std::move(react)](const QString &changed) {
+                if (changed == key)
+                    react();
+            },
+            Qt::QueuedConnection);
+    }
 
 Q_SIGNALS:
     void valueChanged(const QString &key);
@@ -89,7 +98,6 @@ private:
 
     QString m_filePath;
     QJsonObject m_values;
-    QQmlPropertyMap *m_mirror;
 };
 
 // Sets of ids (favourite scenes, pinned scenes) are stored as a string holding a JSON array of

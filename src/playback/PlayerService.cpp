@@ -73,8 +73,8 @@ PlayerService::PlayerService(PlayerSources sources, SettingsStore &settings,
             Qt::QueuedConnection);
     connect(m_engine.get(), &AudioEngine::failed, this, &PlayerService::onEngineFailed,
             Qt::QueuedConnection);
-    connect(&m_settings, &SettingsStore::valueChanged, this, &PlayerService::onSettingChanged,
-            Qt::QueuedConnection);
+    for (const QString &key : {SettingsKey::favoriteSceneIds, SettingsKey::volume})
+        m_settings.follow(key, this, [this, key] { onSettingChanged(key); });
 
     m_engine->setVolume(m_volume);
 }

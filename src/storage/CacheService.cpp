@@ -29,15 +29,7 @@ CacheService::CacheService(FileLocations locations, RecordStore &store, Settings
     : QObject(parent), m_budgetBytes(storedBudgetBytes(settings)),
       m_locations(std::move(locations)), m_store(store), m_settings(settings)
 {
-    // Queued, like every observer of another object: the change is handled in a later turn of
-    // the main loop, never inside the settings store's own write.
-    connect(
-        &settings, &SettingsStore::valueChanged, this,
-        [this](const QString &key) {
-            if (key == SettingsKey::cacheSizeBudgetMB)
-                applyStoredBudget();
-        },
-        Qt::QueuedConnection);
+    settings.follow(SettingsKey::cacheSizeBudgetMB, this, [this] { applyStoredBudget(); });
 }
 
 CacheService::~CacheService() = default;

@@ -4,15 +4,20 @@
 #include <QImageReader>
 #include <QPainter>
 
+// Generated with the QML module; registers its types (there is no plugin to load them).
+extern void qml_register_types_Duskhaven();
+
 // Q_INIT_RESOURCE declares the initialiser in the enclosing namespace, so it lives out here.
 static void initCompiledResources()
 {
     Q_INIT_RESOURCE(duskhaven_ui);
+    qml_register_types_Duskhaven();
 }
 
 void Resources::init()
 {
-    initCompiledResources();
+    static const bool done = (initCompiledResources(), true);
+    Q_UNUSED(done);
 }
 
 QString Resources::symbolFontFamily()

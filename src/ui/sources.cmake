@@ -13,9 +13,19 @@ set(AREA_SOURCES
   shell/SingleInstance.h shell/SingleInstance.cpp
   shell/UpdateChecker.h shell/UpdateChecker.cpp
   shell/ScreenshotRun.h shell/ScreenshotRun.cpp
+  views/QmlTypes.h
+  views/SceneListModel.h views/SceneListModel.cpp
+  views/ViewSettings.h views/ViewSettings.cpp
+  views/ViewServices.h views/ViewServices.cpp
 )
 
-# The interface's Qt resources: every window's QML, the logo and the symbol font. The qrc is
+set(AREA_QML
+  panel/MenuBarPopoverView.qml
+  launcher/LauncherWindowView.qml
+  settings/SettingsRoot.qml
+)
+
+# The interface's plain Qt resources: the logo and the symbol font (the views are the QML module). The qrc is
 # generated so that it can name the font where its Debian package installs it; AUTORCC
 # compiles it into duskhaven_core, and Resources::init() pulls it into each executable.
 find_file(DUSKHAVEN_SYMBOL_FONT MaterialIcons-Regular.ttf

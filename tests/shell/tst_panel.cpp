@@ -78,9 +78,8 @@ private Q_SLOTS:
         m_app.startShell();
         auto monitor = std::make_unique<CountingMonitor>(m_installs);
         m_monitor = monitor.get();
-        m_controller = std::make_unique<MenuBarController>(*m_app.environment, *m_app.qml,
-                                                           *m_app.desktop, std::move(monitor));
-        m_app.environment->setMenuBar(m_controller.get());
+        m_controller =
+            std::make_unique<MenuBarController>(*m_app.qml, *m_app.desktop, std::move(monitor));
         // The session's tray host speaks XEmbed, so the icon's place becomes known; before the
         // host has embedded it the icon reports the origin. The host sits at the top right.
         QTRY_VERIFY_WITH_TIMEOUT(icon().isValid() && icon().x() > 0, 10000);
@@ -96,7 +95,6 @@ private Q_SLOTS:
 
     void cleanupTestCase()
     {
-        m_app.environment->setMenuBar(nullptr);
         m_controller.reset();
     }
 

@@ -106,9 +106,7 @@ private Q_SLOTS:
                 .value<QObject *>();
         };
         QCOMPARE(seen("theme"), &app.qml->adaptivePalette());
-        QCOMPARE(seen("environment"), app.environment.get());
-        QCOMPARE(seen("windows"), app.windows.get());
-        QVERIFY(seen("symbols"));
+        QCOMPARE(seen("services"), app.views.get());
 
         // Escape closes it, and the window is dropped.
         QPointer<SettingsWindow> window(settings);

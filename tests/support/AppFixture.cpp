@@ -30,7 +30,8 @@ void AppFixture::startShell()
     if (!environment)
         start();
     desktop = std::make_unique<DesktopColorScheme>(QDBusConnection::sessionBus());
-    qml = std::make_unique<QmlHost>(*environment, *desktop);
-    windows = std::make_unique<ShellWindows>(*environment, *qml);
-    qml->setContextObject(QStringLiteral("windows"), windows.get());
+    qml = std::make_unique<QmlHost>(*desktop);
+    windows = std::make_unique<ShellWindows>(*qml, *settings);
+    views = std::make_unique<ViewServices>(environment->viewServices(), qml->symbols(), *windows);
+    qml->setServices(views.get());
 }

@@ -23,6 +23,7 @@ struct AppFixture
     std::unique_ptr<AppEnvironment> environment;
     std::unique_ptr<DesktopColorScheme> desktop;
     std::unique_ptr<QmlHost> qml;
+    std::unique_ptr<ViewServices> views;
     std::unique_ptr<ShellWindows> windows;
 
     // settingsJson: the settings file as a person might have left it.

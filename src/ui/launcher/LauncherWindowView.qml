@@ -1,4 +1,5 @@
 import QtQuick
+import Duskhaven
 import QtQuick.Shapes
 
 // The launcher's content. Until the scene artwork, the drawer and the controls arrive it shows
@@ -6,14 +7,16 @@ import QtQuick.Shapes
 // now-playing card and the settings pill.
 Item {
     id: root
+    required property ViewServices services
+    required property ThemePalette theme
     width: 1280
     height: 720
 
     Rectangle {
         anchors.fill: parent
         gradient: Gradient {
-            GradientStop { position: 0.0; color: theme.deepSurface }
-            GradientStop { position: 1.0; color: theme.surface }
+            GradientStop { position: 0.0; color: root.theme.deepSurface }
+            GradientStop { position: 1.0; color: root.theme.surface }
         }
     }
 
@@ -42,8 +45,9 @@ Item {
 
     Image {
         anchors.centerIn: parent
-        source: "image://logo/" + String(theme.textPrimary).substring(1)
-        sourceSize: Qt.size(96, 96)
+        source: "image://logo/" + String(root.theme.textPrimary).substring(1)
+        sourceSize.width: 96
+        sourceSize.height: 96
         opacity: 0.18
     }
 
@@ -79,8 +83,8 @@ Item {
             }
             Text {
                 anchors.verticalCenter: parent.verticalCenter
-                text: symbols.glyph("chevron.right")
-                font.family: symbols.fontFamily
+                text: root.services.symbols.glyph("chevron.right")
+                font.family: root.services.symbols.fontFamily
                 font.pixelSize: 14
                 color: Qt.rgba(1, 1, 1, 0.5)
             }
@@ -107,8 +111,8 @@ Item {
         }
         Text {
             anchors.centerIn: parent
-            text: symbols.glyph("gearshape.fill")
-            font.family: symbols.fontFamily
+            text: root.services.symbols.glyph("gearshape.fill")
+            font.family: root.services.symbols.fontFamily
             font.pixelSize: 16
             color: "white"
         }
@@ -116,7 +120,7 @@ Item {
             id: settingsArea
             anchors.fill: parent
             hoverEnabled: true
-            onClicked: windows.openSettings()
+            onClicked: root.services.shell.openSettings()
         }
     }
 }

@@ -1,9 +1,12 @@
 import QtQuick
+import Duskhaven
 
 // The tray panel's content: a dark card 360 wide whose height follows its content. Until the
 // panel's scene, transport and mixer rows arrive it shows the empty state and the footer.
 Item {
     id: root
+    required property ViewServices services
+    required property ThemePalette theme
     width: 360
     height: card.height
 
@@ -21,7 +24,7 @@ Item {
             anchors.fill: parent
             anchors.margins: 1
             radius: parent.radius - 1
-            color: Qt.rgba(theme.canvas.r, theme.canvas.g, theme.canvas.b, 0.92)
+            color: Qt.rgba(root.theme.canvas.r, root.theme.canvas.g, root.theme.canvas.b, 0.92)
         }
 
         Column {
@@ -34,8 +37,9 @@ Item {
             Row {
                 spacing: 8
                 Image {
-                    source: "image://logo/" + String(theme.textPrimary).substring(1)
-                    sourceSize: Qt.size(16, 16)
+                    source: "image://logo/" + String(root.theme.textPrimary).substring(1)
+                    sourceSize.width: 16
+                    sourceSize.height: 16
                     width: 16
                     height: 16
                     opacity: 0.75
@@ -54,7 +58,7 @@ Item {
                 spacing: 2
                 Text {
                     text: "Nothing playing"
-                    color: theme.textPrimary
+                    color: root.theme.textPrimary
                     font.family: "serif"
                     font.pixelSize: 26
                     font.weight: Font.DemiBold
@@ -69,7 +73,7 @@ Item {
             Rectangle {
                 width: parent.width
                 height: 1
-                color: theme.hairline
+                color: root.theme.hairline
             }
 
             Item {
@@ -79,23 +83,19 @@ Item {
 
                 FooterButton {
                     anchors.left: parent.left
+                    symbols: root.services.symbols
                     symbol: "gearshape"
                     label: "Settings"
                     symbolFirst: true
-                    onClicked: {
-                        environment.menuBar.hidePanel()
-                        windows.openSettings()
-                    }
+                    onClicked: root.services.shell.openSettings()
                 }
                 FooterButton {
                     anchors.right: parent.right
+                    symbols: root.services.symbols
                     symbol: "arrow.up.right"
                     label: "Open app"
                     symbolFirst: false
-                    onClicked: {
-                        environment.menuBar.hidePanel()
-                        windows.openLauncher()
-                    }
+                    onClicked: root.services.shell.openLauncher()
                 }
             }
         }
@@ -103,6 +103,7 @@ Item {
 
     component FooterButton: Item {
         id: button
+        required property SymbolTable symbols
         property string symbol
         property string label
         property bool symbolFirst: true
@@ -117,8 +118,8 @@ Item {
             layoutDirection: button.symbolFirst ? Qt.LeftToRight : Qt.RightToLeft
             anchors.verticalCenter: parent.verticalCenter
             Text {
-                text: symbols.glyph(button.symbol)
-                font.family: symbols.fontFamily
+                text: button.symbols.glyph(button.symbol)
+                font.family: button.symbols.fontFamily
                 font.pixelSize: button.symbolFirst ? 13 : 11
                 color: Qt.rgba(1, 1, 1, area.containsMouse ? 0.9 : 0.65)
                 anchors.verticalCenter: parent.verticalCenter

@@ -1,6 +1,5 @@
 #include "ui/shell/MenuBarController.h"
 
-#include "Duskhaven/AppEnvironment.h"
 #include "ui/Resources.h"
 #include "ui/shell/ClickOutsideMonitor.h"
 #include "ui/shell/PanelPlacement.h"
@@ -37,10 +36,9 @@ QIcon tintedLogo(const QColor &color)
 }
 } // namespace
 
-MenuBarController::MenuBarController(AppEnvironment &environment, QmlHost &qml,
-                                     DesktopColorScheme &desktop,
+MenuBarController::MenuBarController(QmlHost &qml, DesktopColorScheme &desktop,
                                      std::unique_ptr<ClickOutsideMonitor> monitor, QObject *parent)
-    : QObject(parent), m_environment(environment), m_desktop(desktop),
+    : QObject(parent), m_desktop(desktop),
       m_monitor(std::move(monitor)), m_panel(std::make_unique<PanelWindow>(&qml.engine())),
       m_menu(std::make_unique<QMenu>()), m_trayIcon(new QSystemTrayIcon(this))
 {
@@ -49,7 +47,7 @@ MenuBarController::MenuBarController(AppEnvironment &environment, QmlHost &qml,
         if (panel && panel->isPanelVisible())
             panel->hidePanel();
     });
-    qml.load(*m_panel, QStringLiteral("panel/MenuBarPopoverView.qml"), qml.darkPalette());
+    qml.load(*m_panel, QStringLiteral("ui/panel/MenuBarPopoverView.qml"), qml.darkPalette());
 
     connect(m_panel.get(), &QWindow::activeChanged, this, [this] {
         if (!m_panel->isActive() && m_panel->isVisible())

@@ -4,7 +4,6 @@
 #include <QObject>
 #include <memory>
 
-class AppEnvironment;
 class ClickOutsideMonitor;
 class DesktopColorScheme;
 class PanelWindow;
@@ -24,7 +23,7 @@ class MenuBarController : public QObject
     Q_PROPERTY(bool panelVisible READ isPanelVisible NOTIFY panelVisibleChanged)
 
 public:
-    MenuBarController(AppEnvironment &environment, QmlHost &qml, DesktopColorScheme &desktop,
+    MenuBarController(QmlHost &qml, DesktopColorScheme &desktop,
                       std::unique_ptr<ClickOutsideMonitor> monitor, QObject *parent = nullptr);
     ~MenuBarController() override;
 
@@ -58,7 +57,6 @@ private:
     // A hide the user did not ask for at the icon: focus loss or a click elsewhere.
     void hideOnLeaving();
 
-    AppEnvironment &m_environment;
     DesktopColorScheme &m_desktop;
     std::unique_ptr<ClickOutsideMonitor> m_monitor;
     std::unique_ptr<PanelWindow> m_panel;

@@ -1,10 +1,10 @@
 #include "ui/shell/QmlHost.h"
 
-#include "Duskhaven/AppEnvironment.h"
 #include "ui/Resources.h"
 #include "ui/theme/DesktopColorScheme.h"
 #include "ui/theme/Symbols.h"
 #include "ui/theme/ThemePalette.h"
+#include "ui/views/ViewServices.h"
 
 #include <QQmlComponent>
 #include <QQmlContext>
@@ -32,7 +32,7 @@ public:
 };
 } // namespace
 
-QmlHost::QmlHost(AppEnvironment &environment, DesktopColorScheme &desktop, QObject *parent)
+QmlHost::QmlHost(DesktopColorScheme &desktop, QObject *parent)
     : QObject(parent), m_engine(std::make_unique<QQmlEngine>()),
       m_symbols(new SymbolTable(Resources::symbolFontFamily(), this)),
       m_adaptive(new ThemePalette(desktop.scheme(), this)),
@@ -41,26 +41,22 @@ QmlHost::QmlHost(AppEnvironment &environment, DesktopColorScheme &desktop, QObje
     Resources::init();
     desktop.drive(*m_adaptive);
     m_engine->addImageProvider(QStringLiteral("logo"), new LogoImageProvider);
-    QQmlContext *root = m_engine->rootContext();
-    root->setContextProperty(QStringLiteral("environment"), &environment);
-    root->setContextProperty(QStringLiteral("symbols"), m_symbols);
+    m_engine->addImportPath(QStringLiteral("qrc:/qt/qml"));
 }
 
 QmlHost::~QmlHost() = default;
 
-void QmlHost::setContextObject(const QString &name, QObject *object)
-{
-    m_engine->rootContext()->setContextProperty(name, object);
-}
-
 bool QmlHost::load(QQuickView &view, const QString &path, ThemePalette &palette)
 {
+    Q_ASSERT(m_services);
     const QUrl url = Resources::qml(path);
-    // Each window's own context carries its palette, so one engine serves light and dark views.
-    auto *context = new QQmlContext(m_engine->rootContext(), &view);
-    context->setContextProperty(QStringLiteral("theme"), &palette);
     QQmlComponent component(m_engine.get(), url, QQmlComponent::PreferSynchronous);
-    QObject *object = component.create(context);
+    // Each window is handed its own palette, so one engine serves light and dark views.
+    QObject *object = component.isReady()
+        ? component.createWithInitialProperties(
+              {{QStringLiteral("services"), QVariant::fromValue(m_services)},
+               {QStringLiteral("theme"), QVariant::fromValue(&palette)}})
+        : nullptr;
     if (!object) {
         for (const QQmlError &error : component.errors())
             qWarning().noquote() << error.toString();

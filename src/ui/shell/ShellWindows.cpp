@@ -1,6 +1,5 @@
 #include "ui/shell/ShellWindows.h"
 
-#include "Duskhaven/AppEnvironment.h"
 #include "core/SettingsStore.h"
 #include "ui/shell/QmlHost.h"
 #include "ui/theme/ThemePalette.h"
@@ -121,8 +120,8 @@ void SettingsWindow::keyPressEvent(QKeyEvent *event)
 // ---------------------------------------------------------------------------------------------
 // ShellWindows
 
-ShellWindows::ShellWindows(AppEnvironment &environment, QmlHost &qml, QObject *parent)
-    : QObject(parent), m_environment(environment), m_qml(qml)
+ShellWindows::ShellWindows(QmlHost &qml, const SettingsStore &settings, QObject *parent)
+    : QObject(parent), m_settingsStore(settings), m_qml(qml)
 {}
 
 ShellWindows::~ShellWindows()
@@ -144,7 +143,7 @@ void ShellWindows::openLauncherAtLaunch()
 {
     // The rule is applied before the window is built, which has the effect of the launcher
     // closing itself at once without ever flashing on screen.
-    if (keepLauncherOnAppearance(*m_environment.settings(), m_didHandleColdStart))
+    if (keepLauncherOnAppearance(m_settingsStore, m_didHandleColdStart))
         openLauncher();
 }
 
@@ -152,9 +151,10 @@ void ShellWindows::openLauncher()
 {
     // Asked for in person (the tray, a dusk-haven: address, a second launch): always shown.
     m_didHandleColdStart = true;
+    Q_EMIT windowOpening();
     if (!m_launcher) {
         auto *window = new LauncherWindow(&m_qml.engine());
-        m_qml.load(*window, QStringLiteral("launcher/LauncherWindowView.qml"),
+        m_qml.load(*window, QStringLiteral("ui/launcher/LauncherWindowView.qml"),
                    m_qml.adaptivePalette());
         connect(window, &QWindow::visibleChanged, this, [this, window](bool visible) {
             Q_EMIT launcherOpenChanged();
@@ -177,9 +177,11 @@ void ShellWindows::closeLauncher()
 
 void ShellWindows::openSettings()
 {
+    Q_EMIT windowOpening();
     if (!m_settings) {
         auto *window = new SettingsWindow(&m_qml.engine());
-        m_qml.load(*window, QStringLiteral("settings/SettingsRoot.qml"), m_qml.adaptivePalette());
+        m_qml.load(*window, QStringLiteral("ui/settings/SettingsRoot.qml"),
+                   m_qml.adaptivePalette());
         connect(window, &QWindow::visibleChanged, this, [this, window](bool visible) {
             Q_EMIT settingsOpenChanged();
             if (!visible)

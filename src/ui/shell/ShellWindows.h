@@ -4,8 +4,8 @@
 #include <QPointer>
 #include <QQuickView>
 #include <QSize>
+#include <QtQml/qqmlregistration.h>
 
-class AppEnvironment;
 class QmlHost;
 class SettingsStore;
 
@@ -52,15 +52,17 @@ protected:
 
 // Opens and closes the launcher and the settings window. Each is built when it opens and
 // dropped when it closes, so its view state starts afresh every time; the process stays in
-// the tray when both are closed.
+// the tray when both are closed. Opening either hides the tray panel first.
 class ShellWindows : public QObject
 {
     Q_OBJECT
+    QML_ELEMENT
+    QML_UNCREATABLE("The windows are built once by the application.")
     Q_PROPERTY(bool launcherOpen READ isLauncherOpen NOTIFY launcherOpenChanged)
     Q_PROPERTY(bool settingsOpen READ isSettingsOpen NOTIFY settingsOpenChanged)
 
 public:
-    ShellWindows(AppEnvironment &environment, QmlHost &qml, QObject *parent = nullptr);
+    ShellWindows(QmlHost &qml, const SettingsStore &settings, QObject *parent = nullptr);
     ~ShellWindows() override;
 
     // The cold-start rule of the launcher's appearance: the stored "openLauncherOnLaunch"
@@ -84,9 +86,11 @@ public Q_SLOTS:
 Q_SIGNALS:
     void launcherOpenChanged();
     void settingsOpenChanged();
+    // Before a window opens: the tray panel gets out of the way.
+    void windowOpening();
 
 private:
-    AppEnvironment &m_environment;
+    const SettingsStore &m_settingsStore;
     QmlHost &m_qml;
     QPointer<LauncherWindow> m_launcher;
     QPointer<SettingsWindow> m_settings;

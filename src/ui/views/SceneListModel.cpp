@@ -1,0 +1,143 @@
+#include "ui/views/SceneListModel.h"
+
+#include "catalogue/LibraryService.h"
+#include "playback/PlayerService.h"
+#include "visuals/HexColor.h"
+
+namespace {
+QColor accentColor(const std::optional<QString> &hex)
+{
+    return hex ? HexColor::parse(*hex).value_or(QColor()) : QColor();
+}
+
+std::optional<qsizetype> indexOf(const QList<Playlist> &scenes, const QString &id)
+{
+    for (qsizetype i = 0; i < scenes.size(); ++i) {
+        if (scenes.at(i).id == id)
+            return i;
+    }
+    return std::nullopt;
+}
+
+std::optional<qsizetype> firstScene(const QList<Playlist> &scenes)
+{
+    return scenes.isEmpty() ? std::nullopt : std::optional<qsizetype>(0);
+}
+} // namespace
+
+SceneEntry::SceneEntry(Playlist playlist, QObject *parent)
+    : QObject(parent), m_playlist(std::move(playlist)), m_accent(accentColor(m_playlist.accentHex)),
+      m_accentDeep(accentColor(m_playlist.accentDeepHex))
+{}
+
+QString SceneEntry::sceneArt() const
+{
+    return m_playlist.sceneArt ? SceneArt::rawValue(*m_playlist.sceneArt) : QString();
+}
+
+std::optional<qsizetype> DisplayedScene::forPanel(const QList<Playlist> &scenes,
+                                                  const QString &nowPlayingId)
+{
+    if (!nowPlayingId.isEmpty())
+        return indexOf(scenes, nowPlayingId);
+    return firstScene(scenes);
+}
+
+std::optional<qsizetype> DisplayedScene::forLauncher(const QList<Playlist> &scenes,
+                                                     const QString &nowPlayingId)
+{
+    if (const auto playing = indexOf(scenes, nowPlayingId); playing && !nowPlayingId.isEmpty())
+        return playing;
+    return firstScene(scenes);
+}
+
+SceneListModel::SceneListModel(LibraryService &library, PlayerService &player, QObject *parent)
+    : QAbstractListModel(parent), m_library(library), m_player(player)
+{
+    connect(&m_library, &LibraryService::manifestChanged, this, &SceneListModel::rebuild);
+    connect(&m_player, &PlayerService::nowPlayingPlaylistIdChanged, this,
+            &SceneListModel::updateDisplayed);
+    rebuild();
+}
+
+int SceneListModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : count();
+}
+
+QVariant SceneListModel::data(const QModelIndex &index, int role) const
+{
+    if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
+        return {};
+    SceneEntry *entry = m_entries.at(index.row());
+    switch (role) {
+    case SceneRole:
+        return QVariant::fromValue(entry);
+    case IdRole:
+        return entry->id();
+    case NameRole:
+    case Qt::DisplayRole:
+        return entry->name();
+    default:
+        return {};
+    }
+}
+
+QHash<int, QByteArray> SceneListModel::roleNames() const
+{
+    return {{SceneRole, "scene"}, {IdRole, "sceneId"}, {NameRole, "name"}};
+}
+
+SceneEntry *SceneListModel::scene(const QString &id) const
+{
+    for (SceneEntry *entry : m_entries) {
+        if (entry->id() == id)
+            return entry;
+    }
+    return nullptr;
+}
+
+SceneEntry *SceneListModel::at(int row) const
+{
+    return row >= 0 && row < m_entries.size() ? m_entries.at(row) : nullptr;
+}
+
+void SceneListModel::rebuild()
+{
+    const int before = count();
+    beginResetModel();
+    // A binding may still hold an old entry until it re-evaluates; it goes on a later turn.
+    for (SceneEntry *entry : std::as_const(m_entries))
+        entry->deleteLater();
+    m_entries.clear();
+    if (const auto &manifest = m_library.manifest()) {
+        for (const Playlist &playlist : manifest->playlists)
+            m_entries.append(new SceneEntry(playlist, this));
+    }
+    endResetModel();
+    if (count() != before)
+        Q_EMIT countChanged();
+    updateDisplayed();
+}
+
+void SceneListModel::updateDisplayed()
+{
+    QList<Playlist> scenes;
+    scenes.reserve(m_entries.size());
+    for (const SceneEntry *entry : std::as_const(m_entries))
+        scenes.append(entry->playlist());
+    const QString playing = m_player.nowPlayingPlaylistId();
+    const auto pick = [this](std::optional<qsizetype> index) {
+        return index ? m_entries.at(*index) : nullptr;
+    };
+    SceneEntry *panel = pick(DisplayedScene::forPanel(scenes, playing));
+    SceneEntry *launcher = pick(DisplayedScene::forLauncher(scenes, playing));
+    if (panel != m_panelScene) {
+        m_panelScene = panel;
+        Q_EMIT panelSceneChanged();
+    }
+    if (launcher != m_launcherScene) {
+        m_launcherScene = launcher;
+        Q_EMIT launcherSceneChanged();
+    }
+}

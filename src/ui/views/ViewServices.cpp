@@ -1,0 +1,10 @@
+#include "ui/views/ViewServices.h"
+
+#include "ui/shell/ShellWindows.h"
+
+ViewServices::ViewServices(const Services &services, SymbolTable &symbols, ShellWindows &shell,
+                           QObject *parent)
+    : QObject(parent), m_services(services), m_symbols(symbols), m_shell(shell),
+      m_settings(new ViewSettings(services.settings, this)),
+      m_scenes(new SceneListModel(services.library, services.player, this))
+{}

@@ -1,0 +1,73 @@
+#pragma once
+
+#include "ui/views/QmlTypes.h"
+#include "ui/views/SceneListModel.h"
+#include "ui/views/ViewSettings.h"
+
+#include <QObject>
+#include <QtQml/qqmlregistration.h>
+
+class ShellWindows;
+Q_MOC_INCLUDE("ui/shell/ShellWindows.h")
+
+// What every window's view reaches: the services it binds to and calls, the settings, the
+// catalogue's scenes and the window operations. Each window gets this one object as a required
+// property; nothing is global. Built once by whoever builds the windows.
+class ViewServices : public QObject
+{
+    Q_OBJECT
+    QML_ELEMENT
+    QML_UNCREATABLE("Built once by the application and handed to each window.")
+    Q_PROPERTY(PlayerService *player READ player CONSTANT)
+    Q_PROPERTY(LibraryService *library READ library CONSTANT)
+    Q_PROPERTY(AmbientMixerService *mixer READ mixer CONSTANT)
+    Q_PROPERTY(AutoPauseService *autoPause READ autoPause CONSTANT)
+    Q_PROPERTY(PinService *pins READ pins CONSTANT)
+    Q_PROPERTY(CacheService *cache READ cache CONSTANT)
+    Q_PROPERTY(CustomScenesService *customScenes READ customScenes CONSTANT)
+    Q_PROPERTY(DialogFilePicker *customScenePicker READ customScenePicker CONSTANT)
+    Q_PROPERTY(VideoCacheService *videoCache READ videoCache CONSTANT)
+    Q_PROPERTY(ViewSettings *settings READ settings CONSTANT)
+    Q_PROPERTY(SceneListModel *scenes READ scenes CONSTANT)
+    Q_PROPERTY(SymbolTable *symbols READ symbols CONSTANT)
+    Q_PROPERTY(ShellWindows *shell READ shell CONSTANT)
+
+public:
+    struct Services
+    {
+        PlayerService &player;
+        LibraryService &library;
+        AmbientMixerService &mixer;
+        AutoPauseService &autoPause;
+        PinService &pins;
+        CacheService &cache;
+        CustomScenesService &customScenes;
+        DialogFilePicker &customScenePicker;
+        VideoCacheService &videoCache;
+        SettingsStore &settings;
+    };
+
+    ViewServices(const Services &services, SymbolTable &symbols, ShellWindows &shell,
+                 QObject *parent = nullptr);
+
+    PlayerService *player() const { return &m_services.player; }
+    LibraryService *library() const { return &m_services.library; }
+    AmbientMixerService *mixer() const { return &m_services.mixer; }
+    AutoPauseService *autoPause() const { return &m_services.autoPause; }
+    PinService *pins() const { return &m_services.pins; }
+    CacheService *cache() const { return &m_services.cache; }
+    CustomScenesService *customScenes() const { return &m_services.customScenes; }
+    DialogFilePicker *customScenePicker() const { return &m_services.customScenePicker; }
+    VideoCacheService *videoCache() const { return &m_services.videoCache; }
+    ViewSettings *settings() const { return m_settings; }
+    SceneListModel *scenes() const { return m_scenes; }
+    SymbolTable *symbols() const { return &m_symbols; }
+    ShellWindows *shell() const { return &m_shell; }
+
+private:
+    Services m_services;
+    SymbolTable &m_symbols;
+    ShellWindows &m_shell;
+    ViewSettings *m_settings;
+    SceneListModel *m_scenes;
+};

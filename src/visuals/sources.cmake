@@ -1,0 +1,3 @@
+set(AREA_SOURCES
+  HexColor.h HexColor.cpp
+)
