@@ -77,6 +77,31 @@ PlayerService::PlayerService(PlayerSources sources, SettingsStore &settings,
         m_settings.follow(key, this, [this, key] { onSettingChanged(key); });
 
     m_engine->setVolume(m_volume);
+
+    for (auto signal : {&PlayerService::isPlayingChanged, &PlayerService::hasLoadedItemChanged,
+                        &PlayerService::nowPlayingPlaylistIdChanged, &PlayerService::queueChanged})
+        connect(this, signal, this, &PlayerService::updateAbilities);
+    updateAbilities();
+}
+
+void PlayerService::updateAbilities()
+{
+    const QString current = nowPlayingPlaylistId();
+    const bool custom = current.startsWith(customPrefix);
+    Abilities now;
+    now.canPlay = m_isPlaying || hasLoadedItem() || (!current.isEmpty() && !custom);
+    now.canGoNext = m_queue && !m_queue->order.isEmpty();
+    now.canGoPrevious = m_queue && m_queue->currentIndex > 0;
+    now.customScenePlaying = custom;
+    const Abilities before = std::exchange(m_abilities, now);
+    if (before.canPlay != now.canPlay)
+        Q_EMIT canPlayChanged();
+    if (before.canGoNext != now.canGoNext)
+        Q_EMIT canGoNextChanged();
+    if (before.canGoPrevious != now.canGoPrevious)
+        Q_EMIT canGoPreviousChanged();
+    if (before.customScenePlaying != now.customScenePlaying)
+        Q_EMIT customScenePlayingChanged();
 }
 
 PlayerService::~PlayerService()

@@ -65,6 +65,12 @@ class PlayerService : public QObject
     Q_PROPERTY(QString currentTrackId READ currentTrackId NOTIFY currentTrackIdChanged)
     // Whether the engine holds an item that play/pause acts on.
     Q_PROPERTY(bool hasLoadedItem READ hasLoadedItem NOTIFY hasLoadedItemChanged)
+    // What the transport controls (and the desktop's media controls) may offer now.
+    Q_PROPERTY(bool canPlay READ canPlay NOTIFY canPlayChanged)
+    Q_PROPERTY(bool canGoNext READ canGoNext NOTIFY canGoNextChanged)
+    Q_PROPERTY(bool canGoPrevious READ canGoPrevious NOTIFY canGoPreviousChanged)
+    // The current scene is one of the user's own (there is no queue, no next or previous).
+    Q_PROPERTY(bool customScenePlaying READ customScenePlaying NOTIFY customScenePlayingChanged)
 
 public:
     static inline const QString customPrefix = QStringLiteral("custom-");
@@ -115,6 +121,12 @@ public:
     void setVolume(float volume);
     QString currentTrackId() const;
     bool hasLoadedItem() const { return m_engine->currentItem() != AudioEngine::noItem; }
+    // Play/pause does something: an item is loaded, or the toggle would start the remembered
+    // catalogue scene (a custom scene's file is not remembered).
+    bool canPlay() const { return m_abilities.canPlay; }
+    bool canGoNext() const { return m_abilities.canGoNext; }
+    bool canGoPrevious() const { return m_abilities.canGoPrevious; }
+    bool customScenePlaying() const { return m_abilities.customScenePlaying; }
 
     // What the desktop's media controls show: the queue's current track and its scene, from
     // the catalogue in use; the file of a custom scene.
@@ -134,6 +146,10 @@ Q_SIGNALS:
     void volumeChanged();
     void currentTrackIdChanged();
     void hasLoadedItemChanged();
+    void canPlayChanged();
+    void canGoNextChanged();
+    void canGoPreviousChanged();
+    void customScenePlayingChanged();
 
 private:
     using Generation = quint64;
@@ -153,6 +169,7 @@ private:
     void onEndOfMedia(AudioEngine::ItemId item);
     void onEngineFailed(AudioEngine::ItemId item);
     void onSettingChanged(const QString &key);
+    void updateAbilities();
 
     // A new start: every earlier start still waiting for its file is overtaken.
     Generation beginStart();
@@ -175,6 +192,15 @@ private:
     QSet<QString> m_favoriteIds;
     float m_volume = defaultVolume;
     QUrl m_customFile;
+
+    struct Abilities
+    {
+        bool canPlay = false;
+        bool canGoNext = false;
+        bool canGoPrevious = false;
+        bool customScenePlaying = false;
+    };
+    Abilities m_abilities;
 
     Generation m_generation = 0;
     // The latest start is still waiting for its file.
