@@ -53,6 +53,8 @@ inline QByteArray catalogueJson(const Manifest &manifest)
             scene.insert("videoLoop", *p.videoLoop);
         if (p.accentHex)
             scene.insert("accentHex", *p.accentHex);
+        if (p.pack)
+            scene.insert("pack", *p.pack);
         playlists.append(scene);
     }
     QJsonObject document{{"version", manifest.version},
