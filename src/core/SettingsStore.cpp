@@ -1,12 +1,14 @@
 #include "core/SettingsStore.h"
 
+#include "core/AppError.h"
+#include "core/FileWriter.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QQmlPropertyMap>
-#include <QSaveFile>
 #include <algorithm>
 #include <cmath>
 
@@ -161,11 +163,12 @@ bool SettingsStore::store(const QString &key, const QJsonValue &value)
 bool SettingsStore::writeFile() const
 {
     QDir().mkpath(QFileInfo(m_filePath).absolutePath());
-    QSaveFile file(m_filePath);
-    if (!file.open(QIODevice::WriteOnly))
+    try {
+        FileWriter::writeWhole(m_filePath, QJsonDocument(m_values).toJson(QJsonDocument::Indented));
+        return true;
+    } catch (const AppError &) {
         return false;
-    file.write(QJsonDocument(m_values).toJson(QJsonDocument::Indented));
-    return file.commit();
+    }
 }
 
 namespace IdSetSetting {

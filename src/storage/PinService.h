@@ -75,6 +75,11 @@ public:
     // background (a failure leaves it unpinned, with no message).
     Q_INVOKABLE void togglePin(const QString &playlistId);
 
+    // The start-up sweep of the pinned folder: partial files go, and, once a catalogue is
+    // loaded, every file that is not a track of a pinned scene (what a failed or interrupted
+    // pin left).
+    void sweep();
+
 Q_SIGNALS:
     void pinnedPlaylistIdsChanged();
     void pinningPlaylistIdChanged();
@@ -85,6 +90,8 @@ Q_SIGNALS:
 private:
     QCoro::Task<> runPin(QString playlistId, quint64 ticket);
     QCoro::Task<> pinIgnoringErrors(QString playlistId);
+    // Deletes the scene's pinned files that no other pinned or pending scene needs.
+    void removeFilesOnlyNeededBy(const QString &playlistId);
     void setPinned(const QSet<QString> &ids);
     void setProgress(const QString &playlistId, int done, int total);
     void finishTurn(quint64 ticket);
