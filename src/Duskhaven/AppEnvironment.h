@@ -52,6 +52,9 @@ class AppEnvironment : public QObject
     Q_PROPERTY(VideoCacheService *videoCache READ videoCache CONSTANT)
     Q_PROPERTY(CoverImageLoader *coverImages READ coverImages CONSTANT)
     Q_PROPERTY(bool startupFinished READ startupFinished NOTIFY startupFinishedChanged)
+    // What the user must be told once about this start (a damaged store or settings file
+    // replaced by a fresh one); empty when there is nothing to tell.
+    Q_PROPERTY(QString startupNotice READ startupNotice NOTIFY startupNoticeChanged)
 
 public:
     struct Options
@@ -102,6 +105,10 @@ public:
     // True once the start-up task has run to its end (it always does, whatever failed).
     bool startupFinished() const { return m_startupFinished; }
 
+    const QString &startupNotice() const { return m_startupNotice; }
+    // The view that showed the notice clears it, so it is shown once.
+    Q_INVOKABLE void dismissStartupNotice();
+
     // The tray controller once it exists; set once, shortly after construction.
     QObject *menuBar() const { return m_menuBar; }
     void setMenuBar(QObject *controller);
@@ -109,11 +116,15 @@ public:
 Q_SIGNALS:
     void menuBarChanged();
     void startupFinishedChanged();
+    void startupNoticeChanged();
 
 private:
     // Loads the cached catalogue, refreshes it from the network, warms the video cache and
     // loads the last scene without sound.
     QCoro::Task<> runStartup();
+    // Once a start, before any download: partial files and files no record, pin, scene video
+    // or ambient layer knows are deleted, so that a crash never strands space for good.
+    void sweepFolders();
 
     RecordStore &m_store;
     SettingsStore &m_settings;
@@ -138,4 +149,5 @@ private:
     std::unique_ptr<CoverImageLoader> m_coverImages;
     QPointer<QObject> m_menuBar;
     bool m_startupFinished = false;
+    QString m_startupNotice;
 };

@@ -55,8 +55,12 @@ void SettingsStore::load()
         return;
     QJsonParseError error{};
     const QJsonDocument document = QJsonDocument::fromJson(file.readAll(), &error);
-    if (error.error != QJsonParseError::NoError || !document.isObject())
+    if (error.error != QJsonParseError::NoError || !document.isObject()) {
+        // The next change would write over it: the user's settings are kept aside first.
+        file.close();
+        m_movedAsideFile = FileWriter::moveAside(m_filePath);
         return;
+    }
     m_values = document.object();
     for (auto it = m_values.constBegin(); it != m_values.constEnd(); ++it)
         m_mirror->insert(it.key(), mirrorValue(it.value()));
