@@ -102,6 +102,10 @@ QCoro::Task<> PinService::pin(QString playlistId)
     }
     if (turns->closed)
         throw AppError::cancelled();
+    // With the disk full, the tracks already fetched only take the room the user lacks, for a
+    // scene that stays unpinned; other failures keep them, so a second pin fetches the rest.
+    if (failure && failure->isOutOfSpace() && !isPinned(playlistId))
+        removeFilesOnlyNeededBy(playlistId);
     finishTurn(ticket);
     if (failure)
         throw *failure;

@@ -63,7 +63,8 @@ public:
     // tracks. Throws AppError: File when a track id cannot be a file name (before anything is
     // written) or a file cannot be written; the HTTP client's transport errors;
     // badServerResponse for any status but 200; Cancelled when the scene is unpinned before
-    // its pin is done. Files already written stay, so a second pin fetches only the rest.
+    // its pin is done. Files already written stay, so a second pin fetches only the rest;
+    // only a full disk (AppError::isOutOfSpace) takes them away again.
     QCoro::Task<> pin(QString playlistId);
 
     // Deletes the scene's pinned files, except those another pinned scene (or a pin under
