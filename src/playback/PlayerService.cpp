@@ -334,10 +334,13 @@ QCoro::Task<std::optional<QUrl>> PlayerService::fetchFile(Track track)
 {
     m_sources.protect(track.id);
     m_awaitingFile = true;
+    QPointer<PlayerService> self(this);
     try {
         co_return co_await m_sources.localFile(track);
-    } catch (const AppError &) {
+    } catch (const AppError &error) {
         // The caller decides what a missing file means: skip, or wait for the next action.
+        if (self)
+            trackFileFailed(error);
         co_return std::nullopt;
     }
 }
@@ -361,6 +364,7 @@ QCoro::Task<> PlayerService::playTrack(QString id, Manifest manifest)
     loadItem(*file);
     m_engine->play();
     setIsPlaying(true);
+    setLastError({});
     schedulePrefetch(manifest);
 }
 
@@ -394,11 +398,33 @@ QCoro::Task<> PlayerService::playWhenReady(QString playlistId, Generation genera
 
 QCoro::Task<> PlayerService::prefetch(Track track)
 {
-    // Only warms the cache; the next start finds the file there.
+    // Only warms the cache; the next start finds the file there. A failure is still told:
+    // with the disk full the next track will not play either.
+    QPointer<PlayerService> self(this);
     try {
         co_await m_sources.localFile(track);
-    } catch (const AppError &) {
+    } catch (const AppError &error) {
+        if (self)
+            trackFileFailed(error);
     }
+}
+
+void PlayerService::trackFileFailed(const AppError &error)
+{
+    if (error.domain() == AppError::Domain::Cancelled)
+        return;
+    setLastError(error.isOutOfSpace()
+                     ? QStringLiteral("Not enough disk space to download this track")
+                     : QStringLiteral("Could not download this track: %1")
+                           .arg(error.description()));
+}
+
+void PlayerService::setLastError(const QString &text)
+{
+    if (text == m_lastError)
+        return;
+    m_lastError = text;
+    Q_EMIT lastErrorChanged();
 }
 
 void PlayerService::schedulePrefetch(const Manifest &manifest)

@@ -15,6 +15,7 @@
 #include <memory>
 #include <optional>
 
+class AppError;
 class CacheService;
 class DownloadService;
 class LibraryService;
@@ -71,6 +72,9 @@ class PlayerService : public QObject
     Q_PROPERTY(bool canGoPrevious READ canGoPrevious NOTIFY canGoPreviousChanged)
     // The current scene is one of the user's own (there is no queue, no next or previous).
     Q_PROPERTY(bool customScenePlaying READ customScenePlaying NOTIFY customScenePlayingChanged)
+    // Why the last track (or the one fetched ahead) could not be had, in words for the user;
+    // empty again once a track starts playing.
+    Q_PROPERTY(QString lastError READ lastError NOTIFY lastErrorChanged)
 
 public:
     static inline const QString customPrefix = QStringLiteral("custom-");
@@ -138,6 +142,8 @@ public:
 
     AudioEngine &engine() const { return *m_engine; }
 
+    const QString &lastError() const { return m_lastError; }
+
 Q_SIGNALS:
     void nowPlayingPlaylistIdChanged();
     void queueChanged();
@@ -150,6 +156,7 @@ Q_SIGNALS:
     void canGoNextChanged();
     void canGoPreviousChanged();
     void customScenePlayingChanged();
+    void lastErrorChanged();
 
 private:
     using Generation = quint64;
@@ -181,6 +188,9 @@ private:
     void loadItem(const QUrl &file);
     void clearItem();
     static QStringList shuffled(QStringList ids);
+    // Publishes why a track's file could not be had; a cancellation is no failure to show.
+    void trackFileFailed(const AppError &error);
+    void setLastError(const QString &text);
 
     PlayerSources m_sources;
     SettingsStore &m_settings;
@@ -208,4 +218,5 @@ private:
     // Tracks that failed in a row since the last user start or the last track played to its
     // end; a full queue of them ends the skip chain.
     qsizetype m_failuresInARow = 0;
+    QString m_lastError;
 };
