@@ -27,6 +27,7 @@ class ViewServices : public QObject
     Q_PROPERTY(CustomScenesService *customScenes READ customScenes CONSTANT)
     Q_PROPERTY(DialogFilePicker *customScenePicker READ customScenePicker CONSTANT)
     Q_PROPERTY(VideoCacheService *videoCache READ videoCache CONSTANT)
+    Q_PROPERTY(CoverImageLoader *coverImages READ coverImages CONSTANT)
     Q_PROPERTY(ViewSettings *settings READ settings CONSTANT)
     Q_PROPERTY(SceneListModel *scenes READ scenes CONSTANT)
     Q_PROPERTY(SymbolTable *symbols READ symbols CONSTANT)
@@ -45,6 +46,7 @@ public:
         DialogFilePicker &customScenePicker;
         VideoCacheService &videoCache;
         SettingsStore &settings;
+        CoverImageLoader &coverImages;
     };
 
     ViewServices(const Services &services, SymbolTable &symbols, ShellWindows &shell,
@@ -59,6 +61,7 @@ public:
     CustomScenesService *customScenes() const { return &m_services.customScenes; }
     DialogFilePicker *customScenePicker() const { return &m_services.customScenePicker; }
     VideoCacheService *videoCache() const { return &m_services.videoCache; }
+    CoverImageLoader *coverImages() const { return &m_services.coverImages; }
     ViewSettings *settings() const { return m_settings; }
     SceneListModel *scenes() const { return m_scenes; }
     SymbolTable *symbols() const { return &m_symbols; }
