@@ -3,6 +3,7 @@
 #include "ui/views/QmlTypes.h"
 #include "ui/views/SceneListModel.h"
 #include "ui/views/ViewSettings.h"
+#include "visuals/ArtClock.h"
 
 #include <QObject>
 #include <QtQml/qqmlregistration.h>
@@ -32,6 +33,8 @@ class ViewServices : public QObject
     Q_PROPERTY(SceneListModel *scenes READ scenes CONSTANT)
     Q_PROPERTY(SymbolTable *symbols READ symbols CONSTANT)
     Q_PROPERTY(ShellWindows *shell READ shell CONSTANT)
+    // The one clock that moves every picture of every window.
+    Q_PROPERTY(ArtClock *artClock READ artClock CONSTANT)
 
 public:
     struct Services
@@ -66,6 +69,7 @@ public:
     SceneListModel *scenes() const { return m_scenes; }
     SymbolTable *symbols() const { return &m_symbols; }
     ShellWindows *shell() const { return &m_shell; }
+    ArtClock *artClock() const { return m_artClock; }
 
 private:
     Services m_services;
@@ -73,4 +77,5 @@ private:
     ShellWindows &m_shell;
     ViewSettings *m_settings;
     SceneListModel *m_scenes;
+    ArtClock *m_artClock;
 };
