@@ -48,14 +48,13 @@ Item {
                     NumberAnimation { duration: coverState.fadeDuration; easing.type: Easing.InOutQuad }
                 }
 
-                Loader {
+                // Only the picture's own kind is visible; the others stay empty and idle.
+                SceneVideoLoop {
                     anchors.fill: parent
-                    active: picture.content === "video"
-                    sourceComponent: SceneVideoLoop {
-                        source: picture.source
-                        isPlaying: picture.playing
-                        videoCache: root.services.videoCache
-                    }
+                    visible: picture.content === "video"
+                    source: visible ? picture.source : ""
+                    isPlaying: picture.playing
+                    videoCache: root.services.videoCache
                 }
                 IllustrationView {
                     anchors.fill: parent
@@ -63,26 +62,24 @@ Item {
                     kind: visible ? picture.source : ""
                     clock: root.services.artClock
                 }
-                Loader {
+                Item {
                     anchors.fill: parent
-                    active: picture.content === "cover" || picture.content === "fallback"
-                    sourceComponent: Item {
-                        // Under the cover, which stays empty while it loads or when it fails.
-                        SceneFallback {
-                            anchors.fill: parent
-                            theme: root.theme
-                            symbols: root.services.symbols
-                        }
-                        Image {
-                            anchors.fill: parent
-                            fillMode: Image.PreserveAspectCrop
-                            asynchronous: true
-                            // The covers' own cache holds them; this way a failed cover is
-                            // asked for again by the next view.
-                            cache: false
-                            source: picture.content === "cover"
-                                    ? root.services.coverImages.source(picture.source) : ""
-                        }
+                    visible: picture.content === "cover" || picture.content === "fallback"
+                    // Under the cover, which stays empty while it loads or when it fails.
+                    SceneFallback {
+                        anchors.fill: parent
+                        theme: root.theme
+                        symbols: root.services.symbols
+                    }
+                    Image {
+                        anchors.fill: parent
+                        fillMode: Image.PreserveAspectCrop
+                        asynchronous: true
+                        // The covers' own cache holds them; this way a failed cover is asked
+                        // for again by the next view.
+                        cache: false
+                        source: picture.content === "cover"
+                                ? root.services.coverImages.source(picture.source) : ""
                     }
                 }
             }

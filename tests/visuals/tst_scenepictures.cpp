@@ -10,6 +10,7 @@
 #include "visuals/IllustrationView.h"
 
 #include <QBuffer>
+#include <QMediaPlayer>
 #include <QQmlComponent>
 #include <QQmlEngine>
 #include <QQuickItem>
@@ -153,6 +154,13 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitForWindowExposed(&view));
         QVERIFY(root);
         QAbstractItemModel *contents = root->findChild<SceneCoverState *>()->contents();
+        // The carried loop, paused on its first frame: that scene is not playing.
+        const auto players = root->findChildren<QMediaPlayer *>();
+        const auto loop = std::find_if(players.begin(), players.end(), [](QMediaPlayer *player) {
+            return player->source() == QUrl("qrc:/qt/qml/Duskhaven/videos/dusk-glow.mp4");
+        });
+        QVERIFY(loop != players.end());
+        QTRY_COMPARE((*loop)->playbackState(), QMediaPlayer::PausedState);
         for (SceneEntry *entry : scenes.mid(1)) {
             root->setProperty("scene", QVariant::fromValue(entry));
             QCOMPARE(contents->rowCount(), 2); // the old picture fades out under the new one

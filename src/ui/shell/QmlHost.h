@@ -34,6 +34,7 @@ public:
     // What every window is handed; set once, before the first window loads. Covers
     // ("image://cover/…") load through the services' cover loader from then on.
     void setServices(ViewServices *services);
+    ViewServices *services() const { return m_services; }
 
     // Loads the module's file at `path` ("ui/panel/MenuBarPopoverView.qml") into `view` with
     // `palette` as its theme. Returns false (and leaves the view empty) when the QML does not
