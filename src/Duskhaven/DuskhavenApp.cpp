@@ -141,7 +141,8 @@ void DuskhavenApp::buildShell(const QStringList &arguments)
 
     const QString screenshots = qEnvironmentVariable("DUSKHAVEN_SCREENSHOTS");
     if (!screenshots.isEmpty()) {
-        m_screenshots = std::make_unique<ScreenshotRun>(screenshots, *m_windows, *m_menuBar);
+        m_screenshots = std::make_unique<ScreenshotRun>(screenshots, *m_windows, *m_menuBar,
+                                                        *m_qml);
         connect(m_screenshots.get(), &ScreenshotRun::finished, qApp,
                 [](bool written) { QCoreApplication::exit(written ? 0 : 1); });
         m_screenshots->start();

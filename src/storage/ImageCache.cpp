@@ -63,7 +63,10 @@ QCoro::Task<std::optional<QImage>> CoverImageLoader::load(QUrl address)
     }
     if (!self)
         co_return std::nullopt;
-    // An error page is not an image and stores nothing.
+    // Only a successful answer is the cover: an error page stores nothing, even one that
+    // happens to be an image (a server's "not found" picture).
+    if (response.status < 200 || response.status > 299)
+        co_return std::nullopt;
     const QImage image = QImage::fromData(response.body);
     if (image.isNull())
         co_return std::nullopt;
@@ -105,23 +108,21 @@ public:
     {
         return QQuickTextureFactory::textureFactoryForImage(m_image);
     }
-    QString errorString() const override { return m_error; }
     void cancel() override { m_cancelled.storeRelease(1); }
 
     bool isCancelled() const { return m_cancelled.loadAcquire() != 0; }
 
+    // A cover that fails is no error of the view: it answers an empty picture, so that the
+    // placeholder under it stays in sight and nothing is reported.
     void finish(std::optional<QImage> image)
     {
         if (image)
             m_image = std::move(*image);
-        else
-            m_error = QStringLiteral("No image");
         Q_EMIT finished();
     }
 
 private:
     QImage m_image;
-    QString m_error;
     QAtomicInteger<int> m_cancelled{0};
 };
 

@@ -40,8 +40,8 @@ private:
     QCache<QString, QImage> m_images;
 };
 
-// Finds the image of a cover address: from the cache, otherwise with one plain GET (no retries,
-// whatever the status) whose body is decoded and stored. Main thread only.
+// Finds the image of a cover address: from the cache, otherwise with one plain GET (no retries)
+// whose body, when the answer is a 2xx, is decoded and stored. Main thread only.
 class CoverImageLoader : public QObject
 {
     Q_OBJECT
@@ -52,8 +52,8 @@ public:
     CoverImageLoader(ImageCache &cache, std::shared_ptr<QNetworkAccessManager> network,
                      QObject *parent = nullptr);
 
-    // None when there is no address, the fetch fails or the body is not an image; nothing is
-    // stored then and a later call tries again.
+    // None when there is no address, the fetch fails, the status is not 2xx or the body is not
+    // an image; nothing is stored then and a later call tries again.
     QCoro::Task<std::optional<QImage>> load(QUrl address);
 
     // The source a QML Image gives to show address through the provider ("image://cover/…");

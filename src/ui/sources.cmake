@@ -25,6 +25,7 @@ set(AREA_QML
   panel/MenuBarPopoverView.qml
   launcher/LauncherWindowView.qml
   settings/SettingsRoot.qml
+  shell/PictureShot.qml
 )
 
 # The interface's plain Qt resources: the logo and the symbol font (the views are the QML module). The qrc is

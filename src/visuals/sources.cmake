@@ -1,3 +1,25 @@
 set(AREA_SOURCES
   HexColor.h HexColor.cpp
+  ShapePaths.h ShapePaths.cpp
+  ArtPhases.h ArtPhases.cpp
+  ArtClock.h ArtClock.cpp
+  OnScreen.h OnScreen.cpp
+  Illustration.h Illustration.cpp Illustrations.cpp
+  IllustrationView.h IllustrationView.cpp
+  SceneCover.h SceneCover.cpp
+  VideoLoop.h VideoLoop.cpp
+)
+
+set(AREA_QML
+  SceneCoverArt.qml
+  SceneFallback.qml
+  SceneVideoLoop.qml
+)
+
+# The video loops the application carries, next to the module's files so that a scene's
+# videoLoop can name one (see VideoLoop::location). resources/videos/make-dusk-glow makes them.
+qt_add_resources(duskhaven_core duskhaven_videos
+  PREFIX /qt/qml/Duskhaven/videos
+  BASE ${PROJECT_SOURCE_DIR}/resources/videos
+  FILES ${PROJECT_SOURCE_DIR}/resources/videos/dusk-glow.mp4
 )

@@ -2,9 +2,8 @@ import QtQuick
 import Duskhaven
 import QtQuick.Shapes
 
-// The launcher's content. Until the scene artwork, the drawer and the controls arrive it shows
-// the window as it looks without a catalogue: the palette's gradient under a vignette, the
-// now-playing card and the settings pill.
+// The launcher's content. Until the drawer and the controls arrive it shows the displayed
+// scene's picture under a vignette, the now-playing card and the settings pill.
 Item {
     id: root
     required property ViewServices services
@@ -12,12 +11,12 @@ Item {
     width: 1280
     height: 720
 
-    Rectangle {
+    SceneCoverArt {
+        // The displayed scene's picture, full-bleed.
         anchors.fill: parent
-        gradient: Gradient {
-            GradientStop { position: 0.0; color: root.theme.deepSurface }
-            GradientStop { position: 1.0; color: root.theme.surface }
-        }
+        services: root.services
+        theme: root.theme
+        scene: root.services.scenes.launcherScene
     }
 
     Shape {

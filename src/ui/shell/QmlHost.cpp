@@ -46,17 +46,26 @@ QmlHost::QmlHost(DesktopColorScheme &desktop, QObject *parent)
 
 QmlHost::~QmlHost() = default;
 
-bool QmlHost::load(QQuickView &view, const QString &path, ThemePalette &palette)
+void QmlHost::setServices(ViewServices *services)
+{
+    Q_ASSERT(!m_services && services);
+    m_services = services;
+    m_engine->addImageProvider(QString::fromLatin1(CoverImageLoader::providerName),
+                               new CoverImageProvider(services->coverImages()));
+}
+
+bool QmlHost::load(QQuickView &view, const QString &path, ThemePalette &palette,
+                   const QVariantMap &properties)
 {
     Q_ASSERT(m_services);
     const QUrl url = Resources::qml(path);
     QQmlComponent component(m_engine.get(), url, QQmlComponent::PreferSynchronous);
     // Each window is handed its own palette, so one engine serves light and dark views.
-    QObject *object = component.isReady()
-        ? component.createWithInitialProperties(
-              {{QStringLiteral("services"), QVariant::fromValue(m_services)},
-               {QStringLiteral("theme"), QVariant::fromValue(&palette)}})
-        : nullptr;
+    QVariantMap initial = properties;
+    initial.insert(QStringLiteral("services"), QVariant::fromValue(m_services));
+    initial.insert(QStringLiteral("theme"), QVariant::fromValue(&palette));
+    QObject *object = component.isReady() ? component.createWithInitialProperties(initial)
+                                          : nullptr;
     if (!object) {
         for (const QQmlError &error : component.errors())
             qWarning().noquote() << error.toString();

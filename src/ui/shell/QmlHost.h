@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QVariantMap>
 #include <memory>
 
 class DesktopColorScheme;
@@ -30,13 +31,17 @@ public:
     ThemePalette &darkPalette() const { return *m_dark; }
     SymbolTable &symbols() const { return *m_symbols; }
 
-    // What every window is handed; set once, before the first window loads.
-    void setServices(ViewServices *services) { m_services = services; }
+    // What every window is handed; set once, before the first window loads. Covers
+    // ("image://cover/…") load through the services' cover loader from then on.
+    void setServices(ViewServices *services);
+    ViewServices *services() const { return m_services; }
 
     // Loads the module's file at `path` ("ui/panel/MenuBarPopoverView.qml") into `view` with
     // `palette` as its theme. Returns false (and leaves the view empty) when the QML does not
     // load; the errors go to the engine's warnings.
-    bool load(QQuickView &view, const QString &path, ThemePalette &palette);
+    // `properties` adds initial properties of the file's own.
+    bool load(QQuickView &view, const QString &path, ThemePalette &palette,
+              const QVariantMap &properties = {});
 
 private:
     std::unique_ptr<QQmlEngine> m_engine;

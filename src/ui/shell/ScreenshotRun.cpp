@@ -1,7 +1,11 @@
 #include "ui/shell/ScreenshotRun.h"
 
+#include "catalogue/Catalogue.h"
 #include "ui/shell/MenuBarController.h"
+#include "ui/shell/QmlHost.h"
 #include "ui/shell/ShellWindows.h"
+#include "ui/views/ViewServices.h"
+#include "visuals/SceneCover.h"
 
 #include <QCoroTimer>
 #include <QDir>
@@ -14,19 +18,41 @@
 using namespace std::chrono_literals;
 
 namespace {
-bool save(QQuickWindow *window, const QString &path)
+QImage grab(QQuickWindow *window)
 {
-    if (!window || !window->isVisible())
-        return false;
-    const QImage image = window->grabWindow();
-    return !image.isNull() && image.save(path, "PNG");
+    return window && window->isVisible() ? window->grabWindow() : QImage();
+}
+
+// The first catalogue scene pictured by `content`; none when there is no such scene.
+SceneEntry *firstScene(const SceneListModel &scenes, SceneCover::Content content)
+{
+    for (int row = 0; row < scenes.count(); ++row) {
+        SceneEntry *scene = scenes.at(row);
+        if (SceneCover::choose(scene->id(), scene->videoLoop(), scene->sceneArt(),
+                               scene->coverUrl())
+                .content == content)
+            return scene;
+    }
+    return nullptr;
 }
 } // namespace
 
 ScreenshotRun::ScreenshotRun(QString folder, ShellWindows &windows, MenuBarController &menuBar,
-                             QObject *parent)
-    : QObject(parent), m_folder(std::move(folder)), m_windows(windows), m_menuBar(menuBar)
-{}
+                             QmlHost &qml, QObject *parent)
+    : QObject(parent), m_folder(std::move(folder)), m_windows(windows), m_menuBar(menuBar),
+      m_qml(qml)
+{
+    addShot({QStringLiteral("launcher.png"), [this] { return launcherShot(); }});
+    addShot({QStringLiteral("panel.png"), [this]() -> QCoro::Task<QImage> {
+                 co_return grab(&m_menuBar.panel());
+             }});
+    addPictureShots();
+}
+
+void ScreenshotRun::addShot(Shot shot)
+{
+    m_shots.append(std::move(shot));
+}
 
 void ScreenshotRun::start()
 {
@@ -34,6 +60,25 @@ void ScreenshotRun::start()
 }
 
 QCoro::Task<> ScreenshotRun::run()
+{
+    QPointer<ScreenshotRun> self(this);
+    QDir().mkpath(m_folder);
+    bool all = true;
+    QTextStream err(stderr);
+    for (const Shot &shot : std::as_const(m_shots)) {
+        const QImage image = co_await shot.take();
+        if (!self)
+            co_return;
+        const QString path = QDir(m_folder).filePath(shot.fileName);
+        const bool written = !image.isNull() && image.save(path, "PNG");
+        all = all && written;
+        err << (written ? "wrote " : "could not write ") << path << "\n";
+        err.flush();
+    }
+    Q_EMIT finished(all);
+}
+
+QCoro::Task<QImage> ScreenshotRun::launcherShot()
 {
     QPointer<ScreenshotRun> self(this);
     m_windows.openLauncher();
@@ -46,21 +91,55 @@ QCoro::Task<> ScreenshotRun::run()
     for (int i = 0; i < 50 && !embedded(); ++i) {
         co_await QCoro::sleepFor(100ms);
         if (!self)
-            co_return;
+            co_return QImage();
     }
     m_menuBar.showPanel();
     co_await QCoro::sleepFor(1500ms); // first frames, fonts and images
     if (!self)
-        co_return;
+        co_return QImage();
+    co_return grab(m_windows.launcher());
+}
 
-    QDir().mkpath(m_folder);
-    const QString launcherPath = QDir(m_folder).filePath(QStringLiteral("launcher.png"));
-    const QString panelPath = QDir(m_folder).filePath(QStringLiteral("panel.png"));
-    const bool launcher = save(m_windows.launcher(), launcherPath);
-    const bool panel = save(&m_menuBar.panel(), panelPath);
-    QTextStream err(stderr);
-    err << (launcher ? "wrote " : "could not write ") << launcherPath << "\n"
-        << (panel ? "wrote " : "could not write ") << panelPath << "\n";
-    err.flush();
-    Q_EMIT finished(launcher && panel);
+void ScreenshotRun::addPictureShots()
+{
+    for (const SceneArtKind kind : SceneArt::allCases) {
+        const QString raw = SceneArt::rawValue(kind);
+        addShot({QStringLiteral("art-%1.png").arg(raw), [this, raw] {
+                     return pictureShot({{QStringLiteral("artKind"), raw}}, 800);
+                 }});
+    }
+    addShot({QStringLiteral("art-fallback.png"), [this] { return pictureShot({}, 500); }});
+    addShot({QStringLiteral("art-cover.png"), [this] {
+                 SceneEntry *scene =
+                     firstScene(*m_qml.services()->scenes(), SceneCover::Content::Cover);
+                 return pictureShot({{QStringLiteral("scene"), QVariant::fromValue(scene)}}, 1500);
+             }});
+    // The catalogue's first video loop, or else the one the application carries.
+    addShot({QStringLiteral("art-video.png"), [this] {
+                 SceneEntry *scene =
+                     firstScene(*m_qml.services()->scenes(), SceneCover::Content::Video);
+                 const QString source = scene ? scene->videoLoop() : QStringLiteral("dusk-glow");
+                 return pictureShot({{QStringLiteral("videoSource"), source}}, 3000);
+             }});
+}
+
+QCoro::Task<QImage> ScreenshotRun::pictureShot(QVariantMap properties, int settle)
+{
+    QPointer<ScreenshotRun> self(this);
+    for (const char *name : {"artKind", "videoSource"})
+        if (!properties.contains(QLatin1String(name)))
+            properties.insert(QLatin1String(name), QString());
+    if (!properties.contains(QStringLiteral("scene")))
+        properties.insert(QStringLiteral("scene"), QVariant::fromValue<SceneEntry *>(nullptr));
+    QQuickView view;
+    view.setFlag(Qt::FramelessWindowHint);
+    view.resize(1280, 720);
+    if (!m_qml.load(view, QStringLiteral("ui/shell/PictureShot.qml"), m_qml.adaptivePalette(),
+                    properties))
+        co_return QImage();
+    view.show();
+    co_await QCoro::sleepFor(std::chrono::milliseconds(settle));
+    if (!self)
+        co_return QImage();
+    co_return grab(&view);
 }

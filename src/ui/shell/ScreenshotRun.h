@@ -1,23 +1,38 @@
 #pragma once
 
 #include <QCoroTask>
+#include <QImage>
+#include <QList>
 #include <QObject>
 #include <QString>
+#include <functional>
 
 class MenuBarController;
+class QmlHost;
 class ShellWindows;
 
-// For the headless demo (DUSKHAVEN_SCREENSHOTS=<folder>): once the shell is up it shows the
-// launcher and the panel, writes launcher.png and panel.png into the folder and reports
-// whether both were written. Nothing of this runs in a normal start.
+// For the headless demo (DUSKHAVEN_SCREENSHOTS=<folder>): once the shell is up it takes a list
+// of named shots in order (the launcher and the panel, then the scene pictures), writes each
+// as <name> into the folder and reports whether every one was written. Nothing of this runs
+// in a normal start.
 class ScreenshotRun : public QObject
 {
     Q_OBJECT
 
 public:
-    ScreenshotRun(QString folder, ShellWindows &windows, MenuBarController &menuBar,
-                  QObject *parent = nullptr);
+    struct Shot
+    {
+        // The file's name in the folder ("launcher.png").
+        QString fileName;
+        // Brings up what the shot pictures and grabs it; a null image when it could not.
+        std::function<QCoro::Task<QImage>()> take;
+    };
 
+    ScreenshotRun(QString folder, ShellWindows &windows, MenuBarController &menuBar,
+                  QmlHost &qml, QObject *parent = nullptr);
+
+    // Appends a shot, taken after those already listed.
+    void addShot(Shot shot);
     void start();
 
 Q_SIGNALS:
@@ -25,8 +40,14 @@ Q_SIGNALS:
 
 private:
     QCoro::Task<> run();
+    QCoro::Task<QImage> launcherShot();
+    // A 1280 × 720 still of a scene picture (see PictureShot.qml), after `settle` ms.
+    QCoro::Task<QImage> pictureShot(QVariantMap properties, int settle);
+    void addPictureShots();
 
     QString m_folder;
     ShellWindows &m_windows;
     MenuBarController &m_menuBar;
+    QmlHost &m_qml;
+    QList<Shot> m_shots;
 };

@@ -11,6 +11,7 @@
 #include "mixer/AmbientMixerService.h"
 #include "playback/PlayerService.h"
 #include "storage/CacheService.h"
+#include "storage/ImageCache.h"
 #include "storage/PinService.h"
 #include "storage/VideoCacheService.h"
 #include "ui/theme/Symbols.h"
@@ -87,6 +88,14 @@ struct VideoCacheServiceForeign
     Q_GADGET
     QML_FOREIGN(VideoCacheService)
     QML_NAMED_ELEMENT(VideoCacheService)
+    QML_UNCREATABLE("Built once by the application and handed to each window.")
+};
+
+struct CoverImageLoaderForeign
+{
+    Q_GADGET
+    QML_FOREIGN(CoverImageLoader)
+    QML_NAMED_ELEMENT(CoverImageLoader)
     QML_UNCREATABLE("Built once by the application and handed to each window.")
 };
 

@@ -6,5 +6,6 @@ ViewServices::ViewServices(const Services &services, SymbolTable &symbols, Shell
                            QObject *parent)
     : QObject(parent), m_services(services), m_symbols(symbols), m_shell(shell),
       m_settings(new ViewSettings(services.settings, this)),
-      m_scenes(new SceneListModel(services.library, services.player, this))
+      m_scenes(new SceneListModel(services.library, services.player, this)),
+      m_artClock(new ArtClock(this))
 {}

@@ -3,6 +3,7 @@
 #include "ui/views/QmlTypes.h"
 #include "ui/views/SceneListModel.h"
 #include "ui/views/ViewSettings.h"
+#include "visuals/ArtClock.h"
 
 #include <QObject>
 #include <QtQml/qqmlregistration.h>
@@ -27,10 +28,13 @@ class ViewServices : public QObject
     Q_PROPERTY(CustomScenesService *customScenes READ customScenes CONSTANT)
     Q_PROPERTY(DialogFilePicker *customScenePicker READ customScenePicker CONSTANT)
     Q_PROPERTY(VideoCacheService *videoCache READ videoCache CONSTANT)
+    Q_PROPERTY(CoverImageLoader *coverImages READ coverImages CONSTANT)
     Q_PROPERTY(ViewSettings *settings READ settings CONSTANT)
     Q_PROPERTY(SceneListModel *scenes READ scenes CONSTANT)
     Q_PROPERTY(SymbolTable *symbols READ symbols CONSTANT)
     Q_PROPERTY(ShellWindows *shell READ shell CONSTANT)
+    // The one clock that moves every picture of every window.
+    Q_PROPERTY(ArtClock *artClock READ artClock CONSTANT)
 
 public:
     struct Services
@@ -45,6 +49,7 @@ public:
         DialogFilePicker &customScenePicker;
         VideoCacheService &videoCache;
         SettingsStore &settings;
+        CoverImageLoader &coverImages;
     };
 
     ViewServices(const Services &services, SymbolTable &symbols, ShellWindows &shell,
@@ -59,10 +64,12 @@ public:
     CustomScenesService *customScenes() const { return &m_services.customScenes; }
     DialogFilePicker *customScenePicker() const { return &m_services.customScenePicker; }
     VideoCacheService *videoCache() const { return &m_services.videoCache; }
+    CoverImageLoader *coverImages() const { return &m_services.coverImages; }
     ViewSettings *settings() const { return m_settings; }
     SceneListModel *scenes() const { return m_scenes; }
     SymbolTable *symbols() const { return &m_symbols; }
     ShellWindows *shell() const { return &m_shell; }
+    ArtClock *artClock() const { return m_artClock; }
 
 private:
     Services m_services;
@@ -70,4 +77,5 @@ private:
     ShellWindows &m_shell;
     ViewSettings *m_settings;
     SceneListModel *m_scenes;
+    ArtClock *m_artClock;
 };

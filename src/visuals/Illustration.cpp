@@ -1,0 +1,71 @@
+#include "visuals/Illustration.h"
+
+#include "catalogue/Catalogue.h"
+
+#include <cmath>
+
+QTransform ArtPose::transform(const QRectF &bounds) const
+{
+    QTransform transform;
+    transform.translate(offset.x(), offset.y());
+    if (rotation != 0) {
+        const QPointF centre = bounds.center();
+        transform.translate(centre.x(), centre.y());
+        transform.rotate(rotation);
+        transform.translate(-centre.x(), -centre.y());
+    }
+    return transform;
+}
+
+QImage ArtLayer::image(qreal devicePixelRatio) const
+{
+    const QSize pixels(int(std::ceil(bounds.width() * devicePixelRatio)),
+                       int(std::ceil(bounds.height() * devicePixelRatio)));
+    QImage image(pixels, opaque ? QImage::Format_RGB32 : QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.scale(devicePixelRatio, devicePixelRatio);
+    painter.translate(-bounds.topLeft());
+    paint(painter);
+    return image;
+}
+
+std::unique_ptr<Illustration> Illustration::forKind(const QString &rawValue)
+{
+    const std::optional<SceneArtKind> kind = SceneArt::fromRawValue(rawValue);
+    if (!kind)
+        return nullptr;
+    switch (*kind) {
+    case SceneArtKind::CozyRoom:
+        return std::make_unique<ArtCozyRoom>();
+    case SceneArtKind::RainyTokyo:
+        return std::make_unique<ArtRainyTokyo>();
+    case SceneArtKind::LateCafe:
+        return std::make_unique<ArtLateCafe>();
+    case SceneArtKind::ForestDawn:
+        return std::make_unique<ArtForestDawn>();
+    case SceneArtKind::Subway:
+        return std::make_unique<ArtSubway>();
+    case SceneArtKind::VinylBar:
+        return std::make_unique<ArtVinylBar>();
+    }
+    return nullptr;
+}
+
+QImage Illustration::render(QSize size, double t) const
+{
+    QImage picture(size, QImage::Format_ARGB32_Premultiplied);
+    picture.fill(Qt::black);
+    QPainter painter(&picture);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    for (const ArtLayer &layer : layers(QSizeF(size))) {
+        const ArtPose pose = layer.pose ? layer.pose(t) : ArtPose();
+        painter.save();
+        painter.setOpacity(std::clamp(pose.opacity, 0.0, 1.0));
+        painter.setTransform(pose.transform(layer.bounds));
+        painter.drawImage(layer.bounds, layer.image(1.0));
+        painter.restore();
+    }
+    return picture;
+}

@@ -1,0 +1,92 @@
+#pragma once
+
+#include <QImage>
+#include <QList>
+#include <QPainter>
+#include <QRectF>
+#include <QSizeF>
+#include <QString>
+#include <QTransform>
+#include <functional>
+#include <memory>
+
+// Where a moving layer stands at one moment: shifted, turned about its own centre, faded.
+struct ArtPose
+{
+    QPointF offset;
+    double rotation = 0; // degrees, clockwise
+    double opacity = 1;
+
+    // The layer's placement in the picture for a layer whose image lies at bounds.
+    QTransform transform(const QRectF &bounds) const;
+};
+
+// One layer of an illustration. Its image is painted once for a picture size; after that it
+// only moves, so a picture on screen costs a few transforms a frame and never a repaint.
+struct ArtLayer
+{
+    // Where its image lies in the picture at rest; it may reach beyond the picture.
+    QRectF bounds;
+    // Paints in picture coordinates.
+    std::function<void(QPainter &)> paint;
+    // How it stands at time t; none for a layer that never moves.
+    std::function<ArtPose(double t)> pose;
+    // Covers its bounds with opaque colour (drawn without blending).
+    bool opaque = false;
+
+    // The layer painted at devicePixelRatio pixels per point.
+    QImage image(qreal devicePixelRatio) const;
+};
+
+// A built-in scene illustration: layers back to front, painted from gradients and simple
+// shapes, some of them moved by the phases of ArtPhases.
+class Illustration
+{
+public:
+    virtual ~Illustration() = default;
+
+    // The illustration for a scene art kind's raw value ("cozy-room", …); none for another.
+    static std::unique_ptr<Illustration> forKind(const QString &rawValue);
+
+    // The layers of a picture of size, back to front.
+    virtual QList<ArtLayer> layers(QSizeF size) const = 0;
+
+    // The whole picture at time t as the screen shows it, for stills and tests.
+    QImage render(QSize size, double t) const;
+};
+
+class ArtCozyRoom : public Illustration
+{
+public:
+    QList<ArtLayer> layers(QSizeF size) const override;
+};
+
+class ArtRainyTokyo : public Illustration
+{
+public:
+    QList<ArtLayer> layers(QSizeF size) const override;
+};
+
+class ArtLateCafe : public Illustration
+{
+public:
+    QList<ArtLayer> layers(QSizeF size) const override;
+};
+
+class ArtForestDawn : public Illustration
+{
+public:
+    QList<ArtLayer> layers(QSizeF size) const override;
+};
+
+class ArtSubway : public Illustration
+{
+public:
+    QList<ArtLayer> layers(QSizeF size) const override;
+};
+
+class ArtVinylBar : public Illustration
+{
+public:
+    QList<ArtLayer> layers(QSizeF size) const override;
+};

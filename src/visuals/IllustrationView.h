@@ -1,0 +1,58 @@
+#pragma once
+
+#include "visuals/Illustration.h"
+
+#include <QPointer>
+#include <QQuickItem>
+#include <QtQml/qqmlregistration.h>
+#include <memory>
+
+class ArtClock;
+class OnScreen;
+
+// Shows one of the built-in illustrations, filling the item. Each layer is painted into a
+// texture once per size; a frame only moves and fades the moving layers, and the clock is
+// followed only while the item can be seen.
+class IllustrationView : public QQuickItem
+{
+    Q_OBJECT
+    QML_ELEMENT
+    // The scene art kind's raw value ("cozy-room", …); anything else shows nothing.
+    Q_PROPERTY(QString kind READ kind WRITE setKind NOTIFY kindChanged)
+    Q_PROPERTY(ArtClock *clock READ clock WRITE setClock NOTIFY clockChanged)
+    // Whether it follows the clock now (on screen, with something to move).
+    Q_PROPERTY(bool animating READ isAnimating NOTIFY animatingChanged)
+
+public:
+    explicit IllustrationView(QQuickItem *parent = nullptr);
+    ~IllustrationView() override;
+
+    QString kind() const { return m_kind; }
+    void setKind(const QString &kind);
+    ArtClock *clock() const { return m_clock; }
+    void setClock(ArtClock *clock);
+    bool isAnimating() const { return m_animating; }
+
+Q_SIGNALS:
+    void kindChanged();
+    void clockChanged();
+    void animatingChanged();
+
+protected:
+    QSGNode *updatePaintNode(QSGNode *old, UpdatePaintNodeData *) override;
+    void geometryChange(const QRectF &newGeometry, const QRectF &oldGeometry) override;
+    void itemChange(ItemChange change, const ItemChangeData &value) override;
+
+private:
+    void updateAnimating();
+
+    QString m_kind;
+    std::unique_ptr<Illustration> m_illustration;
+    QList<ArtLayer> m_layers;
+    QPointer<ArtClock> m_clock;
+    OnScreen *m_onScreen;
+    bool m_animating = false;
+    // The scene graph is rebuilt (textures painted) only when this is set.
+    bool m_layersChanged = true;
+    qreal m_devicePixelRatio = 1;
+};

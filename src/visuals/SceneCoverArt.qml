@@ -1,0 +1,88 @@
+pragma ComponentBehavior: Bound
+
+import QtQuick
+import Duskhaven
+
+// The one picture of a scene, wherever a scene is shown: its video loop, its illustration, its
+// cover image or the neutral fallback, always filling a 16:9 frame centred in the item. A new
+// picture cross-fades over the old one.
+Item {
+    id: root
+    required property ViewServices services
+    required property ThemePalette theme
+    // None pictures the fallback.
+    required property SceneEntry scene
+
+    clip: true
+
+    SceneCoverState {
+        id: coverState
+        anchors.fill: frame
+        scene: root.scene
+        player: root.services.player
+        settings: root.services.settings
+    }
+
+    Item {
+        id: frame
+        anchors.centerIn: parent
+        // 16:9, filling the item (cropped on the longer side).
+        width: Math.max(root.width, root.height * 16 / 9)
+        height: width * 9 / 16
+
+        Repeater {
+            model: coverState.contents
+
+            delegate: Item {
+                id: picture
+                required property string content
+                required property string source
+                required property bool shown
+                required property bool playing
+
+                width: frame.width
+                height: frame.height
+                opacity: shown ? 1 : 0
+                visible: opacity > 0
+                Behavior on opacity {
+                    NumberAnimation { duration: coverState.fadeDuration; easing.type: Easing.InOutQuad }
+                }
+
+                // Only the picture's own kind is visible; the others stay empty and idle.
+                SceneVideoLoop {
+                    anchors.fill: parent
+                    visible: picture.content === "video"
+                    source: visible ? picture.source : ""
+                    isPlaying: picture.playing
+                    videoCache: root.services.videoCache
+                }
+                IllustrationView {
+                    anchors.fill: parent
+                    visible: picture.content === "art"
+                    kind: visible ? picture.source : ""
+                    clock: root.services.artClock
+                }
+                Item {
+                    anchors.fill: parent
+                    visible: picture.content === "cover" || picture.content === "fallback"
+                    // Under the cover, which stays empty while it loads or when it fails.
+                    SceneFallback {
+                        anchors.fill: parent
+                        theme: root.theme
+                        symbols: root.services.symbols
+                    }
+                    Image {
+                        anchors.fill: parent
+                        fillMode: Image.PreserveAspectCrop
+                        asynchronous: true
+                        // The covers' own cache holds them; this way a failed cover is asked
+                        // for again by the next view.
+                        cache: false
+                        source: picture.content === "cover"
+                                ? root.services.coverImages.source(picture.source) : ""
+                    }
+                }
+            }
+        }
+    }
+}

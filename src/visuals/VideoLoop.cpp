@@ -1,0 +1,101 @@
+#include "visuals/VideoLoop.h"
+
+#include "storage/VideoCacheService.h"
+
+#include <QFileInfo>
+#include <QMediaPlayer>
+
+QUrl VideoLoop::location(const QString &source, const std::function<QUrl(const QUrl &)> &playable,
+                         const QString &folder)
+{
+    if (source.isEmpty())
+        return {};
+    if (source.startsWith(QLatin1String("http"), Qt::CaseInsensitive)) {
+        const QUrl address(source, QUrl::StrictMode);
+        if (!address.isValid() || address.isRelative() || address.host().isEmpty())
+            return {};
+        return playable ? playable(address) : address;
+    }
+    for (const char *extension : {".mp4", ".mov", ".m4v", ""}) {
+        const QString path = folder + QLatin1Char('/') + source + QLatin1String(extension);
+        if (!QFileInfo(path).isFile())
+            continue;
+        return path.startsWith(QLatin1String(":/")) ? QUrl(QStringLiteral("qrc") + path)
+                                                    : QUrl::fromLocalFile(path);
+    }
+    return {};
+}
+
+void VideoLoopControl::setSource(const QString &source)
+{
+    if (source == m_source)
+        return;
+    m_source = source;
+    load();
+    Q_EMIT sourceChanged();
+}
+
+void VideoLoopControl::setPlaying(bool playing)
+{
+    if (playing == m_playing)
+        return;
+    m_playing = playing;
+    applyPlaying();
+    Q_EMIT playingChanged();
+}
+
+void VideoLoopControl::setVideoCache(VideoCacheService *cache)
+{
+    if (cache == m_videoCache)
+        return;
+    m_videoCache = cache;
+    load();
+    Q_EMIT videoCacheChanged();
+}
+
+void VideoLoopControl::setPlayer(QMediaPlayer *player)
+{
+    if (player == m_player)
+        return;
+    m_player = player;
+    load();
+    Q_EMIT playerChanged();
+}
+
+void VideoLoopControl::componentComplete()
+{
+    m_complete = true;
+    load();
+}
+
+void VideoLoopControl::load()
+{
+    if (!m_complete)
+        return;
+    const QPointer<VideoCacheService> cache = m_videoCache;
+    const QUrl location = VideoLoop::location(m_source, [cache](const QUrl &address) {
+        return cache ? cache->playableUrl(address) : address;
+    });
+    const bool changed = location != m_location;
+    m_location = location;
+    if (m_player && m_player->source() != location) {
+        m_player->setSource(location);
+        applyPlaying();
+    }
+    if (changed)
+        Q_EMIT locationChanged();
+}
+
+void VideoLoopControl::applyPlaying()
+{
+    if (!m_player || m_player->source().isEmpty())
+        return;
+    if (m_playing) {
+        if (m_player->playbackState() != QMediaPlayer::PlayingState)
+            m_player->play();
+    } else if (m_player->playbackState() != QMediaPlayer::PausedState) {
+        // Paused rather than stopped: the view keeps the frame it shows (the first, for a
+        // video that has not played yet).
+        m_player->pause();
+    }
+}

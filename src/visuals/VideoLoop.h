@@ -1,0 +1,78 @@
+#pragma once
+
+#include "storage/VideoCacheService.h"
+
+#include <QMediaPlayer>
+#include <QObject>
+#include <QQmlParserStatus>
+#include <QPointer>
+#include <QString>
+#include <QUrl>
+#include <QtQml/qqmlregistration.h>
+#include <functional>
+
+// Where a scene's video loop is played from. A source that begins with "http" (any case) is a
+// remote address, played through the video cache; anything else names a video the
+// application carries, tried as name.mp4, name.mov, name.m4v and then the name as it is.
+// None (an empty URL) shows black.
+namespace VideoLoop {
+// The folder of the carried videos among the module's resources.
+inline constexpr QLatin1StringView bundledFolder{":/qt/qml/Duskhaven/videos"};
+
+// `playable` turns a remote address into what to play (the cache's local copy or the
+// address); `folder` holds the carried videos, as a resource (":/…") or a file path.
+QUrl location(const QString &source, const std::function<QUrl(const QUrl &)> &playable,
+              const QString &folder = bundledFolder);
+} // namespace VideoLoop
+
+// Drives a view's media player: loads the location of `source` and starts or pauses only when
+// `playing` changes (a new video starts paused on its first frame unless it should play).
+// A paused player keeps showing its frame.
+class VideoLoopControl : public QObject, public QQmlParserStatus
+{
+    Q_OBJECT
+    Q_INTERFACES(QQmlParserStatus)
+    QML_ELEMENT
+    Q_PROPERTY(QString source READ source WRITE setSource NOTIFY sourceChanged)
+    Q_PROPERTY(bool playing READ isPlaying WRITE setPlaying NOTIFY playingChanged)
+    Q_PROPERTY(VideoCacheService *videoCache READ videoCache WRITE setVideoCache NOTIFY
+                   videoCacheChanged)
+    Q_PROPERTY(QMediaPlayer *player READ player WRITE setPlayer NOTIFY playerChanged)
+    // What is loaded; empty when the source has no location.
+    Q_PROPERTY(QUrl location READ location NOTIFY locationChanged)
+
+public:
+    using QObject::QObject;
+
+    QString source() const { return m_source; }
+    void setSource(const QString &source);
+    bool isPlaying() const { return m_playing; }
+    void setPlaying(bool playing);
+    VideoCacheService *videoCache() const { return m_videoCache; }
+    void setVideoCache(VideoCacheService *cache);
+    QMediaPlayer *player() const { return m_player; }
+    void setPlayer(QMediaPlayer *player);
+    QUrl location() const { return m_location; }
+
+    void classBegin() override {}
+    // Loads once every property is set, so that a remote video is asked for only once.
+    void componentComplete() override;
+
+Q_SIGNALS:
+    void sourceChanged();
+    void playingChanged();
+    void videoCacheChanged();
+    void playerChanged();
+    void locationChanged();
+
+private:
+    void load();
+    void applyPlaying();
+
+    QString m_source;
+    bool m_playing = false;
+    QPointer<VideoCacheService> m_videoCache;
+    QPointer<QMediaPlayer> m_player;
+    QUrl m_location;
+    bool m_complete = false;
+};

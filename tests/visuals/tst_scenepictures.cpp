@@ -1,0 +1,179 @@
+// The pictures as views: a still of each illustration against its palette, the clock that
+// only ticks for what can be seen, and the scene picture loading each kind of content without
+// a QML warning.
+#include "support/AppFixture.h"
+#include "support/TestHttpServer.h"
+#include "ui/views/SceneListModel.h"
+#include "visuals/SceneCover.h"
+#include "visuals/ArtClock.h"
+#include "visuals/Illustration.h"
+#include "visuals/IllustrationView.h"
+
+#include <QBuffer>
+#include <QMediaPlayer>
+#include <QQmlComponent>
+#include <QQmlEngine>
+#include <QQuickItem>
+#include <QQuickView>
+#include <QTest>
+
+namespace {
+// Points as fractions of the picture, and the palette colour expected there.
+using Checks = QList<std::pair<QPointF, QString>>;
+
+QStringList warnings;
+
+void collect(QtMsgType type, const QMessageLogContext &, const QString &message)
+{
+    if (type != QtDebugMsg && type != QtInfoMsg)
+        warnings.append(message);
+}
+
+// Within 12 of each channel: stills are antialiased and soft overlays cross them.
+bool near(const QImage &image, QPointF at, const QString &hex)
+{
+    const QColor got = image.pixelColor(int(at.x() * image.width()), int(at.y() * image.height()));
+    const QColor expected(hex);
+    return std::abs(got.red() - expected.red()) <= 12 &&
+        std::abs(got.green() - expected.green()) <= 12 &&
+        std::abs(got.blue() - expected.blue()) <= 12;
+}
+} // namespace
+
+class TestScenePictures : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void stillsKeepTheirPalettes_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<Checks>("checks");
+        QTest::newRow("cozy room: sunset window, dark floor")
+            << "cozy-room" << Checks{{{0.39, 0.125}, "#FFD58A"}, {{0.5, 0.97}, "#1A0E08"}};
+        QTest::newRow("rainy Tokyo: sky") << "rainy-tokyo" << Checks{{{0.004, 0.007}, "#2A4258"}};
+        QTest::newRow("late café: room and floor")
+            << "late-cafe" << Checks{{{0.5, 0.007}, "#1A1008"}, {{0.5, 0.97}, "#0A0604"}};
+        QTest::newRow("forest dawn: sky and near ridge")
+            << "forest-dawn" << Checks{{{0.5, 0.003}, "#F4D8B8"}, {{0.5, 0.996}, "#3D5A47"}};
+        QTest::newRow("subway: tunnel") << "subway" << Checks{{{0.03, 0.625}, "#141A22"}};
+        QTest::newRow("vinyl bar: room and record")
+            << "vinyl-bar" << Checks{{{0.002, 0.004}, "#2A0E0A"}, {{0.478, 0.697}, "#0A0402"}};
+    }
+
+    void stillsKeepTheirPalettes()
+    {
+        QFETCH(QString, kind);
+        QFETCH(Checks, checks);
+        const QImage still = Illustration::forKind(kind)->render({1280, 720}, 1.3);
+        for (const auto &[at, colour] : checks)
+            QVERIFY2(near(still, at, colour), qPrintable(QStringLiteral("%1 at %2,%3 is %4")
+                         .arg(colour).arg(at.x()).arg(at.y())
+                         .arg(still.pixelColor(int(at.x() * 1280), int(at.y() * 720)).name())));
+        QVERIFY(!Illustration::forKind("cosy-room"));
+    }
+
+    // Nothing wakes up for a picture that cannot be seen.
+    void clockTicksOnlyForPicturesOnScreen()
+    {
+        ArtClock clock;
+        QQuickView window;
+        window.resize(320, 180);
+        auto *art = new IllustrationView(window.contentItem());
+        art->setSize({320, 180});
+        art->setClock(&clock);
+        art->setKind(QStringLiteral("vinyl-bar"));
+        QVERIFY(!clock.isRunning());
+
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QTRY_VERIFY(clock.isRunning());
+        const quint64 ticks = clock.tickCount();
+        QTRY_VERIFY(clock.tickCount() > ticks);
+
+        art->setVisible(false);
+        QVERIFY(!clock.isRunning());
+        art->setVisible(true);
+        QVERIFY(clock.isRunning());
+        window.showMinimized();
+        QTRY_VERIFY(!clock.isRunning());
+        window.showNormal();
+        QTRY_VERIFY(clock.isRunning());
+        window.hide();
+        QVERIFY(!clock.isRunning());
+        window.show();
+        QTRY_VERIFY(clock.isRunning());
+        delete art;
+        QVERIFY(!clock.isRunning());
+    }
+
+    // Every kind of picture loads cleanly, and a change of scene fades one into the next.
+    void sceneCoverArtLoadsEveryKindOfPicture()
+    {
+        TestHttpServer server;
+        QImage image(32, 18, QImage::Format_RGB32);
+        image.fill(Qt::darkCyan);
+        QByteArray png;
+        QBuffer buffer(&png);
+        buffer.open(QIODevice::WriteOnly);
+        image.save(&buffer, "PNG");
+        server.serve("/cover.png", 200, png);
+        server.serve("/gone.png", 404, png);
+
+        AppFixture app;
+        app.startShell();
+        QObject owner;
+        const auto scene = [&](const char *id, const char *video, std::optional<SceneArtKind> art,
+                               QUrl cover) {
+            Playlist playlist;
+            playlist.id = QString::fromLatin1(id);
+            if (*video)
+                playlist.videoLoop = QString::fromLatin1(video);
+            playlist.sceneArt = art;
+            if (!cover.isEmpty())
+                playlist.coverUrl = cover;
+            return new SceneEntry(playlist, &owner);
+        };
+        const QList<SceneEntry *> scenes = {
+            scene("video", "dusk-glow", SceneArtKind::Subway, {}),
+            scene("art", "", SceneArtKind::ForestDawn, {}),
+            scene("cover", "", {}, server.url("/cover.png")),
+            scene("broken cover", "", {}, server.url("/gone.png")),
+            scene("nothing", "", {}, {}),
+        };
+
+        warnings.clear();
+        const QtMessageHandler previous = qInstallMessageHandler(collect);
+        QQuickView view;
+        view.resize(480, 270);
+        const bool loaded = app.qml->load(view, QStringLiteral("visuals/SceneCoverArt.qml"),
+                                          app.qml->darkPalette(),
+                                          {{"scene", QVariant::fromValue(scenes.first())}});
+        QQuickItem *root = view.rootObject();
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        QVERIFY(root);
+        QAbstractItemModel *contents = root->findChild<SceneCoverState *>()->contents();
+        // The carried loop, paused on its first frame: that scene is not playing.
+        const auto players = root->findChildren<QMediaPlayer *>();
+        const auto loop = std::find_if(players.begin(), players.end(), [](QMediaPlayer *player) {
+            return player->source() == QUrl("qrc:/qt/qml/Duskhaven/videos/dusk-glow.mp4");
+        });
+        QVERIFY(loop != players.end());
+        QTRY_COMPARE((*loop)->playbackState(), QMediaPlayer::PausedState);
+        for (SceneEntry *entry : scenes.mid(1)) {
+            root->setProperty("scene", QVariant::fromValue(entry));
+            QCOMPARE(contents->rowCount(), 2); // the old picture fades out under the new one
+            QTRY_COMPARE(contents->rowCount(), 1);
+        }
+        QTest::qWait(300);
+        qInstallMessageHandler(previous);
+        QVERIFY(loaded);
+        QVERIFY2(warnings.isEmpty(), qPrintable(warnings.join(QLatin1Char('\n'))));
+        QCOMPARE(server.requestCount("/cover.png"), 1);
+        QCOMPARE(server.requestCount("/gone.png"), 1);
+    }
+};
+
+QTEST_MAIN(TestScenePictures)
+#include "tst_scenepictures.moc"
