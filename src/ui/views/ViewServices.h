@@ -27,6 +27,7 @@ class ViewServices : public QObject
     Q_PROPERTY(CustomScenesService *customScenes READ customScenes CONSTANT)
     Q_PROPERTY(DialogFilePicker *customScenePicker READ customScenePicker CONSTANT)
     Q_PROPERTY(VideoCacheService *videoCache READ videoCache CONSTANT)
+    Q_PROPERTY(AudioContextMonitor *audioMonitor READ audioMonitor CONSTANT)
     Q_PROPERTY(ViewSettings *settings READ settings CONSTANT)
     Q_PROPERTY(SceneListModel *scenes READ scenes CONSTANT)
     Q_PROPERTY(SymbolTable *symbols READ symbols CONSTANT)
@@ -44,6 +45,7 @@ public:
         CustomScenesService &customScenes;
         DialogFilePicker &customScenePicker;
         VideoCacheService &videoCache;
+        AudioContextMonitor &audioMonitor;
         SettingsStore &settings;
     };
 
@@ -59,6 +61,7 @@ public:
     CustomScenesService *customScenes() const { return &m_services.customScenes; }
     DialogFilePicker *customScenePicker() const { return &m_services.customScenePicker; }
     VideoCacheService *videoCache() const { return &m_services.videoCache; }
+    AudioContextMonitor *audioMonitor() const { return &m_services.audioMonitor; }
     ViewSettings *settings() const { return m_settings; }
     SceneListModel *scenes() const { return m_scenes; }
     SymbolTable *symbols() const { return &m_symbols; }
