@@ -40,6 +40,7 @@ PlainButton {
         closePolicy: Popup.CloseOnEscape | Popup.CloseOnPressOutsideParent
         x: (pill.width - width) / 2
         y: pill.height + 8
+        width: 300
         padding: 0
 
         background: Rectangle {

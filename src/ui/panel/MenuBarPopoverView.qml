@@ -86,7 +86,8 @@ Item {
                 id: body
                 x: 18
                 width: parent.width - 36
-                topPadding: 4
+                // Without a picture the title would touch the card's edge.
+                topPadding: hero.visible ? 4 : 16
                 bottomPadding: 16
                 spacing: 14
 
@@ -105,6 +106,8 @@ Item {
                             width: parent.width
                             text: panel.title
                             elide: Text.ElideRight
+                            fontSizeMode: Text.HorizontalFit
+                            minimumPixelSize: 18
                             font.family: "serif"
                             font.pixelSize: 26
                             font.weight: Font.DemiBold
