@@ -2,6 +2,7 @@
 
 #include "ui/shell/MenuBarController.h"
 #include "ui/shell/ShellWindows.h"
+#include "ui/panel/PanelShots.h"
 
 #include <QCoroTimer>
 #include <QDir>
@@ -62,5 +63,8 @@ QCoro::Task<> ScreenshotRun::run()
     err << (launcher ? "wrote " : "could not write ") << launcherPath << "\n"
         << (panel ? "wrote " : "could not write ") << panelPath << "\n";
     err.flush();
-    Q_EMIT finished(launcher && panel);
+    const bool panelStates = co_await PanelShots::take(m_folder, m_menuBar);
+    if (!self)
+        co_return;
+    Q_EMIT finished(launcher && panel && panelStates);
 }

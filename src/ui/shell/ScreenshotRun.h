@@ -8,8 +8,8 @@ class MenuBarController;
 class ShellWindows;
 
 // For the headless demo (DUSKHAVEN_SCREENSHOTS=<folder>): once the shell is up it shows the
-// launcher and the panel, writes launcher.png and panel.png into the folder and reports
-// whether both were written. Nothing of this runs in a normal start.
+// launcher and the panel, writes launcher.png and panel.png into the folder, then the
+// panel's states (PanelShots), and reports whether all were written. Nothing of this runs in a normal start.
 class ScreenshotRun : public QObject
 {
     Q_OBJECT
