@@ -163,5 +163,5 @@ ViewServices::Services AppEnvironment::viewServices() const
     return {*m_player,       *m_library, *m_mixer,
             *m_autoPause,    *m_pin,     *m_cache,
             *m_customScenes, *m_customScenePicker, *m_videoCache,
-            m_settings,      *m_coverImages};
+            *m_audioMonitor, m_settings, *m_coverImages};
 }

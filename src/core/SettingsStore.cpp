@@ -26,10 +26,48 @@ bool isData(const QJsonValue &value)
 SettingsStore::SettingsStore(QString filePath, QObject *parent)
     : QObject(parent), m_filePath(std::move(filePath))
 {
+    m_heldWrite.setSingleShot(true);
+    m_heldWrite.setInterval(heldWriteInterval);
+    connect(&m_heldWrite, &QTimer::timeout, this, &SettingsStore::writePending);
     load();
 }
 
-SettingsStore::~SettingsStore() = default;
+SettingsStore::~SettingsStore()
+{
+    writePending();
+}
+
+void SettingsStore::holdWrites()
+{
+    ++m_holds;
+}
+
+void SettingsStore::releaseWrites()
+{
+    if (m_holds > 0 && --m_holds == 0)
+        writePending();
+}
+
+bool SettingsStore::commit()
+{
+    if (m_holds == 0) {
+        m_pending = true;
+        return writePending();
+    }
+    m_pending = true;
+    if (!m_heldWrite.isActive())
+        m_heldWrite.start();
+    return true;
+}
+
+bool SettingsStore::writePending()
+{
+    m_heldWrite.stop();
+    if (!m_pending)
+        return true;
+    m_pending = false;
+    return writeFile();
+}
 
 QString SettingsStore::defaultFilePath()
 {
@@ -136,7 +174,7 @@ bool SettingsStore::remove(const QString &key)
     if (!m_values.contains(key))
         return true;
     m_values.remove(key);
-    const bool written = writeFile();
+    const bool written = commit();
     Q_EMIT valueChanged(key);
     return written;
 }
@@ -146,7 +184,7 @@ bool SettingsStore::store(const QString &key, const QJsonValue &value)
     if (m_values.contains(key) && m_values.value(key) == value)
         return true;
     m_values.insert(key, value);
-    const bool written = writeFile();
+    const bool written = commit();
     Q_EMIT valueChanged(key);
     return written;
 }

@@ -6,6 +6,8 @@
 #include <QObject>
 #include <QSet>
 #include <QString>
+#include <QTimer>
+#include <chrono>
 #include <optional>
 
 // The names of every user setting, so that readers and writers never disagree on a spelling.
@@ -75,6 +77,14 @@ public:
     bool setData(const QString &key, const QByteArray &value);
     bool remove(const QString &key);
 
+    // While a slider is dragged its value changes many times a second. Between holdWrites()
+    // and releaseWrites() every value takes effect and notifies at once, but the file is
+    // written at most once per heldWriteInterval, and at once on the last release. Holds
+    // nest. A write still pending when the store goes (at quit) is made then.
+    static constexpr std::chrono::milliseconds heldWriteInterval{250};
+    void holdWrites();
+    void releaseWrites();
+
     // Calls `react` each time the stored value of `key` changes, for as long as `receiver`
     // lives: always on a later turn of the event loop, never inside the store's own update
     // (which may run inside the writer's). Every follower of a setting goes through here.
@@ -95,12 +105,18 @@ Q_SIGNALS:
 
 private:
     bool store(const QString &key, const QJsonValue &value);
+    // Writes the file now, or once the held interval ends; false when a write failed.
+    bool commit();
+    bool writePending();
     bool writeFile() const;
     void load();
 
     QString m_filePath;
     QString m_movedAsideFile;
     QJsonObject m_values;
+    int m_holds = 0;
+    bool m_pending = false;
+    QTimer m_heldWrite;
 };
 
 // Sets of ids (favourite scenes, pinned scenes) are stored as a string holding a JSON array of

@@ -309,29 +309,46 @@ QCoro::Task<> AmbientMixerService::downloadPack()
         co_return;
     setIsDownloadingPack(true);
     setPackDownloadedBytes(0);
+    setPackDownloadError({});
 
     QPointer<AmbientMixerService> self(this);
     // Copies: the loop must not read members once this object may be gone.
     const HTTPClient http = m_http;
     const CancellationToken cancel = m_cancel;
+    // The first failure is the one told; the layers after it are still fetched.
+    QString firstFailure;
+    const auto failed = [&firstFailure](const AmbientLayer &layer, const QString &why) {
+        if (firstFailure.isEmpty())
+            firstFailure = QStringLiteral("Could not download %1: %2").arg(layer.name, why);
+    };
     for (const AmbientLayer &layer : missing) {
         // Such a layer can never be stored; it stays missing.
-        if (!SafeFileName::isSafe(layer.id))
+        if (!SafeFileName::isSafe(layer.id)) {
+            failed(layer, QStringLiteral("its name cannot be a file name"));
             continue;
+        }
         std::optional<HTTPResponse> response;
         try {
             response = co_await http.data(*layer.url, cancel);
-        } catch (const AppError &) {
+        } catch (const AppError &error) {
+            failed(layer, error.description());
         }
         if (!self)
             co_return;
-        if (!response || response->status != 200)
+        if (!response)
             continue;
-        if (!storeLayerFile(layer.id, response->body))
+        if (response->status != 200) {
+            failed(layer, QStringLiteral("the server answered %1").arg(response->status));
             continue;
+        }
+        if (!storeLayerFile(layer.id, response->body)) {
+            failed(layer, QStringLiteral("the file could not be saved"));
+            continue;
+        }
         setPackDownloadedBytes(m_packDownloadedBytes + response->body.size());
         updatePackState();
     }
+    setPackDownloadError(firstFailure);
     setIsDownloadingPack(false);
     updatePackState();
 }
@@ -346,6 +363,14 @@ bool AmbientMixerService::storeLayerFile(const QString &layerId, const QByteArra
     } catch (const AppError &) {
         return false;
     }
+}
+
+void AmbientMixerService::setPackDownloadError(const QString &reason)
+{
+    if (reason == m_packDownloadError)
+        return;
+    m_packDownloadError = reason;
+    Q_EMIT packDownloadErrorChanged();
 }
 
 void AmbientMixerService::setIsDownloadingPack(bool downloading)

@@ -44,6 +44,9 @@ class AmbientMixerService : public QObject
     // Bytes stored by the current (or last) pack download.
     Q_PROPERTY(
         qint64 packDownloadedBytes READ packDownloadedBytes NOTIFY packDownloadedBytesChanged)
+    // Why the last pack download left a layer missing ("Could not download Rain: …"); empty
+    // when it stored every layer, and from the start of the next download.
+    Q_PROPERTY(QString packDownloadError READ packDownloadError NOTIFY packDownloadErrorChanged)
 
 public:
     // The layers in effect when the catalogue names none.
@@ -64,6 +67,7 @@ public:
     bool isPackDownloaded() const { return m_isPackDownloaded; }
     bool isDownloadingPack() const { return m_isDownloadingPack; }
     qint64 packDownloadedBytes() const { return m_packDownloadedBytes; }
+    QString packDownloadError() const { return m_packDownloadError; }
 
     // Fetches, one after the other, every layer with a URL whose file is missing. A layer that
     // fails (transport error, status other than 200, write or move failure) stays missing and
@@ -107,6 +111,7 @@ Q_SIGNALS:
     void isPackDownloadedChanged();
     void isDownloadingPackChanged();
     void packDownloadedBytesChanged();
+    void packDownloadErrorChanged();
     // A layer's file was decoded and its player is in place, or its decoding failed.
     void layerLoaded(const QString &layerId, bool succeeded);
 
@@ -126,6 +131,7 @@ private:
     void saveVolumes();
     void setIsDownloadingPack(bool downloading);
     void setPackDownloadedBytes(qint64 bytes);
+    void setPackDownloadError(const QString &reason);
     void updatePackState();
     void catalogueChanged();
 
@@ -141,6 +147,7 @@ private:
     qint64 m_packDownloadedBytes = 0;
     bool m_isDownloadingPack = false;
     bool m_isPackDownloaded = false;
+    QString m_packDownloadError;
     QList<AmbientLayer> m_layersSeen;
 
     // Layers being decoded: id → ticket. A decode whose ticket is no longer here (its volume

@@ -19,10 +19,28 @@ set(AREA_SOURCES
   views/ViewServices.h views/ViewServices.cpp
   launcher/SceneDrawerModel.h launcher/SceneDrawerModel.cpp
   launcher/OnboardingModel.h launcher/OnboardingModel.cpp
+  controls/SliderInput.h controls/SliderInput.cpp
+  controls/AmbientPackState.h controls/AmbientPackState.cpp
+  controls/ViewRows.h controls/ViewRows.cpp
+  panel/PanelState.h panel/PanelState.cpp
+  panel/PanelShots.h panel/PanelShots.cpp
 )
 
 set(AREA_QML
+  controls/PlainButton.qml
+  controls/Spinner.qml
+  controls/ThinSlider.qml
+  controls/CompactVolumeRail.qml
+  controls/CompactAmbientRow.qml
+  controls/AmbientPackCard.qml
+  controls/AmbientMixerPopoverContent.qml
+  controls/MixerTriggerPill.qml
   panel/MenuBarPopoverView.qml
+  panel/ScenePicture.qml
+  panel/ScenePickerCard.qml
+  panel/PopoverIconButton.qml
+  panel/TextButton.qml
+  panel/ToggleSwitch.qml
   launcher/LauncherWindowView.qml
   settings/SettingsRoot.qml
   shell/PictureShot.qml

@@ -14,7 +14,8 @@ class TestAmbientMixer : public QObject
 
 private Q_SLOTS:
     // One layer answers 404: the others are stored, the count shows only them, the pack stays
-    // not downloaded; the next download fetches only that layer, counting from 0 again.
+    // not downloaded and says why; the next download fetches only that layer, counting from 0
+    // again.
     void aFailedLayerStaysMissingAndIsFetchedAlone()
     {
         MixerFixture f;
@@ -45,6 +46,7 @@ private Q_SLOTS:
         QCOMPARE(downloading.count(), 2);
         QVERIFY(!mixer.isPackDownloaded());
         QCOMPARE(downloaded.count(), 0);
+        QCOMPARE(mixer.packDownloadError(), "Could not download FIRE: the server answered 404");
         QCOMPARE(TestSupport::readFile(f.ambientFile("rain.mp3")), rain);
         QCOMPARE(TestSupport::readFile(f.ambientFile("cafe.mp3")), cafe);
         QCOMPARE(QDir(f.m_locations.ambientDir()).entryList(QDir::Files),
@@ -60,6 +62,7 @@ private Q_SLOTS:
         QVERIFY(!QFile::exists(f.ambientFile("fire.mp3.partial")));
         QCOMPARE(byteSteps, (QList<qint64>{0, 500}));
         QVERIFY(mixer.isPackDownloaded());
+        QVERIFY(mixer.packDownloadError().isEmpty());
         QCOMPARE(downloaded.count(), 1);
 
         // Complete: nothing to fetch, nothing changes.

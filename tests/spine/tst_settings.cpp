@@ -103,6 +103,37 @@ private Q_SLOTS:
         QTRY_COMPARE(followed, 2);
     }
 
+    // A held store (a slider being dragged) notifies every change at once but writes the file
+    // at most every heldWriteInterval, at once on the last release, and when it goes at quit.
+    void heldWritesAreSpacedAndNeverLost()
+    {
+        const auto storedVolume = [this] { return fileObject().value("volume").toDouble(); };
+        {
+            SettingsStore settings(path());
+            settings.setDouble(SettingsKey::volume, 0.1);
+            QSignalSpy changed(&settings, &SettingsStore::valueChanged);
+            settings.holdWrites();
+            settings.holdWrites();
+            settings.setDouble(SettingsKey::volume, 0.2);
+            settings.setDouble(SettingsKey::volume, 0.3);
+            QCOMPARE(changed.count(), 2);
+            QCOMPARE(settings.doubleValue(SettingsKey::volume), 0.3);
+            QCOMPARE(storedVolume(), 0.1);
+            QTRY_COMPARE(storedVolume(), 0.3); // within the interval, still held
+            settings.setDouble(SettingsKey::volume, 0.4);
+            settings.releaseWrites();
+            QCOMPARE(storedVolume(), 0.3); // one hold remains
+            settings.releaseWrites();
+            QCOMPARE(storedVolume(), 0.4);
+            settings.releaseWrites(); // an extra release is harmless
+            settings.setDouble(SettingsKey::volume, 0.5);
+            QCOMPARE(storedVolume(), 0.5);
+            settings.holdWrites();
+            settings.setDouble(SettingsKey::volume, 0.6);
+        }
+        QCOMPARE(storedVolume(), 0.6);
+    }
+
     void writeFailureKeepsTheValueForThisRun()
     {
         // A plain file where the folder should be: the write cannot succeed, even as root.

@@ -3,3 +3,10 @@ add_test(NAME qmllint COMMAND ${CMAKE_COMMAND} --build ${PROJECT_BINARY_DIR} --t
 set_tests_properties(qmllint PROPERTIES LABELS ui TIMEOUT 300)
 duskhaven_add_test(tst_views SOURCES ui/tst_views.cpp LABELS ui)
 duskhaven_add_test(tst_launcher SOURCES ui/tst_launcher.cpp LABELS ui)
+duskhaven_add_test(tst_panelcontent SOURCES ui/tst_panelcontent.cpp LABELS ui)
+# Over the accessibility bus, the tray and MPRIS in the test session, on the demo catalogue.
+add_test(NAME panel_end_to_end
+         COMMAND /usr/bin/python3 ${CMAKE_CURRENT_SOURCE_DIR}/ui/panel_e2e.py
+                 $<TARGET_FILE:duskhaven> ${PROJECT_BINARY_DIR}/demo-catalogue ${PROJECT_SOURCE_DIR})
+set_tests_properties(panel_end_to_end PROPERTIES
+  FIXTURES_REQUIRED demo_catalogue LABELS "ui;session" TIMEOUT 300)

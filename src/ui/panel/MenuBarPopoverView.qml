@@ -1,8 +1,10 @@
 import QtQuick
 import Duskhaven
 
-// The tray panel's content: a dark card 360 wide whose height follows its content. Until the
-// panel's scene, transport and mixer rows arrive it shows the empty state and the footer.
+// The tray panel's content: a dark card 360 wide whose height follows its content. The
+// displayed scene's picture and title with the transport, the music volume, three scenes to
+// switch to, the ambient layers, the auto-pause switch and the footer. Space anywhere plays
+// or pauses.
 Item {
     id: root
     required property ViewServices services
@@ -10,133 +12,331 @@ Item {
     width: 360
     height: card.height
 
+    PanelState {
+        id: panel
+        services: root.services
+    }
+
+    Shortcut {
+        sequence: "Space"
+        onActivated: panel.playPause()
+    }
+
     Rectangle {
         id: card
         width: parent.width
-        height: body.implicitHeight + 34
+        height: layout.implicitHeight
         radius: 16
-        color: Qt.rgba(0, 0, 0, 0.35)
-        border.width: 1
-        border.color: Qt.rgba(1, 1, 1, 0.1)
-
-        Rectangle {
-            // The translucent material, drawn as a flat dark fill.
-            anchors.fill: parent
-            anchors.margins: 1
-            radius: parent.radius - 1
-            color: Qt.rgba(root.theme.canvas.r, root.theme.canvas.g, root.theme.canvas.b, 0.92)
-        }
+        // The translucent material, drawn as a flat fill of the same weight.
+        color: Qt.tint(root.theme.canvas, Qt.rgba(0, 0, 0, 0.35))
 
         Column {
-            id: body
-            x: 18
-            y: 18
-            width: parent.width - 36
-            spacing: 14
+            id: layout
+            width: parent.width
 
-            Row {
-                spacing: 8
-                Image {
-                    source: "image://logo/" + String(root.theme.textPrimary).substring(1)
-                    sourceSize.width: 16
-                    sourceSize.height: 16
-                    width: 16
-                    height: 16
-                    opacity: 0.75
-                    anchors.verticalCenter: parent.verticalCenter
+            Item {
+                id: hero
+                width: parent.width
+                height: panel.scene ? width * 9 / 16 : 0
+                visible: panel.scene !== null
+
+                ScenePicture {
+                    anchors.fill: parent
+                    radius: card.radius
+                    scene: panel.scene
+                    theme: root.theme
                 }
-                Text {
-                    text: "Dusk Haven"
-                    color: Qt.rgba(1, 1, 1, 0.75)
-                    font.pixelSize: 11
-                    font.weight: Font.Medium
-                    anchors.verticalCenter: parent.verticalCenter
+                Rectangle {
+                    // The picture melts into the panel from 45 % of its height to 88 %.
+                    anchors.fill: parent
+                    gradient: Gradient {
+                        GradientStop { position: 0.45; color: "transparent" }
+                        GradientStop { position: 0.88; color: card.color }
+                        GradientStop { position: 1.0; color: card.color }
+                    }
+                }
+                Rectangle {
+                    x: 12
+                    y: 12
+                    width: badge.implicitWidth + 18
+                    height: badge.implicitHeight + 8
+                    radius: height / 2
+                    color: Qt.rgba(0, 0, 0, 0.32)
+                    Row {
+                        id: badge
+                        anchors.centerIn: parent
+                        spacing: 6
+                        Rectangle {
+                            anchors.verticalCenter: parent.verticalCenter
+                            width: 5
+                            height: 5
+                            radius: 2.5
+                            color: "white"
+                        }
+                        Text {
+                            text: "Now Playing"
+                            font.pixelSize: 11
+                            color: "white"
+                        }
+                    }
                 }
             }
 
             Column {
-                spacing: 2
-                Text {
-                    text: "Nothing playing"
-                    color: root.theme.textPrimary
-                    font.family: "serif"
-                    font.pixelSize: 26
-                    font.weight: Font.DemiBold
-                }
-                Text {
-                    text: "—"
-                    color: Qt.rgba(1, 1, 1, 0.65)
-                    font.pixelSize: 12
-                }
-            }
+                id: body
+                x: 18
+                width: parent.width - 36
+                // Without a picture the title would touch the card's edge.
+                topPadding: hero.visible ? 4 : 16
+                bottomPadding: 16
+                spacing: 14
 
-            Rectangle {
-                width: parent.width
-                height: 1
-                color: root.theme.hairline
-            }
+                Item {
+                    // Title row: the scene on the left, the transport on the right, along
+                    // one bottom line.
+                    width: parent.width
+                    height: Math.max(titles.implicitHeight, transport.height)
 
-            Item {
-                id: footer
-                width: parent.width
-                height: 18
-
-                FooterButton {
-                    anchors.left: parent.left
-                    symbols: root.services.symbols
-                    symbol: "gearshape"
-                    label: "Settings"
-                    symbolFirst: true
-                    onClicked: root.services.shell.openSettings()
+                    Column {
+                        id: titles
+                        anchors.bottom: parent.bottom
+                        width: parent.width - transport.width - 12
+                        spacing: 2
+                        Text {
+                            width: parent.width
+                            text: panel.title
+                            elide: Text.ElideRight
+                            fontSizeMode: Text.HorizontalFit
+                            minimumPixelSize: 18
+                            font.family: "serif"
+                            font.pixelSize: 26
+                            font.weight: Font.DemiBold
+                            color: root.theme.textPrimary
+                        }
+                        Text {
+                            width: parent.width
+                            text: panel.subtitle
+                            elide: Text.ElideRight
+                            font.pixelSize: 12
+                            color: Qt.rgba(1, 1, 1, 0.65)
+                        }
+                    }
+                    Row {
+                        id: transport
+                        anchors.right: parent.right
+                        anchors.bottom: parent.bottom
+                        spacing: 4
+                        PopoverIconButton {
+                            anchors.verticalCenter: parent.verticalCenter
+                            symbols: root.services.symbols
+                            symbol: panel.favorite ? "heart.fill" : "heart"
+                            accessibleName: "Favourite"
+                            Accessible.checkable: true
+                            Accessible.checked: panel.favorite
+                            onActivated: root.services.player.toggleFavoriteScene()
+                        }
+                        PopoverIconButton {
+                            anchors.verticalCenter: parent.verticalCenter
+                            symbols: root.services.symbols
+                            symbol: "shuffle"
+                            accessibleName: "Next scene"
+                            onActivated: root.services.player.playNextScene()
+                        }
+                        PopoverIconButton {
+                            anchors.verticalCenter: parent.verticalCenter
+                            symbols: root.services.symbols
+                            symbol: root.services.player.isPlaying ? "pause.fill" : "play.fill"
+                            size: 42
+                            primary: true
+                            accessibleName: root.services.player.isPlaying ? "Pause" : "Play"
+                            onActivated: panel.playPause()
+                        }
+                    }
                 }
-                FooterButton {
-                    anchors.right: parent.right
-                    symbols: root.services.symbols
-                    symbol: "arrow.up.right"
-                    label: "Open app"
-                    symbolFirst: false
-                    onClicked: root.services.shell.openLauncher()
+
+                Row {
+                    width: parent.width
+                    Text {
+                        width: 72
+                        anchors.verticalCenter: parent.verticalCenter
+                        text: "Volume"
+                        font.pixelSize: 11
+                        font.weight: Font.Medium
+                        color: Qt.rgba(1, 1, 1, 0.75)
+                        Accessible.ignored: true
+                    }
+                    CompactVolumeRail {
+                        width: parent.width - 72
+                        anchors.verticalCenter: parent.verticalCenter
+                        services: root.services
+                        theme: root.theme
+                    }
+                }
+
+                Column {
+                    width: parent.width
+                    spacing: 8
+                    Item {
+                        width: parent.width
+                        height: seeAll.height
+                        Text {
+                            anchors.verticalCenter: parent.verticalCenter
+                            text: "Change scene"
+                            font.pixelSize: 11
+                            font.weight: Font.Medium
+                            color: Qt.rgba(1, 1, 1, 0.75)
+                        }
+                        TextButton {
+                            id: seeAll
+                            anchors.right: parent.right
+                            symbols: root.services.symbols
+                            label: "See all"
+                            symbol: "chevron.right"
+                            symbolFirst: false
+                            onActivated: root.services.shell.openLauncher()
+                        }
+                    }
+                    Row {
+                        width: parent.width
+                        height: 58
+                        spacing: 8
+                        Repeater {
+                            model: ViewRows {
+                                services: root.services
+                                theme: root.theme
+                                entries: panel.pickerSlots
+                            }
+                            delegate: ScenePickerCard {
+                                width: parent ? (parent.width - 16) / 3 : 0
+                                height: 58
+                            }
+                        }
+                    }
+                }
+
+                Column {
+                    width: parent.width
+                    spacing: 8
+                    Item {
+                        width: parent.width
+                        height: Math.max(ambientTitle.implicitHeight, removePack.height)
+                        Text {
+                            id: ambientTitle
+                            anchors.verticalCenter: parent.verticalCenter
+                            text: "Ambient"
+                            font.pixelSize: 11
+                            font.weight: Font.Medium
+                            color: Qt.rgba(1, 1, 1, 0.75)
+                        }
+                        TextButton {
+                            id: removePack
+                            anchors.right: parent.right
+                            visible: root.services.mixer.isPackDownloaded
+                            symbols: root.services.symbols
+                            label: "Remove pack"
+                            fontSize: 10
+                            onActivated: root.services.mixer.removePack()
+                        }
+                    }
+                    AmbientPackCard {
+                        width: parent.width
+                        services: root.services
+                        theme: root.theme
+                    }
+                    Column {
+                        width: parent.width
+                        spacing: 6
+                        enabled: root.services.mixer.isPackDownloaded
+                        opacity: enabled ? 1 : 0.45
+                        Repeater {
+                            model: ViewRows {
+                                services: root.services
+                                theme: root.theme
+                                entries: root.services.mixer.layers
+                            }
+                            delegate: CompactAmbientRow {
+                                width: parent ? parent.width : 0
+                            }
+                        }
+                    }
+                }
+
+                Item {
+                    width: parent.width
+                    height: Math.max(autoPauseTexts.implicitHeight, autoPause.height)
+                    Text {
+                        id: autoPauseIcon
+                        width: 18
+                        height: 18
+                        anchors.verticalCenter: parent.verticalCenter
+                        horizontalAlignment: Text.AlignHCenter
+                        verticalAlignment: Text.AlignVCenter
+                        text: root.services.symbols.glyph("pause.circle.fill")
+                        font.family: root.services.symbols.fontFamily
+                        font.pixelSize: 13
+                        font.weight: Font.Medium
+                        color: panel.autoPauseActive ? root.theme.ink : Qt.rgba(1, 1, 1, 0.85)
+                    }
+                    Column {
+                        id: autoPauseTexts
+                        x: autoPauseIcon.width + 10
+                        width: parent.width - x - autoPause.width - 10
+                        anchors.verticalCenter: parent.verticalCenter
+                        Text {
+                            width: parent.width
+                            text: "Auto-pause for calls & audio"
+                            elide: Text.ElideRight
+                            font.pixelSize: 12
+                            font.weight: Font.Medium
+                            color: Qt.rgba(1, 1, 1, 0.9)
+                        }
+                        Text {
+                            width: parent.width
+                            text: panel.autoPauseStatus
+                            elide: Text.ElideRight
+                            font.pixelSize: 10
+                            color: Qt.rgba(1, 1, 1, 0.55)
+                        }
+                    }
+                    ToggleSwitch {
+                        id: autoPause
+                        anchors.right: parent.right
+                        anchors.verticalCenter: parent.verticalCenter
+                        theme: root.theme
+                        accessibleName: "Auto-pause for calls & audio"
+                        checked: root.services.autoPause.pauseOnExternalAudio
+                        onToggled: root.services.autoPause.pauseOnExternalAudio = !autoPause.checked
+                    }
+                }
+
+                Item {
+                    width: parent.width
+                    height: settingsButton.height
+                    TextButton {
+                        id: settingsButton
+                        symbols: root.services.symbols
+                        label: "Settings"
+                        symbol: "gearshape"
+                        onActivated: root.services.shell.openSettings()
+                    }
+                    TextButton {
+                        anchors.right: parent.right
+                        symbols: root.services.symbols
+                        label: "Open app"
+                        symbol: "arrow.up.right"
+                        symbolFirst: false
+                        onActivated: root.services.shell.openLauncher()
+                    }
                 }
             }
         }
-    }
 
-    component FooterButton: Item {
-        id: button
-        required property SymbolTable symbols
-        property string symbol
-        property string label
-        property bool symbolFirst: true
-        signal clicked
-
-        width: content.implicitWidth
-        height: parent.height
-
-        Row {
-            id: content
-            spacing: button.symbolFirst ? 4 : 3
-            layoutDirection: button.symbolFirst ? Qt.LeftToRight : Qt.RightToLeft
-            anchors.verticalCenter: parent.verticalCenter
-            Text {
-                text: button.symbols.glyph(button.symbol)
-                font.family: button.symbols.fontFamily
-                font.pixelSize: button.symbolFirst ? 13 : 11
-                color: Qt.rgba(1, 1, 1, area.containsMouse ? 0.9 : 0.65)
-                anchors.verticalCenter: parent.verticalCenter
-            }
-            Text {
-                text: button.label
-                font.pixelSize: 11
-                color: Qt.rgba(1, 1, 1, area.containsMouse ? 0.9 : 0.65)
-                anchors.verticalCenter: parent.verticalCenter
-            }
-        }
-        MouseArea {
-            id: area
+        Rectangle {
             anchors.fill: parent
-            hoverEnabled: true
-            cursorShape: Qt.PointingHandCursor
-            onClicked: button.clicked()
+            radius: parent.radius
+            color: "transparent"
+            border.width: 1
+            border.color: Qt.rgba(1, 1, 1, 0.1)
         }
     }
 }

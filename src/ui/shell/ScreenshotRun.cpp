@@ -4,6 +4,7 @@
 #include "ui/shell/MenuBarController.h"
 #include "ui/shell/QmlHost.h"
 #include "ui/shell/ShellWindows.h"
+#include "ui/panel/PanelShots.h"
 #include "ui/views/ViewServices.h"
 #include "visuals/SceneCover.h"
 
@@ -75,7 +76,10 @@ QCoro::Task<> ScreenshotRun::run()
         err << (written ? "wrote " : "could not write ") << path << "\n";
         err.flush();
     }
-    Q_EMIT finished(all);
+    const bool panelStates = co_await PanelShots::take(m_folder, m_menuBar);
+    if (!self)
+        co_return;
+    Q_EMIT finished(all && panelStates);
 }
 
 QCoro::Task<QImage> ScreenshotRun::launcherShot()

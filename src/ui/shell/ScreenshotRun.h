@@ -12,9 +12,9 @@ class QmlHost;
 class ShellWindows;
 
 // For the headless demo (DUSKHAVEN_SCREENSHOTS=<folder>): once the shell is up it takes a list
-// of named shots in order (the launcher and the panel, then the scene pictures), writes each
-// as <name> into the folder and reports whether every one was written. Nothing of this runs
-// in a normal start.
+// of named shots in order (the launcher and the panel, then the scene pictures), then the
+// panel's states (PanelShots), writes each into the folder and reports whether every one was
+// written. Nothing of this runs in a normal start.
 class ScreenshotRun : public QObject
 {
     Q_OBJECT

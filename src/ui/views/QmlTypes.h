@@ -4,6 +4,7 @@
 // known to qmlcachegen and qmllint. The services are built once by the environment and handed
 // to each window; QML never creates one.
 
+#include "awareness/AudioContextMonitor.h"
 #include "awareness/AutoPauseService.h"
 #include "catalogue/LibraryService.h"
 #include "custom_scenes/CustomScenesService.h"
@@ -48,6 +49,14 @@ struct AutoPauseServiceForeign
     Q_GADGET
     QML_FOREIGN(AutoPauseService)
     QML_NAMED_ELEMENT(AutoPauseService)
+    QML_UNCREATABLE("Built once by the application and handed to each window.")
+};
+
+struct AudioContextMonitorForeign
+{
+    Q_GADGET
+    QML_FOREIGN(AudioContextMonitor)
+    QML_NAMED_ELEMENT(AudioContextMonitor)
     QML_UNCREATABLE("Built once by the application and handed to each window.")
 };
 

@@ -29,6 +29,7 @@ class ViewServices : public QObject
     Q_PROPERTY(DialogFilePicker *customScenePicker READ customScenePicker CONSTANT)
     Q_PROPERTY(VideoCacheService *videoCache READ videoCache CONSTANT)
     Q_PROPERTY(CoverImageLoader *coverImages READ coverImages CONSTANT)
+    Q_PROPERTY(AudioContextMonitor *audioMonitor READ audioMonitor CONSTANT)
     Q_PROPERTY(ViewSettings *settings READ settings CONSTANT)
     Q_PROPERTY(SceneListModel *scenes READ scenes CONSTANT)
     Q_PROPERTY(SymbolTable *symbols READ symbols CONSTANT)
@@ -48,6 +49,7 @@ public:
         CustomScenesService &customScenes;
         DialogFilePicker &customScenePicker;
         VideoCacheService &videoCache;
+        AudioContextMonitor &audioMonitor;
         SettingsStore &settings;
         CoverImageLoader &coverImages;
     };
@@ -65,6 +67,7 @@ public:
     DialogFilePicker *customScenePicker() const { return &m_services.customScenePicker; }
     VideoCacheService *videoCache() const { return &m_services.videoCache; }
     CoverImageLoader *coverImages() const { return &m_services.coverImages; }
+    AudioContextMonitor *audioMonitor() const { return &m_services.audioMonitor; }
     ViewSettings *settings() const { return m_settings; }
     SceneListModel *scenes() const { return m_scenes; }
     SymbolTable *symbols() const { return &m_symbols; }

@@ -147,3 +147,6 @@ void ViewSettings::setFavoriteSceneIds(const QStringList &ids)
 {
     IdSetSetting::write(m_store, SettingsKey::favoriteSceneIds, QSet<QString>(ids.cbegin(), ids.cend()));
 }
+
+void ViewSettings::holdWrites() { m_store.holdWrites(); }
+void ViewSettings::releaseWrites() { m_store.releaseWrites(); }

@@ -69,6 +69,11 @@ public:
     void setCacheSizeBudgetMB(int value);
     void setFavoriteSceneIds(const QStringList &ids);
 
+    // While a slider is dragged: values take effect at once, the file is written a few times
+    // a second and at the release (SettingsStore::holdWrites). Holds nest.
+    void holdWrites();
+    void releaseWrites();
+
 Q_SIGNALS:
     void volumeChanged();
     void animatedSceneLoopsChanged();

@@ -1,0 +1,43 @@
+import QtQuick
+import Duskhaven
+
+// The mixer popover: its title, the pack card until the pack is here, and one row per layer,
+// dimmed and closed to input until the pack is downloaded.
+Column {
+    id: content
+    required property ViewServices services
+    required property ThemePalette theme
+
+    width: 300
+    padding: 14
+    spacing: 10
+
+    Text {
+        text: "Ambient Mixer"
+        font.pixelSize: 13
+        font.weight: Font.DemiBold
+        color: content.theme.textPrimary
+    }
+    AmbientPackCard {
+        width: content.width - 2 * content.padding
+        services: content.services
+        theme: content.theme
+        inPopover: true
+    }
+    Column {
+        width: content.width - 2 * content.padding
+        spacing: 8
+        enabled: content.services.mixer.isPackDownloaded
+        opacity: enabled ? 1 : 0.5
+        Repeater {
+            model: ViewRows {
+                services: content.services
+                theme: content.theme
+                entries: content.services.mixer.layers
+            }
+            delegate: CompactAmbientRow {
+                width: parent ? parent.width : 0
+            }
+        }
+    }
+}

@@ -1,0 +1,105 @@
+#include "ui/controls/AmbientPackState.h"
+
+#include "mixer/AmbientMixerService.h"
+
+#include <array>
+#include <cmath>
+
+QString ByteCount::fileStyle(qint64 bytes)
+{
+    if (bytes < 1000)
+        return bytes == 1 ? QStringLiteral("1 byte") : QStringLiteral("%1 bytes").arg(bytes);
+    struct Unit
+    {
+        const char *name;
+        int decimals;
+    };
+    constexpr std::array<Unit, 5> units{{{"KB", 0}, {"MB", 1}, {"GB", 2}, {"TB", 2}, {"PB", 2}}};
+    double value = double(bytes) / 1000.0;
+    for (std::size_t i = 0; i < units.size(); ++i) {
+        const double scale = std::pow(10.0, units[i].decimals);
+        const double rounded = std::round(value * scale) / scale;
+        // 999,999 bytes round to "1,000 KB": that is 1 MB.
+        if (rounded < 1000.0 || i + 1 == units.size()) {
+            QString number = QString::number(rounded, 'f', units[i].decimals);
+            if (number.contains(QLatin1Char('.'))) {
+                while (number.endsWith(QLatin1Char('0')))
+                    number.chop(1);
+                if (number.endsWith(QLatin1Char('.')))
+                    number.chop(1);
+            }
+            return number + QLatin1Char(' ') + QLatin1String(units[i].name);
+        }
+        value /= 1000.0;
+    }
+    Q_UNREACHABLE();
+}
+
+namespace PackCardText {
+Text inPanel(const State &state)
+{
+    if (state.downloading)
+        return {QStringLiteral("Downloading ambient pack…"), ByteCount::fileStyle(state.bytes)};
+    return {QStringLiteral("Ambient pack not downloaded"),
+            state.failure.isEmpty() ? QStringLiteral("Tap to enable the sliders below · ~5 MB")
+                                    : state.failure};
+}
+
+Text inPopover(const State &state)
+{
+    if (state.downloading)
+        return {QStringLiteral("Downloading…"), QStringLiteral("%1 layers · %2")
+                                                    .arg(state.layerCount)
+                                                    .arg(ByteCount::fileStyle(state.bytes))};
+    return {QStringLiteral("Ambient pack not downloaded"),
+            state.failure.isEmpty() ? QStringLiteral("~5 MB · %1 layers").arg(state.layerCount)
+                                    : state.failure};
+}
+} // namespace PackCardText
+
+AmbientPackState::AmbientPackState(QObject *parent) : QObject(parent) {}
+
+void AmbientPackState::setMixer(AmbientMixerService *mixer)
+{
+    if (mixer == m_mixer)
+        return;
+    if (m_mixer)
+        disconnect(m_mixer, nullptr, this, nullptr);
+    m_mixer = mixer;
+    if (m_mixer) {
+        for (const auto signal :
+             {&AmbientMixerService::isPackDownloadedChanged,
+              &AmbientMixerService::isDownloadingPackChanged,
+              &AmbientMixerService::packDownloadedBytesChanged,
+              &AmbientMixerService::packDownloadErrorChanged, &AmbientMixerService::layersChanged})
+            connect(m_mixer, signal, this, &AmbientPackState::changed);
+    }
+    Q_EMIT changed();
+}
+
+void AmbientPackState::setInPopover(bool inPopover)
+{
+    if (inPopover == m_inPopover)
+        return;
+    m_inPopover = inPopover;
+    Q_EMIT changed();
+}
+
+bool AmbientPackState::isShown() const
+{
+    return m_mixer && !m_mixer->isPackDownloaded();
+}
+
+bool AmbientPackState::isDownloading() const
+{
+    return m_mixer && m_mixer->isDownloadingPack();
+}
+
+PackCardText::Text AmbientPackState::text() const
+{
+    if (!m_mixer)
+        return {};
+    const PackCardText::State state{m_mixer->isDownloadingPack(), m_mixer->packDownloadedBytes(),
+                                    m_mixer->layers().size(), m_mixer->packDownloadError()};
+    return m_inPopover ? PackCardText::inPopover(state) : PackCardText::inPanel(state);
+}

@@ -1,0 +1,37 @@
+import QtQuick
+
+// A button drawn by its user: a click, Return or Enter while focused, or an assistive tool's
+// press action all activate it. Tab reaches it; a thin ring shows while it has the focus.
+Item {
+    id: button
+    property string accessibleName
+    property real focusRadius: 4
+    readonly property bool hovered: area.containsMouse
+    readonly property bool down: area.pressed
+    signal activated
+
+    activeFocusOnTab: true
+    Accessible.role: Accessible.Button
+    Accessible.name: accessibleName
+    Accessible.focusable: true
+    Accessible.onPressAction: button.activated()
+    Keys.onReturnPressed: button.activated()
+    Keys.onEnterPressed: button.activated()
+
+    MouseArea {
+        id: area
+        anchors.fill: parent
+        hoverEnabled: true
+        onClicked: button.activated()
+    }
+
+    Rectangle {
+        anchors.fill: parent
+        anchors.margins: -2
+        radius: button.focusRadius + 2
+        color: "transparent"
+        border.width: 1.5
+        border.color: Qt.rgba(1, 1, 1, 0.55)
+        visible: button.activeFocus
+    }
+}

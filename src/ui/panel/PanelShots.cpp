@@ -1,0 +1,146 @@
+#include "ui/panel/PanelShots.h"
+
+#include "ui/shell/MenuBarController.h"
+#include "ui/views/ViewServices.h"
+
+#include <QCoroTimer>
+#include <QDir>
+#include <QPointer>
+#include <QProcess>
+#include <QQmlComponent>
+#include <QQuickItem>
+#include <QQuickView>
+#include <QTextStream>
+#include <chrono>
+#include <functional>
+
+using namespace std::chrono_literals;
+
+namespace {
+bool save(QQuickWindow &window, const QString &path)
+{
+    const QImage image = window.grabWindow();
+    const bool written = !image.isNull() && image.save(path, "PNG");
+    QTextStream(stderr) << (written ? "wrote " : "could not write ") << path << "\n";
+    return written;
+}
+
+// Polls, as the demo has time: true once `done` holds, false after `limit`.
+QCoro::Task<bool> waitUntil(std::function<bool()> done, std::chrono::milliseconds limit)
+{
+    for (auto waited = 0ms; waited < limit; waited += 50ms) {
+        if (done())
+            co_return true;
+        co_await QCoro::sleepFor(50ms);
+    }
+    co_return done();
+}
+
+// The launcher will place the pill among its own; here it sits on a plain dark stage.
+const char *popoverStage = R"(
+import QtQuick
+import Duskhaven
+Rectangle {
+    id: stage
+    required property ViewServices services
+    required property ThemePalette theme
+    width: 360
+    height: 440
+    color: "#2b2f36"
+    MixerTriggerPill {
+        x: stage.width - 190
+        y: 16
+        services: stage.services
+        theme: stage.theme
+        isOpen: true
+    }
+}
+)";
+} // namespace
+
+QCoro::Task<bool> PanelShots::take(QString folder, MenuBarController &menuBar)
+{
+    QPointer<MenuBarController> alive(&menuBar);
+    QQuickView &panel = menuBar.panel();
+    QObject *root = panel.rootObject();
+    auto *services = root ? root->property("services").value<ViewServices *>() : nullptr;
+    if (!services || !services->library()->manifest() || services->scenes()->count() == 0)
+        co_return true;
+    const QDir dir(folder);
+    PlayerService *player = services->player();
+    AmbientMixerService *mixer = services->mixer();
+    AutoPauseService *autoPause = services->autoPause();
+    bool written = true;
+
+    // The pack is fetched again below, so the card shows its way from the start.
+    if (mixer->isPackDownloaded())
+        mixer->removePack();
+    player->playScene(services->scenes()->at(0)->id());
+    if (!co_await waitUntil([player] { return player->isPlaying(); }, 30s) || !alive)
+        co_return false;
+    co_await QCoro::sleepFor(500ms);
+    written = save(panel, dir.filePath(QStringLiteral("panel-playing.png"))) && written;
+
+    // Caught as the first layer lands, while the rest are still on their way.
+    bool downloading = false;
+    const QMetaObject::Connection caught =
+        QObject::connect(mixer, &AmbientMixerService::packDownloadedBytesChanged, &panel, [&] {
+            if (!downloading && mixer->isDownloadingPack() && mixer->packDownloadedBytes() > 0) {
+                downloading = true;
+                written =
+                    save(panel, dir.filePath(QStringLiteral("panel-pack-downloading.png"))) &&
+                    written;
+            }
+        });
+    mixer->startPackDownload();
+    co_await waitUntil([mixer] { return !mixer->isDownloadingPack(); }, 60s);
+    if (!alive)
+        co_return false;
+    QObject::disconnect(caught);
+    written = downloading && written;
+
+    // Another app's sound: pacat plays silence, which the audio monitor counts all the same.
+    const QList<QVariantMap> layers = [mixer] {
+        QList<QVariantMap> list;
+        for (const QVariant &layer : mixer->layerList())
+            list.append(layer.toMap());
+        return list;
+    }();
+    const QString firstLayer = layers.isEmpty() ? QString() : layers.first().value("id").toString();
+    const float layerVolume = mixer->volumeFor(firstLayer);
+    const bool wasAutoPausing = autoPause->pauseOnExternalAudio();
+    mixer->setVolume(0.6f, firstLayer);
+    autoPause->setPauseOnExternalAudio(true);
+    QProcess other;
+    other.setStandardInputFile(QStringLiteral("/dev/zero"));
+    other.start(QStringLiteral("pacat"), {QStringLiteral("--playback")});
+    const bool paused = co_await waitUntil(
+        [services, player] {
+            return services->audioMonitor()->externalOutputActive() && !player->isPlaying();
+        },
+        20s);
+    if (!alive)
+        co_return false;
+    co_await QCoro::sleepFor(300ms);
+    written = paused && save(panel, dir.filePath(QStringLiteral("panel-autopause.png"))) && written;
+    other.kill();
+    other.waitForFinished(2000);
+    autoPause->setPauseOnExternalAudio(wasAutoPausing);
+    mixer->setVolume(layerVolume, firstLayer);
+
+    QQuickView stage(panel.engine(), nullptr);
+    QQmlComponent component(panel.engine());
+    component.setData(popoverStage, QUrl(QStringLiteral("qrc:/panel-shots/stage.qml")));
+    QObject *content = component.createWithInitialProperties(
+        {{QStringLiteral("services"), QVariant::fromValue(services)},
+         {QStringLiteral("theme"), root->property("theme")}});
+    if (!content)
+        co_return false;
+    stage.setContent(QUrl(), nullptr, content);
+    stage.show();
+    co_await QCoro::sleepFor(800ms);
+    if (!alive)
+        co_return false;
+    written = save(stage, dir.filePath(QStringLiteral("mixer-popover.png"))) && written;
+    co_return written;
+}

@@ -1,0 +1,232 @@
+// The tray panel and the mixer controls: their wording, the slider's input, and the panel as a
+// keyboard and assistive-technology user reaches it.
+#include "support/AppFixture.h"
+#include "support/TestCatalogue.h"
+#include "support/TestSupport.h"
+#include "ui/controls/AmbientPackState.h"
+#include "ui/controls/SliderInput.h"
+#include "ui/panel/PanelState.h"
+#include "ui/shell/ClickOutsideMonitor.h"
+#include "ui/shell/MenuBarController.h"
+
+#include <QAccessible>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QQuickItem>
+#include <QQuickView>
+#include <QSignalSpy>
+#include <QTest>
+
+namespace {
+QString accessibleName(QQuickItem *item)
+{
+    QAccessibleInterface *face = QAccessible::queryAccessibleInterface(item);
+    return face ? face->text(QAccessible::Name) : QString();
+}
+
+// The items Tab visits, in order, from the view's first.
+QList<QQuickItem *> tabChain(QQuickItem *root)
+{
+    QList<QQuickItem *> chain;
+    QQuickItem *item = root->nextItemInFocusChain(true);
+    while (item && item != root && !chain.contains(item)) {
+        chain.append(item);
+        item = item->nextItemInFocusChain(true);
+    }
+    return chain;
+}
+
+QQuickItem *named(const QList<QQuickItem *> &items, const QString &name)
+{
+    for (QQuickItem *item : items) {
+        if (accessibleName(item) == name)
+            return item;
+    }
+    return nullptr;
+}
+} // namespace
+
+class TestPanelContent : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase() { QAccessible::setActive(true); }
+
+    void byteCounts_data()
+    {
+        QTest::addColumn<qint64>("bytes");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("none") << qint64(0) << "0 bytes";
+        QTest::newRow("one") << qint64(1) << "1 byte";
+        QTest::newRow("under a kilobyte") << qint64(999) << "999 bytes";
+        QTest::newRow("kilobytes are whole") << qint64(1499) << "1 KB";
+        QTest::newRow("rounding up a unit") << qint64(999'500) << "1 MB";
+        QTest::newRow("megabytes") << qint64(1'234'567) << "1.2 MB";
+        QTest::newRow("no trailing zero") << qint64(5'000'000) << "5 MB";
+        QTest::newRow("gigabytes") << qint64(1'250'000'000) << "1.25 GB";
+    }
+
+    void byteCounts()
+    {
+        QFETCH(qint64, bytes);
+        QFETCH(QString, text);
+        QCOMPARE(ByteCount::fileStyle(bytes), text);
+    }
+
+    void wording()
+    {
+        using namespace PackCardText;
+        const State idle{false, 0, 5, {}};
+        const State running{true, 1'200'000, 5, {}};
+        const State failed{false, 900, 5, "Could not download Rain: the server answered 404"};
+        QCOMPARE(inPanel(idle).title, "Ambient pack not downloaded");
+        QCOMPARE(inPanel(idle).subtitle, "Tap to enable the sliders below · ~5 MB");
+        QCOMPARE(inPanel(running).title, "Downloading ambient pack…");
+        QCOMPARE(inPanel(running).subtitle, "1.2 MB");
+        QCOMPARE(inPanel(failed).subtitle, failed.failure);
+        QCOMPARE(inPopover(idle).subtitle, "~5 MB · 5 layers");
+        QCOMPARE(inPopover(running).title, "Downloading…");
+        QCOMPARE(inPopover(running).subtitle, "5 layers · 1.2 MB");
+        QCOMPARE(inPopover(failed).title, "Ambient pack not downloaded");
+        QCOMPARE(inPopover(failed).subtitle, failed.failure);
+
+        // Auto-pause: off says what it would do whatever the monitor sees; the mic wins.
+        using PanelText::autoPause;
+        const QString idleLine = "Pause when another app uses audio";
+        QCOMPARE(autoPause(false, true, true).status, idleLine);
+        QVERIFY(!autoPause(false, true, true).active);
+        QCOMPARE(autoPause(true, false, false).status, idleLine);
+        QCOMPARE(autoPause(true, true, true).status, "Mic in use — paused");
+        QCOMPARE(autoPause(true, false, true).status, "Another app is playing — paused");
+        QVERIFY(autoPause(true, false, true).active);
+
+        // The picker: catalogue order without the displayed scene, at most three.
+        using PanelText::pickerRows;
+        QCOMPARE(pickerRows(5, 1), (QList<qsizetype>{0, 2, 3}));
+        QCOMPARE(pickerRows(5, std::nullopt), (QList<qsizetype>{0, 1, 2}));
+        QCOMPARE(pickerRows(2, 0), QList<qsizetype>{1});
+        QCOMPARE(pickerRows(0, std::nullopt), QList<qsizetype>{});
+    }
+
+    void sliderMovesByPointerKeysAndAssistiveTools()
+    {
+        QTemporaryDir dir;
+        SettingsStore store(dir.filePath("settings.json"));
+        ViewSettings settings(store);
+        QQuickView view;
+        view.resize(220, 40);
+        SliderInput slider(view.contentItem());
+        slider.setSize({200, 14});
+        slider.setSettings(&settings);
+        QList<double> moves;
+        // As a service would: the slider shows what is in effect.
+        connect(&slider, &SliderInput::moved, this, [&](double value) {
+            moves.append(value);
+            slider.setShown(value);
+            settings.setVolume(value);
+        });
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+
+        QTest::mousePress(&view, Qt::LeftButton, {}, QPoint(50, 7));
+        QVERIFY(slider.isPressed());
+        QTest::mouseMove(&view, QPoint(50, 8)); // no horizontal change: nothing written
+        QTest::mouseMove(&view, QPoint(150, 7));
+        QTest::mouseMove(&view, QPoint(215, 7)); // held to the end
+        QCOMPARE(moves, (QList<double>{0.25, 0.75, 1.0}));
+        // The file waits while the drag holds it (heldWriteInterval has not passed).
+        QVERIFY(!QJsonDocument::fromJson(TestSupport::readFile(store.filePath()))
+                     .object()
+                     .contains("volume"));
+        QTest::mouseRelease(&view, Qt::LeftButton, {}, QPoint(215, 7));
+        QVERIFY(!slider.isPressed());
+        QCOMPARE(QJsonDocument::fromJson(TestSupport::readFile(store.filePath()))
+                     .object()
+                     .value("volume")
+                     .toDouble(),
+                 1.0);
+
+        QCOMPARE(SliderInput::valueAt(100.1, 200, 0.5), std::nullopt); // under 0.001
+        QCOMPARE(SliderInput::valueAt(10, 0, 0.5), std::nullopt);      // no width yet
+        moves.clear();
+        slider.forceActiveFocus();
+        QTest::keyClick(&view, Qt::Key_Left);
+        QTest::keyClick(&view, Qt::Key_Home);
+        QVERIFY(slider.setProperty("value", 0.4)); // what an assistive tool writes
+        QCOMPARE(moves.size(), 3);
+        QCOMPARE(moves.at(0), 0.95);
+        QCOMPARE(moves.at(1), 0.0);
+        QCOMPARE(moves.at(2), 0.4);
+    }
+
+    void panelFollowsTheCatalogueAndTheKeyboard()
+    {
+        TestHttpServer server;
+        Manifest manifest =
+            servedCatalogue(server, {{"a", {"t1"}}, {"b", {"t2"}}, {"c", {"t3"}}, {"d", {"t4"}}});
+        manifest.ambientLayers = QList<AmbientLayer>{
+            {"rain", "Rain", "cloud.rain.fill", server.url("/rain.mp3")}};
+        server.serve("/rain.mp3", 404, "gone");
+        AppFixture app;
+        app.start(server.url("/manifest.json")); // nothing there yet
+        app.startShell();
+        MenuBarController menuBar(*app.qml, *app.desktop, ClickOutsideMonitor::forPlatform());
+        auto *view = static_cast<QQuickView *>(&menuBar.panel());
+        PanelState panel;
+        panel.setServices(app.views.get());
+
+        // Loading or offline: the empty panel, never an error.
+        QCOMPARE(panel.title(), "Nothing playing");
+        QCOMPARE(panel.subtitle(), "—");
+        QCOMPARE(panel.placeholderCount(), 3);
+
+        server.serve("/manifest.json", 200, catalogueJson(manifest));
+        QVERIFY(TestSupport::wait(app.environment->library()->refresh()).value);
+        QTRY_COMPARE(panel.title(), "Scene a");
+        QCOMPARE(panel.placeholderCount(), 0);
+        QCOMPARE(panel.pickerScenes().size(), 3);
+        QCOMPARE(panel.pickerScenes().at(0)->id(), "b");
+
+        menuBar.showPanel();
+        QVERIFY(QTest::qWaitForWindowActive(view));
+        const QList<QQuickItem *> chain = tabChain(view->contentItem());
+        QStringList names;
+        for (QQuickItem *item : chain)
+            names.append(accessibleName(item));
+        QCOMPARE(names, (QStringList{"Favourite", "Next scene", "Play", "Volume", "See all",
+                                     "Scene b", "Scene c", "Scene d", "Download",
+                                     "Auto-pause for calls & audio", "Settings", "Open app"}));
+
+        // Space plays the scene shown, although nothing was played before.
+        QTest::keyClick(view, Qt::Key_Space);
+        QTRY_COMPARE(app.environment->player()->nowPlayingPlaylistId(), "a");
+        QTRY_VERIFY(app.environment->player()->isPlaying());
+        QTRY_VERIFY(named(tabChain(view->contentItem()), "Pause"));
+
+        // A scene card's press action plays its scene; the volume slider is a slider.
+        QAccessibleInterface *card = QAccessible::queryAccessibleInterface(named(chain, "Scene c"));
+        QCOMPARE(card->role(), QAccessible::Button);
+        card->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+        QTRY_COMPARE(app.environment->player()->nowPlayingPlaylistId(), "c");
+        QAccessibleInterface *volume = QAccessible::queryAccessibleInterface(named(chain, "Volume"));
+        QCOMPARE(volume->role(), QAccessible::Slider);
+        QCOMPARE(volume->valueInterface()->currentValue().toDouble(), 0.8);
+        QCOMPARE(volume->valueInterface()->minimumStepSize().toDouble(), 0.05);
+        volume->valueInterface()->setCurrentValue(0.3);
+        QCOMPARE(app.environment->player()->volume(), 0.3f);
+
+        // A failed pack download: the card again, with the reason.
+        AmbientPackState pack;
+        pack.setMixer(app.environment->mixer());
+        QAccessibleInterface *download =
+            QAccessible::queryAccessibleInterface(named(chain, "Download"));
+        download->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+        QTRY_VERIFY(!pack.isDownloading());
+        QVERIFY(pack.isShown());
+        QCOMPARE(pack.subtitle(), "Could not download Rain: the server answered 404");
+    }
+};
+
+QTEST_MAIN(TestPanelContent)
+#include "tst_panelcontent.moc"
