@@ -119,6 +119,10 @@ public:
     bool isPlaying() const { return m_isPlaying; }
     const QSet<QString> &favoriteIds() const { return m_favoriteIds; }
     QStringList favoriteIdList() const;
+    Q_INVOKABLE bool isFavorite(const QString &sceneId) const
+    {
+        return m_favoriteIds.contains(sceneId);
+    }
     float volume() const { return m_volume; }
     // Applied to the engine at once and stored as the "volume" setting, so the volume
     // controls and the sound agree; held within 0.0–1.0.

@@ -216,11 +216,25 @@ void PinService::togglePin(const QString &playlistId)
 
 QCoro::Task<> PinService::pinIgnoringErrors(QString playlistId)
 {
+    QPointer<PinService> self(this);
+    setFailure({}, {});
     try {
         co_await pin(playlistId);
-    } catch (const AppError &) {
-        // The scene simply stays unpinned; the drawer shows that.
+    } catch (const AppError &error) {
+        // The scene stays unpinned (nothing half-kept); the drawer says why, unless the pin
+        // was called off.
+        if (self && error.domain() != AppError::Domain::Cancelled)
+            self->setFailure(playlistId, error.description());
     }
+}
+
+void PinService::setFailure(const QString &playlistId, const QString &description)
+{
+    if (m_failedPlaylistId == playlistId && m_failure == description)
+        return;
+    m_failedPlaylistId = playlistId;
+    m_failure = description;
+    Q_EMIT failureChanged();
 }
 
 void PinService::setPinned(const QSet<QString> &ids)

@@ -37,6 +37,10 @@ class PinService : public QObject
     // Scenes whose pin is under way or waiting its turn, in the order they will run.
     Q_PROPERTY(
         QStringList pendingPlaylistIds READ pendingPlaylistIds NOTIFY pendingPlaylistIdsChanged)
+    // Why the last pin started from a view failed, and for which scene; empty once that scene
+    // is pinned again or another view pin starts.
+    Q_PROPERTY(QString failedPlaylistId READ failedPlaylistId NOTIFY failureChanged)
+    Q_PROPERTY(QString failure READ failure NOTIFY failureChanged)
 
 public:
     // Loads the pinned set from the settings; touches neither the disk nor the network.
@@ -71,6 +75,8 @@ public:
     // way) still needs, and unmarks it. A pin of the scene under way or waiting stops without
     // marking it. Without a catalogue only the mark goes.
     Q_INVOKABLE void unpin(const QString &playlistId);
+    QString failedPlaylistId() const { return m_failedPlaylistId; }
+    QString failure() const { return m_failure; }
 
     // The drawer's pin button: unpins a pinned scene, otherwise starts pinning it in the
     // background (a failure leaves it unpinned, with no message).
@@ -87,10 +93,12 @@ Q_SIGNALS:
     void pinTracksDoneChanged();
     void pinTracksTotalChanged();
     void pendingPlaylistIdsChanged();
+    void failureChanged();
 
 private:
     QCoro::Task<> runPin(QString playlistId, quint64 ticket);
     QCoro::Task<> pinIgnoringErrors(QString playlistId);
+    void setFailure(const QString &playlistId, const QString &description);
     // Deletes the scene's pinned files that no other pinned or pending scene needs.
     void removeFilesOnlyNeededBy(const QString &playlistId);
     void setPinned(const QSet<QString> &ids);
@@ -112,5 +120,7 @@ private:
     // Each pin takes a ticket; tickets are served in order.
     std::shared_ptr<PinDetail::Turns> m_turns;
     QMap<quint64, QString> m_pending; // ticket → scene, waiting or under way
+    QString m_failedPlaylistId;
+    QString m_failure;
     QSet<quint64> m_abandoned;        // tickets whose scene was unpinned meanwhile
 };

@@ -19,6 +19,7 @@ set(AREA_SOURCES
   views/ViewServices.h views/ViewServices.cpp
   launcher/SceneDrawerModel.h launcher/SceneDrawerModel.cpp
   launcher/OnboardingModel.h launcher/OnboardingModel.cpp
+  launcher/LauncherShots.h launcher/LauncherShots.cpp
   controls/SliderInput.h controls/SliderInput.cpp
   controls/AmbientPackState.h controls/AmbientPackState.cpp
   controls/ViewRows.h controls/ViewRows.cpp
@@ -42,6 +43,12 @@ set(AREA_QML
   panel/TextButton.qml
   panel/ToggleSwitch.qml
   launcher/LauncherWindowView.qml
+  launcher/GlassPill.qml
+  launcher/HoverIconButton.qml
+  launcher/SceneTile.qml
+  launcher/SceneDrawer.qml
+  launcher/OnboardingButton.qml
+  launcher/OnboardingView.qml
   settings/SettingsRoot.qml
   shell/PictureShot.qml
 )

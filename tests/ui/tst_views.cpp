@@ -184,10 +184,10 @@ private Q_SLOTS:
         app.windows->openSettings();
         QVERIFY(QTest::qWaitForWindowExposed(app.windows->launcher()));
         QVERIFY(QTest::qWaitForWindowExposed(app.windows->settingsWindow()));
-        QVERIFY(app.windows->launcher()->rootObject());
-        QVERIFY(app.windows->settingsWindow()->rootObject());
         QTest::qWait(200);
         QVERIFY2(QmlWarnings::seen.isEmpty(), qPrintable(QmlWarnings::seen.join('\n')));
+        QVERIFY(app.windows->launcher()->rootObject());
+        QVERIFY(app.windows->settingsWindow()->rootObject());
     }
 };
 

@@ -1,125 +1,269 @@
 import QtQuick
-import Duskhaven
 import QtQuick.Shapes
+import Duskhaven
 
-// The launcher's content. Until the drawer and the controls arrive it shows the displayed
-// scene's picture under a vignette, the now-playing card and the settings pill.
-Item {
+// The launcher: the displayed scene full-bleed under a vignette, with glass controls on top
+// (the now-playing card, the scenes, mixer and settings pills, the transport pill), the scene
+// drawer from the right and, until the first run is done, the onboarding sheet. The content
+// keeps 16:9, letterboxed in black wherever the window does not.
+Rectangle {
     id: root
     required property ViewServices services
     required property ThemePalette theme
+    property bool drawerOpen: false
+    property string previewId: ""
+    readonly property SceneEntry scene: services.scenes.launcherScene
+    readonly property bool onboarding: !services.settings.onboardingCompleted
+
     width: 1280
     height: 720
+    color: "black"
 
-    SceneCoverArt {
-        // The displayed scene's picture, full-bleed.
-        anchors.fill: parent
-        services: root.services
-        theme: root.theme
-        scene: root.services.scenes.launcherScene
+    Shortcut {
+        sequence: "Space"
+        enabled: !root.onboarding
+        onActivated: root.services.player.togglePlay()
     }
 
-    Shape {
-        // The vignette: clear in the middle, black 0.35 towards the corners.
-        anchors.fill: parent
-        ShapePath {
-            strokeWidth: -1
-            fillGradient: RadialGradient {
-                centerX: root.width / 2
-                centerY: root.height / 2
-                centerRadius: 600
-                focalX: centerX
-                focalY: centerY
-                focalRadius: 200
-                GradientStop { position: 0.0; color: "transparent" }
-                GradientStop { position: 1.0; color: Qt.rgba(0, 0, 0, 0.35) }
-            }
-            startX: 0; startY: 0
-            PathLine { x: root.width; y: 0 }
-            PathLine { x: root.width; y: root.height }
-            PathLine { x: 0; y: root.height }
-            PathLine { x: 0; y: 0 }
-        }
-    }
-
-    Image {
+    Item {
+        id: content
         anchors.centerIn: parent
-        source: "image://logo/" + String(root.theme.textPrimary).substring(1)
-        sourceSize.width: 96
-        sourceSize.height: 96
-        opacity: 0.18
-    }
-
-    Rectangle {
-        // Now-playing card
-        x: 22
-        y: 36
-        width: Math.min(320, cardRow.implicitWidth + 24)
-        height: cardRow.implicitHeight + 20
-        radius: 14
-        color: Qt.rgba(0.08, 0.09, 0.1, 0.72)
-        border.width: 1
-        border.color: Qt.rgba(1, 1, 1, 0.1)
-
-        Row {
-            id: cardRow
-            x: 12
-            anchors.verticalCenter: parent.verticalCenter
-            spacing: 24
-            Column {
-                spacing: 2
-                Text {
-                    text: "Now Playing"
-                    color: Qt.rgba(1, 1, 1, 0.7)
-                    font.pixelSize: 11
-                }
-                Text {
-                    text: "Nothing playing"
-                    color: "white"
-                    font.pixelSize: 18
-                    font.weight: Font.DemiBold
-                }
-            }
-            Text {
-                anchors.verticalCenter: parent.verticalCenter
-                text: root.services.symbols.glyph("chevron.right")
-                font.family: root.services.symbols.fontFamily
-                font.pixelSize: 14
-                color: Qt.rgba(1, 1, 1, 0.5)
-            }
-        }
-    }
-
-    Rectangle {
-        // Settings pill
-        anchors.right: parent.right
-        anchors.rightMargin: 22
-        y: 36
-        width: 34
-        height: 34
-        radius: 17
-        color: Qt.rgba(0.08, 0.09, 0.1, 0.72)
-        border.width: 1
-        border.color: Qt.rgba(1, 1, 1, 0.1)
+        width: Math.min(parent.width, parent.height * 16 / 9)
+        height: width * 9 / 16
+        clip: true
 
         Rectangle {
+            // Without a scene: the palette's gradient.
             anchors.fill: parent
-            radius: parent.radius
-            color: Qt.rgba(1, 1, 1, settingsArea.containsMouse ? 0.1 : 0)
-            Behavior on color { ColorAnimation { duration: 120; easing.type: Easing.OutQuad } }
+            visible: root.scene === null
+            gradient: Gradient {
+                GradientStop { position: 0.0; color: root.theme.deepSurface }
+                GradientStop { position: 1.0; color: root.theme.surface }
+            }
         }
-        Text {
-            anchors.centerIn: parent
-            text: root.services.symbols.glyph("gearshape.fill")
-            font.family: root.services.symbols.fontFamily
-            font.pixelSize: 16
-            color: "white"
-        }
-        MouseArea {
-            id: settingsArea
+        SceneCoverArt {
             anchors.fill: parent
-            hoverEnabled: true
-            onClicked: root.services.shell.openSettings()
+            visible: root.scene !== null
+            services: root.services
+            theme: root.theme
+            scene: root.scene
+        }
+        Shape {
+            // The vignette: clear in the middle, black 0.35 towards the corners.
+            anchors.fill: parent
+            ShapePath {
+                strokeWidth: -1
+                fillGradient: RadialGradient {
+                    centerX: content.width / 2
+                    centerY: content.height / 2
+                    centerRadius: 600
+                    focalX: centerX
+                    focalY: centerY
+                    focalRadius: 200
+                    GradientStop { position: 0.0; color: "transparent" }
+                    GradientStop { position: 1.0; color: Qt.rgba(0, 0, 0, 0.35) }
+                }
+                startX: 0; startY: 0
+                PathLine { x: content.width; y: 0 }
+                PathLine { x: content.width; y: content.height }
+                PathLine { x: 0; y: content.height }
+                PathLine { x: 0; y: 0 }
+            }
+        }
+
+        PlainButton {
+            // Now-playing card: opens the drawer.
+            id: card
+            x: 22
+            y: 36
+            width: Math.min(320, cardRow.implicitWidth + 24)
+            height: cardRow.implicitHeight + 20
+            focusRadius: 14
+            accessibleName: "Now Playing: " + (root.scene ? root.scene.name : "Nothing playing")
+            onActivated: root.drawerOpen = true
+            GlassPill {
+                z: -1
+                anchors.fill: parent
+                radius: 14
+            }
+            Row {
+                id: cardRow
+                x: 12
+                anchors.verticalCenter: parent.verticalCenter
+                spacing: 24
+                Column {
+                    spacing: 2
+                    Text {
+                        text: "Now Playing"
+                        color: Qt.rgba(1, 1, 1, 0.7)
+                        font.pixelSize: 11
+                    }
+                    Text {
+                        text: root.scene ? root.scene.name : "Nothing playing"
+                        color: "white"
+                        font.pixelSize: 18
+                        font.weight: Font.DemiBold
+                        elide: Text.ElideRight
+                        width: Math.min(implicitWidth, 250)
+                    }
+                }
+                Text {
+                    anchors.verticalCenter: parent.verticalCenter
+                    text: root.services.symbols.glyph("chevron.right")
+                    font.family: root.services.symbols.fontFamily
+                    font.pixelSize: 11
+                    font.weight: Font.DemiBold
+                    color: Qt.rgba(1, 1, 1, 0.5)
+                }
+            }
+        }
+
+        Row {
+            // Trigger pills
+            anchors.right: parent.right
+            anchors.rightMargin: 22
+            y: 36
+            spacing: 8
+            PlainButton {
+                id: scenesPill
+                width: scenesRow.implicitWidth + 28
+                height: 34
+                focusRadius: 17
+                accessibleName: "Scenes"
+                onActivated: root.drawerOpen = true
+                GlassPill {
+                    z: -1
+                    anchors.fill: parent
+                    radius: height / 2
+                }
+                Row {
+                    id: scenesRow
+                    anchors.centerIn: parent
+                    spacing: 7
+                    Text {
+                        anchors.verticalCenter: parent.verticalCenter
+                        text: root.services.symbols.glyph("rectangle.grid.2x2")
+                        font.family: root.services.symbols.fontFamily
+                        font.pixelSize: 12
+                        color: "white"
+                    }
+                    Text {
+                        anchors.verticalCenter: parent.verticalCenter
+                        text: "Scenes"
+                        font.pixelSize: 13
+                        color: "white"
+                    }
+                }
+            }
+            MixerTriggerPill {
+                width: 34
+                height: 34
+                services: root.services
+                theme: root.theme
+            }
+            HoverIconButton {
+                size: 34
+                iconSize: 13
+                symbols: root.services.symbols
+                symbol: "gearshape.fill"
+                accessibleName: "Settings"
+                onActivated: root.services.shell.openSettings()
+                GlassPill {
+                    z: -2
+                    anchors.fill: parent
+                    radius: width / 2
+                }
+            }
+        }
+
+        Rectangle {
+            // The transport pill, centred in what the drawer leaves free.
+            id: controlPill
+            property real rightOffset: root.drawerOpen ? drawer.panelWidth : 0
+            Behavior on rightOffset { NumberAnimation { duration: 450; easing.type: Easing.OutQuart } }
+            anchors.horizontalCenter: parent.horizontalCenter
+            anchors.horizontalCenterOffset: -rightOffset / 2
+            anchors.bottom: parent.bottom
+            anchors.bottomMargin: 26
+            width: transport.implicitWidth + 36
+            height: transport.implicitHeight + 20
+            radius: height / 2
+            color: Qt.rgba(0.08, 0.09, 0.1, 0.72)
+            border.width: 1
+            border.color: Qt.rgba(1, 1, 1, 0.1)
+
+            Row {
+                id: transport
+                anchors.centerIn: parent
+                spacing: 14
+                HoverIconButton {
+                    anchors.verticalCenter: parent.verticalCenter
+                    symbols: root.services.symbols
+                    symbol: "shuffle"
+                    accessibleName: "Next scene"
+                    onActivated: root.services.player.playNextScene()
+                }
+                HoverIconButton {
+                    anchors.verticalCenter: parent.verticalCenter
+                    size: 52
+                    iconSize: 22
+                    symbols: root.services.symbols
+                    symbol: root.services.player.isPlaying ? "pause.fill" : "play.fill"
+                    accessibleName: root.services.player.isPlaying ? "Pause" : "Play"
+                    onActivated: root.services.player.togglePlay()
+                }
+                HoverIconButton {
+                    anchors.verticalCenter: parent.verticalCenter
+                    symbols: root.services.symbols
+                    symbol: root.scene && root.services.player.favoriteIds.length >= 0
+                            && root.services.player.isFavorite(root.scene.id) ? "heart.fill" : "heart"
+                    accessibleName: "Favourite"
+                    Accessible.checkable: true
+                    Accessible.checked: symbol === "heart.fill"
+                    onActivated: root.services.player.toggleFavoriteScene()
+                }
+                Rectangle {
+                    anchors.verticalCenter: parent.verticalCenter
+                    width: 1
+                    height: 28
+                    color: Qt.rgba(1, 1, 1, 0.18)
+                }
+                CompactVolumeRail {
+                    anchors.verticalCenter: parent.verticalCenter
+                    width: 100
+                    services: root.services
+                    theme: root.theme
+                    tint: "white"
+                }
+            }
+        }
+
+        SceneDrawer {
+            id: drawer
+            anchors.fill: parent
+            services: root.services
+            theme: root.theme
+            isOpen: root.drawerOpen
+            previewId: root.previewId
+            onCloseRequested: root.drawerOpen = false
+            onPreviewRequested: sceneId => root.previewId = sceneId
+            onConfirmed: {
+                root.drawerOpen = false
+                root.previewId = ""
+            }
+        }
+
+        Rectangle {
+            // The onboarding sheet over a dimmed launcher, until the first run is done.
+            anchors.fill: parent
+            visible: root.onboarding
+            color: Qt.rgba(0, 0, 0, 0.45)
+            MouseArea { anchors.fill: parent }
+            OnboardingView {
+                anchors.centerIn: parent
+                services: root.services
+                theme: root.theme
+            }
         }
     }
 }

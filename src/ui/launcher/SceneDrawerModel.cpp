@@ -121,7 +121,8 @@ void SceneDrawerModel::setPins(PinService *pins)
     if (pins) {
         for (auto signal :
              {&PinService::pinnedPlaylistIdsChanged, &PinService::pinningPlaylistIdChanged,
-              &PinService::pinTracksDoneChanged, &PinService::pinTracksTotalChanged})
+              &PinService::pinTracksDoneChanged, &PinService::pinTracksTotalChanged,
+              &PinService::failureChanged})
             connect(pins, signal, this, &SceneDrawerModel::previewChanged);
     }
     Q_EMIT collaboratorsChanged();
@@ -197,6 +198,13 @@ QString SceneDrawerModel::pinProgressText() const
     if (!previewPinning())
         return {};
     return QStringLiteral("%1 of %2").arg(m_pins->pinTracksDone()).arg(m_pins->pinTracksTotal());
+}
+
+QString SceneDrawerModel::pinErrorText() const
+{
+    if (!m_previewed || !m_pins || m_pins->failedPlaylistId() != m_previewed->id())
+        return {};
+    return QStringLiteral("Could not keep this scene offline: %1").arg(m_pins->failure());
 }
 
 QString SceneDrawerModel::pinHelpText() const

@@ -41,6 +41,8 @@ class SceneDrawerModel : public QAbstractListModel
     Q_PROPERTY(QString selectedPack READ selectedPack WRITE setSelectedPack NOTIFY
                    selectedPackChanged)
     Q_PROPERTY(QStringList packs READ packs NOTIFY packsChanged)
+    // The chips' packs: "" (All) first, then the packs; empty when there are no packs.
+    Q_PROPERTY(QStringList chips READ chips NOTIFY packsChanged)
     Q_PROPERTY(SceneEntry *previewedScene READ previewedScene NOTIFY previewChanged)
     // The pin button of the detail card: its symbol, its help text and, while the previewed
     // scene is being pinned, "3 of 12".
@@ -48,6 +50,8 @@ class SceneDrawerModel : public QAbstractListModel
     Q_PROPERTY(bool previewPinning READ previewPinning NOTIFY previewChanged)
     Q_PROPERTY(QString pinProgressText READ pinProgressText NOTIFY previewChanged)
     Q_PROPERTY(QString pinHelpText READ pinHelpText NOTIFY previewChanged)
+    // Why the last pin of the previewed scene failed; empty otherwise.
+    Q_PROPERTY(QString pinErrorText READ pinErrorText NOTIFY previewChanged)
 
 public:
     enum Role { SceneRole = Qt::UserRole + 1, StatusRole, StatusTextRole, FavoriteRole };
@@ -70,11 +74,13 @@ public:
     QString selectedPack() const { return m_selectedPack; }
     void setSelectedPack(const QString &pack);
     QStringList packs() const { return m_packs; }
+    QStringList chips() const { return m_packs.isEmpty() ? m_packs : QStringList{QString()} + m_packs; }
     SceneEntry *previewedScene() const { return m_previewed; }
     bool previewPinned() const;
     bool previewPinning() const;
     QString pinProgressText() const;
     QString pinHelpText() const;
+    QString pinErrorText() const;
 
 Q_SIGNALS:
     void collaboratorsChanged();

@@ -4,6 +4,7 @@
 #include "ui/shell/MenuBarController.h"
 #include "ui/shell/QmlHost.h"
 #include "ui/shell/ShellWindows.h"
+#include "ui/launcher/LauncherShots.h"
 #include "ui/panel/PanelShots.h"
 #include "ui/views/ViewServices.h"
 #include "visuals/SceneCover.h"
@@ -79,7 +80,11 @@ QCoro::Task<> ScreenshotRun::run()
     const bool panelStates = co_await PanelShots::take(m_folder, m_menuBar);
     if (!self)
         co_return;
-    Q_EMIT finished(all && panelStates);
+    const bool launcherStates =
+        co_await LauncherShots::take(m_folder, m_windows, *m_qml.services());
+    if (!self)
+        co_return;
+    Q_EMIT finished(all && panelStates && launcherStates);
 }
 
 QCoro::Task<QImage> ScreenshotRun::launcherShot()

@@ -1,0 +1,115 @@
+#include "ui/launcher/LauncherShots.h"
+
+#include "storage/PinService.h"
+#include "ui/launcher/OnboardingModel.h"
+#include "ui/launcher/SceneDrawerModel.h"
+#include "ui/shell/ShellWindows.h"
+#include "ui/views/ViewServices.h"
+
+#include <QCoroTimer>
+#include <QDir>
+#include <QPointer>
+#include <QQuickItem>
+#include <QTextStream>
+#include <chrono>
+#include <functional>
+
+using namespace std::chrono_literals;
+
+namespace {
+bool save(QQuickWindow *window, const QString &path)
+{
+    const QImage image = window ? window->grabWindow() : QImage();
+    const bool written = !image.isNull() && image.save(path, "PNG");
+    QTextStream(stderr) << (written ? "wrote " : "could not write ") << path << "\n";
+    return written;
+}
+
+QCoro::Task<bool> waitUntil(std::function<bool()> done, std::chrono::milliseconds limit)
+{
+    for (auto waited = 0ms; waited < limit; waited += 20ms) {
+        if (done())
+            co_return true;
+        co_await QCoro::sleepFor(20ms);
+    }
+    co_return done();
+}
+
+// A scene to show: the first with an illustration, else the first.
+SceneEntry *showcase(const SceneListModel &scenes, int skip = 0)
+{
+    for (int row = 0; row < scenes.count(); ++row) {
+        if (!scenes.at(row)->sceneArt().isEmpty() && skip-- == 0)
+            return scenes.at(row);
+    }
+    return scenes.at(0);
+}
+} // namespace
+
+QCoro::Task<bool> LauncherShots::take(QString folder, ShellWindows &windows,
+                                      ViewServices &services)
+{
+    SceneListModel &scenes = *services.scenes();
+    if (scenes.count() < 2)
+        co_return true; // nothing to show without a catalogue
+    QPointer<ShellWindows> alive(&windows);
+    const QDir dir(folder);
+    const bool onboardingWas = services.settings()->onboardingCompleted();
+    bool all = true;
+
+    // The first run: welcome, then the scene picker with two scenes picked.
+    windows.closeLauncher();
+    services.settings()->setOnboardingCompleted(false);
+    co_await QCoro::sleepFor(100ms);
+    windows.openLauncher();
+    co_await QCoro::sleepFor(1500ms);
+    if (!alive || !windows.launcher())
+        co_return false;
+    QQuickItem *root = windows.launcher()->rootObject();
+    auto *onboarding = root ? root->findChild<OnboardingModel *>() : nullptr;
+    all = save(windows.launcher(), dir.filePath(QStringLiteral("onboarding-welcome.png"))) && all;
+    if (onboarding) {
+        onboarding->start();
+        for (const QString &id : {scenes.at(0)->id(), scenes.at(1)->id()}) {
+            if (!onboarding->isSelected(id))
+                onboarding->toggle(id);
+        }
+    }
+    co_await QCoro::sleepFor(1200ms);
+    if (!alive || !windows.launcher())
+        co_return false;
+    all = save(windows.launcher(), dir.filePath(QStringLiteral("onboarding-scenes.png"))) && all;
+
+    // A scene playing, then the drawer with a preview and a pack chosen.
+    services.settings()->setOnboardingCompleted(true);
+    SceneEntry *playing = showcase(scenes);
+    services.player()->playScene(playing->id());
+    co_await waitUntil([&services] { return services.player()->isPlaying(); }, 10s);
+    co_await QCoro::sleepFor(1500ms);
+    if (!alive || !windows.launcher())
+        co_return false;
+    all = save(windows.launcher(), dir.filePath(QStringLiteral("launcher-playing.png"))) && all;
+
+    SceneEntry *previewed = showcase(scenes, 1);
+    root->setProperty("drawerOpen", true);
+    root->setProperty("previewId", previewed->id());
+    if (auto *drawer = root->findChild<SceneDrawerModel *>(); drawer && !previewed->pack().isEmpty())
+        drawer->setSelectedPack(previewed->pack());
+    co_await QCoro::sleepFor(1500ms);
+    if (!alive || !windows.launcher())
+        co_return false;
+    all = save(windows.launcher(), dir.filePath(QStringLiteral("launcher-drawer.png"))) && all;
+
+    // Keeping the previewed scene offline: the pin button shows its progress.
+    PinService &pins = *services.pins();
+    if (!pins.isPinned(previewed->id()))
+        pins.togglePin(previewed->id());
+    co_await waitUntil([&pins] { return pins.pinTracksDone() > 0 || !pins.pinningPlaylistId().isEmpty(); },
+                       5s);
+    if (!alive || !windows.launcher())
+        co_return false;
+    all = save(windows.launcher(), dir.filePath(QStringLiteral("launcher-pinning.png"))) && all;
+
+    services.settings()->setOnboardingCompleted(onboardingWas);
+    co_return all;
+}

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QCoroTask>
+#include <QString>
+
+class ShellWindows;
+class ViewServices;
+
+// The launcher's states for the headless demo, each written into `folder`:
+// onboarding-welcome.png and onboarding-scenes.png (the first run), launcher-playing.png (a
+// scene playing), launcher-drawer.png (the drawer open with a preview and a pack chosen) and
+// launcher-pinning.png (that scene being kept offline). It drives the window as a user would
+// and puts back the onboarding setting. True when every shot it took was written.
+namespace LauncherShots {
+QCoro::Task<bool> take(QString folder, ShellWindows &windows, ViewServices &services);
+}
