@@ -27,7 +27,10 @@ QImage ArtLayer::image(qreal devicePixelRatio) const
     painter.setRenderHint(QPainter::Antialiasing);
     painter.scale(devicePixelRatio, devicePixelRatio);
     painter.translate(-bounds.topLeft());
-    paint(painter);
+    if (paint)
+        paint(painter);
+    painter.setPen(QPen(strokeColour, 1));
+    painter.drawLines(strokes);
     return image;
 }
 

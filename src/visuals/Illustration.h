@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QImage>
+#include <QLineF>
 #include <QList>
 #include <QPainter>
 #include <QRectF>
@@ -33,6 +34,12 @@ struct ArtLayer
     std::function<ArtPose(double t)> pose;
     // Covers its bounds with opaque colour (drawn without blending).
     bool opaque = false;
+    // Its pose rotates it (its pixels are then smoothed; others are drawn as they are).
+    bool turns = false;
+    // A layer of thin strokes only (rain) lists them here instead of painting: on screen they
+    // are drawn as lines, so that a frame does not blend a whole picture of clear pixels.
+    QList<QLineF> strokes;
+    QColor strokeColour;
 
     // The layer painted at devicePixelRatio pixels per point.
     QImage image(qreal devicePixelRatio) const;

@@ -175,21 +175,19 @@ ArtLayer rain(QSizeF size, quint32 seed, int chains, double length, double alpha
               QPointF (*offset)(double))
 {
     const double W = size.width(), H = size.height();
-    const QRectF bounds(0, -40, W + 12, H + 40);
-    ArtLayer layer{bounds, [=](QPainter &p) {
-                       QRandomGenerator random = scatter(seed);
-                       p.setPen(QPen(rgba(0.82, 0.88, 0.96, alpha), 1));
-                       const double slant = 12.0 / 40.0;
-                       for (int c = 0; c < chains; ++c) {
-                           const double x0 = between(random, 0, W + 12 + slant * (H + 40));
-                           const double y0 = between(random, -40, 0);
-                           for (double y = y0; y < H; y += 40) {
-                               const double x = x0 - slant * (y + 40);
-                               p.drawLine(QPointF(x, y), QPointF(x - slant * length, y + length));
-                           }
-                       }
-                   },
+    ArtLayer layer{QRectF(0, -40, W + 12, H + 40), {},
                    [offset](double t) { return ArtPose{offset(t)}; }};
+    QRandomGenerator random = scatter(seed);
+    const double slant = 12.0 / 40.0;
+    for (int c = 0; c < chains; ++c) {
+        const double x0 = between(random, 0, W + 12 + slant * (H + 40));
+        const double y0 = between(random, -40, 0);
+        for (double y = y0; y < H; y += 40) {
+            const double x = x0 - slant * (y + 40);
+            layer.strokes.append(QLineF(x, y, x - slant * length, y + length));
+        }
+    }
+    layer.strokeColour = rgba(0.82, 0.88, 0.96, alpha);
     return layer;
 }
 } // namespace
@@ -532,7 +530,8 @@ QList<ArtLayer> ArtVinylBar::layers(QSizeF size) const
                         p.setBrush(QColor(20, 10, 6));
                         p.drawEllipse(c, 1, 1); // the 2-point spindle
                     },
-                    [](double t) { return ArtPose{{}, ArtPhases::recordAngle(t)}; }};
+                    [](double t) { return ArtPose{{}, ArtPhases::recordAngle(t)}; },
+                    false, true};
 
     ArtLayer table = still(size, [=](QPainter &p) {
         const QRectF top(0, 0.76 * H, W, 0.24 * H);

@@ -155,12 +155,20 @@ private Q_SLOTS:
         QVERIFY(root);
         QAbstractItemModel *contents = root->findChild<SceneCoverState *>()->contents();
         // The carried loop, paused on its first frame: that scene is not playing.
-        const auto players = root->findChildren<QMediaPlayer *>();
-        const auto loop = std::find_if(players.begin(), players.end(), [](QMediaPlayer *player) {
-            return player->source() == QUrl("qrc:/qt/qml/Duskhaven/videos/dusk-glow.mp4");
-        });
-        QVERIFY(loop != players.end());
-        QTRY_COMPARE((*loop)->playbackState(), QMediaPlayer::PausedState);
+        const auto carriedLoop = [root]() -> QMediaPlayer * {
+            // Delegates hang in the item tree, not under their view as objects.
+            QList<QQuickItem *> items{root};
+            while (!items.isEmpty()) {
+                QQuickItem *item = items.takeLast();
+                items.append(item->childItems());
+                for (QMediaPlayer *player : item->findChildren<QMediaPlayer *>())
+                    if (player->source() == QUrl("qrc:/qt/qml/Duskhaven/videos/dusk-glow.mp4"))
+                        return player;
+            }
+            return nullptr;
+        };
+        QTRY_VERIFY(carriedLoop());
+        QTRY_COMPARE(carriedLoop()->playbackState(), QMediaPlayer::PausedState);
         for (SceneEntry *entry : scenes.mid(1)) {
             root->setProperty("scene", QVariant::fromValue(entry));
             QCOMPARE(contents->rowCount(), 2); // the old picture fades out under the new one
