@@ -5,7 +5,7 @@
 #include <QPointer>
 #include <QQuickItem>
 #include <QtQml/qqmlregistration.h>
-#include <memory>
+#include <optional>
 
 class ArtClock;
 class OnScreen;
@@ -49,7 +49,7 @@ private:
     void advance();
 
     QString m_kind;
-    std::unique_ptr<Illustration> m_illustration;
+    std::optional<Illustration> m_illustration;
     QList<ArtLayer> m_layers;
     // The time whose poses the scene graph shows, and those poses (one per layer).
     double m_shownTime = 0;

@@ -83,7 +83,7 @@ ArtLayer still(QSizeF size, std::function<void(QPainter &)> paint, bool opaque =
 
 // --- Cozy room ---------------------------------------------------------------------------------
 
-QList<ArtLayer> ArtCozyRoom::layers(QSizeF size) const
+QList<ArtLayer> artCozyRoom(QSizeF size)
 {
     const double W = size.width(), H = size.height();
     const QColor frame = hex("#2A1A10", Fallback::black);
@@ -192,7 +192,7 @@ ArtLayer rain(QSizeF size, quint32 seed, int chains, double length, double alpha
 }
 } // namespace
 
-QList<ArtLayer> ArtRainyTokyo::layers(QSizeF size) const
+QList<ArtLayer> artRainyTokyo(QSizeF size)
 {
     const double W = size.width(), H = size.height();
     ArtLayer city = still(size, [=](QPainter &p) {
@@ -252,7 +252,7 @@ QList<ArtLayer> ArtRainyTokyo::layers(QSizeF size) const
 
 // --- Late café ---------------------------------------------------------------------------------
 
-QList<ArtLayer> ArtLateCafe::layers(QSizeF size) const
+QList<ArtLayer> artLateCafe(QSizeF size)
 {
     const double W = size.width(), H = size.height();
     ArtLayer room = still(size, [=](QPainter &p) {
@@ -368,7 +368,7 @@ QList<ArtLayer> ArtLateCafe::layers(QSizeF size) const
 
 // --- Forest dawn -------------------------------------------------------------------------------
 
-QList<ArtLayer> ArtForestDawn::layers(QSizeF size) const
+QList<ArtLayer> artForestDawn(QSizeF size)
 {
     const double W = size.width(), H = size.height();
     ArtLayer land = still(size, [=](QPainter &p) {
@@ -412,7 +412,7 @@ QList<ArtLayer> ArtForestDawn::layers(QSizeF size) const
 
 // --- Subway ------------------------------------------------------------------------------------
 
-QList<ArtLayer> ArtSubway::layers(QSizeF size) const
+QList<ArtLayer> artSubway(QSizeF size)
 {
     const double W = size.width(), H = size.height();
     const QRectF panes(-0.05 * W, 0.2 * H, 1.1 * W, 0.36 * H);
@@ -476,7 +476,7 @@ QList<ArtLayer> ArtSubway::layers(QSizeF size) const
 
 // --- Vinyl bar ---------------------------------------------------------------------------------
 
-QList<ArtLayer> ArtVinylBar::layers(QSizeF size) const
+QList<ArtLayer> artVinylBar(QSizeF size)
 {
     const double W = size.width(), H = size.height();
     const QColor warm = rgba(0.78, 0.50, 0.30, 0.5);
