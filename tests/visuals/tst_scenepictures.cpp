@@ -5,6 +5,7 @@
 #include "support/TestHttpServer.h"
 #include "ui/views/SceneListModel.h"
 #include "visuals/SceneCover.h"
+#include "visuals/VideoLoop.h"
 #include "visuals/ArtClock.h"
 #include "visuals/Illustration.h"
 #include "visuals/IllustrationView.h"
@@ -105,6 +106,31 @@ private Q_SLOTS:
         QTRY_VERIFY(clock.isRunning());
         delete art;
         QVERIFY(!clock.isRunning());
+    }
+
+    // The player starts or pauses only when asked to, and ends in the state last asked for.
+    void videoLoopFollowsPlayingOnly()
+    {
+        QMediaPlayer player;
+        VideoLoopControl control;
+        control.setSource(QStringLiteral("dusk-glow"));
+        control.setPlayer(&player);
+        QCOMPARE(player.source(), QUrl()); // nothing loads before the view is complete
+        control.componentComplete();
+        QCOMPARE(player.source(), QUrl("qrc:/qt/qml/Duskhaven/videos/dusk-glow.mp4"));
+        QTRY_COMPARE(player.playbackState(), QMediaPlayer::PausedState); // its first frame
+
+        control.setPlaying(true);
+        control.setPlaying(false);
+        control.setPlaying(true);
+        QTRY_COMPARE(player.playbackState(), QMediaPlayer::PlayingState);
+        QTRY_VERIFY(player.position() > 0);
+        control.setPlaying(false);
+        QTRY_COMPARE(player.playbackState(), QMediaPlayer::PausedState);
+
+        control.setSource(QStringLiteral("no-such-loop"));
+        QCOMPARE(control.location(), QUrl());
+        QCOMPARE(player.source(), QUrl());
     }
 
     // Every kind of picture loads cleanly, and a change of scene fades one into the next.
