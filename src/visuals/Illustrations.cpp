@@ -9,6 +9,7 @@
 #include <QPainterPath>
 #include <QRadialGradient>
 #include <QRandomGenerator>
+#include <QRegion>
 #include <cmath>
 #include <numbers>
 
@@ -416,6 +417,23 @@ QList<ArtLayer> artSubway(QSizeF size)
 {
     const double W = size.width(), H = size.height();
     const QRectF panes(-0.05 * W, 0.2 * H, 1.1 * W, 0.36 * H);
+    const auto details = [=](QPainter &p) {
+        const QColor dark(6, 8, 12, 220);
+        // Handrail strips above and seat backs below the windows.
+        for (double x = 10; x < W; x += 70)
+            p.fillRect(QRectF(x, 0.12 * H, 50, 4), dark);
+        for (double x = 0; x < W; x += 76)
+            p.fillRect(QRectF(x, 0.66 * H, 60, 30), dark);
+        fillVertical(p, {0, 0, W, 0.35 * H},
+                     {{0, rgba(0.24, 0.27, 0.31, 0.3)}, {1, rgba(0.24, 0.27, 0.31, 0)}});
+        QRadialGradient vignette(QPointF(0.5 * W, 0.5 * H), 0.75 * W);
+        vignette.setColorAt(0.45, QColor(0, 0, 0, 0));
+        vignette.setColorAt(1, rgba(0, 0, 0, 0.6));
+        p.fillRect(QRectF(0, 0, W, H), vignette);
+    };
+    // The details lie over the light bands, but the bands only cross the windows' strip: out
+    // of it the details go into the still carriage, so that no frame blends a whole picture.
+    const QRectF strip(0, panes.top(), W, panes.height());
     ArtLayer carriage = still(size, [=](QPainter &p) {
         fillVertical(p, {0, 0, W, H},
                      {{0, hex("#0A0E14", Fallback::black)},
@@ -435,6 +453,11 @@ QList<ArtLayer> artSubway(QSizeF size)
             tint.setColorAt(1, rgba(0.1, 0.12, 0.16, 0.75));
             p.fillPath(shape, tint);
         }
+        p.save();
+        p.setClipRegion(QRegion(0, 0, int(std::ceil(W)), int(std::ceil(H))) -
+                        QRegion(strip.toAlignedRect()));
+        details(p);
+        p.restore();
     }, true);
 
     QList<ArtLayer> layers{carriage};
@@ -457,20 +480,7 @@ QList<ArtLayer> artSubway(QSizeF size)
                                }});
     }
 
-    layers.append(still(size, [=](QPainter &p) {
-        const QColor dark(6, 8, 12, 220);
-        // Handrail strips above and seat backs below the windows.
-        for (double x = 10; x < W; x += 70)
-            p.fillRect(QRectF(x, 0.12 * H, 50, 4), dark);
-        for (double x = 0; x < W; x += 76)
-            p.fillRect(QRectF(x, 0.66 * H, 60, 30), dark);
-        fillVertical(p, {0, 0, W, 0.35 * H},
-                     {{0, rgba(0.24, 0.27, 0.31, 0.3)}, {1, rgba(0.24, 0.27, 0.31, 0)}});
-        QRadialGradient vignette(QPointF(0.5 * W, 0.5 * H), 0.75 * W);
-        vignette.setColorAt(0.45, QColor(0, 0, 0, 0));
-        vignette.setColorAt(1, rgba(0, 0, 0, 0.6));
-        p.fillRect(QRectF(0, 0, W, H), vignette);
-    }));
+    layers.append(ArtLayer{QRectF(strip.toAlignedRect()), details});
     return layers;
 }
 
