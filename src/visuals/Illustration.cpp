@@ -27,30 +27,33 @@ QImage ArtLayer::image(qreal devicePixelRatio) const
     painter.setRenderHint(QPainter::Antialiasing);
     painter.scale(devicePixelRatio, devicePixelRatio);
     painter.translate(-bounds.topLeft());
-    paint(painter);
+    if (paint)
+        paint(painter);
+    painter.setPen(QPen(strokeColour, 1));
+    painter.drawLines(strokes);
     return image;
 }
 
-std::unique_ptr<Illustration> Illustration::forKind(const QString &rawValue)
+std::optional<Illustration> Illustration::forKind(const QString &rawValue)
 {
     const std::optional<SceneArtKind> kind = SceneArt::fromRawValue(rawValue);
     if (!kind)
-        return nullptr;
+        return std::nullopt;
     switch (*kind) {
     case SceneArtKind::CozyRoom:
-        return std::make_unique<ArtCozyRoom>();
+        return Illustration(artCozyRoom);
     case SceneArtKind::RainyTokyo:
-        return std::make_unique<ArtRainyTokyo>();
+        return Illustration(artRainyTokyo);
     case SceneArtKind::LateCafe:
-        return std::make_unique<ArtLateCafe>();
+        return Illustration(artLateCafe);
     case SceneArtKind::ForestDawn:
-        return std::make_unique<ArtForestDawn>();
+        return Illustration(artForestDawn);
     case SceneArtKind::Subway:
-        return std::make_unique<ArtSubway>();
+        return Illustration(artSubway);
     case SceneArtKind::VinylBar:
-        return std::make_unique<ArtVinylBar>();
+        return Illustration(artVinylBar);
     }
-    return nullptr;
+    return std::nullopt;
 }
 
 QImage Illustration::render(QSize size, double t) const

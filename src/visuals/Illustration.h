@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QImage>
+#include <QLineF>
 #include <QList>
 #include <QPainter>
 #include <QRectF>
@@ -8,7 +9,7 @@
 #include <QString>
 #include <QTransform>
 #include <functional>
-#include <memory>
+#include <optional>
 
 // Where a moving layer stands at one moment: shifted, turned about its own centre, faded.
 struct ArtPose
@@ -33,6 +34,12 @@ struct ArtLayer
     std::function<ArtPose(double t)> pose;
     // Covers its bounds with opaque colour (drawn without blending).
     bool opaque = false;
+    // Its pose rotates it (its pixels are then smoothed; others are drawn as they are).
+    bool turns = false;
+    // A layer of thin strokes only (rain) lists them here instead of painting: on screen they
+    // are drawn as lines, so that a frame does not blend a whole picture of clear pixels.
+    QList<QLineF> strokes;
+    QColor strokeColour;
 
     // The layer painted at devicePixelRatio pixels per point.
     QImage image(qreal devicePixelRatio) const;
@@ -43,50 +50,26 @@ struct ArtLayer
 class Illustration
 {
 public:
-    virtual ~Illustration() = default;
+    // The layers of a picture of a size, back to front.
+    using Layers = QList<ArtLayer> (*)(QSizeF size);
+
+    explicit Illustration(Layers layers) : m_layers(layers) {}
 
     // The illustration for a scene art kind's raw value ("cozy-room", …); none for another.
-    static std::unique_ptr<Illustration> forKind(const QString &rawValue);
+    static std::optional<Illustration> forKind(const QString &rawValue);
 
-    // The layers of a picture of size, back to front.
-    virtual QList<ArtLayer> layers(QSizeF size) const = 0;
-
+    QList<ArtLayer> layers(QSizeF size) const { return m_layers(size); }
     // The whole picture at time t as the screen shows it, for stills and tests.
     QImage render(QSize size, double t) const;
+
+private:
+    Layers m_layers;
 };
 
-class ArtCozyRoom : public Illustration
-{
-public:
-    QList<ArtLayer> layers(QSizeF size) const override;
-};
-
-class ArtRainyTokyo : public Illustration
-{
-public:
-    QList<ArtLayer> layers(QSizeF size) const override;
-};
-
-class ArtLateCafe : public Illustration
-{
-public:
-    QList<ArtLayer> layers(QSizeF size) const override;
-};
-
-class ArtForestDawn : public Illustration
-{
-public:
-    QList<ArtLayer> layers(QSizeF size) const override;
-};
-
-class ArtSubway : public Illustration
-{
-public:
-    QList<ArtLayer> layers(QSizeF size) const override;
-};
-
-class ArtVinylBar : public Illustration
-{
-public:
-    QList<ArtLayer> layers(QSizeF size) const override;
-};
+// The six illustrations.
+QList<ArtLayer> artCozyRoom(QSizeF size);
+QList<ArtLayer> artRainyTokyo(QSizeF size);
+QList<ArtLayer> artLateCafe(QSizeF size);
+QList<ArtLayer> artForestDawn(QSizeF size);
+QList<ArtLayer> artSubway(QSizeF size);
+QList<ArtLayer> artVinylBar(QSizeF size);

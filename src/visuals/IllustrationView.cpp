@@ -4,32 +4,95 @@
 #include "visuals/OnScreen.h"
 
 #include <QQuickWindow>
+#include <QSGFlatColorMaterial>
+#include <QSGGeometryNode>
 #include <QSGOpacityNode>
 #include <QSGSimpleTextureNode>
 #include <QSGTransformNode>
 
 namespace {
-// Transform → opacity → texture; the first two are what a frame changes.
-QSGTransformNode *layerNode(QQuickWindow &window, const ArtLayer &layer, qreal devicePixelRatio)
+// Layers are cut into tiles of this many pixels, and clear tiles are left out: a sparse layer
+// (motes, a band at the bottom) then costs the renderer only the pixels it covers.
+constexpr int tileSize = 64;
+
+bool isClear(const QImage &image, const QRect &tile)
+{
+    for (int y = tile.top(); y <= tile.bottom(); ++y) {
+        const auto *line = reinterpret_cast<const QRgb *>(image.constScanLine(y));
+        for (int x = tile.left(); x <= tile.right(); ++x)
+            if (qAlpha(line[x]) != 0)
+                return false;
+    }
+    return true;
+}
+
+void addImage(QSGNode &parent, QQuickWindow &window, const ArtLayer &layer,
+              qreal devicePixelRatio)
 {
     const QImage image = layer.image(devicePixelRatio);
-    auto *texture = new QSGSimpleTextureNode;
-    texture->setTexture(window.createTextureFromImage(
+    QSGTexture *texture = window.createTextureFromImage(
         image, layer.opaque ? QQuickWindow::CreateTextureOptions()
-                            : QQuickWindow::TextureHasAlphaChannel));
-    texture->setOwnsTexture(true);
-    texture->setFiltering(QSGTexture::Linear);
-    texture->setRect(layer.bounds);
+                            : QQuickWindow::TextureHasAlphaChannel);
+    bool owned = false;
+    // An opaque layer is one piece; only a layer that turns needs smoothing between pixels.
+    const int step = layer.opaque ? std::max(image.width(), image.height()) : tileSize;
+    const QSGTexture::Filtering filtering =
+        layer.turns ? QSGTexture::Linear : QSGTexture::Nearest;
+    for (int y = 0; y < image.height(); y += step) {
+        for (int x = 0; x < image.width(); x += step) {
+            const QRect tile = QRect(x, y, step, step).intersected(image.rect());
+            if (!layer.opaque && isClear(image, tile))
+                continue;
+            auto *node = new QSGSimpleTextureNode;
+            node->setTexture(texture);
+            // The first tile frees the texture when the layer goes.
+            node->setOwnsTexture(!std::exchange(owned, true));
+            node->setFiltering(filtering);
+            node->setSourceRect(tile);
+            node->setRect(QRectF(layer.bounds.topLeft() + QPointF(tile.topLeft()) / devicePixelRatio,
+                                 QSizeF(tile.size()) / devicePixelRatio));
+            parent.appendChildNode(node);
+        }
+    }
+    if (!owned)
+        delete texture;
+}
+
+void addStrokes(QSGNode &parent, const ArtLayer &layer)
+{
+    auto *node = new QSGGeometryNode;
+    auto *geometry = new QSGGeometry(QSGGeometry::defaultAttributes_Point2D(),
+                                     int(layer.strokes.size() * 2));
+    geometry->setDrawingMode(QSGGeometry::DrawLines);
+    geometry->setLineWidth(1);
+    QSGGeometry::Point2D *points = geometry->vertexDataAsPoint2D();
+    for (const QLineF &line : layer.strokes) {
+        (points++)->set(float(line.x1()), float(line.y1()));
+        (points++)->set(float(line.x2()), float(line.y2()));
+    }
+    auto *material = new QSGFlatColorMaterial;
+    material->setColor(layer.strokeColour);
+    node->setGeometry(geometry);
+    node->setMaterial(material);
+    node->setFlags(QSGNode::OwnsGeometry | QSGNode::OwnsMaterial);
+    parent.appendChildNode(node);
+}
+
+// Transform → opacity → the layer's tiles or strokes; the first two are what a frame changes.
+QSGTransformNode *layerNode(QQuickWindow &window, const ArtLayer &layer, qreal devicePixelRatio)
+{
     auto *opacity = new QSGOpacityNode;
-    opacity->appendChildNode(texture);
+    if (layer.strokes.isEmpty())
+        addImage(*opacity, window, layer, devicePixelRatio);
+    else
+        addStrokes(*opacity, layer);
     auto *transform = new QSGTransformNode;
     transform->appendChildNode(opacity);
     return transform;
 }
 
-void pose(QSGNode *node, const ArtLayer &layer, double t)
+void pose(QSGNode *node, const ArtLayer &layer, const ArtPose &at)
 {
-    const ArtPose at = layer.pose(t);
     auto *transform = static_cast<QSGTransformNode *>(node);
     transform->setMatrix(QMatrix4x4(at.transform(layer.bounds)));
     static_cast<QSGOpacityNode *>(transform->firstChild())
@@ -85,13 +148,39 @@ void IllustrationView::updateAnimating()
     m_animating = moves;
     if (moves) {
         m_clock->attach(this);
-        connect(m_clock, &ArtClock::ticked, this, &QQuickItem::update);
+        connect(m_clock, &ArtClock::ticked, this, &IllustrationView::advance);
+        m_shownTime = m_clock->time();
         update();
     } else if (m_clock) {
         m_clock->detach(this);
-        disconnect(m_clock, &ArtClock::ticked, this, &QQuickItem::update);
+        disconnect(m_clock, &ArtClock::ticked, this, &IllustrationView::advance);
     }
     Q_EMIT animatingChanged();
+}
+
+void IllustrationView::advance()
+{
+    // Steps below these are not seen (layers that do not turn are drawn pixel for pixel), so
+    // a slow glow or drift asks for a frame only now and then.
+    constexpr double offsetStep = 0.5, angleStep = 0.25, opacityStep = 2.0 / 255;
+    const double t = m_clock->time();
+    if (m_shownPoses.size() == m_layers.size()) {
+        bool moved = false;
+        for (qsizetype i = 0; i < m_layers.size() && !moved; ++i) {
+            if (!m_layers[i].pose)
+                continue;
+            const ArtPose now = m_layers[i].pose(t);
+            const ArtPose &shown = m_shownPoses[i];
+            const QPointF shift = now.offset - shown.offset;
+            moved = std::abs(shift.x()) >= offsetStep || std::abs(shift.y()) >= offsetStep ||
+                std::abs(now.rotation - shown.rotation) >= angleStep ||
+                std::abs(now.opacity - shown.opacity) >= opacityStep;
+        }
+        if (!moved)
+            return;
+    }
+    m_shownTime = t;
+    update();
 }
 
 void IllustrationView::geometryChange(const QRectF &newGeometry, const QRectF &oldGeometry)
@@ -128,11 +217,14 @@ QSGNode *IllustrationView::updatePaintNode(QSGNode *old, UpdatePaintNodeData *)
             root->appendChildNode(layerNode(*window(), layer, m_devicePixelRatio));
         m_layersChanged = false;
     }
-    const double t = m_clock ? m_clock->time() : ArtClock::now();
+    if (!m_animating)
+        m_shownTime = ArtClock::now();
+    m_shownPoses.clear();
     QSGNode *node = root->firstChild();
     for (const ArtLayer &layer : std::as_const(m_layers)) {
+        m_shownPoses.append(layer.pose ? layer.pose(m_shownTime) : ArtPose());
         if (layer.pose)
-            pose(node, layer, t);
+            pose(node, layer, m_shownPoses.last());
         node = node->nextSibling();
     }
     return root;

@@ -5,7 +5,7 @@
 #include <QPointer>
 #include <QQuickItem>
 #include <QtQml/qqmlregistration.h>
-#include <memory>
+#include <optional>
 
 class ArtClock;
 class OnScreen;
@@ -45,10 +45,15 @@ protected:
 
 private:
     void updateAnimating();
+    // On a tick: asks for a frame only when a moving layer would move visibly.
+    void advance();
 
     QString m_kind;
-    std::unique_ptr<Illustration> m_illustration;
+    std::optional<Illustration> m_illustration;
     QList<ArtLayer> m_layers;
+    // The time whose poses the scene graph shows, and those poses (one per layer).
+    double m_shownTime = 0;
+    QList<ArtPose> m_shownPoses;
     QPointer<ArtClock> m_clock;
     OnScreen *m_onScreen;
     bool m_animating = false;

@@ -9,6 +9,7 @@
 #include <QPainterPath>
 #include <QRadialGradient>
 #include <QRandomGenerator>
+#include <QRegion>
 #include <cmath>
 #include <numbers>
 
@@ -83,7 +84,7 @@ ArtLayer still(QSizeF size, std::function<void(QPainter &)> paint, bool opaque =
 
 // --- Cozy room ---------------------------------------------------------------------------------
 
-QList<ArtLayer> ArtCozyRoom::layers(QSizeF size) const
+QList<ArtLayer> artCozyRoom(QSizeF size)
 {
     const double W = size.width(), H = size.height();
     const QColor frame = hex("#2A1A10", Fallback::black);
@@ -175,26 +176,24 @@ ArtLayer rain(QSizeF size, quint32 seed, int chains, double length, double alpha
               QPointF (*offset)(double))
 {
     const double W = size.width(), H = size.height();
-    const QRectF bounds(0, -40, W + 12, H + 40);
-    ArtLayer layer{bounds, [=](QPainter &p) {
-                       QRandomGenerator random = scatter(seed);
-                       p.setPen(QPen(rgba(0.82, 0.88, 0.96, alpha), 1));
-                       const double slant = 12.0 / 40.0;
-                       for (int c = 0; c < chains; ++c) {
-                           const double x0 = between(random, 0, W + 12 + slant * (H + 40));
-                           const double y0 = between(random, -40, 0);
-                           for (double y = y0; y < H; y += 40) {
-                               const double x = x0 - slant * (y + 40);
-                               p.drawLine(QPointF(x, y), QPointF(x - slant * length, y + length));
-                           }
-                       }
-                   },
+    ArtLayer layer{QRectF(0, -40, W + 12, H + 40), {},
                    [offset](double t) { return ArtPose{offset(t)}; }};
+    QRandomGenerator random = scatter(seed);
+    const double slant = 12.0 / 40.0;
+    for (int c = 0; c < chains; ++c) {
+        const double x0 = between(random, 0, W + 12 + slant * (H + 40));
+        const double y0 = between(random, -40, 0);
+        for (double y = y0; y < H; y += 40) {
+            const double x = x0 - slant * (y + 40);
+            layer.strokes.append(QLineF(x, y, x - slant * length, y + length));
+        }
+    }
+    layer.strokeColour = rgba(0.82, 0.88, 0.96, alpha);
     return layer;
 }
 } // namespace
 
-QList<ArtLayer> ArtRainyTokyo::layers(QSizeF size) const
+QList<ArtLayer> artRainyTokyo(QSizeF size)
 {
     const double W = size.width(), H = size.height();
     ArtLayer city = still(size, [=](QPainter &p) {
@@ -254,7 +253,7 @@ QList<ArtLayer> ArtRainyTokyo::layers(QSizeF size) const
 
 // --- Late café ---------------------------------------------------------------------------------
 
-QList<ArtLayer> ArtLateCafe::layers(QSizeF size) const
+QList<ArtLayer> artLateCafe(QSizeF size)
 {
     const double W = size.width(), H = size.height();
     ArtLayer room = still(size, [=](QPainter &p) {
@@ -370,7 +369,7 @@ QList<ArtLayer> ArtLateCafe::layers(QSizeF size) const
 
 // --- Forest dawn -------------------------------------------------------------------------------
 
-QList<ArtLayer> ArtForestDawn::layers(QSizeF size) const
+QList<ArtLayer> artForestDawn(QSizeF size)
 {
     const double W = size.width(), H = size.height();
     ArtLayer land = still(size, [=](QPainter &p) {
@@ -414,10 +413,27 @@ QList<ArtLayer> ArtForestDawn::layers(QSizeF size) const
 
 // --- Subway ------------------------------------------------------------------------------------
 
-QList<ArtLayer> ArtSubway::layers(QSizeF size) const
+QList<ArtLayer> artSubway(QSizeF size)
 {
     const double W = size.width(), H = size.height();
     const QRectF panes(-0.05 * W, 0.2 * H, 1.1 * W, 0.36 * H);
+    const auto details = [=](QPainter &p) {
+        const QColor dark(6, 8, 12, 220);
+        // Handrail strips above and seat backs below the windows.
+        for (double x = 10; x < W; x += 70)
+            p.fillRect(QRectF(x, 0.12 * H, 50, 4), dark);
+        for (double x = 0; x < W; x += 76)
+            p.fillRect(QRectF(x, 0.66 * H, 60, 30), dark);
+        fillVertical(p, {0, 0, W, 0.35 * H},
+                     {{0, rgba(0.24, 0.27, 0.31, 0.3)}, {1, rgba(0.24, 0.27, 0.31, 0)}});
+        QRadialGradient vignette(QPointF(0.5 * W, 0.5 * H), 0.75 * W);
+        vignette.setColorAt(0.45, QColor(0, 0, 0, 0));
+        vignette.setColorAt(1, rgba(0, 0, 0, 0.6));
+        p.fillRect(QRectF(0, 0, W, H), vignette);
+    };
+    // The details lie over the light bands, but the bands only cross the windows' strip: out
+    // of it the details go into the still carriage, so that no frame blends a whole picture.
+    const QRectF strip(0, panes.top(), W, panes.height());
     ArtLayer carriage = still(size, [=](QPainter &p) {
         fillVertical(p, {0, 0, W, H},
                      {{0, hex("#0A0E14", Fallback::black)},
@@ -437,6 +453,11 @@ QList<ArtLayer> ArtSubway::layers(QSizeF size) const
             tint.setColorAt(1, rgba(0.1, 0.12, 0.16, 0.75));
             p.fillPath(shape, tint);
         }
+        p.save();
+        p.setClipRegion(QRegion(0, 0, int(std::ceil(W)), int(std::ceil(H))) -
+                        QRegion(strip.toAlignedRect()));
+        details(p);
+        p.restore();
     }, true);
 
     QList<ArtLayer> layers{carriage};
@@ -459,26 +480,13 @@ QList<ArtLayer> ArtSubway::layers(QSizeF size) const
                                }});
     }
 
-    layers.append(still(size, [=](QPainter &p) {
-        const QColor dark(6, 8, 12, 220);
-        // Handrail strips above and seat backs below the windows.
-        for (double x = 10; x < W; x += 70)
-            p.fillRect(QRectF(x, 0.12 * H, 50, 4), dark);
-        for (double x = 0; x < W; x += 76)
-            p.fillRect(QRectF(x, 0.66 * H, 60, 30), dark);
-        fillVertical(p, {0, 0, W, 0.35 * H},
-                     {{0, rgba(0.24, 0.27, 0.31, 0.3)}, {1, rgba(0.24, 0.27, 0.31, 0)}});
-        QRadialGradient vignette(QPointF(0.5 * W, 0.5 * H), 0.75 * W);
-        vignette.setColorAt(0.45, QColor(0, 0, 0, 0));
-        vignette.setColorAt(1, rgba(0, 0, 0, 0.6));
-        p.fillRect(QRectF(0, 0, W, H), vignette);
-    }));
+    layers.append(ArtLayer{QRectF(strip.toAlignedRect()), details});
     return layers;
 }
 
 // --- Vinyl bar ---------------------------------------------------------------------------------
 
-QList<ArtLayer> ArtVinylBar::layers(QSizeF size) const
+QList<ArtLayer> artVinylBar(QSizeF size)
 {
     const double W = size.width(), H = size.height();
     const QColor warm = rgba(0.78, 0.50, 0.30, 0.5);
@@ -532,7 +540,8 @@ QList<ArtLayer> ArtVinylBar::layers(QSizeF size) const
                         p.setBrush(QColor(20, 10, 6));
                         p.drawEllipse(c, 1, 1); // the 2-point spindle
                     },
-                    [](double t) { return ArtPose{{}, ArtPhases::recordAngle(t)}; }};
+                    [](double t) { return ArtPose{{}, ArtPhases::recordAngle(t)}; },
+                    false, true};
 
     ArtLayer table = still(size, [=](QPainter &p) {
         const QRectF top(0, 0.76 * H, W, 0.24 * H);

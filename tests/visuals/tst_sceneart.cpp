@@ -113,6 +113,40 @@ private Q_SLOTS:
         QVERIFY(!SceneCover::videoMoves("", true, "", true, false));
     }
 
+    // The first picture shows at once; a new one comes in hidden and is shown (the view fades
+    // it in) while the old one is hidden and leaves after the fade; only the current moves.
+    void crossFadeKeepsTheOutgoingPictureForItsFade()
+    {
+        using namespace std::chrono_literals;
+        SceneCoverContents contents;
+        const auto row = [&](int i, int role) {
+            return contents.data(contents.index(i), role);
+        };
+        const auto a = SceneCover::choose("a", "", "subway", {});
+        const auto b = SceneCover::choose("b", "", "vinyl-bar", {});
+        contents.show(a, 50ms);
+        contents.setPlaying(true);
+        QCOMPARE(contents.rowCount(), 1);
+        QVERIFY(row(0, SceneCoverContents::ShownRole).toBool());
+
+        QList<bool> shownOnInsert;
+        connect(&contents, &QAbstractItemModel::rowsInserted, this,
+                [&](const QModelIndex &, int first) {
+                    shownOnInsert.append(row(first, SceneCoverContents::ShownRole).toBool());
+                });
+        contents.show(a, 50ms); // the same picture again: nothing to fade
+        QCOMPARE(contents.rowCount(), 1);
+        contents.show(b, 50ms);
+        QCOMPARE(shownOnInsert, QList<bool>{false});
+        QCOMPARE(contents.rowCount(), 2);
+        QVERIFY(!row(0, SceneCoverContents::ShownRole).toBool());
+        QVERIFY(!row(0, SceneCoverContents::PlayingRole).toBool());
+        QVERIFY(row(1, SceneCoverContents::ShownRole).toBool());
+        QCOMPARE(row(1, SceneCoverContents::IdentityRole).toString(), QStringLiteral("art:vinyl-bar"));
+        QTRY_COMPARE(contents.rowCount(), 1);
+        QCOMPARE(row(0, SceneCoverContents::SourceRole).toString(), QStringLiteral("vinyl-bar"));
+    }
+
     void videoLocation()
     {
         QTemporaryDir folder;

@@ -25,6 +25,16 @@ QImage grab(QQuickWindow *window)
     return window && window->isVisible() ? window->grabWindow() : QImage();
 }
 
+bool isBlack(const QImage &image)
+{
+    const QImage small = image.scaled(8, 8).convertToFormat(QImage::Format_RGB32);
+    for (int y = 0; y < small.height(); ++y)
+        for (int x = 0; x < small.width(); ++x)
+            if (qGray(small.pixel(x, y)) > 8)
+                return false;
+    return true;
+}
+
 // The first catalogue scene pictured by `content`; none when there is no such scene.
 SceneEntry *firstScene(const SceneListModel &scenes, SceneCover::Content content)
 {
@@ -148,7 +158,12 @@ QCoro::Task<QImage> ScreenshotRun::pictureShot(QVariantMap properties, int settl
         co_return QImage();
     view.show();
     co_await QCoro::sleepFor(std::chrono::milliseconds(settle));
-    if (!self)
-        co_return QImage();
-    co_return grab(&view);
+    // A video's first frame can take longer on a busy machine; until then the view is black.
+    QImage image = grab(&view);
+    for (int i = 0; self && i < 20 && isBlack(image); ++i) {
+        co_await QCoro::sleepFor(500ms);
+        if (self)
+            image = grab(&view);
+    }
+    co_return self ? image : QImage();
 }
