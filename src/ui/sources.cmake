@@ -37,7 +37,6 @@ set(AREA_QML
   controls/AmbientMixerPopoverContent.qml
   controls/MixerTriggerPill.qml
   panel/MenuBarPopoverView.qml
-  panel/ScenePicture.qml
   panel/ScenePickerCard.qml
   panel/PopoverIconButton.qml
   panel/TextButton.qml

@@ -40,9 +40,9 @@ Item {
                 height: panel.scene ? width * 9 / 16 : 0
                 visible: panel.scene !== null
 
-                ScenePicture {
+                SceneCoverArt {
                     anchors.fill: parent
-                    radius: card.radius
+                    services: root.services
                     scene: panel.scene
                     theme: root.theme
                 }

@@ -20,9 +20,9 @@ PlainButton {
         z: -1
         visible: card.entry !== null
 
-        ScenePicture {
+        SceneCoverArt {
             anchors.fill: parent
-            radius: 8
+            services: card.services
             scene: card.entry
             theme: card.theme
         }
