@@ -10,3 +10,8 @@ add_test(NAME panel_end_to_end
                  $<TARGET_FILE:duskhaven> ${PROJECT_BINARY_DIR}/demo-catalogue ${PROJECT_SOURCE_DIR})
 set_tests_properties(panel_end_to_end PROPERTIES
   FIXTURES_REQUIRED demo_catalogue LABELS "ui;session" TIMEOUT 300)
+add_test(NAME launcher_end_to_end
+         COMMAND /usr/bin/python3 ${CMAKE_CURRENT_SOURCE_DIR}/ui/launcher_e2e.py
+                 $<TARGET_FILE:duskhaven> ${PROJECT_BINARY_DIR}/demo-catalogue ${PROJECT_SOURCE_DIR})
+set_tests_properties(launcher_end_to_end PROPERTIES
+  FIXTURES_REQUIRED demo_catalogue LABELS "ui;session" TIMEOUT 400)
