@@ -17,12 +17,23 @@ set(AREA_SOURCES
   views/SceneListModel.h views/SceneListModel.cpp
   views/ViewSettings.h views/ViewSettings.cpp
   views/ViewServices.h views/ViewServices.cpp
+  settings/SettingsView.h settings/SettingsView.cpp
+  settings/XdgAutostart.h settings/XdgAutostart.cpp
 )
 
 set(AREA_QML
   panel/MenuBarPopoverView.qml
   launcher/LauncherWindowView.qml
   settings/SettingsRoot.qml
+  settings/HFSettingsSection.qml
+  settings/HFSettingRow.qml
+  settings/HFSectionDivider.qml
+  settings/HFSwitch.qml
+  settings/HFButton.qml
+  settings/IconBadge.qml
+  settings/CustomScenesSection.qml
+  settings/CustomSceneList.qml
+  settings/CustomSceneRow.qml
 )
 
 # The interface's plain Qt resources: the logo and the symbol font (the views are the QML module). The qrc is

@@ -5,6 +5,7 @@
 // to each window; QML never creates one.
 
 #include "awareness/AutoPauseService.h"
+#include "awareness/HotKeyService.h"
 #include "catalogue/LibraryService.h"
 #include "custom_scenes/CustomScenesService.h"
 #include "custom_scenes/DialogFilePicker.h"
@@ -47,6 +48,14 @@ struct AutoPauseServiceForeign
     Q_GADGET
     QML_FOREIGN(AutoPauseService)
     QML_NAMED_ELEMENT(AutoPauseService)
+    QML_UNCREATABLE("Built once by the application and handed to each window.")
+};
+
+struct HotKeyServiceForeign
+{
+    Q_GADGET
+    QML_FOREIGN(HotKeyService)
+    QML_NAMED_ELEMENT(HotKeyService)
     QML_UNCREATABLE("Built once by the application and handed to each window.")
 };
 
