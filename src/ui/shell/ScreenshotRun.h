@@ -8,8 +8,8 @@ class MenuBarController;
 class ShellWindows;
 
 // For the headless demo (DUSKHAVEN_SCREENSHOTS=<folder>): once the shell is up it shows the
-// launcher and the panel, writes launcher.png and panel.png into the folder and reports
-// whether both were written. Nothing of this runs in a normal start.
+// launcher, the panel and the settings window, writes launcher.png, panel.png, settings.png
+// and settings-custom.png into the folder and reports whether all were written. Nothing of this runs in a normal start.
 class ScreenshotRun : public QObject
 {
     Q_OBJECT
@@ -25,6 +25,8 @@ Q_SIGNALS:
 
 private:
     QCoro::Task<> run();
+    // settings.png (the top) and settings-custom.png (scrolled to the custom scenes).
+    QCoro::Task<bool> settingsShots();
 
     QString m_folder;
     ShellWindows &m_windows;
