@@ -1,6 +1,7 @@
 #include "Duskhaven/AppEnvironment.h"
 
 #include "core/AppError.h"
+#include "core/FileWriter.h"
 #include "Duskhaven/BuildInfo.h"
 #include "core/RecordStore.h"
 #include "core/SettingsStore.h"
@@ -8,6 +9,7 @@
 
 #include "playback/QtMultimediaEngine.h"
 
+#include <QFileInfo>
 #include <QNetworkAccessManager>
 
 namespace {
@@ -18,6 +20,28 @@ std::optional<QUrl> parseAbsoluteUrl(const QString &text)
     if (text.trimmed().isEmpty() || !url.isValid() || url.isRelative())
         return std::nullopt;
     return url;
+}
+
+QString startAfreshNotice(const QString &store, const QString &settings)
+{
+    if (!store.isEmpty() && !settings.isEmpty())
+        return QStringLiteral(
+                   "Dusk Haven could not read its saved data or its settings and started afresh: "
+                   "downloaded tracks will be fetched again, custom scenes can be added again "
+                   "from their audio files, and settings are back to their defaults. The "
+                   "damaged files are kept as %1 and %2.")
+            .arg(store, settings);
+    if (!store.isEmpty())
+        return QStringLiteral(
+                   "Dusk Haven could not read its saved data and started afresh: downloaded "
+                   "tracks will be fetched again and custom scenes can be added again from their "
+                   "audio files. The damaged file is kept as %1.")
+            .arg(store);
+    if (!settings.isEmpty())
+        return QStringLiteral("Dusk Haven could not read its settings, so they are back to their "
+                              "defaults. The damaged file is kept as %1.")
+            .arg(settings);
+    return {};
 }
 } // namespace
 
@@ -43,7 +67,8 @@ AppEnvironment::AppEnvironment(RecordStore &store, SettingsStore &settings, Opti
     : QObject(parent), m_store(store), m_settings(settings),
       m_locations(std::move(options.locations)), m_catalogueUrl(std::move(options.catalogueUrl)),
       m_network(std::make_shared<QNetworkAccessManager>()),
-      m_http(m_network, std::move(options.retryDelays))
+      m_http(m_network, std::move(options.retryDelays)),
+      m_startupNotice(startAfreshNotice(store.movedAsideFile(), settings.movedAsideFile()))
 {
     // Each service reports its own file failures later; a missing folder is not fatal here.
     try {
@@ -88,6 +113,7 @@ QCoro::Task<> AppEnvironment::runStartup()
 {
     QPointer<AppEnvironment> self(this);
     m_library->loadCachedManifest();
+    sweepFolders();
     try {
         co_await m_library->refresh();
     } catch (const AppError &) {
@@ -105,6 +131,29 @@ QCoro::Task<> AppEnvironment::runStartup()
         co_return;
     m_startupFinished = true;
     Q_EMIT startupFinishedChanged();
+}
+
+void AppEnvironment::sweepFolders()
+{
+    try {
+        m_cache->sweep();
+    } catch (const AppError &) {
+        // The records could not be read or saved; the next start tries again.
+    }
+    m_pin->sweep();
+    m_videoCache->sweep(m_library->manifest());
+    m_mixer->sweep();
+    // Only partial files: the catalogue copy and the settings file live here.
+    FileWriter::sweep(m_locations.appRoot());
+    FileWriter::sweep(QFileInfo(m_settings.filePath()).absolutePath());
+}
+
+void AppEnvironment::dismissStartupNotice()
+{
+    if (m_startupNotice.isEmpty())
+        return;
+    m_startupNotice.clear();
+    Q_EMIT startupNoticeChanged();
 }
 
 AppEnvironment::~AppEnvironment() = default;

@@ -52,6 +52,9 @@ class AppEnvironment : public QObject
     Q_PROPERTY(VideoCacheService *videoCache READ videoCache CONSTANT)
     Q_PROPERTY(CoverImageLoader *coverImages READ coverImages CONSTANT)
     Q_PROPERTY(bool startupFinished READ startupFinished NOTIFY startupFinishedChanged)
+    // What the user must be told once about this start (a damaged store or settings file
+    // replaced by a fresh one); empty when there is nothing to tell.
+    Q_PROPERTY(QString startupNotice READ startupNotice NOTIFY startupNoticeChanged)
 
 public:
     struct Options
@@ -105,13 +108,21 @@ public:
     // True once the start-up task has run to its end (it always does, whatever failed).
     bool startupFinished() const { return m_startupFinished; }
 
+    const QString &startupNotice() const { return m_startupNotice; }
+    // The view that showed the notice clears it, so it is shown once.
+    Q_INVOKABLE void dismissStartupNotice();
+
 Q_SIGNALS:
     void startupFinishedChanged();
+    void startupNoticeChanged();
 
 private:
     // Loads the cached catalogue, refreshes it from the network, warms the video cache and
     // loads the last scene without sound.
     QCoro::Task<> runStartup();
+    // Once a start, before any download: partial files and files no record, pin, scene video
+    // or ambient layer knows are deleted, so that a crash never strands space for good.
+    void sweepFolders();
 
     RecordStore &m_store;
     SettingsStore &m_settings;
@@ -135,4 +146,5 @@ private:
     ImageCache m_imageCache;
     std::unique_ptr<CoverImageLoader> m_coverImages;
     bool m_startupFinished = false;
+    QString m_startupNotice;
 };

@@ -89,7 +89,9 @@ DuskhavenApp::Start DuskhavenApp::start(const QStringList &arguments, QTextStrea
                                                 QString::fromUtf8(BuildInfo::version));
     m_settings = std::make_unique<SettingsStore>(SettingsStore::defaultFilePath());
     try {
-        m_store = std::make_unique<RecordStore>(RecordStore::defaultFilePath());
+        // A damaged store is moved aside and a fresh one started: the environment tells the
+        // user. Only a store that cannot be opened at all stops the process.
+        m_store = RecordStore::openOrStartAfresh(RecordStore::defaultFilePath());
     } catch (const AppError &error) {
         err << "ModelContainer: " << error.description() << "\n";
         err.flush();

@@ -1,15 +1,15 @@
 #include "catalogue/HTTPClient.h"
 
 #include "core/AppError.h"
+#include "core/FileWriter.h"
 
 #include <QCoreApplication>
 #include <QCoroNetworkReply>
-#include <QFile>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QScopeGuard>
-#include <filesystem>
+#include <optional>
 #include <variant>
 
 using namespace std::chrono_literals;
@@ -81,7 +81,7 @@ using Outcome = std::variant<HTTPResponse, AppError>;
 // whole call with a File error.
 QCoro::Task<Outcome> attempt(QNetworkAccessManager &network, const QUrl &url,
                              std::chrono::milliseconds transferTimeout,
-                             const CancellationToken &cancel, QFile *sink)
+                             const CancellationToken &cancel, FileWriter *sink)
 {
     QNetworkRequest request(url);
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
@@ -93,19 +93,20 @@ QCoro::Task<Outcome> attempt(QNetworkAccessManager &network, const QUrl &url,
     const auto statusOf = [raw] {
         return raw->attribute(QNetworkRequest::HttpStatusCodeAttribute);
     };
-    bool sinkFailed = false;
+    std::optional<AppError> sinkFailure;
     const auto drain = [&, raw] {
-        if (sinkFailed || statusOf().toInt() != 200)
+        if (sinkFailure || statusOf().toInt() != 200)
             return;
-        const QByteArray bytes = raw->readAll();
-        if (sink->write(bytes) != bytes.size()) {
-            sinkFailed = true;
+        try {
+            sink->write(raw->readAll());
+        } catch (const AppError &error) {
+            sinkFailure = error;
             raw->abort();
         }
     };
     QMetaObject::Connection streaming;
     if (sink) {
-        sink->resize(0); // a retry starts the file afresh
+        sink->restart(); // a retry starts the file afresh
         streaming = QObject::connect(raw, &QNetworkReply::readyRead, raw, drain);
     }
     const auto cancelling = cancel.onCancel(raw, [raw] { raw->abort(); });
@@ -118,14 +119,8 @@ QCoro::Task<Outcome> attempt(QNetworkAccessManager &network, const QUrl &url,
     const QNetworkReply::NetworkError error = reply->error();
     if (sink) {
         drain();
-        if (sinkFailed) {
-            // A short write sets no error of its own.
-            const QString reason = sink->error() != QFileDevice::NoError
-                                       ? sink->errorString()
-                                       : QStringLiteral("the disk took only part of the data");
-            throw AppError::file(
-                QStringLiteral("Could not write %1: %2").arg(sink->fileName(), reason));
-        }
+        if (sinkFailure)
+            throw *sinkFailure;
     }
     if (error == QNetworkReply::NoError || (status.isValid() && !isTransportError(error)))
         co_return HTTPResponse{reply->readAll(), status.isValid() ? status.toInt() : 0};
@@ -136,7 +131,7 @@ QCoro::Task<Outcome> attempt(QNetworkAccessManager &network, const QUrl &url,
 QCoro::Task<HTTPResponse> fetch(std::shared_ptr<QNetworkAccessManager> network,
                                 HTTPClient::Delays retryDelays,
                                 std::chrono::milliseconds transferTimeout, QUrl url,
-                                CancellationToken cancel, QFile *sink = nullptr)
+                                CancellationToken cancel, FileWriter *sink = nullptr)
 {
     // When the client is gone, this call holds the last reference to the manager. Dropping it
     // as the call ends would delete the manager, and with it the reply whose finished signal
@@ -164,33 +159,15 @@ QCoro::Task<HTTPResponse> fetch(std::shared_ptr<QNetworkAccessManager> network,
 QCoro::Task<int> fetchToFile(std::shared_ptr<QNetworkAccessManager> network,
                              HTTPClient::Delays retryDelays,
                              std::chrono::milliseconds transferTimeout, QUrl url,
-                             QString destination, QString partialPath, CancellationToken cancel)
+                             QString destination, CancellationToken cancel)
 {
-    QFile partial(partialPath.isEmpty() ? destination + HTTPClient::partialSuffix : partialPath);
-    // Unbuffered: a refused write (disk full) shows at once and ends the transfer.
-    if (!partial.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
-        throw AppError::file(QStringLiteral("Could not create %1: %2")
-                                 .arg(partial.fileName(), partial.errorString()));
-    // However the call ends short of the rename, no half file stays behind.
-    auto removePartial = qScopeGuard([&partial] { partial.remove(); });
-
+    // However the call ends short of the commit, the writer takes its partial file with it.
+    FileWriter writer(destination);
     const HTTPResponse response = co_await fetch(std::move(network), std::move(retryDelays),
-                                                 transferTimeout, url, cancel, &partial);
+                                                 transferTimeout, url, cancel, &writer);
     if (response.status != 200)
         co_return response.status;
-    if (!partial.flush())
-        throw AppError::file(QStringLiteral("Could not write %1: %2")
-                                 .arg(partial.fileName(), partial.errorString()));
-    partial.close();
-    // rename(2) replaces an existing file in one step.
-    std::error_code failure;
-    std::filesystem::rename(QFile::encodeName(partial.fileName()).toStdString(),
-                            QFile::encodeName(destination).toStdString(), failure);
-    if (failure)
-        throw AppError::file(
-            QStringLiteral("Could not move %1 into place: %2")
-                .arg(partial.fileName(), QString::fromStdString(failure.message())));
-    removePartial.dismiss();
+    writer.commit();
     co_return 200;
 }
 
@@ -217,12 +194,5 @@ QCoro::Task<HTTPResponse> HTTPClient::data(QUrl url, CancellationToken cancel) c
 QCoro::Task<int> HTTPClient::download(QUrl url, QString destination, CancellationToken cancel) const
 {
     return fetchToFile(m_network, m_retryDelays, m_transferTimeout, std::move(url),
-                       std::move(destination), QString(), std::move(cancel));
-}
-
-QCoro::Task<int> HTTPClient::download(QUrl url, QString destination, QString partialPath,
-                                      CancellationToken cancel) const
-{
-    return fetchToFile(m_network, m_retryDelays, m_transferTimeout, std::move(url),
-                       std::move(destination), std::move(partialPath), std::move(cancel));
+                       std::move(destination), std::move(cancel));
 }

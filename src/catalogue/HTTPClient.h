@@ -54,19 +54,15 @@ public:
     // The call keeps what it needs, so the client may be destroyed while it runs.
     QCoro::Task<HTTPResponse> data(QUrl url, CancellationToken cancel = {}) const;
 
-    // Like data(), but streams the body of a 200 answer into destination + partialSuffix and,
-    // once it is complete, renames it to destination (replacing a file there in one step).
-    // Returns the status. Only a 200 answer is kept: with any other status (0 for a file URL
-    // included), a failed transfer or a cancellation, the partial file is removed and a file
-    // already at destination stays as it was. A retry starts the partial file afresh.
-    // Throws AppError as data() does, and a File error (never retried) when the partial file
-    // cannot be created, written or moved into place.
+    // Like data(), but streams the body of a 200 answer through a FileWriter into
+    // destination's partial sibling and, once it is complete, commits it to destination
+    // (replacing a file there in one step). Returns the status. Only a 200 answer is kept: with
+    // any other status (0 for a file URL included), a failed transfer or a cancellation, the
+    // partial file is removed and a file already at destination stays as it was. A retry
+    // starts the partial file afresh.
+    // Throws AppError as data() does, and the FileWriter's File error (never retried) when the
+    // partial file cannot be created, written or moved into place.
     QCoro::Task<int> download(QUrl url, QString destination, CancellationToken cancel = {}) const;
-    // The same with the partial file at a path of the caller's choosing.
-    QCoro::Task<int> download(QUrl url, QString destination, QString partialPath,
-                              CancellationToken cancel = {}) const;
-
-    static constexpr QLatin1StringView partialSuffix{".partial"};
 
 private:
     std::shared_ptr<QNetworkAccessManager> m_network;

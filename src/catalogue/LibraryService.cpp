@@ -1,9 +1,10 @@
 #include "catalogue/LibraryService.h"
 
+#include "core/FileWriter.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QPointer>
-#include <QSaveFile>
 
 LibraryService::LibraryService(QUrl manifestURL, HTTPClient http, FileLocations locations,
                                QObject *parent)
@@ -87,14 +88,7 @@ void LibraryService::writeCache(const QByteArray &bytes) const
 {
     // The received bytes as they came, never re-encoded; the old copy stays whole until the
     // new one is complete.
-    const QString path = m_locations.manifestFile();
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        throw AppError::file(
-            QStringLiteral("Could not save the catalogue to %1: %2").arg(path, reason));
-    }
+    FileWriter::writeWhole(m_locations.manifestFile(), bytes);
 }
 
 void LibraryService::setManifest(Manifest manifest)

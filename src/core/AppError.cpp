@@ -22,9 +22,9 @@ AppError AppError::cancelled()
     return AppError(Domain::Cancelled, UrlCancelled, QStringLiteral("The operation was cancelled."));
 }
 
-AppError AppError::file(const QString &description)
+AppError AppError::file(const QString &description, int code)
 {
-    return AppError(Domain::File, 0, description);
+    return AppError(Domain::File, code, description);
 }
 
 AppError AppError::store(const QString &description)

@@ -32,19 +32,22 @@ public:
     static constexpr int UrlFileDoesNotExist = -1100;
     static constexpr int UrlNoPermissionsToReadFile = -1102;
     static constexpr int UrlSecureConnectionFailed = -1200;
+    // The File domain's one code that callers test for: the disk has no room left.
+    static constexpr int FileOutOfSpace = 28;
 
     AppError(Domain domain, int code, QString description);
 
     static AppError url(int code, const QString &description);
     static AppError badServerResponse(int status);
     static AppError cancelled();
-    static AppError file(const QString &description);
+    static AppError file(const QString &description, int code = 0);
     static AppError store(const QString &description);
     static AppError decoding(const QString &description);
 
     Domain domain() const { return m_domain; }
     int code() const { return m_code; }
     const QString &description() const { return m_description; }
+    bool isOutOfSpace() const { return m_domain == Domain::File && m_code == FileOutOfSpace; }
     const char *what() const noexcept override { return m_utf8.constData(); }
 
     bool operator==(const AppError &other) const

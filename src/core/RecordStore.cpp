@@ -1,8 +1,10 @@
 #include "core/RecordStore.h"
 
 #include "core/AppError.h"
+#include "core/FileWriter.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -32,12 +34,18 @@ QVariant bytes(const QByteArray &value)
     return value.isNull() ? QVariant(QByteArray("")) : QVariant(value);
 }
 
+// SQLite's primary result codes of a file that is not a readable database.
+constexpr int sqliteCorrupt = 11;
+constexpr int sqliteNotADatabase = 26;
+
+// The code is SQLite's result code, so that a damaged file can be told from other failures.
 AppError storeError(const QString &what, const QSqlError &error)
 {
     QString detail = error.text().trimmed();
     if (detail.isEmpty())
         detail = QStringLiteral("unknown database error");
-    return AppError::store(QStringLiteral("%1: %2").arg(what, detail));
+    return AppError(AppError::Domain::Store, error.nativeErrorCode().toInt() & 0xff,
+                    QStringLiteral("%1: %2").arg(what, detail));
 }
 } // namespace
 
@@ -153,6 +161,26 @@ RecordStore::~RecordStore()
     QSqlDatabase::removeDatabase(m_connectionName);
 }
 
+std::unique_ptr<RecordStore> RecordStore::openOrStartAfresh(const QString &filePath)
+{
+    try {
+        return std::make_unique<RecordStore>(filePath);
+    } catch (const AppError &error) {
+        if (error.code() != sqliteCorrupt && error.code() != sqliteNotADatabase)
+            throw;
+        const QString kept = FileWriter::moveAside(filePath);
+        if (kept.isEmpty())
+            throw;
+        // The journal belongs to the damaged file: replayed into a fresh one it would damage
+        // that too. The shared-memory index is rebuilt from nothing.
+        QFile::rename(filePath + QStringLiteral("-wal"), kept + QStringLiteral("-wal"));
+        QFile::remove(filePath + QStringLiteral("-shm"));
+        auto store = std::make_unique<RecordStore>(filePath);
+        store->m_movedAsideFile = kept;
+        return store;
+    }
+}
+
 QString RecordStore::defaultFilePath()
 {
     QString dataHome = qEnvironmentVariable("XDG_DATA_HOME");
@@ -222,13 +250,13 @@ void RecordStore::upsert(const Table &table, const QVariantList &values)
     if (!query.prepare(QStringLiteral("INSERT OR REPLACE INTO %1 (%2) VALUES (%3)")
                            .arg(table.name, table.columns.join(QStringLiteral(", ")),
                                 marks.join(QStringLiteral(", ")))))
-        throw storeError(QStringLiteral("Could not store a %1 record").arg(table.name),
-                         query.lastError());
+        abandonChanges(storeError(QStringLiteral("Could not store a %1 record").arg(table.name),
+                                  query.lastError()));
     for (const QVariant &value : values)
         query.addBindValue(value);
     if (!query.exec())
-        throw storeError(QStringLiteral("Could not store a %1 record").arg(table.name),
-                         query.lastError());
+        abandonChanges(storeError(QStringLiteral("Could not store a %1 record").arg(table.name),
+                                  query.lastError()));
 }
 
 void RecordStore::erase(const Table &table, const QVariant &key)
@@ -237,12 +265,12 @@ void RecordStore::erase(const Table &table, const QVariant &key)
     QSqlQuery query(QSqlDatabase::database(m_connectionName, false));
     if (!query.prepare(QStringLiteral("DELETE FROM %1 WHERE %2 = ?")
                            .arg(table.name, table.columns.constFirst())))
-        throw storeError(QStringLiteral("Could not delete a %1 record").arg(table.name),
-                         query.lastError());
+        abandonChanges(storeError(QStringLiteral("Could not delete a %1 record").arg(table.name),
+                                  query.lastError()));
     query.addBindValue(key);
     if (!query.exec())
-        throw storeError(QStringLiteral("Could not delete a %1 record").arg(table.name),
-                         query.lastError());
+        abandonChanges(storeError(QStringLiteral("Could not delete a %1 record").arg(table.name),
+                                  query.lastError()));
 }
 
 void RecordStore::beginIfNeeded()
@@ -261,6 +289,16 @@ void RecordStore::save()
         return;
     QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
     if (!db.commit())
-        throw storeError(QStringLiteral("Could not save %1").arg(m_filePath), db.lastError());
+        abandonChanges(storeError(QStringLiteral("Could not save %1").arg(m_filePath),
+                                  db.lastError()));
     m_inTransaction = false;
+}
+
+void RecordStore::abandonChanges(const AppError &error)
+{
+    // A rollback of a transaction SQLite already ended fails harmlessly; either way none is
+    // open afterwards, and the next change begins a new one.
+    QSqlDatabase::database(m_connectionName, false).rollback();
+    m_inTransaction = false;
+    throw error;
 }

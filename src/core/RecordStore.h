@@ -8,6 +8,8 @@
 #include <QVariant>
 #include <memory>
 
+class AppError;
+
 // One cached track file of the audio cache.
 struct CacheEntry
 {
@@ -33,7 +35,9 @@ struct CustomScene
 // The application's persistent records in one SQLite file, one table per record type keyed by
 // its unique field. The store is also the one context the services work through: changes are
 // visible to the next fetch at once and become durable at save(). Every failure throws
-// AppError (Store domain) with the database's own description.
+// AppError (Store domain) with the database's own description; a failed change or save rolls
+// back every change since the last save, so the next change starts afresh and no failure
+// outlives the operation that met it.
 class RecordStore
 {
 public:
@@ -46,10 +50,19 @@ public:
     RecordStore(const RecordStore &) = delete;
     RecordStore &operator=(const RecordStore &) = delete;
 
+    // Opens the store like the constructor, but a file that is damaged or is not a database
+    // at all is moved aside (FileWriter::moveAside, its journal with it) and a fresh store is
+    // started in its place; movedAsideFile() then names the kept copy. Other failures (a
+    // folder that cannot be made, a newer schema) still throw: a fresh file would not help
+    // or would hide the user's records.
+    static std::unique_ptr<RecordStore> openOrStartAfresh(const QString &filePath);
+
     // $XDG_DATA_HOME/dusk-haven/dusk-haven.sqlite
     static QString defaultFilePath();
 
     const QString &filePath() const { return m_filePath; }
+    // Where a damaged file met at opening was kept; empty when there was none.
+    const QString &movedAsideFile() const { return m_movedAsideFile; }
 
     // Records of type R whose field equals the value, in no particular order.
     template <class R> QList<R> fetch(const QString &field, const QVariant &value);
@@ -74,9 +87,12 @@ private:
     void upsert(const Table &table, const QVariantList &values);
     void erase(const Table &table, const QVariant &key);
     void beginIfNeeded();
+    // Ends the transaction after a failure; SQLite may already have rolled it back itself.
+    [[noreturn]] void abandonChanges(const AppError &error);
     void exec(const QString &sql);
 
     QString m_filePath;
+    QString m_movedAsideFile;
     QString m_connectionName;
     bool m_inTransaction = false;
 };

@@ -1,11 +1,13 @@
 #include "core/SettingsStore.h"
 
+#include "core/AppError.h"
+#include "core/FileWriter.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QSaveFile>
 #include <algorithm>
 #include <cmath>
 
@@ -44,8 +46,12 @@ void SettingsStore::load()
         return;
     QJsonParseError error{};
     const QJsonDocument document = QJsonDocument::fromJson(file.readAll(), &error);
-    if (error.error != QJsonParseError::NoError || !document.isObject())
+    if (error.error != QJsonParseError::NoError || !document.isObject()) {
+        // The next change would write over it: the user's settings are kept aside first.
+        file.close();
+        m_movedAsideFile = FileWriter::moveAside(m_filePath);
         return;
+    }
     m_values = document.object();
 }
 
@@ -148,11 +154,12 @@ bool SettingsStore::store(const QString &key, const QJsonValue &value)
 bool SettingsStore::writeFile() const
 {
     QDir().mkpath(QFileInfo(m_filePath).absolutePath());
-    QSaveFile file(m_filePath);
-    if (!file.open(QIODevice::WriteOnly))
+    try {
+        FileWriter::writeWhole(m_filePath, QJsonDocument(m_values).toJson(QJsonDocument::Indented));
+        return true;
+    } catch (const AppError &) {
         return false;
-    file.write(QJsonDocument(m_values).toJson(QJsonDocument::Indented));
-    return file.commit();
+    }
 }
 
 namespace IdSetSetting {

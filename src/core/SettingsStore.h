@@ -29,8 +29,8 @@ inline const QString cacheSizeBudgetMB = QStringLiteral("cacheSizeBudgetMB");
 
 // The user's settings: one flat JSON object of typed values in a file a person can read and
 // edit. Every write rewrites the whole file atomically, so a crash never leaves half a file.
-// A file that is not a JSON object reads as empty (every key at its default) and is replaced
-// whole by the next write.
+// A file that is not a JSON object reads as empty (every key at its default); it is moved
+// aside at once (movedAsideFile()), so the next write never destroys what the user had.
 //
 // Readers can tell an absent key (contains() is false) from a value of the wrong type
 // (contains() is true, the typed getter gives none). Byte strings are stored as
@@ -47,6 +47,8 @@ public:
     static QString defaultFilePath();
 
     const QString &filePath() const { return m_filePath; }
+    // Where an unreadable settings file met at start was kept; empty when there was none.
+    const QString &movedAsideFile() const { return m_movedAsideFile; }
 
     bool contains(const QString &key) const { return m_values.contains(key); }
     // The stored JSON value; undefined when absent.
@@ -97,6 +99,7 @@ private:
     void load();
 
     QString m_filePath;
+    QString m_movedAsideFile;
     QJsonObject m_values;
 };
 

@@ -1,6 +1,7 @@
 #include "mixer/AmbientMixerService.h"
 
 #include "core/AppError.h"
+#include "core/FileWriter.h"
 #include "core/SafeFileName.h"
 #include "core/SettingsStore.h"
 #include "catalogue/LibraryService.h"
@@ -12,17 +13,14 @@
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSaveFile>
 #include <QSet>
 #include <QTimer>
 #include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <filesystem>
 
 namespace {
 const QString fileSuffix = QStringLiteral(".mp3");
-const QString partialSuffix = QStringLiteral(".mp3.partial");
 
 AmbientLayer builtIn(const char *id, const char *name, const char *icon)
 {
@@ -248,6 +246,19 @@ void AmbientMixerService::removePack()
     updatePackState();
 }
 
+void AmbientMixerService::sweep()
+{
+    if (!m_library.manifest()) {
+        FileWriter::sweep(m_locations.ambientDir());
+        return;
+    }
+    QSet<QString> known;
+    for (const AmbientLayer &layer : layers())
+        known.insert(layer.id + fileSuffix);
+    FileWriter::sweep(m_locations.ambientDir(),
+                      [&known](const QString &name) { return known.contains(name); });
+}
+
 void AmbientMixerService::loadVolumes()
 {
     const std::optional<QByteArray> data = m_settings.dataValue(SettingsKey::ambientLayerVolumes);
@@ -327,18 +338,14 @@ QCoro::Task<> AmbientMixerService::downloadPack()
 
 bool AmbientMixerService::storeLayerFile(const QString &layerId, const QByteArray &body) const
 {
-    const QString dest = layerFile(layerId);
-    const QString partial = SafeFileName::pathIn(m_locations.ambientDir(), layerId, partialSuffix);
-    // Left by an interrupted run.
-    QFile::remove(partial);
     // The folder may have gone since start-up.
     QDir().mkpath(m_locations.ambientDir());
-    QSaveFile file(partial);
-    if (!file.open(QIODevice::WriteOnly) || file.write(body) != body.size() || !file.commit())
+    try {
+        FileWriter::writeWhole(layerFile(layerId), body);
+        return true;
+    } catch (const AppError &) {
         return false;
-    std::error_code error;
-    std::filesystem::rename(partial.toStdString(), dest.toStdString(), error);
-    return !error;
+    }
 }
 
 void AmbientMixerService::setIsDownloadingPack(bool downloading)

@@ -77,6 +77,9 @@ public:
     Q_INVOKABLE void setVolume(float volume, const QString &layerId);
     // Deletes every layer file, silences every layer and forgets every volume.
     Q_INVOKABLE void removePack();
+    // The start-up sweep of the ambient folder: partial files go, and, once a catalogue is
+    // loaded, every file that is not the sound of a listed layer.
+    void sweep();
     // For views, which cannot await.
     Q_INVOKABLE void startPackDownload();
 

@@ -32,7 +32,9 @@ NowPlayingBridge::NowPlayingBridge(PlayerService &player, QObject *parent)
 
     for (auto signal : {&PlayerService::isPlayingChanged, &PlayerService::hasLoadedItemChanged,
                         &PlayerService::nowPlayingPlaylistIdChanged, &PlayerService::queueChanged,
-                        &PlayerService::currentTrackIdChanged, &PlayerService::volumeChanged}) {
+                        &PlayerService::currentTrackIdChanged, &PlayerService::volumeChanged,
+                        &PlayerService::canPlayChanged, &PlayerService::canGoNextChanged,
+                        &PlayerService::canGoPreviousChanged}) {
         connect(&m_player, signal, this, &NowPlayingBridge::scheduleUpdate);
     }
 }
@@ -88,22 +90,17 @@ QString NowPlayingBridge::playbackStatus() const
 
 bool NowPlayingBridge::canPlay() const
 {
-    if (m_player.isPlaying() || m_player.hasLoadedItem())
-        return true;
-    // With nothing loaded the toggle starts the remembered scene, unless it is a custom one
-    // (its file is not remembered).
-    const QString last = m_player.nowPlayingPlaylistId();
-    return !last.isEmpty() && !last.startsWith(PlayerService::customPrefix);
+    return m_player.canPlay();
 }
 
 bool NowPlayingBridge::canGoNext() const
 {
-    return m_player.queue() && !m_player.queue()->order.isEmpty();
+    return m_player.canGoNext();
 }
 
 bool NowPlayingBridge::canGoPrevious() const
 {
-    return m_player.queue() && m_player.queue()->currentIndex > 0;
+    return m_player.canGoPrevious();
 }
 
 QVariantMap NowPlayingBridge::metadata() const

@@ -77,6 +77,31 @@ PlayerService::PlayerService(PlayerSources sources, SettingsStore &settings,
         m_settings.follow(key, this, [this, key] { onSettingChanged(key); });
 
     m_engine->setVolume(m_volume);
+
+    for (auto signal : {&PlayerService::isPlayingChanged, &PlayerService::hasLoadedItemChanged,
+                        &PlayerService::nowPlayingPlaylistIdChanged, &PlayerService::queueChanged})
+        connect(this, signal, this, &PlayerService::updateAbilities);
+    updateAbilities();
+}
+
+void PlayerService::updateAbilities()
+{
+    const QString current = nowPlayingPlaylistId();
+    const bool custom = current.startsWith(customPrefix);
+    Abilities now;
+    now.canPlay = m_isPlaying || hasLoadedItem() || (!current.isEmpty() && !custom);
+    now.canGoNext = m_queue && !m_queue->order.isEmpty();
+    now.canGoPrevious = m_queue && m_queue->currentIndex > 0;
+    now.customScenePlaying = custom;
+    const Abilities before = std::exchange(m_abilities, now);
+    if (before.canPlay != now.canPlay)
+        Q_EMIT canPlayChanged();
+    if (before.canGoNext != now.canGoNext)
+        Q_EMIT canGoNextChanged();
+    if (before.canGoPrevious != now.canGoPrevious)
+        Q_EMIT canGoPreviousChanged();
+    if (before.customScenePlaying != now.customScenePlaying)
+        Q_EMIT customScenePlayingChanged();
 }
 
 PlayerService::~PlayerService()
@@ -309,10 +334,13 @@ QCoro::Task<std::optional<QUrl>> PlayerService::fetchFile(Track track)
 {
     m_sources.protect(track.id);
     m_awaitingFile = true;
+    QPointer<PlayerService> self(this);
     try {
         co_return co_await m_sources.localFile(track);
-    } catch (const AppError &) {
+    } catch (const AppError &error) {
         // The caller decides what a missing file means: skip, or wait for the next action.
+        if (self)
+            trackFileFailed(error);
         co_return std::nullopt;
     }
 }
@@ -336,6 +364,7 @@ QCoro::Task<> PlayerService::playTrack(QString id, Manifest manifest)
     loadItem(*file);
     m_engine->play();
     setIsPlaying(true);
+    setLastError({});
     schedulePrefetch(manifest);
 }
 
@@ -369,11 +398,33 @@ QCoro::Task<> PlayerService::playWhenReady(QString playlistId, Generation genera
 
 QCoro::Task<> PlayerService::prefetch(Track track)
 {
-    // Only warms the cache; the next start finds the file there.
+    // Only warms the cache; the next start finds the file there. A failure is still told:
+    // with the disk full the next track will not play either.
+    QPointer<PlayerService> self(this);
     try {
         co_await m_sources.localFile(track);
-    } catch (const AppError &) {
+    } catch (const AppError &error) {
+        if (self)
+            trackFileFailed(error);
     }
+}
+
+void PlayerService::trackFileFailed(const AppError &error)
+{
+    if (error.domain() == AppError::Domain::Cancelled)
+        return;
+    setLastError(error.isOutOfSpace()
+                     ? QStringLiteral("Not enough disk space to download this track")
+                     : QStringLiteral("Could not download this track: %1")
+                           .arg(error.description()));
+}
+
+void PlayerService::setLastError(const QString &text)
+{
+    if (text == m_lastError)
+        return;
+    m_lastError = text;
+    Q_EMIT lastErrorChanged();
 }
 
 void PlayerService::schedulePrefetch(const Manifest &manifest)

@@ -15,6 +15,7 @@
 #include <memory>
 #include <optional>
 
+class AppError;
 class CacheService;
 class DownloadService;
 class LibraryService;
@@ -65,6 +66,15 @@ class PlayerService : public QObject
     Q_PROPERTY(QString currentTrackId READ currentTrackId NOTIFY currentTrackIdChanged)
     // Whether the engine holds an item that play/pause acts on.
     Q_PROPERTY(bool hasLoadedItem READ hasLoadedItem NOTIFY hasLoadedItemChanged)
+    // What the transport controls (and the desktop's media controls) may offer now.
+    Q_PROPERTY(bool canPlay READ canPlay NOTIFY canPlayChanged)
+    Q_PROPERTY(bool canGoNext READ canGoNext NOTIFY canGoNextChanged)
+    Q_PROPERTY(bool canGoPrevious READ canGoPrevious NOTIFY canGoPreviousChanged)
+    // The current scene is one of the user's own (there is no queue, no next or previous).
+    Q_PROPERTY(bool customScenePlaying READ customScenePlaying NOTIFY customScenePlayingChanged)
+    // Why the last track (or the one fetched ahead) could not be had, in words for the user;
+    // empty again once a track starts playing.
+    Q_PROPERTY(QString lastError READ lastError NOTIFY lastErrorChanged)
 
 public:
     static inline const QString customPrefix = QStringLiteral("custom-");
@@ -115,6 +125,12 @@ public:
     void setVolume(float volume);
     QString currentTrackId() const;
     bool hasLoadedItem() const { return m_engine->currentItem() != AudioEngine::noItem; }
+    // Play/pause does something: an item is loaded, or the toggle would start the remembered
+    // catalogue scene (a custom scene's file is not remembered).
+    bool canPlay() const { return m_abilities.canPlay; }
+    bool canGoNext() const { return m_abilities.canGoNext; }
+    bool canGoPrevious() const { return m_abilities.canGoPrevious; }
+    bool customScenePlaying() const { return m_abilities.customScenePlaying; }
 
     // What the desktop's media controls show: the queue's current track and its scene, from
     // the catalogue in use; the file of a custom scene.
@@ -126,6 +142,8 @@ public:
 
     AudioEngine &engine() const { return *m_engine; }
 
+    const QString &lastError() const { return m_lastError; }
+
 Q_SIGNALS:
     void nowPlayingPlaylistIdChanged();
     void queueChanged();
@@ -134,6 +152,11 @@ Q_SIGNALS:
     void volumeChanged();
     void currentTrackIdChanged();
     void hasLoadedItemChanged();
+    void canPlayChanged();
+    void canGoNextChanged();
+    void canGoPreviousChanged();
+    void customScenePlayingChanged();
+    void lastErrorChanged();
 
 private:
     using Generation = quint64;
@@ -153,6 +176,7 @@ private:
     void onEndOfMedia(AudioEngine::ItemId item);
     void onEngineFailed(AudioEngine::ItemId item);
     void onSettingChanged(const QString &key);
+    void updateAbilities();
 
     // A new start: every earlier start still waiting for its file is overtaken.
     Generation beginStart();
@@ -164,6 +188,9 @@ private:
     void loadItem(const QUrl &file);
     void clearItem();
     static QStringList shuffled(QStringList ids);
+    // Publishes why a track's file could not be had; a cancellation is no failure to show.
+    void trackFileFailed(const AppError &error);
+    void setLastError(const QString &text);
 
     PlayerSources m_sources;
     SettingsStore &m_settings;
@@ -176,10 +203,20 @@ private:
     float m_volume = defaultVolume;
     QUrl m_customFile;
 
+    struct Abilities
+    {
+        bool canPlay = false;
+        bool canGoNext = false;
+        bool canGoPrevious = false;
+        bool customScenePlaying = false;
+    };
+    Abilities m_abilities;
+
     Generation m_generation = 0;
     // The latest start is still waiting for its file.
     bool m_awaitingFile = false;
     // Tracks that failed in a row since the last user start or the last track played to its
     // end; a full queue of them ends the skip chain.
     qsizetype m_failuresInARow = 0;
+    QString m_lastError;
 };

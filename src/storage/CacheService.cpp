@@ -1,6 +1,7 @@
 #include "storage/CacheService.h"
 
 #include "core/AppError.h"
+#include "core/FileWriter.h"
 #include "core/RecordStore.h"
 #include "core/SafeFileName.h"
 #include "core/SettingsStore.h"
@@ -125,6 +126,50 @@ void CacheService::touch(const QString &trackId)
     entry.lastUsedAt = QDateTime::currentDateTimeUtc();
     m_store.insert(entry);
     m_store.save();
+}
+
+void CacheService::addDownloaded(const QString &trackId)
+{
+    const QString path = cacheFilePath(trackId);
+    try {
+        m_store.insert(CacheEntry{trackId, QFileInfo(path).size(), QDateTime::currentDateTimeUtc()});
+        m_store.save();
+    } catch (const AppError &) {
+        QFile::remove(path);
+        throw;
+    }
+    try {
+        // The file just made is what the caller is about to play: a budget smaller than it
+        // must not evict it before the caller even sees it.
+        enforceBudget({trackId});
+    } catch (const AppError &) {
+        // The file and its record agree; the next download enforces again.
+    }
+}
+
+void CacheService::sweep()
+{
+    QSet<QString> recorded;
+    try {
+        for (const CacheEntry &entry : m_store.fetchAll<CacheEntry>(trackIdField, Qt::AscendingOrder))
+            recorded.insert(entry.trackId);
+    } catch (const AppError &) {
+        // Without the records no file can be judged unknown: only partial files go.
+        FileWriter::sweep(m_locations.cacheDir());
+        throw;
+    }
+    FileWriter::sweep(m_locations.cacheDir(), [&recorded](const QString &name) {
+        return name.endsWith(mp3) && recorded.contains(name.chopped(mp3.size()));
+    });
+    bool dropped = false;
+    for (const QString &id : std::as_const(recorded)) {
+        if (!SafeFileName::isSafe(id) || !isFile(cacheFilePath(id))) {
+            m_store.remove(CacheEntry{id, 0, {}});
+            dropped = true;
+        }
+    }
+    if (dropped)
+        m_store.save();
 }
 
 void CacheService::enforceBudget(const QSet<QString> &spare)

@@ -49,8 +49,6 @@ public:
     void protect(const QString &trackId);
 
     const FileLocations &locations() const { return m_locations; }
-    // The store the cache records live in; the download service records new files through it.
-    RecordStore &store() const { return m_store; }
 
     // Where the cached copy of a track lives (whether or not it exists yet). Throws AppError
     // (File domain) when the id cannot be a file name.
@@ -65,6 +63,17 @@ public:
     // Moves the track's record's last use to now; nothing when there is no record. Throws
     // AppError (Store domain).
     void touch(const QString &trackId);
+
+    // Takes in the file just downloaded to cacheFilePath(trackId): records it as used now and
+    // enforces the budget, never evicting this file. When the record cannot be saved the file
+    // is deleted and the Store error thrown, so that no file is left without its record. A
+    // failing budget enforcement is left to the next download.
+    void addDownloaded(const QString &trackId);
+
+    // The start-up reconciliation of files and records: deletes partial files that no writer
+    // holds and files without a record, and drops records whose file is gone. Throws AppError
+    // (Store domain) when the records cannot be read or saved; the files are swept anyway.
+    void sweep();
 
     // Evicts least recently used, unprotected files (and their records) until the recorded
     // sizes fit the budget. The cache stays above it when only protected records remain;

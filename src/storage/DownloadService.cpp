@@ -1,14 +1,11 @@
 #include "storage/DownloadService.h"
 
 #include "core/AppError.h"
-#include "core/RecordStore.h"
 #include "core/SafeFileName.h"
 #include "storage/CacheService.h"
 
 #include <QCoroSignal>
-#include <QDateTime>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QPointer>
 
@@ -76,11 +73,7 @@ QCoro::Task<QUrl> DownloadService::localURL(Track track)
 
 QCoro::Task<QUrl> DownloadService::download(Track track)
 {
-    const QString dest = SafeFileName::pathIn(m_locations.cacheDir(), track.id, ".mp3");
-    // X.partial, not X.mp3.partial: nothing that looks for audio files ever mistakes it for one.
-    const QString partial = SafeFileName::pathIn(m_locations.cacheDir(), track.id, ".partial");
-    // Left behind by a process killed mid-transfer.
-    QFile::remove(partial);
+    const QString dest = m_cache.cacheFilePath(track.id);
     // The folder may have gone since start-up (a user tidying up); a download brings it back.
     if (!QDir().mkpath(m_locations.cacheDir()))
         throw AppError::file(
@@ -89,19 +82,12 @@ QCoro::Task<QUrl> DownloadService::download(Track track)
     // The body streams into the partial file and is renamed to dest only once complete; a
     // complete copy already at dest is simply replaced.
     QPointer<DownloadService> self(this);
-    const int status = co_await m_http.download(track.url, dest, partial, m_cancel);
+    const int status = co_await m_http.download(track.url, dest, m_cancel);
     if (!self)
         throw AppError::cancelled();
     if (status != 200)
         throw AppError::badServerResponse(status);
-    const qint64 size = QFileInfo(dest).size();
-
-    RecordStore &store = m_cache.store();
-    store.insert(CacheEntry{track.id, size, QDateTime::currentDateTimeUtc()});
-    store.save();
-    // The file just made is what the caller is about to play: a budget smaller than it must
-    // not evict it before the caller even sees it.
-    m_cache.enforceBudget({track.id});
+    m_cache.addDownloaded(track.id);
     co_return QUrl::fromLocalFile(dest);
 }
 

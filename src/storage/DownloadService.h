@@ -20,7 +20,8 @@ class Flight;
 // Turns a catalogue track into a complete local file: the pinned or cached copy when there is
 // one, otherwise a fresh download into the cache folder. The body streams into X.mp3.partial
 // and is renamed to X.mp3 only once complete, so a process killed mid-transfer leaves at most a
-// stale partial file, which the next download of X removes.
+// stale partial file, which the start-up sweep or the next download of X removes. The finished
+// file is handed to the cache, which records it and keeps its budget.
 class DownloadService : public QObject
 {
     Q_OBJECT
@@ -35,9 +36,9 @@ public:
     // already downloading waits for that download and shares its result.
     // Throws AppError: File when the track's id cannot be a file name (nothing is fetched or
     // written) or the file cannot be written or moved into place; the HTTP client's transport
-    // errors; badServerResponse for any status but 200; Store when the record cannot be saved
-    // or the budget not enforced (the finished file stays in place). A failed download leaves
-    // no file behind.
+    // errors; badServerResponse for any status but 200 (nothing written); Store when the
+    // record cannot be saved. A failed download leaves no file behind, so the cache's records
+    // always match its files.
     QCoro::Task<QUrl> localURL(Track track);
 
 private:

@@ -1,6 +1,7 @@
 #include "storage/PinService.h"
 
 #include "core/AppError.h"
+#include "core/FileWriter.h"
 #include "core/SafeFileName.h"
 #include "core/SettingsStore.h"
 #include "catalogue/LibraryService.h"
@@ -10,7 +11,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QPointer>
-#include <QSaveFile>
 #include <algorithm>
 
 namespace PinDetail {
@@ -38,14 +38,6 @@ bool isFile(const QString &path)
 {
     const QFileInfo info(path);
     return info.exists() && !info.isDir();
-}
-
-void writeWhole(const QString &path, const QByteArray &bytes)
-{
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        throw AppError::file(
-            QStringLiteral("Could not write %1: %2").arg(path, file.errorString()));
 }
 
 QSet<QString> trackIds(const Manifest &manifest, const QString &playlistId)
@@ -110,6 +102,10 @@ QCoro::Task<> PinService::pin(QString playlistId)
     }
     if (turns->closed)
         throw AppError::cancelled();
+    // With the disk full, the tracks already fetched only take the room the user lacks, for a
+    // scene that stays unpinned; other failures keep them, so a second pin fetches the rest.
+    if (failure && failure->isOutOfSpace() && !isPinned(playlistId))
+        removeFilesOnlyNeededBy(playlistId);
     finishTurn(ticket);
     if (failure)
         throw *failure;
@@ -145,7 +141,7 @@ QCoro::Task<> PinService::runPin(QString playlistId, quint64 ticket)
                 throw AppError::cancelled();
             if (response.status != 200)
                 throw AppError::badServerResponse(response.status);
-            writeWhole(path, response.body);
+            FileWriter::writeWhole(path, response.body);
         }
         setProgress(playlistId, ++done, total);
     }
@@ -167,6 +163,15 @@ void PinService::unpin(const QString &playlistId)
     if (stopped)
         Q_EMIT pendingPlaylistIdsChanged();
 
+    removeFilesOnlyNeededBy(playlistId);
+
+    QSet<QString> pinned = m_pinned;
+    pinned.remove(playlistId);
+    setPinned(pinned);
+}
+
+void PinService::removeFilesOnlyNeededBy(const QString &playlistId)
+{
     if (const std::optional<Manifest> &manifest = m_library.manifest()) {
         // Files another pinned scene, or a pin still to finish, relies on stay.
         QSet<QString> stillNeeded;
@@ -183,10 +188,22 @@ void PinService::unpin(const QString &playlistId)
                 QFile::remove(SafeFileName::pathIn(m_locations.pinnedDir(), id, mp3));
         }
     }
+}
 
-    QSet<QString> pinned = m_pinned;
-    pinned.remove(playlistId);
-    setPinned(pinned);
+void PinService::sweep()
+{
+    const std::optional<Manifest> &manifest = m_library.manifest();
+    if (!manifest) {
+        FileWriter::sweep(m_locations.pinnedDir());
+        return;
+    }
+    QSet<QString> known;
+    for (const QString &playlistId : std::as_const(m_pinned)) {
+        for (const QString &id : trackIds(*manifest, playlistId))
+            known.insert(id + mp3);
+    }
+    FileWriter::sweep(m_locations.pinnedDir(),
+                      [&known](const QString &name) { return known.contains(name); });
 }
 
 void PinService::togglePin(const QString &playlistId)

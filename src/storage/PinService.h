@@ -63,7 +63,8 @@ public:
     // tracks. Throws AppError: File when a track id cannot be a file name (before anything is
     // written) or a file cannot be written; the HTTP client's transport errors;
     // badServerResponse for any status but 200; Cancelled when the scene is unpinned before
-    // its pin is done. Files already written stay, so a second pin fetches only the rest.
+    // its pin is done. Files already written stay, so a second pin fetches only the rest;
+    // only a full disk (AppError::isOutOfSpace) takes them away again.
     QCoro::Task<> pin(QString playlistId);
 
     // Deletes the scene's pinned files, except those another pinned scene (or a pin under
@@ -75,6 +76,11 @@ public:
     // background (a failure leaves it unpinned, with no message).
     Q_INVOKABLE void togglePin(const QString &playlistId);
 
+    // The start-up sweep of the pinned folder: partial files go, and, once a catalogue is
+    // loaded, every file that is not a track of a pinned scene (what a failed or interrupted
+    // pin left).
+    void sweep();
+
 Q_SIGNALS:
     void pinnedPlaylistIdsChanged();
     void pinningPlaylistIdChanged();
@@ -85,6 +91,8 @@ Q_SIGNALS:
 private:
     QCoro::Task<> runPin(QString playlistId, quint64 ticket);
     QCoro::Task<> pinIgnoringErrors(QString playlistId);
+    // Deletes the scene's pinned files that no other pinned or pending scene needs.
+    void removeFilesOnlyNeededBy(const QString &playlistId);
     void setPinned(const QSet<QString> &ids);
     void setProgress(const QString &playlistId, int done, int total);
     void finishTurn(quint64 ticket);

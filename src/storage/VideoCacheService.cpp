@@ -1,30 +1,13 @@
 #include "storage/VideoCacheService.h"
 
 #include "core/AppError.h"
+#include "core/FileWriter.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QPointer>
-#include <QSaveFile>
 #include <algorithm>
-
-namespace {
-const QString partialSuffix = QStringLiteral(".partial");
-
-// Writes the whole body to path and nothing else: on any failure no file is left there.
-bool writeWhole(const QString &path, const QByteArray &body)
-{
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    if (file.write(body) != body.size()) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
-}
-} // namespace
 
 VideoCacheService::VideoCacheService(FileLocations locations, HTTPClient http, QObject *parent)
     : QObject(parent), m_locations(std::move(locations)), m_http(std::move(http))
@@ -136,15 +119,26 @@ QCoro::Task<> VideoCacheService::download(QUrl url)
         co_return;
 
     if (body && QDir().mkpath(m_locations.videoCacheDir())) {
-        const QString partialPath = finalPath + partialSuffix;
-        QFile::remove(partialPath);
-        if (writeWhole(partialPath, *body) && !QFile::rename(partialPath, finalPath)) {
-            // A failed download leaves no file behind, not even a whole one under the wrong
-            // name.
-            QFile::remove(partialPath);
+        try {
+            FileWriter::writeWhole(finalPath, *body);
+        } catch (const AppError &) {
+            // No file is left behind; the next time the video is asked for it is fetched again.
         }
     }
     finish(key);
+}
+
+void VideoCacheService::sweep(const std::optional<Manifest> &manifest)
+{
+    if (!manifest) {
+        FileWriter::sweep(m_locations.videoCacheDir());
+        return;
+    }
+    QSet<QString> known;
+    for (const QUrl &url : videoLoopUrls(*manifest))
+        known.insert(QFileInfo(cacheFilePath(url)).fileName());
+    FileWriter::sweep(m_locations.videoCacheDir(),
+                      [&known](const QString &name) { return known.contains(name); });
 }
 
 void VideoCacheService::finish(const QString &key)

@@ -54,6 +54,9 @@ public:
     void prefetchCatalogueVideos(const std::optional<Manifest> &manifest);
     // Fetches url into its cache file unless it is there or already being fetched. Never throws.
     QCoro::Task<> download(QUrl url);
+    // The start-up sweep: partial files go, and with a catalogue every file that is not the
+    // copy of one of its scene videos.
+    void sweep(const std::optional<Manifest> &manifest);
 
     const QSet<QString> &inFlight() const { return m_inFlight; }
     QStringList inFlightList() const;

@@ -17,6 +17,8 @@ set(AREA_SOURCES
   views/SceneListModel.h views/SceneListModel.cpp
   views/ViewSettings.h views/ViewSettings.cpp
   views/ViewServices.h views/ViewServices.cpp
+  launcher/SceneDrawerModel.h launcher/SceneDrawerModel.cpp
+  launcher/OnboardingModel.h launcher/OnboardingModel.cpp
   settings/SettingsView.h settings/SettingsView.cpp
   settings/XdgAutostart.h settings/XdgAutostart.cpp
 )

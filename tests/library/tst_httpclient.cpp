@@ -10,8 +10,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <csignal>
-#include <sys/resource.h>
 
 using namespace std::chrono_literals;
 using Response = TestHttpServer::Response;
@@ -264,19 +262,12 @@ private Q_SLOTS:
         QTemporaryDir dir;
         TestHttpServer server;
         server.serve("/t.mp3", 200, pattern(300'000));
-        rlimit saved{};
-        QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
-        const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limited = saved;
-        limited.rlim_cur = 64 * 1024;
-        QCOMPARE(setrlimit(RLIMIT_FSIZE, &limited), 0);
-
+        TestSupport::DiskLimit full(64 * 1024);
         const auto outcome =
             TestSupport::wait(client().download(server.url("/t.mp3"), dir.filePath("t.mp3")));
-        setrlimit(RLIMIT_FSIZE, &saved);
-        std::signal(SIGXFSZ, previousHandler);
+        full.lift();
 
-        QCOMPARE(outcome.error.value().domain(), AppError::Domain::File);
+        QVERIFY(outcome.error.value().isOutOfSpace());
         QCOMPARE(server.requestCount("/t.mp3"), 1); // a disk failure is not retried
         QVERIFY(QDir(dir.path()).isEmpty());
     }

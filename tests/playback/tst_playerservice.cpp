@@ -27,6 +27,7 @@ class FakeFiles : public QObject
 public:
     bool hold = false;
     QSet<QString> failing;
+    AppError failure = AppError::url(AppError::UrlCannotConnect, "offline");
     QStringList requests;
 
     QCoro::Task<QUrl> localFile(Track track)
@@ -38,7 +39,7 @@ public:
                 co_await qCoro(this, &FakeFiles::released);
         }
         if (failing.contains(track.id))
-            throw AppError::url(AppError::UrlCannotConnect, "offline");
+            throw failure;
         co_return fileOf(track.id);
     }
 
@@ -243,6 +244,26 @@ private Q_SLOTS:
         QCOMPARE(m_files->requests.size(), 6);
         QCOMPARE(playing.count(), 2);
         QVERIFY(!player.isPlaying());
+    }
+
+    void lastErrorSaysWhyUntilATrackPlays()
+    {
+        PlayerService &player = makePlayer();
+        QSignalSpy changes(&player, &PlayerService::lastErrorChanged);
+        m_files->failing = {"b1"};
+        QCoro::waitFor(player.play("b"));
+        QCOMPARE(player.lastError(), "Could not download this track: offline");
+        m_files->failure = AppError::file("full", AppError::FileOutOfSpace);
+        QCoro::waitFor(player.play("b"));
+        QCoro::waitFor(player.play("b"));
+        QCOMPARE(player.lastError(), "Not enough disk space to download this track");
+        QCOMPARE(changes.count(), 2);
+
+        m_files->failing.clear(); // space is back
+        QCoro::waitFor(player.play("b"));
+        QVERIFY(player.isPlaying());
+        QCOMPARE(player.lastError(), QString());
+        QCOMPARE(changes.count(), 3);
     }
 
     void aFileTheEngineCannotPlayCountsAsAFailure()

@@ -86,14 +86,17 @@ private Q_SLOTS:
     {
         QTest::addColumn<QByteArray>("content");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("not a database") << QByteArray(4096, 'x') << "not a database";
-        QTest::newRow("folder") << QByteArray() << "folder";
+        QTest::addColumn<bool>("startsAfresh");
+        QTest::newRow("not a database") << QByteArray(4096, 'x') << "not a database" << true;
+        QTest::newRow("folder") << QByteArray() << "folder" << false;
     }
 
+    // Only a damaged file is moved aside for a fresh one; it is kept, never deleted.
     void openingFailsWithADescription()
     {
         QFETCH(QByteArray, content);
         QFETCH(QString, expected);
+        QFETCH(bool, startsAfresh);
         const QString path = freshPath();
         if (content.isEmpty()) {
             QVERIFY(QDir().mkpath(path));
@@ -107,6 +110,34 @@ private Q_SLOTS:
             QCOMPARE(error.domain(), AppError::Domain::Store);
             QVERIFY2(error.description().contains(expected), qPrintable(error.description()));
         }
+        if (!startsAfresh) {
+            QVERIFY_THROWS_EXCEPTION(AppError, RecordStore::openOrStartAfresh(path));
+            return;
+        }
+        const auto store = RecordStore::openOrStartAfresh(path);
+        QCOMPARE(TestSupport::readFile(store->movedAsideFile()), content);
+        QVERIFY(store->movedAsideFile().startsWith(path + ".damaged-"));
+        store->insert(entry("a", 1, 0));
+        store->save();
+        QCOMPARE(RecordStore(path).fetchAll<CacheEntry>("trackId", Qt::AscendingOrder).size(), 1);
+    }
+
+    // A full disk at commit: the caller gets the error, the unsaved change is gone, and once
+    // space is back the next change saves without a restart.
+    void failedSaveRollsBackAndTheNextSaveSucceeds()
+    {
+        const QString path = freshPath();
+        RecordStore store(path);
+        store.insert(entry("lost", 1, 0));
+        {
+            TestSupport::DiskLimit full;
+            QVERIFY_THROWS_EXCEPTION(AppError, store.save());
+        }
+        QVERIFY(store.fetch<CacheEntry>("trackId", "lost").isEmpty());
+        store.insert(entry("kept", 1, 0));
+        store.save();
+        QCOMPARE(ids(RecordStore(path).fetchAll<CacheEntry>("trackId", Qt::AscendingOrder)),
+                 QStringList{"kept"});
     }
 
     void refusesAnotherSchemaVersion()
@@ -123,6 +154,8 @@ private Q_SLOTS:
         }
         QSqlDatabase::removeDatabase("raw");
         QVERIFY_THROWS_EXCEPTION(AppError, RecordStore{path});
+        // Records of a newer version are the user's, not damage: nothing is moved aside.
+        QVERIFY_THROWS_EXCEPTION(AppError, RecordStore::openOrStartAfresh(path));
     }
 };
 

@@ -76,6 +76,10 @@ private Q_SLOTS:
         writeFile(path(), content);
         SettingsStore settings(path());
         QVERIFY(!settings.contains(SettingsKey::volume));
+        // Kept aside before anything writes over it.
+        QVERIFY(settings.movedAsideFile().startsWith(path() + ".damaged-"));
+        QCOMPARE(TestSupport::readFile(settings.movedAsideFile()), content);
+        QFile::remove(settings.movedAsideFile());
         QVERIFY(settings.setBool(SettingsKey::onboardingCompleted, true));
         QCOMPARE(fileObject(), (QJsonObject{{SettingsKey::onboardingCompleted, true}}));
     }

@@ -1,8 +1,11 @@
 // The environment's start-up task against a real loopback catalogue server.
+#include "core/FileWriter.h"
 #include "support/AppFixture.h"
 #include "support/TestCatalogue.h"
 #include "support/TestSupport.h"
 
+#include <QNetworkAccessManager>
+#include <QSignalSpy>
 #include <QTest>
 
 using namespace std::chrono_literals;
@@ -70,6 +73,54 @@ private Q_SLOTS:
         QTRY_VERIFY(environment.startupFinished());
         QVERIFY(environment.library()->hasManifest());
         QVERIFY(!environment.library()->lastErrorDescription().isEmpty());
+    }
+
+    // Before anything downloads, every folder loses what no record, pin, scene or layer knows.
+    void startupSweepsWhatNoRecordOrPinKnows()
+    {
+        TestHttpServer server;
+        AppFixture app;
+        const FileLocations &at = app.locations;
+        QVERIFY(TestSupport::writeFile(at.manifestFile(), catalogue(server)));
+        const QString video = VideoCacheService(at, HTTPClient(std::make_shared<QNetworkAccessManager>()))
+                                  .cacheFilePath(server.url("/neon.mp4"));
+        const QStringList kept{at.cacheDir() + "/t1.mp3", at.pinnedDir() + "/t1.mp3", video,
+                               at.ambientDir() + "/rain.mp3"};
+        const QStringList swept{at.cacheDir() + "/stray.mp3", at.cacheDir() + "/t2.mp3.partial",
+                                at.pinnedDir() + "/other.mp3", at.videoCacheDir() + "/old.mp4",
+                                at.ambientDir() + "/thunder.mp3", at.manifestFile() + ".partial"};
+        for (const QString &path : kept + swept)
+            QVERIFY(TestSupport::writeFile(path, "x"));
+        app.store->insert(CacheEntry{"t1", 1, QDateTime::currentDateTimeUtc()});
+        app.store->insert(CacheEntry{"gone", 1, QDateTime::currentDateTimeUtc()});
+        app.store->save();
+        app.settings->setString(SettingsKey::pinnedPlaylistIds, "[\"evening\"]");
+        const FileWriter writing(at.cacheDir() + "/live.mp3"); // this process's own, kept
+
+        app.start(server.url("/manifest.json"));
+        QVERIFY(QFileInfo::exists(writing.partialPath()));
+        for (const QString &path : kept)
+            QVERIFY2(QFileInfo::exists(path), qPrintable(path));
+        for (const QString &path : swept)
+            QVERIFY2(!QFileInfo::exists(path), qPrintable(path));
+        QCOMPARE(app.store->fetchAll<CacheEntry>("trackId", Qt::AscendingOrder).size(), 1);
+    }
+
+    // Neither file locks the user out: both are kept, and one message says so until dismissed.
+    void damagedStoreAndSettingsAreKeptAsideAndToldOnce()
+    {
+        AppFixture app("{\"volume\": 0.", QByteArray(4096, 'x'));
+        AppEnvironment &environment = app.start();
+        const QString notice = environment.startupNotice();
+        QVERIFY2(notice.contains(app.store->movedAsideFile()) &&
+                     notice.contains(app.settings->movedAsideFile()),
+                 qPrintable(notice));
+        QCOMPARE(TestSupport::readFile(app.store->movedAsideFile()), QByteArray(4096, 'x'));
+        QSignalSpy changes(&environment, &AppEnvironment::startupNoticeChanged);
+        environment.dismissStartupNotice();
+        environment.dismissStartupNotice();
+        QCOMPARE(environment.startupNotice(), QString());
+        QCOMPARE(changes.count(), 1);
     }
 
     void destroyingTheEnvironmentDuringStartupIsSafe()

@@ -29,7 +29,7 @@ struct StorageFixture
     QString cached(const QString &id) const { return locations.cacheDir() + "/" + id + ".mp3"; }
     QString partial(const QString &id) const
     {
-        return locations.cacheDir() + "/" + id + ".partial";
+        return locations.cacheDir() + "/" + id + ".mp3.partial";
     }
     QString pinned(const QString &id) const { return locations.pinnedDir() + "/" + id + ".mp3"; }
     static bool write(const QString &path, const QByteArray &bytes)

@@ -87,8 +87,26 @@ private Q_SLOTS:
         QCOMPARE(rig.server.requestCount("/x.mp3"), code ? 1 : 0);
         QVERIFY(rig.f.filesIn(rig.f.locations.appRoot()).isEmpty());
         QCOMPARE(rig.f.filesIn(rig.f.locations.cacheDir()),
-                 code ? QStringList() : QStringList{"x.partial"});
+                 code ? QStringList() : QStringList{"x.mp3.partial"});
         QVERIFY(rig.f.recordedIds().isEmpty());
+    }
+
+    // Files equal records whatever the disk refuses, and the same download works once space is
+    // back, without a restart.
+    void diskFullLeavesNoFileAndTheDownloadWorksOnceSpaceIsBack()
+    {
+        DownloadRig rig;
+        const QByteArray body(64 * 1024, 'b');
+        rig.server.serve("/x.mp3", 200, body);
+        TestSupport::DiskLimit full(16 * 1024);
+        const auto refused = wait(rig.get("x"));
+        full.lift();
+        QVERIFY(refused.error.value().isOutOfSpace());
+        QVERIFY(rig.f.filesIn(rig.f.locations.cacheDir()).isEmpty());
+        QVERIFY(rig.f.recordedIds().isEmpty());
+
+        QCOMPARE(wait(rig.get("x")).value, QUrl::fromLocalFile(rig.f.cached("x")));
+        QCOMPARE(rig.f.entry("x")->sizeBytes, body.size());
     }
 
     void downloadEnforcesTheBudgetButKeepsItsOwnFile()
@@ -152,11 +170,18 @@ private Q_SLOTS:
         QVERIFY(killed.waitForFinished(10000));
         QCOMPARE(killed.exitStatus(), QProcess::CrashExit);
         // What arrived is only in the partial file: nothing under the final name, no record.
-        QCOMPARE(f.filesIn(f.locations.cacheDir()), QStringList{"x.partial"});
+        QCOMPARE(f.filesIn(f.locations.cacheDir()), QStringList{"x.mp3.partial"});
         QVERIFY(QFileInfo(f.partial("x")).size() < body.size());
         QVERIFY(f.recordedIds().isEmpty());
 
-        // The next run, a fresh process on the same store, replaces the stale partial file.
+        // The next start sweeps it, and with it a file and a record that do not match.
+        QVERIFY(f.write(f.cached("unrecorded"), "x"));
+        f.record("gone", 5, 1);
+        CacheService(f.locations, *f.store, *f.settings).sweep();
+        QVERIFY(f.filesIn(f.locations.cacheDir()).isEmpty());
+        QVERIFY(f.recordedIds().isEmpty());
+
+        // The next run, a fresh process on the same store, downloads the track.
         server.serve("/x.mp3", 200, body);
         QProcess next;
         QSignalSpy finished(&next, &QProcess::finished); // the server needs this event loop

@@ -91,6 +91,24 @@ private Q_SLOTS:
         QVERIFY(rig.pins->isPinned("rain"));
     }
 
+    // A full disk takes back what the pin fetched; the start-up sweep keeps only pinned tracks.
+    void diskFullPinLeavesNothingAndTheSweepKeepsOnlyPinnedTracks()
+    {
+        PinRig rig({{"rain", {"t1", "t2", "t3"}}});
+        rig.server.serve("/t3.mp3", 200, QByteArray(64 * 1024, 'a'));
+        TestSupport::DiskLimit full(16 * 1024);
+        const auto failed = wait(rig.pins->pin("rain"));
+        full.lift();
+        QVERIFY(failed.error.value().isOutOfSpace());
+        QVERIFY(rig.files().isEmpty());
+        QVERIFY(!rig.pins->isPinned("rain"));
+
+        QVERIFY(wait(rig.pins->pin("rain")).value);
+        QVERIFY(rig.f.write(rig.f.pinned("stray"), "x") && rig.f.write(rig.f.pinned("t1") + ".partial", "x"));
+        rig.pins->sweep();
+        QCOMPARE(rig.files(), (QStringList{"t1.mp3", "t2.mp3", "t3.mp3"}));
+    }
+
     void sceneWithAnUnsafeTrackIdIsRefusedWhole()
     {
         PinRig rig({{"rain", {"t1", ".."}}});

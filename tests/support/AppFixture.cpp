@@ -6,11 +6,14 @@
 
 using namespace std::chrono_literals;
 
-AppFixture::AppFixture(const QByteArray &settingsJson)
+AppFixture::AppFixture(const QByteArray &settingsJson, const QByteArray &storeBytes)
 {
     TestSupport::writeFile(dir.filePath(QStringLiteral("settings.json")), settingsJson);
     settings = std::make_unique<SettingsStore>(dir.filePath(QStringLiteral("settings.json")));
-    store = std::make_unique<RecordStore>(dir.filePath(QStringLiteral("records.sqlite")));
+    const QString storePath = dir.filePath(QStringLiteral("records.sqlite"));
+    if (!storeBytes.isEmpty())
+        TestSupport::writeFile(storePath, storeBytes);
+    store = RecordStore::openOrStartAfresh(storePath);
 }
 
 AppEnvironment &AppFixture::start(const QUrl &catalogue)

@@ -26,8 +26,9 @@ struct AppFixture
     std::unique_ptr<ViewServices> views;
     std::unique_ptr<ShellWindows> windows;
 
-    // settingsJson: the settings file as a person might have left it.
-    explicit AppFixture(const QByteArray &settingsJson = "{}");
+    // settingsJson: the settings file as a person might have left it; storeBytes: a record
+    // store file found at start (none: a fresh one).
+    explicit AppFixture(const QByteArray &settingsJson = "{}", const QByteArray &storeBytes = {});
 
     // A catalogue address where nothing answers unless one is given.
     AppEnvironment &start(const QUrl &catalogue = QUrl(QStringLiteral("http://127.0.0.1:1/m")));

@@ -51,6 +51,10 @@ inline QByteArray catalogueJson(const Manifest &manifest)
                           {"trackIds", QJsonArray::fromStringList(p.trackIds)}};
         if (p.videoLoop)
             scene.insert("videoLoop", *p.videoLoop);
+        if (p.accentHex)
+            scene.insert("accentHex", *p.accentHex);
+        if (p.pack)
+            scene.insert("pack", *p.pack);
         playlists.append(scene);
     }
     QJsonObject document{{"version", manifest.version},

@@ -6,6 +6,7 @@
 #include <QSignalSpy>
 
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <fcntl.h>
 #include <linux/fs.h>
@@ -71,6 +72,27 @@ int setImmutable(const QString &path, bool on)
     return error;
 }
 } // namespace
+
+DiskLimit::DiskLimit(qint64 bytes)
+{
+    if (getrlimit(RLIMIT_FSIZE, &m_saved) != 0)
+        qFatal("getrlimit: %s", std::strerror(errno));
+    m_handler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limited = m_saved;
+    limited.rlim_cur = rlim_t(bytes);
+    if (setrlimit(RLIMIT_FSIZE, &limited) != 0)
+        qFatal("setrlimit: %s", std::strerror(errno));
+    m_active = true;
+}
+
+void DiskLimit::lift()
+{
+    if (!m_active)
+        return;
+    setrlimit(RLIMIT_FSIZE, &m_saved);
+    std::signal(SIGXFSZ, m_handler);
+    m_active = false;
+}
 
 FrozenFolder::FrozenFolder(const QString &path) : m_path(path)
 {

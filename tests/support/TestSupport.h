@@ -10,6 +10,7 @@
 #include <chrono>
 #include <memory>
 #include <optional>
+#include <sys/resource.h>
 #include <type_traits>
 #include <variant>
 
@@ -58,6 +59,27 @@ private:
     bool m_immutable = false;
     bool m_chmodded = false;
     QString m_problem;
+};
+
+// A full disk for this process while this lives: no file can grow past `bytes`, so every
+// writer (the file writer, SQLite) meets the refusal a full disk gives, without root or a
+// mount. The kernel answers EFBIG instead of ENOSPC; the signal it would also send is ignored
+// meanwhile. Output to a regular file fails too, so the test's own output must be a pipe
+// (as under CTest) or wait until the limit is lifted.
+class DiskLimit
+{
+public:
+    explicit DiskLimit(qint64 bytes = 0);
+    ~DiskLimit() { lift(); }
+    DiskLimit(const DiskLimit &) = delete;
+    DiskLimit &operator=(const DiskLimit &) = delete;
+    // Space is back, before the end of the scope.
+    void lift();
+
+private:
+    rlimit m_saved{};
+    void (*m_handler)(int) = nullptr;
+    bool m_active = false;
 };
 
 // How a coroutine ended: its value (std::monostate for Task<>), or the AppError it threw.

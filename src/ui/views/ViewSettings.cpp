@@ -8,6 +8,12 @@
 #include <algorithm>
 #include <cmath>
 
+namespace {
+// The player's default, as the number a person reads in the settings file.
+constexpr double defaultVolume = 0.8;
+static_assert(float(defaultVolume) == PlayerService::defaultVolume);
+} // namespace
+
 ViewSettings::ViewSettings(SettingsStore &store, QObject *parent) : QObject(parent), m_store(store)
 {
     track(SettingsKey::volume, &ViewSettings::volumeChanged);
@@ -48,8 +54,8 @@ bool ViewSettings::flag(const QString &key, bool fallback) const
 
 double ViewSettings::volume() const
 {
-    const double stored = m_store.doubleValue(SettingsKey::volume).value_or(PlayerService::defaultVolume);
-    return std::isfinite(stored) ? std::clamp(stored, 0.0, 1.0) : PlayerService::defaultVolume;
+    const double stored = m_store.doubleValue(SettingsKey::volume).value_or(defaultVolume);
+    return std::isfinite(stored) ? std::clamp(stored, 0.0, 1.0) : defaultVolume;
 }
 
 bool ViewSettings::animatedSceneLoops() const { return flag(SettingsKey::animatedSceneLoops, true); }

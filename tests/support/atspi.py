@@ -1,0 +1,171 @@
+#!/usr/bin/python3
+"""Finds and drives the app's controls over the accessibility bus (AT-SPI), as an assistive
+tool or a keyboard-only user would: by role and accessible name, never by position.
+
+As a module: app(), find(), press(), set_value(), value(). As a command, inside the test
+session:
+    atspi.py tree [APP]                       every node: role, name, actions, value
+    atspi.py press ROLE NAME [APP]            do the control's press action
+    atspi.py set-value ROLE NAME VALUE [APP]  set a slider's (or other value's) current value
+    atspi.py value ROLE NAME [APP]            print the current value
+    atspi.py wait ROLE NAME [APP]             wait until such a control shows
+ROLE is AT-SPI's role name ("push button", "slider", "check box", "toggle button", "text").
+Each lookup waits up to ATSPI_TIMEOUT seconds (default 10). Exit 1 when nothing matches."""
+import os
+import sys
+import time
+import warnings
+
+import gi
+
+gi.require_version("Atspi", "2.0")
+from gi.repository import Atspi  # noqa: E402
+
+# The *_iface accessors are the ones every Debian 12 build has; newer names come later.
+warnings.filterwarnings("ignore", category=DeprecationWarning)
+
+DEFAULT_APP = "dusk-haven"
+TIMEOUT = float(os.environ.get("ATSPI_TIMEOUT", "10"))
+
+
+class NotFound(Exception):
+    pass
+
+
+def _children(node):
+    try:
+        count = node.get_child_count()
+    except Exception:  # a node that went away while we walked
+        return
+    for i in range(count):
+        try:
+            child = node.get_child_at_index(i)
+        except Exception:
+            continue
+        if child is not None:
+            yield child
+
+
+def walk(node, depth=0):
+    yield node, depth
+    for child in _children(node):
+        yield from walk(child, depth + 1)
+
+
+def _poll(look, what):
+    deadline = time.monotonic() + TIMEOUT
+    while True:
+        found = look()
+        if found is not None:
+            return found
+        if time.monotonic() > deadline:
+            raise NotFound(what)
+        time.sleep(0.1)
+
+
+def app(name=DEFAULT_APP):
+    """The application's root node on the accessibility bus."""
+    def look():
+        desktop = Atspi.get_desktop(0)
+        for child in _children(desktop):
+            try:
+                if child.get_name() == name:
+                    return child
+            except Exception:
+                continue
+        return None
+    return _poll(look, f"application {name!r}")
+
+
+def _matches(node, role, name):
+    try:
+        return node.get_role_name() == role and node.get_name() == name and \
+            node.get_state_set().contains(Atspi.StateType.SHOWING)
+    except Exception:
+        return False
+
+
+def find(role, name, root=None, app_name=DEFAULT_APP):
+    """The first showing node with this role and name."""
+    def look():
+        top = root if root is not None else app(app_name)
+        for node, _ in walk(top):
+            if _matches(node, role, name):
+                return node
+        return None
+    return _poll(look, f"{role} {name!r}")
+
+
+def actions(node):
+    iface = node.get_action_iface()
+    if iface is None:
+        return []
+    return [iface.get_action_name(i) for i in range(iface.get_n_actions())]
+
+
+def press(role, name, **kw):
+    node = find(role, name, **kw)
+    names = [a.lower() for a in actions(node)]
+    for wanted in ("press", "click", "toggle", "activate"):
+        if wanted in names:
+            node.get_action_iface().do_action(names.index(wanted))
+            return node
+    raise NotFound(f"{role} {name!r} has no press action (it has {names})")
+
+
+def set_value(role, name, value, **kw):
+    node = find(role, name, **kw)
+    iface = node.get_value_iface()
+    if iface is None:
+        raise NotFound(f"{role} {name!r} has no value")
+    iface.set_current_value(float(value))
+    return node
+
+
+def value(role, name, **kw):
+    iface = find(role, name, **kw).get_value_iface()
+    if iface is None:
+        raise NotFound(f"{role} {name!r} has no value")
+    return iface.get_current_value()
+
+
+def describe(node):
+    parts = [node.get_role_name(), repr(node.get_name())]
+    acts = actions(node)
+    if acts:
+        parts.append("actions=" + ",".join(acts))
+    iface = node.get_value_iface()
+    if iface is not None:
+        parts.append(f"value={iface.get_current_value():g} "
+                     f"[{iface.get_minimum_value():g}..{iface.get_maximum_value():g}]")
+    return " ".join(parts)
+
+
+def main(argv):
+    if not argv:
+        print(__doc__, file=sys.stderr)
+        return 2
+    command, rest = argv[0], argv[1:]
+    try:
+        if command == "tree":
+            for node, depth in walk(app(*rest[:1])):
+                print("  " * depth + describe(node))
+        elif command == "press" and len(rest) >= 2:
+            press(rest[0], rest[1], app_name=(rest[2:] or [DEFAULT_APP])[0])
+        elif command == "set-value" and len(rest) >= 3:
+            set_value(rest[0], rest[1], rest[2], app_name=(rest[3:] or [DEFAULT_APP])[0])
+        elif command == "value" and len(rest) >= 2:
+            print(f"{value(rest[0], rest[1], app_name=(rest[2:] or [DEFAULT_APP])[0]):g}")
+        elif command == "wait" and len(rest) >= 2:
+            find(rest[0], rest[1], app_name=(rest[2:] or [DEFAULT_APP])[0])
+        else:
+            print(__doc__, file=sys.stderr)
+            return 2
+    except NotFound as error:
+        print(f"atspi: not found: {error}", file=sys.stderr)
+        return 1
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv[1:]))

@@ -1,0 +1,195 @@
+// What the views read and write: colours from text, the scene each window displays, the typed
+// settings, the catalogue's scene list, and every window loading without a QML warning.
+#include "support/AppFixture.h"
+#include "support/TestCatalogue.h"
+#include "support/TestSupport.h"
+#include "ui/shell/MenuBarController.h"
+#include "ui/shell/ClickOutsideMonitor.h"
+#include "visuals/HexColor.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSignalSpy>
+#include <QTest>
+
+namespace {
+QList<Playlist> scenes(const QStringList &ids)
+{
+    QList<Playlist> list;
+    for (const QString &id : ids)
+        list.append(Playlist{.id = id});
+    return list;
+}
+
+// Collects the QML engine's warnings while alive.
+struct QmlWarnings
+{
+    static inline QStringList seen;
+    QtMessageHandler previous = qInstallMessageHandler(
+        [](QtMsgType type, const QMessageLogContext &context, const QString &text) {
+            if (type != QtDebugMsg && type != QtInfoMsg &&
+                (text.contains(QLatin1String("qrc:/qt/qml/")) ||
+                 QByteArray(context.category).startsWith("qt.qml")))
+                seen.append(text);
+        });
+    ~QmlWarnings() { qInstallMessageHandler(previous); }
+};
+} // namespace
+
+class TestViews : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void hexColours_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QColor>("expected");
+        QTest::newRow("hash") << "#F4D8B8" << QColor(0xF4, 0xD8, 0xB8);
+        QTest::newRow("spaces, lower case, no hash") << "  0e1a26\n" << QColor(0x0E, 0x1A, 0x26);
+        QTest::newRow("three digits") << "#FFF" << QColor();
+        QTest::newRow("eight digits") << "#FF0000FF" << QColor();
+        QTest::newRow("empty") << "" << QColor();
+        QTest::newRow("sign") << "+12345" << QColor();
+        QTest::newRow("prefix") << "0x1234" << QColor();
+        QTest::newRow("two hashes") << "##123456" << QColor();
+    }
+
+    void hexColours()
+    {
+        QFETCH(QString, text);
+        QFETCH(QColor, expected);
+        const std::optional<QColor> parsed = HexColor::parse(text);
+        QCOMPARE(parsed.has_value(), expected.isValid());
+        if (parsed)
+            QCOMPARE(parsed->rgba(), expected.rgba());
+        QCOMPARE(HexColor::parseOr(text, Qt::red).rgba(),
+                 (expected.isValid() ? expected : QColor(Qt::red)).rgba());
+    }
+
+    void displayedScenes_data()
+    {
+        QTest::addColumn<QStringList>("catalogue");
+        QTest::addColumn<QString>("playing");
+        QTest::addColumn<int>("panel"); // -1: none
+        QTest::addColumn<int>("launcher");
+        const QStringList abc{"a", "b", "c"};
+        QTest::newRow("nothing played") << abc << "" << 0 << 0;
+        QTest::newRow("a catalogue scene") << abc << "b" << 1 << 1;
+        QTest::newRow("a custom scene") << abc << "custom-x" << -1 << 0;
+        QTest::newRow("a scene the catalogue dropped") << abc << "gone" << -1 << 0;
+        QTest::newRow("no catalogue") << QStringList() << "" << -1 << -1;
+        QTest::newRow("no catalogue, playing") << QStringList() << "b" << -1 << -1;
+    }
+
+    void displayedScenes()
+    {
+        QFETCH(QStringList, catalogue);
+        QFETCH(QString, playing);
+        QFETCH(int, panel);
+        QFETCH(int, launcher);
+        const auto asInt = [](std::optional<qsizetype> i) { return i ? int(*i) : -1; };
+        QCOMPARE(asInt(DisplayedScene::forPanel(scenes(catalogue), playing)), panel);
+        QCOMPARE(asInt(DisplayedScene::forLauncher(scenes(catalogue), playing)), launcher);
+    }
+
+    void settingsReadWithDefaultsAndWritesReachTheServices()
+    {
+        // Values of the wrong type, as a person might leave them: each reads as its default.
+        AppFixture app(R"({"volume": "loud", "reduceMotion": 1, "cacheSizeBudgetMB": 2.5,
+                          "favoriteSceneIds": "not json", "animatedSceneLoops": false})");
+        app.start();
+        ViewSettings settings(*app.settings);
+        QCOMPARE(settings.volume(), 0.8);
+        QCOMPARE(settings.reduceMotion(), false);
+        QCOMPARE(settings.animatedSceneLoops(), false);
+        QCOMPARE(settings.openLauncherOnLaunch(), true);
+        QCOMPARE(settings.cacheSizeBudgetMB(), 500);
+        QCOMPARE(settings.favoriteSceneIds(), QStringList());
+
+        QSignalSpy volume(&settings, &ViewSettings::volumeChanged);
+        QSignalSpy budget(&settings, &ViewSettings::cacheSizeBudgetMBChanged);
+        QSignalSpy favourites(&settings, &ViewSettings::favoriteSceneIdsChanged);
+        settings.setVolume(0.25);
+        settings.setVolume(0.25);
+        settings.setVolume(7); // held to the range
+        settings.setCacheSizeBudgetMB(100);
+        settings.setFavoriteSceneIds({"b", "a", "b"});
+        QCOMPARE(volume.count(), 0); // on a later turn, never inside the write
+        QTRY_COMPARE(volume.count(), 1); // both writes are seen at once
+        QCOMPARE(settings.volume(), 1.0);
+        QCOMPARE(budget.count(), 1);
+        QCOMPARE(favourites.count(), 1);
+        QCOMPARE(settings.favoriteSceneIds(), (QStringList{"a", "b"}));
+
+        // Saved as the stored forms, and in effect in the services.
+        const QJsonObject file =
+            QJsonDocument::fromJson(TestSupport::readFile(app.settings->filePath())).object();
+        QCOMPARE(file.value("favoriteSceneIds").toString(), "[\"a\",\"b\"]");
+        QCOMPARE(file.value("cacheSizeBudgetMB").toInteger(), 100);
+        QTRY_COMPARE(app.environment->player()->volume(), 1.0f);
+        QCOMPARE(app.environment->cache()->budgetBytes(), 100 * 1048576);
+        QCOMPARE(app.environment->player()->favoriteIds(), (QSet<QString>{"a", "b"}));
+
+        // A write of another key is no change to these.
+        app.settings->setBool(SettingsKey::launchAtLogin, true);
+        QTRY_COMPARE(settings.launchAtLogin(), true);
+        QTest::qWait(20);
+        QCOMPARE(volume.count(), 1);
+    }
+
+    void sceneListFollowsTheCatalogueAndThePlayer()
+    {
+        TestHttpServer server;
+        Manifest manifest = servedCatalogue(server, {{"a", {"t1"}}, {"b", {"t2"}}});
+        manifest.playlists[0].accentHex = "#112233";
+        server.serve("/manifest.json", 200, catalogueJson(manifest));
+        AppFixture app;
+        app.start(server.url("/manifest.json"));
+        SceneListModel model(*app.environment->library(), *app.environment->player());
+        QSignalSpy reset(&model, &QAbstractItemModel::modelReset);
+        QCOMPARE(model.count(), 0);
+        QVERIFY(!model.panelScene() && !model.launcherScene());
+
+        QTRY_COMPARE(model.count(), 2);
+        QCOMPARE(reset.count(), 1);
+        QCOMPARE(model.at(0)->name(), "Scene a");
+        QCOMPARE(model.data(model.index(1), SceneListModel::IdRole).toString(), "b");
+        QCOMPARE(model.scene("a")->accent(), QColor(0x11, 0x22, 0x33));
+        QVERIFY(!model.scene("b")->accent().isValid());
+        QCOMPARE(model.panelScene()->id(), "a");
+
+        QSignalSpy panel(&model, &SceneListModel::panelSceneChanged);
+        QSignalSpy launcher(&model, &SceneListModel::launcherSceneChanged);
+        app.environment->player()->playScene("b");
+        QTRY_COMPARE(panel.count(), 1);
+        QCOMPARE(model.panelScene()->id(), "b");
+        QCOMPARE(model.launcherScene()->id(), "b");
+        app.environment->player()->playCustom(QUrl::fromLocalFile(app.dir.filePath("x.mp3")),
+                                              "custom-x");
+        QTRY_COMPARE(panel.count(), 2);
+        QVERIFY(!model.panelScene());
+        QCOMPARE(model.launcherScene()->id(), "a");
+        QCOMPARE(launcher.count(), 2);
+    }
+
+    void everyWindowLoadsWithoutAQmlWarning()
+    {
+        QmlWarnings warnings;
+        AppFixture app;
+        app.startShell();
+        MenuBarController menuBar(*app.qml, *app.desktop, ClickOutsideMonitor::forPlatform());
+        QVERIFY(menuBar.panel().rootObject());
+        app.windows->openLauncher();
+        app.windows->openSettings();
+        QVERIFY(QTest::qWaitForWindowExposed(app.windows->launcher()));
+        QVERIFY(QTest::qWaitForWindowExposed(app.windows->settingsWindow()));
+        QVERIFY(app.windows->launcher()->rootObject());
+        QVERIFY(app.windows->settingsWindow()->rootObject());
+        QTest::qWait(200);
+        QVERIFY2(QmlWarnings::seen.isEmpty(), qPrintable(QmlWarnings::seen.join('\n')));
+    }
+};
+
+QTEST_MAIN(TestViews)
+#include "tst_views.moc"
