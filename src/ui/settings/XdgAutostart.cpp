@@ -1,23 +1,15 @@
 #include "ui/settings/XdgAutostart.h"
 
+#include "core/AppError.h"
+#include "core/FileWriter.h"
 #include "core/SettingsStore.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStandardPaths>
 
 namespace {
-// The whole file or nothing: a session starting while this runs sees the old entry or the new.
-bool writeWholeFile(const QString &path, const QByteArray &bytes)
-{
-    if (!QDir().mkpath(QFileInfo(path).absolutePath()))
-        return false;
-    QSaveFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit();
-}
-
 // One argument of an Exec line: quoted, with the characters that stay special inside quotes
 // escaped, then escaped again as a desktop-entry string (backslashes doubled), and a literal
 // percent sign doubled so that it is not taken for a field code.
@@ -67,10 +59,19 @@ XdgAutostart::XdgAutostart(SettingsStore &settings, QString filePath, QString ex
 
 bool XdgAutostart::apply(bool launchAtLogin) const
 {
-    const bool done = launchAtLogin ? writeWholeFile(m_filePath, desktopEntry(m_executable))
-                                    : (QFile::remove(m_filePath) || !QFileInfo::exists(m_filePath));
-    if (!done)
-        qWarning().noquote() << "Launch at login: could not"
-                             << (launchAtLogin ? "write" : "remove") << m_filePath;
-    return done;
+    try {
+        if (launchAtLogin) {
+            const QString folder = QFileInfo(m_filePath).absolutePath();
+            if (!QDir().mkpath(folder))
+                throw AppError::file(QStringLiteral("Could not create the folder %1.").arg(folder));
+            // Whole or not at all: a session starting meanwhile sees the old entry or the new.
+            FileWriter::writeWhole(m_filePath, desktopEntry(m_executable));
+        } else if (!QFile::remove(m_filePath) && QFileInfo::exists(m_filePath)) {
+            throw AppError::file(QStringLiteral("Could not remove %1.").arg(m_filePath));
+        }
+        return true;
+    } catch (const AppError &error) {
+        qWarning().noquote() << "Launch at login:" << error.description();
+        return false;
+    }
 }

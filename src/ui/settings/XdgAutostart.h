@@ -25,7 +25,7 @@ public:
     XdgAutostart(SettingsStore &settings, QString filePath, QString executable,
                  QObject *parent = nullptr);
 
-    // Writes or removes the entry; false (and a warning logged) when that failed.
+    // Writes the entry whole or removes it; false (and a warning logged) when that failed.
     bool apply(bool launchAtLogin) const;
 
 private:
