@@ -29,6 +29,8 @@ HFSettingsSection {
 
     Row {
         visible: scenesSection.view.addRowShown
+        // Typing goes to the name as soon as the row opens.
+        onVisibleChanged: if (visible) nameField.forceActiveFocus()
         leftPadding: 14
         rightPadding: 14
         bottomPadding: 10

@@ -17,6 +17,7 @@ Column {
         font.pixelSize: 13
         font.weight: Font.DemiBold
         Accessible.role: Accessible.Heading
+        Accessible.name: section.title
     }
 
     Rectangle {
