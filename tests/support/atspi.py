@@ -9,6 +9,10 @@ session:
     atspi.py set-value ROLE NAME VALUE [APP]  set a slider's (or other value's) current value
     atspi.py value ROLE NAME [APP]            print the current value
     atspi.py wait ROLE NAME [APP]             wait until such a control shows
+    atspi.py focus ROLE NAME [APP]            move the focus to a control scrolled out of
+                                              view, as a screen reader does (the app then
+                                              brings it into view)
+    atspi.py focus-press ROLE NAME [APP]      focus, then press the same control
 ROLE is AT-SPI's role name ("push button", "slider", "check box", "toggle button", "text").
 Each lookup waits up to ATSPI_TIMEOUT seconds (default 10). Exit 1 when nothing matches."""
 import os
@@ -77,20 +81,23 @@ def app(name=DEFAULT_APP):
     return _poll(look, f"application {name!r}")
 
 
-def _matches(node, role, name):
+def _matches(node, role, name, state=Atspi.StateType.SHOWING):
     try:
-        return node.get_role_name() == role and node.get_name() == name and \
-            node.get_state_set().contains(Atspi.StateType.SHOWING)
+        if node.get_role_name() != role or node.get_name() != name:
+            return False
+        # A cached state set misses changes the app sends no event for (scrolling into view).
+        node.clear_cache()
+        return node.get_state_set().contains(state)
     except Exception:
         return False
 
 
-def find(role, name, root=None, app_name=DEFAULT_APP):
-    """The first showing node with this role and name."""
+def find(role, name, root=None, app_name=DEFAULT_APP, state=Atspi.StateType.SHOWING):
+    """The first showing (or other state's) node with this role and name."""
     def look():
         top = root if root is not None else app(app_name)
         for node, _ in walk(top):
-            if _matches(node, role, name):
+            if _matches(node, role, name, state):
                 return node
         return None
     return _poll(look, f"{role} {name!r}")
@@ -104,13 +111,28 @@ def actions(node):
 
 
 def press(role, name, **kw):
-    node = find(role, name, **kw)
+    return _press(find(role, name, **kw), role, name)
+
+
+def _press(node, role, name):
     names = [a.lower() for a in actions(node)]
     for wanted in ("press", "click", "toggle", "activate"):
         if wanted in names:
             node.get_action_iface().do_action(names.index(wanted))
             return node
     raise NotFound(f"{role} {name!r} has no press action (it has {names})")
+
+
+def focus(role, name, **kw):
+    """Gives the focus to a control even when it is scrolled out of view (Qt then reports it
+    neither visible nor showing)."""
+    node = find(role, name, state=Atspi.StateType.FOCUSABLE, **kw)
+    names = [a.lower() for a in actions(node)]
+    if "setfocus" not in names:
+        raise NotFound(f"{role} {name!r} cannot take the focus (it has {names})")
+    node.get_action_iface().do_action(names.index("setfocus"))
+
+    return _poll(lambda: node if _matches(node, role, name) else None, f"{role} {name!r} in view")
 
 
 def set_value(role, name, value, **kw):
@@ -156,6 +178,11 @@ def main(argv):
             set_value(rest[0], rest[1], rest[2], app_name=(rest[3:] or [DEFAULT_APP])[0])
         elif command == "value" and len(rest) >= 2:
             print(f"{value(rest[0], rest[1], app_name=(rest[2:] or [DEFAULT_APP])[0]):g}")
+        elif command == "focus" and len(rest) >= 2:
+            focus(rest[0], rest[1], app_name=(rest[2:] or [DEFAULT_APP])[0])
+        elif command == "focus-press" and len(rest) >= 2:
+            node = focus(rest[0], rest[1], app_name=(rest[2:] or [DEFAULT_APP])[0])
+            _press(node, rest[0], rest[1])
         elif command == "wait" and len(rest) >= 2:
             find(rest[0], rest[1], app_name=(rest[2:] or [DEFAULT_APP])[0])
         else:
