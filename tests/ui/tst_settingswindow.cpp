@@ -216,6 +216,21 @@ private Q_SLOTS:
         QVERIFY(autostart.apply(false)); // already gone is done
     }
 
+    void closingTheWindowAnswersItsOpenFileDialog()
+    {
+        AppFixture app;
+        app.startShell();
+        SettingsWindow *window = open(app);
+        QVERIFY(window);
+        CustomScenesService &scenes = *app.environment->customScenes();
+        QSignalSpy finished(&scenes, &CustomScenesService::pickAndAddFinished);
+        scenes.startPickAndAdd("typed");
+        QVERIFY(app.environment->customScenePicker()->isWaiting()); // the dialog is showing
+        window->close();
+        QTRY_COMPARE(finished.count(), 1);
+        QCOMPARE(finished.first().first().toString(), QString());
+    }
+
     void customSceneRowKeepsATryAfterACancelAndMarksAMissingFile()
     {
         AppFixture app;

@@ -71,6 +71,8 @@ HFSettingsSection {
         title: scenesSection.services.customScenes.pickerTitle
         nameFilters: scenesSection.services.customScenes.pickerNameFilters
         fileMode: FileDialog.OpenFile
+        // Qt's own dialog (no desktop dialog at hand) opens only inside a window it is given.
+        parentWindow: scenesSection.Window.window
         onAccepted: scenesSection.services.customScenePicker.accept(dialog.selectedFile)
         onRejected: scenesSection.services.customScenePicker.reject()
     }
