@@ -161,7 +161,7 @@ AppEnvironment::~AppEnvironment() = default;
 ViewServices::Services AppEnvironment::viewServices() const
 {
     return {*m_player,       *m_library, *m_mixer,
-            *m_autoPause,    *m_pin,     *m_cache,
+            *m_autoPause,    *m_hotKeys, *m_pin,     *m_cache,
             *m_customScenes, *m_customScenePicker, *m_videoCache,
             *m_audioMonitor, m_settings, *m_coverImages};
 }

@@ -206,6 +206,10 @@ void CacheService::clearCache()
         const QFileInfoList entries = dir.entryInfoList(QDir::AllEntries | QDir::Hidden |
                                                         QDir::System | QDir::NoDotAndDotDot);
         for (const QFileInfo &entry : entries) {
+            // A track still downloading is not cached audio yet: it completes into the cache
+            // and is recorded there, rather than failing on a partial file pulled from under it.
+            if (FileWriter::isBeingWritten(entry.absoluteFilePath()))
+                continue;
             if (entry.isDir() && !entry.isSymLink())
                 QDir(entry.absoluteFilePath()).removeRecursively();
             else

@@ -82,7 +82,8 @@ public:
     void enforceBudget(const QSet<QString> &spare = {});
 
     // Deletes every entry of the cache folder, then enforces the budget (ignoring its error).
-    // The records stay until eviction drops them; pinned files are untouched.
+    // The records stay until eviction drops them; pinned files are untouched, and so is a
+    // download under way, which still completes into the cache.
     Q_INVOKABLE void clearCache();
 
 Q_SIGNALS:

@@ -25,6 +25,8 @@ set(AREA_SOURCES
   controls/ViewRows.h controls/ViewRows.cpp
   panel/PanelState.h panel/PanelState.cpp
   panel/PanelShots.h panel/PanelShots.cpp
+  settings/SettingsView.h settings/SettingsView.cpp
+  settings/XdgAutostart.h settings/XdgAutostart.cpp
 )
 
 set(AREA_QML
@@ -50,6 +52,15 @@ set(AREA_QML
   launcher/OnboardingView.qml
   settings/SettingsRoot.qml
   shell/PictureShot.qml
+  settings/HFSettingsSection.qml
+  settings/HFSettingRow.qml
+  settings/HFSectionDivider.qml
+  settings/HFSwitch.qml
+  settings/HFButton.qml
+  settings/IconBadge.qml
+  settings/CustomScenesSection.qml
+  settings/CustomSceneList.qml
+  settings/CustomSceneRow.qml
 )
 
 # The interface's plain Qt resources: the logo and the symbol font (the views are the QML module). The qrc is

@@ -148,6 +148,22 @@ private Q_SLOTS:
         QCOMPARE(rig.f.filesIn(rig.f.locations.cacheDir()), (QStringList{"x.mp3", "y.mp3"}));
     }
 
+    void clearingTheCacheMidDownloadLetsItCompleteIntoTheCache()
+    {
+        DownloadRig rig;
+        QVERIFY(rig.f.write(rig.f.cached("old"), "old"));
+        const QByteArray body(64 * 1024, 'b');
+        rig.server.serve("/x.mp3",
+                         Response{.body = body, .chunkSize = 8192, .chunkPause = 40ms});
+        auto download = rig.get("x");
+        QTRY_VERIFY(QFileInfo(rig.f.partial("x")).size() > 0);
+        rig.cache.clearCache();
+        QVERIFY(!QFile::exists(rig.f.cached("old")));
+        QCOMPARE(wait(std::move(download)).value, QUrl::fromLocalFile(rig.f.cached("x")));
+        QCOMPARE(rig.f.read(rig.f.cached("x")), body);
+        QCOMPARE(rig.f.entry("x")->sizeBytes, body.size());
+    }
+
     // A download in a real process, killed with SIGKILL while the body is still arriving.
     void killedDownloadLeavesNoTrackFileAndTheNextOneSucceeds()
     {

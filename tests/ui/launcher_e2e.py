@@ -17,17 +17,18 @@ import tempfile
 sys.path.insert(0, os.path.join(sys.argv[3], "tests", "support"))
 sys.path.insert(0, os.path.join(sys.argv[3], "tests", "ui"))
 import atspi  # noqa: E402
-from atspi import Atspi, find, press, wait_for  # noqa: E402
+from atspi import Atspi, press, showing, wait_for  # noqa: E402
 from panel_e2e import loudness, run  # noqa: E402
 
 APP, CATALOGUE, SOURCE = sys.argv[1:4]
-BUTTON = Atspi.Role.PUSH_BUTTON
+BUTTON = "push button"
+atspi.TIMEOUT = 60
 
 
 def start(env):
     app = subprocess.Popen([APP], env=env)
-    me = wait_for("the app on the accessibility bus", lambda: atspi.application("dusk-haven"))
-    return app, me
+    atspi.app()
+    return app
 
 
 def stop(app):
@@ -58,37 +59,37 @@ def main():
         settings = os.path.join(config, "dusk-haven", "settings.json")
 
         # A first run: the launcher opens with onboarding.
-        app, me = start(env)
-        press(wait_for("Get started", lambda: find(me, BUTTON, "Get started →")))
+        app = start(env)
+        press(BUTTON, "Get started →")
         picked = scenes[:2]
         for scene in picked:
-            press(wait_for(scene["name"], lambda: find(me, BUTTON, scene["name"])))
-        press(wait_for("Continue", lambda: find(me, BUTTON, "Continue →")))
+            press(BUTTON, scene["name"])
+        press(BUTTON, "Continue →")
         wanted = json.dumps(sorted(s["id"] for s in picked), separators=(",", ":"))
         wait_for("the favourites stored",
                  lambda: json.load(open(settings)).get("favoriteSceneIds") == wanted)
 
         # The drawer: a tile pressed plays its scene at once; the player counts it a favourite.
-        press(wait_for("the Scenes pill", lambda: find(me, BUTTON, "Scenes")))
+        press(BUTTON, "Scenes")
         scene = picked[1]
-        press(wait_for(f"the {scene['name']} tile", lambda: find(me, BUTTON, scene["name"])))
+        press(BUTTON, scene["name"])
         wait_for("MPRIS Playing", lambda: run("playerctl", "-p", "duskhaven", "status") == "Playing",
                  timeout=60)
         wait_for("the scene at the sink", lambda: loudness() > 0.02)
-        heart = find(me, BUTTON, "Favourite")
+        heart = atspi.find(BUTTON, "Favourite")
         assert heart.get_state_set().contains(Atspi.StateType.CHECKED), \
             "the player's favourites are the ones onboarding stored"
 
         # Kept offline, then played offline after a restart.
-        press(wait_for("the pin button", lambda: find(me, BUTTON, "Pin for offline")))
-        wait_for("the scene pinned", lambda: find(me, BUTTON, "Unpin from offline"), timeout=180)
+        press(BUTTON, "Pin for offline")
+        wait_for("the scene pinned", lambda: showing(BUTTON, "Unpin from offline"), timeout=180)
         stop(app)
         app = None
         server.terminate()
         server.wait(10)
-        app, me = start(env)
-        press(wait_for("the Scenes pill", lambda: find(me, BUTTON, "Scenes")))
-        press(wait_for(f"the {scene['name']} tile", lambda: find(me, BUTTON, scene["name"])))
+        app = start(env)
+        press(BUTTON, "Scenes")
+        press(BUTTON, scene["name"])
         wait_for("MPRIS Playing offline",
                  lambda: run("playerctl", "-p", "duskhaven", "status") == "Playing", timeout=60)
         wait_for("the pinned scene at the sink", lambda: loudness() > 0.02)

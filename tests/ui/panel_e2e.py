@@ -16,10 +16,12 @@ import tempfile
 
 sys.path.insert(0, os.path.join(sys.argv[3], "tests", "support"))
 import atspi  # noqa: E402
-from atspi import Atspi, find, press, set_value, wait_for  # noqa: E402
+from atspi import Atspi, press, press_node, set_value, showing, wait_for  # noqa: E402
 
 APP, CATALOGUE, SOURCE = sys.argv[1:4]
-BUTTON, SLIDER = Atspi.Role.PUSH_BUTTON, Atspi.Role.SLIDER
+BUTTON, SLIDER = "push button", "slider"
+# The catalogue arrives over the loopback server; a lookup may wait for it.
+atspi.TIMEOUT = 60
 
 
 def run(*command):
@@ -75,37 +77,37 @@ def main():
 
         # Opened as a user opens it: a click on the icon in the tray.
         x, y = wait_for("the tray icon", tray_icon_centre)
-        me = wait_for("the app on the accessibility bus", lambda: atspi.application("dusk-haven"))
+        atspi.app()
         first, second = manifest["playlists"][0]["name"], manifest["playlists"][1]["name"]
         # The catalogue is here once the panel offers the second scene.
         run("xdotool", "mousemove", str(x), str(y), "click", "1")
-        card = wait_for(f"the card of {second}", lambda: find(me, BUTTON, second))
-        assert find(me, BUTTON, first) is None, "the displayed scene is not offered again"
+        card = atspi.find(BUTTON, second)
+        assert showing(BUTTON, first) is None, "the displayed scene is not offered again"
 
-        press(card)
+        press_node(card)
         wait_for("MPRIS Playing", lambda: run("playerctl", "-p", "duskhaven", "status") == "Playing",
                  timeout=60)
         wait_for("the music at the sink", lambda: loudness() > 0.02)
 
-        press(wait_for("the Pause button", lambda: find(me, BUTTON, "Pause")))
+        press(BUTTON, "Pause")
         wait_for("MPRIS Paused", lambda: run("playerctl", "-p", "duskhaven", "status") == "Paused")
         wait_for("silence", lambda: loudness() < 0.002)
-        press(wait_for("the Play button", lambda: find(me, BUTTON, "Play")))
+        press(BUTTON, "Play")
         wait_for("MPRIS Playing again",
                  lambda: run("playerctl", "-p", "duskhaven", "status") == "Playing")
 
         # The music out of the way, so that what is heard next is the layer alone.
-        set_value(find(me, SLIDER, "Volume"), 0.0)
+        set_value(SLIDER, "Volume", 0.0)
         wait_for("the music silenced", lambda: loudness() < 0.002)
-        press(wait_for("the Download button", lambda: find(me, BUTTON, "Download")))
-        wait_for("the pack", lambda: find(me, BUTTON, "Remove pack"), timeout=120)
+        press(BUTTON, "Download")
+        wait_for("the pack", lambda: showing(BUTTON, "Remove pack"), timeout=120)
         layer = manifest["ambientLayers"][0]["name"]
-        slider = wait_for(f"the {layer} slider",
-                          lambda: (s := find(me, SLIDER, layer)) and
-                          s.get_state_set().contains(Atspi.StateType.ENABLED) and s)
-        set_value(slider, 0.8)
+        wait_for(f"the {layer} slider",
+                 lambda: (s := showing(SLIDER, layer)) and
+                 s.get_state_set().contains(Atspi.StateType.ENABLED))
+        set_value(SLIDER, layer, 0.8)
         wait_for(f"{layer} at the sink", lambda: loudness() > 0.02)
-        assert abs(atspi.value(slider) - 0.8) < 0.01, "the slider shows what is in effect"
+        assert abs(atspi.value(SLIDER, layer) - 0.8) < 0.01, "the slider shows what is in effect"
         print("ok: panel end to end")
     finally:
         if app is not None:

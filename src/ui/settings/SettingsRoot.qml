@@ -1,9 +1,11 @@
 import QtQuick
+import QtQuick.Controls.Basic
 import Duskhaven
 
-// The settings window's content: one card 420 × 600 on which the settings sections will sit.
-// Until they arrive it shows the header with the version. The card moves the window when
-// dragged; the close button and Escape close it.
+// The settings window: one scrolling card 420 × 600 with every preference, top to bottom the
+// header, auto-pause, general, scene & audio, custom scenes, global hot keys and the cache.
+// Each control writes one setting or one service property. The top strip moves the window;
+// the close button and Escape close it.
 Item {
     id: root
     required property ViewServices services
@@ -11,58 +13,379 @@ Item {
     width: 420
     height: 600
 
+    SettingsView {
+        id: view
+        services: root.services
+    }
+
     Rectangle {
+        id: card
         anchors.fill: parent
         radius: 16
         color: root.theme.canvas
         border.width: 1
         border.color: root.theme.strongHairline
+        clip: true
 
-        MouseArea {
+        HFButton {
+            x: 10
+            y: 8
+            theme: root.theme
+            symbols: root.services.symbols
+            symbol: "xmark"
+            text: "Close"
+            size: "sm"
+            z: 1 // over the card's content, yet first in the Tab order
+            onClicked: root.services.shell.closeSettings()
+        }
+
+        Flickable {
+            id: flick
+            objectName: "settingsScroll"
             anchors.fill: parent
-            onPressed: root.Window.window.startSystemMove()
+            anchors.margins: 1
+            contentWidth: width
+            contentHeight: stack.implicitHeight
+            boundsBehavior: Flickable.StopAtBounds
+            ScrollBar.vertical: ScrollBar {
+                policy: ScrollBar.AsNeeded
+            }
+
+            Column {
+                id: stack
+                x: 18
+                width: flick.width - 36
+                bottomPadding: 18
+
+                Item {
+                    // Room for the hidden title bar.
+                    width: 1
+                    height: 22
+                }
+
+                Column {
+                    width: parent.width
+                    topPadding: 4
+                    bottomPadding: 8
+                    spacing: 2
+                    Text {
+                        anchors.horizontalCenter: parent.horizontalCenter
+                        text: "Dusk Haven"
+                        color: root.theme.textPrimary
+                        font.pixelSize: 18
+                        font.weight: Font.DemiBold
+                    }
+                    Text {
+                        anchors.horizontalCenter: parent.horizontalCenter
+                        text: view.versionText
+                        color: root.theme.textTertiary
+                        font.pixelSize: 11
+                    }
+                }
+
+                HFSettingsSection {
+                    width: parent.width
+                    theme: root.theme
+                    title: "Auto-pause"
+                    HFSettingRow {
+                        id: externalAudioRow
+                        theme: root.theme
+                        symbols: root.services.symbols
+                        icon: "speaker.wave.2.fill"
+                        label: "Pause when another app plays audio"
+                        hint: "Stop when a call, video, or other music app starts; resume 5s after it ends"
+                        HFSwitch {
+                            theme: root.theme
+                            Accessible.name: externalAudioRow.label
+                            checked: root.services.autoPause.pauseOnExternalAudio
+                            onToggled: root.services.autoPause.pauseOnExternalAudio = checked
+                        }
+                    }
+                    HFSectionDivider { theme: root.theme }
+                    HFSettingRow {
+                        id: lowPowerRow
+                        theme: root.theme
+                        symbols: root.services.symbols
+                        icon: "leaf.fill"
+                        label: "Pause in Low Power Mode"
+                        hint: "Stop playback while the power saver profile is on"
+                        HFSwitch {
+                            theme: root.theme
+                            Accessible.name: lowPowerRow.label
+                            checked: root.services.autoPause.pauseOnLowPowerMode
+                            onToggled: root.services.autoPause.pauseOnLowPowerMode = checked
+                        }
+                    }
+                    HFSectionDivider { theme: root.theme }
+                    HFSettingRow {
+                        id: lowBatteryRow
+                        theme: root.theme
+                        symbols: root.services.symbols
+                        icon: "battery.25"
+                        label: "Pause on low battery"
+                        hint: view.lowBatteryHint
+                        HFSwitch {
+                            theme: root.theme
+                            Accessible.name: lowBatteryRow.label
+                            checked: root.services.autoPause.pauseOnLowBattery
+                            onToggled: root.services.autoPause.pauseOnLowBattery = checked
+                        }
+                    }
+                }
+
+                HFSettingsSection {
+                    width: parent.width
+                    theme: root.theme
+                    title: "General"
+                    HFSettingRow {
+                        id: loginRow
+                        theme: root.theme
+                        symbols: root.services.symbols
+                        icon: "power"
+                        label: "Launch at login"
+                        hint: "Opens when you sign in"
+                        HFSwitch {
+                            theme: root.theme
+                            Accessible.name: loginRow.label
+                            checked: root.services.settings.launchAtLogin
+                            onToggled: root.services.settings.launchAtLogin = checked
+                        }
+                    }
+                    HFSectionDivider { theme: root.theme }
+                    HFSettingRow {
+                        id: openLauncherRow
+                        theme: root.theme
+                        symbols: root.services.symbols
+                        icon: "macwindow"
+                        label: "Open launcher on app launch"
+                        hint: "Show the launcher window when the app opens"
+                        HFSwitch {
+                            theme: root.theme
+                            Accessible.name: openLauncherRow.label
+                            checked: root.services.settings.openLauncherOnLaunch
+                            onToggled: root.services.settings.openLauncherOnLaunch = checked
+                        }
+                    }
+                }
+
+                HFSettingsSection {
+                    width: parent.width
+                    theme: root.theme
+                    title: "Scene & audio"
+                    HFSettingRow {
+                        id: loopsRow
+                        theme: root.theme
+                        symbols: root.services.symbols
+                        icon: "sparkles"
+                        label: "Animated scene loops"
+                        hint: "Subtle motion in scene illustrations"
+                        HFSwitch {
+                            theme: root.theme
+                            Accessible.name: loopsRow.label
+                            checked: root.services.settings.animatedSceneLoops
+                            onToggled: root.services.settings.animatedSceneLoops = checked
+                        }
+                    }
+                    HFSectionDivider { theme: root.theme }
+                    HFSettingRow {
+                        id: reduceMotionRow
+                        theme: root.theme
+                        symbols: root.services.symbols
+                        icon: "tortoise.fill"
+                        label: "Reduce motion"
+                        hint: "Pause animated loops"
+                        HFSwitch {
+                            theme: root.theme
+                            Accessible.name: reduceMotionRow.label
+                            checked: root.services.settings.reduceMotion
+                            onToggled: root.services.settings.reduceMotion = checked
+                        }
+                    }
+                }
+
+                CustomScenesSection {
+                    objectName: "customScenesSection"
+                    width: parent.width
+                    theme: root.theme
+                    services: root.services
+                    view: view
+                }
+
+                HFSettingsSection {
+                    width: parent.width
+                    theme: root.theme
+                    title: "Global Hotkeys"
+                    HFSettingRow {
+                        id: hotKeysRow
+                        theme: root.theme
+                        symbols: root.services.symbols
+                        icon: "command"
+                        label: "Enable global hotkeys"
+                        hint: view.hotKeysHint
+                        HFSwitch {
+                            theme: root.theme
+                            Accessible.name: hotKeysRow.label
+                            checked: root.services.hotKeys.enabled
+                            onToggled: root.services.hotKeys.enabled = checked
+                        }
+                    }
+                }
+
+                HFSettingsSection {
+                    width: parent.width
+                    theme: root.theme
+                    title: "Cache"
+                    HFSettingRow {
+                        id: budgetRow
+                        theme: root.theme
+                        symbols: root.services.symbols
+                        icon: "externaldrive"
+                        label: "Cache budget"
+                        hint: "Max disk space for cached audio"
+                        ComboBox {
+                            id: budgetMenu
+                            width: 110
+                            height: 26
+                            model: view.budgetLabels
+                            currentIndex: view.budgetIndex
+                            displayText: view.budgetLabel
+                            font.pixelSize: 12
+                            Accessible.name: budgetRow.label
+                            Accessible.onPressAction: budgetMenu.popup.open()
+                            onActivated: index => view.chooseBudget(index)
+                            contentItem: Text {
+                                leftPadding: 10
+                                text: budgetMenu.displayText
+                                font: budgetMenu.font
+                                color: root.theme.textPrimary
+                                verticalAlignment: Text.AlignVCenter
+                            }
+                            indicator: Text {
+                                x: budgetMenu.width - width - 8
+                                anchors.verticalCenter: parent.verticalCenter
+                                text: root.services.symbols.glyph("chevron.up.chevron.down")
+                                font.family: root.services.symbols.fontFamily
+                                font.pixelSize: 14
+                                color: root.theme.textSecondary
+                            }
+                            background: Rectangle {
+                                radius: 6
+                                color: budgetMenu.down ? root.theme.hairline : "transparent"
+                                border.width: budgetMenu.visualFocus ? 2 : 1
+                                border.color: budgetMenu.visualFocus ? root.theme.textSecondary
+                                                                     : root.theme.strongHairline
+                            }
+                        }
+                    }
+                    HFSectionDivider { theme: root.theme }
+                    HFSettingRow {
+                        theme: root.theme
+                        symbols: root.services.symbols
+                        icon: "trash"
+                        label: "Reset playback cache"
+                        hint: "Clear cached audio (pinned files kept)"
+                        HFButton {
+                            theme: root.theme
+                            text: "Reset"
+                            size: "sm"
+                            Accessible.name: "Reset playback cache"
+                            onClicked: resetConfirm.open()
+                        }
+                    }
+                }
+            }
         }
 
         Rectangle {
-            // Close button
-            x: 12
-            y: 12
-            width: 22
-            height: 22
-            radius: 11
-            color: closeArea.containsMouse ? root.theme.strongHairline : root.theme.hairline
-            Text {
-                anchors.centerIn: parent
-                text: root.services.symbols.glyph("xmark")
-                font.family: root.services.symbols.fontFamily
-                font.pixelSize: 14
-                color: root.theme.textSecondary
-            }
-            MouseArea {
-                id: closeArea
-                anchors.fill: parent
-                hoverEnabled: true
-                onClicked: root.services.shell.closeSettings()
+            // Content fades out under the top edge.
+            width: parent.width
+            height: 30
+            gradient: Gradient {
+                GradientStop { position: 0.0; color: root.theme.canvas }
+                GradientStop { position: 0.36; color: root.theme.canvas }
+                GradientStop { position: 1.0; color: "transparent" }
             }
         }
 
-        Column {
-            anchors.horizontalCenter: parent.horizontalCenter
-            y: 22 + 4
-            spacing: 2
+        MouseArea {
+            // The strip under the hidden title bar moves the window.
+            width: parent.width
+            height: 22
+            onPressed: root.Window.window.startSystemMove()
+        }
+    }
+
+    Popup {
+        id: resetConfirm
+        objectName: "resetConfirm"
+        anchors.centerIn: parent
+        width: 300
+        modal: true
+        focus: true
+        padding: 18
+
+        background: Rectangle {
+            radius: 12
+            color: root.theme.canvas
+            border.width: 1
+            border.color: root.theme.strongHairline
+        }
+        contentItem: Column {
+            spacing: 10
+            Accessible.role: Accessible.AlertMessage
+            Accessible.name: "Reset playback cache?"
             Text {
-                anchors.horizontalCenter: parent.horizontalCenter
-                text: "Dusk Haven"
+                width: resetConfirm.availableWidth
+                text: "Reset playback cache?"
                 color: root.theme.textPrimary
-                font.pixelSize: 18
+                font.pixelSize: 13
                 font.weight: Font.DemiBold
+                wrapMode: Text.WordWrap
             }
             Text {
-                anchors.horizontalCenter: parent.horizontalCenter
-                text: "Version " + (Qt.application.version !== "" ? Qt.application.version : "1.0")
-                color: root.theme.textTertiary
-                font.pixelSize: 11
+                width: resetConfirm.availableWidth
+                text: "Cached audio files will be deleted. Pinned downloads are kept."
+                color: root.theme.textSecondary
+                font.pixelSize: 12
+                wrapMode: Text.WordWrap
             }
+            Row {
+                anchors.right: parent.right
+                spacing: 8
+                HFButton {
+                    theme: root.theme
+                    text: "Cancel"
+                    onClicked: resetConfirm.close()
+                }
+                HFButton {
+                    theme: root.theme
+                    text: "Reset"
+                    destructive: true
+                    onClicked: {
+                        root.services.cache.clearCache();
+                        resetConfirm.close();
+                    }
+                }
+            }
+        }
+    }
+
+    // Keyboard focus moving down the card (Tab) brings the focused control into view.
+    Connections {
+        target: root.Window.window
+        function onActiveFocusItemChanged() {
+            const item = root.Window.window ? root.Window.window.activeFocusItem : null;
+            let inside = false;
+            for (let p = item; p && !inside; p = p.parent)
+                inside = p === stack;
+            if (!item || !inside)
+                return;
+            const top = item.mapToItem(stack, 0, 0).y;
+            if (top < flick.contentY + 30)
+                flick.contentY = Math.max(0, top - 30);
+            else if (top + item.height > flick.contentY + flick.height - 18)
+                flick.contentY = Math.min(flick.contentHeight - flick.height,
+                                          top + item.height - flick.height + 18);
         }
     }
 }

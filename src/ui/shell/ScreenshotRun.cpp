@@ -1,6 +1,7 @@
 #include "ui/shell/ScreenshotRun.h"
 
 #include "catalogue/Catalogue.h"
+#include "core/AppError.h"
 #include "ui/shell/MenuBarController.h"
 #include "ui/shell/QmlHost.h"
 #include "ui/shell/ShellWindows.h"
@@ -12,9 +13,11 @@
 #include <QCoroTimer>
 #include <QDir>
 #include <QPointer>
+#include <QQuickItem>
 #include <QQuickView>
 #include <QSystemTrayIcon>
 #include <QTextStream>
+#include <algorithm>
 #include <chrono>
 
 using namespace std::chrono_literals;
@@ -59,6 +62,8 @@ ScreenshotRun::ScreenshotRun(QString folder, ShellWindows &windows, MenuBarContr
                  co_return grab(&m_menuBar.panel());
              }});
     addPictureShots();
+    addShot({QStringLiteral("settings.png"), [this] { return settingsShot(false); }});
+    addShot({QStringLiteral("settings-custom.png"), [this] { return settingsShot(true); }});
 }
 
 void ScreenshotRun::addShot(Shot shot)
@@ -166,4 +171,42 @@ QCoro::Task<QImage> ScreenshotRun::pictureShot(QVariantMap properties, int settl
             image = grab(&view);
     }
     co_return self ? image : QImage();
+}
+
+QCoro::Task<QImage> ScreenshotRun::settingsShot(bool scrolledToCustomScenes)
+{
+    QPointer<ScreenshotRun> self(this);
+    m_windows.openSettings();
+    if (!scrolledToCustomScenes) {
+        // Two scenes of the user's own, from the files the demo names
+        // (DUSKHAVEN_SCREENSHOT_SCENES, separated by ':'), unless they are listed already.
+        const QStringList files =
+            qEnvironmentVariable("DUSKHAVEN_SCREENSHOT_SCENES").split(u':', Qt::SkipEmptyParts);
+        CustomScenesService &scenes = *m_qml.services()->customScenes();
+        for (const QString &file : files) {
+            const bool listed = std::any_of(scenes.scenes().cbegin(), scenes.scenes().cend(),
+                                            [&file](const CustomScene &scene) {
+                                                return scene.audioBookmark == file.toUtf8();
+                                            });
+            try {
+                if (!listed)
+                    scenes.add(QString(), QUrl::fromLocalFile(file));
+            } catch (const AppError &) {
+                // The shot then shows fewer scenes; the run goes on.
+            }
+        }
+    } else if (m_windows.settingsWindow()) {
+        // Scrolled so that the custom scenes section starts near the top of the card.
+        QQuickItem *root = m_windows.settingsWindow()->rootObject();
+        auto *scroll = root->findChild<QQuickItem *>(QStringLiteral("settingsScroll"));
+        auto *section = root->findChild<QQuickItem *>(QStringLiteral("customScenesSection"));
+        if (scroll && section) {
+            auto *content = scroll->property("contentItem").value<QQuickItem *>();
+            scroll->setProperty("contentY", section->mapToItem(content, QPointF()).y() - 20);
+        }
+    }
+    co_await QCoro::sleepFor(scrolledToCustomScenes ? 500ms : 1000ms);
+    if (!self)
+        co_return QImage();
+    co_return grab(m_windows.settingsWindow());
 }

@@ -13,8 +13,8 @@ class ShellWindows;
 
 // For the headless demo (DUSKHAVEN_SCREENSHOTS=<folder>): once the shell is up it takes a list
 // of named shots in order (the launcher and the panel, then the scene pictures), then the
-// panel's states (PanelShots), writes each into the folder and reports whether every one was
-// written. Nothing of this runs in a normal start.
+// panel's and the launcher's states and the settings window, writes each into the folder and
+// reports whether every one was written. Nothing of this runs in a normal start.
 class ScreenshotRun : public QObject
 {
     Q_OBJECT
@@ -44,6 +44,8 @@ private:
     // A 1280 × 720 still of a scene picture (see PictureShot.qml), after `settle` ms.
     QCoro::Task<QImage> pictureShot(QVariantMap properties, int settle);
     void addPictureShots();
+    // The settings window at the top, or scrolled to the custom scenes.
+    QCoro::Task<QImage> settingsShot(bool scrolledToCustomScenes);
 
     QString m_folder;
     ShellWindows &m_windows;

@@ -10,7 +10,7 @@ struct Symbol
     char16_t codePoint; // Material Icons; the glyph's own name follows in the comment
 };
 
-constexpr std::array<Symbol, 36> table{{
+constexpr std::array<Symbol, 37> table{{
     // transport and scenes
     {u"play.fill", 0xe037},              // play_arrow
     {u"pause.fill", 0xe034},             // pause
@@ -51,6 +51,7 @@ constexpr std::array<Symbol, 36> table{{
     {u"externaldrive", 0xe1db},    // storage
     {u"trash", 0xe872},            // delete
     {u"plus.circle.fill", 0xe147}, // add_circle
+    {u"chevron.up.chevron.down", 0xe5d7}, // unfold_more
 }};
 
 constexpr char16_t fallback = 0xe04d; // volume_down, as "speaker.wave.2"

@@ -6,6 +6,7 @@
 
 #include "awareness/AudioContextMonitor.h"
 #include "awareness/AutoPauseService.h"
+#include "awareness/HotKeyService.h"
 #include "catalogue/LibraryService.h"
 #include "custom_scenes/CustomScenesService.h"
 #include "custom_scenes/DialogFilePicker.h"
@@ -57,6 +58,14 @@ struct AudioContextMonitorForeign
     Q_GADGET
     QML_FOREIGN(AudioContextMonitor)
     QML_NAMED_ELEMENT(AudioContextMonitor)
+    QML_UNCREATABLE("Built once by the application and handed to each window.")
+};
+
+struct HotKeyServiceForeign
+{
+    Q_GADGET
+    QML_FOREIGN(HotKeyService)
+    QML_NAMED_ELEMENT(HotKeyService)
     QML_UNCREATABLE("Built once by the application and handed to each window.")
 };
 

@@ -9,6 +9,7 @@
 #include <QtQml/qqmlregistration.h>
 
 class ShellWindows;
+class XdgAutostart;
 Q_MOC_INCLUDE("ui/shell/ShellWindows.h")
 
 // What every window's view reaches: the services it binds to and calls, the settings, the
@@ -23,6 +24,7 @@ class ViewServices : public QObject
     Q_PROPERTY(LibraryService *library READ library CONSTANT)
     Q_PROPERTY(AmbientMixerService *mixer READ mixer CONSTANT)
     Q_PROPERTY(AutoPauseService *autoPause READ autoPause CONSTANT)
+    Q_PROPERTY(HotKeyService *hotKeys READ hotKeys CONSTANT)
     Q_PROPERTY(PinService *pins READ pins CONSTANT)
     Q_PROPERTY(CacheService *cache READ cache CONSTANT)
     Q_PROPERTY(CustomScenesService *customScenes READ customScenes CONSTANT)
@@ -44,6 +46,7 @@ public:
         LibraryService &library;
         AmbientMixerService &mixer;
         AutoPauseService &autoPause;
+        HotKeyService &hotKeys;
         PinService &pins;
         CacheService &cache;
         CustomScenesService &customScenes;
@@ -61,6 +64,7 @@ public:
     LibraryService *library() const { return &m_services.library; }
     AmbientMixerService *mixer() const { return &m_services.mixer; }
     AutoPauseService *autoPause() const { return &m_services.autoPause; }
+    HotKeyService *hotKeys() const { return &m_services.hotKeys; }
     PinService *pins() const { return &m_services.pins; }
     CacheService *cache() const { return &m_services.cache; }
     CustomScenesService *customScenes() const { return &m_services.customScenes; }
@@ -81,4 +85,6 @@ private:
     ViewSettings *m_settings;
     SceneListModel *m_scenes;
     ArtClock *m_artClock;
+    // Follows "launchAtLogin" for as long as there are views to change it.
+    XdgAutostart *m_autostart;
 };

@@ -1,0 +1,92 @@
+import QtQuick
+import QtQuick.Controls.Basic
+import QtQuick.Dialogs
+import Duskhaven
+
+// The user's own scenes: the add row with its name field and file button, then one row per
+// scene, newest first, with play and delete. The file dialog answers the service's picker,
+// whatever the user does with it.
+HFSettingsSection {
+    id: scenesSection
+    required property ViewServices services
+    required property SettingsView view
+    title: "Custom scenes"
+
+    HFSettingRow {
+        theme: scenesSection.theme
+        symbols: scenesSection.services.symbols
+        icon: "plus.circle.fill"
+        label: "Add a custom scene"
+        hint: "Pick a local audio file to use as a private scene"
+        HFButton {
+            theme: scenesSection.theme
+            text: "Add"
+            primary: true
+            size: "sm"
+            onClicked: scenesSection.view.toggleAddRow()
+        }
+    }
+
+    Row {
+        visible: scenesSection.view.addRowShown
+        // Typing goes to the name as soon as the row opens.
+        onVisibleChanged: if (visible) nameField.forceActiveFocus()
+        leftPadding: 14
+        rightPadding: 14
+        bottomPadding: 10
+        spacing: 8
+
+        TextField {
+            id: nameField
+            width: scenesSection.width - 28 - 8 - pickButton.width
+            placeholderText: "Scene name"
+            font.pixelSize: 12
+            text: scenesSection.view.newName
+            onTextEdited: scenesSection.view.newName = text
+            Accessible.name: "Scene name"
+        }
+        HFButton {
+            id: pickButton
+            theme: scenesSection.theme
+            text: "Pick file"
+            enabled: !scenesSection.view.picking
+            anchors.verticalCenter: nameField.verticalCenter
+            onClicked: scenesSection.view.pickFile()
+        }
+    }
+
+    CustomSceneList {
+        width: scenesSection.width
+        theme: scenesSection.theme
+        services: scenesSection.services
+        view: scenesSection.view
+        Repeater {
+            model: scenesSection.services.customScenes.scenes
+            delegate: CustomSceneRow {}
+        }
+    }
+
+    FileDialog {
+        id: dialog
+        title: scenesSection.services.customScenes.pickerTitle
+        nameFilters: scenesSection.services.customScenes.pickerNameFilters
+        fileMode: FileDialog.OpenFile
+        // Qt's own dialog (no desktop dialog at hand) opens only inside a window it is given.
+        parentWindow: scenesSection.Window.window
+        onAccepted: scenesSection.services.customScenePicker.accept(dialog.selectedFile)
+        onRejected: scenesSection.services.customScenePicker.reject()
+    }
+
+    Connections {
+        target: scenesSection.services.customScenePicker
+        function onOpenRequested() {
+            dialog.open();
+            // A dialog that could not be shown is a cancelled one.
+            if (!dialog.visible)
+                scenesSection.services.customScenePicker.reject();
+        }
+    }
+
+    // Closing the window with the dialog open is no answer; the question must not hang.
+    Component.onDestruction: scenesSection.services.customScenePicker.reject()
+}

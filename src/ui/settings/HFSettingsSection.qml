@@ -1,0 +1,36 @@
+import QtQuick
+import Duskhaven
+
+// A titled group of rows on a translucent card, 18 above each section.
+Column {
+    id: section
+    required property ThemePalette theme
+    property string title
+    default property alias content: rows.data
+    topPadding: 18
+    spacing: 8
+
+    Text {
+        x: 4
+        text: section.title
+        color: section.theme.textPrimary
+        font.pixelSize: 13
+        font.weight: Font.DemiBold
+        Accessible.role: Accessible.Heading
+        Accessible.name: section.title
+    }
+
+    Rectangle {
+        width: section.width
+        height: rows.implicitHeight
+        radius: 12
+        color: section.theme.frost
+        border.width: 1
+        border.color: section.theme.hairline
+
+        Column {
+            id: rows
+            width: parent.width
+        }
+    }
+}

@@ -1,0 +1,169 @@
+#include "ui/settings/SettingsView.h"
+
+#include "Duskhaven/BuildInfo.h"
+#include "awareness/HotKeyService.h"
+#include "ui/views/ViewServices.h"
+
+#include <QLocale>
+#include <algorithm>
+
+const QList<SettingsView::BudgetChoice> &SettingsView::budgetChoices()
+{
+    static const QList<BudgetChoice> choices{{"100 MB", 100}, {"250 MB", 250}, {"500 MB", 500},
+                                             {"1 GB", 1024},  {"2 GB", 2048},  {"5 GB", 5120}};
+    return choices;
+}
+
+QString SettingsView::versionText(const char *buildVersion)
+{
+    const QString version = QString::fromUtf8(buildVersion).trimmed();
+    return QStringLiteral("Version ") + (version.isEmpty() ? QStringLiteral("1.0") : version);
+}
+
+SettingsView::SettingsView(QObject *parent) : QObject(parent) {}
+
+void SettingsView::setServices(ViewServices *services)
+{
+    if (services == m_services)
+        return;
+    if (m_services)
+        m_services->settings()->disconnect(this);
+    m_services = services;
+    if (m_services)
+        connect(m_services->settings(), &ViewSettings::cacheSizeBudgetMBChanged, this,
+                &SettingsView::budgetChanged);
+    Q_EMIT servicesChanged();
+    Q_EMIT budgetChanged();
+}
+
+QString SettingsView::versionText() const
+{
+    return versionText(BuildInfo::version);
+}
+
+QString SettingsView::lowBatteryHint() const
+{
+    const int threshold = m_services ? m_services->autoPause()->lowBatteryThreshold()
+                                     : AutoPauseService::defaultLowBatteryThreshold;
+    return QStringLiteral("Stop when battery falls below %1% and unplugged").arg(threshold);
+}
+
+QString SettingsView::hotKeysHint()
+{
+    return HotKeyService::hint();
+}
+
+QStringList SettingsView::budgetLabels()
+{
+    QStringList labels;
+    for (const BudgetChoice &choice : budgetChoices())
+        labels.append(QString::fromLatin1(choice.label));
+    return labels;
+}
+
+int SettingsView::budgetIndex() const
+{
+    if (!m_services)
+        return -1;
+    const int stored = m_services->settings()->cacheSizeBudgetMB();
+    const auto &choices = budgetChoices();
+    const auto found = std::find_if(choices.cbegin(), choices.cend(),
+                                    [stored](const BudgetChoice &c) { return c.megabytes == stored; });
+    return found == choices.cend() ? -1 : int(found - choices.cbegin());
+}
+
+QString SettingsView::budgetLabel() const
+{
+    const int index = budgetIndex();
+    if (index >= 0)
+        return QString::fromLatin1(budgetChoices().at(index).label);
+    // A figure written by hand into the settings file is shown as it is in effect.
+    return m_services ? QStringLiteral("%1 MB").arg(m_services->settings()->cacheSizeBudgetMB())
+                      : QString();
+}
+
+void SettingsView::chooseBudget(int index)
+{
+    if (!m_services || index < 0 || index >= budgetChoices().size())
+        return;
+    ViewSettings *settings = m_services->settings();
+    const int megabytes = budgetChoices().at(index).megabytes;
+    if (settings->cacheSizeBudgetMB() != megabytes)
+        settings->setCacheSizeBudgetMB(megabytes);
+}
+
+void SettingsView::setNewName(const QString &name)
+{
+    if (name == m_newName)
+        return;
+    m_newName = name;
+    Q_EMIT newNameChanged();
+}
+
+void SettingsView::setAddRowShown(bool shown)
+{
+    if (shown == m_addRowShown)
+        return;
+    m_addRowShown = shown;
+    Q_EMIT addRowShownChanged();
+}
+
+void SettingsView::setPicking(bool picking)
+{
+    if (picking == m_picking)
+        return;
+    m_picking = picking;
+    Q_EMIT pickingChanged();
+}
+
+void SettingsView::toggleAddRow()
+{
+    setAddRowShown(!m_addRowShown);
+}
+
+void SettingsView::pickFile()
+{
+    if (!m_services || m_picking)
+        return;
+    setPicking(true);
+    [](QPointer<SettingsView> self, CustomScenesService *scenes, QString name) -> QCoro::Task<> {
+        const std::optional<QString> id = co_await scenes->pickAndAdd(std::move(name));
+        if (!self)
+            co_return;
+        self->setPicking(false);
+        if (id) {
+            self->setNewName(QString());
+            self->setAddRowShown(false);
+        }
+    }(this, m_services->customScenes(), m_newName);
+}
+
+QStringList SettingsView::unplayableSceneIds() const
+{
+    QStringList ids(m_unplayable.cbegin(), m_unplayable.cend());
+    ids.sort();
+    return ids;
+}
+
+QString SettingsView::unplayableText()
+{
+    return QStringLiteral("The audio file is missing or cannot be read");
+}
+
+void SettingsView::playScene(const QString &sceneId)
+{
+    if (!m_services)
+        return;
+    const bool played = m_services->customScenes()->play(sceneId);
+    const bool changed = played ? m_unplayable.remove(sceneId) : !m_unplayable.contains(sceneId);
+    if (!played)
+        m_unplayable.insert(sceneId);
+    if (changed)
+        Q_EMIT unplayableChanged();
+}
+
+QString SettingsView::dateText(const QDateTime &moment) const
+{
+    return QLocale(QLocale::English, QLocale::UnitedStates)
+        .toString(moment.toLocalTime().date(), QStringLiteral("MMM d, yyyy"));
+}

@@ -1,0 +1,77 @@
+#include "ui/settings/XdgAutostart.h"
+
+#include "core/AppError.h"
+#include "core/FileWriter.h"
+#include "core/SettingsStore.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+namespace {
+// One argument of an Exec line: quoted, with the characters that stay special inside quotes
+// escaped, then escaped again as a desktop-entry string (backslashes doubled), and a literal
+// percent sign doubled so that it is not taken for a field code.
+QString execArgument(const QString &argument)
+{
+    QString quoted;
+    for (const QChar c : argument) {
+        if (c == u'"' || c == u'`' || c == u'$' || c == u'\\')
+            quoted += u'\\';
+        quoted += c;
+    }
+    quoted.replace(u'\\', QStringLiteral("\\\\"));
+    quoted.replace(u'%', QStringLiteral("%%"));
+    quoted.replace(u'\n', QStringLiteral("\\n"));
+    return u'"' + quoted + u'"';
+}
+} // namespace
+
+QString XdgAutostart::defaultFilePath()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+        QStringLiteral("/autostart/dusk-haven.desktop");
+}
+
+QByteArray XdgAutostart::desktopEntry(const QString &executable)
+{
+    return QStringLiteral("[Desktop Entry]\n"
+                          "Type=Application\n"
+                          "Name=Dusk Haven\n"
+                          "Comment=Lo-fi scenes and ambient sounds from the system tray\n"
+                          "Exec=%1\n"
+                          "Icon=dusk-haven\n"
+                          "Terminal=false\n"
+                          "X-GNOME-Autostart-enabled=true\n")
+        .arg(execArgument(executable))
+        .toUtf8();
+}
+
+XdgAutostart::XdgAutostart(SettingsStore &settings, QString filePath, QString executable,
+                           QObject *parent)
+    : QObject(parent), m_settings(settings), m_filePath(std::move(filePath)),
+      m_executable(std::move(executable))
+{
+    settings.follow(SettingsKey::launchAtLogin, this,
+                    [this] { apply(m_settings.boolOrFalse(SettingsKey::launchAtLogin)); });
+}
+
+bool XdgAutostart::apply(bool launchAtLogin) const
+{
+    try {
+        if (launchAtLogin) {
+            const QString folder = QFileInfo(m_filePath).absolutePath();
+            if (!QDir().mkpath(folder))
+                throw AppError::file(QStringLiteral("Could not create the folder %1.").arg(folder));
+            // Whole or not at all: a session starting meanwhile sees the old entry or the new.
+            FileWriter::writeWhole(m_filePath, desktopEntry(m_executable));
+        } else if (!QFile::remove(m_filePath) && QFileInfo::exists(m_filePath)) {
+            throw AppError::file(QStringLiteral("Could not remove %1.").arg(m_filePath));
+        }
+        return true;
+    } catch (const AppError &error) {
+        qWarning().noquote() << "Launch at login:" << error.description();
+        return false;
+    }
+}

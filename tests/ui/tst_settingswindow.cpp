@@ -1,0 +1,268 @@
+#include "Duskhaven/BuildInfo.h"
+#include "support/AppFixture.h"
+#include "support/TestSupport.h"
+#include "ui/settings/SettingsView.h"
+#include "ui/settings/XdgAutostart.h"
+
+#include <QAccessible>
+#include <QDir>
+#include <QQuickItem>
+#include <QSignalSpy>
+#include <QTest>
+
+namespace {
+QAccessibleInterface *accessible(QObject *object)
+{
+    return QAccessible::queryAccessibleInterface(object);
+}
+
+QString accessibleName(QObject *object)
+{
+    QAccessibleInterface *iface = accessible(object);
+    return iface ? iface->text(QAccessible::Name) : QString();
+}
+
+// Every item on the window, popups included.
+QList<QQuickItem *> itemsOf(QQuickItem *item)
+{
+    QList<QQuickItem *> all{item};
+    for (QQuickItem *child : item->childItems())
+        all += itemsOf(child);
+    return all;
+}
+
+// The window's visible control with this accessible role and name.
+QQuickItem *control(QQuickWindow *window, QAccessible::Role role, const QString &name)
+{
+    for (QQuickItem *item : itemsOf(window->contentItem())) {
+        QAccessibleInterface *iface = accessible(item);
+        if (item->isVisible() && iface && iface->role() == role &&
+            iface->text(QAccessible::Name) == name)
+            return item;
+    }
+    return nullptr;
+}
+
+void press(QQuickItem *item)
+{
+    QVERIFY(item);
+    accessible(item)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+}
+
+SettingsView *viewOf(SettingsWindow *window)
+{
+    return window->rootObject()->findChild<SettingsView *>();
+}
+} // namespace
+
+class TestSettingsWindow : public QObject
+{
+    Q_OBJECT
+
+    static SettingsWindow *open(AppFixture &app)
+    {
+        app.windows->openSettings();
+        SettingsWindow *window = app.windows->settingsWindow();
+        if (!QTest::qWaitForWindowExposed(window))
+            return nullptr;
+        return window;
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        // As when an assistive technology is listening: the controls answer its actions.
+        QAccessible::setActive(true);
+    }
+
+    void firstOpeningShowsTheDefaultsWritesNothingAndTabsTopToBottom()
+    {
+        AppFixture app;
+        app.startShell();
+        QSignalSpy budget(app.environment->cache(), &CacheService::budgetBytesChanged);
+        SettingsWindow *window = open(app);
+        QVERIFY(window);
+        QQuickItem *root = window->rootObject();
+        SettingsView *view = viewOf(window);
+        QCOMPARE(view->versionText(), "Version " + QString::fromUtf8(BuildInfo::version));
+        QCOMPARE(SettingsView::versionText(""), "Version 1.0");
+        QCOMPARE(view->lowBatteryHint(), "Stop when battery falls below 20% and unplugged");
+        QCOMPARE(view->budgetLabel(), "500 MB");
+        QCOMPARE(view->budgetIndex(), 2);
+
+        const QMap<QString, bool> expected{{"Pause when another app plays audio", false},
+                                           {"Pause in Low Power Mode", false},
+                                           {"Pause on low battery", false},
+                                           {"Launch at login", false},
+                                           {"Open launcher on app launch", true},
+                                           {"Animated scene loops", true},
+                                           {"Reduce motion", false},
+                                           {"Enable global hotkeys", false}};
+        QMap<QString, bool> switches;
+        for (QQuickItem *item : itemsOf(root)) {
+            if (item->inherits("QQuickSwitch"))
+                switches.insert(accessibleName(item), item->property("checked").toBool());
+        }
+        QCOMPARE(switches, expected);
+
+        // Tab walks the controls from the top of the card to its bottom, scrolling along.
+        QVERIFY(QTest::qWaitForWindowActive(window));
+        QStringList order;
+        for (int i = 0; i < 12; ++i) {
+            QTest::keyClick(window, Qt::Key_Tab);
+            order.append(accessibleName(window->activeFocusItem()));
+        }
+        QCOMPARE(order, (QStringList{"Close", "Pause when another app plays audio",
+                                     "Pause in Low Power Mode", "Pause on low battery",
+                                     "Launch at login", "Open launcher on app launch",
+                                     "Animated scene loops", "Reduce motion", "Add",
+                                     "Enable global hotkeys", "Cache budget",
+                                     "Reset playback cache"}));
+        QVERIFY(root->findChild<QQuickItem *>("settingsScroll")->property("contentY").toReal() > 0);
+
+        QTest::qWait(50); // a follower of a setting would act on a later turn
+        QCOMPARE(TestSupport::readFile(app.dir.filePath("settings.json")), QByteArray("{}"));
+        QCOMPARE(budget.count(), 0);
+        QVERIFY(!QFile::exists(XdgAutostart::defaultFilePath()));
+    }
+
+    void budgetChangeEvictsAtOnceAndReopeningReappliesNothing()
+    {
+        AppFixture app;
+        app.startShell();
+        const QString cacheDir = app.locations.cacheDir();
+        constexpr qint64 mib = CacheService::bytesPerMegabyte;
+        for (int i = 0; i < 3; ++i) {
+            const QString id = QStringLiteral("t%1").arg(i);
+            QVERIFY(TestSupport::writeFile(cacheDir + "/" + id + ".mp3", "x"));
+            app.store->insert(
+                CacheEntry{id, 60 * mib, QDateTime::currentDateTimeUtc().addSecs(i * 60)});
+        }
+        app.store->save();
+
+        SettingsView *view = viewOf(open(app));
+        view->chooseBudget(0); // "100 MB"
+        QTRY_COMPARE(app.environment->cache()->budgetBytes(), 100 * mib);
+        QCOMPARE(QDir(cacheDir).entryList(QDir::Files), QStringList{"t2.mp3"});
+        QTRY_COMPARE(view->budgetLabel(), "100 MB");
+        view->chooseBudget(2); // "500 MB": nothing comes back
+        QTRY_COMPARE(app.environment->cache()->budgetBytes(), 500 * mib);
+        QCOMPARE(QDir(cacheDir).entryList(QDir::Files), QStringList{"t2.mp3"});
+
+        QSignalSpy budget(app.environment->cache(), &CacheService::budgetBytesChanged);
+        const QByteArray stored = TestSupport::readFile(app.dir.filePath("settings.json"));
+        QPointer<SettingsWindow> first = app.windows->settingsWindow();
+        first->close();
+        QTRY_VERIFY(first.isNull());
+        QCOMPARE(viewOf(open(app))->budgetLabel(), "500 MB");
+        QTest::qWait(50);
+        QCOMPARE(budget.count(), 0);
+        QCOMPARE(TestSupport::readFile(app.dir.filePath("settings.json")), stored);
+    }
+
+    void resetAsksFirstAndCopesWithAnEmptyFolder()
+    {
+        AppFixture app;
+        app.startShell();
+        SettingsWindow *window = open(app);
+        QVERIFY(window);
+        const QString cached = app.locations.cacheDir() + "/a.mp3";
+        const QString pinned = app.locations.pinnedDir() + "/b.mp3";
+        QVERIFY(TestSupport::writeFile(cached, "a"));
+        QVERIFY(TestSupport::writeFile(pinned, "b"));
+
+        press(control(window, QAccessible::Button, "Reset playback cache"));
+        QTRY_VERIFY(control(window, QAccessible::Button, "Cancel"));
+        press(control(window, QAccessible::Button, "Cancel"));
+        QTRY_VERIFY(!control(window, QAccessible::Button, "Cancel"));
+        QVERIFY(QFile::exists(cached));
+
+        press(control(window, QAccessible::Button, "Reset playback cache"));
+        QTRY_VERIFY(control(window, QAccessible::Button, "Reset"));
+        press(control(window, QAccessible::Button, "Reset"));
+        QVERIFY(!QFile::exists(cached));
+        QVERIFY(QFile::exists(pinned));
+
+        // Nothing left, and then no folder at all: both complete quietly.
+        app.environment->cache()->clearCache();
+        QVERIFY(QDir(app.locations.cacheDir()).removeRecursively());
+        app.environment->cache()->clearCache();
+        QVERIFY(QFile::exists(pinned));
+    }
+
+    void autostartEntryFollowsTheSwitchOnly()
+    {
+        QTemporaryDir dir;
+        const QString entry = dir.filePath("autostart/dusk-haven.desktop");
+        const QString executable = dir.filePath("my apps/$dusk \"haven\"");
+        SettingsStore settings(dir.filePath("settings.json"));
+        // Found at start while the setting says off: left alone until the user toggles.
+        QVERIFY(TestSupport::writeFile(entry, "left by hand"));
+        XdgAutostart autostart(settings, entry, executable);
+        QTest::qWait(20);
+        QCOMPARE(TestSupport::readFile(entry), QByteArray("left by hand"));
+
+        settings.setBool(SettingsKey::launchAtLogin, true);
+        QTRY_VERIFY(TestSupport::readFile(entry).startsWith("[Desktop Entry]"));
+        const QByteArray written = TestSupport::readFile(entry);
+        QVERIFY(written.contains("\nExec=\"" + dir.filePath("my apps/\\\\$dusk \\\\\"haven\\\\\"").toUtf8() +
+                                 "\"\n"));
+        QVERIFY(written.contains("\nType=Application\n"));
+        QVERIFY(QDir(dir.filePath("autostart")).entryList(QDir::Files | QDir::Hidden) ==
+                QStringList{"dusk-haven.desktop"});
+
+        settings.setBool(SettingsKey::launchAtLogin, false);
+        QTRY_VERIFY(!QFile::exists(entry));
+        QVERIFY(autostart.apply(false)); // already gone is done
+    }
+
+    void closingTheWindowAnswersItsOpenFileDialog()
+    {
+        AppFixture app;
+        app.startShell();
+        SettingsWindow *window = open(app);
+        QVERIFY(window);
+        CustomScenesService &scenes = *app.environment->customScenes();
+        QSignalSpy finished(&scenes, &CustomScenesService::pickAndAddFinished);
+        scenes.startPickAndAdd("typed");
+        QVERIFY(app.environment->customScenePicker()->isWaiting()); // the dialog is showing
+        window->close();
+        QTRY_COMPARE(finished.count(), 1);
+        QCOMPARE(finished.first().first().toString(), QString());
+    }
+
+    void customSceneRowKeepsATryAfterACancelAndMarksAMissingFile()
+    {
+        AppFixture app;
+        app.startShell();
+        CustomScenesService &scenes = *app.environment->customScenes();
+        std::optional<QUrl> answer;
+        scenes.setFilePicker([&answer]() -> QCoro::Task<std::optional<QUrl>> { co_return answer; });
+        SettingsView view;
+        view.setServices(app.views.get());
+        view.toggleAddRow();
+        view.setNewName("Late Train");
+
+        view.pickFile(); // cancelled
+        QTRY_VERIFY(!view.picking());
+        QVERIFY(view.addRowShown());
+        QCOMPARE(view.newName(), "Late Train");
+
+        const QString file = app.dir.filePath("train.ogg");
+        QVERIFY(TestSupport::writeFile(file, "x"));
+        answer = QUrl::fromLocalFile(file);
+        view.pickFile();
+        QTRY_VERIFY(!view.picking());
+        QVERIFY(!view.addRowShown());
+        QCOMPARE(view.newName(), QString());
+        QCOMPARE(scenes.scenes().first().name, "Late Train");
+
+        const QString id = scenes.scenes().first().id;
+        QVERIFY(QFile::remove(file));
+        view.playScene(id);
+        QCOMPARE(view.unplayableSceneIds(), QStringList{id});
+    }
+};
+
+QTEST_MAIN(TestSettingsWindow)
+#include "tst_settingswindow.moc"
