@@ -15,16 +15,23 @@ Item {
         color: "black"
     }
 
-    VideoOutput {
-        id: output
-        anchors.fill: parent
-        fillMode: VideoOutput.PreserveAspectCrop
+    // The player goes before its output: Qt 6.4's GStreamer backend corrupts the heap when an
+    // output is destroyed under a running player (a picture dropped while its scene plays).
+    Component.onDestruction: {
+        player.stop()
+        player.videoOutput = null
     }
 
     MediaPlayer {
         id: player
         videoOutput: output
         loops: MediaPlayer.Infinite
+    }
+
+    VideoOutput {
+        id: output
+        anchors.fill: parent
+        fillMode: VideoOutput.PreserveAspectCrop
     }
 
     VideoLoopControl {
