@@ -3,4 +3,6 @@ set(AREA_SOURCES
   AmbientMixerService.h AmbientMixerService.cpp
   LayerDecoder.h LayerDecoder.cpp
   LayerMixer.h LayerMixer.cpp
+  MixSource.h
+  MixStream.h MixStream.cpp
 )
