@@ -261,11 +261,11 @@ private Q_SLOTS:
         m_music->setPlaying(true);
         QSignalSpy power(m_service.get(), &AutoPauseService::pauseOnLowPowerModeChanged);
         m_settings->setBool(SettingsKey::autoPauseLowPowerMode, true);
-        QVERIFY(m_service->pauseOnLowPowerMode());
+        QTRY_VERIFY(m_service->pauseOnLowPowerMode());
         QTRY_VERIFY(!m_player->isPlaying());
         QCOMPARE(m_service->lastPauseReason(), "Low Power Mode");
         m_settings->remove(SettingsKey::autoPauseLowPowerMode);
-        QVERIFY(!m_service->pauseOnLowPowerMode());
+        QTRY_VERIFY(!m_service->pauseOnLowPowerMode());
         QCOMPARE(power.count(), 2);
     }
 };

@@ -78,7 +78,7 @@ private Q_SLOTS:
 
         // Turned off by the settings window, which writes the setting.
         m_music->settings.setBool(SettingsKey::globalHotkeysEnabled, false);
-        QVERIFY(!m_service->enabled());
+        QTRY_VERIFY(!m_service->enabled());
         QVERIFY(m_service->registeredIds().isEmpty());
         // Another client can take every combination now, and the press goes to it alone.
         X11HotKeys other;
