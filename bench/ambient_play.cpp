@@ -1,19 +1,25 @@
 // Plays ambient layer files through the application's layer engine, the way the mixer does:
-//   ambient_play [--seconds N] [--volume V] [--pause-at S --resume-at S] file…
-// Every file becomes one looping layer. Prints the stream format, the decode time and the
-// memory held by the decoded layers, then plays for N seconds (default 60) and exits.
+//   ambient_play [--seconds N] [--volume V] [--pause-at S --resume-at S] [--music F]
+//                [--cycles C] file…
+// Every file becomes one looping layer; --music plays F through the music engine on the same
+// stream, as the app does. --cycles first pauses and resumes everything C times (a quarter
+// second each). Prints the stream format, the decode time and the memory held by the decoded
+// layers, then plays for N seconds (default 60) and exits.
 
 #include "mixer/AmbientEngine.h"
+#include "mixer/MixStream.h"
+#include "playback/FfmpegEngine.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QTimer>
+#include <QCoroTimer>
 #include <cstdio>
 
 namespace {
-QCoro::Task<> run(AmbientEngine &engine, QStringList files, float volume, int seconds,
-                  double pauseAt, double resumeAt)
+QCoro::Task<> run(AmbientEngine &engine, FfmpegEngine *music, QStringList files, float volume,
+                  int seconds, double pauseAt, double resumeAt, int cycles)
 {
     QElapsedTimer clock;
     clock.start();
@@ -28,8 +34,8 @@ QCoro::Task<> run(AmbientEngine &engine, QStringList files, float volume, int se
         }
     }
     std::printf("format %d Hz, %d channels, %s; %lld layers decoded in %lld ms\n",
-                engine.sampleRate(), engine.format().channelCount(),
-                engine.format().sampleFormat() == QAudioFormat::Float ? "float" : "int16",
+                engine.sampleRate(), engine.stream().format().channelCount(),
+                engine.stream().format().sampleFormat() == QAudioFormat::Float ? "float" : "int16",
                 static_cast<long long>(files.size()), static_cast<long long>(clock.elapsed()));
     for (qsizetype i = 0; i < files.size(); ++i)
         engine.setLayer(QFileInfo(files[i]).fileName() + QString::number(i), decoded[i], volume,
@@ -38,10 +44,21 @@ QCoro::Task<> run(AmbientEngine &engine, QStringList files, float volume, int se
     std::fflush(stdout);
     decoded.clear();
 
-    auto setAll = [&engine](bool playing) {
+    auto setAll = [&engine, music](bool playing) {
         for (const QString &id : engine.layerIds())
             engine.setPlaying(id, playing);
+        if (music && playing)
+            music->play();
+        else if (music)
+            music->pause();
     };
+    setAll(true);
+    for (int i = 0; i < 2 * cycles; ++i) {
+        QTimer quarter;
+        quarter.start(250);
+        co_await quarter;
+        setAll(i % 2 == 1);
+    }
     if (pauseAt >= 0)
         QTimer::singleShot(int(pauseAt * 1000), &engine, [setAll] { setAll(false); });
     if (resumeAt >= 0)
@@ -57,6 +74,8 @@ int main(int argc, char **argv)
     int seconds = 60;
     float volume = 0.5f;
     double pauseAt = -1, resumeAt = -1;
+    int cycles = 0;
+    QString musicFile;
     QStringList files;
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString &arg = args[i];
@@ -69,15 +88,28 @@ int main(int argc, char **argv)
             pauseAt = args[++i].toDouble();
         else if (arg == QLatin1String("--resume-at") && hasValue)
             resumeAt = args[++i].toDouble();
+        else if (arg == QLatin1String("--music") && hasValue)
+            musicFile = args[++i];
+        else if (arg == QLatin1String("--cycles") && hasValue)
+            cycles = args[++i].toInt();
         else
             files.append(arg);
     }
     if (files.isEmpty()) {
         std::fprintf(stderr, "usage: ambient_play [--seconds N] [--volume V] "
-                             "[--pause-at S --resume-at S] file…\n");
+                             "[--pause-at S --resume-at S] [--music F] [--cycles C] file…\n");
         return 2;
     }
-    AmbientEngine engine;
-    QTimer::singleShot(0, &engine, [&] { run(engine, files, volume, seconds, pauseAt, resumeAt); });
+    const auto stream = std::make_shared<MixStream>();
+    AmbientEngine engine(stream);
+    std::unique_ptr<FfmpegEngine> music;
+    if (!musicFile.isEmpty()) {
+        music = std::make_unique<FfmpegEngine>(stream);
+        music->setVolume(volume);
+        music->load(QUrl::fromLocalFile(QFileInfo(musicFile).absoluteFilePath()));
+    }
+    QTimer::singleShot(0, &engine, [&] {
+        run(engine, music.get(), files, volume, seconds, pauseAt, resumeAt, cycles);
+    });
     return app.exec();
 }

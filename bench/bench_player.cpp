@@ -1,7 +1,8 @@
-// Time from play() on a cached track to sound at the output. The player runs on the real
-// library, cache and download services (the track is already in the cache) and the Qt
-// Multimedia engine; the sound is observed on PulseAudio's null sink "duskhaven_null" by
-// recording its monitor. Run it inside the test session:
+// Time from play() on a cached track to sound at the output, for each music engine, beside
+// paplay started on the same sound: the floor of any program that plays a file. The player runs
+// on the real library, cache and download services (the track is already in the cache); the
+// sound is observed on PulseAudio's null sink "duskhaven_null" by recording its monitor. Run it
+// inside the test session:
 //
 //   BUILD_DIR=build ./dev session build/bench/bench_player
 //
@@ -12,6 +13,8 @@
 #include "core/SettingsStore.h"
 #include "catalogue/HTTPClient.h"
 #include "catalogue/LibraryService.h"
+#include "mixer/MixStream.h"
+#include "playback/FfmpegEngine.h"
 #include "playback/PlayerService.h"
 #include "playback/QtMultimediaEngine.h"
 #include "storage/CacheService.h"
@@ -27,6 +30,8 @@
 #include <QTimer>
 #include <benchmark/benchmark.h>
 #include <chrono>
+#include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 
@@ -105,8 +110,9 @@ struct Rig
     std::unique_ptr<PlayerService> player;
     std::unique_ptr<SoundWatch> watch;
     QString error;
+    QString wav;
 
-    Rig()
+    explicit Rig(bool ffmpeg)
     {
         locations.ensureDirectories();
         store = std::make_unique<RecordStore>(dir.filePath(QStringLiteral("records.sqlite")));
@@ -120,6 +126,8 @@ struct Rig
             error = QStringLiteral("sox could not make the track");
             return;
         }
+        wav = dir.filePath(QStringLiteral("tone.wav"));
+        QProcess::execute(QStringLiteral("sox"), {file, wav});
         store->insert(CacheEntry{QStringLiteral("tone"), QFile(file).size(),
                                  QDateTime::currentDateTimeUtc()});
         store->save();
@@ -136,8 +144,13 @@ struct Rig
         library->loadCachedManifest();
         cache = std::make_unique<CacheService>(locations, *store, *settings);
         download = std::make_unique<DownloadService>(http, *cache, locations);
+        std::unique_ptr<AudioEngine> engine;
+        if (ffmpeg)
+            engine = std::make_unique<FfmpegEngine>(std::make_shared<MixStream>());
+        else
+            engine = std::make_unique<QtMultimediaEngine>();
         player = std::make_unique<PlayerService>(PlayerSources::from(*library, *download, *cache),
-                                                 *settings, std::make_unique<QtMultimediaEngine>());
+                                                 *settings, std::move(engine));
         watch = std::make_unique<SoundWatch>();
         if (!library->manifest())
             error = QStringLiteral("the catalogue did not load");
@@ -153,44 +166,94 @@ void runEventLoopFor(std::chrono::milliseconds duration)
     loop.exec();
 }
 
-std::unique_ptr<Rig> g_rig; // built at the first run, gone before the application object
+// Built at the first run of each engine, gone before the application object.
+std::map<bool, std::unique_ptr<Rig>> g_rigs;
 
+Rig *rigFor(benchmark::State &state, bool ffmpeg)
+{
+    auto &rig = g_rigs[ffmpeg];
+    if (!rig)
+        rig = std::make_unique<Rig>(ffmpeg);
+    if (!rig->error.isEmpty()) {
+        state.SkipWithError(rig->error.toStdString().c_str());
+        return nullptr;
+    }
+    return rig.get();
+}
+
+// Runs `start` and returns the time from it to the first sound, or none after 5 s.
+std::optional<double> timeToSound(SoundWatch &watch, const std::function<void()> &start)
+{
+    runEventLoopFor(std::chrono::milliseconds(400)); // the sink drains to silence
+    watch.arm();
+    const Clock::time_point started = Clock::now();
+    start();
+    QEventLoop loop;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        if (watch.onset() || Clock::now() - started > std::chrono::seconds(5))
+            loop.quit();
+    });
+    poll.start(1);
+    loop.exec();
+    if (!watch.onset())
+        return std::nullopt;
+    return std::chrono::duration<double>(*watch.onset() - started).count();
+}
+
+// range(0): 1 for the FFmpeg engine on the mixed stream, 0 for Qt Multimedia's player.
 void BM_playCachedTrackToSound(benchmark::State &state)
 {
-    if (!g_rig)
-        g_rig = std::make_unique<Rig>();
-    Rig &rig = *g_rig;
-    if (!rig.error.isEmpty()) {
-        state.SkipWithError(rig.error.toStdString().c_str());
+    Rig *rig = rigFor(state, state.range(0) == 1);
+    if (!rig)
         return;
-    }
     for (auto _ : state) {
-        if (rig.player->isPlaying())
-            rig.player->togglePlayPause();
-        runEventLoopFor(std::chrono::milliseconds(400)); // the sink drains to silence
-        rig.watch->arm();
-
-        const Clock::time_point start = Clock::now();
-        rig.player->playScene(QStringLiteral("tone"));
-        QEventLoop loop;
-        QTimer poll;
-        QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
-            if (rig.watch->onset() || Clock::now() - start > std::chrono::seconds(5))
-                loop.quit();
-        });
-        poll.start(1);
-        loop.exec();
-        if (!rig.watch->onset()) {
+        if (rig->player->isPlaying())
+            rig->player->togglePlayPause();
+        const auto seconds =
+            timeToSound(*rig->watch, [rig] { rig->player->playScene(QStringLiteral("tone")); });
+        if (!seconds) {
             state.SkipWithError("no sound within 5 s");
             return;
         }
-        state.SetIterationTime(std::chrono::duration<double>(*rig.watch->onset() - start).count());
+        state.SetIterationTime(*seconds);
     }
+    if (rig->player->isPlaying())
+        rig->player->togglePlayPause();
 }
 BENCHMARK(BM_playCachedTrackToSound)
+    ->ArgName("ffmpeg")
+    ->Arg(1)
+    ->Arg(0)
     ->UseManualTime()
     ->Iterations(1)
-    ->Repetitions(20)
+    ->Repetitions(10)
+    ->Unit(benchmark::kMillisecond);
+
+// The floor: paplay started on the same sound (as WAV, which it reads itself).
+void BM_paplayExecToSound(benchmark::State &state)
+{
+    Rig *rig = rigFor(state, true);
+    if (!rig)
+        return;
+    for (auto _ : state) {
+        QProcess paplay;
+        const auto seconds = timeToSound(*rig->watch, [&] {
+            paplay.start(QStringLiteral("paplay"), {rig->wav});
+        });
+        paplay.kill();
+        paplay.waitForFinished(3000);
+        if (!seconds) {
+            state.SkipWithError("no sound within 5 s");
+            return;
+        }
+        state.SetIterationTime(*seconds);
+    }
+}
+BENCHMARK(BM_paplayExecToSound)
+    ->UseManualTime()
+    ->Iterations(1)
+    ->Repetitions(10)
     ->Unit(benchmark::kMillisecond);
 } // namespace
 
@@ -202,6 +265,6 @@ int main(int argc, char **argv)
         return 1;
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
-    g_rig.reset();
+    g_rigs.clear();
     return 0;
 }

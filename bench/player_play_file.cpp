@@ -1,10 +1,11 @@
-// Plays one local file through the player service and the Qt Multimedia engine for a given
+// Plays one local file through the player service and the FFmpeg engine for a given
 // number of seconds, then exits: the process whose CPU use bench/player_cpu.sh measures.
 //
 //   player_play_file <file> <seconds>
 #include "core/SettingsStore.h"
+#include "mixer/MixStream.h"
+#include "playback/FfmpegEngine.h"
 #include "playback/PlayerService.h"
-#include "playback/QtMultimediaEngine.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -28,7 +29,7 @@ int main(int argc, char **argv)
     PlayerSources sources{[] { return std::optional<Manifest>(); },
                           [](Track) -> QCoro::Task<QUrl> { co_return QUrl(); },
                           [](const QString &) {}};
-    PlayerService player(std::move(sources), settings, std::make_unique<QtMultimediaEngine>());
+    PlayerService player(std::move(sources), settings, std::make_unique<FfmpegEngine>(std::make_shared<MixStream>()));
     int failures = 0;
     QObject::connect(&player.engine(), &AudioEngine::failed, &app, [&] { ++failures; });
     player.playCustom(QUrl::fromLocalFile(QFileInfo(args[1]).absoluteFilePath()),

@@ -7,6 +7,8 @@
 #include "core/SettingsStore.h"
 #include "catalogue/LibraryService.h"
 
+#include "mixer/MixStream.h"
+#include "playback/FfmpegEngine.h"
 #include "playback/QtMultimediaEngine.h"
 
 #include <QFileInfo>
@@ -20,6 +22,15 @@ std::optional<QUrl> parseAbsoluteUrl(const QString &text)
     if (text.trimmed().isEmpty() || !url.isValid() || url.isRelative())
         return std::nullopt;
     return url;
+}
+
+// Qt Multimedia's player stays as a fallback, chosen at start, for a system where the mixed
+// stream misbehaves; it plays through a stream of its own.
+std::unique_ptr<AudioEngine> makeMusicEngine(const std::shared_ptr<MixStream> &stream)
+{
+    if (qEnvironmentVariable("DUSKHAVEN_AUDIO_ENGINE") == QLatin1String("qtmultimedia"))
+        return std::make_unique<QtMultimediaEngine>();
+    return std::make_unique<FfmpegEngine>(stream);
 }
 
 QString startAfreshNotice(const QString &store, const QString &settings)
@@ -79,10 +90,10 @@ AppEnvironment::AppEnvironment(RecordStore &store, SettingsStore &settings, Opti
     m_library = std::make_unique<LibraryService>(m_catalogueUrl, m_http, m_locations);
     m_cache = std::make_unique<CacheService>(m_locations, m_store, m_settings);
     m_download = std::make_unique<DownloadService>(m_http, *m_cache, m_locations);
+    m_audioStream = std::make_shared<MixStream>();
     m_player = std::make_unique<PlayerService>(
         PlayerSources::from(*m_library, *m_download, *m_cache), m_settings,
-        options.makeAudioEngine ? options.makeAudioEngine()
-                                : std::make_unique<QtMultimediaEngine>());
+        options.makeAudioEngine ? options.makeAudioEngine() : makeMusicEngine(m_audioStream));
     m_nowPlaying = std::make_unique<NowPlayingBridge>(*m_player);
     // Without a session bus there are simply no media keys.
     m_nowPlaying->registerCommands();
@@ -94,7 +105,7 @@ AppEnvironment::AppEnvironment(RecordStore &store, SettingsStore &settings, Opti
     m_hotKeys = std::make_unique<HotKeyService>(m_settings, m_player.get());
     m_pin = std::make_unique<PinService>(*m_library, m_http, m_locations, m_settings);
     m_mixer = std::make_unique<AmbientMixerService>(*m_library, m_http, m_locations, m_settings,
-                                                    m_player.get());
+                                                    m_player.get(), m_audioStream);
     m_customScenePicker = std::make_unique<DialogFilePicker>();
     m_customScenes = std::make_unique<CustomScenesService>(
         m_store,

@@ -27,6 +27,7 @@
 #include <memory>
 #include <optional>
 
+class MixStream;
 class QNetworkAccessManager;
 class RecordStore;
 
@@ -63,7 +64,9 @@ public:
         QUrl catalogueUrl;
         // Pauses between attempts of every transfer; tests shorten them.
         HTTPClient::Delays retryDelays = HTTPClient::defaultRetryDelays();
-        // The music's audio engine; none means Qt Multimedia. Tests hand in a fake.
+        // The music's audio engine; none means the FFmpeg engine on the stream the ambient
+        // layers share (or Qt Multimedia's player when DUSKHAVEN_AUDIO_ENGINE is
+        // "qtmultimedia"). Tests hand in a fake.
         std::function<std::unique_ptr<AudioEngine>()> makeAudioEngine;
 
         // The per-user folders and the catalogue address of this process.
@@ -133,6 +136,8 @@ private:
     std::unique_ptr<LibraryService> m_library;
     std::unique_ptr<CacheService> m_cache;
     std::unique_ptr<DownloadService> m_download;
+    // The one audio stream of music and ambient layers.
+    std::shared_ptr<MixStream> m_audioStream;
     std::unique_ptr<PlayerService> m_player;
     std::unique_ptr<NowPlayingBridge> m_nowPlaying;
     std::unique_ptr<AudioContextMonitor> m_audioMonitor;

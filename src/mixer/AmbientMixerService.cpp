@@ -50,10 +50,11 @@ const QList<AmbientLayer> &AmbientMixerService::defaultLayers()
 
 AmbientMixerService::AmbientMixerService(LibraryService &library, HTTPClient http,
                                          FileLocations locations, SettingsStore &settings,
-                                         PlayerService *player, QObject *parent)
+                                         PlayerService *player, std::shared_ptr<MixStream> stream,
+                                         QObject *parent)
     : QObject(parent), m_library(library), m_http(std::move(http)),
       m_locations(std::move(locations)), m_settings(settings), m_player(player),
-      m_engine(new AmbientEngine(this))
+      m_engine(new AmbientEngine(std::move(stream), this))
 {
     loadVolumes();
     QDir().mkpath(m_locations.ambientDir());

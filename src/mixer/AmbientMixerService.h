@@ -13,9 +13,11 @@
 #include <QPointer>
 #include <QVariantList>
 #include <QVariantMap>
+#include <memory>
 
 class AmbientEngine;
 class LibraryService;
+class MixStream;
 class PlayerService;
 class SettingsStore;
 
@@ -54,9 +56,11 @@ public:
 
     // Loads the stored volumes and creates the ambient folder (a failure is ignored). Starts no
     // sound; the players of stored volumes are rebuilt on a later turn of the event loop. The
-    // player is held weakly: once it is gone the music counts as paused.
+    // player is held weakly: once it is gone the music counts as paused. The layers sound
+    // through the given stream (the music's), or through one of their own.
     AmbientMixerService(LibraryService &library, HTTPClient http, FileLocations locations,
-                        SettingsStore &settings, PlayerService *player, QObject *parent = nullptr);
+                        SettingsStore &settings, PlayerService *player,
+                        std::shared_ptr<MixStream> stream = {}, QObject *parent = nullptr);
     // Aborts a pack download under way.
     ~AmbientMixerService() override;
 

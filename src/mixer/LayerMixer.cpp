@@ -4,30 +4,8 @@
 #include <cstring>
 #include <set>
 
-namespace {
-// 20 ms: long enough that a jump of gain is not heard as a click, short enough that a slider
-// or a pause feels immediate.
-constexpr int rampsPerSecond = 50;
-
-void mixConstant(float *__restrict out, const float *__restrict in, qsizetype samples, float gain)
-{
-    for (qsizetype i = 0; i < samples; ++i)
-        out[i] += in[i] * gain;
-}
-
-void mixRamp(float *__restrict out, const float *__restrict in, qsizetype frames, float gain,
-             float step)
-{
-    for (qsizetype i = 0; i < frames; ++i) {
-        gain += step;
-        out[2 * i] += in[2 * i] * gain;
-        out[2 * i + 1] += in[2 * i + 1] * gain;
-    }
-}
-} // namespace
-
 LayerMixer::LayerMixer(int sampleRate)
-    : m_sampleRate(sampleRate), m_rampFrames(std::max(1, sampleRate / rampsPerSecond))
+    : m_sampleRate(sampleRate), m_rampFrames(GainRamp::framesAt(sampleRate))
 {}
 
 LayerMixer::Layer *LayerMixer::find(const QString &id)
@@ -46,12 +24,7 @@ const LayerMixer::Layer *LayerMixer::find(const QString &id) const
 
 void LayerMixer::retarget(Layer &layer) const
 {
-    const float target = (layer.playing && !layer.removed) ? layer.volume : 0.0f;
-    if (target == layer.target && (layer.rampLeft > 0 || layer.gain == target))
-        return;
-    layer.target = target;
-    layer.rampLeft = m_rampFrames;
-    layer.step = (target - layer.gain) / float(m_rampFrames);
+    layer.ramp.retarget((layer.playing && !layer.removed) ? layer.volume : 0.0f, m_rampFrames);
 }
 
 void LayerMixer::setLayer(const QString &id, std::shared_ptr<const LayerPcm> pcm, float volume,
@@ -156,7 +129,7 @@ bool LayerMixer::isSounding() const
 {
     std::lock_guard lock(m_mutex);
     return std::any_of(m_layers.begin(), m_layers.end(),
-                       [](const Layer &layer) { return layer.sounding(); });
+                       [](const Layer &layer) { return layer.ramp.isSounding(); });
 }
 
 void LayerMixer::renderLayer(Layer &layer, float *out, qsizetype frames)
@@ -165,26 +138,16 @@ void LayerMixer::renderLayer(Layer &layer, float *out, qsizetype frames)
     const qsizetype length = layer.pcm->frameCount();
     qsizetype done = 0;
     while (done < frames) {
-        // The largest piece that neither crosses the loop's end nor a ramp's end.
-        qsizetype piece = std::min(frames - done, length - layer.position);
-        if (layer.rampLeft > 0)
-            piece = std::min(piece, layer.rampLeft);
-        const float *in = samples + 2 * layer.position;
-        float *dest = out + 2 * done;
-        if (layer.rampLeft > 0) {
-            mixRamp(dest, in, piece, layer.gain, layer.step);
-            layer.rampLeft -= piece;
-            layer.gain =
-                layer.rampLeft == 0 ? layer.target : layer.gain + layer.step * float(piece);
-        } else {
-            mixConstant(dest, in, 2 * piece, layer.gain);
-        }
+        // The largest piece that neither crosses the loop's end nor a glide's end.
+        const qsizetype piece =
+            layer.ramp.mix(out + 2 * done, samples + 2 * layer.position,
+                           std::min(frames - done, length - layer.position));
         layer.position += piece;
         if (layer.position == length)
             layer.position = 0;
         done += piece;
         // Faded out completely: the position stays where the fade ended.
-        if (layer.rampLeft == 0 && layer.gain == 0.0f)
+        if (layer.ramp.isSilentAndSettled())
             break;
     }
 }
@@ -192,15 +155,21 @@ void LayerMixer::renderLayer(Layer &layer, float *out, qsizetype frames)
 bool LayerMixer::render(float *out, qsizetype frames)
 {
     std::memset(out, 0, std::size_t(frames) * 2 * sizeof(float));
+    return mixInto(out, frames);
+}
+
+bool LayerMixer::mixInto(float *out, qsizetype frames)
+{
     std::lock_guard lock(m_mutex);
     bool sounded = false;
     for (Layer &layer : m_layers) {
-        if (!layer.sounding())
+        if (!layer.ramp.isSounding())
             continue;
         sounded = true;
         renderLayer(layer, out, frames);
     }
     // Removed layers that have faded out are dropped; their memory goes with the last owner.
-    std::erase_if(m_layers, [](const Layer &layer) { return layer.removed && !layer.sounding(); });
+    std::erase_if(m_layers,
+                  [](const Layer &layer) { return layer.removed && !layer.ramp.isSounding(); });
     return sounded;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "mixer/LayerDecoder.h"
+#include "mixer/MixSource.h"
 
 #include <QString>
 #include <QStringList>
@@ -18,7 +19,7 @@
 //
 // Thread-safe: the audio thread renders while the main thread changes layers. Rendering is a
 // plain loop over contiguous float buffers per sounding layer; silent layers cost nothing.
-class LayerMixer
+class LayerMixer : public MixSource
 {
 public:
     explicit LayerMixer(int sampleRate);
@@ -43,11 +44,12 @@ public:
     // Bytes of decoded sound held, fading layers included; a buffer shared by two layers
     // counts once.
     qint64 heldBytes() const;
-    // Whether render() would produce anything but silence.
-    bool isSounding() const;
+    bool isSounding() const override;
 
-    // Writes `frames` interleaved stereo frames of the mix to out (silence when nothing
-    // sounds). Returns isSounding() as it was at the start of the call.
+    // Adds `frames` interleaved stereo frames of the mix to out. Returns isSounding() as it
+    // was at the start of the call.
+    bool mixInto(float *out, qsizetype frames) override;
+    // The same, over silence.
     bool render(float *out, qsizetype frames);
 
 private:
@@ -59,12 +61,7 @@ private:
         float volume = 0.0f;
         bool playing = false;
         bool removed = false;
-        float gain = 0.0f;
-        float target = 0.0f;
-        float step = 0.0f;
-        qsizetype rampLeft = 0;
-
-        bool sounding() const { return rampLeft > 0 || gain > 0.0f || target > 0.0f; }
+        GainRamp ramp;
     };
 
     Layer *find(const QString &id);

@@ -9,7 +9,8 @@
 // item with its own id, so a late signal about an item that has since been replaced can be
 // told apart from one about the current item (even when both come from the same file).
 //
-// The real engine is QtMultimediaEngine; tests that need no sound use FakeAudioEngine.
+// The real engine is FfmpegEngine, on the stream the ambient layers share; QtMultimediaEngine
+// is the fallback chosen at start. Tests that need no sound use FakeAudioEngine.
 class AudioEngine : public QObject
 {
     Q_OBJECT

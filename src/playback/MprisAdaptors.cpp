@@ -83,12 +83,12 @@ bool MprisPlayerAdaptor::canPlay() const
 
 void MprisPlayerAdaptor::Play()
 {
-    m_bridge->toggle();
+    m_bridge->play();
 }
 
 void MprisPlayerAdaptor::Pause()
 {
-    m_bridge->toggle();
+    m_bridge->pause();
 }
 
 void MprisPlayerAdaptor::PlayPause()
@@ -98,7 +98,7 @@ void MprisPlayerAdaptor::PlayPause()
 
 void MprisPlayerAdaptor::Stop()
 {
-    m_bridge->stop();
+    m_bridge->pause();
 }
 
 void MprisPlayerAdaptor::Next()

@@ -143,7 +143,13 @@ void NowPlayingBridge::previous()
     m_player.playPrevious();
 }
 
-void NowPlayingBridge::stop()
+void NowPlayingBridge::play()
+{
+    if (!m_player.isPlaying())
+        toggle();
+}
+
+void NowPlayingBridge::pause()
 {
     if (m_player.isPlaying())
         m_player.togglePlayPause();

@@ -11,7 +11,8 @@
 class PlayerService;
 
 // The desktop's media keys and playback widgets (MPRIS2 on the session bus) in front of the
-// player. Play and Pause both toggle, like PlayPause; Next and Previous start the player's
+// player. Play only starts, Pause (and Stop) only pause, PlayPause toggles; Next and Previous
+// start the player's
 // steps and answer at once. What the bus shows (status, abilities, the current track) follows
 // the player's observable state, and every change goes out as PropertiesChanged.
 class NowPlayingBridge : public QObject, protected QDBusContext
@@ -50,10 +51,12 @@ public:
     QVariantMap metadata() const;
 
     void toggle();
+    // Starts when not playing; a player already playing goes on.
+    void play();
+    // Pauses when playing; a paused player stays paused. Also Stop (there is none of its own).
+    void pause();
     void next();
     void previous();
-    // Pauses when playing (there is no stop of its own).
-    void stop();
     // dusk-haven://scene/<id> plays that scene, dusk-haven://open raises the launcher. False
     // for any other address, and a caller on the bus gets an InvalidArgs error.
     bool openUri(const QString &uri);

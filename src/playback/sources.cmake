@@ -1,5 +1,6 @@
 set(AREA_SOURCES
   AudioEngine.h
+  FfmpegEngine.h FfmpegEngine.cpp
   MprisAdaptors.h MprisAdaptors.cpp
   NowPlayingBridge.h NowPlayingBridge.cpp
   PlaybackQueue.h PlaybackQueue.cpp

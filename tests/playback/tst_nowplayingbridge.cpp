@@ -89,7 +89,7 @@ private Q_SLOTS:
         m_music.reset();
     }
 
-    void playPauseAndPlayPauseAllToggle()
+    void playAndPauseAreIdempotentPlayPauseToggles()
     {
         QCOMPARE(playerctl({"status"}), "Stopped");
         // Nothing to play: CanPlay and CanGoNext say so, and a key that sends the command
@@ -102,14 +102,18 @@ private Q_SLOTS:
 
         QCoro::waitFor(m_player->play("rainy"));
         QCOMPARE(playerctl({"status"}), "Playing");
+        playerctl({"play"}); // already playing: it goes on
+        QVERIFY(m_player->isPlaying());
         playerctl({"pause"});
         QCOMPARE(playerctl({"status"}), "Paused");
-        playerctl({"pause"}); // a second press of the same key resumes
-        QVERIFY(m_player->isPlaying());
-        playerctl({"play"});
+        playerctl({"pause"}); // already paused: it stays so
         QVERIFY(!m_player->isPlaying());
         playerctl({"play-pause"});
         QVERIFY(m_player->isPlaying() && m_music->engine->isSounding());
+        playerctl({"play-pause"});
+        QVERIFY(!m_player->isPlaying());
+        playerctl({"play"});
+        QVERIFY(m_player->isPlaying());
 
         const QStringList order = m_player->queue()->order;
         playerctl({"next"});

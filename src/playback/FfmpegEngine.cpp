@@ -1,0 +1,300 @@
+#include "playback/FfmpegEngine.h"
+
+#include "mixer/FfmpegDecoder.h"
+#include "mixer/MixStream.h"
+
+#include <QMetaObject>
+#include <atomic>
+#include <condition_variable>
+#include <functional>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace {
+// How far decoding runs ahead of the stream: enough to ride out a busy disk or CPU for a
+// while, little enough to keep the memory of a track small.
+constexpr int aheadSeconds = 2;
+constexpr qsizetype chunkFrames = 4096;
+} // namespace
+
+// One item's sound, decoded ahead on its own thread into a ring the audio thread drains.
+class TrackFeed
+{
+public:
+    using ErrorHandler = std::function<void(const QString &)>;
+
+    TrackFeed(AudioEngine::ItemId item, const QString &path, int sampleRate, ErrorHandler onError)
+        : item(item), m_capacity(qsizetype(sampleRate) * aheadSeconds),
+          m_ring(std::size_t(m_capacity) * 2)
+    {
+        m_thread = std::thread(
+            [this, path, sampleRate, onError = std::move(onError)] {
+                decode(path, sampleRate, onError);
+            });
+    }
+
+    ~TrackFeed()
+    {
+        {
+            std::lock_guard lock(m_mutex);
+            m_stop = true;
+        }
+        m_space.notify_all();
+        m_thread.join();
+    }
+
+    // Moves up to `frames` decoded frames to out and returns how many. *ended tells that the
+    // file has been played to its end (not cut short by a failure).
+    qsizetype take(float *out, qsizetype frames, bool *ended)
+    {
+        qsizetype n = 0;
+        {
+            std::lock_guard lock(m_mutex);
+            n = std::min(frames, m_count);
+            const qsizetype first = std::min(n, m_capacity - m_read);
+            std::copy_n(m_ring.data() + 2 * m_read, 2 * first, out);
+            std::copy_n(m_ring.data(), 2 * (n - first), out + 2 * first);
+            m_read = (m_read + n) % m_capacity;
+            m_count -= n;
+            *ended = m_done && !m_failed && m_count == 0;
+        }
+        m_space.notify_one();
+        m_consumed.fetch_add(n, std::memory_order_relaxed);
+        return n;
+    }
+
+    qint64 consumedFrames() const { return m_consumed.load(std::memory_order_relaxed); }
+    qint64 durationMs() const { return m_durationMs.load(std::memory_order_relaxed); }
+
+    const AudioEngine::ItemId item;
+
+private:
+    void decode(const QString &path, int sampleRate, const ErrorHandler &onError)
+    {
+        QString error;
+        const auto decoder = FfmpegDecoder::open(path, sampleRate, &error);
+        if (decoder)
+            m_durationMs = decoder->durationMs();
+        std::vector<float> chunk(std::size_t(chunkFrames) * 2);
+        while (decoder) {
+            {
+                std::unique_lock lock(m_mutex);
+                m_space.wait(lock, [this] { return m_stop || m_capacity - m_count >= chunkFrames; });
+                if (m_stop)
+                    return;
+            }
+            const qsizetype got = decoder->read(chunk.data(), chunkFrames);
+            if (got <= 0) {
+                error = decoder->error();
+                break;
+            }
+            std::lock_guard lock(m_mutex);
+            const qsizetype at = (m_read + m_count) % m_capacity;
+            const qsizetype first = std::min(got, m_capacity - at);
+            std::copy_n(chunk.data(), 2 * first, m_ring.data() + 2 * at);
+            std::copy_n(chunk.data() + 2 * first, 2 * (got - first), m_ring.data());
+            m_count += got;
+        }
+        {
+            std::lock_guard lock(m_mutex);
+            m_done = true;
+            m_failed = !error.isEmpty();
+        }
+        if (!error.isEmpty())
+            onError(error);
+    }
+
+    const qsizetype m_capacity;
+    std::vector<float> m_ring;
+    std::mutex m_mutex;
+    std::condition_variable m_space;
+    qsizetype m_read = 0;
+    qsizetype m_count = 0;
+    bool m_done = false;
+    bool m_failed = false;
+    bool m_stop = false;
+    std::atomic<qint64> m_consumed{0};
+    std::atomic<qint64> m_durationMs{0};
+    std::thread m_thread;
+};
+
+// The music as one of the stream's sources: the current item's feed through the music gain.
+class MusicSource : public MixSource
+{
+public:
+    using EndHandler = std::function<void(AudioEngine::ItemId)>;
+
+    MusicSource(int sampleRate, EndHandler onEnded)
+        : m_rampFrames(GainRamp::framesAt(sampleRate)), m_onEnded(std::move(onEnded))
+    {}
+
+    // Puts in a new feed, paused; the old one is handed back to be ended outside the lock,
+    // where waiting for its thread cannot hold up the audio thread.
+    std::unique_ptr<TrackFeed> replace(std::unique_ptr<TrackFeed> feed)
+    {
+        std::lock_guard lock(m_mutex);
+        std::swap(feed, m_feed);
+        m_endReported = false;
+        m_playing = false;
+        m_ramp.retarget(0.0f, m_rampFrames);
+        return feed;
+    }
+
+    void setPlaying(bool playing, float volume)
+    {
+        std::lock_guard lock(m_mutex);
+        m_playing = playing;
+        m_ramp.retarget(playing ? volume : 0.0f, m_rampFrames);
+    }
+
+    qint64 consumedFrames() const
+    {
+        std::lock_guard lock(m_mutex);
+        return m_feed ? m_feed->consumedFrames() : 0;
+    }
+    qint64 durationMs() const
+    {
+        std::lock_guard lock(m_mutex);
+        return m_feed ? m_feed->durationMs() : 0;
+    }
+
+    // A playing item moves on even at volume 0, so that it still ends.
+    bool isSounding() const override
+    {
+        std::lock_guard lock(m_mutex);
+        return soundingLocked();
+    }
+
+    bool mixInto(float *out, qsizetype frames) override
+    {
+        std::lock_guard lock(m_mutex);
+        if (!soundingLocked())
+            return false;
+        m_scratch.resize(std::size_t(frames) * 2);
+        bool ended = false;
+        const qsizetype n = m_feed->take(m_scratch.data(), frames, &ended);
+        for (qsizetype done = 0; done < n;)
+            done += m_ramp.mix(out + 2 * done, m_scratch.data() + 2 * done, n - done);
+        if (ended) {
+            m_endReported = true;
+            m_onEnded(m_feed->item);
+        }
+        return true;
+    }
+
+private:
+    bool soundingLocked() const
+    {
+        return m_feed && !m_endReported && (m_playing || m_ramp.isSounding());
+    }
+
+    const qsizetype m_rampFrames;
+    const EndHandler m_onEnded;
+    mutable std::mutex m_mutex;
+    std::unique_ptr<TrackFeed> m_feed;
+    GainRamp m_ramp;
+    bool m_playing = false;
+    bool m_endReported = false;
+    std::vector<float> m_scratch;
+};
+
+FfmpegEngine::FfmpegEngine(std::shared_ptr<MixStream> stream, QObject *parent)
+    : AudioEngine(parent), m_stream(std::move(stream)),
+      m_source(std::make_shared<MusicSource>(m_stream->sampleRate(), [this](ItemId item) {
+          QMetaObject::invokeMethod(this, [this, item] { onEnded(item); }, Qt::QueuedConnection);
+      }))
+{
+    m_stream->addSource(m_source);
+}
+
+FfmpegEngine::~FfmpegEngine()
+{
+    // Neither the audio thread nor a decoding thread may report to this object once it is
+    // gone: the first is cut off here, the second ends with its feed.
+    m_stream->removeSource(m_source.get());
+    m_source->replace(nullptr);
+}
+
+AudioEngine::ItemId FfmpegEngine::load(const QUrl &localFile)
+{
+    m_item = ++m_lastItem;
+    m_file = localFile;
+    startItem();
+    return m_item;
+}
+
+void FfmpegEngine::startItem()
+{
+    m_ended = false;
+    m_failedItem = noItem;
+    auto feed = std::make_unique<TrackFeed>(
+        m_item, m_file.toLocalFile(), m_stream->sampleRate(),
+        [this, item = m_item](const QString &description) {
+            QMetaObject::invokeMethod(
+                this, [this, item, description] { onFailed(item, description); },
+                Qt::QueuedConnection);
+        });
+    m_source->replace(std::move(feed));
+    m_playing = false;
+}
+
+void FfmpegEngine::clear()
+{
+    m_item = noItem;
+    m_file = QUrl();
+    m_playing = false;
+    m_source->replace(nullptr);
+}
+
+void FfmpegEngine::play()
+{
+    if (m_item == noItem)
+        return;
+    // Playing an item that has ended hears it again from its start.
+    if (m_ended)
+        startItem();
+    m_playing = true;
+    m_source->setPlaying(true, m_volume);
+    m_stream->wake();
+}
+
+void FfmpegEngine::pause()
+{
+    m_playing = false;
+    m_source->setPlaying(false, m_volume);
+}
+
+void FfmpegEngine::setVolume(float volume)
+{
+    m_volume = std::clamp(volume, 0.0f, 1.0f);
+    if (m_playing)
+        m_source->setPlaying(true, m_volume);
+}
+
+qint64 FfmpegEngine::position() const
+{
+    return m_item == noItem ? 0 : m_source->consumedFrames() * 1000 / m_stream->sampleRate();
+}
+
+qint64 FfmpegEngine::duration() const
+{
+    return m_item == noItem ? 0 : m_source->durationMs();
+}
+
+void FfmpegEngine::onEnded(ItemId item)
+{
+    if (item != m_item || item == m_failedItem)
+        return;
+    m_ended = true;
+    m_playing = false;
+    Q_EMIT endOfMedia(item);
+}
+
+void FfmpegEngine::onFailed(ItemId item, const QString &description)
+{
+    if (item != m_item || item == m_failedItem)
+        return;
+    m_failedItem = item;
+    Q_EMIT failed(item, description);
+}

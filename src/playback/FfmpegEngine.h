@@ -1,0 +1,52 @@
+#pragma once
+
+#include "playback/AudioEngine.h"
+
+#include <memory>
+
+class MixStream;
+class MusicSource;
+
+// The music engine on the application's one stream: each item is decoded by FFmpeg on a
+// thread of its own into a ring buffer, which the stream's audio thread drains through the
+// music's gain. Play, pause and volume glide over the mixer's 20 ms, so nothing clicks, and
+// are heard as soon as the stream's short buffer has played out.
+class FfmpegEngine : public AudioEngine
+{
+    Q_OBJECT
+
+public:
+    // Plays into the given stream, which the ambient layers may share.
+    explicit FfmpegEngine(std::shared_ptr<MixStream> stream, QObject *parent = nullptr);
+    ~FfmpegEngine() override;
+
+    ItemId load(const QUrl &localFile) override;
+    void clear() override;
+    ItemId currentItem() const override { return m_item; }
+    QUrl currentFile() const override { return m_item == noItem ? QUrl() : m_file; }
+
+    void play() override;
+    void pause() override;
+    void setVolume(float volume) override;
+    float volume() const override { return m_volume; }
+
+    qint64 position() const override;
+    qint64 duration() const override;
+
+    MixStream &stream() const { return *m_stream; }
+
+private:
+    void startItem();
+    void onEnded(ItemId item);
+    void onFailed(ItemId item, const QString &description);
+
+    const std::shared_ptr<MixStream> m_stream;
+    const std::shared_ptr<MusicSource> m_source;
+    ItemId m_item = noItem;
+    ItemId m_lastItem = noItem;
+    ItemId m_failedItem = noItem;
+    QUrl m_file;
+    float m_volume = 1.0f;
+    bool m_playing = false;
+    bool m_ended = false;
+};
