@@ -41,7 +41,8 @@ Item {
         x: drawer.isOpen ? drawer.width - width : drawer.width
         visible: x < drawer.width
         opacity: drawer.isOpen ? 1 : 0
-        color: Qt.rgba(drawer.theme.canvas.r, drawer.theme.canvas.g, drawer.theme.canvas.b, 0.92)
+        // Opaque: the launcher's pills sit under its top edge.
+        color: drawer.theme.canvas
         Behavior on x { NumberAnimation { duration: 450; easing.type: Easing.OutQuart } }
         Behavior on opacity { NumberAnimation { duration: 300 } }
         // A click on the panel stays in it.
