@@ -1,0 +1,61 @@
+"""What the end-to-end tests share: the demo catalogue served on a free loopback port with a
+manifest of their own, the app's environment in private folders, and what the null sink plays.
+Debian's /usr/bin/python3, inside the test session."""
+import array
+import contextlib
+import json
+import os
+import re
+import subprocess
+import sys
+import tempfile
+
+
+def run(*command):
+    return subprocess.run(command, capture_output=True, text=True).stdout.strip()
+
+
+def loudness(seconds=1.0):
+    """Peak of what the default sink played during `seconds`, 0…1, from its monitor."""
+    monitor = run("pactl", "get-default-sink") + ".monitor"
+    raw = subprocess.run(["timeout", str(seconds), "parec", "-d", monitor, "--raw",
+                          "--format=s16le", "--rate=44100", "--channels=2"],
+                         capture_output=True).stdout
+    samples = array.array("h", raw[: len(raw) // 2 * 2])
+    return max((abs(s) for s in samples), default=0) / 32768
+
+
+@contextlib.contextmanager
+def demo_catalogue(catalogue, source, settings=None):
+    """Serves the demo catalogue and yields (env, manifest, server): the app's environment with
+    its own XDG folders (settings.json written from `settings` when given), the manifest as
+    JSON and the server process, which a test may stop to go offline."""
+    work = tempfile.mkdtemp(prefix="duskhaven-e2e.")
+    server = subprocess.Popen([sys.executable, "-u", "-m", "http.server", "--bind", "127.0.0.1",
+                               "--directory", catalogue, "0"],
+                              stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True)
+    manifest_name = f"manifest-e2e-{os.getpid()}.json"
+    manifest_path = os.path.join(catalogue, manifest_name)
+    try:
+        port = re.search(r"port (\d+)", server.stdout.readline()).group(1)
+        base = f"http://127.0.0.1:{port}/"
+        subprocess.run([sys.executable, os.path.join(source, "tools/demo-catalogue/generate"),
+                        "--out", catalogue, "--base-url", base, "--manifest", manifest_path],
+                       check=True, stdout=subprocess.DEVNULL)
+        with open(manifest_path) as f:
+            manifest = json.load(f)
+        config = os.path.join(work, "config")
+        if settings is not None:
+            os.makedirs(os.path.join(config, "dusk-haven"))
+            with open(os.path.join(config, "dusk-haven", "settings.json"), "w") as f:
+                json.dump(settings, f)
+        env = dict(os.environ, XDG_CONFIG_HOME=config, XDG_DATA_HOME=os.path.join(work, "data"),
+                   DUSKHAVEN_MANIFEST_URL=base + manifest_name,
+                   QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1")
+        yield env, manifest, server
+    finally:
+        if server.poll() is None:
+            server.terminate()
+            server.wait(10)
+        if os.path.exists(manifest_path):
+            os.remove(manifest_path)
