@@ -79,8 +79,11 @@ AppEnvironment::AppEnvironment(RecordStore &store, SettingsStore &settings, Opti
       m_locations(std::move(options.locations)), m_catalogueUrl(std::move(options.catalogueUrl)),
       m_network(std::make_shared<QNetworkAccessManager>()),
       m_http(m_network, std::move(options.retryDelays)),
-      m_startupNotice(startAfreshNotice(store.movedAsideFile(), settings.movedAsideFile()))
+      m_startupNotice(std::make_unique<StartupNotice>(
+          startAfreshNotice(store.movedAsideFile(), settings.movedAsideFile())))
 {
+    connect(m_startupNotice.get(), &StartupNotice::textChanged, this,
+            &AppEnvironment::startupNoticeChanged);
     // Each service reports its own file failures later; a missing folder is not fatal here.
     try {
         m_locations.ensureDirectories();
@@ -161,10 +164,7 @@ void AppEnvironment::sweepFolders()
 
 void AppEnvironment::dismissStartupNotice()
 {
-    if (m_startupNotice.isEmpty())
-        return;
-    m_startupNotice.clear();
-    Q_EMIT startupNoticeChanged();
+    m_startupNotice->dismiss();
 }
 
 AppEnvironment::~AppEnvironment() = default;
@@ -174,5 +174,5 @@ ViewServices::Services AppEnvironment::viewServices() const
     return {*m_player,       *m_library, *m_mixer,
             *m_autoPause,    *m_hotKeys, *m_pin,     *m_cache,
             *m_customScenes, *m_customScenePicker, *m_videoCache,
-            *m_audioMonitor, m_settings, *m_coverImages};
+            *m_audioMonitor, m_settings, *m_coverImages, *m_startupNotice};
 }

@@ -2,6 +2,7 @@
 
 #include "core/FileLocations.h"
 #include "core/SettingsStore.h"
+#include "core/StartupNotice.h"
 #include "catalogue/HTTPClient.h"
 #include "awareness/AudioContextMonitor.h"
 #include "awareness/AutoPauseService.h"
@@ -111,7 +112,7 @@ public:
     // True once the start-up task has run to its end (it always does, whatever failed).
     bool startupFinished() const { return m_startupFinished; }
 
-    const QString &startupNotice() const { return m_startupNotice; }
+    const QString &startupNotice() const { return m_startupNotice->text(); }
     // The view that showed the notice clears it, so it is shown once.
     Q_INVOKABLE void dismissStartupNotice();
 
@@ -151,5 +152,5 @@ private:
     ImageCache m_imageCache;
     std::unique_ptr<CoverImageLoader> m_coverImages;
     bool m_startupFinished = false;
-    QString m_startupNotice;
+    std::unique_ptr<StartupNotice> m_startupNotice;
 };

@@ -6,4 +6,5 @@ set(AREA_SOURCES
   RecordStore.h RecordStore_impl.h RecordStore.cpp
   SafeFileName.h SafeFileName.cpp
   SettingsStore.h SettingsStore.cpp
+  StartupNotice.h
 )

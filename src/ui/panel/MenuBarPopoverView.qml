@@ -91,6 +91,36 @@ Item {
                 bottomPadding: 16
                 spacing: 14
 
+                Rectangle {
+                    // What start-up had to do for the user, once: shown until dismissed.
+                    visible: root.services.startupNotice.text.length > 0
+                    width: parent.width
+                    height: visible ? noticeText.implicitHeight + 20 : 0
+                    radius: 10
+                    color: Qt.rgba(1, 1, 1, 0.08)
+                    border.width: 1
+                    border.color: root.theme.hairline
+                    Text {
+                        id: noticeText
+                        x: 10
+                        y: 10
+                        width: parent.width - dismissNotice.width - 30
+                        text: root.services.startupNotice.text
+                        wrapMode: Text.WordWrap
+                        font.pixelSize: 11
+                        color: root.theme.textPrimary
+                    }
+                    TextButton {
+                        id: dismissNotice
+                        anchors.right: parent.right
+                        anchors.rightMargin: 10
+                        y: 10
+                        symbols: root.services.symbols
+                        label: "OK"
+                        onActivated: root.services.startupNotice.dismiss()
+                    }
+                }
+
                 Item {
                     // Title row: the scene on the left, the transport on the right, along
                     // one bottom line.
@@ -119,6 +149,15 @@ Item {
                             elide: Text.ElideRight
                             font.pixelSize: 12
                             color: Qt.rgba(1, 1, 1, 0.65)
+                        }
+                        Text {
+                            // Why the last track could not be had (a full disk, no network).
+                            width: parent.width
+                            visible: text.length > 0
+                            text: root.services.player.lastError
+                            wrapMode: Text.WordWrap
+                            font.pixelSize: 11
+                            color: Qt.rgba(1, 0.78, 0.6, 0.9)
                         }
                     }
                     Row {

@@ -5,6 +5,7 @@
 // to each window; QML never creates one.
 
 #include "awareness/AudioContextMonitor.h"
+#include "core/StartupNotice.h"
 #include "awareness/AutoPauseService.h"
 #include "awareness/HotKeyService.h"
 #include "catalogue/LibraryService.h"
@@ -130,5 +131,13 @@ struct SymbolTableForeign
     Q_GADGET
     QML_FOREIGN(SymbolTable)
     QML_NAMED_ELEMENT(SymbolTable)
+    QML_UNCREATABLE("Built once by the application and handed to each window.")
+};
+
+struct StartupNoticeForeign
+{
+    Q_GADGET
+    QML_FOREIGN(StartupNotice)
+    QML_NAMED_ELEMENT(StartupNotice)
     QML_UNCREATABLE("Built once by the application and handed to each window.")
 };

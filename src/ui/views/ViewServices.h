@@ -33,6 +33,7 @@ class ViewServices : public QObject
     Q_PROPERTY(CoverImageLoader *coverImages READ coverImages CONSTANT)
     Q_PROPERTY(AudioContextMonitor *audioMonitor READ audioMonitor CONSTANT)
     Q_PROPERTY(ViewSettings *settings READ settings CONSTANT)
+    Q_PROPERTY(StartupNotice *startupNotice READ startupNotice CONSTANT)
     Q_PROPERTY(SceneListModel *scenes READ scenes CONSTANT)
     Q_PROPERTY(SymbolTable *symbols READ symbols CONSTANT)
     Q_PROPERTY(ShellWindows *shell READ shell CONSTANT)
@@ -55,6 +56,7 @@ public:
         AudioContextMonitor &audioMonitor;
         SettingsStore &settings;
         CoverImageLoader &coverImages;
+        StartupNotice &startupNotice;
     };
 
     ViewServices(const Services &services, SymbolTable &symbols, ShellWindows &shell,
@@ -73,6 +75,7 @@ public:
     CoverImageLoader *coverImages() const { return &m_services.coverImages; }
     AudioContextMonitor *audioMonitor() const { return &m_services.audioMonitor; }
     ViewSettings *settings() const { return m_settings; }
+    StartupNotice *startupNotice() const { return &m_services.startupNotice; }
     SceneListModel *scenes() const { return m_scenes; }
     SymbolTable *symbols() const { return &m_symbols; }
     ShellWindows *shell() const { return &m_shell; }
