@@ -49,12 +49,18 @@ Item {
                 }
 
                 // Only the picture's own kind is visible; the others stay empty and idle.
-                SceneVideoLoop {
-                    anchors.fill: parent
-                    visible: picture.content === "video"
-                    source: visible ? picture.source : ""
-                    isPlaying: picture.playing
-                    videoCache: root.services.videoCache
+                // A media player only for a video: a tile grid of illustrations would
+                // otherwise hold one idle player each. (A Loader cannot create a bound
+                // component here in Qt 6.4; a Repeater of at most one can.)
+                Repeater {
+                    model: picture.content === "video" ? 1 : 0
+                    delegate: SceneVideoLoop {
+                        width: picture.width
+                        height: picture.height
+                        source: picture.source
+                        isPlaying: picture.playing
+                        videoCache: root.services.videoCache
+                    }
                 }
                 IllustrationView {
                     anchors.fill: parent
