@@ -1,6 +1,7 @@
 set(AREA_SOURCES
   Resources.h Resources.cpp
   theme/ThemePalette.h theme/ThemePalette.cpp
+  theme/Spring.h theme/Spring.cpp
   theme/DesktopColorScheme.h theme/DesktopColorScheme.cpp
   theme/Symbols.h theme/Symbols.cpp
   shell/PanelPlacement.h shell/PanelPlacement.cpp
@@ -47,6 +48,7 @@ set(AREA_QML
   launcher/GlassPill.qml
   launcher/HoverIconButton.qml
   launcher/SceneTile.qml
+  launcher/TileGrid.qml
   launcher/SceneDrawer.qml
   launcher/OnboardingButton.qml
   launcher/OnboardingView.qml

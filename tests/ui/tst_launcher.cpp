@@ -5,9 +5,12 @@
 #include "support/TestSupport.h"
 #include "ui/launcher/OnboardingModel.h"
 #include "ui/launcher/SceneDrawerModel.h"
+#include "ui/theme/Spring.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QQuickItem>
+#include <QQuickView>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -137,6 +140,64 @@ private Q_SLOTS:
             QJsonDocument::fromJson(TestSupport::readFile(malformed.settings->filePath())).object();
         QCOMPARE(kept.value("favoriteSceneIds").toString(), "[1,");
         QCOMPARE(kept.value("onboardingCompleted").toBool(), true);
+    }
+
+    void arrowKeysMoveThroughTheDrawerGrid()
+    {
+        TestHttpServer server;
+        QList<std::pair<QString, QStringList>> scenes;
+        for (const char *id : {"a", "b", "c", "d", "e"})
+            scenes.append({id, {QStringLiteral("t-") + id}});
+        Manifest manifest = servedCatalogue(server, scenes);
+        server.serve("/manifest.json", 200, catalogueJson(manifest));
+        AppFixture app("{\"onboardingCompleted\": true}");
+        app.start(server.url("/manifest.json"));
+        app.startShell();
+        QTRY_COMPARE(app.views->scenes()->count(), 5);
+        app.windows->openLauncher();
+        QQuickView *window = app.windows->launcher();
+        QVERIFY(QTest::qWaitForWindowExposed(window));
+        window->rootObject()->setProperty("drawerOpen", true);
+
+        const auto focusedName = [window] {
+            QQuickItem *item = window->activeFocusItem();
+            return item ? item->property("accessibleName").toString() : QString();
+        };
+        // Delegates are items of the grid, not QObject children of anything.
+        const std::function<QQuickItem *(QQuickItem *, const QString &)> tileIn =
+            [&tileIn](QQuickItem *item, const QString &name) -> QQuickItem * {
+            if (item->isVisible() && item->property("accessibleName").toString() == name)
+                return item;
+            for (QQuickItem *child : item->childItems()) {
+                if (QQuickItem *found = tileIn(child, name))
+                    return found;
+            }
+            return nullptr;
+        };
+        const auto tileNamed = [&](const QString &name) { return tileIn(window->contentItem(), name); };
+        QTRY_VERIFY(tileNamed("Scene a"));
+        tileNamed("Scene a")->forceActiveFocus();
+        // Two columns: Down is a row, Right a tile; the edges hold the focus in the grid.
+        const QList<std::pair<Qt::Key, QString>> steps{
+            {Qt::Key_Down, "Scene c"}, {Qt::Key_Right, "Scene d"}, {Qt::Key_Down, "Scene d"},
+            {Qt::Key_Left, "Scene c"}, {Qt::Key_Down, "Scene e"}, {Qt::Key_Up, "Scene c"},
+            {Qt::Key_Up, "Scene a"}, {Qt::Key_Up, "Scene a"}, {Qt::Key_Left, "Scene a"}};
+        for (const auto &[key, expected] : steps) {
+            QTest::keyClick(window, key);
+            QCOMPARE(focusedName(), expected);
+        }
+    }
+
+    void springSettlesWithoutVisibleOvershoot()
+    {
+        const QEasingCurve curve = Spring::curve();
+        QCOMPARE(curve.valueForProgress(0), 0.0);
+        QCOMPARE(curve.valueForProgress(1), 1.0);
+        double peak = 0;
+        for (int step = 1; step < 100; ++step)
+            peak = std::max(peak, curve.valueForProgress(step / 100.0));
+        QVERIFY(peak > 1 && peak < 1.01);
+        QVERIFY(std::abs(curve.valueForProgress(0.99) - 1) < 0.005);
     }
 };
 

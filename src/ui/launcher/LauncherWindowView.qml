@@ -180,7 +180,7 @@ Rectangle {
             // The transport pill, centred in what the drawer leaves free.
             id: controlPill
             property real rightOffset: root.drawerOpen ? drawer.panelWidth : 0
-            Behavior on rightOffset { NumberAnimation { duration: 450; easing.type: Easing.OutQuart } }
+            Behavior on rightOffset { NumberAnimation { duration: root.theme.springDuration; easing: root.theme.spring } }
             anchors.horizontalCenter: parent.horizontalCenter
             anchors.horizontalCenterOffset: -rightOffset / 2
             anchors.bottom: parent.bottom

@@ -110,19 +110,19 @@ Rectangle {
             }
         }
 
-        GridView {
+        TileGrid {
             id: grid
             anchors.top: titles.bottom
             anchors.topMargin: 16
             anchors.bottom: footer.top
             anchors.bottomMargin: 12
             width: parent.width
-            clip: true
-            cellWidth: width / 3
+            columns: 3
             cellHeight: (cellWidth - 12) * 9 / 16 + 12
             model: sheet.services.scenes
             delegate: Item {
                 id: cell
+                required property int index
                 required property SceneEntry scene
                 readonly property bool picked: onboarding.selected.length >= 0
                                                && onboarding.isSelected(scene.id)
@@ -137,8 +137,7 @@ Rectangle {
                     Accessible.checkable: true
                     Accessible.checked: cell.picked
                     onActivated: onboarding.toggle(cell.scene.id)
-                    Keys.onRightPressed: nextItemInFocusChain(true).forceActiveFocus()
-                    Keys.onLeftPressed: nextItemInFocusChain(false).forceActiveFocus()
+                    Keys.onPressed: event => grid.arrowPressed(event, cell.index)
 
                     SceneCoverArt {
                         anchors.fill: parent

@@ -43,7 +43,7 @@ Item {
         opacity: drawer.isOpen ? 1 : 0
         // Opaque: the launcher's pills sit under its top edge.
         color: drawer.theme.canvas
-        Behavior on x { NumberAnimation { duration: 450; easing.type: Easing.OutQuart } }
+        Behavior on x { NumberAnimation { duration: drawer.theme.springDuration; easing: drawer.theme.spring } }
         Behavior on opacity { NumberAnimation { duration: 300 } }
         // A click on the panel stays in it.
         MouseArea { anchors.fill: parent }
@@ -264,7 +264,7 @@ Item {
             }
         }
 
-        GridView {
+        TileGrid {
             id: grid
             anchors.top: top.bottom
             anchors.bottom: parent.bottom
@@ -272,8 +272,6 @@ Item {
             width: parent.width - 36
             topMargin: 4
             bottomMargin: 12
-            clip: true
-            cellWidth: width / 2
             cellHeight: (cellWidth - 12) * 9 / 16 + 12
             model: drawerModel
             delegate: Item {
@@ -298,8 +296,7 @@ Item {
                         drawer.previewRequested(cell.scene.id)
                         drawer.services.player.playScene(cell.scene.id)
                     }
-                    Keys.onRightPressed: nextItemInFocusChain(true).forceActiveFocus()
-                    Keys.onLeftPressed: nextItemInFocusChain(false).forceActiveFocus()
+                    Keys.onPressed: event => grid.arrowPressed(event, cell.index)
                 }
             }
         }

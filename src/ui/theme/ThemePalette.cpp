@@ -1,5 +1,7 @@
 #include "ui/theme/ThemePalette.h"
 
+#include "ui/theme/Spring.h"
+
 #include <array>
 
 namespace {
@@ -73,4 +75,14 @@ QColor ThemePalette::color(const QString &name) const
     if (const auto role = roleNamed(name))
         return resolve(*role, m_scheme);
     return QColor(Qt::transparent);
+}
+
+QEasingCurve ThemePalette::spring()
+{
+    return Spring::curve();
+}
+
+int ThemePalette::springDuration()
+{
+    return Spring::settleMilliseconds();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QColor>
+#include <QEasingCurve>
 #include <QObject>
 #include <QString>
 #include <optional>
@@ -26,6 +27,9 @@ class ThemePalette : public QObject
     Q_PROPERTY(QColor strongHairline READ strongHairline NOTIFY schemeChanged)
     Q_PROPERTY(QColor ink READ ink CONSTANT)
     Q_PROPERTY(QColor paper READ paper CONSTANT)
+    // The drawer's slide and whatever moves with it (see Spring.h).
+    Q_PROPERTY(QEasingCurve spring READ spring CONSTANT)
+    Q_PROPERTY(int springDuration READ springDuration CONSTANT)
 
 public:
     enum class Role {
@@ -64,6 +68,8 @@ public:
     QColor hairline() const { return resolve(Role::Hairline, m_scheme); }
     QColor strongHairline() const { return resolve(Role::StrongHairline, m_scheme); }
     QColor ink() const { return resolve(Role::Ink, m_scheme); }
+    static QEasingCurve spring();
+    static int springDuration();
     QColor paper() const { return resolve(Role::Paper, m_scheme); }
 
     // By name, for views that pick a colour from data; transparent for an unknown name.
