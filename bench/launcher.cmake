@@ -1,0 +1,6 @@
+# The launcher over real services and a loopback catalogue (see launcher_window.cpp); the
+# process bench/launcher.sh measures. It borrows the tests' app fixture and server.
+if(TARGET duskhaven_testsupport)
+  duskhaven_add_bench(launcher_window launcher_window.cpp)
+  target_link_libraries(launcher_window PRIVATE duskhaven_testsupport)
+endif()

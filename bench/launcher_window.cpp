@@ -1,0 +1,138 @@
+// The launcher as the app builds it (real services over a temporary folder, a silent engine,
+// a loopback catalogue of twelve illustrated scenes), in one of four modes:
+//   alone <seconds>    the launcher open on an illustrated scene, nothing else
+//   drawer <seconds>   the same with the scene drawer open: twelve animated tiles
+//   frames             opens the drawer ten times; prints the longest frame of each opening
+//   firstframe         opens the launcher ten times; prints open → first frame of each
+// bench/launcher.sh runs them side by side and turns them into ratios.
+#include "support/AppFixture.h"
+#include "support/TestCatalogue.h"
+#include "support/TestHttpServer.h"
+#include "ui/Resources.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QQuickItem>
+#include <QTimer>
+#include <algorithm>
+#include <cstdio>
+
+namespace {
+void waitFor(int ms)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < ms)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, ms - int(clock.elapsed()));
+}
+
+template<typename Done>
+bool waitUntil(Done done, int ms)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!done() && clock.elapsed() < ms)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
+    return done();
+}
+
+double median(QList<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values.isEmpty() ? 0 : values[values.size() / 2];
+}
+
+void print(const char *what, const QList<double> &values)
+{
+    std::printf("%s:", what);
+    for (double value : values)
+        std::printf(" %.1f", value);
+    std::printf(" | min %.1f median %.1f max %.1f ms\n",
+                *std::min_element(values.begin(), values.end()), median(values),
+                *std::max_element(values.begin(), values.end()));
+}
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    const QString mode = args.value(1);
+    const int seconds = args.value(2).toInt();
+    if (!QStringList{"alone", "drawer", "frames", "firstframe"}.contains(mode) ||
+        (mode == "alone" || mode == "drawer") != (seconds > 0)) {
+        std::fprintf(stderr, "usage: launcher_window alone|drawer <seconds> | frames | firstframe\n");
+        return 2;
+    }
+    Resources::init();
+
+    TestHttpServer server;
+    QList<std::pair<QString, QStringList>> scenes;
+    for (int i = 0; i < 12; ++i)
+        scenes.append({QStringLiteral("scene-%1").arg(i), {QStringLiteral("track-%1").arg(i)}});
+    Manifest manifest = servedCatalogue(server, scenes);
+    for (int i = 0; i < manifest.playlists.size(); ++i)
+        manifest.playlists[i].sceneArt = SceneArt::allCases[size_t(i) % SceneArt::allCases.size()];
+    server.serve("/manifest.json", 200, catalogueJson(manifest));
+
+    AppFixture fixture("{\"onboardingCompleted\": true}");
+    fixture.start(server.url("/manifest.json"));
+    fixture.startShell();
+    if (!waitUntil([&] { return fixture.views->scenes()->count() == 12; }, 10000)) {
+        std::fprintf(stderr, "the catalogue did not load\n");
+        return 1;
+    }
+    ShellWindows &windows = *fixture.windows;
+
+    if (mode == "firstframe") {
+        QList<double> times;
+        for (int i = 0; i < 10; ++i) {
+            QElapsedTimer clock;
+            bool swapped = false;
+            clock.start();
+            windows.openLauncher();
+            QObject::connect(windows.launcher(), &QQuickWindow::frameSwapped, windows.launcher(),
+                             [&] {
+                                 if (!swapped)
+                                     times.append(clock.nsecsElapsed() / 1e6);
+                                 swapped = true;
+                             });
+            waitUntil([&] { return swapped; }, 10000);
+            waitFor(300);
+            windows.closeLauncher();
+            waitFor(300);
+        }
+        print("open to first frame", times);
+        return 0;
+    }
+
+    windows.openLauncher();
+    waitFor(2000);
+    QQuickItem *root = windows.launcher()->rootObject();
+    if (mode == "frames") {
+        QList<double> longest;
+        for (int i = 0; i < 10; ++i) {
+            QElapsedTimer clock;
+            double last = 0, worst = 0;
+            auto frame = QObject::connect(windows.launcher(), &QQuickWindow::frameSwapped,
+                                          windows.launcher(), [&] {
+                                              const double now = clock.nsecsElapsed() / 1e6;
+                                              worst = std::max(worst, now - last);
+                                              last = now;
+                                          });
+            clock.start();
+            root->setProperty("drawerOpen", true);
+            waitFor(700); // the slide lasts under half a second
+            QObject::disconnect(frame);
+            longest.append(worst);
+            root->setProperty("drawerOpen", false);
+            waitFor(1000);
+        }
+        print("longest frame while the drawer opens", longest);
+        return 0;
+    }
+    if (mode == "drawer")
+        root->setProperty("drawerOpen", true);
+    QTimer::singleShot(seconds * 1000, &app, &QCoreApplication::quit);
+    return app.exec();
+}
