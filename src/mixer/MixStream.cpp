@@ -13,7 +13,7 @@ namespace {
 // The rate of nearly every published MP3 and of the application's own loops. Sound at this
 // rate is decoded without resampling, so loops join exactly; the sound server then converts
 // the one continuous stream to the device's rate, which leaves the joins intact.
-constexpr int mixRate = 44100;
+constexpr int mixRate = MixStream::sampleRate();
 // How much sound the stream holds ahead: a pause or a volume change is heard after about this
 // long (a start sooner, as the first fill plays at once). Qt 6.4's PulseAudio sink refills in
 // 20 ms periods from a timer on the audio thread, which has no real-time priority; measured on
@@ -197,11 +197,26 @@ QAudioFormat MixStream::formatFor(const QAudioDevice &device)
     return format;
 }
 
-MixStream::MixStream(QObject *parent) : MixStream(QMediaDevices::defaultAudioOutput(), parent) {}
+MixStream::MixStream(QObject *parent) : QObject(parent), m_mix(std::make_shared<SourceMix>()) {}
 
 MixStream::MixStream(const QAudioDevice &device, QObject *parent)
-    : QObject(parent), m_format(formatFor(device)), m_mix(std::make_shared<SourceMix>())
+    : QObject(parent), m_device(device), m_mix(std::make_shared<SourceMix>())
+{}
+
+const QAudioFormat &MixStream::format()
 {
+    ensureOutput();
+    return m_format;
+}
+
+void MixStream::ensureOutput()
+{
+    // Asking for the default device loads the media back end (GStreamer and all): not before
+    // something is about to sound, so that a start that plays nothing never pays for it.
+    if (m_output)
+        return;
+    const QAudioDevice device = m_device ? *m_device : QMediaDevices::defaultAudioOutput();
+    m_format = formatFor(device);
     m_thread.setObjectName(QStringLiteral("mix-audio"));
     m_output = new MixOutput(m_mix, device, m_format);
     m_output->moveToThread(&m_thread);
@@ -212,6 +227,8 @@ MixStream::MixStream(const QAudioDevice &device, QObject *parent)
 
 MixStream::~MixStream()
 {
+    if (!m_output)
+        return;
     QMetaObject::invokeMethod(m_output, &MixOutput::close, Qt::BlockingQueuedConnection);
     m_thread.quit();
     m_thread.wait();
@@ -231,8 +248,10 @@ void MixStream::removeSource(const MixSource *source)
 
 void MixStream::wake()
 {
-    if (m_mix->isSounding())
-        QMetaObject::invokeMethod(m_output, &MixOutput::wake, Qt::QueuedConnection);
+    if (!m_mix->isSounding())
+        return;
+    ensureOutput();
+    QMetaObject::invokeMethod(m_output, &MixOutput::wake, Qt::QueuedConnection);
 }
 
 void MixStream::setRunning(bool running, qsizetype bufferBytes)

@@ -7,6 +7,7 @@
 #include <QObject>
 #include <QThread>
 #include <memory>
+#include <optional>
 
 class MixOutput;
 class SourceMix;
@@ -27,15 +28,16 @@ class MixStream : public QObject
     Q_PROPERTY(bool isRunning READ isRunning NOTIFY isRunningChanged)
 
 public:
-    // Plays to the system's default output.
+    // Plays to the system's default output, as it is when something first sounds.
     explicit MixStream(QObject *parent = nullptr);
     MixStream(const QAudioDevice &device, QObject *parent = nullptr);
     ~MixStream() override;
 
     // The one stream format: stereo at 44.1 kHz, float when the device takes it, otherwise
     // 16-bit.
-    const QAudioFormat &format() const { return m_format; }
-    int sampleRate() const { return m_format.sampleRate(); }
+    const QAudioFormat &format();
+    // The rate of nearly every published MP3 and of the application's own loops.
+    static constexpr int sampleRate() { return 44100; }
     static QAudioFormat formatFor(const QAudioDevice &device);
 
     void addSource(std::shared_ptr<MixSource> source);
@@ -56,8 +58,11 @@ Q_SIGNALS:
 private:
     void setRunning(bool running, qsizetype bufferBytes);
 
-    const QAudioFormat m_format;
+    void ensureOutput();
+
+    const std::optional<QAudioDevice> m_device;
     const std::shared_ptr<SourceMix> m_mix;
+    QAudioFormat m_format;
     QThread m_thread;
     MixOutput *m_output = nullptr;
     bool m_running = false;
