@@ -66,7 +66,8 @@ int main(int argc, char *argv[])
     AppFixture app;
     app.start(server.url("/manifest.json"));
     app.startShell();
-    MenuBarController menuBar(*app.qml, *app.desktop, ClickOutsideMonitor::forPlatform());
+    MenuBarController menuBar(*app.desktop, ClickOutsideMonitor::forPlatform());
+    menuBar.setViewHost(*app.qml);
     QQuickView &panel = menuBar.panel();
     if (!QTest::qWaitFor([&] { return app.views->scenes()->count() > 0; }, 10000) ||
         !QTest::qWaitFor(

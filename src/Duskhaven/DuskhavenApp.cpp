@@ -22,8 +22,11 @@
 #include <QIcon>
 #include <QTimer>
 #include <algorithm>
+#include <chrono>
 
 namespace {
+constexpr std::chrono::milliseconds panelIdleDelay{3000};
+
 void describeOptions(QCommandLineParser &parser)
 {
     parser.setApplicationDescription(
@@ -97,25 +100,26 @@ DuskhavenApp::Start DuskhavenApp::start(const QStringList &arguments, QTextStrea
         err.flush();
         return Start::Failed;
     }
-    m_environment = std::make_unique<AppEnvironment>(*m_store, *m_settings,
-                                                     AppEnvironment::Options::forProcess());
-    // The shell comes once start() has returned, on the event loop's first turn.
+    // The icon comes first: on the event loop's first turn the tray host docks it while the
+    // services and the windows are built.
+    Resources::init();
+    QGuiApplication::setWindowIcon(QIcon(Resources::appIconPath));
+    m_desktop = std::make_unique<DesktopColorScheme>(QDBusConnection::sessionBus());
+    m_menuBar = std::make_unique<MenuBarController>(*m_desktop, ClickOutsideMonitor::forPlatform());
     QTimer::singleShot(0, this, [this, arguments] { buildShell(arguments); });
     return Start::Running;
 }
 
 void DuskhavenApp::buildShell(const QStringList &arguments)
 {
-    Resources::init();
-    QGuiApplication::setWindowIcon(QIcon(Resources::appIconPath));
-    m_desktop = std::make_unique<DesktopColorScheme>(QDBusConnection::sessionBus());
+    m_environment = std::make_unique<AppEnvironment>(*m_store, *m_settings,
+                                                     AppEnvironment::Options::forProcess());
     m_qml = std::make_unique<QmlHost>(*m_desktop);
     m_windows = std::make_unique<ShellWindows>(*m_qml, *m_settings);
     m_views = std::make_unique<ViewServices>(m_environment->viewServices(), m_qml->symbols(),
                                              *m_windows);
     m_qml->setServices(m_views.get());
-    m_menuBar = std::make_unique<MenuBarController>(*m_qml, *m_desktop,
-                                                    ClickOutsideMonitor::forPlatform());
+    m_menuBar->setViewHost(*m_qml);
     connect(m_windows.get(), &ShellWindows::windowOpening, m_menuBar.get(),
             &MenuBarController::hidePanel);
 
@@ -138,6 +142,9 @@ void DuskhavenApp::buildShell(const QStringList &arguments)
             if (windows)
                 windows->openLauncher();
         });
+
+    // The panel's view is ready before the first click unless the click comes very early.
+    QTimer::singleShot(panelIdleDelay, m_menuBar.get(), &MenuBarController::preparePanel);
 
     const QString screenshots = qEnvironmentVariable("DUSKHAVEN_SCREENSHOTS");
     if (!screenshots.isEmpty()) {

@@ -19,8 +19,9 @@ class UpdateChecker;
 class ViewServices;
 
 // The process: reads the command line, makes sure it is the one running instance, opens the
-// settings and the record store, builds the environment and (a turn of the event loop later)
-// the tray shell and the launcher.
+// settings and the record store and shows the tray icon; a turn of the event loop later it
+// builds the environment, the windows' host and the launcher, and the tray panel's view
+// at the first click or once idle. The audio output is opened at the first sound.
 class DuskhavenApp : public QObject
 {
     Q_OBJECT

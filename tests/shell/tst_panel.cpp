@@ -79,7 +79,8 @@ private Q_SLOTS:
         auto monitor = std::make_unique<CountingMonitor>(m_installs);
         m_monitor = monitor.get();
         m_controller =
-            std::make_unique<MenuBarController>(*m_app.qml, *m_app.desktop, std::move(monitor));
+            std::make_unique<MenuBarController>(*m_app.desktop, std::move(monitor));
+        m_controller->setViewHost(*m_app.qml);
         // The session's tray host speaks XEmbed, so the icon's place becomes known; before the
         // host has embedded it the icon reports the origin. The host sits at the top right.
         QTRY_VERIFY_WITH_TIMEOUT(icon().isValid() && icon().x() > 0, 10000);

@@ -171,7 +171,8 @@ private Q_SLOTS:
         AppFixture app;
         app.start(server.url("/manifest.json")); // nothing there yet
         app.startShell();
-        MenuBarController menuBar(*app.qml, *app.desktop, ClickOutsideMonitor::forPlatform());
+        MenuBarController menuBar(*app.desktop, ClickOutsideMonitor::forPlatform());
+        menuBar.setViewHost(*app.qml);
         auto *view = static_cast<QQuickView *>(&menuBar.panel());
         PanelState panel;
         panel.setServices(app.views.get());

@@ -178,7 +178,8 @@ private Q_SLOTS:
         QmlWarnings warnings;
         AppFixture app;
         app.startShell();
-        MenuBarController menuBar(*app.qml, *app.desktop, ClickOutsideMonitor::forPlatform());
+        MenuBarController menuBar(*app.desktop, ClickOutsideMonitor::forPlatform());
+        menuBar.setViewHost(*app.qml);
         QVERIFY(menuBar.panel().rootObject());
         app.windows->openLauncher();
         app.windows->openSettings();

@@ -36,29 +36,12 @@ QIcon tintedLogo(const QColor &color)
 }
 } // namespace
 
-MenuBarController::MenuBarController(QmlHost &qml, DesktopColorScheme &desktop,
+MenuBarController::MenuBarController(DesktopColorScheme &desktop,
                                      std::unique_ptr<ClickOutsideMonitor> monitor, QObject *parent)
-    : QObject(parent), m_desktop(desktop),
-      m_monitor(std::move(monitor)), m_panel(std::make_unique<PanelWindow>(&qml.engine())),
+    : QObject(parent), m_desktop(desktop), m_monitor(std::move(monitor)),
       m_menu(std::make_unique<QMenu>()), m_trayIcon(new QSystemTrayIcon(this))
 {
     Resources::init();
-    m_panel->setDismissAction([panel = QPointer<MenuBarController>(this)] {
-        if (panel && panel->isPanelVisible())
-            panel->hidePanel();
-    });
-    qml.load(*m_panel, QStringLiteral("ui/panel/MenuBarPopoverView.qml"), qml.darkPalette());
-
-    connect(m_panel.get(), &QWindow::activeChanged, this, [this] {
-        if (!m_panel->isActive() && m_panel->isVisible())
-            hideOnLeaving();
-    });
-    connect(m_panel.get(), &QWindow::visibleChanged, this, [this](bool visible) {
-        if (!visible)
-            m_monitor->remove();
-        Q_EMIT panelVisibleChanged();
-    });
-
     buildMenu();
     updateIcon();
     connect(&m_desktop, &DesktopColorScheme::schemeChanged, this, &MenuBarController::updateIcon);
@@ -72,19 +55,47 @@ MenuBarController::MenuBarController(QmlHost &qml, DesktopColorScheme &desktop,
     m_trayIcon->show();
 }
 
+void MenuBarController::setViewHost(QmlHost &qml)
+{
+    m_qml = &qml;
+}
+
+void MenuBarController::preparePanel()
+{
+    if (m_panel || !m_qml)
+        return;
+    m_panel = std::make_unique<PanelWindow>(&m_qml->engine());
+    m_panel->setDismissAction([panel = QPointer<MenuBarController>(this)] {
+        if (panel && panel->isPanelVisible())
+            panel->hidePanel();
+    });
+    m_qml->load(*m_panel, QStringLiteral("ui/panel/MenuBarPopoverView.qml"), m_qml->darkPalette());
+
+    connect(m_panel.get(), &QWindow::activeChanged, this, [this] {
+        if (!m_panel->isActive() && m_panel->isVisible())
+            hideOnLeaving();
+    });
+    connect(m_panel.get(), &QWindow::visibleChanged, this, [this](bool visible) {
+        if (!visible)
+            m_monitor->remove();
+        Q_EMIT panelVisibleChanged();
+    });
+}
+
 MenuBarController::~MenuBarController()
 {
     m_monitor->remove();
 }
 
-QQuickView &MenuBarController::panel() const
+QQuickView &MenuBarController::panel()
 {
+    preparePanel();
     return *m_panel;
 }
 
 bool MenuBarController::isPanelVisible() const
 {
-    return m_panel->isVisible();
+    return m_panel && m_panel->isVisible();
 }
 
 bool MenuBarController::hasClickOutsideMonitor() const
@@ -107,6 +118,9 @@ void MenuBarController::togglePanel()
 
 void MenuBarController::showPanel()
 {
+    preparePanel();
+    if (!m_panel)
+        return;
     const QRect icon = m_trayIcon->geometry();
     const QPoint pointer = QCursor::pos();
     QScreen *screen = QGuiApplication::screenAt(icon.isValid() ? icon.center() : pointer);
@@ -146,7 +160,8 @@ void MenuBarController::showPanel()
 
 void MenuBarController::hidePanel()
 {
-    m_panel->hide();
+    if (m_panel)
+        m_panel->hide();
     m_monitor->remove();
 }
 

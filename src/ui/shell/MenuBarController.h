@@ -23,13 +23,16 @@ class MenuBarController : public QObject
     Q_PROPERTY(bool panelVisible READ isPanelVisible NOTIFY panelVisibleChanged)
 
 public:
-    MenuBarController(QmlHost &qml, DesktopColorScheme &desktop,
-                      std::unique_ptr<ClickOutsideMonitor> monitor, QObject *parent = nullptr);
+    MenuBarController(DesktopColorScheme &desktop, std::unique_ptr<ClickOutsideMonitor> monitor,
+                      QObject *parent = nullptr);
     ~MenuBarController() override;
 
     QSystemTrayIcon &trayIcon() const { return *m_trayIcon; }
     QMenu &menu() const { return *m_menu; }
-    QQuickView &panel() const;
+    // Where the panel's view comes from; until it is set, the icon shows no panel.
+    void setViewHost(QmlHost &qml);
+    // The panel, built first when asked for (the view host must be set).
+    QQuickView &panel();
     bool isPanelVisible() const;
     bool hasClickOutsideMonitor() const;
 
@@ -40,6 +43,9 @@ public:
     QAction *quitAction() const { return m_quitAction; }
 
 public Q_SLOTS:
+    // Builds the panel's window and view unless they exist: the first show does, or the
+    // application once it is idle, so that the icon never waits for them.
+    void preparePanel();
     void togglePanel();
     void showPanel();
     void hidePanel();
@@ -57,6 +63,7 @@ private:
     // A hide the user did not ask for at the icon: focus loss or a click elsewhere.
     void hideOnLeaving();
 
+    QmlHost *m_qml = nullptr;
     DesktopColorScheme &m_desktop;
     std::unique_ptr<ClickOutsideMonitor> m_monitor;
     std::unique_ptr<PanelWindow> m_panel;
