@@ -126,7 +126,7 @@ private Q_SLOTS:
         AmbientEngine ambience(stream);
         auto hum = std::make_shared<LayerPcm>();
         hum->sampleRate = stream->sampleRate();
-        hum->samples.assign(std::size_t(hum->sampleRate) * 2, 0.05f);
+        hum->samples.assign(std::size_t(hum->sampleRate) * 2, qint16(1638));
         ambience.setLayer("hum", hum, 0.5f, false);
         music.load(QUrl::fromLocalFile(m_dir.filePath("long.mp3")));
         QSignalSpy ends(&music, &AudioEngine::endOfMedia);
