@@ -18,9 +18,9 @@ std::shared_ptr<LayerPcm> noiseLoop(unsigned seed)
     pcm->sampleRate = rate;
     pcm->samples.resize(std::size_t(rate) * 30 * 2);
     std::mt19937 random(seed);
-    std::uniform_real_distribution<float> noise(-0.5f, 0.5f);
-    for (float &sample : pcm->samples)
-        sample = noise(random);
+    std::uniform_int_distribution<int> noise(-16384, 16383);
+    for (qint16 &sample : pcm->samples)
+        sample = qint16(noise(random));
     return pcm;
 }
 

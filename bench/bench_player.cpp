@@ -7,12 +7,13 @@
 //   BUILD_DIR=build ./dev session build/bench/bench_player
 //
 // Each repetition pauses, waits for silence, then times play() up to the first sample that is
-// not zero; the figure includes the monitor's capture latency (about 10 ms).
+// not zero; the figure includes the monitor's capture latency (about 10 ms). BM_nextToSound
+// times `next` from a silent track the same way.
+#include "catalogue/HTTPClient.h"
+#include "catalogue/LibraryService.h"
 #include "core/FileLocations.h"
 #include "core/RecordStore.h"
 #include "core/SettingsStore.h"
-#include "catalogue/HTTPClient.h"
-#include "catalogue/LibraryService.h"
 #include "mixer/MixStream.h"
 #include "playback/FfmpegEngine.h"
 #include "playback/PlayerService.h"
@@ -128,15 +129,27 @@ struct Rig
         }
         wav = dir.filePath(QStringLiteral("tone.wav"));
         QProcess::execute(QStringLiteral("sox"), {file, wav});
-        store->insert(CacheEntry{QStringLiteral("tone"), QFile(file).size(),
-                                 QDateTime::currentDateTimeUtc()});
+        // Digital silence, for timing `next` from a track that plays but is not heard.
+        const QString quiet = locations.cacheDir() + QStringLiteral("/quiet.mp3");
+        QProcess::execute(QStringLiteral("sox"),
+                          {QStringLiteral("-n"), QStringLiteral("-r"), QStringLiteral("44100"),
+                           QStringLiteral("-c"), QStringLiteral("2"), QStringLiteral("-t"),
+                           QStringLiteral("wav"), quiet, QStringLiteral("trim"),
+                           QStringLiteral("0"), QStringLiteral("30")});
+        for (const QString &id : {QStringLiteral("tone"), QStringLiteral("quiet")}) {
+            store->insert(CacheEntry{id, QFile(locations.cacheDir() + "/" + id + ".mp3").size(),
+                                     QDateTime::currentDateTimeUtc()});
+        }
         store->save();
         QFile manifest(locations.manifestFile());
         manifest.open(QIODevice::WriteOnly);
         manifest.write(R"({"version":1,"updatedAt":"2025-01-31T18:00:00Z",
             "tracks":[{"id":"tone","title":"Tone","artist":"sox","url":"https://unused.invalid/tone.mp3",
-                       "durationSeconds":5,"fileSizeBytes":1}],
-            "playlists":[{"id":"tone","name":"Tone","description":"","trackIds":["tone"]}]})");
+                       "durationSeconds":5,"fileSizeBytes":1},
+                      {"id":"quiet","title":"Quiet","artist":"sox","url":"https://unused.invalid/quiet.mp3",
+                       "durationSeconds":30,"fileSizeBytes":1}],
+            "playlists":[{"id":"tone","name":"Tone","description":"","trackIds":["tone"]},
+                         {"id":"pair","name":"Pair","description":"","trackIds":["quiet","tone"]}]})");
         manifest.close();
 
         library = std::make_unique<LibraryService>(QUrl(QStringLiteral("https://unused.invalid/")),
@@ -202,33 +215,63 @@ std::optional<double> timeToSound(SoundWatch &watch, const std::function<void()>
 }
 
 // range(0): 1 for the FFmpeg engine on the mixed stream, 0 for Qt Multimedia's player.
-void BM_playCachedTrackToSound(benchmark::State &state)
+void bothEngines(benchmark::internal::Benchmark *benchmark)
+{
+    benchmark->ArgName("ffmpeg")
+        ->Arg(1)
+        ->Arg(0)
+        ->UseManualTime()
+        ->Iterations(1)
+        ->Repetitions(10)
+        ->Unit(benchmark::kMillisecond);
+}
+
+// Times `start` to sound in every repetition, each after `before`, on the engine of range(0);
+// pauses the player at the end.
+void timeEachStart(benchmark::State &state, const std::function<void(PlayerService &)> &before,
+                   const std::function<void(PlayerService &)> &start)
 {
     Rig *rig = rigFor(state, state.range(0) == 1);
     if (!rig)
         return;
+    PlayerService &player = *rig->player;
     for (auto _ : state) {
-        if (rig->player->isPlaying())
-            rig->player->togglePlayPause();
-        const auto seconds =
-            timeToSound(*rig->watch, [rig] { rig->player->playScene(QStringLiteral("tone")); });
+        before(player);
+        const auto seconds = timeToSound(*rig->watch, [&] { start(player); });
         if (!seconds) {
             state.SkipWithError("no sound within 5 s");
             return;
         }
         state.SetIterationTime(*seconds);
     }
-    if (rig->player->isPlaying())
-        rig->player->togglePlayPause();
+    if (player.isPlaying())
+        player.togglePlayPause();
 }
-BENCHMARK(BM_playCachedTrackToSound)
-    ->ArgName("ffmpeg")
-    ->Arg(1)
-    ->Arg(0)
-    ->UseManualTime()
-    ->Iterations(1)
-    ->Repetitions(10)
-    ->Unit(benchmark::kMillisecond);
+
+void BM_playCachedTrackToSound(benchmark::State &state)
+{
+    timeEachStart(
+        state,
+        [](PlayerService &player) {
+            if (player.isPlaying())
+                player.togglePlayPause();
+        },
+        [](PlayerService &player) { player.playScene(QStringLiteral("tone")); });
+}
+BENCHMARK(BM_playCachedTrackToSound)->Apply(bothEngines);
+
+// `next` while a silent track plays, up to the first sample of the next track (a tone) at the
+// sink; the FFmpeg engine has that track readied, Qt Multimedia's opens it then.
+void BM_nextToSound(benchmark::State &state)
+{
+    timeEachStart(
+        state,
+        [](PlayerService &player) {
+            QCoro::waitFor(player.play(QStringLiteral("pair"), QStringLiteral("quiet")));
+        },
+        [](PlayerService &player) { player.playNext(); });
+}
+BENCHMARK(BM_nextToSound)->Apply(bothEngines);
 
 // The floor: paplay started on the same sound (as WAV, which it reads itself).
 void BM_paplayExecToSound(benchmark::State &state)
@@ -238,9 +281,8 @@ void BM_paplayExecToSound(benchmark::State &state)
         return;
     for (auto _ : state) {
         QProcess paplay;
-        const auto seconds = timeToSound(*rig->watch, [&] {
-            paplay.start(QStringLiteral("paplay"), {rig->wav});
-        });
+        const auto seconds =
+            timeToSound(*rig->watch, [&] { paplay.start(QStringLiteral("paplay"), {rig->wav}); });
         paplay.kill();
         paplay.waitForFinished(3000);
         if (!seconds) {

@@ -30,6 +30,12 @@ public:
     // cannot reach its server answers with an empty list.
     virtual void listClients() = 0;
 
+    // While watching, the source stays connected to its server and emits clientsChanged
+    // whenever a stream of any client appears, goes or changes (corked, moved), and after it
+    // (re)connects. Not watching, it holds no connection beyond the one a listClients needs.
+    virtual void setWatching(bool on) = 0;
+
 Q_SIGNALS:
     void clientsListed(const QList<AudioClient> &clients);
+    void clientsChanged();
 };

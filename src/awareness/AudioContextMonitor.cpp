@@ -15,30 +15,44 @@ AudioContextMonitor::AudioContextMonitor(std::unique_ptr<AudioClientSource> sour
 {
     connect(m_source.get(), &AudioClientSource::clientsListed, this,
             &AudioContextMonitor::onClientsListed);
+    connect(m_source.get(), &AudioClientSource::clientsChanged, this, [this] {
+        if (m_watching)
+            m_source->listClients();
+    });
 
     m_debounceTimer.setSingleShot(true);
     m_debounceTimer.setTimerType(Qt::PreciseTimer);
     m_debounceTimer.setInterval(timing.debounceInterval);
     connect(&m_debounceTimer, &QTimer::timeout, this,
             [this] { publish(m_pendingOutput, m_pendingInput); });
-
-    m_source->listClients();
-
-    m_pollTimer.setInterval(timing.pollInterval);
-    connect(&m_pollTimer, &QTimer::timeout, m_source.get(), &AudioClientSource::listClients);
-    m_pollTimer.start();
 }
 
 AudioContextMonitor::~AudioContextMonitor()
 {
     // The source goes first so that no late answer reaches a half-destroyed monitor.
-    m_pollTimer.stop();
     m_debounceTimer.stop();
     m_source.reset();
 }
 
+void AudioContextMonitor::setWatching(bool on)
+{
+    if (on == m_watching)
+        return;
+    m_watching = on;
+    m_source->setWatching(on);
+    if (on) {
+        m_nextScanPublishesDirectly = true;
+        m_source->listClients();
+    } else {
+        m_nextScanPublishesDirectly = false;
+        publish(false, false);
+    }
+}
+
 void AudioContextMonitor::onClientsListed(const QList<AudioClient> &clients)
 {
+    if (!m_watching)
+        return; // asked before watching stopped
     bool output = false;
     bool input = false;
     for (const AudioClient &client : clients) {

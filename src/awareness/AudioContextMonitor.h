@@ -8,12 +8,15 @@
 #include <memory>
 
 // Tells whether some other process is playing sound or recording right now (a call, a video,
-// another music app, a dictation tool). It scans the sound server's clients every two seconds
-// and publishes a change once no scan has contradicted it for half a second. The first scan,
-// at construction, publishes without that delay.
+// another music app, a dictation tool). It watches only while asked to (the auto-pause on other
+// audio is its one reader that needs it), so an idle tray app holds no connection to the sound
+// server and wakes up for nothing. While watching, it scans the server's clients whenever the
+// server reports a change of their streams and publishes a change once no scan has
+// contradicted it for half a second. The first scan after watching starts publishes without
+// that delay; when watching stops both flags fall, since nothing vouches for them any more.
 //
-// With no sound server both flags stay false; a server that appears later is picked up by the
-// next scan.
+// With no sound server both flags stay false; a server that appears later is picked up while
+// watching.
 class AudioContextMonitor : public QObject
 {
     Q_OBJECT
@@ -24,7 +27,6 @@ class AudioContextMonitor : public QObject
 public:
     struct Timing
     {
-        std::chrono::milliseconds pollInterval{2000};
         std::chrono::milliseconds debounceInterval{500};
     };
 
@@ -37,6 +39,9 @@ public:
 
     bool externalOutputActive() const { return m_externalOutputActive; }
     bool externalInputActive() const { return m_externalInputActive; }
+    bool isWatching() const { return m_watching; }
+
+    void setWatching(bool on);
 
 Q_SIGNALS:
     void externalOutputActiveChanged();
@@ -51,10 +56,10 @@ private:
     bool m_externalInputActive = false;
     qint64 m_selfPid;
     std::unique_ptr<AudioClientSource> m_source;
-    QTimer m_pollTimer;
     QTimer m_debounceTimer;
+    bool m_watching = false;
     bool m_pendingOutput = false;
     bool m_pendingInput = false;
-    // The answer to the scan made at construction is published at once.
-    bool m_nextScanPublishesDirectly = true;
+    // The answer to the scan made when watching starts is published at once.
+    bool m_nextScanPublishesDirectly = false;
 };

@@ -94,6 +94,7 @@ AutoPauseService::AutoPauseService(SettingsStore &settings, PlayerService *playe
             Qt::QueuedConnection);
     };
     if (m_monitor) {
+        m_monitor->setWatching(m_pauseOnExternalAudio);
         connect(m_monitor, &AudioContextMonitor::externalOutputActiveChanged, this,
                 queueExternalCheck);
         connect(m_monitor, &AudioContextMonitor::externalInputActiveChanged, this,
@@ -147,6 +148,9 @@ void AutoPauseService::setPauseOnExternalAudio(bool on)
     m_settings.setBool(SettingsKey::autoPauseExternalAudio, on);
     if (changed)
         Q_EMIT pauseOnExternalAudioChanged();
+    // Other apps' audio is watched only while it can pause the music.
+    if (m_monitor)
+        m_monitor->setWatching(on);
     // A pending resume stays; it finds the state no longer auto-paused and does nothing.
     setExternalState(ExternalState::Idle);
     externalAudioCheck();

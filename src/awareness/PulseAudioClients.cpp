@@ -3,10 +3,13 @@
 #include <QMetaObject>
 #include <QPointer>
 #include <QSet>
+#include <atomic>
 #include <cstring>
+#include <functional>
 #include <pulse/context.h>
 #include <pulse/introspect.h>
 #include <pulse/proplist.h>
+#include <pulse/subscribe.h>
 #include <pulse/thread-mainloop.h>
 
 namespace {
@@ -37,6 +40,7 @@ struct Scan
     QSet<uint32_t> monitorSources;
     pa_operation *operations[3] = {nullptr, nullptr, nullptr};
     int open = 0;
+    int answers = 0; // requests this scan answers
 
     QList<AudioClient> clients() const
     {
@@ -57,19 +61,34 @@ struct PulseAudioClients::Loop
     pa_threaded_mainloop *mainloop = nullptr;
     pa_context *context = nullptr;
     Scan *scan = nullptr;
-    int waiting = 0; // requests not answered yet
+    int waiting = 0;       // requests that no scan under way answers
+    bool watching = false; // subscribed to the server's events while connected
+    bool ready = false;    // the context got to READY since it was made
+    std::atomic_bool changePosted = false;
 
-    void answer(const QList<AudioClient> &clients)
+    void post(std::function<void(PulseAudioClients *)> call)
     {
-        const int answers = waiting;
-        waiting = 0;
-        if (answers == 0)
-            return;
         // The owner outlives this thread (its destructor stops the thread first); the queued
         // call is dropped if the owner is gone by the time the main thread gets to it.
         QMetaObject::invokeMethod(
-            owner, [owner = owner, answers, clients] { owner->deliver(answers, clients); },
-            Qt::QueuedConnection);
+            owner, [owner = owner, call = std::move(call)] { call(owner); }, Qt::QueuedConnection);
+    }
+
+    void answer(int answers, const QList<AudioClient> &clients)
+    {
+        if (answers > 0)
+            post([answers, clients](PulseAudioClients *o) { o->deliver(answers, clients); });
+    }
+
+    // A burst of events (a stream is made, named, uncorked) asks for one look, not five.
+    void postChange()
+    {
+        if (changePosted.exchange(true))
+            return;
+        post([](PulseAudioClients *o) {
+            o->d->changePosted = false;
+            Q_EMIT o->clientsChanged();
+        });
     }
 
     void dropScan()
@@ -93,16 +112,20 @@ struct PulseAudioClients::Loop
         if (!context)
             return;
         pa_context_set_state_callback(context, nullptr, nullptr);
+        pa_context_set_subscribe_callback(context, nullptr, nullptr);
         pa_context_disconnect(context);
         pa_context_unref(context);
         context = nullptr;
+        ready = false;
     }
+
+    bool idle() const { return !scan && waiting == 0; }
 
     void request()
     {
         ++waiting;
         if (scan)
-            return; // the scan under way answers this request too
+            return; // a scan follows the one under way and answers this request
         const pa_context_state_t state =
             context ? pa_context_get_state(context) : PA_CONTEXT_TERMINATED;
         if (state == PA_CONTEXT_READY) {
@@ -118,18 +141,64 @@ struct PulseAudioClients::Loop
         dropContext();
         context = pa_context_new(pa_threaded_mainloop_get_api(mainloop), "Dusk Haven");
         if (!context) {
-            answer({});
+            fail();
             return;
         }
         pa_context_set_state_callback(context, &Loop::onState, this);
-        if (pa_context_connect(context, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0)
-            dropContextAndAnswer();
+        if (pa_context_connect(context, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0) {
+            dropContext();
+            fail();
+        }
     }
 
-    void dropContextAndAnswer()
+    // The server cannot be reached (any more): every open request is answered with no
+    // clients. While watching, a connection that was up is looked at again at once (that
+    // look reconnects); one that never came up is tried again later.
+    void fail()
     {
-        dropContext();
-        answer({});
+        const int answers = waiting + (scan ? scan->answers : 0);
+        const bool wasReady = ready;
+        dropScan();
+        waiting = 0;
+        ready = false;
+        answer(answers, {});
+        if (!watching)
+            return;
+        if (wasReady)
+            postChange();
+        else
+            post([](PulseAudioClients *o) { o->m_retry.start(); });
+    }
+
+    void subscribe()
+    {
+        pa_context_set_subscribe_callback(context, &Loop::onEvent, this);
+        pa_operation *operation =
+            pa_context_subscribe(context,
+                                 pa_subscription_mask_t(PA_SUBSCRIPTION_MASK_SINK_INPUT |
+                                                        PA_SUBSCRIPTION_MASK_SOURCE_OUTPUT),
+                                 nullptr, nullptr);
+        if (operation)
+            pa_operation_unref(operation);
+    }
+
+    void unsubscribe()
+    {
+        if (!context)
+            return;
+        pa_context_set_subscribe_callback(context, nullptr, nullptr);
+        if (pa_context_get_state(context) == PA_CONTEXT_READY) {
+            if (pa_operation *operation =
+                    pa_context_subscribe(context, PA_SUBSCRIPTION_MASK_NULL, nullptr, nullptr))
+                pa_operation_unref(operation);
+        }
+    }
+
+    static void onEvent(pa_context *, pa_subscription_event_type_t, uint32_t, void *userdata)
+    {
+        auto *self = static_cast<Loop *>(userdata);
+        if (self->watching)
+            self->postChange();
     }
 
     static void onState(pa_context *context, void *userdata)
@@ -137,19 +206,26 @@ struct PulseAudioClients::Loop
         auto *self = static_cast<Loop *>(userdata);
         const pa_context_state_t state = pa_context_get_state(context);
         if (state == PA_CONTEXT_READY) {
+            self->ready = true;
+            if (self->watching) {
+                self->subscribe();
+                // What happened while there was no connection is unknown.
+                self->postChange();
+            }
             if (self->waiting > 0 && !self->scan)
                 self->startScan();
         } else if (!PA_CONTEXT_IS_GOOD(state)) {
             // Operations of a dead context never call back: answer for them here. The context
-            // itself is replaced on the next request (not from inside its own callback).
-            self->dropScan();
-            self->answer({});
+            // itself is replaced later (not from inside its own callback).
+            self->fail();
         }
     }
 
     void startScan()
     {
         scan = new Scan;
+        scan->answers = waiting;
+        waiting = 0;
         scan->operations[0] =
             pa_context_get_sink_input_info_list(context, &Loop::onSinkInput, this);
         scan->operations[1] =
@@ -159,12 +235,10 @@ struct PulseAudioClients::Loop
             if (operation)
                 ++scan->open;
         }
-        if (scan->open < 3) {
-            // The context could not even send the requests: it is failing; its state callback
-            // answers, or this does when it already has.
-            dropScan();
-            answer({});
-        }
+        // The context could not even send the requests: it is failing; its state callback
+        // answers, or this does when it already has.
+        if (scan->open < 3)
+            fail();
     }
 
     void finishOne(int index)
@@ -174,9 +248,13 @@ struct PulseAudioClients::Loop
         if (--scan->open > 0)
             return;
         const QList<AudioClient> clients = scan->clients();
+        const int answers = scan->answers;
         delete scan;
         scan = nullptr;
-        answer(clients);
+        answer(answers, clients);
+        // Requests made while the scan ran may have been set off by a change it missed.
+        if (waiting > 0)
+            startScan();
     }
 
     static void onSinkInput(pa_context *, const pa_sink_input_info *info, int eol, void *userdata)
@@ -231,6 +309,14 @@ PulseAudioClients::PulseAudioClients(QObject *parent) : AudioClientSource(parent
         pa_threaded_mainloop_free(d->mainloop);
         d->mainloop = nullptr;
     }
+    m_retry.setSingleShot(true);
+    m_retry.setInterval(retryInterval);
+    connect(&m_retry, &QTimer::timeout, this, [this] {
+        pa_threaded_mainloop_lock(d->mainloop);
+        if (d->watching && (!d->context || !PA_CONTEXT_IS_GOOD(pa_context_get_state(d->context))))
+            d->connectAnew();
+        pa_threaded_mainloop_unlock(d->mainloop);
+    });
 }
 
 PulseAudioClients::~PulseAudioClients()
@@ -256,9 +342,37 @@ void PulseAudioClients::listClients()
     pa_threaded_mainloop_unlock(d->mainloop);
 }
 
+void PulseAudioClients::setWatching(bool on)
+{
+    if (!d->mainloop)
+        return;
+    pa_threaded_mainloop_lock(d->mainloop);
+    d->watching = on;
+    const pa_context_state_t state =
+        d->context ? pa_context_get_state(d->context) : PA_CONTEXT_TERMINATED;
+    if (!on) {
+        m_retry.stop();
+        d->unsubscribe();
+        if (d->idle())
+            d->dropContext();
+    } else if (state == PA_CONTEXT_READY) {
+        d->subscribe();
+    } else if (!PA_CONTEXT_IS_GOOD(state)) {
+        d->connectAnew();
+    }
+    pa_threaded_mainloop_unlock(d->mainloop);
+}
+
 void PulseAudioClients::deliver(int answers, const QList<AudioClient> &clients)
 {
     QPointer<PulseAudioClients> self(this);
     for (int i = 0; i < answers && self; ++i)
         Q_EMIT clientsListed(clients);
+    if (!self)
+        return;
+    // A connection made only to answer a question is let go once it is answered.
+    pa_threaded_mainloop_lock(d->mainloop);
+    if (!d->watching && d->idle())
+        d->dropContext();
+    pa_threaded_mainloop_unlock(d->mainloop);
 }

@@ -2,6 +2,8 @@
 
 #include "awareness/AudioClients.h"
 
+#include <QTimer>
+#include <chrono>
 #include <memory>
 
 // The clients of the session's PulseAudio server (or of pipewire-pulse): every sink input is
@@ -14,9 +16,13 @@
 // main thread. That thread only gathers the lists; the answer is handed to the main thread
 // with a queued call, so all state of the monitor stays there.
 //
-// No server (or a server that went away): the answer is an empty list, and the next request
-// tries to connect again, so a server that starts later is found. The client never spawns a
-// server of its own.
+// It stays connected only while watching, subscribed to the server's events for sink inputs
+// and source outputs, so nothing here wakes up on a timer. A question asked while not watching
+// connects for the answer and lets go again.
+//
+// No server (or a server that went away): the answer is an empty list. While watching, a
+// server that cannot be reached is tried again every two seconds, so one that starts later is
+// found. The client never spawns a server of its own.
 class PulseAudioClients : public AudioClientSource
 {
     Q_OBJECT
@@ -26,10 +32,14 @@ public:
     ~PulseAudioClients() override;
 
     void listClients() override;
+    void setWatching(bool on) override;
 
 private:
+    static constexpr std::chrono::milliseconds retryInterval{2000};
+
     struct Loop;
     void deliver(int answers, const QList<AudioClient> &clients);
 
     std::unique_ptr<Loop> d;
+    QTimer m_retry;
 };

@@ -134,7 +134,7 @@ bool LayerMixer::isSounding() const
 
 void LayerMixer::renderLayer(Layer &layer, float *out, qsizetype frames)
 {
-    const float *samples = layer.pcm->samples.data();
+    const qint16 *samples = layer.pcm->samples.data();
     const qsizetype length = layer.pcm->frameCount();
     qsizetype done = 0;
     while (done < frames) {

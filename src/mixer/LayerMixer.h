@@ -18,7 +18,7 @@
 // short fade only); a removed one fades out and is then dropped.
 //
 // Thread-safe: the audio thread renders while the main thread changes layers. Rendering is a
-// plain loop over contiguous float buffers per sounding layer; silent layers cost nothing.
+// plain loop over contiguous 16-bit buffers per sounding layer; silent layers cost nothing.
 class LayerMixer : public MixSource
 {
 public:

@@ -2,6 +2,7 @@
 
 #include <QtGlobal>
 #include <algorithm>
+#include <type_traits>
 
 // Something the one output stream mixes: the ambient layers, the music. Sources are rendered
 // on the stream's audio thread and changed from the main thread, so each guards its own state.
@@ -43,19 +44,24 @@ struct GainRamp
 
     // Adds in × gain to out for up to `frames` stereo frames, stopping where a glide ends so
     // that the caller's next piece continues at the settled gain. Returns the frames mixed.
-    qsizetype mix(float *__restrict out, const float *__restrict in, qsizetype frames)
+    // Float input is full scale at 1.0, 16-bit input at 32768.
+    template <typename Sample>
+    qsizetype mix(float *__restrict out, const Sample *__restrict in, qsizetype frames)
     {
+        constexpr float scale = std::is_same_v<Sample, float> ? 1.0f : 1.0f / 32768.0f;
+        static_assert(std::is_same_v<Sample, float> || std::is_same_v<Sample, qint16>);
         if (left == 0) {
+            const float g = gain * scale;
             for (qsizetype i = 0; i < 2 * frames; ++i)
-                out[i] += in[i] * gain;
+                out[i] += float(in[i]) * g;
             return frames;
         }
         const qsizetype piece = std::min(frames, left);
         float g = gain;
         for (qsizetype i = 0; i < piece; ++i) {
             g += step;
-            out[2 * i] += in[2 * i] * g;
-            out[2 * i + 1] += in[2 * i + 1] * g;
+            out[2 * i] += float(in[2 * i]) * (g * scale);
+            out[2 * i + 1] += float(in[2 * i + 1]) * (g * scale);
         }
         left -= piece;
         gain = left == 0 ? target : gain + step * float(piece);

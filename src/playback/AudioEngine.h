@@ -24,6 +24,12 @@ public:
     // Replaces the current item with one playing localFile from its start, paused. Returns
     // the new item's id. Failures to open or decode the file arrive later through failed().
     virtual ItemId load(const QUrl &localFile) = 0;
+    // Readies the file expected to follow the current item, or withdraws it (an empty URL).
+    // A later load() of that file starts at once; and when the current item ends while
+    // playing, the file follows without a gap. endOfMedia() is still reported, and the load()
+    // of the file that the player then makes takes over the item that already sounds. An
+    // engine that cannot do this ignores it.
+    virtual void preload(const QUrl &localFile) { Q_UNUSED(localFile); }
     // Drops the current item: silence, and currentItem() is noItem.
     virtual void clear() = 0;
     virtual ItemId currentItem() const = 0;

@@ -64,6 +64,11 @@ public:
         return n;
     }
 
+    bool failed() const
+    {
+        std::lock_guard lock(m_mutex);
+        return m_failed;
+    }
     qint64 consumedFrames() const { return m_consumed.load(std::memory_order_relaxed); }
     qint64 durationMs() const { return m_durationMs.load(std::memory_order_relaxed); }
 
@@ -107,7 +112,7 @@ private:
 
     const qsizetype m_capacity;
     std::vector<float> m_ring;
-    std::mutex m_mutex;
+    mutable std::mutex m_mutex;
     std::condition_variable m_space;
     qsizetype m_read = 0;
     qsizetype m_count = 0;
@@ -119,26 +124,66 @@ private:
     std::thread m_thread;
 };
 
-// The music as one of the stream's sources: the current item's feed through the music gain.
+// The music as one of the stream's sources: the current item's feed through the music gain,
+// and the feed readied to follow it.
 class MusicSource : public MixSource
 {
 public:
-    using EndHandler = std::function<void(AudioEngine::ItemId)>;
+    // The item that ended, and whether the readied feed already sounds in its place.
+    using EndHandler = std::function<void(AudioEngine::ItemId, bool continued)>;
+    using Feeds = std::vector<std::unique_ptr<TrackFeed>>;
 
     MusicSource(int sampleRate, EndHandler onEnded)
         : m_rampFrames(GainRamp::framesAt(sampleRate)), m_onEnded(std::move(onEnded))
     {}
 
-    // Puts in a new feed, paused; the old one is handed back to be ended outside the lock,
-    // where waiting for its thread cannot hold up the audio thread.
-    std::unique_ptr<TrackFeed> replace(std::unique_ptr<TrackFeed> feed)
+    // Puts in a new feed, paused, and drops the readied one. The old feeds are handed back to
+    // be ended outside the lock, where waiting for their threads cannot hold up the audio
+    // thread.
+    Feeds replace(std::unique_ptr<TrackFeed> feed)
     {
         std::lock_guard lock(m_mutex);
-        std::swap(feed, m_feed);
-        m_endReported = false;
-        m_playing = false;
-        m_ramp.retarget(0.0f, m_rampFrames);
-        return feed;
+        Feeds old = takeRetiredLocked();
+        old.push_back(std::move(m_feed));
+        old.push_back(std::move(m_next));
+        m_feed = std::move(feed);
+        pauseLocked();
+        return old;
+    }
+
+    Feeds setNext(std::unique_ptr<TrackFeed> next)
+    {
+        std::lock_guard lock(m_mutex);
+        Feeds old = takeRetiredLocked();
+        old.push_back(std::move(m_next));
+        m_next = std::move(next);
+        return old;
+    }
+
+    enum class Adopted { No, Loaded, AlreadySounding };
+
+    // Makes the readied feed of `item` the current one, paused; or finds that it already is,
+    // since the last item ended into it. A feed that failed is not taken: a fresh one reports
+    // its failure.
+    Adopted adopt(AudioEngine::ItemId item, Feeds *old)
+    {
+        std::lock_guard lock(m_mutex);
+        *old = takeRetiredLocked();
+        if (m_feed && m_feed->item == item && !m_feed->failed())
+            return Adopted::AlreadySounding;
+        if (!m_next || m_next->item != item || m_next->failed())
+            return Adopted::No;
+        old->push_back(std::move(m_feed));
+        m_feed = std::move(m_next);
+        pauseLocked();
+        return Adopted::Loaded;
+    }
+
+    // Feeds that ended on the audio thread, to be let go on this one.
+    Feeds takeRetired()
+    {
+        std::lock_guard lock(m_mutex);
+        return takeRetiredLocked();
     }
 
     void setPlaying(bool playing, float volume)
@@ -173,12 +218,22 @@ public:
             return false;
         m_scratch.resize(std::size_t(frames) * 2);
         bool ended = false;
-        const qsizetype n = m_feed->take(m_scratch.data(), frames, &ended);
+        qsizetype n = m_feed->take(m_scratch.data(), frames, &ended);
+        if (ended && m_playing && m_next && !m_next->failed()) {
+            // The next track's first frame follows the last one of this track in the same
+            // buffer, at the same gain: no gap, no glide.
+            const AudioEngine::ItemId finished = m_feed->item;
+            m_retired.push_back(std::move(m_feed));
+            m_feed = std::move(m_next);
+            n += m_feed->take(m_scratch.data() + 2 * n, frames - n, &ended);
+            ended = false; // a next track that is over at once ends on the next call
+            m_onEnded(finished, true);
+        }
         for (qsizetype done = 0; done < n;)
             done += m_ramp.mix(out + 2 * done, m_scratch.data() + 2 * done, n - done);
         if (ended) {
             m_endReported = true;
-            m_onEnded(m_feed->item);
+            m_onEnded(m_feed->item, false);
         }
         return true;
     }
@@ -189,10 +244,27 @@ private:
         return m_feed && !m_endReported && (m_playing || m_ramp.isSounding());
     }
 
+    void pauseLocked()
+    {
+        m_endReported = false;
+        m_playing = false;
+        m_ramp.retarget(0.0f, m_rampFrames);
+    }
+
+    Feeds takeRetiredLocked()
+    {
+        Feeds retired;
+        retired.swap(m_retired);
+        return retired;
+    }
+
     const qsizetype m_rampFrames;
     const EndHandler m_onEnded;
     mutable std::mutex m_mutex;
     std::unique_ptr<TrackFeed> m_feed;
+    std::unique_ptr<TrackFeed> m_next;
+    // Ended feeds whose threads are joined on the main thread, not the audio thread.
+    Feeds m_retired;
     GainRamp m_ramp;
     bool m_playing = false;
     bool m_endReported = false;
@@ -201,8 +273,10 @@ private:
 
 FfmpegEngine::FfmpegEngine(std::shared_ptr<MixStream> stream, QObject *parent)
     : AudioEngine(parent), m_stream(std::move(stream)),
-      m_source(std::make_shared<MusicSource>(m_stream->sampleRate(), [this](ItemId item) {
-          QMetaObject::invokeMethod(this, [this, item] { onEnded(item); }, Qt::QueuedConnection);
+      m_source(std::make_shared<MusicSource>(m_stream->sampleRate(), [this](ItemId item,
+                                                                            bool continued) {
+          QMetaObject::invokeMethod(
+              this, [this, item, continued] { onEnded(item, continued); }, Qt::QueuedConnection);
       }))
 {
     m_stream->addSource(m_source);
@@ -218,24 +292,56 @@ FfmpegEngine::~FfmpegEngine()
 
 AudioEngine::ItemId FfmpegEngine::load(const QUrl &localFile)
 {
+    if (!m_preloadFile.isEmpty() && localFile == m_preloadFile) {
+        MusicSource::Feeds old;
+        const MusicSource::Adopted adopted = m_source->adopt(m_preloadItem, &old);
+        m_preloadFile.clear();
+        if (adopted != MusicSource::Adopted::No) {
+            m_item = m_preloadItem;
+            m_file = localFile;
+            m_ended = false;
+            m_failedItem = noItem;
+            // An item that already sounds keeps playing; one taken from the shelf waits.
+            if (adopted == MusicSource::Adopted::Loaded)
+                m_playing = false;
+            return m_item;
+        }
+    }
     m_item = ++m_lastItem;
     m_file = localFile;
+    m_preloadFile.clear();
     startItem();
     return m_item;
+}
+
+void FfmpegEngine::preload(const QUrl &localFile)
+{
+    if (localFile == m_preloadFile)
+        return;
+    m_preloadFile = localFile;
+    std::unique_ptr<TrackFeed> feed;
+    if (!localFile.isEmpty()) {
+        m_preloadItem = ++m_lastItem;
+        feed = makeFeed(m_preloadItem, localFile);
+    }
+    m_source->setNext(std::move(feed));
+}
+
+std::unique_ptr<TrackFeed> FfmpegEngine::makeFeed(ItemId item, const QUrl &file)
+{
+    return std::make_unique<TrackFeed>(
+        item, file.toLocalFile(), m_stream->sampleRate(), [this, item](const QString &description) {
+            QMetaObject::invokeMethod(
+                this, [this, item, description] { onFailed(item, description); },
+                Qt::QueuedConnection);
+        });
 }
 
 void FfmpegEngine::startItem()
 {
     m_ended = false;
     m_failedItem = noItem;
-    auto feed = std::make_unique<TrackFeed>(
-        m_item, m_file.toLocalFile(), m_stream->sampleRate(),
-        [this, item = m_item](const QString &description) {
-            QMetaObject::invokeMethod(
-                this, [this, item, description] { onFailed(item, description); },
-                Qt::QueuedConnection);
-        });
-    m_source->replace(std::move(feed));
+    m_source->replace(makeFeed(m_item, m_file));
     m_playing = false;
 }
 
@@ -243,6 +349,7 @@ void FfmpegEngine::clear()
 {
     m_item = noItem;
     m_file = QUrl();
+    m_preloadFile = QUrl();
     m_playing = false;
     m_source->replace(nullptr);
 }
@@ -282,12 +389,16 @@ qint64 FfmpegEngine::duration() const
     return m_item == noItem ? 0 : m_source->durationMs();
 }
 
-void FfmpegEngine::onEnded(ItemId item)
+void FfmpegEngine::onEnded(ItemId item, bool continued)
 {
+    m_source->takeRetired();
     if (item != m_item || item == m_failedItem)
         return;
-    m_ended = true;
-    m_playing = false;
+    // Ended into the readied file, the music still plays: only the item is over.
+    if (!continued) {
+        m_ended = true;
+        m_playing = false;
+    }
     Q_EMIT endOfMedia(item);
 }
 

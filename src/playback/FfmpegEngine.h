@@ -6,11 +6,14 @@
 
 class MixStream;
 class MusicSource;
+class TrackFeed;
 
 // The music engine on the application's one stream: each item is decoded by FFmpeg on a
 // thread of its own into a ring buffer, which the stream's audio thread drains through the
 // music's gain. Play, pause and volume glide over the mixer's 20 ms, so nothing clicks, and
-// are heard as soon as the stream's short buffer has played out.
+// are heard as soon as the stream's short buffer has played out. The file readied to follow
+// (preload) is opened and decoded ahead on a thread of its own, so a load of it starts at once
+// and the natural change of track joins the two without a gap.
 class FfmpegEngine : public AudioEngine
 {
     Q_OBJECT
@@ -21,6 +24,7 @@ public:
     ~FfmpegEngine() override;
 
     ItemId load(const QUrl &localFile) override;
+    void preload(const QUrl &localFile) override;
     void clear() override;
     ItemId currentItem() const override { return m_item; }
     QUrl currentFile() const override { return m_item == noItem ? QUrl() : m_file; }
@@ -36,8 +40,9 @@ public:
     MixStream &stream() const { return *m_stream; }
 
 private:
+    std::unique_ptr<TrackFeed> makeFeed(ItemId item, const QUrl &file);
     void startItem();
-    void onEnded(ItemId item);
+    void onEnded(ItemId item, bool continued);
     void onFailed(ItemId item, const QString &description);
 
     const std::shared_ptr<MixStream> m_stream;
@@ -46,6 +51,8 @@ private:
     ItemId m_lastItem = noItem;
     ItemId m_failedItem = noItem;
     QUrl m_file;
+    QUrl m_preloadFile;
+    ItemId m_preloadItem = noItem;
     float m_volume = 1.0f;
     bool m_playing = false;
     bool m_ended = false;

@@ -242,6 +242,7 @@ void PlayerService::toggleFavorite()
 void PlayerService::playCustom(const QUrl &localFile, const QString &sceneId)
 {
     beginStart();
+    withdrawPreloadUnless({});
     m_failuresInARow = 0;
     loadItem(localFile);
     m_engine->play();
@@ -351,6 +352,9 @@ QCoro::Task<> PlayerService::playTrack(QString id, Manifest manifest)
     const std::optional<Track> track = findTrack(manifest, id);
     if (!track)
         co_return;
+    // Otherwise, should the current track end while this one's file is on its way, the
+    // readied track would follow it in the meantime.
+    withdrawPreloadUnless(id);
     QPointer<PlayerService> self(this);
     const std::optional<QUrl> file = co_await fetchFile(*track);
     if (!self || !isLatest(generation))
@@ -396,17 +400,32 @@ QCoro::Task<> PlayerService::playWhenReady(QString playlistId, Generation genera
         setIsPlaying(false);
 }
 
-QCoro::Task<> PlayerService::prefetch(Track track)
+QCoro::Task<> PlayerService::prefetch(Track track, quint64 serial)
 {
-    // Only warms the cache; the next start finds the file there. A failure is still told:
-    // with the disk full the next track will not play either.
+    // Warms the cache, and readies the file in the engine so that the next track starts at
+    // once and follows this one without a gap. A failure is still told: with the disk full
+    // the next track will not play either.
     QPointer<PlayerService> self(this);
+    QUrl file;
     try {
-        co_await m_sources.localFile(track);
+        file = co_await m_sources.localFile(track);
     } catch (const AppError &error) {
         if (self)
             trackFileFailed(error);
+        co_return;
     }
+    if (!self || serial != m_prefetchSerial || !m_queue || m_queue->peekNext() != track.id)
+        co_return;
+    m_engine->preload(file);
+    m_preloadedTrackId = track.id;
+}
+
+void PlayerService::withdrawPreloadUnless(const QString &trackId)
+{
+    if (m_preloadedTrackId.isEmpty() || m_preloadedTrackId == trackId)
+        return;
+    m_preloadedTrackId.clear();
+    m_engine->preload(QUrl());
 }
 
 void PlayerService::trackFileFailed(const AppError &error)
@@ -438,7 +457,7 @@ void PlayerService::schedulePrefetch(const Manifest &manifest)
     if (!track)
         return;
     m_sources.protect(*nextId);
-    prefetch(*track);
+    prefetch(*track, ++m_prefetchSerial);
 }
 
 void PlayerService::onEndOfMedia(AudioEngine::ItemId item)
@@ -526,6 +545,8 @@ void PlayerService::setIsPlaying(bool playing)
 void PlayerService::loadItem(const QUrl &file)
 {
     const bool hadItem = hasLoadedItem();
+    // The engine starts a readied file from what it holds, and drops any other.
+    m_preloadedTrackId.clear();
     m_engine->load(file);
     if (!hadItem)
         Q_EMIT hasLoadedItemChanged();
@@ -533,6 +554,7 @@ void PlayerService::loadItem(const QUrl &file)
 
 void PlayerService::clearItem()
 {
+    m_preloadedTrackId.clear();
     if (!hasLoadedItem())
         return;
     m_engine->clear();

@@ -174,8 +174,10 @@ private:
     QCoro::Task<> playTrack(QString id, Manifest manifest);
     QCoro::Task<> trackFailed();
     QCoro::Task<> playWhenReady(QString playlistId, Generation generation);
-    QCoro::Task<> prefetch(Track track);
+    QCoro::Task<> prefetch(Track track, quint64 serial);
     void schedulePrefetch(const Manifest &manifest);
+    // Withdraws the file readied to follow, unless it is the track about to start.
+    void withdrawPreloadUnless(const QString &trackId);
 
     void onEndOfMedia(AudioEngine::ItemId item);
     void onEngineFailed(AudioEngine::ItemId item);
@@ -223,4 +225,8 @@ private:
     // end; a full queue of them ends the skip chain.
     qsizetype m_failuresInARow = 0;
     QString m_lastError;
+    // Counts prefetches; only the latest one readies its file in the engine.
+    quint64 m_prefetchSerial = 0;
+    // The track whose file the engine holds ready to follow the current one.
+    QString m_preloadedTrackId;
 };

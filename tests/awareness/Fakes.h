@@ -6,7 +6,7 @@
 #include <QMetaObject>
 
 // A sound server whose clients the test sets; it answers each request in a later turn of the
-// event loop, like the real one.
+// event loop and reports a change of the clients while watched, like the real one.
 class FakeAudioClients : public AudioClientSource
 {
     Q_OBJECT
@@ -19,8 +19,18 @@ public:
             this, [this, now = clients] { Q_EMIT clientsListed(now); }, Qt::QueuedConnection);
     }
 
+    void setWatching(bool on) override { watching = on; }
+
+    void set(QList<AudioClient> now)
+    {
+        clients = std::move(now);
+        if (watching)
+            Q_EMIT clientsChanged();
+    }
+
     QList<AudioClient> clients;
     int requests = 0;
+    bool watching = false;
 };
 
 class FakePowerState : public PowerStateSource

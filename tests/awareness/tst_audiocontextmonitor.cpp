@@ -26,14 +26,16 @@ private:
         auto clients = std::make_unique<FakeAudioClients>();
         clients->clients = std::move(initial);
         m_clients = clients.get();
-        return std::make_unique<AudioContextMonitor>(std::move(clients), selfPid, timing);
+        auto made = std::make_unique<AudioContextMonitor>(std::move(clients), selfPid, timing);
+        made->setWatching(true);
+        return made;
     }
 
 private Q_SLOTS:
     void firstScanPublishesWithoutDelay()
     {
         // A debounce of an hour: only the first scan can publish anything here.
-        auto watched = monitor({{otherPid, true, false}}, {1h, 1h});
+        auto watched = monitor({{otherPid, true, false}}, {1h});
         QSignalSpy output(watched.get(), &AudioContextMonitor::externalOutputActiveChanged);
         QSignalSpy input(watched.get(), &AudioContextMonitor::externalInputActiveChanged);
         QVERIFY(!watched->externalOutputActive());
@@ -41,6 +43,26 @@ private Q_SLOTS:
         QCOMPARE(output.count(), 1);
         QCOMPARE(input.count(), 0);
         QCOMPARE(m_clients->requests, 1);
+    }
+
+    // The server is asked only when it reports a change, and only while watched; when the
+    // watching stops, flags that nothing vouches for any more fall.
+    void asksOnlyOnChangesWhileWatching()
+    {
+        auto watched = monitor({{otherPid, true, false}}, {50ms});
+        QTRY_VERIFY_WITH_TIMEOUT(watched->externalOutputActive(), 1000);
+        QTest::qWait(300);
+        QCOMPARE(m_clients->requests, 1);
+        m_clients->set({{otherPid, true, true}});
+        QTRY_VERIFY_WITH_TIMEOUT(watched->externalInputActive(), 1000);
+        QCOMPARE(m_clients->requests, 2);
+
+        watched->setWatching(false);
+        QVERIFY(!m_clients->watching);
+        QVERIFY(!watched->externalOutputActive() && !watched->externalInputActive());
+        m_clients->set({});
+        QTest::qWait(100);
+        QCOMPARE(m_clients->requests, 2);
     }
 
     void ownUnknownAndInvalidProcessesNeverCount_data()
@@ -61,7 +83,7 @@ private Q_SLOTS:
         QFETCH(QList<AudioClient>, clients);
         QFETCH(bool, output);
         QFETCH(bool, input);
-        auto watched = monitor(clients, {1h, 1h});
+        auto watched = monitor(clients, {1h});
         QTRY_COMPARE_WITH_TIMEOUT(m_clients->requests, 1, 1000);
         // The one answer is in once the event loop has turned.
         QTest::qWait(20);
@@ -71,19 +93,19 @@ private Q_SLOTS:
 
     void changeIsPublishedAfterTheDebounce()
     {
-        auto watched = monitor({}, {20ms, 300ms});
+        auto watched = monitor({}, {300ms});
         QTest::qWait(50);
         QSignalSpy output(watched.get(), &AudioContextMonitor::externalOutputActiveChanged);
         QElapsedTimer clock;
         clock.start();
-        m_clients->clients = {{otherPid, true, false}};
+        m_clients->set({{otherPid, true, false}});
         QTRY_VERIFY_WITH_TIMEOUT(watched->externalOutputActive(), 3000);
         QVERIFY2(clock.elapsed() >= 300, qPrintable(QString::number(clock.elapsed())));
         QCOMPARE(output.count(), 1);
 
         // Falling edges wait just as long.
         clock.restart();
-        m_clients->clients = {};
+        m_clients->set({});
         QTRY_VERIFY_WITH_TIMEOUT(!watched->externalOutputActive(), 3000);
         QVERIFY2(clock.elapsed() >= 300, qPrintable(QString::number(clock.elapsed())));
         QCOMPARE(output.count(), 2);
@@ -91,12 +113,12 @@ private Q_SLOTS:
 
     void changeUndoneWithinTheDebounceIsNeverPublished()
     {
-        auto watched = monitor({}, {20ms, 600ms});
+        auto watched = monitor({}, {600ms});
         QTest::qWait(50);
         QSignalSpy output(watched.get(), &AudioContextMonitor::externalOutputActiveChanged);
-        m_clients->clients = {{otherPid, true, false}};
+        m_clients->set({{otherPid, true, false}});
         QTest::qWait(150);
-        m_clients->clients = {};
+        m_clients->set({});
         QTest::qWait(900);
         QCOMPARE(output.count(), 0);
         QVERIFY(!watched->externalOutputActive());
@@ -104,12 +126,12 @@ private Q_SLOTS:
 
     void bothFlagsAreInPlaceBeforeEitherIsAnnounced()
     {
-        auto watched = monitor({}, {20ms, 50ms});
+        auto watched = monitor({}, {50ms});
         QTest::qWait(50);
         bool inputSeenWithOutput = false;
         connect(watched.get(), &AudioContextMonitor::externalOutputActiveChanged, this,
                 [&] { inputSeenWithOutput = watched->externalInputActive(); });
-        m_clients->clients = {{otherPid, true, false}, {otherPid + 1, false, true}};
+        m_clients->set({{otherPid, true, false}, {otherPid + 1, false, true}});
         QTRY_VERIFY_WITH_TIMEOUT(watched->externalOutputActive(), 3000);
         QVERIFY(inputSeenWithOutput);
     }

@@ -47,9 +47,11 @@ private:
         QList<AudioClient> clients;
         if (output || input)
             clients.append({otherPid, output, input});
-        m_clients->clients = clients;
-        QTRY_VERIFY_WITH_TIMEOUT(m_monitor->externalOutputActive() == output &&
-                                     m_monitor->externalInputActive() == input,
+        m_clients->set(clients);
+        // Unwatched, the monitor hears nothing and its flags stay down.
+        const bool seen = m_monitor->isWatching();
+        QTRY_VERIFY_WITH_TIMEOUT(m_monitor->externalOutputActive() == (seen && output) &&
+                                     m_monitor->externalInputActive() == (seen && input),
                                  3000);
         QTest::qWait(20);
     }
@@ -77,7 +79,7 @@ private Q_SLOTS:
         auto clients = std::make_unique<FakeAudioClients>();
         m_clients = clients.get();
         m_monitor = std::make_unique<AudioContextMonitor>(std::move(clients), 1000,
-                                                          AudioContextMonitor::Timing{10ms, 10ms});
+                                                          AudioContextMonitor::Timing{10ms});
     }
 
     void cleanup()
@@ -100,6 +102,9 @@ private Q_SLOTS:
         external(true, true);
         QCOMPARE(m_changes->count(), 0);
         QVERIFY(m_service->lastPauseReason().isEmpty());
+        // Nothing needs other apps' audio, so the sound server is not watched at all.
+        QVERIFY(!m_clients->watching);
+        QCOMPARE(m_clients->requests, 0);
     }
 
     void pausesForAnotherAppAndResumesAfterTheDelay()
@@ -247,9 +252,15 @@ private Q_SLOTS:
         m_music->setPlaying(true);
         external(true, false);
         m_service->setPauseOnExternalAudio(true);
-        QVERIFY(!m_player->isPlaying());
+        QVERIFY(m_clients->watching);
+        // The monitor's first look after it starts watching counts at once, undebounced.
+        QTRY_VERIFY_WITH_TIMEOUT(!m_player->isPlaying(), 100);
         QCOMPARE(m_service->externalState(), State::AutoPaused);
         QCOMPARE(m_settings->boolValue(SettingsKey::autoPauseExternalAudio), true);
+        // Turned off by another writer, the watching stops with it.
+        m_settings->setBool(SettingsKey::autoPauseExternalAudio, false);
+        QTRY_VERIFY(!m_clients->watching);
+        QVERIFY(!m_monitor->externalOutputActive());
 
         m_power->reading = BatteryReading{10, false};
         m_music->setPlaying(true);

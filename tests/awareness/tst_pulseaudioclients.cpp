@@ -18,8 +18,8 @@
 namespace {
 const QByteArray micSource = "duskhaven_mic";
 const QByteArray sinkMonitor = "duskhaven_null.monitor";
-// A scan every 2 s and 0.5 s of debounce put a change on the flags within 2.5 s of its start;
-// the rest is room for starting the process.
+// The server's event and 0.5 s of debounce put a change on the flags well within a second of
+// its start; the rest is room for starting the process.
 constexpr int flagTimeoutMs = 3000;
 
 struct ProcessDeleter
@@ -57,6 +57,21 @@ QList<AudioClient> listNow(AudioClientSource &source)
     if (!listed.wait(5000))
         return {};
     return listed.constFirst().constFirst().value<QList<AudioClient>>();
+}
+
+// The monitor's own connections to the server from this process, as the server lists them.
+int connectionsOfOurs()
+{
+    const QString pid = QString::number(QCoreApplication::applicationPid());
+    int found = 0;
+    const QStringList clients =
+        TestSupport::run("pactl", {"list", "clients"}).out.split("Client #");
+    for (const QString &client : clients) {
+        if (client.contains(QStringLiteral("application.name = \"Dusk Haven\"")) &&
+            client.contains(QStringLiteral("application.process.id = \"%1\"").arg(pid)))
+            ++found;
+    }
+    return found;
 }
 
 } // namespace
@@ -123,17 +138,23 @@ private Q_SLOTS:
         silence.write(QByteArray(4 * 44100 * 2 * 2, '\0'));
         silence.close();
 
+        // Not asked to watch, the monitor holds no connection to the server at all.
         AudioContextMonitor monitor;
+        QTest::qWait(100);
+        QCOMPARE(connectionsOfOurs(), 0);
+        monitor.setWatching(true);
         QTest::qWait(100);
         QVERIFY(!monitor.externalOutputActive());
         QSignalSpy output(&monitor, &AudioContextMonitor::externalOutputActiveChanged);
 
+        // Nothing polls: the server's events alone bring the news.
         Process pacat = start("pacat", {"--raw", silence.fileName()});
         QTRY_VERIFY_WITH_TIMEOUT(monitor.externalOutputActive(), flagTimeoutMs);
-        // A monitor built while another app plays has the flag from its first scan, long
-        // before a poll and its debounce could raise it.
+        // A monitor that starts watching while another app plays has the flag from its first
+        // scan, long before a debounce could raise it.
         AudioContextMonitor late;
-        QTRY_VERIFY_WITH_TIMEOUT(late.externalOutputActive(), 1000);
+        late.setWatching(true);
+        QTRY_VERIFY_WITH_TIMEOUT(late.externalOutputActive(), 300);
 
         QVERIFY(pacat->waitForFinished(10000));
         QTRY_VERIFY_WITH_TIMEOUT(!monitor.externalOutputActive(), flagTimeoutMs);
@@ -144,6 +165,10 @@ private Q_SLOTS:
             start("parecord", {"--raw", "-d", QString::fromLatin1(micSource), "/dev/null"});
         QTRY_VERIFY_WITH_TIMEOUT(monitor.externalInputActive(), flagTimeoutMs);
         QCOMPARE(output.count(), 2);
+
+        monitor.setWatching(false);
+        late.setWatching(false);
+        QTRY_COMPARE_WITH_TIMEOUT(connectionsOfOurs(), 0, 2000);
     }
 
     void ownPlaybackNeverCounts()
@@ -156,8 +181,9 @@ private Q_SLOTS:
 
         AudioContextMonitor monitor;
         QSignalSpy output(&monitor, &AudioContextMonitor::externalOutputActiveChanged);
-        // Longer than a poll and its debounce.
-        QTest::qWait(2800);
+        monitor.setWatching(true);
+        // Longer than the first scan and a debounce.
+        QTest::qWait(1200);
         QCOMPARE(output.count(), 0);
         QVERIFY(!monitor.externalOutputActive());
     }
@@ -171,6 +197,7 @@ private Q_SLOTS:
         auto restore = qScopeGuard([&] { qputenv("PULSE_SERVER", savedServer); });
 
         AudioContextMonitor monitor;
+        monitor.setWatching(true);
         PulseAudioClients probe;
         QVERIFY(listNow(probe).isEmpty());
         QTest::qWait(2500);

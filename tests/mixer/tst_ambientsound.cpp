@@ -122,7 +122,7 @@ private Q_SLOTS:
         QVERIFY(decoded.value);
         std::vector<qint16> own;
         for (qsizetype i = 0; i < loopFrames; ++i)
-            own.push_back(qint16(std::lround((*decoded.value)->samples[2 * i] * 32767.0f)));
+            own.push_back((*decoded.value)->samples[2 * i]);
         const double ownStep =
             AudioFiles::largestStep(own, 0, own.size(), true) * double(layerVolume);
         // PulseAudio rounds floats to 16 bits and the start and pause glides change the gain

@@ -17,13 +17,20 @@ constexpr int rate = 44100;
 
 // A ramp without value: every frame distinct, left and right apart, so a wrong index shows
 // at once; with one, that value throughout.
+qint16 rampSample(qsizetype frame, int frames)
+{
+    return qint16(frame * (32767 / frames));
+}
+
 std::shared_ptr<LayerPcm> pcm(int frames, std::optional<float> value = {})
 {
     auto pcm = std::make_shared<LayerPcm>();
     pcm->sampleRate = rate;
+    const auto level = qint16(std::lround(value.value_or(0.0f) * 32768.0f));
     for (int i = 0; i < frames; ++i) {
-        const float ramp = float(i) / float(frames);
-        pcm->samples.insert(pcm->samples.end(), {value.value_or(ramp), value.value_or(-ramp)});
+        const qint16 ramp = rampSample(i, frames);
+        pcm->samples.insert(pcm->samples.end(),
+                            {value ? level : ramp, value ? level : qint16(-ramp)});
     }
     return pcm;
 }
@@ -45,8 +52,9 @@ class TestLayerEngine : public QObject
 
 private Q_SLOTS:
     // An MP3 decodes with the encoder's delay in front and its padding behind, tens of
-    // milliseconds of silence at every turn of a loop, unless the Info tag is honoured. A file
-    // that does not decode fails as one that cannot be opened.
+    // milliseconds of silence at every turn of a loop, unless the Info tag is honoured: the
+    // loop holds exactly the tone's frames, as 16-bit samples. A file that does not decode
+    // fails as one that cannot be opened.
     void decodingGivesTheFilesOwnSamples_data()
     {
         QTest::addColumn<QString>("kind");
@@ -74,7 +82,6 @@ private Q_SLOTS:
             const QString problem = AudioFiles::encodeMp3(file, path("tone.mp3"));
             QVERIFY2(problem.isEmpty(), qPrintable(problem));
             file = path("tone.mp3");
-            QCOMPARE(LayerDecoding::readMp3Gapless(file)->frames, qint64(tone.size()));
         }
         const auto outcome = TestSupport::wait(LayerDecoding::decodeFile(file, rate));
         if (rmsError < 0) {
@@ -88,8 +95,8 @@ private Q_SLOTS:
         double sum = 0;
         for (std::size_t i = 0; i < tone.size(); ++i) {
             const double want = tone[i] / 32768.0;
-            sum +=
-                std::pow(pcm.samples[2 * i] - want, 2) + std::pow(pcm.samples[2 * i + 1] - want, 2);
+            sum += std::pow(pcm.samples[2 * i] / 32768.0 - want, 2) +
+                   std::pow(pcm.samples[2 * i + 1] / 32768.0 - want, 2);
         }
         const double rms = std::sqrt(sum / double(2 * tone.size()));
         QVERIFY2(rms < rmsError, qPrintable(QString::number(rms)));
@@ -105,7 +112,9 @@ private Q_SLOTS:
         mixer.setLayer("b", pcm(500, 0.9f), 1.0f, false);
         render(mixer, mixer.rampFrames()); // past the fade-in
         qsizetype expected = mixer.rampFrames() % length;
-        auto at = [&](qsizetype frame) { return float(frame % length) / float(length); };
+        auto at = [&](qsizetype frame) {
+            return float(rampSample(frame % length, length)) / 32768.0f;
+        };
         // Odd piece sizes put the end of the loop anywhere inside a call.
         for (int piece : {333, 1, 999, 1000, 2501, 7}) {
             const auto out = render(mixer, piece);

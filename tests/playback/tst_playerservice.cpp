@@ -197,6 +197,24 @@ private Q_SLOTS:
         QCOMPARE(player.currentTrackId(), next);
     }
 
+    // The prefetched next track is readied in the engine; any other start withdraws it before
+    // its own file arrives, so the end of the current track cannot run into a stale one.
+    void theNextTrackIsReadiedUntilAnotherStart()
+    {
+        PlayerService &player = makePlayer();
+        QCoro::waitFor(player.play("a"));
+        const QStringList order = player.queue()->order;
+        QTRY_COMPARE(m_engine->preloaded, fileOf(order[1]));
+        QCoro::waitFor(player.next());
+        QTRY_COMPARE(m_engine->preloaded, fileOf(order[2]));
+
+        m_files->hold = true;
+        player.playScene("b");
+        QCOMPARE(m_engine->preloaded, QUrl());
+        m_files->release(m_files->requests.size() - 1);
+        QTRY_COMPARE(m_engine->loads.last(), fileOf("b1"));
+    }
+
     void theLatestStartWins_data()
     {
         QTest::addColumn<bool>("lateOneFails");

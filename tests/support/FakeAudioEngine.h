@@ -19,10 +19,13 @@ public:
         m_file = localFile;
         m_playing = false;
         loads.append(localFile);
+        preloaded.clear();
         return m_item;
     }
+    void preload(const QUrl &localFile) override { preloaded = localFile; }
     void clear() override
     {
+        preloaded.clear();
         m_item = noItem;
         m_file.clear();
         m_playing = false;
@@ -49,8 +52,9 @@ public:
     }
     void breakCurrent() { Q_EMIT failed(m_item, QStringLiteral("cannot decode")); }
 
-    // Every file loaded, in order.
+    // Every file loaded, in order, and the one readied to follow.
     QList<QUrl> loads;
+    QUrl preloaded;
 
 private:
     ItemId m_item = noItem;
