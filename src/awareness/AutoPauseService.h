@@ -81,8 +81,12 @@ Q_SIGNALS:
     void pauseOnExternalAudioChanged();
     void lastPauseReasonChanged();
     void externalStateChanged();
+    // Emitted right before each pause this service makes, so that a listener can tell it from
+    // the user's own.
+    void pausing();
 
 private:
+    void pausePlayer();
     void powerCheck();
     void externalAudioCheck();
     void userActionCheck();
