@@ -163,6 +163,13 @@ void AutoPauseService::followStoredSetting(const QString &key)
         setPauseOnExternalAudio(stored);
 }
 
+void AutoPauseService::stayPaused()
+{
+    cancelResume();
+    if (m_externalState == ExternalState::AutoPaused)
+        setExternalState(ExternalState::Idle);
+}
+
 void AutoPauseService::pausePlayer()
 {
     Q_EMIT pausing();

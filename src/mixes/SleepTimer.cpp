@@ -39,6 +39,7 @@ SleepTimer::SleepTimer(SettingsStore &settings, PlayerService *player, AmbientMi
 SleepTimer::SleepTimer(SettingsStore &settings, PlayerService *player, AmbientMixerService *mixer,
                        AutoPauseService *autoPause, Options options, QObject *parent)
     : QObject(parent), m_settings(settings), m_player(player), m_mixer(mixer),
+      m_autoPause(autoPause),
       m_clock(options.clock ? std::move(options.clock) : steadyClock()),
       m_suspendDelay(options.suspendDelay), m_bus(options.systemBus),
       m_suspendAfter(settings.boolOrFalse(SettingsKey::sleepTimerSuspends))
@@ -256,6 +257,9 @@ void SleepTimer::finish()
         m_pauseIsAutomatic = true;
         m_player->togglePlayPause();
     }
+    // Music that waits for another app's audio to end must not come back after the timer.
+    if (m_autoPause)
+        m_autoPause->stayPaused();
     stop();
     // The mixer pauses its layers on a later turn of the event loop; only after that may
     // their gains come back, or they would be heard for a moment.

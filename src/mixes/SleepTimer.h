@@ -21,7 +21,7 @@ class SettingsStore;
 // gains: the volumes the user set (and the settings) are never touched.
 //
 // The user's own pause ends the timer; a pause by the auto-pause service (another app's
-// audio, power saver, battery) does not. Optionally the computer is suspended through logind
+// audio, power saver, battery) does not, but once the timer runs out that pause is for good. Optionally the computer is suspended through logind
 // 60 s after the fade, unless something played in between; a refusal is told, not retried.
 //
 // The time left is published once a minute; views that show it count themselves in with
@@ -126,6 +126,7 @@ private:
     SettingsStore &m_settings;
     QPointer<PlayerService> m_player;
     QPointer<AmbientMixerService> m_mixer;
+    QPointer<AutoPauseService> m_autoPause;
     std::function<qint64()> m_clock;
     std::chrono::milliseconds m_suspendDelay;
     QDBusConnection m_bus;

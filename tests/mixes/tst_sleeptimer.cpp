@@ -1,3 +1,4 @@
+#include "awareness/AudioContextMonitor.h"
 #include "awareness/AutoPauseService.h"
 #include "awareness/Fakes.h"
 #include "mixes/SleepTimer.h"
@@ -13,13 +14,14 @@ using namespace std::chrono_literals;
 namespace {
 constexpr qint64 minute = 60000;
 
-// The real player (silent engine), a real auto-pause service on a power state the test sets,
-// and the timer on a clock the test moves.
+// The real player (silent engine), a real auto-pause service on other apps' audio that the
+// test sets, and the timer on a clock the test moves.
 struct Rig
 {
     TestPlayer music;
     qint64 clock = 0;
-    FakePowerState *power = nullptr;
+    FakeAudioClients *others = nullptr;
+    std::unique_ptr<AudioContextMonitor> monitor;
     std::unique_ptr<AutoPauseService> autoPause;
     std::unique_ptr<SleepTimer> timer;
 
@@ -29,12 +31,14 @@ struct Rig
         music.player->playScene("rain");
         if (!QTest::qWaitFor([this] { return music.player->isPlaying(); }, 2000))
             qFatal("the test player did not start");
-        auto fakePower = std::make_unique<FakePowerState>();
-        power = fakePower.get();
-        autoPause = std::make_unique<AutoPauseService>(music.settings, music.player.get(), nullptr,
-                                                       std::move(fakePower),
-                                                       AutoPauseService::Timing{});
-        autoPause->setPauseOnLowPowerMode(true);
+        auto clients = std::make_unique<FakeAudioClients>();
+        others = clients.get();
+        monitor = std::make_unique<AudioContextMonitor>(std::move(clients), 1000,
+                                                        AudioContextMonitor::Timing{10ms, 10ms});
+        autoPause = std::make_unique<AutoPauseService>(
+            music.settings, music.player.get(), monitor.get(),
+            std::make_unique<FakePowerState>(), AutoPauseService::Timing{1h, 100ms});
+        autoPause->setPauseOnExternalAudio(true);
         timer = std::make_unique<SleepTimer>(
             music.settings, music.player.get(), nullptr, autoPause.get(),
             SleepTimer::Options{[this] { return clock; }, 100ms, QDBusConnection::systemBus()});
@@ -44,6 +48,14 @@ struct Rig
     {
         clock = ms;
         timer->update();
+    }
+    // Another app plays (or stops); returns once the monitor has published it.
+    void otherAppPlays(bool playing)
+    {
+        others->clients = playing ? QList<AudioClient>{{4242, true, false}} : QList<AudioClient>{};
+        if (!QTest::qWaitFor([&] { return monitor->externalOutputActive() == playing; }, 3000))
+            qFatal("the monitor did not see the other app");
+        QTest::qWait(20);
     }
     float heard() const { return music.engine->volume(); }
     bool playing() const { return music.player->isPlaying(); }
@@ -124,19 +136,18 @@ private Q_SLOTS:
         QCOMPARE(rig.timer->remainingText(), QString("7 min"));
     }
 
-    // Another app's audio or the power saver pausing the music leaves the timer running; the
-    // user's pause ends it, and in the fade brings the volume straight back.
+    // Another app's audio pausing the music leaves the timer running (and the music resumes
+    // after it); the user's pause ends it, and in the fade brings the volume straight back.
     void onlyTheUsersPauseCancels()
     {
         Rig rig;
         rig.timer->start(30);
-        rig.power->change(true, std::nullopt);
-        QTRY_VERIFY(!rig.playing());
+        rig.otherAppPlays(true);
+        QVERIFY(!rig.playing());
         QCoreApplication::processEvents();
         QVERIFY(rig.timer->running());
-        rig.power->change(false, std::nullopt);
-        rig.music.setPlaying(true);
-        QCoreApplication::processEvents();
+        rig.otherAppPlays(false);
+        QTRY_VERIFY(rig.playing());
         QVERIFY(rig.timer->running());
         rig.at(29 * minute + 30000);
         QVERIFY(rig.heard() < 0.5f);
@@ -144,6 +155,16 @@ private Q_SLOTS:
         QTRY_VERIFY(!rig.timer->running());
         QCOMPARE(rig.heard(), 0.5f);
         QCOMPARE(rig.timer->remainingText(), QString());
+
+        // Run out while another app's audio holds the music: it stays paused after that.
+        rig.music.setPlaying(true);
+        rig.timer->start(1);
+        rig.otherAppPlays(true);
+        rig.at(31 * minute + 30000);
+        QVERIFY(!rig.timer->running());
+        rig.otherAppPlays(false);
+        QTest::qWait(300);
+        QVERIFY(!rig.playing());
     }
 
     // logind's Suspend a while after the fade, unless something played in between; a refusal
