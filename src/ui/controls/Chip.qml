@@ -12,7 +12,7 @@ PlainButton {
     property bool highlighted: false
 
     accessibleName: label
-    width: content.implicitWidth + 20
+    width: content.implicitWidth + 16
     height: 24
     focusRadius: 12
 

@@ -30,26 +30,47 @@ Item {
             row.naming = false;
     }
 
-    Flow {
+    Flickable {
+        // One line whatever the number of mixes, so the panel keeps its height: the chips
+        // scroll sideways, and the one that takes the keyboard focus scrolls into view.
         id: chips
         visible: !row.naming
         width: row.width - moon.width - 8
-        spacing: 6
-        Repeater {
-            model: ViewRows {
-                services: row.services
-                theme: row.theme
-                entries: rowState.chips
-            }
-            delegate: SavedMixChip {}
+        height: 24
+        clip: true
+        contentWidth: chipRow.width
+        flickableDirection: Flickable.HorizontalFlick
+        boundsBehavior: Flickable.StopAtBounds
+
+        readonly property Item focused: row.Window.activeFocusItem
+        onFocusedChanged: {
+            if (!focused || focused.parent !== chipRow)
+                return;
+            if (focused.x < contentX)
+                contentX = focused.x;
+            else if (focused.x + focused.width > contentX + width)
+                contentX = focused.x + focused.width - width;
         }
-        Chip {
-            theme: row.theme
-            symbols: row.services.symbols
-            symbol: "plus"
-            label: "Save mix…"
-            highlighted: row.services.savedMixes.offersSave
-            onActivated: row.startNaming()
+
+        Row {
+            id: chipRow
+            spacing: 6
+            Repeater {
+                model: ViewRows {
+                    services: row.services
+                    theme: row.theme
+                    entries: rowState.chips
+                }
+                delegate: SavedMixChip {}
+            }
+            Chip {
+                theme: row.theme
+                symbols: row.services.symbols
+                symbol: "plus"
+                label: "Save mix…"
+                highlighted: row.services.savedMixes.offersSave
+                onActivated: row.startNaming()
+            }
         }
     }
 

@@ -133,14 +133,13 @@ QCoro::Task<bool> PanelShots::take(QString folder, MenuBarController &menuBar)
     SavedMixesService *mixes = services->savedMixes();
     SleepTimer *sleepTimer = services->sleepTimer();
     QStringList shownMixes;
-    for (const QString &name : {QStringLiteral("Rainy focus"), QStringLiteral("Night owl"),
-                                QStringLiteral("Café morning")}) {
+    for (const QString &name :
+         {QStringLiteral("Rain"), QStringLiteral("Focus"), QStringLiteral("Night")}) {
         if (mixes->saveCurrent(name))
             shownMixes.append(mixes->mixes().constLast().id);
     }
     sleepTimer->start(45);
-    // The panel grows by the chips' second line; the window follows a moment later.
-    co_await QCoro::sleepFor(1200ms);
+    co_await QCoro::sleepFor(600ms);
     if (!alive)
         co_return false;
     written = shownMixes.size() == 3 &&
