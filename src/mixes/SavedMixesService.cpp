@@ -1,18 +1,18 @@
 #include "mixes/SavedMixesService.h"
 
+#include "catalogue/LibraryService.h"
 #include "core/AppError.h"
 #include "core/SettingsStore.h"
-#include "catalogue/LibraryService.h"
 #include "mixer/AmbientMixerService.h"
 #include "mixes/MixNames.h"
 #include "mixes/VolumeGlide.h"
 #include "playback/PlayerService.h"
 
 #include <QClipboard>
+#include <QCoroSignal>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QUuid>
-#include <QCoroSignal>
 #include <algorithm>
 
 SavedMixesService::SavedMixesService(RecordStore &store, SettingsStore &settings,
@@ -117,12 +117,17 @@ bool SavedMixesService::saveCurrent(const QString &name)
         return false;
     }
     const MixLevels levels = currentLevels();
+    // The chips keep the order of saving, read back sorted by this: two mixes saved within one
+    // millisecond must not tie.
+    QDateTime createdAt = QDateTime::currentDateTimeUtc();
+    if (!m_mixes.isEmpty() && createdAt <= m_mixes.constLast().createdAt)
+        createdAt = m_mixes.constLast().createdAt.addMSecs(1);
     SavedMix mix{QUuid::createUuid().toString(QUuid::WithoutBraces),
                  tidied,
                  levels.sceneId,
                  levels.musicVolume,
                  levels.layerVolumes,
-                 QDateTime::currentDateTimeUtc()};
+                 createdAt};
     if (!store([&] { m_store.insert(mix); }))
         return false;
     m_mixes.append(mix);
@@ -244,7 +249,7 @@ bool SavedMixesService::layerOnDisk(const QString &layerId) const
 }
 
 QList<VolumeGlide::Channel> SavedMixesService::layerChannels(const MixLevels &levels,
-                                                         const QStringList &layerIds) const
+                                                             const QStringList &layerIds) const
 {
     QList<VolumeGlide::Channel> channels;
     for (const QString &id : layerIds) {
@@ -293,8 +298,7 @@ QCoro::Task<> SavedMixesService::applyLevels(MixLevels levels)
 
     QList<VolumeGlide::Channel> channels;
     if (m_player && m_player->volume() != levels.musicVolume)
-        channels.append({m_player->volume(), levels.musicVolume,
-                         [player = m_player](float volume) {
+        channels.append({m_player->volume(), levels.musicVolume, [player = m_player](float volume) {
                              if (player)
                                  player->setVolume(volume);
                          }});
