@@ -112,7 +112,8 @@ MixLink::SharedMix MixLink::readMix(const QUrl &url,
             hasMusic = true;
         } else if (key == QLatin1String("name")) {
             mix.name = MixNames::tidy(value);
-            if (const auto problem = MixNames::problem(mix.name, {}); problem && !mix.name.isEmpty())
+            if (const auto problem = MixNames::problem(mix.name, {});
+                problem && !mix.name.isEmpty())
                 refuse(*problem);
         } else if (key.startsWith(layerPrefix) && key.size() > layerPrefix.size()) {
             const QString layer = key.mid(layerPrefix.size());

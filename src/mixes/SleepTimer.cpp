@@ -1,12 +1,12 @@
 #include "mixes/SleepTimer.h"
 
-#include "core/SettingsStore.h"
 #include "awareness/AutoPauseService.h"
+#include "core/AppError.h"
+#include "core/SettingsStore.h"
 #include "mixer/AmbientEngine.h"
 #include "mixer/AmbientMixerService.h"
 #include "mixes/FadeCurve.h"
 #include "mixes/MixLink.h"
-#include "core/AppError.h"
 #include "playback/PlayerService.h"
 
 #include <QCoroDBusPendingCall>
@@ -33,14 +33,12 @@ std::function<qint64()> steadyClock()
 SleepTimer::SleepTimer(SettingsStore &settings, PlayerService *player, AmbientMixerService *mixer,
                        AutoPauseService *autoPause, QObject *parent)
     : SleepTimer(settings, player, mixer, autoPause, Options{}, parent)
-{
-}
+{}
 
 SleepTimer::SleepTimer(SettingsStore &settings, PlayerService *player, AmbientMixerService *mixer,
                        AutoPauseService *autoPause, Options options, QObject *parent)
     : QObject(parent), m_settings(settings), m_player(player), m_mixer(mixer),
-      m_autoPause(autoPause),
-      m_clock(options.clock ? std::move(options.clock) : steadyClock()),
+      m_autoPause(autoPause), m_clock(options.clock ? std::move(options.clock) : steadyClock()),
       m_suspendDelay(options.suspendDelay), m_bus(options.systemBus),
       m_suspendAfter(settings.boolOrFalse(SettingsKey::sleepTimerSuspends))
 {
@@ -59,8 +57,7 @@ SleepTimer::SleepTimer(SettingsStore &settings, PlayerService *player, AmbientMi
                 Qt::QueuedConnection);
     }
     if (autoPause)
-        connect(autoPause, &AutoPauseService::pausing, this,
-                [this] { m_pauseIsAutomatic = true; });
+        connect(autoPause, &AutoPauseService::pausing, this, [this] { m_pauseIsAutomatic = true; });
     m_settings.follow(SettingsKey::sleepTimerSuspends, this, [this] {
         const bool stored = m_settings.boolOrFalse(SettingsKey::sleepTimerSuspends);
         if (stored != m_suspendAfter) {
@@ -88,14 +85,17 @@ QString SleepTimer::minutesLabel(int minutes)
         return QStringLiteral("%1 min").arg(minutes);
     if (minutes % 60 == 0)
         return QStringLiteral("%1 h").arg(minutes / 60);
-    return QStringLiteral("%1 h %2 min").arg(minutes / 60).arg(minutes % 60, 2, 10, QLatin1Char('0'));
+    return QStringLiteral("%1 h %2 min")
+        .arg(minutes / 60)
+        .arg(minutes % 60, 2, 10, QLatin1Char('0'));
 }
 
 QString SleepTimer::clockLabel(int seconds)
 {
-    const QString minSec = QStringLiteral("%1:%2")
-                               .arg(seconds / 60 % 60, seconds >= 3600 ? 2 : 1, 10, QLatin1Char('0'))
-                               .arg(seconds % 60, 2, 10, QLatin1Char('0'));
+    const QString minSec =
+        QStringLiteral("%1:%2")
+            .arg(seconds / 60 % 60, seconds >= 3600 ? 2 : 1, 10, QLatin1Char('0'))
+            .arg(seconds % 60, 2, 10, QLatin1Char('0'));
     return seconds >= 3600 ? QStringLiteral("%1:%2").arg(seconds / 3600).arg(minSec) : minSec;
 }
 
@@ -263,7 +263,8 @@ void SleepTimer::finish()
     stop();
     // The mixer pauses its layers on a later turn of the event loop; only after that may
     // their gains come back, or they would be heard for a moment.
-    QMetaObject::invokeMethod(this, [this] { applyGain(1.0); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this] { applyGain(1.0); }, Qt::QueuedConnection);
     if (m_suspendAfter)
         m_suspendWait.start(m_suspendDelay);
 }
@@ -303,9 +304,9 @@ QCoro::Task<> SleepTimer::suspend()
     if (!self)
         co_return;
     if (reply.type() == QDBusMessage::ErrorMessage)
-        setMessage(QStringLiteral("The computer could not be suspended: %1")
-                       .arg(reply.errorMessage().isEmpty() ? reply.errorName()
-                                                           : reply.errorMessage()));
+        setMessage(
+            QStringLiteral("The computer could not be suspended: %1")
+                .arg(reply.errorMessage().isEmpty() ? reply.errorName() : reply.errorMessage()));
 }
 
 void SleepTimer::setRunning(bool running)

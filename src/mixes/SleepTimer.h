@@ -21,8 +21,9 @@ class SettingsStore;
 // gains: the volumes the user set (and the settings) are never touched.
 //
 // The user's own pause ends the timer; a pause by the auto-pause service (another app's
-// audio, power saver, battery) does not, but once the timer runs out that pause is for good. Optionally the computer is suspended through logind
-// 60 s after the fade, unless something played in between; a refusal is told, not retried.
+// audio, power saver, battery) does not, but once the timer runs out that pause is for good.
+// Optionally the computer is suspended through logind 60 s after the fade, unless something played
+// in between; a refusal is told, not retried.
 //
 // The time left is published once a minute; views that show it count themselves in with
 // watch() while visible, and only then is it published once a second. Between those moments

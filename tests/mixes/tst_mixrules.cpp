@@ -36,11 +36,12 @@ private Q_SLOTS:
     // slash, and a layer at 0 left out.
     void aMixLinkReadsBackAsItWasWritten()
     {
-        const MixLevels levels{"late night/jazz", 0.8f, {{"rain", 0.5f}, {"café", 0.125f},
-                                                         {"fire", 0.0f}}};
+        const MixLevels levels{
+            "late night/jazz", 0.8f, {{"rain", 0.5f}, {"café", 0.125f}, {"fire", 0.0f}}};
         const QString name = "Rain & jazz = 100% + ☕";
         const QString link = MixLink::mixAddress(levels, name);
-        QVERIFY2(link.startsWith("dusk-haven://mix?scene=late%20night%2Fjazz&music=0.800&"), qPrintable(link));
+        QVERIFY2(link.startsWith("dusk-haven://mix?scene=late%20night%2Fjazz&music=0.800&"),
+                 qPrintable(link));
         QVERIFY(link.contains("layer.rain=0.500") && !link.contains("fire"));
         const QUrl url(link);
         QVERIFY(MixLink::isMixAddress(url) && !MixLink::isSleepAddress(url));
@@ -59,28 +60,39 @@ private Q_SLOTS:
         QTest::addColumn<QString>("address");
         QTest::addColumn<QString>("reason");
         const QString ok = "dusk-haven://mix?scene=rain&music=0.5";
-        QTest::newRow("unknown key") << ok + "&volume=1" << "“volume” is not part of a mix link";
-        QTest::newRow("no value") << ok + "&layer.rain" << "has no value";
-        QTest::newRow("twice") << ok + "&music=0.4" << "appears twice";
+        QTest::newRow("unknown key") << ok + "&volume=1"
+                                     << "“volume” is not part of a mix link";
+        QTest::newRow("no value") << ok + "&layer.rain"
+                                  << "has no value";
+        QTest::newRow("twice") << ok + "&music=0.4"
+                               << "appears twice";
         QTest::newRow("music above 1") << "dusk-haven://mix?scene=rain&music=1.2"
                                        << "music volume in the link must be a number from 0 to 1";
         QTest::newRow("music not a number") << "dusk-haven://mix?scene=rain&music=nan"
                                             << "not “nan”";
-        QTest::newRow("layer below 0") << ok + "&layer.rain=-0.1" << "volume of “rain”";
-        QTest::newRow("no scene") << "dusk-haven://mix?music=0.5" << "names no scene";
+        QTest::newRow("layer below 0") << ok + "&layer.rain=-0.1"
+                                       << "volume of “rain”";
+        QTest::newRow("no scene") << "dusk-haven://mix?music=0.5"
+                                  << "names no scene";
         QTest::newRow("unknown scene") << "dusk-haven://mix?scene=moon&music=0.5"
                                        << "“moon” of the link is not in the catalogue";
-        QTest::newRow("no music") << "dusk-haven://mix?scene=rain" << "no music volume";
+        QTest::newRow("no music") << "dusk-haven://mix?scene=rain"
+                                  << "no music volume";
         QTest::newRow("long name") << ok + "&name=" + QString(61, 'x') << "at most 60 characters";
         QString many = ok;
         for (int i = 0; i <= MixLink::maxLayers; ++i)
             many += QString("&layer.l%1=0.1").arg(i);
         QTest::newRow("65 layers") << many << "at most 64 layers";
-        QTest::newRow("sleep zero") << "dusk-haven://sleep?minutes=0" << "above 0 and at most 720";
-        QTest::newRow("sleep too long") << "dusk-haven://sleep?minutes=721" << "not “721”";
-        QTest::newRow("sleep words") << "dusk-haven://sleep?minutes=soon" << "not “soon”";
-        QTest::newRow("sleep other key") << "dusk-haven://sleep?hours=1" << "“hours” is not part";
-        QTest::newRow("sleep nothing") << "dusk-haven://sleep" << "gives no minutes";
+        QTest::newRow("sleep zero") << "dusk-haven://sleep?minutes=0"
+                                    << "above 0 and at most 720";
+        QTest::newRow("sleep too long") << "dusk-haven://sleep?minutes=721"
+                                        << "not “721”";
+        QTest::newRow("sleep words") << "dusk-haven://sleep?minutes=soon"
+                                     << "not “soon”";
+        QTest::newRow("sleep other key") << "dusk-haven://sleep?hours=1"
+                                         << "“hours” is not part";
+        QTest::newRow("sleep nothing") << "dusk-haven://sleep"
+                                       << "gives no minutes";
     }
 
     void refusedLinksSayWhy()

@@ -1,6 +1,6 @@
 #include "core/RecordStore.h"
-#include "mixes/SavedMixesService.h"
 #include "mixer/MixerFixture.h"
+#include "mixes/SavedMixesService.h"
 #include "playback/NowPlayingBridge.h"
 
 #include <QTest>
@@ -16,9 +16,9 @@ struct Rig : MixerFixture
     Rig()
     {
         Manifest manifest = sceneCatalogue({{"rain", {"rain-1"}}, {"fire", {"fire-1"}}});
-        manifest.ambientLayers = QList<AmbientLayer>{
-            {"birds", "Birds", "bird.fill", std::nullopt},
-            {"waves", "Waves", "water.waves", m_server.url("/waves.mp3")}};
+        manifest.ambientLayers =
+            QList<AmbientLayer>{{"birds", "Birds", "bird.fill", std::nullopt},
+                                {"waves", "Waves", "water.waves", m_server.url("/waves.mp3")}};
         m_server.serve("/manifest.json", 200, catalogueJson(manifest));
         m_server.serve("/waves.mp3", 200,
                        AudioFiles::wavBytes(AudioFiles::sineLoop(4410, 10, 0.05), 44100));

@@ -36,8 +36,8 @@ struct Rig
         monitor = std::make_unique<AudioContextMonitor>(std::move(clients), 1000,
                                                         AudioContextMonitor::Timing{10ms, 10ms});
         autoPause = std::make_unique<AutoPauseService>(
-            music.settings, music.player.get(), monitor.get(),
-            std::make_unique<FakePowerState>(), AutoPauseService::Timing{1h, 100ms});
+            music.settings, music.player.get(), monitor.get(), std::make_unique<FakePowerState>(),
+            AutoPauseService::Timing{1h, 100ms});
         autoPause->setPauseOnExternalAudio(true);
         timer = std::make_unique<SleepTimer>(
             music.settings, music.player.get(), nullptr, autoPause.get(),

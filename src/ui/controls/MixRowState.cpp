@@ -13,8 +13,9 @@ QVariantList MixRowText::presets(const QVariantList &minutes)
 {
     QVariantList list;
     for (const QVariant &value : minutes)
-        list.append(QVariantMap{{QStringLiteral("minutes"), value},
-                                {QStringLiteral("label"), SleepTimer::minutesLabel(value.toInt())}});
+        list.append(
+            QVariantMap{{QStringLiteral("minutes"), value},
+                        {QStringLiteral("label"), SleepTimer::minutesLabel(value.toInt())}});
     return list;
 }
 
@@ -93,10 +94,10 @@ QVariantList MixRowState::chips() const
                     sceneName = scene.name;
             }
         }
-        list.append(QVariantMap{{QStringLiteral("id"), mix.id},
-                                {QStringLiteral("name"), mix.name},
-                                {QStringLiteral("description"),
-                                 MixRowText::chipDescription(sceneName)}});
+        list.append(
+            QVariantMap{{QStringLiteral("id"), mix.id},
+                        {QStringLiteral("name"), mix.name},
+                        {QStringLiteral("description"), MixRowText::chipDescription(sceneName)}});
     }
     return list;
 }

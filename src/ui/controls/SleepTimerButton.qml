@@ -24,7 +24,7 @@ PlainButton {
         anchors.fill: parent
         z: -1
         radius: height / 2
-        color: moon.timer.running ? Qt.rgba(1, 1, 1, 0.16) : Qt.rgba(1, 1, 1, moon.hovered ? 0.16 : 0.08)
+        color: Qt.rgba(1, 1, 1, moon.timer.running || moon.hovered ? 0.16 : 0.08)
         border.width: 1
         border.color: moon.theme.hairline
     }
