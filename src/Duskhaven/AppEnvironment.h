@@ -11,6 +11,8 @@
 #include "custom_scenes/CustomScenesService.h"
 #include "custom_scenes/DialogFilePicker.h"
 #include "mixer/AmbientMixerService.h"
+#include "mixes/SavedMixesService.h"
+#include "mixes/SleepTimer.h"
 #include "playback/AudioEngine.h"
 #include "playback/NowPlayingBridge.h"
 #include "playback/PlayerService.h"
@@ -52,6 +54,8 @@ class AppEnvironment : public QObject
     Q_PROPERTY(CustomScenesService *customScenes READ customScenes CONSTANT)
     Q_PROPERTY(DialogFilePicker *customScenePicker READ customScenePicker CONSTANT)
     Q_PROPERTY(VideoCacheService *videoCache READ videoCache CONSTANT)
+    Q_PROPERTY(SavedMixesService *savedMixes READ savedMixes CONSTANT)
+    Q_PROPERTY(SleepTimer *sleepTimer READ sleepTimer CONSTANT)
     Q_PROPERTY(CoverImageLoader *coverImages READ coverImages CONSTANT)
     Q_PROPERTY(bool startupFinished READ startupFinished NOTIFY startupFinishedChanged)
     // What the user must be told once about this start (a damaged store or settings file
@@ -102,6 +106,8 @@ public:
     // The file dialog of the custom scenes section answers the service's picker through this.
     DialogFilePicker *customScenePicker() const { return m_customScenePicker.get(); }
     VideoCacheService *videoCache() const { return m_videoCache.get(); }
+    SavedMixesService *savedMixes() const { return m_savedMixes.get(); }
+    SleepTimer *sleepTimer() const { return m_sleepTimer.get(); }
     // Decoded cover pictures, shared by every view; a QML engine serves them through a
     // CoverImageProvider on this loader.
     CoverImageLoader *coverImages() const { return m_coverImages.get(); }
@@ -149,6 +155,8 @@ private:
     std::unique_ptr<DialogFilePicker> m_customScenePicker;
     std::unique_ptr<CustomScenesService> m_customScenes;
     std::unique_ptr<VideoCacheService> m_videoCache;
+    std::unique_ptr<SavedMixesService> m_savedMixes;
+    std::unique_ptr<SleepTimer> m_sleepTimer;
     ImageCache m_imageCache;
     std::unique_ptr<CoverImageLoader> m_coverImages;
     bool m_startupFinished = false;

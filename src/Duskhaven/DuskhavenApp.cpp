@@ -5,6 +5,7 @@
 #include "Duskhaven/BuildInfo.h"
 #include "core/RecordStore.h"
 #include "core/SettingsStore.h"
+#include "mixes/MixLink.h"
 #include "ui/Resources.h"
 #include "ui/shell/ClickOutsideMonitor.h"
 #include "ui/shell/MenuBarController.h"
@@ -136,6 +137,14 @@ void DuskhavenApp::buildShell(const QStringList &arguments)
             });
     connect(m_instance.get(), &SingleInstance::argumentsReceived, this,
             &DuskhavenApp::handleLaunchArguments);
+    // The tooltip follows the timer in whole minutes, whatever a view watching it asks for.
+    const auto showSleep = [menuBar = m_menuBar.get(), timer = m_environment->sleepTimer()] {
+        menuBar->showSleepRemaining(
+            timer->running() ? SleepTimer::minutesLabel(timer->remainingMinutes()) : QString());
+    };
+    connect(m_environment->sleepTimer(), &SleepTimer::remainingMinutesChanged, m_menuBar.get(),
+            showSleep);
+    connect(m_environment->sleepTimer(), &SleepTimer::runningChanged, m_menuBar.get(), showSleep);
     // A desktop media widget's "raise" brings up the launcher.
     m_environment->nowPlaying()->setRaiseHandler(
         [windows = QPointer<ShellWindows>(m_windows.get())] {
@@ -158,21 +167,41 @@ void DuskhavenApp::buildShell(const QStringList &arguments)
 
     // A start for a dusk-haven: address asks for the launcher in person; a plain start leaves
     // it to the cold-start rule.
-    const QStringList given = arguments.mid(1);
-    const bool addressGiven = std::any_of(given.begin(), given.end(), [](const QString &arg) {
-        return QUrl(arg).scheme() == QLatin1String("dusk-haven");
-    });
-    if (addressGiven)
-        m_windows->openLauncher();
-    else
+    if (!openAddresses(arguments.mid(1)))
         m_windows->openLauncherAtLaunch();
+}
+
+bool DuskhavenApp::openAddresses(const QStringList &arguments)
+{
+    bool anyAddress = false;
+    bool onlySleep = true;
+    for (const QString &argument : arguments) {
+        const QUrl url(argument);
+        if (url.scheme() != NowPlayingBridge::uriScheme)
+            continue;
+        anyAddress = true;
+        onlySleep = onlySleep && MixLink::isSleepAddress(url);
+        // A mix names its scene, which only a loaded catalogue can tell known or unknown.
+        if (m_environment->startupFinished()) {
+            m_environment->nowPlaying()->openUri(argument);
+        } else {
+            auto *once = new QObject(this);
+            connect(m_environment.get(), &AppEnvironment::startupFinishedChanged, once,
+                    [this, once, argument] {
+                        m_environment->nowPlaying()->openUri(argument);
+                        once->deleteLater();
+                    });
+        }
+    }
+    // A sleep timer set from a shortcut or a script needs no window.
+    if (anyAddress && !onlySleep)
+        m_windows->openLauncher();
+    return anyAddress;
 }
 
 void DuskhavenApp::handleLaunchArguments(const QStringList &arguments)
 {
-    // A second launch and every dusk-haven: address bring up the launcher; no address asks
-    // for more than that.
-    Q_UNUSED(arguments);
-    if (m_windows)
+    // A second launch brings up the launcher; its dusk-haven: addresses are opened.
+    if (m_windows && !openAddresses(arguments))
         m_windows->openLauncher();
 }

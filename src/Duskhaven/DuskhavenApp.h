@@ -51,6 +51,8 @@ public:
 private:
     void buildShell(const QStringList &arguments);
     void handleLaunchArguments(const QStringList &arguments);
+    // Opens the dusk-haven: addresses among the arguments; true when there was any.
+    bool openAddresses(const QStringList &arguments);
 
     std::unique_ptr<SingleInstance> m_instance;
     std::unique_ptr<UpdateChecker> m_updater;

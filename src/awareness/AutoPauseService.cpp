@@ -167,12 +167,25 @@ void AutoPauseService::followStoredSetting(const QString &key)
         setPauseOnExternalAudio(stored);
 }
 
+void AutoPauseService::stayPaused()
+{
+    cancelResume();
+    if (m_externalState == ExternalState::AutoPaused)
+        setExternalState(ExternalState::Idle);
+}
+
+void AutoPauseService::pausePlayer()
+{
+    Q_EMIT pausing();
+    m_player->togglePlayPause();
+}
+
 void AutoPauseService::powerCheck()
 {
     if (!m_player || !m_player->isPlaying())
         return;
     if (m_pauseOnLowPowerMode && m_power->lowPowerModeEnabled()) {
-        m_player->togglePlayPause();
+        pausePlayer();
         setLastPauseReason(QStringLiteral("Low Power Mode"));
         return;
     }
@@ -181,7 +194,7 @@ void AutoPauseService::powerCheck()
     const std::optional<BatteryReading> battery = m_power->battery();
     if (!battery || battery->onAC || battery->percentage > m_lowBatteryThreshold)
         return;
-    m_player->togglePlayPause();
+    pausePlayer();
     setLastPauseReason(QStringLiteral("Battery below %1%").arg(m_lowBatteryThreshold));
 }
 
@@ -200,7 +213,7 @@ void AutoPauseService::externalAudioCheck()
         return;
     if (!m_player->isPlaying())
         return;
-    m_player->togglePlayPause();
+    pausePlayer();
     setExternalState(ExternalState::AutoPaused);
     setLastPauseReason(input ? QStringLiteral("Microphone in use")
                              : QStringLiteral("Another app is playing audio"));

@@ -74,6 +74,9 @@ public:
     void setPauseOnLowPowerMode(bool on);
     void setPauseOnLowBattery(bool on);
     void setPauseOnExternalAudio(bool on);
+    // The music is to stay paused, whatever made this service pause it: a resume due when the
+    // other app's audio ends is dropped. (A sleep timer that ran out meanwhile says so.)
+    void stayPaused();
 
 Q_SIGNALS:
     void pauseOnLowPowerModeChanged();
@@ -81,8 +84,12 @@ Q_SIGNALS:
     void pauseOnExternalAudioChanged();
     void lastPauseReasonChanged();
     void externalStateChanged();
+    // Emitted right before each pause this service makes, so that a listener can tell it from
+    // the user's own.
+    void pausing();
 
 private:
+    void pausePlayer();
     void powerCheck();
     void externalAudioCheck();
     void userActionCheck();

@@ -6,6 +6,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -33,6 +35,35 @@ QVariant bytes(const QByteArray &value)
 {
     return value.isNull() ? QVariant(QByteArray("")) : QVariant(value);
 }
+
+// Layer volumes are one JSON object in a text column: the set of layers is the catalogue's and
+// changes without a schema change. A value that does not read as one gives no volumes.
+QString layerVolumesText(const QMap<QString, float> &volumes)
+{
+    QJsonObject object;
+    for (auto it = volumes.begin(); it != volumes.end(); ++it)
+        object.insert(it.key(), double(it.value()));
+    return QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact));
+}
+
+QMap<QString, float> layerVolumesFrom(const QVariant &value)
+{
+    QMap<QString, float> volumes;
+    const QJsonObject object = QJsonDocument::fromJson(value.toString().toUtf8()).object();
+    for (auto it = object.begin(); it != object.end(); ++it) {
+        if (it.value().isDouble())
+            volumes.insert(it.key(), float(it.value().toDouble()));
+    }
+    return volumes;
+}
+
+// Schemas an earlier version wrote that this one brings up to date when it opens the file.
+const QStringList migratableVersions = {QStringLiteral("1.0.0")};
+
+const QString savedMixTable = QStringLiteral(
+    "CREATE TABLE IF NOT EXISTS SavedMix (id TEXT PRIMARY KEY NOT NULL, name TEXT NOT NULL, "
+    "sceneId TEXT NOT NULL, musicVolume REAL NOT NULL, layerVolumes TEXT NOT NULL, "
+    "createdAt INTEGER NOT NULL)");
 
 // SQLite's primary result codes of a file that is not a readable database.
 constexpr int sqliteCorrupt = 11;
@@ -65,6 +96,15 @@ template <> const RecordStore::Table &RecordStore::table<CustomScene>()
     return t;
 }
 
+template <> const RecordStore::Table &RecordStore::table<SavedMix>()
+{
+    static const Table t{QStringLiteral("SavedMix"),
+                         {QStringLiteral("id"), QStringLiteral("name"), QStringLiteral("sceneId"),
+                          QStringLiteral("musicVolume"), QStringLiteral("layerVolumes"),
+                          QStringLiteral("createdAt")}};
+    return t;
+}
+
 namespace RecordColumns {
 QVariantList toColumns(const CacheEntry &entry)
 {
@@ -75,6 +115,23 @@ QVariantList toColumns(const CustomScene &scene)
 {
     return {text(scene.id), text(scene.name), text(scene.note), bytes(scene.audioBookmark),
             fromDate(scene.createdAt)};
+}
+
+QVariantList toColumns(const SavedMix &mix)
+{
+    return {text(mix.id),           text(mix.name),
+            text(mix.sceneId),      double(mix.musicVolume),
+            layerVolumesText(mix.layerVolumes), fromDate(mix.createdAt)};
+}
+
+void fromColumns(const QVariantList &columns, SavedMix &mix)
+{
+    mix.id = columns.at(0).toString();
+    mix.name = columns.at(1).toString();
+    mix.sceneId = columns.at(2).toString();
+    mix.musicVolume = float(columns.at(3).toDouble());
+    mix.layerVolumes = layerVolumesFrom(columns.at(4));
+    mix.createdAt = toDate(columns.at(5));
 }
 
 void fromColumns(const QVariantList &columns, CacheEntry &entry)
@@ -124,21 +181,26 @@ RecordStore::RecordStore(const QString &filePath)
         QSqlQuery query(db);
         if (!query.exec(QStringLiteral("SELECT value FROM Meta WHERE key = 'schemaVersion'")))
             throw storeError(QStringLiteral("Could not read %1").arg(filePath), query.lastError());
-        if (query.next()) {
-            const QString found = query.value(0).toString();
-            if (found != QLatin1String(schemaVersion))
-                throw AppError::store(
-                    QStringLiteral("%1 holds records of schema version %2; this version reads %3.")
-                        .arg(filePath, found, QLatin1String(schemaVersion)));
-        } else {
+        QString found;
+        if (query.next())
+            found = query.value(0).toString();
+        query.finish();
+        if (found.isEmpty()) {
             exec(QStringLiteral("INSERT INTO Meta (key, value) VALUES ('schemaVersion', '%1')")
                      .arg(QLatin1String(schemaVersion)));
+        } else if (migratableVersions.contains(found)) {
+            migrate(found);
+        } else if (found != QLatin1String(schemaVersion)) {
+            throw AppError::store(
+                QStringLiteral("%1 holds records of schema version %2; this version reads %3.")
+                    .arg(filePath, found, QLatin1String(schemaVersion)));
         }
         exec(QStringLiteral("CREATE TABLE IF NOT EXISTS CacheEntry (trackId TEXT PRIMARY KEY NOT "
                             "NULL, sizeBytes INTEGER NOT NULL, lastUsedAt INTEGER NOT NULL)"));
         exec(QStringLiteral("CREATE TABLE IF NOT EXISTS CustomScene (id TEXT PRIMARY KEY NOT NULL, "
                             "name TEXT NOT NULL, note TEXT NOT NULL, audioBookmark BLOB NOT NULL, "
                             "createdAt INTEGER NOT NULL)"));
+        exec(savedMixTable);
     } catch (...) {
         db.close();
         db = QSqlDatabase();
@@ -187,6 +249,29 @@ QString RecordStore::defaultFilePath()
     if (dataHome.isEmpty() || QDir::isRelativePath(dataHome))
         dataHome = QDir::homePath() + QStringLiteral("/.local/share");
     return QDir::cleanPath(dataHome + QStringLiteral("/dusk-haven/dusk-haven.sqlite"));
+}
+
+void RecordStore::migrate(const QString &fromVersion)
+{
+    Q_UNUSED(fromVersion); // 1.0.0 lacks only the saved mixes
+    QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
+    // All or nothing: a failure leaves the file as the earlier version wrote it.
+    if (!db.transaction())
+        throw storeError(QStringLiteral("Could not update %1").arg(m_filePath), db.lastError());
+    try {
+        exec(savedMixTable);
+        exec(QStringLiteral("UPDATE Meta SET value = '%1' WHERE key = 'schemaVersion'")
+                 .arg(QLatin1String(schemaVersion)));
+    } catch (...) {
+        db.rollback();
+        throw;
+    }
+    if (!db.commit()) {
+        const AppError error =
+            storeError(QStringLiteral("Could not update %1").arg(m_filePath), db.lastError());
+        db.rollback();
+        throw error;
+    }
 }
 
 void RecordStore::exec(const QString &sql)

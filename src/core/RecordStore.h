@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QDateTime>
 #include <QList>
+#include <QMap>
 #include <QSqlDatabase>
 #include <QString>
 #include <QVariant>
@@ -32,6 +33,19 @@ struct CustomScene
     bool operator==(const CustomScene &) const = default;
 };
 
+// A mix the user kept under a name: the scene, the music's volume and each ambient layer's.
+struct SavedMix
+{
+    QString id; // unique: a UUID in its 36-character text form
+    QString name;
+    QString sceneId; // empty: the mix plays over whatever is playing
+    float musicVolume = 0.0f;
+    QMap<QString, float> layerVolumes; // layer id → volume 0…1
+    QDateTime createdAt;
+
+    bool operator==(const SavedMix &) const = default;
+};
+
 // The application's persistent records in one SQLite file, one table per record type keyed by
 // its unique field. The store is also the one context the services work through: changes are
 // visible to the next fetch at once and become durable at save(). Every failure throws
@@ -41,10 +55,11 @@ struct CustomScene
 class RecordStore
 {
 public:
-    static constexpr const char *schemaVersion = "1.0.0";
+    static constexpr const char *schemaVersion = "1.1.0";
 
-    // Opens (creating when needed) the store file. Throws when the file cannot be opened, is
-    // not a database of this application, or holds another schema version.
+    // Opens (creating when needed) the store file; a file of an earlier schema is brought up
+    // to this one, every record kept. Throws when the file cannot be opened, is not a
+    // database of this application, or holds a schema this version does not know.
     explicit RecordStore(const QString &filePath);
     ~RecordStore();
     RecordStore(const RecordStore &) = delete;
@@ -90,6 +105,8 @@ private:
     // Ends the transaction after a failure; SQLite may already have rolled it back itself.
     [[noreturn]] void abandonChanges(const AppError &error);
     void exec(const QString &sql);
+    // Creates what the current schema has and an earlier one lacked; one transaction.
+    void migrate(const QString &fromVersion);
 
     QString m_filePath;
     QString m_movedAsideFile;

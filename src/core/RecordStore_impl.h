@@ -10,12 +10,15 @@ struct RecordStore::Table
 
 template <> const RecordStore::Table &RecordStore::table<CacheEntry>();
 template <> const RecordStore::Table &RecordStore::table<CustomScene>();
+template <> const RecordStore::Table &RecordStore::table<SavedMix>();
 
 namespace RecordColumns {
 QVariantList toColumns(const CacheEntry &entry);
 QVariantList toColumns(const CustomScene &scene);
+QVariantList toColumns(const SavedMix &mix);
 void fromColumns(const QVariantList &columns, CacheEntry &entry);
 void fromColumns(const QVariantList &columns, CustomScene &scene);
+void fromColumns(const QVariantList &columns, SavedMix &mix);
 } // namespace RecordColumns
 
 template <class R> QList<R> RecordStore::fetch(const QString &field, const QVariant &value)

@@ -27,6 +27,7 @@ inline const QString animatedSceneLoops = QStringLiteral("animatedSceneLoops");
 inline const QString reduceMotion = QStringLiteral("reduceMotion");
 inline const QString launchAtLogin = QStringLiteral("launchAtLogin");
 inline const QString cacheSizeBudgetMB = QStringLiteral("cacheSizeBudgetMB");
+inline const QString sleepTimerSuspends = QStringLiteral("sleepTimerSuspends");
 } // namespace SettingsKey
 
 // The user's settings: one flat JSON object of typed values in a file a person can read and

@@ -155,17 +155,25 @@ void NowPlayingBridge::pause()
         m_player.togglePlayPause();
 }
 
+void NowPlayingBridge::setAddressHandler(AddressHandler handler)
+{
+    m_addressHandler = std::move(handler);
+}
+
 bool NowPlayingBridge::openUri(const QString &uri)
 {
-    if (openOwnUri(uri))
+    QString refusal;
+    if (openOwnUri(uri, refusal))
         return true;
     // The bus delivers calls to the adaptors with this object as their context.
     if (calledFromDBus())
-        sendErrorReply(QDBusError::InvalidArgs, QStringLiteral("Not a Dusk Haven address: ") + uri);
+        sendErrorReply(QDBusError::InvalidArgs,
+                       refusal.isEmpty() ? QStringLiteral("Not a Dusk Haven address: ") + uri
+                                         : refusal);
     return false;
 }
 
-bool NowPlayingBridge::openOwnUri(const QString &uri)
+bool NowPlayingBridge::openOwnUri(const QString &uri, QString &refusal)
 {
     const QUrl url(uri, QUrl::StrictMode);
     if (!url.isValid() || url.scheme().compare(uriScheme, Qt::CaseInsensitive) != 0)
@@ -174,6 +182,11 @@ bool NowPlayingBridge::openOwnUri(const QString &uri)
     if (host == QStringLiteral("open")) {
         raise();
         return true;
+    }
+    if (host != QStringLiteral("scene") && m_addressHandler) {
+        const AddressOutcome outcome = m_addressHandler(url);
+        refusal = outcome.refusal;
+        return outcome.handled && refusal.isEmpty();
     }
     // dusk-haven://scene/<id>: one path segment, the id percent-encoded as needed (an id
     // may hold a slash, written %2F).

@@ -5,6 +5,7 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <QUrl>
 #include <QVariantMap>
 #include <functional>
 
@@ -24,6 +25,15 @@ public:
     static inline const QString objectPath = QStringLiteral("/org/mpris/MediaPlayer2");
     static inline const QString uriScheme = QStringLiteral("dusk-haven");
 
+    // What another part of the application made of a dusk-haven: address the bridge does not
+    // know itself: not its kind (not handled), done, or refused with a reason for the user.
+    struct AddressOutcome
+    {
+        bool handled = false;
+        QString refusal;
+    };
+    using AddressHandler = std::function<AddressOutcome(const QUrl &)>;
+
     explicit NowPlayingBridge(PlayerService &player, QObject *parent = nullptr);
     ~NowPlayingBridge() override;
 
@@ -37,6 +47,8 @@ public:
     void setRaiseHandler(std::function<void()> raise);
     // What Quit does; quits the application unless replaced.
     void setQuitHandler(std::function<void()> quit);
+    // Asked about every dusk-haven: address other than open and scene.
+    void setAddressHandler(AddressHandler handler);
 
     PlayerService &player() const { return m_player; }
 
@@ -57,8 +69,9 @@ public:
     void pause();
     void next();
     void previous();
-    // dusk-haven://scene/<id> plays that scene, dusk-haven://open raises the launcher. False
-    // for any other address, and a caller on the bus gets an InvalidArgs error.
+    // dusk-haven://scene/<id> plays that scene, dusk-haven://open raises the launcher, other
+    // dusk-haven: addresses go to the address handler. False for an address nobody handles
+    // or one refused, and a caller on the bus gets an InvalidArgs error saying why.
     bool openUri(const QString &uri);
     void raise();
     void quit();
@@ -68,7 +81,7 @@ public Q_SLOTS:
     void catalogueChanged();
 
 private:
-    bool openOwnUri(const QString &uri);
+    bool openOwnUri(const QString &uri, QString &refusal);
     void scheduleUpdate();
     void publishChanges();
     QVariantMap playerProperties() const;
@@ -78,6 +91,7 @@ private:
     QString m_busName;
     std::function<void()> m_raise;
     std::function<void()> m_quit;
+    AddressHandler m_addressHandler;
     // The Player interface's changing properties as last published.
     QVariantMap m_published;
     bool m_updateScheduled = false;

@@ -182,10 +182,12 @@ void PlayerService::togglePlayPause()
         playWhenReady(*m_nowPlayingPlaylistId, beginStart());
         return;
     }
-    if (m_isPlaying)
+    if (m_isPlaying) {
+        Q_EMIT pauseRequested();
         m_engine->pause();
-    else
+    } else {
         m_engine->play();
+    }
     setIsPlaying(!m_isPlaying);
 }
 

@@ -161,6 +161,9 @@ Q_SIGNALS:
     void canGoPreviousChanged();
     void customScenePlayingChanged();
     void lastErrorChanged();
+    // togglePlayPause() is about to pause: whoever toggled (a view, a key, the desktop's media
+    // controls, the auto-pause service) wants the music stopped. Emitted inside the toggle.
+    void pauseRequested();
 
 private:
     using Generation = quint64;

@@ -24,6 +24,7 @@ set(AREA_SOURCES
   controls/SliderInput.h controls/SliderInput.cpp
   controls/AmbientPackState.h controls/AmbientPackState.cpp
   controls/ViewRows.h controls/ViewRows.cpp
+  controls/MixRowState.h controls/MixRowState.cpp
   panel/PanelState.h panel/PanelState.cpp
   panel/PanelShots.h panel/PanelShots.cpp
   settings/SettingsView.h settings/SettingsView.cpp
@@ -39,6 +40,12 @@ set(AREA_QML
   controls/AmbientPackCard.qml
   controls/AmbientMixerPopoverContent.qml
   controls/MixerTriggerPill.qml
+  controls/Chip.qml
+  controls/SavedMixChip.qml
+  controls/SleepPresetChip.qml
+  controls/SleepTimerMenu.qml
+  controls/SleepTimerButton.qml
+  controls/MixesRow.qml
   panel/MenuBarPopoverView.qml
   panel/ScenePickerCard.qml
   panel/PopoverIconButton.qml

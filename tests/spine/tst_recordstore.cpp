@@ -157,6 +157,38 @@ private Q_SLOTS:
         // Records of a newer version are the user's, not damage: nothing is moved aside.
         QVERIFY_THROWS_EXCEPTION(AppError, RecordStore::openOrStartAfresh(path));
     }
+
+    // The fixture is a store written by the version before saved mixes (schema 1.0.0): it
+    // opens with every record intact, takes mixes, and stays readable after a reopen.
+    void anEarlierStoreKeepsItsRecordsAndGainsMixes()
+    {
+        const QString path = freshPath();
+        QVERIFY(QFile::copy(TestSupport::sourceDir() + "/tests/spine/fixtures/store-1.0.0.sqlite",
+                            path));
+        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+        const SavedMix mix{"0b7e9d43-1111-4000-8000-000000000002", "Night rain", "rain", 0.4f,
+                           {{"rain", 0.75f}, {"fire", 0.125f}},
+                           QDateTime::fromMSecsSinceEpoch(1733700000000, Qt::UTC)};
+        {
+            RecordStore store(path);
+            QCOMPARE(ids(store.fetchAll<CacheEntry>("trackId", Qt::AscendingOrder)),
+                     (QStringList{"track-a", "track-b"}));
+            QCOMPARE(store.fetch<CacheEntry>("trackId", "track-a").first().sizeBytes, 1234567);
+            const auto scenes = store.fetchAll<CustomScene>("createdAt", Qt::AscendingOrder);
+            QCOMPARE(scenes.size(), 1);
+            QCOMPARE(scenes.first().note, QString("by the window"));
+            QCOMPARE(scenes.first().audioBookmark, QByteArray("/home/someone/Music/morning.flac"));
+            QVERIFY(store.fetchAll<SavedMix>("createdAt", Qt::AscendingOrder).isEmpty());
+            store.insert(mix);
+            store.save();
+        }
+        RecordStore reopened(path);
+        QCOMPARE(reopened.fetchAll<SavedMix>("name", Qt::AscendingOrder), QList<SavedMix>{mix});
+        QCOMPARE(reopened.fetchAll<CacheEntry>("trackId", Qt::AscendingOrder).size(), 2);
+        QSqlQuery version(QSqlDatabase::database(QSqlDatabase::connectionNames().constFirst()));
+        QVERIFY(version.exec("SELECT value FROM Meta WHERE key = 'schemaVersion'") && version.next());
+        QCOMPARE(version.value(0).toString(), QString(RecordStore::schemaVersion));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestRecordStore)

@@ -15,6 +15,29 @@ def run(*command):
     return subprocess.run(command, capture_output=True, text=True).stdout.strip()
 
 
+def tray_icon_centre():
+    """The app's icon window under the tray host, from xwininfo, as a user sees it."""
+    for line in run("xwininfo", "-root", "-tree").splitlines():
+        match = re.search(r'\("duskhaven" "[^"]*"\)\s+(\d+)x(\d+)\+-?\d+\+-?\d+\s+\+(-?\d+)\+(-?\d+)',
+                          line)
+        if match:
+            w, h, x, y = map(int, match.groups())
+            if 8 <= w <= 64 and 8 <= h <= 64 and (x, y) != (0, 0):
+                return x + w // 2, y + h // 2
+    return None
+
+
+def open_panel(manifest, offered=1):
+    """Opens the panel as a user does, with a click on the tray icon, and returns the card of
+    the scene `offered` (an index into the catalogue's scenes, not the one displayed), which
+    the panel shows once the catalogue is here."""
+    import atspi
+    x, y = atspi.wait_for("the tray icon", tray_icon_centre)
+    atspi.app()
+    run("xdotool", "mousemove", str(x), str(y), "click", "1")
+    return atspi.find("push button", manifest["playlists"][offered]["name"])
+
+
 def loudness(seconds=1.0):
     """Peak of what the default sink played during `seconds`, 0…1, from its monitor."""
     monitor = run("pactl", "get-default-sink") + ".monitor"

@@ -7,14 +7,13 @@ then the ambient pack fetched through its card and a layer's slider moved until 
     panel_e2e.py <duskhaven> <demo catalogue folder> <source folder>
 """
 import os
-import re
 import subprocess
 import sys
 
 sys.path.insert(0, os.path.join(sys.argv[3], "tests", "support"))
 import atspi  # noqa: E402
 from atspi import Atspi, press, press_node, set_value, showing, wait_for  # noqa: E402
-from demo_session import demo_catalogue, loudness, run  # noqa: E402
+from demo_session import demo_catalogue, loudness, open_panel, run  # noqa: E402
 
 APP, CATALOGUE, SOURCE = sys.argv[1:4]
 BUTTON, SLIDER = "push button", "slider"
@@ -24,18 +23,6 @@ atspi.TIMEOUT = 60
 
 
 
-def tray_icon_centre():
-    """The app's icon window under the tray host, from xwininfo, as a user sees it."""
-    for line in run("xwininfo", "-root", "-tree").splitlines():
-        match = re.search(r'\("duskhaven" "[^"]*"\)\s+(\d+)x(\d+)\+-?\d+\+-?\d+\s+\+(-?\d+)\+(-?\d+)',
-                          line)
-        if match:
-            w, h, x, y = map(int, match.groups())
-            if 8 <= w <= 64 and 8 <= h <= 64 and (x, y) != (0, 0):
-                return x + w // 2, y + h // 2
-    return None
-
-
 def main():
     app = None
     with demo_catalogue(CATALOGUE, SOURCE, {"openLauncherOnLaunch": False}) as (env, manifest, _):
@@ -43,12 +30,8 @@ def main():
             app = subprocess.Popen([APP], env=env)
 
             # Opened as a user opens it: a click on the icon in the tray.
-            x, y = wait_for("the tray icon", tray_icon_centre)
-            atspi.app()
-            first, second = manifest["playlists"][0]["name"], manifest["playlists"][1]["name"]
-            # The catalogue is here once the panel offers the second scene.
-            run("xdotool", "mousemove", str(x), str(y), "click", "1")
-            card = atspi.find(BUTTON, second)
+            first = manifest["playlists"][0]["name"]
+            card = open_panel(manifest)
             assert showing(BUTTON, first) is None, "the displayed scene is not offered again"
 
             press_node(card)

@@ -15,5 +15,10 @@ add_test(NAME launcher_end_to_end
                  $<TARGET_FILE:duskhaven> ${PROJECT_BINARY_DIR}/demo-catalogue ${PROJECT_SOURCE_DIR})
 set_tests_properties(launcher_end_to_end PROPERTIES
   FIXTURES_REQUIRED demo_catalogue LABELS "ui;session" TIMEOUT 400)
+add_test(NAME mixes_end_to_end
+         COMMAND /usr/bin/python3 ${CMAKE_CURRENT_SOURCE_DIR}/ui/mixes_e2e.py
+                 $<TARGET_FILE:duskhaven> ${PROJECT_BINARY_DIR}/demo-catalogue ${PROJECT_SOURCE_DIR})
+set_tests_properties(mixes_end_to_end PROPERTIES
+  FIXTURES_REQUIRED demo_catalogue LABELS "ui;session" TIMEOUT 400)
 duskhaven_add_test(tst_settingswindow SOURCES ui/tst_settingswindow.cpp LABELS ui)
 duskhaven_add_test(tst_settings_atspi SOURCES ui/tst_settings_atspi.cpp LABELS ui session TIMEOUT 180)

@@ -4,6 +4,7 @@
 #include "support/TestCatalogue.h"
 #include "support/TestSupport.h"
 #include "ui/controls/AmbientPackState.h"
+#include "ui/controls/MixRowState.h"
 #include "ui/controls/SliderInput.h"
 #include "ui/panel/PanelState.h"
 #include "ui/shell/ClickOutsideMonitor.h"
@@ -34,6 +35,17 @@ QList<QQuickItem *> tabChain(QQuickItem *root)
         item = item->nextItemInFocusChain(true);
     }
     return chain;
+}
+
+// Every visible item under root, popups' content included.
+QList<QQuickItem *> visibleItems(QQuickItem *root)
+{
+    QList<QQuickItem *> items;
+    for (QQuickItem *child : root->childItems()) {
+        if (child->isVisible())
+            items += QList<QQuickItem *>{child} + visibleItems(child);
+    }
+    return items;
 }
 
 QQuickItem *named(const QList<QQuickItem *> &items, const QString &name)
@@ -107,6 +119,14 @@ private Q_SLOTS:
         QCOMPARE(pickerRows(5, std::nullopt), (QList<qsizetype>{0, 1, 2}));
         QCOMPARE(pickerRows(2, 0), QList<qsizetype>{1});
         QCOMPARE(pickerRows(0, std::nullopt), QList<qsizetype>{});
+
+        // The saved-mixes row and the tray tooltip.
+        QCOMPARE(MixRowText::moonName(false, {}), "Sleep timer");
+        QCOMPARE(MixRowText::moonName(true, "28 min"), "Sleep timer, 28 min left");
+        QCOMPARE(MixRowText::presets({15, 90}).at(1).toMap().value("label"), "1 h 30 min");
+        QCOMPARE(MixRowText::chipDescription("Scene a"), "Saved mix with Scene a");
+        QCOMPARE(MenuBarController::toolTipText({}), "Dusk Haven");
+        QCOMPARE(MenuBarController::toolTipText("28 min"), "Dusk Haven · sleep in 28 min");
     }
 
     void sliderMovesByPointerKeysAndAssistiveTools()
@@ -197,7 +217,8 @@ private Q_SLOTS:
             names.append(accessibleName(item));
         QCOMPARE(names, (QStringList{"Favourite", "Next scene", "Play", "Volume", "See all",
                                      "Scene b", "Scene c", "Scene d", "Download",
-                                     "Auto-pause for calls & audio", "Settings", "Open app"}));
+                                     "Save mix…", "Sleep timer", "Auto-pause for calls & audio",
+                                     "Settings", "Open app"}));
 
         // Space plays the scene shown, although nothing was played before.
         QTest::keyClick(view, Qt::Key_Space);
@@ -226,6 +247,24 @@ private Q_SLOTS:
         QTRY_VERIFY(!pack.isDownloading());
         QVERIFY(pack.isShown());
         QCOMPARE(pack.subtitle(), "Could not download Rain: the server answered 404");
+
+        // The moon opens the timer menu; a preset starts the timer, and the open panel shows
+        // the time left to the second.
+        QAccessibleInterface *moon =
+            QAccessible::queryAccessibleInterface(named(tabChain(view->contentItem()), "Sleep timer"));
+        moon->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+        QQuickItem *preset = nullptr;
+        QTRY_VERIFY((preset = named(visibleItems(view->contentItem()), "Sleep in 15 min")));
+        QAccessible::queryAccessibleInterface(preset)->actionInterface()->doAction(
+            QAccessibleActionInterface::pressAction());
+        SleepTimer *timer = app.environment->sleepTimer();
+        QVERIFY(timer->running());
+        QTRY_COMPARE(timer->watchers(), 1);
+        QTRY_VERIFY(named(tabChain(view->contentItem()), "Sleep timer, 15:00 left") ||
+                    named(tabChain(view->contentItem()), "Sleep timer, 14:59 left"));
+        menuBar.hidePanel();
+        QTRY_COMPARE(timer->watchers(), 0);
+        QCOMPARE(timer->remainingText(), "15 min");
     }
 };
 

@@ -1,8 +1,9 @@
 import QtQuick
 import Duskhaven
 
-// The mixer popover: its title, the pack card until the pack is here, and one row per layer,
-// dimmed and closed to input until the pack is downloaded.
+// The mixer popover: its title, the pack card until the pack is here, one row per layer,
+// dimmed and closed to input until the pack is downloaded, and the saved mixes with the sleep
+// timer.
 Column {
     id: content
     required property ViewServices services
@@ -39,5 +40,11 @@ Column {
                 width: parent ? parent.width : 0
             }
         }
+    }
+    MixesRow {
+        width: content.width - 2 * content.padding
+        height: implicitHeight
+        services: content.services
+        theme: content.theme
     }
 }

@@ -3,7 +3,8 @@ import Duskhaven
 
 // The tray panel's content: a dark card 360 wide whose height follows its content. The
 // displayed scene's picture and title with the transport, the music volume, three scenes to
-// switch to, the ambient layers, the auto-pause switch and the footer. Space anywhere plays
+// switch to, the ambient layers with the saved mixes and the sleep timer, the auto-pause
+// switch and the footer. Space anywhere plays
 // or pauses.
 Item {
     id: root
@@ -297,6 +298,12 @@ Item {
                                 width: parent ? parent.width : 0
                             }
                         }
+                    }
+                    MixesRow {
+                        width: parent.width
+                        height: implicitHeight
+                        services: root.services
+                        theme: root.theme
                     }
                 }
 

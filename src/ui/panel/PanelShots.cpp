@@ -128,6 +128,32 @@ QCoro::Task<bool> PanelShots::take(QString folder, MenuBarController &menuBar)
     autoPause->setPauseOnExternalAudio(wasAutoPausing);
     mixer->setVolume(layerVolume, firstLayer);
 
+    // Three saved mixes and a sleep timer under way, then the timer's menu open. They are
+    // taken away again after the popover, which shows the same row.
+    SavedMixesService *mixes = services->savedMixes();
+    SleepTimer *sleepTimer = services->sleepTimer();
+    QStringList shownMixes;
+    for (const QString &name :
+         {QStringLiteral("Rain"), QStringLiteral("Focus"), QStringLiteral("Night")}) {
+        if (mixes->saveCurrent(name))
+            shownMixes.append(mixes->mixes().constLast().id);
+    }
+    sleepTimer->start(45);
+    co_await QCoro::sleepFor(600ms);
+    if (!alive)
+        co_return false;
+    written = shownMixes.size() == 3 &&
+              save(panel, dir.filePath(QStringLiteral("panel-mixes.png"))) && written;
+    QObject *moon = root->findChild<QObject *>(QStringLiteral("sleepTimerButton"));
+    if (moon)
+        moon->setProperty("menuOpen", true);
+    co_await QCoro::sleepFor(800ms);
+    if (!alive)
+        co_return false;
+    written = moon && save(panel, dir.filePath(QStringLiteral("timer-menu.png"))) && written;
+    if (moon)
+        moon->setProperty("menuOpen", false);
+
     QQuickView stage(panel.engine(), nullptr);
     QQmlComponent component(panel.engine());
     component.setData(popoverStage, QUrl(QStringLiteral("qrc:/panel-shots/stage.qml")));
@@ -142,5 +168,8 @@ QCoro::Task<bool> PanelShots::take(QString folder, MenuBarController &menuBar)
     if (!alive)
         co_return false;
     written = save(stage, dir.filePath(QStringLiteral("mixer-popover.png"))) && written;
+    sleepTimer->cancel();
+    for (const QString &id : std::as_const(shownMixes))
+        mixes->remove(id);
     co_return written;
 }

@@ -45,7 +45,7 @@ MenuBarController::MenuBarController(DesktopColorScheme &desktop,
     buildMenu();
     updateIcon();
     connect(&m_desktop, &DesktopColorScheme::schemeChanged, this, &MenuBarController::updateIcon);
-    m_trayIcon->setToolTip(QStringLiteral("Dusk Haven"));
+    m_trayIcon->setToolTip(toolTipText({}));
     m_trayIcon->setContextMenu(m_menu.get());
     connect(m_trayIcon, &QSystemTrayIcon::activated, this,
             [this](QSystemTrayIcon::ActivationReason reason) {
@@ -80,6 +80,22 @@ void MenuBarController::preparePanel()
             m_monitor->remove();
         Q_EMIT panelVisibleChanged();
     });
+}
+
+QString MenuBarController::toolTipText(const QString &sleepRemaining)
+{
+    if (sleepRemaining.isEmpty())
+        return QStringLiteral("Dusk Haven");
+    return QStringLiteral("Dusk Haven · sleep in %1").arg(sleepRemaining);
+}
+
+void MenuBarController::showSleepRemaining(const QString &remaining)
+{
+    const QString text = toolTipText(remaining);
+    // The tray host is told only of a real change: most ticks of a watched timer change
+    // nothing here.
+    if (text != m_trayIcon->toolTip())
+        m_trayIcon->setToolTip(text);
 }
 
 MenuBarController::~MenuBarController()

@@ -42,6 +42,11 @@ public:
     QAction *updateAction() const { return m_updateAction; }
     QAction *quitAction() const { return m_quitAction; }
 
+    // The icon's tooltip: the application's name, and the sleep timer's time left ("28 min")
+    // while one runs.
+    static QString toolTipText(const QString &sleepRemaining);
+    void showSleepRemaining(const QString &remaining);
+
 public Q_SLOTS:
     // Builds the panel's window and view unless they exist: the first show does, or the
     // application once it is idle, so that the icon never waits for them.

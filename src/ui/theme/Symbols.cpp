@@ -10,7 +10,7 @@ struct Symbol
     char16_t codePoint; // Material Icons; the glyph's own name follows in the comment
 };
 
-constexpr std::array<Symbol, 37> table{{
+constexpr std::array<Symbol, 40> table{{
     // transport and scenes
     {u"play.fill", 0xe037},              // play_arrow
     {u"pause.fill", 0xe034},             // pause
@@ -52,6 +52,9 @@ constexpr std::array<Symbol, 37> table{{
     {u"trash", 0xe872},            // delete
     {u"plus.circle.fill", 0xe147}, // add_circle
     {u"chevron.up.chevron.down", 0xe5d7}, // unfold_more
+    {u"moon.fill", 0xe51c},               // dark_mode
+    {u"plus", 0xe145},                    // add
+    {u"link", 0xe157},                    // link
 }};
 
 constexpr char16_t fallback = 0xe04d; // volume_down, as "speaker.wave.2"

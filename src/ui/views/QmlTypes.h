@@ -12,6 +12,8 @@
 #include "custom_scenes/CustomScenesService.h"
 #include "custom_scenes/DialogFilePicker.h"
 #include "mixer/AmbientMixerService.h"
+#include "mixes/SavedMixesService.h"
+#include "mixes/SleepTimer.h"
 #include "playback/PlayerService.h"
 #include "storage/CacheService.h"
 #include "storage/ImageCache.h"
@@ -27,6 +29,22 @@ struct PlayerServiceForeign
     Q_GADGET
     QML_FOREIGN(PlayerService)
     QML_NAMED_ELEMENT(PlayerService)
+    QML_UNCREATABLE("Built once by the application and handed to each window.")
+};
+
+struct SavedMixesServiceForeign
+{
+    Q_GADGET
+    QML_FOREIGN(SavedMixesService)
+    QML_NAMED_ELEMENT(SavedMixesService)
+    QML_UNCREATABLE("Built once by the application and handed to each window.")
+};
+
+struct SleepTimerForeign
+{
+    Q_GADGET
+    QML_FOREIGN(SleepTimer)
+    QML_NAMED_ELEMENT(SleepTimer)
     QML_UNCREATABLE("Built once by the application and handed to each window.")
 };
 

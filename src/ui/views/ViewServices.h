@@ -34,6 +34,8 @@ class ViewServices : public QObject
     Q_PROPERTY(AudioContextMonitor *audioMonitor READ audioMonitor CONSTANT)
     Q_PROPERTY(ViewSettings *settings READ settings CONSTANT)
     Q_PROPERTY(StartupNotice *startupNotice READ startupNotice CONSTANT)
+    Q_PROPERTY(SavedMixesService *savedMixes READ savedMixes CONSTANT)
+    Q_PROPERTY(SleepTimer *sleepTimer READ sleepTimer CONSTANT)
     Q_PROPERTY(SceneListModel *scenes READ scenes CONSTANT)
     Q_PROPERTY(SymbolTable *symbols READ symbols CONSTANT)
     Q_PROPERTY(ShellWindows *shell READ shell CONSTANT)
@@ -57,6 +59,8 @@ public:
         SettingsStore &settings;
         CoverImageLoader &coverImages;
         StartupNotice &startupNotice;
+        SavedMixesService &savedMixes;
+        SleepTimer &sleepTimer;
     };
 
     ViewServices(const Services &services, SymbolTable &symbols, ShellWindows &shell,
@@ -76,6 +80,8 @@ public:
     AudioContextMonitor *audioMonitor() const { return &m_services.audioMonitor; }
     ViewSettings *settings() const { return m_settings; }
     StartupNotice *startupNotice() const { return &m_services.startupNotice; }
+    SavedMixesService *savedMixes() const { return &m_services.savedMixes; }
+    SleepTimer *sleepTimer() const { return &m_services.sleepTimer; }
     SceneListModel *scenes() const { return m_scenes; }
     SymbolTable *symbols() const { return &m_symbols; }
     ShellWindows *shell() const { return &m_shell; }

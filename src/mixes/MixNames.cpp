@@ -1,0 +1,34 @@
+#include "mixes/MixNames.h"
+
+namespace {
+bool taken(const QString &name, const QStringList &others)
+{
+    return others.contains(name, Qt::CaseInsensitive);
+}
+} // namespace
+
+QString MixNames::tidy(const QString &name)
+{
+    return name.trimmed();
+}
+
+std::optional<QString> MixNames::problem(const QString &tidied, const QStringList &others)
+{
+    if (tidied.isEmpty())
+        return QStringLiteral("Give the mix a name.");
+    // Characters as a person counts them, not UTF-16 units.
+    if (tidied.toUcs4().size() > maxLength)
+        return QStringLiteral("A mix name can have at most %1 characters.").arg(maxLength);
+    if (taken(tidied, others))
+        return QStringLiteral("There is already a mix called “%1”.").arg(tidied);
+    return std::nullopt;
+}
+
+QString MixNames::firstFree(const QStringList &names)
+{
+    for (int n = 1;; ++n) {
+        const QString candidate = QStringLiteral("Mix %1").arg(n);
+        if (!taken(candidate, names))
+            return candidate;
+    }
+}

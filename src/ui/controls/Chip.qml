@@ -1,0 +1,49 @@
+import QtQuick
+import Duskhaven
+
+// A capsule with a label and an optional symbol before it: the saved mixes, "Save mix…" and
+// the sleep timer's choices. A highlighted chip is filled, to draw the eye to an offer.
+PlainButton {
+    id: chip
+    required property ThemePalette theme
+    property SymbolTable symbols: null
+    property string label
+    property string symbol
+    property bool highlighted: false
+
+    accessibleName: label
+    width: content.implicitWidth + 16
+    height: 24
+    focusRadius: 12
+
+    Rectangle {
+        anchors.fill: parent
+        z: -1
+        radius: height / 2
+        color: chip.highlighted ? chip.theme.ink
+                                : Qt.rgba(1, 1, 1, chip.hovered ? 0.16 : 0.08)
+        border.width: 1
+        border.color: chip.theme.hairline
+    }
+    Row {
+        id: content
+        anchors.centerIn: parent
+        spacing: 4
+        Text {
+            anchors.verticalCenter: parent.verticalCenter
+            visible: chip.symbol.length > 0 && chip.symbols !== null
+            text: chip.symbols ? chip.symbols.glyph(chip.symbol) : ""
+            font.family: chip.symbols ? chip.symbols.fontFamily : ""
+            font.pixelSize: 11
+            color: labelText.color
+        }
+        Text {
+            id: labelText
+            anchors.verticalCenter: parent.verticalCenter
+            text: chip.label
+            font.pixelSize: 11
+            font.weight: Font.Medium
+            color: chip.highlighted ? chip.theme.canvas : Qt.rgba(1, 1, 1, 0.85)
+        }
+    }
+}

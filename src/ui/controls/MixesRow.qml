@@ -1,0 +1,139 @@
+import QtQuick
+import Duskhaven
+
+// The saved mixes as chips with "Save mix…" at their end, and the sleep timer's moon on the
+// right. "Save mix…" turns the row into a name field (Return saves, Escape gives up); while a
+// mix opened from a link plays unsaved, the chip is highlighted.
+Item {
+    id: row
+    required property ViewServices services
+    required property ThemePalette theme
+    property bool naming: false
+
+    implicitHeight: Math.max(naming ? editor.height : chips.height, moon.height)
+                    + (message.visible ? message.height + 6 : 0)
+
+    MixRowState {
+        id: rowState
+        services: row.services
+        shown: row.visible && row.Window.window !== null && row.Window.window.visible
+    }
+
+    function startNaming() {
+        nameInput.text = row.services.savedMixes.suggestedName;
+        row.naming = true;
+        nameInput.selectAll();
+        nameInput.forceActiveFocus();
+    }
+    function save() {
+        if (row.services.savedMixes.saveCurrent(nameInput.text))
+            row.naming = false;
+    }
+
+    Flickable {
+        // One line whatever the number of mixes, so the panel keeps its height: the chips
+        // scroll sideways, and the one that takes the keyboard focus scrolls into view.
+        id: chips
+        visible: !row.naming
+        width: row.width - moon.width - 8
+        height: 24
+        clip: true
+        contentWidth: chipRow.width
+        flickableDirection: Flickable.HorizontalFlick
+        boundsBehavior: Flickable.StopAtBounds
+
+        readonly property Item focused: row.Window.activeFocusItem
+        onFocusedChanged: {
+            if (!focused || focused.parent !== chipRow)
+                return;
+            if (focused.x < contentX)
+                contentX = focused.x;
+            else if (focused.x + focused.width > contentX + width)
+                contentX = focused.x + focused.width - width;
+        }
+
+        Row {
+            id: chipRow
+            spacing: 6
+            Repeater {
+                model: ViewRows {
+                    services: row.services
+                    theme: row.theme
+                    entries: rowState.chips
+                }
+                delegate: SavedMixChip {}
+            }
+            Chip {
+                theme: row.theme
+                symbols: row.services.symbols
+                symbol: "plus"
+                label: "Save mix…"
+                highlighted: row.services.savedMixes.offersSave
+                onActivated: row.startNaming()
+            }
+        }
+    }
+
+    Row {
+        id: editor
+        visible: row.naming
+        spacing: 6
+        Rectangle {
+            width: row.width - moon.width - saveButton.width - cancelButton.width - 26
+            height: 24
+            radius: 6
+            color: Qt.rgba(1, 1, 1, 0.08)
+            border.width: 1
+            border.color: nameInput.activeFocus ? Qt.rgba(1, 1, 1, 0.55) : row.theme.hairline
+            TextInput {
+                id: nameInput
+                anchors.fill: parent
+                anchors.leftMargin: 8
+                anchors.rightMargin: 8
+                verticalAlignment: TextInput.AlignVCenter
+                clip: true
+                font.pixelSize: 11
+                color: row.theme.textPrimary
+                selectByMouse: true
+                activeFocusOnTab: true
+                Accessible.role: Accessible.EditableText
+                Accessible.name: "Mix name"
+                onAccepted: row.save()
+                Keys.onEscapePressed: row.naming = false
+            }
+        }
+        Chip {
+            id: saveButton
+            theme: row.theme
+            label: "Save"
+            accessibleName: "Save mix"
+            highlighted: true
+            onActivated: row.save()
+        }
+        Chip {
+            id: cancelButton
+            theme: row.theme
+            label: "Cancel"
+            onActivated: row.naming = false
+        }
+    }
+
+    SleepTimerButton {
+        id: moon
+        anchors.right: parent.right
+        services: row.services
+        theme: row.theme
+        rowState: rowState
+    }
+
+    Text {
+        id: message
+        anchors.bottom: parent.bottom
+        width: parent.width
+        visible: text.length > 0
+        text: row.services.savedMixes.message
+        wrapMode: Text.WordWrap
+        font.pixelSize: 10
+        color: Qt.rgba(1, 0.78, 0.6, 0.9)
+    }
+}

@@ -1,0 +1,60 @@
+import QtQuick
+import QtQuick.Controls.Basic
+import Duskhaven
+
+// A saved mix: pressing it applies the mix. A right click or the menu key opens its menu:
+// copy its link, delete it.
+Chip {
+    id: chip
+    required property ViewServices services
+    // An entry of MixRowState.chips: {id, name, description}.
+    required property var entry
+
+    label: entry.name
+    Accessible.description: entry.description
+    onActivated: chip.services.savedMixes.apply(chip.entry.id)
+    Keys.onMenuPressed: menu.open()
+
+    MouseArea {
+        anchors.fill: parent
+        acceptedButtons: Qt.RightButton
+        onClicked: menu.open()
+    }
+
+    Popup {
+        id: menu
+        y: -height - 6
+        padding: 6
+        background: Rectangle {
+            radius: 8
+            color: chip.theme.canvas
+            border.width: 1
+            border.color: chip.theme.hairline
+        }
+        contentItem: Column {
+            spacing: 4
+            Chip {
+                theme: chip.theme
+                symbols: chip.services.symbols
+                symbol: "link"
+                label: "Copy link"
+                accessibleName: "Copy link of " + chip.entry.name
+                onActivated: {
+                    chip.services.savedMixes.copyLink(chip.entry.id);
+                    menu.close();
+                }
+            }
+            Chip {
+                theme: chip.theme
+                symbols: chip.services.symbols
+                symbol: "trash"
+                label: "Delete"
+                accessibleName: "Delete " + chip.entry.name
+                onActivated: {
+                    menu.close();
+                    chip.services.savedMixes.remove(chip.entry.id);
+                }
+            }
+        }
+    }
+}

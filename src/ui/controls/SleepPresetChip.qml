@@ -1,0 +1,14 @@
+import QtQuick
+import Duskhaven
+
+// One of the sleep timer's preset durations: pressing it starts (or restarts) the timer.
+Chip {
+    id: chip
+    required property ViewServices services
+    // An entry of MixRowState.presets: {minutes, label}.
+    required property var entry
+
+    label: entry.label
+    accessibleName: "Sleep in " + entry.label
+    onActivated: chip.services.sleepTimer.start(chip.entry.minutes)
+}

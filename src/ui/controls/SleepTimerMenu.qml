@@ -1,0 +1,119 @@
+import QtQuick
+import Duskhaven
+
+// The sleep timer's menu: the time left or its title, the presets, a custom number of minutes,
+// "+15 min" and cancel while a timer runs, the suspend switch and what went wrong last.
+Column {
+    id: menu
+    required property ViewServices services
+    required property ThemePalette theme
+    required property MixRowState rowState
+    readonly property SleepTimer timer: services.sleepTimer
+    signal closeRequested
+
+    spacing: 10
+
+    Text {
+        text: menu.timer.running ? "Sleep in " + menu.rowState.moonText : "Sleep timer"
+        font.pixelSize: 13
+        font.weight: Font.DemiBold
+        color: menu.theme.textPrimary
+    }
+    Flow {
+        width: parent.width
+        spacing: 6
+        Repeater {
+            model: ViewRows {
+                services: menu.services
+                theme: menu.theme
+                entries: menu.rowState.presets
+            }
+            delegate: SleepPresetChip {}
+        }
+    }
+    Row {
+        spacing: 6
+        Rectangle {
+            width: 64
+            height: 24
+            radius: 6
+            color: Qt.rgba(1, 1, 1, 0.08)
+            border.width: 1
+            border.color: custom.activeFocus ? Qt.rgba(1, 1, 1, 0.55) : menu.theme.hairline
+            TextInput {
+                id: custom
+                anchors.fill: parent
+                anchors.leftMargin: 8
+                anchors.rightMargin: 8
+                verticalAlignment: TextInput.AlignVCenter
+                font.pixelSize: 11
+                color: menu.theme.textPrimary
+                selectByMouse: true
+                activeFocusOnTab: true
+                validator: IntValidator { bottom: 1; top: 720 }
+                Accessible.role: Accessible.EditableText
+                Accessible.name: "Custom minutes"
+                onAccepted: customStart.activated()
+            }
+        }
+        Text {
+            anchors.verticalCenter: parent.verticalCenter
+            text: "min"
+            font.pixelSize: 11
+            color: Qt.rgba(1, 1, 1, 0.65)
+        }
+        Chip {
+            id: customStart
+            theme: menu.theme
+            label: "Start"
+            accessibleName: "Start custom timer"
+            enabled: custom.acceptableInput
+            opacity: enabled ? 1 : 0.5
+            onActivated: menu.timer.start(Number(custom.text))
+        }
+    }
+    Row {
+        visible: menu.timer.running
+        spacing: 6
+        Chip {
+            theme: menu.theme
+            label: "+15 min"
+            onActivated: menu.timer.extend()
+        }
+        Chip {
+            theme: menu.theme
+            label: "Cancel timer"
+            onActivated: {
+                menu.timer.cancel();
+                menu.closeRequested();
+            }
+        }
+    }
+    Item {
+        width: parent.width
+        height: suspend.height
+        Text {
+            anchors.verticalCenter: parent.verticalCenter
+            text: "Then suspend the computer"
+            font.pixelSize: 11
+            color: menu.theme.textPrimary
+            Accessible.ignored: true
+        }
+        ToggleSwitch {
+            id: suspend
+            anchors.right: parent.right
+            theme: menu.theme
+            accessibleName: "Then suspend the computer"
+            checked: menu.timer.suspendAfter
+            onToggled: menu.timer.suspendAfter = !suspend.checked
+        }
+    }
+    Text {
+        width: parent.width
+        visible: text.length > 0
+        text: menu.timer.message
+        wrapMode: Text.WordWrap
+        font.pixelSize: 10
+        color: Qt.rgba(1, 0.78, 0.6, 0.9)
+    }
+}

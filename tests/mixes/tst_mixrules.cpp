@@ -1,0 +1,147 @@
+#include "core/AppError.h"
+#include "mixes/FadeCurve.h"
+#include "mixes/MixLink.h"
+#include "mixes/MixNames.h"
+#include "mixes/SleepTimer.h"
+
+#include <QTest>
+
+namespace {
+bool knownScene(const QString &id)
+{
+    return id == "rain" || id == "late night/jazz";
+}
+
+QString refusalOf(const QString &address)
+{
+    const QUrl url(address);
+    try {
+        if (MixLink::isSleepAddress(url))
+            MixLink::readSleepMinutes(url);
+        else
+            MixLink::readMix(url, knownScene);
+    } catch (const AppError &error) {
+        return error.description();
+    }
+    return {};
+}
+} // namespace
+
+class TestMixRules : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    // Three decimals, a name with every character a query could trip on, a scene id with a
+    // slash, and a layer at 0 left out.
+    void aMixLinkReadsBackAsItWasWritten()
+    {
+        const MixLevels levels{
+            "late night/jazz", 0.8f, {{"rain", 0.5f}, {"café", 0.125f}, {"fire", 0.0f}}};
+        const QString name = "Rain & jazz = 100% + ☕";
+        const QString link = MixLink::mixAddress(levels, name);
+        QVERIFY2(link.startsWith("dusk-haven://mix?scene=late%20night%2Fjazz&music=0.800&"),
+                 qPrintable(link));
+        QVERIFY(link.contains("layer.rain=0.500") && !link.contains("fire"));
+        const QUrl url(link);
+        QVERIFY(MixLink::isMixAddress(url) && !MixLink::isSleepAddress(url));
+        const MixLink::SharedMix read = MixLink::readMix(url, knownScene);
+        MixLevels expected = levels;
+        expected.layerVolumes.remove("fire");
+        QCOMPARE(read.levels, expected);
+        QCOMPARE(read.name, name);
+
+        QCOMPARE(MixLink::readSleepMinutes(QUrl(MixLink::sleepAddress(0.1))), 0.1);
+        QCOMPARE(MixLink::readSleepMinutes(QUrl("dusk-haven://sleep?minutes=45")), 45.0);
+    }
+
+    void refusedLinksSayWhy_data()
+    {
+        QTest::addColumn<QString>("address");
+        QTest::addColumn<QString>("reason");
+        const QString ok = "dusk-haven://mix?scene=rain&music=0.5";
+        QTest::newRow("unknown key") << ok + "&volume=1"
+                                     << "“volume” is not part of a mix link";
+        QTest::newRow("no value") << ok + "&layer.rain"
+                                  << "has no value";
+        QTest::newRow("twice") << ok + "&music=0.4"
+                               << "appears twice";
+        QTest::newRow("music above 1") << "dusk-haven://mix?scene=rain&music=1.2"
+                                       << "music volume in the link must be a number from 0 to 1";
+        QTest::newRow("music not a number") << "dusk-haven://mix?scene=rain&music=nan"
+                                            << "not “nan”";
+        QTest::newRow("layer below 0") << ok + "&layer.rain=-0.1"
+                                       << "volume of “rain”";
+        QTest::newRow("no scene") << "dusk-haven://mix?music=0.5"
+                                  << "names no scene";
+        QTest::newRow("unknown scene") << "dusk-haven://mix?scene=moon&music=0.5"
+                                       << "“moon” of the link is not in the catalogue";
+        QTest::newRow("no music") << "dusk-haven://mix?scene=rain"
+                                  << "no music volume";
+        QTest::newRow("long name") << ok + "&name=" + QString(61, 'x') << "at most 60 characters";
+        QString many = ok;
+        for (int i = 0; i <= MixLink::maxLayers; ++i)
+            many += QString("&layer.l%1=0.1").arg(i);
+        QTest::newRow("65 layers") << many << "at most 64 layers";
+        QTest::newRow("sleep zero") << "dusk-haven://sleep?minutes=0"
+                                    << "above 0 and at most 720";
+        QTest::newRow("sleep too long") << "dusk-haven://sleep?minutes=721"
+                                        << "not “721”";
+        QTest::newRow("sleep words") << "dusk-haven://sleep?minutes=soon"
+                                     << "not “soon”";
+        QTest::newRow("sleep other key") << "dusk-haven://sleep?hours=1"
+                                         << "“hours” is not part";
+        QTest::newRow("sleep nothing") << "dusk-haven://sleep"
+                                       << "gives no minutes";
+    }
+
+    void refusedLinksSayWhy()
+    {
+        QFETCH(QString, address);
+        QFETCH(QString, reason);
+        const QString refusal = refusalOf(address);
+        QVERIFY2(refusal.contains(reason), qPrintable(address + " → " + refusal));
+    }
+
+    // Equal power: at the midpoint each of the two halves of the loudness is left, the curve
+    // never rises, and it ends on silence, not on a rounding error above it.
+    void theFadeFallsEvenlyToExactSilence()
+    {
+        QCOMPARE(FadeCurve::equalPowerOut(0.0), 1.0);
+        QCOMPARE(FadeCurve::equalPowerOut(1.0), 0.0);
+        QCOMPARE(FadeCurve::equalPowerOut(2.0), 0.0);
+        QVERIFY(qAbs(FadeCurve::equalPowerOut(0.5) - std::sqrt(0.5)) < 1e-9);
+        double previous = 1.0;
+        for (int i = 1; i <= 1000; ++i) {
+            const double gain = FadeCurve::equalPowerOut(i / 1000.0);
+            QVERIFY(gain <= previous && gain >= 0.0);
+            previous = gain;
+        }
+        QCOMPARE(previous, 0.0);
+    }
+
+    void namesAreTrimmedBoundedAndUnique()
+    {
+        QCOMPARE(MixNames::tidy("  Night rain \n"), QString("Night rain"));
+        QVERIFY(MixNames::problem("", {})->contains("Give the mix a name"));
+        QVERIFY(!MixNames::problem(QString(60, 'x'), {}));
+        QVERIFY(MixNames::problem(QString(61, 'x'), {})->contains("at most 60"));
+        // Characters, not UTF-16 units: sixty moons fit.
+        QVERIFY(!MixNames::problem(QString("🌙").repeated(60), {}));
+        QVERIFY(MixNames::problem("night RAIN", {"Night rain"})->contains("already a mix"));
+        QCOMPARE(MixNames::firstFree({"Mix 1", "mix 2"}), QString("Mix 3"));
+    }
+
+    void timeLeftReadsNaturally()
+    {
+        QCOMPARE(SleepTimer::minutesLabel(28), QString("28 min"));
+        QCOMPARE(SleepTimer::minutesLabel(60), QString("1 h"));
+        QCOMPARE(SleepTimer::minutesLabel(125), QString("2 h 05 min"));
+        QCOMPARE(SleepTimer::clockLabel(1665), QString("27:45"));
+        QCOMPARE(SleepTimer::clockLabel(59), QString("0:59"));
+        QCOMPARE(SleepTimer::clockLabel(3725), QString("1:02:05"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestMixRules)
+#include "tst_mixrules.moc"
