@@ -2,13 +2,15 @@ import QtQuick
 import Duskhaven
 
 // The saved mixes as chips with "Save mix…" at their end, and the sleep timer's moon on the
-// right. "Save mix…" turns the row into a name field (Return saves, Escape gives up); while a
-// mix opened from a link plays unsaved, the chip is highlighted.
+// right. "Save mix…" (or a chip's "Rename…") turns the row into a name field (Return saves,
+// Escape gives up); while a mix opened from a link plays unsaved, the chip is highlighted.
 Item {
     id: row
     required property ViewServices services
     required property ThemePalette theme
     property bool naming: false
+    // The mix being renamed; empty while naming a new one.
+    property string renamingId: ""
 
     implicitHeight: Math.max(naming ? editor.height : chips.height, moon.height)
                     + (message.visible ? message.height + 6 : 0)
@@ -20,13 +22,24 @@ Item {
     }
 
     function startNaming() {
+        row.renamingId = "";
         nameInput.text = row.services.savedMixes.suggestedName;
         row.naming = true;
         nameInput.selectAll();
         nameInput.forceActiveFocus();
     }
+    function startRenaming(id: string, name: string) {
+        row.renamingId = id;
+        nameInput.text = name;
+        row.naming = true;
+        nameInput.selectAll();
+        nameInput.forceActiveFocus();
+    }
     function save() {
-        if (row.services.savedMixes.saveCurrent(nameInput.text))
+        const done = row.renamingId.length > 0
+                ? row.services.savedMixes.rename(row.renamingId, nameInput.text)
+                : row.services.savedMixes.saveCurrent(nameInput.text);
+        if (done)
             row.naming = false;
     }
 
@@ -61,7 +74,9 @@ Item {
                     theme: row.theme
                     entries: rowState.chips
                 }
-                delegate: SavedMixChip {}
+                delegate: SavedMixChip {
+                    onRenameRequested: (id, name) => row.startRenaming(id, name)
+                }
             }
             Chip {
                 theme: row.theme
@@ -106,7 +121,7 @@ Item {
             id: saveButton
             theme: row.theme
             label: "Save"
-            accessibleName: "Save mix"
+            accessibleName: row.renamingId.length > 0 ? "Rename mix" : "Save mix"
             highlighted: true
             onActivated: row.save()
         }

@@ -3,12 +3,14 @@ import QtQuick.Controls.Basic
 import Duskhaven
 
 // A saved mix: pressing it applies the mix. A right click or the menu key opens its menu:
-// copy its link, delete it.
+// rename it (the row asks for the name), copy its link, delete it.
 Chip {
     id: chip
     required property ViewServices services
     // An entry of MixRowState.chips: {id, name, description}.
     required property var entry
+
+    signal renameRequested(string id, string name)
 
     label: entry.name
     Accessible.description: entry.description
@@ -33,6 +35,17 @@ Chip {
         }
         contentItem: Column {
             spacing: 4
+            Chip {
+                theme: chip.theme
+                symbols: chip.services.symbols
+                symbol: "pencil"
+                label: "Rename…"
+                accessibleName: "Rename " + chip.entry.name
+                onActivated: {
+                    menu.close();
+                    chip.renameRequested(chip.entry.id, chip.entry.name);
+                }
+            }
             Chip {
                 theme: chip.theme
                 symbols: chip.services.symbols

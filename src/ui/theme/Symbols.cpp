@@ -10,7 +10,7 @@ struct Symbol
     char16_t codePoint; // Material Icons; the glyph's own name follows in the comment
 };
 
-constexpr std::array<Symbol, 40> table{{
+constexpr std::array<Symbol, 41> table{{
     // transport and scenes
     {u"play.fill", 0xe037},              // play_arrow
     {u"pause.fill", 0xe034},             // pause
@@ -50,6 +50,7 @@ constexpr std::array<Symbol, 40> table{{
     {u"command", 0xeae7},          // keyboard_command_key
     {u"externaldrive", 0xe1db},    // storage
     {u"trash", 0xe872},            // delete
+    {u"pencil", 0xe3c9},           // edit
     {u"plus.circle.fill", 0xe147}, // add_circle
     {u"chevron.up.chevron.down", 0xe5d7}, // unfold_more
     {u"moon.fill", 0xe51c},               // dark_mode
