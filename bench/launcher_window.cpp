@@ -134,5 +134,8 @@ int main(int argc, char **argv)
     if (mode == "drawer")
         root->setProperty("drawerOpen", true);
     QTimer::singleShot(seconds * 1000, &app, &QCoreApplication::quit);
-    return app.exec();
+    const int status = app.exec();
+    std::printf("%s: the pictures' clock %s\n", qPrintable(mode),
+                fixture.views->artClock()->isRunning() ? "ran" : "was idle");
+    return status;
 }

@@ -55,6 +55,8 @@ inline QByteArray catalogueJson(const Manifest &manifest)
             scene.insert("accentHex", *p.accentHex);
         if (p.pack)
             scene.insert("pack", *p.pack);
+        if (p.sceneArt)
+            scene.insert("sceneArt", SceneArt::rawValue(*p.sceneArt));
         playlists.append(scene);
     }
     QJsonObject document{{"version", manifest.version},
