@@ -33,9 +33,7 @@ QCoro::Task<> run(AmbientEngine &engine, FfmpegEngine *music, QStringList files,
             co_return;
         }
     }
-    std::printf("format %d Hz, %d channels, %s; %lld layers decoded in %lld ms\n",
-                engine.sampleRate(), engine.stream().format().channelCount(),
-                engine.stream().format().sampleFormat() == QAudioFormat::Float ? "float" : "int16",
+    std::printf("%d Hz; %lld layers decoded in %lld ms\n", engine.sampleRate(),
                 static_cast<long long>(files.size()), static_cast<long long>(clock.elapsed()));
     for (qsizetype i = 0; i < files.size(); ++i)
         engine.setLayer(QFileInfo(files[i]).fileName() + QString::number(i), decoded[i], volume,

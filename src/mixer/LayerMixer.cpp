@@ -44,6 +44,7 @@ void LayerMixer::setLayer(const QString &id, std::shared_ptr<const LayerPcm> pcm
     layer.playing = playing;
     retarget(layer);
     m_layers.push_back(std::move(layer));
+    dropGone();
 }
 
 void LayerMixer::removeLayer(const QString &id)
@@ -53,6 +54,7 @@ void LayerMixer::removeLayer(const QString &id)
         layer->removed = true;
         retarget(*layer);
     }
+    dropGone();
 }
 
 void LayerMixer::removeAll()
@@ -62,6 +64,16 @@ void LayerMixer::removeAll()
         layer.removed = true;
         retarget(layer);
     }
+    dropGone();
+}
+
+void LayerMixer::dropGone()
+{
+    // A removed layer that has faded out (or never sounded) is dropped; its memory goes with
+    // the last owner. One still fading goes in the render that ends its fade, and a silent one
+    // here, as no render may follow: the stream closes once nothing sounds.
+    std::erase_if(m_layers,
+                  [](const Layer &layer) { return layer.removed && !layer.ramp.isSounding(); });
 }
 
 void LayerMixer::setVolume(const QString &id, float volume)
@@ -139,9 +151,8 @@ void LayerMixer::renderLayer(Layer &layer, float *out, qsizetype frames)
     qsizetype done = 0;
     while (done < frames) {
         // The largest piece that neither crosses the loop's end nor a glide's end.
-        const qsizetype piece =
-            layer.ramp.mix(out + 2 * done, samples + 2 * layer.position,
-                           std::min(frames - done, length - layer.position));
+        const qsizetype piece = layer.ramp.mix(out + 2 * done, samples + 2 * layer.position,
+                                               std::min(frames - done, length - layer.position));
         layer.position += piece;
         if (layer.position == length)
             layer.position = 0;
@@ -168,8 +179,6 @@ bool LayerMixer::mixInto(float *out, qsizetype frames)
         sounded = true;
         renderLayer(layer, out, frames);
     }
-    // Removed layers that have faded out are dropped; their memory goes with the last owner.
-    std::erase_if(m_layers,
-                  [](const Layer &layer) { return layer.removed && !layer.ramp.isSounding(); });
+    dropGone();
     return sounded;
 }

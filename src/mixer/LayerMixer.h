@@ -67,6 +67,8 @@ private:
     Layer *find(const QString &id);
     const Layer *find(const QString &id) const;
     void retarget(Layer &layer) const;
+    // Under the lock.
+    void dropGone();
     static void renderLayer(Layer &layer, float *out, qsizetype frames);
 
     const int m_sampleRate;

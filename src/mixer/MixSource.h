@@ -37,6 +37,13 @@ struct GainRamp
     {
         if (newTarget == target && (left > 0 || gain == newTarget))
             return;
+        if (newTarget == gain) {
+            // Already there (a layer stopped before it was ever heard): nothing to glide.
+            target = newTarget;
+            left = 0;
+            step = 0.0f;
+            return;
+        }
         target = newTarget;
         left = rampFrames;
         step = (newTarget - gain) / float(rampFrames);

@@ -1,27 +1,40 @@
 #include "mixer/MixStream.h"
 
-#include <QAudioSink>
-#include <QIODevice>
-#include <QMediaDevices>
 #include <QMetaObject>
 #include <algorithm>
 #include <cstring>
 #include <mutex>
+#include <pulse/context.h>
+#include <pulse/proplist.h>
+#include <pulse/stream.h>
+#include <pulse/thread-mainloop.h>
+#include <pulse/timeval.h>
 #include <vector>
 
 namespace {
-// The rate of nearly every published MP3 and of the application's own loops. Sound at this
-// rate is decoded without resampling, so loops join exactly; the sound server then converts
-// the one continuous stream to the device's rate, which leaves the joins intact.
-constexpr int mixRate = MixStream::sampleRate();
-// How much sound the stream holds ahead: a pause or a volume change is heard after about this
-// long (a start sooner, as the first fill plays at once). Qt 6.4's PulseAudio sink refills in
-// 20 ms periods from a timer on the audio thread, which has no real-time priority; measured on
-// the null sink, at 20, 40 and 50 ms the stream never starts, and at 30 and 60 ms it runs dry
-// now and then while the machine is busy compiling. A gap is worse than a pause heard late.
-constexpr int bufferMilliseconds = 120;
+// Sound at this rate is decoded without resampling, so loops join exactly; the sound server
+// then converts the one continuous stream to the device's rate, which leaves the joins intact.
+constexpr pa_sample_spec streamSpec{PA_SAMPLE_FLOAT32NE, MixStream::sampleRate(), 2};
+constexpr std::size_t frameBytes = 2 * sizeof(float);
 // After this much silence with no source left to sound, the stream is closed.
 constexpr int quietMillisecondsBeforeClosing = 250;
+constexpr qint64 quietFramesBeforeClosing =
+    qint64(MixStream::sampleRate()) * quietMillisecondsBeforeClosing / 1000;
+
+class MainloopLock
+{
+public:
+    explicit MainloopLock(pa_threaded_mainloop *mainloop) : m_mainloop(mainloop)
+    {
+        pa_threaded_mainloop_lock(m_mainloop);
+    }
+    ~MainloopLock() { pa_threaded_mainloop_unlock(m_mainloop); }
+    MainloopLock(const MainloopLock &) = delete;
+    MainloopLock &operator=(const MainloopLock &) = delete;
+
+private:
+    pa_threaded_mainloop *const m_mainloop;
+};
 } // namespace
 
 // The sources, rendered together on the audio thread.
@@ -46,7 +59,7 @@ public:
     }
     bool render(float *out, qsizetype frames)
     {
-        std::memset(out, 0, std::size_t(frames) * 2 * sizeof(float));
+        std::memset(out, 0, std::size_t(frames) * frameBytes);
         std::lock_guard lock(m_mutex);
         bool sounded = false;
         for (const auto &source : m_sources)
@@ -59,181 +72,215 @@ private:
     std::vector<std::shared_ptr<MixSource>> m_sources;
 };
 
-namespace {
-// The pull end of the stream: every read renders the mix, converted to the stream format.
-class MixDevice : public QIODevice
+// The connection to the sound server and the stream, on libpulse's own thread. The context
+// stays connected once made (an idle connection wakes nobody); the stream comes and goes.
+// Everything but the constructor, the destructor and start() runs on that thread with the
+// mainloop's lock held; those three take the lock themselves.
+struct MixStream::Server
 {
-    Q_OBJECT
-public:
-    MixDevice(std::shared_ptr<SourceMix> mix, const QAudioFormat &format)
-        : m_mix(std::move(mix)), m_format(format),
-          m_quietLimit(qint64(format.sampleRate()) * quietMillisecondsBeforeClosing / 1000)
-    {}
+    MixStream *const owner;
+    const std::shared_ptr<SourceMix> mix;
+    pa_threaded_mainloop *mainloop = nullptr;
+    pa_context *context = nullptr;
+    pa_stream *stream = nullptr;
+    pa_defer_event *closing = nullptr;
+    qint64 quietFrames = 0;
 
-    bool isSequential() const override { return true; }
-    // The mix never runs dry.
-    qint64 bytesAvailable() const override
+    Server(MixStream *owner, std::shared_ptr<SourceMix> mix)
+        : owner(owner), mix(std::move(mix)), mainloop(pa_threaded_mainloop_new())
     {
-        return qint64(m_format.bytesForDuration(1'000'000)) + QIODevice::bytesAvailable();
+        pa_threaded_mainloop_set_name(mainloop, "mix-audio");
+        pa_threaded_mainloop_start(mainloop);
     }
 
-Q_SIGNALS:
-    // Nothing has sounded for a while; emitted once per quiet stretch.
-    void wentQuiet();
-
-protected:
-    qint64 readData(char *data, qint64 maxSize) override
+    ~Server()
     {
-        const int frameBytes = m_format.bytesPerFrame();
-        const qsizetype frames = qsizetype(maxSize / frameBytes);
-        if (frames <= 0)
-            return 0;
-        m_scratch.resize(std::size_t(frames) * 2);
-        const bool sounded = m_mix->render(m_scratch.data(), frames);
-        if (m_format.sampleFormat() == QAudioFormat::Float) {
-            std::memcpy(data, m_scratch.data(), m_scratch.size() * sizeof(float));
-        } else {
-            auto *out = reinterpret_cast<qint16 *>(data);
-            for (std::size_t i = 0; i < m_scratch.size(); ++i) {
-                const float v = std::clamp(m_scratch[i], -1.0f, 1.0f) * 32767.0f;
-                out[i] = qint16(v >= 0.0f ? v + 0.5f : v - 0.5f);
+        {
+            MainloopLock lock(mainloop);
+            closeStream();
+            dropContext();
+        }
+        pa_threaded_mainloop_stop(mainloop);
+        pa_threaded_mainloop_free(mainloop);
+    }
+
+    // From the main thread: a source sounds.
+    void start()
+    {
+        MainloopLock lock(mainloop);
+        if (stream)
+            return;
+        const pa_context_state_t state =
+            context ? pa_context_get_state(context) : PA_CONTEXT_TERMINATED;
+        if (state == PA_CONTEXT_READY)
+            openStream();
+        else if (!PA_CONTEXT_IS_GOOD(state))
+            connect();
+        // Otherwise still connecting: the context's state callback opens the stream.
+    }
+
+    void post(bool running, qsizetype bufferBytes)
+    {
+        // The owner stops this thread before it goes, and a queued call to an object that has
+        // gone is dropped.
+        QMetaObject::invokeMethod(
+            owner, [o = owner, running, bufferBytes] { o->setRunning(running, bufferBytes); },
+            Qt::QueuedConnection);
+    }
+
+    void connect()
+    {
+        dropContext();
+        pa_proplist *properties = pa_proplist_new();
+        pa_proplist_sets(properties, PA_PROP_APPLICATION_NAME, "Dusk Haven");
+        pa_proplist_sets(properties, PA_PROP_APPLICATION_ICON_NAME, "dusk-haven");
+        context = pa_context_new_with_proplist(pa_threaded_mainloop_get_api(mainloop), "Dusk Haven",
+                                               properties);
+        pa_proplist_free(properties);
+        if (!context)
+            return;
+        pa_context_set_state_callback(
+            context,
+            [](pa_context *c, void *self) {
+                auto *server = static_cast<Server *>(self);
+                if (pa_context_get_state(c) == PA_CONTEXT_READY && server->mix->isSounding())
+                    server->openStream();
+            },
+            this);
+        // No server: the next start tries again.
+        if (pa_context_connect(context, nullptr, PA_CONTEXT_NOFLAGS, nullptr) < 0)
+            dropContext();
+    }
+
+    void dropContext()
+    {
+        if (!context)
+            return;
+        pa_context_set_state_callback(context, nullptr, nullptr);
+        pa_context_disconnect(context);
+        pa_context_unref(context);
+        context = nullptr;
+    }
+
+    void openStream()
+    {
+        if (stream)
+            return;
+        pa_proplist *properties = pa_proplist_new();
+        pa_proplist_sets(properties, PA_PROP_MEDIA_ROLE, "music");
+        stream = pa_stream_new_with_proplist(context, "Music and ambience", &streamSpec, nullptr,
+                                             properties);
+        pa_proplist_free(properties);
+        if (!stream)
+            return;
+        quietFrames = 0;
+        pa_stream_set_state_callback(
+            stream,
+            [](pa_stream *s, void *self) {
+                auto *server = static_cast<Server *>(self);
+                const pa_stream_state_t state = pa_stream_get_state(s);
+                if (state == PA_STREAM_READY)
+                    server->post(true, qsizetype(pa_stream_get_buffer_attr(s)->tlength));
+                else if (!PA_STREAM_IS_GOOD(state))
+                    server->closeLater(); // the device or the server went away
+            },
+            this);
+        pa_stream_set_write_callback(
+            stream,
+            [](pa_stream *s, std::size_t bytes, void *self) {
+                static_cast<Server *>(self)->write(s, bytes);
+            },
+            this);
+        // The server asks for more as its clock needs it; the stream holds only this much
+        // ahead, so what the sources change is heard after about this long.
+        pa_buffer_attr attributes;
+        attributes.maxlength = std::uint32_t(-1);
+        attributes.tlength = std::uint32_t(pa_usec_to_bytes(
+            pa_usec_t(MixStream::targetLatencyMs()) * PA_USEC_PER_MSEC, &streamSpec));
+        attributes.prebuf = std::uint32_t(-1);
+        attributes.minreq = std::uint32_t(-1);
+        attributes.fragsize = std::uint32_t(-1);
+        if (pa_stream_connect_playback(stream, nullptr, &attributes, PA_STREAM_ADJUST_LATENCY,
+                                       nullptr, nullptr) < 0)
+            closeStream();
+    }
+
+    void write(pa_stream *s, std::size_t bytes)
+    {
+        while (bytes >= frameBytes) {
+            void *data = nullptr;
+            std::size_t size = bytes;
+            if (pa_stream_begin_write(s, &data, &size) < 0 || !data)
+                return;
+            const qsizetype frames = qsizetype(std::min(size, bytes) / frameBytes);
+            if (frames == 0) {
+                pa_stream_cancel_write(s);
+                return;
+            }
+            const bool sounded = mix->render(static_cast<float *>(data), frames);
+            pa_stream_write(s, data, std::size_t(frames) * frameBytes, nullptr, 0,
+                            PA_SEEK_RELATIVE);
+            bytes -= std::size_t(frames) * frameBytes;
+            if (sounded) {
+                quietFrames = 0;
+            } else if (quietFrames < quietFramesBeforeClosing) {
+                quietFrames += frames;
+                if (quietFrames >= quietFramesBeforeClosing)
+                    closeLater();
             }
         }
-        if (sounded) {
-            m_quietFrames = 0;
-        } else if (m_quietFrames < m_quietLimit) {
-            m_quietFrames += frames;
-            if (m_quietFrames >= m_quietLimit)
-                Q_EMIT wentQuiet();
+    }
+
+    // Not from inside the stream's own callbacks: on the thread's next turn.
+    void closeLater()
+    {
+        if (closing)
+            return;
+        pa_mainloop_api *api = pa_threaded_mainloop_get_api(mainloop);
+        closing = api->defer_new(
+            api,
+            [](pa_mainloop_api *a, pa_defer_event *event, void *self) {
+                auto *server = static_cast<Server *>(self);
+                a->defer_free(event);
+                server->closing = nullptr;
+                // A source may have started since the quiet report.
+                const bool failed =
+                    server->stream && !PA_STREAM_IS_GOOD(pa_stream_get_state(server->stream));
+                if (failed || !server->mix->isSounding())
+                    server->closeStream();
+                if (!failed || !server->mix->isSounding())
+                    return;
+                // Sound goes on, on the new default device or through a new connection to a
+                // restarted server.
+                if (server->context && pa_context_get_state(server->context) == PA_CONTEXT_READY)
+                    server->openStream();
+                else
+                    server->connect();
+            },
+            this);
+    }
+
+    void closeStream()
+    {
+        if (closing) {
+            pa_threaded_mainloop_get_api(mainloop)->defer_free(closing);
+            closing = nullptr;
         }
-        return qint64(frames) * frameBytes;
+        if (!stream)
+            return;
+        pa_stream_set_state_callback(stream, nullptr, nullptr);
+        pa_stream_set_write_callback(stream, nullptr, nullptr);
+        pa_stream_disconnect(stream);
+        pa_stream_unref(stream);
+        stream = nullptr;
+        post(false, 0);
     }
-
-    qint64 writeData(const char *, qint64) override { return -1; }
-
-private:
-    const std::shared_ptr<SourceMix> m_mix;
-    const QAudioFormat m_format;
-    const qint64 m_quietLimit;
-    qint64 m_quietFrames = 0;
-    std::vector<float> m_scratch;
 };
-} // namespace
-
-// Lives on the stream's audio thread and owns the sink there.
-class MixOutput : public QObject
-{
-    Q_OBJECT
-public:
-    MixOutput(std::shared_ptr<SourceMix> mix, QAudioDevice device, QAudioFormat format)
-        : m_mix(std::move(mix)), m_device(std::move(device)), m_format(std::move(format))
-    {}
-
-    void wake()
-    {
-        if (m_sink || !m_mix->isSounding())
-            return;
-        m_sink = new QAudioSink(m_device, m_format, this);
-        m_sink->setBufferSize(m_format.bytesForDuration(bufferMilliseconds * 1000));
-        // A device that goes away stops the sink; the next start opens a new one.
-        connect(m_sink, &QAudioSink::stateChanged, this, [this](QAudio::State state) {
-            if (state == QAudio::StoppedState && m_sink->error() != QAudio::NoError)
-                QMetaObject::invokeMethod(this, &MixOutput::close, Qt::QueuedConnection);
-        });
-        m_source = new MixDevice(m_mix, m_format);
-        m_source->setParent(this);
-        connect(m_source, &MixDevice::wentQuiet, this, &MixOutput::closeIfQuiet,
-                Qt::QueuedConnection);
-        m_source->open(QIODevice::ReadOnly);
-        m_sink->start(m_source);
-        if (m_sink->state() == QAudio::StoppedState) {
-            close(); // no device: the next start tries again
-            return;
-        }
-        Q_EMIT runningChanged(true, m_sink->bufferSize());
-    }
-
-    void close()
-    {
-        const bool wasRunning = m_sink && m_sink->state() != QAudio::StoppedState;
-        if (m_sink)
-            m_sink->stop();
-        delete m_sink;
-        m_sink = nullptr;
-        delete m_source;
-        m_source = nullptr;
-        if (wasRunning)
-            Q_EMIT runningChanged(false, 0);
-    }
-
-Q_SIGNALS:
-    void runningChanged(bool running, qsizetype bufferBytes);
-
-private:
-    void closeIfQuiet()
-    {
-        // A source may have started between the quiet report and now.
-        if (m_mix->isSounding())
-            return;
-        close();
-    }
-
-    const std::shared_ptr<SourceMix> m_mix;
-    const QAudioDevice m_device;
-    const QAudioFormat m_format;
-    QAudioSink *m_sink = nullptr;
-    MixDevice *m_source = nullptr;
-};
-
-QAudioFormat MixStream::formatFor(const QAudioDevice &device)
-{
-    QAudioFormat format;
-    format.setSampleRate(mixRate);
-    format.setChannelCount(2);
-    format.setChannelConfig(QAudioFormat::ChannelConfigStereo);
-    format.setSampleFormat(QAudioFormat::Float);
-    if (!device.isNull() && !device.isFormatSupported(format))
-        format.setSampleFormat(QAudioFormat::Int16);
-    return format;
-}
 
 MixStream::MixStream(QObject *parent) : QObject(parent), m_mix(std::make_shared<SourceMix>()) {}
 
-MixStream::MixStream(const QAudioDevice &device, QObject *parent)
-    : QObject(parent), m_device(device), m_mix(std::make_shared<SourceMix>())
-{}
-
-const QAudioFormat &MixStream::format()
-{
-    ensureOutput();
-    return m_format;
-}
-
-void MixStream::ensureOutput()
-{
-    // Asking for the default device loads the media back end (GStreamer and all): not before
-    // something is about to sound, so that a start that plays nothing never pays for it.
-    if (m_output)
-        return;
-    const QAudioDevice device = m_device ? *m_device : QMediaDevices::defaultAudioOutput();
-    m_format = formatFor(device);
-    m_thread.setObjectName(QStringLiteral("mix-audio"));
-    m_output = new MixOutput(m_mix, device, m_format);
-    m_output->moveToThread(&m_thread);
-    connect(m_output, &MixOutput::runningChanged, this, &MixStream::setRunning,
-            Qt::QueuedConnection);
-    m_thread.start(QThread::TimeCriticalPriority);
-}
-
-MixStream::~MixStream()
-{
-    if (!m_output)
-        return;
-    QMetaObject::invokeMethod(m_output, &MixOutput::close, Qt::BlockingQueuedConnection);
-    m_thread.quit();
-    m_thread.wait();
-    delete m_output;
-}
+// The server goes first: its thread may be about to post to this object.
+MixStream::~MixStream() = default;
 
 void MixStream::addSource(std::shared_ptr<MixSource> source)
 {
@@ -250,8 +297,10 @@ void MixStream::wake()
 {
     if (!m_mix->isSounding())
         return;
-    ensureOutput();
-    QMetaObject::invokeMethod(m_output, &MixOutput::wake, Qt::QueuedConnection);
+    // The sound server is contacted at the first sound, not at start.
+    if (!m_server)
+        m_server = std::make_unique<Server>(this, m_mix);
+    m_server->start();
 }
 
 void MixStream::setRunning(bool running, qsizetype bufferBytes)
@@ -263,5 +312,3 @@ void MixStream::setRunning(bool running, qsizetype bufferBytes)
     m_running = running;
     Q_EMIT isRunningChanged();
 }
-
-#include "MixStream.moc"

@@ -2,24 +2,21 @@
 
 #include "mixer/MixSource.h"
 
-#include <QAudioDevice>
-#include <QAudioFormat>
 #include <QObject>
-#include <QThread>
 #include <memory>
-#include <optional>
 
-class MixOutput;
 class SourceMix;
 
 // The application's one audio stream: every source (the music, the ambient layers) is mixed
 // into it, so another layer or the music costs a few additions per frame, not another stream
 // and decoder.
 //
-// The stream is pulled by its own thread, so a busy main thread cannot starve it. It exists
-// only while some source sounds: it is created afresh when one starts (a reused sink shrinks
-// its buffer on every start) and closed shortly after the last has faded out, so a paused
-// player holds no stream and causes no wake-ups.
+// The stream goes straight to the sound server (PulseAudio, or PipeWire through its PulseAudio
+// service), which asks for sound as its own clock needs it; so the stream can hold only a few
+// tens of milliseconds ahead, and a start, a pause or a volume change is heard at once. It
+// exists only while some source sounds: it is created afresh when one starts and closed
+// shortly after the last has faded out, so a paused player holds no stream and causes no
+// wake-ups.
 //
 // Used from the main thread.
 class MixStream : public QObject
@@ -28,17 +25,15 @@ class MixStream : public QObject
     Q_PROPERTY(bool isRunning READ isRunning NOTIFY isRunningChanged)
 
 public:
-    // Plays to the system's default output, as it is when something first sounds.
+    // Plays to the sound server's default output, as it is when something first sounds.
     explicit MixStream(QObject *parent = nullptr);
-    MixStream(const QAudioDevice &device, QObject *parent = nullptr);
     ~MixStream() override;
 
-    // The one stream format: stereo at 44.1 kHz, float when the device takes it, otherwise
-    // 16-bit.
-    const QAudioFormat &format();
-    // The rate of nearly every published MP3 and of the application's own loops.
+    // The one stream format is interleaved float stereo at this rate: the rate of nearly every
+    // published MP3 and of the application's own loops.
     static constexpr int sampleRate() { return 44100; }
-    static QAudioFormat formatFor(const QAudioDevice &device);
+    // How much sound the stream asks the server to hold ahead.
+    static constexpr int targetLatencyMs() { return 25; }
 
     void addSource(std::shared_ptr<MixSource> source);
     // Once this returns, the source is no longer rendered.
@@ -56,15 +51,12 @@ Q_SIGNALS:
     void isRunningChanged();
 
 private:
+    struct Server;
+
     void setRunning(bool running, qsizetype bufferBytes);
 
-    void ensureOutput();
-
-    const std::optional<QAudioDevice> m_device;
     const std::shared_ptr<SourceMix> m_mix;
-    QAudioFormat m_format;
-    QThread m_thread;
-    MixOutput *m_output = nullptr;
+    std::unique_ptr<Server> m_server;
     bool m_running = false;
     qsizetype m_bufferBytes = 0;
 };

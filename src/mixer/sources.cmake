@@ -8,9 +8,13 @@ set(AREA_SOURCES
   MixStream.h MixStream.cpp
 )
 
+# The one stream goes straight to the sound server.
+find_package(PkgConfig REQUIRED)
+pkg_check_modules(DUSKHAVEN_PULSE REQUIRED IMPORTED_TARGET libpulse)
+target_link_libraries(duskhaven_core PUBLIC PkgConfig::DUSKHAVEN_PULSE)
+
 # The decoder of music and loops: FFmpeg, in a module the application loads at its first
 # decode, so that starting it does not load FFmpeg's hundred libraries.
-find_package(PkgConfig REQUIRED)
 pkg_check_modules(DUSKHAVEN_FFMPEG REQUIRED IMPORTED_TARGET libavformat libavcodec libswresample
   libavutil)
 add_library(duskhaven-ffmpeg MODULE ${CMAKE_CURRENT_LIST_DIR}/FfmpegModule.cpp)

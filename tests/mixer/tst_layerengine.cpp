@@ -140,6 +140,15 @@ private Q_SLOTS:
         mixer.setPlaying("a", true);
         const auto resumed = render(mixer, mixer.rampFrames() + 10);
         QCOMPARE(resumed.back(), -at(paused + mixer.rampFrames() + 9));
+
+        // A removed layer is let go once silent, with no render to come: the stream is closed
+        // while nothing sounds, and may never have opened.
+        const qint64 held = mixer.heldBytes();
+        mixer.removeLayer("b");
+        QCOMPARE(mixer.heldBytes(), held - 500 * 4);
+        mixer.setLayer("c", pcm(300), 1.0f, true);
+        mixer.removeLayer("c");
+        QCOMPARE(mixer.heldBytes(), held - 500 * 4);
     }
 
     // Starting, a volume change and pausing glide; no frame steps further than the glide.
