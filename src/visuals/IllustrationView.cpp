@@ -163,6 +163,13 @@ void IllustrationView::advance()
     // Steps below these are not seen (layers that do not turn are drawn pixel for pixel), so
     // a slow glow or drift asks for a frame only now and then.
     constexpr double offsetStep = 0.5, angleStep = 0.25, opacityStep = 2.0 / 255;
+    // A thumbnail steps on every third tick only, the same ticks for all of them: a grid of a
+    // dozen would otherwise ask for a frame of the whole window on every tick, each for a few
+    // pixels, while 10 steps a second still read as motion at that size.
+    constexpr qreal thumbnailWidth = 480;
+    constexpr quint64 thumbnailTicks = 3;
+    if (width() < thumbnailWidth && m_clock->tickCount() % thumbnailTicks != 0)
+        return;
     const double t = m_clock->time();
     if (m_shownPoses.size() == m_layers.size()) {
         bool moved = false;
