@@ -233,7 +233,8 @@ void IllustrationView::queuePaintAhead()
 void IllustrationView::paintAhead()
 {
     m_aheadQueued = false;
-    if (!m_illustration || !window() || width() <= 0 || height() <= 0)
+    // Nothing to do once a frame has built the layers for what is set now.
+    if (!m_layersChanged || !m_illustration || !window() || width() <= 0 || height() <= 0)
         return;
     const qreal devicePixelRatio = window()->effectiveDevicePixelRatio();
     if (m_ahead.kind == m_kind && m_ahead.size == size() &&
