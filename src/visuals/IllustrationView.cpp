@@ -4,6 +4,7 @@
 #include "visuals/OnScreen.h"
 
 #include <QQuickWindow>
+#include <QtConcurrent>
 #include <QSGFlatColorMaterial>
 #include <QSGGeometryNode>
 #include <QSGOpacityNode>
@@ -26,10 +27,18 @@ bool isClear(const QImage &image, const QRect &tile)
     return true;
 }
 
-void addImage(QSGNode &parent, QQuickWindow &window, const ArtLayer &layer,
+// Stroke layers are drawn as lines and have no image.
+QList<QImage> paintLayers(const QList<ArtLayer> &layers, qreal devicePixelRatio)
+{
+    QList<QImage> images;
+    for (const ArtLayer &layer : layers)
+        images.append(layer.strokes.isEmpty() ? layer.image(devicePixelRatio) : QImage());
+    return images;
+}
+
+void addImage(QSGNode &parent, QQuickWindow &window, const ArtLayer &layer, const QImage &image,
               qreal devicePixelRatio)
 {
-    const QImage image = layer.image(devicePixelRatio);
     QSGTexture *texture = window.createTextureFromImage(
         image, layer.opaque ? QQuickWindow::CreateTextureOptions()
                             : QQuickWindow::TextureHasAlphaChannel);
@@ -79,11 +88,12 @@ void addStrokes(QSGNode &parent, const ArtLayer &layer)
 }
 
 // Transform → opacity → the layer's tiles or strokes; the first two are what a frame changes.
-QSGTransformNode *layerNode(QQuickWindow &window, const ArtLayer &layer, qreal devicePixelRatio)
+QSGTransformNode *layerNode(QQuickWindow &window, const ArtLayer &layer, const QImage &image,
+                            qreal devicePixelRatio)
 {
     auto *opacity = new QSGOpacityNode;
     if (layer.strokes.isEmpty())
-        addImage(*opacity, window, layer, devicePixelRatio);
+        addImage(*opacity, window, layer, image, devicePixelRatio);
     else
         addStrokes(*opacity, layer);
     auto *transform = new QSGTransformNode;
@@ -123,6 +133,7 @@ void IllustrationView::setKind(const QString &kind)
     m_layersChanged = true;
     update();
     updateAnimating();
+    queuePaintAhead();
     Q_EMIT kindChanged();
 }
 
@@ -163,6 +174,13 @@ void IllustrationView::advance()
     // Steps below these are not seen (layers that do not turn are drawn pixel for pixel), so
     // a slow glow or drift asks for a frame only now and then.
     constexpr double offsetStep = 0.5, angleStep = 0.25, opacityStep = 2.0 / 255;
+    // A thumbnail steps on every third tick only, the same ticks for all of them: a grid of a
+    // dozen would otherwise ask for a frame of the whole window on every tick, each for a few
+    // pixels, while 10 steps a second still read as motion at that size.
+    constexpr qreal thumbnailWidth = 480;
+    constexpr quint64 thumbnailTicks = 3;
+    if (width() < thumbnailWidth && m_clock->tickCount() % thumbnailTicks != 0)
+        return;
     const double t = m_clock->time();
     if (m_shownPoses.size() == m_layers.size()) {
         bool moved = false;
@@ -189,6 +207,7 @@ void IllustrationView::geometryChange(const QRectF &newGeometry, const QRectF &o
     if (newGeometry.size() != oldGeometry.size()) {
         m_layersChanged = true;
         update();
+        queuePaintAhead();
     }
 }
 
@@ -198,7 +217,44 @@ void IllustrationView::itemChange(ItemChange change, const ItemChangeData &value
         m_layersChanged = true;
         update();
     }
+    if (change == ItemDevicePixelRatioHasChanged || change == ItemSceneChange)
+        queuePaintAhead();
     QQuickItem::itemChange(change, value);
+}
+
+void IllustrationView::queuePaintAhead()
+{
+    // A layout sets the size several times in a row; only the last one is painted.
+    if (std::exchange(m_aheadQueued, true))
+        return;
+    QMetaObject::invokeMethod(this, &IllustrationView::paintAhead, Qt::QueuedConnection);
+}
+
+void IllustrationView::paintAhead()
+{
+    m_aheadQueued = false;
+    // Nothing to do once a frame has built the layers for what is set now.
+    if (!m_layersChanged || !m_illustration || !window() || width() <= 0 || height() <= 0)
+        return;
+    const qreal devicePixelRatio = window()->effectiveDevicePixelRatio();
+    if (m_ahead.kind == m_kind && m_ahead.size == size() &&
+        m_ahead.devicePixelRatio == devicePixelRatio && m_ahead.images.isValid())
+        return;
+    m_ahead = {m_kind, size(), devicePixelRatio,
+               QtConcurrent::run([illustration = *m_illustration, size = size(), devicePixelRatio] {
+                   return paintLayers(illustration.layers(size), devicePixelRatio);
+               })};
+}
+
+QList<QImage> IllustrationView::takeLayerImages()
+{
+    // Called while the GUI thread waits for the frame; the images painted ahead are waited
+    // for if they are still being painted, and then let go (the textures hold them now).
+    Ahead ahead = std::exchange(m_ahead, {});
+    if (ahead.kind == m_kind && ahead.size == size() &&
+        ahead.devicePixelRatio == m_devicePixelRatio && ahead.images.isValid())
+        return ahead.images.result();
+    return paintLayers(m_layers, m_devicePixelRatio);
 }
 
 QSGNode *IllustrationView::updatePaintNode(QSGNode *old, UpdatePaintNodeData *)
@@ -213,8 +269,9 @@ QSGNode *IllustrationView::updatePaintNode(QSGNode *old, UpdatePaintNodeData *)
         root = new QSGNode;
         m_devicePixelRatio = window()->effectiveDevicePixelRatio();
         m_layers = m_illustration->layers(size());
-        for (const ArtLayer &layer : std::as_const(m_layers))
-            root->appendChildNode(layerNode(*window(), layer, m_devicePixelRatio));
+        const QList<QImage> images = takeLayerImages();
+        for (qsizetype i = 0; i < m_layers.size(); ++i)
+            root->appendChildNode(layerNode(*window(), m_layers[i], images[i], m_devicePixelRatio));
         m_layersChanged = false;
     }
     if (!m_animating)

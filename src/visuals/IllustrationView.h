@@ -2,6 +2,7 @@
 
 #include "visuals/Illustration.h"
 
+#include <QFuture>
 #include <QPointer>
 #include <QQuickItem>
 #include <QtQml/qqmlregistration.h>
@@ -45,6 +46,11 @@ protected:
 
 private:
     void updateAnimating();
+    // Paints the layers for the current kind, size and pixel ratio on a worker thread, even
+    // while hidden, so that the frame that first shows the picture only uploads them.
+    void paintAhead();
+    void queuePaintAhead();
+    QList<QImage> takeLayerImages();
     // On a tick: asks for a frame only when a moving layer would move visibly.
     void advance();
 
@@ -60,4 +66,13 @@ private:
     // The scene graph is rebuilt (textures painted) only when this is set.
     bool m_layersChanged = true;
     qreal m_devicePixelRatio = 1;
+    struct Ahead
+    {
+        QString kind;
+        QSizeF size;
+        qreal devicePixelRatio = 0;
+        QFuture<QList<QImage>> images;
+    };
+    Ahead m_ahead;
+    bool m_aheadQueued = false;
 };

@@ -65,7 +65,10 @@ Item {
                 IllustrationView {
                     anchors.fill: parent
                     visible: picture.content === "art"
-                    kind: visible ? picture.source : ""
+                    // Not `visible`, which also follows the ancestors: a picture hidden with its
+                    // panel keeps its painted layers for the next time it is shown (it does not
+                    // follow the clock meanwhile).
+                    kind: picture.content === "art" ? picture.source : ""
                     clock: root.services.artClock
                 }
                 Item {

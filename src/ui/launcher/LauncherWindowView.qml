@@ -32,42 +32,53 @@ Rectangle {
         height: width * 9 / 16
         clip: true
 
-        Rectangle {
-            // Without a scene: the palette's gradient.
-            anchors.fill: parent
-            visible: root.scene === null
-            gradient: Gradient {
-                GradientStop { position: 0.0; color: root.theme.deepSurface }
-                GradientStop { position: 1.0; color: root.theme.surface }
-            }
-        }
-        SceneCoverArt {
-            anchors.fill: parent
-            visible: root.scene !== null
-            services: root.services
-            theme: root.theme
-            scene: root.scene
-        }
-        Shape {
-            // The vignette: clear in the middle, black 0.35 towards the corners.
-            anchors.fill: parent
-            ShapePath {
-                strokeWidth: -1
-                fillGradient: RadialGradient {
-                    centerX: content.width / 2
-                    centerY: content.height / 2
-                    centerRadius: 600
-                    focalX: centerX
-                    focalY: centerY
-                    focalRadius: 200
-                    GradientStop { position: 0.0; color: "transparent" }
-                    GradientStop { position: 1.0; color: Qt.rgba(0, 0, 0, 0.35) }
+        Item {
+            // The backdrop stops where the opaque drawer begins: under it, every frame would
+            // blend the whole picture and the vignette again for nothing.
+            width: content.width - drawer.coveredWidth
+            height: content.height
+            clip: true
+
+            Rectangle {
+                // Without a scene: the palette's gradient.
+                width: content.width
+                height: content.height
+                visible: root.scene === null
+                gradient: Gradient {
+                    GradientStop { position: 0.0; color: root.theme.deepSurface }
+                    GradientStop { position: 1.0; color: root.theme.surface }
                 }
-                startX: 0; startY: 0
-                PathLine { x: content.width; y: 0 }
-                PathLine { x: content.width; y: content.height }
-                PathLine { x: 0; y: content.height }
-                PathLine { x: 0; y: 0 }
+            }
+            SceneCoverArt {
+                width: content.width
+                height: content.height
+                visible: root.scene !== null
+                services: root.services
+                theme: root.theme
+                scene: root.scene
+            }
+            Shape {
+                // The vignette: clear in the middle, black 0.35 towards the corners.
+                width: content.width
+                height: content.height
+                ShapePath {
+                    strokeWidth: -1
+                    fillGradient: RadialGradient {
+                        centerX: content.width / 2
+                        centerY: content.height / 2
+                        centerRadius: 600
+                        focalX: centerX
+                        focalY: centerY
+                        focalRadius: 200
+                        GradientStop { position: 0.0; color: "transparent" }
+                        GradientStop { position: 1.0; color: Qt.rgba(0, 0, 0, 0.35) }
+                    }
+                    startX: 0; startY: 0
+                    PathLine { x: content.width; y: 0 }
+                    PathLine { x: content.width; y: content.height }
+                    PathLine { x: 0; y: content.height }
+                    PathLine { x: 0; y: 0 }
+                }
             }
         }
 

@@ -19,6 +19,8 @@ Item {
     signal confirmed
 
     readonly property SceneEntry previewed: drawerModel.previewedScene
+    // How much of the owner's right edge the panel hides for good (none while it fades).
+    readonly property real coveredWidth: panel.visible && panel.opacity === 1 ? width - panel.x : 0
 
     SceneDrawerModel {
         id: drawerModel
