@@ -4,3 +4,7 @@ if(TARGET duskhaven_testsupport)
   duskhaven_add_bench(launcher_window launcher_window.cpp)
   target_link_libraries(launcher_window PRIVATE duskhaven_testsupport)
 endif()
+
+# The floor of its frame figures: a minimal Qt Quick window of the same size.
+add_executable(quick_floor quick_floor.cpp)
+target_link_libraries(quick_floor PRIVATE Qt6::Quick)

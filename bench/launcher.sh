@@ -3,7 +3,9 @@
 #   (a) CPU of the launcher with the drawer open on twelve animated tiles against the launcher
 #       alone, both running side by side over the same window (goal: at most 2 ×)
 #   (b) the longest frame of each of ten drawer openings (goal: none over 33 ms), each after
-#       the floor: the longest frame of the closed launcher made to redraw for as long
+#       the floor: the longest frame of the closed launcher made to redraw for as long; and
+#       a minimal Qt Quick window of the same size redrawn the same way (quick_floor): what
+#       any frame costs on this machine at this moment
 #   (c) open → first frame of the launcher, ten openings (the median is the figure)
 # (b) and (c) run after (a), alone, so that (a)'s two processes do not load them.
 #
@@ -41,5 +43,7 @@ awk -v a=$((A1 - A0)) -v d=$((D1 - D0)) -v hz="$HZ" -v s="$SECONDS_MEASURED" 'BE
 }'
 printf '(b) '
 "$BIN" frames 2>/dev/null
+printf '    '
+"$BUILD/bench/quick_floor" 2>/dev/null
 printf '(c) '
 "$BIN" firstframe 2>/dev/null
