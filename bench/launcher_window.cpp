@@ -5,6 +5,7 @@
 //   frames             opens the drawer ten times; prints the longest frame of each opening
 //   firstframe         opens the launcher ten times; prints open → first frame of each
 // bench/launcher.sh runs them side by side and turns them into ratios.
+#include "FrameTimes.h"
 #include "support/AppFixture.h"
 #include "support/TestCatalogue.h"
 #include "support/TestHttpServer.h"
@@ -18,38 +19,16 @@
 #include <cstdio>
 
 namespace {
-void waitFor(int ms)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (clock.elapsed() < ms)
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, ms - int(clock.elapsed()));
-}
+using FrameTimes::print;
+using FrameTimes::waitFor;
 
-template<typename Done>
-bool waitUntil(Done done, int ms)
+template <typename Done> bool waitUntil(Done done, int ms)
 {
     QElapsedTimer clock;
     clock.start();
     while (!done() && clock.elapsed() < ms)
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
     return done();
-}
-
-double median(QList<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values.isEmpty() ? 0 : values[values.size() / 2];
-}
-
-void print(const char *what, const QList<double> &values)
-{
-    std::printf("%s:", what);
-    for (double value : values)
-        std::printf(" %.1f", value);
-    std::printf(" | min %.1f median %.1f max %.1f ms\n",
-                *std::min_element(values.begin(), values.end()), median(values),
-                *std::max_element(values.begin(), values.end()));
 }
 } // namespace
 
@@ -61,7 +40,8 @@ int main(int argc, char **argv)
     const int seconds = args.value(2).toInt();
     if (!QStringList{"alone", "drawer", "frames", "firstframe"}.contains(mode) ||
         (mode == "alone" || mode == "drawer") != (seconds > 0)) {
-        std::fprintf(stderr, "usage: launcher_window alone|drawer <seconds> | frames | firstframe\n");
+        std::fprintf(stderr,
+                     "usage: launcher_window alone|drawer <seconds> | frames | firstframe\n");
         return 2;
     }
     Resources::init();
@@ -115,23 +95,11 @@ int main(int argc, char **argv)
         // frame of this window costs on this machine at this moment, drawer or not.
         QQuickWindow *window = windows.launcher();
         auto longestFrame = [&](bool opening) {
-            QElapsedTimer clock;
-            double last = 0, worst = 0;
-            auto frame = QObject::connect(window, &QQuickWindow::frameSwapped, window, [&] {
-                const double now = clock.nsecsElapsed() / 1e6;
-                worst = std::max(worst, now - last);
-                last = now;
-                if (!opening)
-                    window->update();
-            });
-            clock.start();
             if (opening)
-                root->setProperty("drawerOpen", true);
-            else
-                window->update();
-            waitFor(700);
-            QObject::disconnect(frame);
-            return worst;
+                return FrameTimes::longestFrame(window, 700,
+                                                [&] { root->setProperty("drawerOpen", true); }, {});
+            return FrameTimes::longestFrame(
+                window, 700, [&] { window->update(); }, [&] { window->update(); });
         };
         QList<double> longest, floor;
         for (int i = 0; i < 10; ++i) {

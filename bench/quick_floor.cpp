@@ -2,7 +2,8 @@
 // full-window opaque picture and one small moving square), redrawn frame after frame. Prints
 // the longest frame of each of ten 700 ms windows, as launcher_window's `frames` mode does, so
 // that bench/launcher.sh shows what any frame costs on this machine at this moment.
-#include <QElapsedTimer>
+#include "FrameTimes.h"
+
 #include <QGuiApplication>
 #include <QImage>
 #include <QQmlComponent>
@@ -10,9 +11,7 @@
 #include <QQuickItem>
 #include <QQuickWindow>
 #include <QTemporaryDir>
-#include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <memory>
 
 int main(int argc, char **argv)
@@ -49,35 +48,14 @@ int main(int argc, char **argv)
     }
     QQuickItem *square = window->contentItem()->childItems().constLast();
 
-    auto wait = [](int ms) {
-        QElapsedTimer clock;
-        clock.start();
-        while (clock.elapsed() < ms)
-            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, ms - int(clock.elapsed()));
-    };
-    wait(2000);
+    FrameTimes::waitFor(2000);
     QList<double> longest;
     for (int i = 0; i < 10; ++i) {
-        QElapsedTimer clock;
-        double last = 0, worst = 0;
-        auto frame = QObject::connect(window, &QQuickWindow::frameSwapped, window, [&] {
-            const double now = clock.nsecsElapsed() / 1e6;
-            worst = std::max(worst, now - last);
-            last = now;
-            square->setX(std::fmod(square->x() + 7, 1180));
-        });
-        clock.start();
-        square->setX(square->x() + 1);
-        wait(700);
-        QObject::disconnect(frame);
-        longest.append(worst);
-        wait(300);
+        longest.append(FrameTimes::longestFrame(
+            window, 700, [&] { square->setX(square->x() + 1); },
+            [&] { square->setX(std::fmod(square->x() + 7, 1180)); }));
+        FrameTimes::waitFor(300);
     }
-    std::printf("minimal Qt Quick window redrawn:");
-    for (double value : longest)
-        std::printf(" %.1f", value);
-    std::sort(longest.begin(), longest.end());
-    std::printf(" | min %.1f median %.1f max %.1f ms\n", longest.first(), longest[5],
-                longest.last());
+    FrameTimes::print("minimal Qt Quick window redrawn", longest);
     return 0;
 }
