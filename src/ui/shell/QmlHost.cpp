@@ -83,9 +83,3 @@ void QmlHost::compileAhead(const QString &path)
     m_compiled.insert(path, new QQmlComponent(m_engine.get(), Resources::qml(path),
                                               QQmlComponent::Asynchronous, this));
 }
-
-bool QmlHost::isCompiled(const QString &path) const
-{
-    const QQmlComponent *component = m_compiled.value(path);
-    return component && !component->isLoading();
-}

@@ -47,8 +47,6 @@ public:
     // Compiles the file at `path` on the engine's loader thread and keeps it, so that a later
     // load() only creates objects. No window and no graphics are touched.
     void compileAhead(const QString &path);
-    // True once `path` was compiled ahead and is ready (or failed) to load.
-    bool isCompiled(const QString &path) const;
 
 private:
     std::unique_ptr<QQmlEngine> m_engine;
