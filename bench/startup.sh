@@ -6,7 +6,7 @@
 #   switches of all threads, /proc/<pid>/task/*/status) and RSS at the end (goals: at most
 #   0.2/s; RSS at most 1.3 × the floor's)
 # The app runs on a fresh profile that keeps the launcher closed at start, on the demo
-# catalogue (made by ./dev demo) served on loopback. The panel's view is built a few seconds
+# catalogue (made by ./dev demo) served on loopback. The panel's QML is compiled a few seconds
 # after start, so the idle window (from the 8th second) includes it.
 #
 #   ./dev session bench/startup.sh [runs] [idle seconds]
@@ -63,7 +63,7 @@ PIDS+=($FLOOR)
 "$WORK/app" >/dev/null 2>&1 &
 APP=$!
 PIDS+=($APP)
-sleep 8 # started, catalogue attempt failed, the panel's view built once idle
+sleep 8 # started, catalogue attempt failed, the panel's QML compiled once idle
 switches $FLOOR >"$WORK/floor.before"
 switches $APP >"$WORK/app.before"
 sleep "$IDLE"

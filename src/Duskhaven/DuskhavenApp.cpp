@@ -89,8 +89,6 @@ DuskhavenApp::Start DuskhavenApp::start(const QStringList &arguments, QTextStrea
         return Start::Failed;
     }
 
-    m_updater = std::make_unique<UpdateChecker>(QUrl(QString::fromUtf8(BuildInfo::updateFeedUrl)),
-                                                QString::fromUtf8(BuildInfo::version));
     m_settings = std::make_unique<SettingsStore>(SettingsStore::defaultFilePath());
     try {
         // A damaged store is moved aside and a fresh one started: the environment tells the
@@ -101,12 +99,14 @@ DuskhavenApp::Start DuskhavenApp::start(const QStringList &arguments, QTextStrea
         err.flush();
         return Start::Failed;
     }
-    // The icon comes first: on the event loop's first turn the tray host docks it while the
-    // services and the windows are built.
+    // Then the icon: on the event loop's first turn the tray host docks it while the services
+    // and the windows are built. What no tray icon needs waits until it is shown.
     Resources::init();
-    QGuiApplication::setWindowIcon(QIcon(Resources::appIconPath));
     m_desktop = std::make_unique<DesktopColorScheme>(QDBusConnection::sessionBus());
     m_menuBar = std::make_unique<MenuBarController>(*m_desktop, ClickOutsideMonitor::forPlatform());
+    m_updater = std::make_unique<UpdateChecker>(QUrl(QString::fromUtf8(BuildInfo::updateFeedUrl)),
+                                                QString::fromUtf8(BuildInfo::version));
+    QGuiApplication::setWindowIcon(QIcon(Resources::appIconPath));
     QTimer::singleShot(0, this, [this, arguments] { buildShell(arguments); });
     return Start::Running;
 }

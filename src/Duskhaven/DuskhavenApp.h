@@ -20,8 +20,9 @@ class ViewServices;
 
 // The process: reads the command line, makes sure it is the one running instance, opens the
 // settings and the record store and shows the tray icon; a turn of the event loop later it
-// builds the environment, the windows' host and the launcher, and the tray panel's view
-// at the first click or once idle. The audio output is opened at the first sound.
+// builds the environment, the windows' host and the launcher. The tray panel's QML is
+// compiled once idle, its window and view are built at the first click. The audio output is
+// opened at the first sound.
 class DuskhavenApp : public QObject
 {
     Q_OBJECT

@@ -1,6 +1,7 @@
 #include "visuals/VideoLoop.h"
 
 #include "storage/VideoCacheService.h"
+#include "visuals/OnScreen.h"
 
 #include <QFileInfo>
 #include <QMediaPlayer>
@@ -99,3 +100,12 @@ void VideoLoopControl::applyPlaying()
         m_player->pause();
     }
 }
+
+VideoLoopFrame::VideoLoopFrame(QQuickItem *parent)
+    : QQuickItem(parent), m_onScreen(new OnScreen(*this, [this](bool onScreen) {
+          if (!onScreen || m_seen)
+              return;
+          m_seen = true;
+          Q_EMIT seenChanged();
+      }))
+{}

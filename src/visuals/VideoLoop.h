@@ -6,10 +6,13 @@
 #include <QObject>
 #include <QQmlParserStatus>
 #include <QPointer>
+#include <QQuickItem>
 #include <QString>
 #include <QUrl>
 #include <QtQml/qqmlregistration.h>
 #include <functional>
+
+class OnScreen;
 
 // Where a scene's video loop is played from. A source that begins with "http" (any case) is a
 // remote address, played through the video cache; anything else names a video the
@@ -75,4 +78,26 @@ private:
     QPointer<QMediaPlayer> m_player;
     QUrl m_location;
     bool m_complete = false;
+};
+
+// The frame of a view's video loop. It tells when the frame has first been seen (on screen,
+// see OnScreen) and stays so: the loop's player and output are made only then, so a view
+// built ahead in a hidden window loads no media backend.
+class VideoLoopFrame : public QQuickItem
+{
+    Q_OBJECT
+    QML_ELEMENT
+    Q_PROPERTY(bool seen READ wasSeen NOTIFY seenChanged)
+
+public:
+    explicit VideoLoopFrame(QQuickItem *parent = nullptr);
+
+    bool wasSeen() const { return m_seen; }
+
+Q_SIGNALS:
+    void seenChanged();
+
+private:
+    OnScreen *m_onScreen;
+    bool m_seen = false;
 };

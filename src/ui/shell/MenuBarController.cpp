@@ -22,6 +22,8 @@ namespace {
 // belongs to the same press.
 constexpr qint64 samePressMs = 400;
 
+const QString panelView = QStringLiteral("ui/panel/MenuBarPopoverView.qml");
+
 // The logo in one colour, at the sizes trays ask for. Without the asset the icon stays empty
 // and still takes clicks.
 QIcon tintedLogo(const QColor &color)
@@ -62,6 +64,12 @@ void MenuBarController::setViewHost(QmlHost &qml)
 
 void MenuBarController::preparePanel()
 {
+    if (!m_panel && m_qml)
+        m_qml->compileAhead(panelView);
+}
+
+void MenuBarController::buildPanel()
+{
     if (m_panel || !m_qml)
         return;
     m_panel = std::make_unique<PanelWindow>(&m_qml->engine());
@@ -69,7 +77,7 @@ void MenuBarController::preparePanel()
         if (panel && panel->isPanelVisible())
             panel->hidePanel();
     });
-    m_qml->load(*m_panel, QStringLiteral("ui/panel/MenuBarPopoverView.qml"), m_qml->darkPalette());
+    m_qml->load(*m_panel, panelView, m_qml->darkPalette());
 
     connect(m_panel.get(), &QWindow::activeChanged, this, [this] {
         if (!m_panel->isActive() && m_panel->isVisible())
@@ -105,7 +113,7 @@ MenuBarController::~MenuBarController()
 
 QQuickView &MenuBarController::panel()
 {
-    preparePanel();
+    buildPanel();
     return *m_panel;
 }
 
@@ -134,7 +142,7 @@ void MenuBarController::togglePanel()
 
 void MenuBarController::showPanel()
 {
-    preparePanel();
+    buildPanel();
     if (!m_panel)
         return;
     const QRect icon = m_trayIcon->geometry();

@@ -48,8 +48,10 @@ public:
     void showSleepRemaining(const QString &remaining);
 
 public Q_SLOTS:
-    // Builds the panel's window and view unless they exist: the first show does, or the
-    // application once it is idle, so that the icon never waits for them.
+    // Readies what makes the first showing quick without building any window: the panel's
+    // QML is compiled on the engine's loader thread. The application calls it once idle; the
+    // window, its graphics and the view's objects wait for the first showing, so an app that
+    // stays in the tray never pays for them.
     void preparePanel();
     void togglePanel();
     void showPanel();
@@ -63,6 +65,8 @@ Q_SIGNALS:
     void quitRequested();
 
 private:
+    // Builds the panel's window and view unless they exist (the view host must be set).
+    void buildPanel();
     void buildMenu();
     void updateIcon();
     // A hide the user did not ask for at the icon: focus loss or a click elsewhere.

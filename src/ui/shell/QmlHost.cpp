@@ -59,6 +59,7 @@ bool QmlHost::load(QQuickView &view, const QString &path, ThemePalette &palette,
 {
     Q_ASSERT(m_services);
     const QUrl url = Resources::qml(path);
+    // A compile still running on the loader thread is finished here, on the spot.
     QQmlComponent component(m_engine.get(), url, QQmlComponent::PreferSynchronous);
     // Each window is handed its own palette, so one engine serves light and dark views.
     QVariantMap initial = properties;
@@ -73,4 +74,12 @@ bool QmlHost::load(QQuickView &view, const QString &path, ThemePalette &palette,
     }
     view.setContent(url, nullptr, object);
     return true;
+}
+
+void QmlHost::compileAhead(const QString &path)
+{
+    if (m_compiled.contains(path))
+        return;
+    m_compiled.insert(path, new QQmlComponent(m_engine.get(), Resources::qml(path),
+                                              QQmlComponent::Asynchronous, this));
 }

@@ -1,11 +1,13 @@
 #pragma once
 
+#include <QHash>
 #include <QObject>
 #include <QString>
 #include <QVariantMap>
 #include <memory>
 
 class DesktopColorScheme;
+class QQmlComponent;
 class QQmlEngine;
 class QQuickView;
 class QWindow;
@@ -42,6 +44,9 @@ public:
     // `properties` adds initial properties of the file's own.
     bool load(QQuickView &view, const QString &path, ThemePalette &palette,
               const QVariantMap &properties = {});
+    // Compiles the file at `path` on the engine's loader thread and keeps it, so that a later
+    // load() only creates objects. No window and no graphics are touched.
+    void compileAhead(const QString &path);
 
 private:
     std::unique_ptr<QQmlEngine> m_engine;
@@ -49,4 +54,6 @@ private:
     ThemePalette *m_adaptive;
     ThemePalette *m_dark;
     ViewServices *m_services = nullptr;
+    // Owned by the host; kept so the engine's type cache never drops what was compiled.
+    QHash<QString, QQmlComponent *> m_compiled;
 };
