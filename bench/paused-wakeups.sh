@@ -5,7 +5,7 @@
 #
 # Each run plays three generated 30 s loops through ambient_play (the application's engine and
 # stream): 10 s playing are measured from its 3rd second, then it pauses at 14 s and 30 s paused
-# are measured from its 16th second. Wake-ups are the context switches of all its threads per
+# are measured from its 16th second. Wake-ups are the voluntary context switches of all its threads per
 # second (/proc/<pid>/task/*/status, threads alive through the window); "streams" counts its
 # sink inputs at the end of each window.
 set -euo pipefail
@@ -29,7 +29,7 @@ done
 switches() { # "tid count" for every thread of the process: its context switches so far
     local task
     for task in /proc/"$1"/task/*; do
-        awk -v t="${task##*/}" '/ctxt_switches/ {s += $2} END {print t, s}' "$task/status" 2>/dev/null || true
+        awk -v t="${task##*/}" '/^voluntary_ctxt_switches/ {s += $2} END {print t, s}' "$task/status" 2>/dev/null || true
     done
 }
 streams() {

@@ -37,7 +37,7 @@ start mpv mpv --no-audio --loop=inf --no-terminal --really-quiet --hwdec=no \
 start hidden "$BUILD/bench/pictures_window" "$RUN" hidden "$KIND"
 
 ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
-switches() { awk '/ctxt_switches/ {s += $2} END {print s}' "/proc/$1/status"; }
+switches() { awk '/^voluntary_ctxt_switches/ {s += $2} END {print s}' "/proc/$1/status"; }
 HZ=$(getconf CLK_TCK)
 NAMES=(rect art tiles video mpv hidden)
 

@@ -6,7 +6,7 @@
 #   BUILD_DIR=<build dir> bench/sleep-timer-cpu.sh [runs] [seconds]
 #
 # CPU is the time its threads ran (/proc/<pid>/task/*/schedstat, nanoseconds) over the window
-# from its 2nd second, after start-up; wake-ups are the context switches of all its threads
+# from its 2nd second, after start-up; wake-ups are the voluntary context switches of all its threads
 # per minute.
 set -euo pipefail
 
@@ -22,7 +22,7 @@ trap 'for p in "${PIDS[@]}"; do kill "$p" 2>/dev/null || true; done; rm -rf "$WO
 
 ticks() { cat /proc/"$1"/task/*/schedstat 2>/dev/null | awk '{ s += $1 } END { printf "%d", s }'; }
 switches() {
-    cat /proc/"$1"/task/*/status 2>/dev/null | awk '/ctxt_switches/ { s += $2 } END { print s }'
+    cat /proc/"$1"/task/*/status 2>/dev/null | awk '/^voluntary_ctxt_switches/ { s += $2 } END { print s }'
 }
 
 WINDOW=$((SECONDS_EACH - 3))

@@ -2,8 +2,9 @@
 # Start-up and idle costs of the app against a minimal Qt Widgets tray program (tray_floor),
 # side by side in one run, in the test session:
 #   exec → tray icon docked, RUNS starts of each, alternating (goal: median at most 2 ×)
-#   idle in the tray for IDLE seconds, nothing ever opened: wake-ups per second (context
-#   switches of all threads, /proc/<pid>/task/*/status) and RSS at the end (goals: at most
+#   idle in the tray for IDLE seconds, nothing ever opened: wake-ups per second (voluntary
+#   context switches of all threads, /proc/<pid>/task/*/status: a preempted thread on a busy
+#   machine adds involuntary ones without waking) and RSS at the end (goals: at most
 #   0.2/s; RSS at most 1.3 × the floor's)
 # The app runs on a fresh profile that keeps the launcher closed at start, on the demo
 # catalogue (made by ./dev demo) served on loopback. The panel's QML is compiled a few seconds
@@ -54,7 +55,7 @@ awk -v f="$(median "$WORK/floor.ms")" -v a="$(median "$WORK/app.ms")" \
 switches() {
     local task
     for task in /proc/"$1"/task/*; do
-        awk -v t="${task##*/}" '/ctxt_switches/ {s += $2} END {print t, s}' "$task/status" 2>/dev/null || true
+        awk -v t="${task##*/}" '/^voluntary_ctxt_switches/ {s += $2} END {print t, s}' "$task/status" 2>/dev/null || true
     done
 }
 "$BUILD_DIR/bench/tray_floor" >/dev/null 2>&1 &
