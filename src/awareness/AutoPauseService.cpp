@@ -1,8 +1,8 @@
 #include "awareness/AutoPauseService.h"
 
-#include "core/SettingsStore.h"
 #include "awareness/AudioContextMonitor.h"
 #include "awareness/UPowerState.h"
+#include "core/SettingsStore.h"
 #include "playback/PlayerService.h"
 
 #include <QCoroSignal>
@@ -75,7 +75,7 @@ AutoPauseService::AutoPauseService(SettingsStore &settings, PlayerService *playe
         m_power->refresh();
         powerCheck();
     });
-    m_pollTimer.start();
+    updatePowerPolling();
 
     powerCheck();
 
@@ -102,6 +102,7 @@ AutoPauseService::AutoPauseService(SettingsStore &settings, PlayerService *playe
     }
     if (m_player) {
         connect(m_player, &PlayerService::isPlayingChanged, this, [this] {
+            updatePowerPolling();
             if (m_userCheckQueued)
                 return;
             m_userCheckQueued = true;
@@ -125,6 +126,7 @@ void AutoPauseService::setPauseOnLowPowerMode(bool on)
 {
     const bool changed = on != m_pauseOnLowPowerMode;
     m_pauseOnLowPowerMode = on;
+    updatePowerPolling();
     m_settings.setBool(SettingsKey::autoPauseLowPowerMode, on);
     if (changed)
         Q_EMIT pauseOnLowPowerModeChanged();
@@ -135,6 +137,7 @@ void AutoPauseService::setPauseOnLowBattery(bool on)
 {
     const bool changed = on != m_pauseOnLowBattery;
     m_pauseOnLowBattery = on;
+    updatePowerPolling();
     m_settings.setBool(SettingsKey::autoPauseLowBattery, on);
     if (changed)
         Q_EMIT pauseOnLowBatteryChanged();
@@ -178,6 +181,18 @@ void AutoPauseService::pausePlayer()
 {
     Q_EMIT pausing();
     m_player->togglePlayPause();
+}
+
+void AutoPauseService::updatePowerPolling()
+{
+    // A power check can only pause playing music: with nothing playing, or no power setting
+    // on, the app does not wake to ask.
+    const bool needed =
+        (m_pauseOnLowPowerMode || m_pauseOnLowBattery) && m_player && m_player->isPlaying();
+    if (needed && !m_pollTimer.isActive())
+        m_pollTimer.start();
+    else if (!needed)
+        m_pollTimer.stop();
 }
 
 void AutoPauseService::powerCheck()

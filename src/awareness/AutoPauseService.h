@@ -91,6 +91,8 @@ Q_SIGNALS:
 private:
     void pausePlayer();
     void powerCheck();
+    // The power poll runs only while it could pause something.
+    void updatePowerPolling();
     void externalAudioCheck();
     void userActionCheck();
     void startResume();

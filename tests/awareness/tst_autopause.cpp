@@ -242,6 +242,11 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(!m_player->isPlaying(), 2000);
         QCOMPARE(m_changes->count(), 4);
         QVERIFY(m_power->refreshes > 0);
+
+        // With nothing playing there is nothing to pause: the app does not wake to ask.
+        const int refreshes = m_power->refreshes;
+        QTest::qWait(700);
+        QCOMPARE(m_power->refreshes, refreshes);
     }
 
     // Turned on while the reason already holds, each setting acts at once; written by someone
