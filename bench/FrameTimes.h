@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <functional>
+#include <memory>
 
 namespace FrameTimes {
 inline void waitFor(int ms)
@@ -19,24 +20,35 @@ inline void waitFor(int ms)
 }
 
 // Runs `start`, then `eachFrame` after every frame presented for `ms`; returns the longest
-// time between two frames (from `start` to the first included).
+// time between two frames (from `start` to the first included). The render thread announces
+// frames, so they arrive queued, and one may still arrive after the connection is gone: the
+// handler owns all it touches.
 inline double longestFrame(QQuickWindow *window, int ms, const std::function<void()> &start,
-                           const std::function<void()> &eachFrame)
+                           std::function<void()> eachFrame)
 {
-    QElapsedTimer clock;
-    double last = 0, worst = 0;
-    const auto frame = QObject::connect(window, &QQuickWindow::frameSwapped, window, [&] {
-        const double now = double(clock.nsecsElapsed()) / 1e6;
-        worst = std::max(worst, now - last);
-        last = now;
-        if (eachFrame)
-            eachFrame();
-    });
-    clock.start();
+    struct Times
+    {
+        QElapsedTimer clock;
+        double last = 0, worst = 0;
+        bool counting = true;
+    };
+    const auto times = std::make_shared<Times>();
+    const auto frame = QObject::connect(
+        window, &QQuickWindow::frameSwapped, window, [times, eachFrame = std::move(eachFrame)] {
+            if (!times->counting)
+                return;
+            const double now = double(times->clock.nsecsElapsed()) / 1e6;
+            times->worst = std::max(times->worst, now - times->last);
+            times->last = now;
+            if (eachFrame)
+                eachFrame();
+        });
+    times->clock.start();
     start();
     waitFor(ms);
+    times->counting = false;
     QObject::disconnect(frame);
-    return worst;
+    return times->worst;
 }
 
 inline void print(const char *what, QList<double> values)

@@ -17,6 +17,8 @@
 #include <QTimer>
 #include <algorithm>
 #include <cstdio>
+#include <memory>
+#include <optional>
 
 namespace {
 using FrameTimes::print;
@@ -67,17 +69,20 @@ int main(int argc, char **argv)
     if (mode == "firstframe") {
         QList<double> times;
         for (int i = 0; i < 10; ++i) {
+            // Owned by the handler: a queued frame may arrive after it is disconnected.
+            const auto first = std::make_shared<std::optional<double>>();
             QElapsedTimer clock;
-            bool swapped = false;
             clock.start();
             windows.openLauncher();
-            QObject::connect(windows.launcher(), &QQuickWindow::frameSwapped, windows.launcher(),
-                             [&] {
-                                 if (!swapped)
-                                     times.append(clock.nsecsElapsed() / 1e6);
-                                 swapped = true;
-                             });
-            waitUntil([&] { return swapped; }, 10000);
+            const auto frame = QObject::connect(windows.launcher(), &QQuickWindow::frameSwapped,
+                                                windows.launcher(), [first, clock] {
+                                                    if (!*first)
+                                                        *first = double(clock.nsecsElapsed()) / 1e6;
+                                                });
+            waitUntil([&] { return first->has_value(); }, 10000);
+            QObject::disconnect(frame);
+            if (*first)
+                times.append(**first);
             waitFor(300);
             windows.closeLauncher();
             waitFor(300);
