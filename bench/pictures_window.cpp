@@ -8,7 +8,7 @@
 // that a hidden window's wake-ups from the pictures can be told apart from Qt's own.
 //
 //   pictures_window <seconds> <mode> [argument]
-#include "ui/Resources.h"
+#include "ui/shell/QmlHost.h"
 #include "visuals/ArtClock.h"
 
 #include <QGuiApplication>
@@ -57,7 +57,7 @@ int main(int argc, char **argv)
                              "video <name>|hidden <kind>\n");
         return 2;
     }
-    Resources::init();
+    QmlHost::registerTypes();
     QQmlEngine engine;
     engine.addImportPath(QStringLiteral("qrc:/qt/qml"));
     ArtClock clock;

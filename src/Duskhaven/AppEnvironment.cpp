@@ -9,7 +9,7 @@
 
 #include "mixer/MixStream.h"
 #include "playback/FfmpegEngine.h"
-#include "playback/QtMultimediaEngine.h"
+#include "ui/shell/ViewShell.h"
 
 #include <QFileInfo>
 #include <QNetworkAccessManager>
@@ -25,11 +25,17 @@ std::optional<QUrl> parseAbsoluteUrl(const QString &text)
 }
 
 // Qt Multimedia's player stays as a fallback, chosen at start, for a system where the mixed
-// stream misbehaves; it plays through a stream of its own.
+// stream misbehaves; it plays through a stream of its own, and comes with the views' module.
 std::unique_ptr<AudioEngine> makeMusicEngine(const std::shared_ptr<MixStream> &stream)
 {
-    if (qEnvironmentVariable("DUSKHAVEN_AUDIO_ENGINE") == QLatin1String("qtmultimedia"))
-        return std::make_unique<QtMultimediaEngine>();
+    if (qEnvironmentVariable("DUSKHAVEN_AUDIO_ENGINE") == QLatin1String("qtmultimedia")) {
+        QString error;
+        if (auto engine = ViewShell::loadQtMultimediaEngine(&error))
+            return engine;
+        qWarning().noquote() << "Qt Multimedia's player cannot be loaded, so the music plays "
+                                "on the mixed stream:"
+                             << error;
+    }
     return std::make_unique<FfmpegEngine>(stream);
 }
 
@@ -184,7 +190,7 @@ void AppEnvironment::dismissStartupNotice()
 
 AppEnvironment::~AppEnvironment() = default;
 
-ViewServices::Services AppEnvironment::viewServices() const
+AppServices AppEnvironment::viewServices() const
 {
     return {*m_player,       *m_library, *m_mixer,
             *m_autoPause,    *m_hotKeys, *m_pin,     *m_cache,

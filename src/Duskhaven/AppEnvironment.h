@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Duskhaven/AppServices.h"
 #include "core/FileLocations.h"
 #include "core/SettingsStore.h"
 #include "core/StartupNotice.h"
@@ -21,7 +22,6 @@
 #include "storage/ImageCache.h"
 #include "storage/PinService.h"
 #include "storage/VideoCacheService.h"
-#include "ui/views/ViewServices.h"
 
 #include <QCoroTask>
 #include <QObject>
@@ -113,7 +113,7 @@ public:
     CoverImageLoader *coverImages() const { return m_coverImages.get(); }
 
     // The services a window's view reaches.
-    ViewServices::Services viewServices() const;
+    AppServices viewServices() const;
 
     // True once the start-up task has run to its end (it always does, whatever failed).
     bool startupFinished() const { return m_startupFinished; }

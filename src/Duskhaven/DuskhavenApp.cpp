@@ -9,25 +9,21 @@
 #include "ui/Resources.h"
 #include "ui/shell/ClickOutsideMonitor.h"
 #include "ui/shell/MenuBarController.h"
-#include "ui/shell/QmlHost.h"
-#include "ui/shell/ScreenshotRun.h"
-#include "ui/shell/ShellWindows.h"
 #include "ui/shell/SingleInstance.h"
 #include "ui/shell/UpdateChecker.h"
+#include "ui/shell/ViewShell.h"
 #include "ui/theme/DesktopColorScheme.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QDebug>
 #include <QPointer>
 #include <QDBusConnection>
 #include <QIcon>
 #include <QTimer>
 #include <algorithm>
-#include <chrono>
 
 namespace {
-constexpr std::chrono::milliseconds panelIdleDelay{3000};
-
 void describeOptions(QCommandLineParser &parser)
 {
     parser.setApplicationDescription(
@@ -115,19 +111,18 @@ void DuskhavenApp::buildShell(const QStringList &arguments)
 {
     m_environment = std::make_unique<AppEnvironment>(*m_store, *m_settings,
                                                      AppEnvironment::Options::forProcess());
-    m_qml = std::make_unique<QmlHost>(*m_desktop);
-    m_windows = std::make_unique<ShellWindows>(*m_qml, *m_settings);
-    m_views = std::make_unique<ViewServices>(m_environment->viewServices(), m_qml->symbols(),
-                                             *m_windows);
-    m_qml->setServices(m_views.get());
-    m_menuBar->setViewHost(*m_qml);
-    connect(m_windows.get(), &ShellWindows::windowOpening, m_menuBar.get(),
-            &MenuBarController::hidePanel);
-
-    connect(m_menuBar.get(), &MenuBarController::openLauncherRequested, m_windows.get(),
-            &ShellWindows::openLauncher);
-    connect(m_menuBar.get(), &MenuBarController::openSettingsRequested, m_windows.get(),
-            &ShellWindows::openSettings);
+    m_menuBar->setPanelFactory([this]() -> std::unique_ptr<PanelSurface> {
+        ViewShell *shell = views();
+        return shell ? shell->makePanel() : nullptr;
+    });
+    connect(m_menuBar.get(), &MenuBarController::openLauncherRequested, this, [this] {
+        if (ViewShell *shell = views())
+            shell->openLauncher();
+    });
+    connect(m_menuBar.get(), &MenuBarController::openSettingsRequested, this, [this] {
+        if (ViewShell *shell = views())
+            shell->openSettings();
+    });
     connect(m_menuBar.get(), &MenuBarController::checkForUpdatesRequested, m_updater.get(),
             &UpdateChecker::checkForUpdates);
     connect(m_menuBar.get(), &MenuBarController::quitRequested, qApp, &QCoreApplication::quit);
@@ -146,29 +141,41 @@ void DuskhavenApp::buildShell(const QStringList &arguments)
             showSleep);
     connect(m_environment->sleepTimer(), &SleepTimer::runningChanged, m_menuBar.get(), showSleep);
     // A desktop media widget's "raise" brings up the launcher.
-    m_environment->nowPlaying()->setRaiseHandler(
-        [windows = QPointer<ShellWindows>(m_windows.get())] {
-            if (windows)
-                windows->openLauncher();
-        });
-
-    // The panel's view is ready before the first click unless the click comes very early.
-    QTimer::singleShot(panelIdleDelay, m_menuBar.get(), &MenuBarController::preparePanel);
+    m_environment->nowPlaying()->setRaiseHandler([app = QPointer<DuskhavenApp>(this)] {
+        if (ViewShell *shell = app ? app->views() : nullptr)
+            shell->openLauncher();
+    });
 
     const QString screenshots = qEnvironmentVariable("DUSKHAVEN_SCREENSHOTS");
     if (!screenshots.isEmpty()) {
-        m_screenshots = std::make_unique<ScreenshotRun>(screenshots, *m_windows, *m_menuBar,
-                                                        *m_qml);
-        connect(m_screenshots.get(), &ScreenshotRun::finished, qApp,
+        ViewShell *shell = views();
+        if (!shell) {
+            QCoreApplication::exit(1);
+            return;
+        }
+        connect(shell, &ViewShell::screenshotsFinished, qApp,
                 [](bool written) { QCoreApplication::exit(written ? 0 : 1); });
-        m_screenshots->start();
+        shell->takeScreenshots(screenshots);
         return;
     }
 
     // A start for a dusk-haven: address asks for the launcher in person; a plain start leaves
-    // it to the cold-start rule.
-    if (!openAddresses(arguments.mid(1)))
-        m_windows->openLauncherAtLaunch();
+    // it to the cold-start rule, and a launcher kept closed loads no window at all.
+    if (!openAddresses(arguments.mid(1)) && ViewShell::launcherOpensAtLaunch(*m_settings)) {
+        if (ViewShell *shell = views())
+            shell->openLauncherAtLaunch();
+    }
+}
+
+ViewShell *DuskhavenApp::views()
+{
+    if (!m_views && m_environment) {
+        QString error;
+        m_views = ViewShell::load({*m_environment, *m_settings, *m_desktop, *m_menuBar}, &error);
+        if (!m_views)
+            qCritical().noquote() << "Dusk Haven cannot show its windows:" << error;
+    }
+    return m_views.get();
 }
 
 bool DuskhavenApp::openAddresses(const QStringList &arguments)
@@ -194,14 +201,18 @@ bool DuskhavenApp::openAddresses(const QStringList &arguments)
         }
     }
     // A sleep timer set from a shortcut or a script needs no window.
-    if (anyAddress && !onlySleep)
-        m_windows->openLauncher();
+    if (anyAddress && !onlySleep) {
+        if (ViewShell *shell = views())
+            shell->openLauncher();
+    }
     return anyAddress;
 }
 
 void DuskhavenApp::handleLaunchArguments(const QStringList &arguments)
 {
     // A second launch brings up the launcher; its dusk-haven: addresses are opened.
-    if (m_windows && !openAddresses(arguments))
-        m_windows->openLauncher();
+    if (!m_environment || openAddresses(arguments))
+        return;
+    if (ViewShell *shell = views())
+        shell->openLauncher();
 }

@@ -9,20 +9,17 @@
 class AppEnvironment;
 class DesktopColorScheme;
 class MenuBarController;
-class QmlHost;
 class RecordStore;
-class ScreenshotRun;
 class SettingsStore;
-class ShellWindows;
 class SingleInstance;
 class UpdateChecker;
-class ViewServices;
+class ViewShell;
 
 // The process: reads the command line, makes sure it is the one running instance, opens the
 // settings and the record store and shows the tray icon; a turn of the event loop later it
-// builds the environment, the windows' host and the launcher. The tray panel's QML is
-// compiled once idle, its window and view are built at the first click. The audio output is
-// opened at the first sound.
+// builds the environment. The windows (the views' module, with Qt Quick) are loaded when one
+// is first wanted: the launcher at start unless the settings keep it closed, the tray panel at
+// the first click. The audio output is opened at the first sound.
 class DuskhavenApp : public QObject
 {
     Q_OBJECT
@@ -51,6 +48,9 @@ public:
 
 private:
     void buildShell(const QStringList &arguments);
+    // The windows, loaded first when asked for; none when the views' module cannot be loaded
+    // (the reason is logged once per attempt).
+    ViewShell *views();
     void handleLaunchArguments(const QStringList &arguments);
     // Opens the dusk-haven: addresses among the arguments; true when there was any.
     bool openAddresses(const QStringList &arguments);
@@ -60,13 +60,8 @@ private:
     std::unique_ptr<SettingsStore> m_settings;
     std::unique_ptr<RecordStore> m_store;
     std::unique_ptr<AppEnvironment> m_environment;
-    // The shell, built a turn of the event loop after the environment; the engine outlives
-    // the windows that use it.
     std::unique_ptr<DesktopColorScheme> m_desktop;
-    std::unique_ptr<QmlHost> m_qml;
-    // Declared before the windows: a window's view holds it until the window is gone.
-    std::unique_ptr<ViewServices> m_views;
-    std::unique_ptr<ShellWindows> m_windows;
+    // Declared before the tray icon: the panel the icon holds is a view of theirs.
+    std::unique_ptr<ViewShell> m_views;
     std::unique_ptr<MenuBarController> m_menuBar;
-    std::unique_ptr<ScreenshotRun> m_screenshots;
 };

@@ -14,4 +14,4 @@ set(AREA_SOURCES
 # The sound server's client list (libpulse) and X11 key grabs (xcb).
 find_package(PkgConfig REQUIRED)
 pkg_check_modules(DUSKHAVEN_AWARENESS_DEPS REQUIRED IMPORTED_TARGET libpulse xcb)
-target_link_libraries(duskhaven_core PUBLIC PkgConfig::DUSKHAVEN_AWARENESS_DEPS)
+target_link_libraries(duskhaven_services PUBLIC PkgConfig::DUSKHAVEN_AWARENESS_DEPS)

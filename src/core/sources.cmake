@@ -7,4 +7,5 @@ set(AREA_SOURCES
   SafeFileName.h SafeFileName.cpp
   SettingsStore.h SettingsStore.cpp
   StartupNotice.h
+  AppModule.h AppModule.cpp
 )

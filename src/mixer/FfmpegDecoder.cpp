@@ -1,7 +1,6 @@
 #include "mixer/FfmpegDecoder.h"
 
-#include <QCoreApplication>
-#include <QLibrary>
+#include "core/AppModule.h"
 
 namespace {
 using OpenFunction = FfmpegDecoder *(*)(const QString &path, int sampleRate, QString *error);
@@ -12,28 +11,15 @@ struct Module
     QString error;
 };
 
-// The FFmpeg module, loaded once, by whichever thread first decodes (see FfmpegModule.cpp):
-// next to an installed application, otherwise where the build put it.
+// The FFmpeg module, loaded once, by whichever thread first decodes (see FfmpegModule.cpp).
 const Module &ffmpegModule()
 {
     static const Module module = [] {
         Module found;
-        QStringList candidates;
-        if (QCoreApplication::instance())
-            candidates.append(QCoreApplication::applicationDirPath() +
-                              QStringLiteral("/../lib/dusk-haven/duskhaven-ffmpeg.so"));
-        candidates.append(QStringLiteral(DUSKHAVEN_FFMPEG_MODULE_BUILD_PATH));
-        for (const QString &path : candidates) {
-            QLibrary library(path);
-            if (!library.load()) {
-                found.error = library.errorString();
-                continue;
-            }
-            found.open = reinterpret_cast<OpenFunction>(library.resolve("duskhavenOpenFfmpegDecoder"));
-            if (found.open)
-                return found;
-            found.error = library.errorString();
-        }
+        found.open = reinterpret_cast<OpenFunction>(resolveAppModule(
+            QStringLiteral("duskhaven-ffmpeg.so"),
+            QStringLiteral(DUSKHAVEN_FFMPEG_MODULE_BUILD_PATH), "duskhavenOpenFfmpegDecoder",
+            &found.error));
         return found;
     }();
     return module;

@@ -11,7 +11,7 @@ set(AREA_SOURCES
 # The one stream goes straight to the sound server.
 find_package(PkgConfig REQUIRED)
 pkg_check_modules(DUSKHAVEN_PULSE REQUIRED IMPORTED_TARGET libpulse)
-target_link_libraries(duskhaven_core PUBLIC PkgConfig::DUSKHAVEN_PULSE)
+target_link_libraries(duskhaven_services PUBLIC PkgConfig::DUSKHAVEN_PULSE)
 
 # The decoder of music and loops: FFmpeg, in a module the application loads at its first
 # decode, so that starting it does not load FFmpeg's hundred libraries.
@@ -21,7 +21,7 @@ add_library(duskhaven-ffmpeg MODULE ${CMAKE_CURRENT_LIST_DIR}/FfmpegModule.cpp)
 target_link_libraries(duskhaven-ffmpeg PRIVATE PkgConfig::DUSKHAVEN_FFMPEG Qt6::Core)
 target_include_directories(duskhaven-ffmpeg PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
 set_target_properties(duskhaven-ffmpeg PROPERTIES PREFIX "" CXX_VISIBILITY_PRESET hidden)
-add_dependencies(duskhaven_core duskhaven-ffmpeg)
-target_compile_definitions(duskhaven_core PRIVATE
+add_dependencies(duskhaven_services duskhaven-ffmpeg)
+target_compile_definitions(duskhaven_services PRIVATE
   DUSKHAVEN_FFMPEG_MODULE_BUILD_PATH="$<TARGET_FILE:duskhaven-ffmpeg>")
 install(TARGETS duskhaven-ffmpeg LIBRARY DESTINATION lib/dusk-haven)

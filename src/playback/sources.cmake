@@ -5,5 +5,7 @@ set(AREA_SOURCES
   NowPlayingBridge.h NowPlayingBridge.cpp
   PlaybackQueue.h PlaybackQueue.cpp
   PlayerService.h PlayerService.cpp
-  QtMultimediaEngine.h QtMultimediaEngine.cpp
 )
+# Qt Multimedia's player, the fallback engine, comes with the views' module, which links Qt
+# Multimedia anyway; the tray process loads neither unless that engine is chosen.
+set(AREA_VIEW_SOURCES QtMultimediaEngine.h QtMultimediaEngine.cpp)

@@ -4,14 +4,10 @@
 #include <QImageReader>
 #include <QPainter>
 
-// Generated with the QML module; registers its types (there is no plugin to load them).
-extern void qml_register_types_Duskhaven();
-
 // Q_INIT_RESOURCE declares the initialiser in the enclosing namespace, so it lives out here.
 static void initCompiledResources()
 {
     Q_INIT_RESOURCE(duskhaven_ui);
-    qml_register_types_Duskhaven();
 }
 
 void Resources::init()

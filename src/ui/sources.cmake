@@ -1,20 +1,29 @@
+# In the tray process: the tray icon, its menu and what they need, and the way to the views.
 set(AREA_SOURCES
   Resources.h Resources.cpp
   theme/ThemePalette.h theme/ThemePalette.cpp
   theme/Spring.h theme/Spring.cpp
   theme/DesktopColorScheme.h theme/DesktopColorScheme.cpp
-  theme/Symbols.h theme/Symbols.cpp
   shell/PanelPlacement.h shell/PanelPlacement.cpp
+  shell/PanelSurface.h
   shell/ClickOutsideMonitor.h
   shell/X11ClickMonitor.h shell/X11ClickMonitor.cpp
-  shell/PanelWindow.h shell/PanelWindow.cpp
   shell/MenuBarController.h shell/MenuBarController.cpp
-  shell/QmlHost.h shell/QmlHost.cpp
-  shell/ShellWindows.h shell/ShellWindows.cpp
   shell/SingleInstance.h shell/SingleInstance.cpp
   shell/UpdateChecker.h shell/UpdateChecker.cpp
+  shell/ViewShell.h shell/ViewShell.cpp
+)
+
+# The views, loaded with Qt Quick when a window first opens.
+set(AREA_VIEW_SOURCES
+  theme/Symbols.h theme/Symbols.cpp
+  shell/PanelWindow.h shell/PanelWindow.cpp
+  shell/QmlHost.h shell/QmlHost.cpp
+  shell/ShellWindows.h shell/ShellWindows.cpp
   shell/ScreenshotRun.h shell/ScreenshotRun.cpp
+  shell/QuickShell.h shell/QuickShell.cpp
   views/QmlTypes.h
+  views/CoverImageProvider.h views/CoverImageProvider.cpp
   views/SceneListModel.h views/SceneListModel.cpp
   views/ViewSettings.h views/ViewSettings.cpp
   views/ViewServices.h views/ViewServices.cpp
@@ -74,18 +83,19 @@ set(AREA_QML
 
 # The interface's plain Qt resources: the logo and the symbol font (the views are the QML module). The qrc is
 # generated so that it can name the font where its Debian package installs it; AUTORCC
-# compiles it into duskhaven_core, and Resources::init() pulls it into each executable.
+# compiles it into duskhaven_services, and Resources::init() pulls it into each executable.
 find_file(DUSKHAVEN_SYMBOL_FONT MaterialIcons-Regular.ttf
   PATHS /usr/share/fonts/truetype/material-design-icons-iconfont NO_DEFAULT_PATH REQUIRED)
 set(DUSKHAVEN_UI_DIR ${CMAKE_CURRENT_SOURCE_DIR}/ui)
 set(DUSKHAVEN_RESOURCES_DIR ${PROJECT_SOURCE_DIR}/resources)
 configure_file(ui/duskhaven_ui.qrc.in ${CMAKE_CURRENT_BINARY_DIR}/generated/duskhaven_ui.qrc @ONLY)
-target_sources(duskhaven_core PRIVATE ${CMAKE_CURRENT_BINARY_DIR}/generated/duskhaven_ui.qrc)
+target_sources(duskhaven_services PRIVATE ${CMAKE_CURRENT_BINARY_DIR}/generated/duskhaven_ui.qrc)
 
 # X11: the panel's window states, the launcher's aspect hint and the click-outside monitor.
 find_package(PkgConfig REQUIRED)
 pkg_check_modules(DUSKHAVEN_XCB REQUIRED IMPORTED_TARGET xcb xcb-xinput)
-target_link_libraries(duskhaven_core PUBLIC PkgConfig::DUSKHAVEN_XCB)
+target_link_libraries(duskhaven_services PUBLIC PkgConfig::DUSKHAVEN_XCB)
+target_link_libraries(duskhaven_views PUBLIC PkgConfig::DUSKHAVEN_XCB)
 
 install(FILES ${PROJECT_SOURCE_DIR}/resources/dusk-haven.desktop DESTINATION share/applications)
 install(FILES ${PROJECT_SOURCE_DIR}/resources/dusk-haven.svg

@@ -1,4 +1,4 @@
-set(AREA_SOURCES
+set(AREA_VIEW_SOURCES
   HexColor.h HexColor.cpp
   ShapePaths.h ShapePaths.cpp
   ArtPhases.h ArtPhases.cpp
@@ -18,7 +18,7 @@ set(AREA_QML
 
 # The video loops the application carries, next to the module's files so that a scene's
 # videoLoop can name one (see VideoLoop::location). resources/videos/make-dusk-glow makes them.
-qt_add_resources(duskhaven_core duskhaven_videos
+qt_add_resources(duskhaven_views duskhaven_videos
   PREFIX /qt/qml/Duskhaven/videos
   BASE ${PROJECT_SOURCE_DIR}/resources/videos
   FILES ${PROJECT_SOURCE_DIR}/resources/videos/dusk-glow.mp4

@@ -1,4 +1,5 @@
 #include "storage/ImageCache.h"
+#include "ui/views/CoverImageProvider.h"
 #include "support/TestHttpServer.h"
 
 #include <QBuffer>

@@ -1,5 +1,6 @@
 #include "support/AppFixture.h"
 #include "ui/shell/MenuBarController.h"
+#include "ui/shell/PanelWindow.h"
 #include "ui/shell/PanelPlacement.h"
 #include "ui/shell/X11ClickMonitor.h"
 
@@ -60,7 +61,7 @@ class TestPanel : public QObject
     int m_installs = 0;
     CountingMonitor *m_monitor = nullptr;
 
-    QQuickView &panel() const { return m_controller->panel(); }
+    QQuickView &panel() const { return PanelWindow::of(*m_controller); }
     QRect icon() const { return m_controller->trayIcon().geometry(); }
     bool visible() const { return m_controller->isPanelVisible(); }
     bool hidden() const { return !visible() && !m_controller->hasClickOutsideMonitor(); }
@@ -80,7 +81,7 @@ private Q_SLOTS:
         m_monitor = monitor.get();
         m_controller =
             std::make_unique<MenuBarController>(*m_app.desktop, std::move(monitor));
-        m_controller->setViewHost(*m_app.qml);
+        PanelWindow::attach(*m_controller, *m_app.qml);
         // The session's tray host speaks XEmbed, so the icon's place becomes known; before the
         // host has embedded it the icon reports the origin. The host sits at the top right.
         QTRY_VERIFY_WITH_TIMEOUT(icon().isValid() && icon().x() > 0, 10000);

@@ -7,6 +7,7 @@
 #include "ui/shell/QmlHost.h"
 #include "ui/shell/ShellWindows.h"
 #include "ui/theme/DesktopColorScheme.h"
+#include "ui/views/ViewServices.h"
 
 #include <QTemporaryDir>
 #include <memory>

@@ -9,6 +9,7 @@
 #include "ui/panel/PanelState.h"
 #include "ui/shell/ClickOutsideMonitor.h"
 #include "ui/shell/MenuBarController.h"
+#include "ui/shell/PanelWindow.h"
 
 #include <QAccessible>
 #include <QJsonDocument>
@@ -192,8 +193,8 @@ private Q_SLOTS:
         app.start(server.url("/manifest.json")); // nothing there yet
         app.startShell();
         MenuBarController menuBar(*app.desktop, ClickOutsideMonitor::forPlatform());
-        menuBar.setViewHost(*app.qml);
-        auto *view = static_cast<QQuickView *>(&menuBar.panel());
+        PanelWindow::attach(menuBar, *app.qml);
+        QQuickView *view = &PanelWindow::of(menuBar);
         PanelState panel;
         panel.setServices(app.views.get());
 

@@ -4,6 +4,7 @@
 #include "support/TestCatalogue.h"
 #include "support/TestSupport.h"
 #include "ui/shell/MenuBarController.h"
+#include "ui/shell/PanelWindow.h"
 #include "ui/shell/ClickOutsideMonitor.h"
 #include "visuals/HexColor.h"
 
@@ -179,8 +180,8 @@ private Q_SLOTS:
         AppFixture app;
         app.startShell();
         MenuBarController menuBar(*app.desktop, ClickOutsideMonitor::forPlatform());
-        menuBar.setViewHost(*app.qml);
-        QVERIFY(menuBar.panel().rootObject());
+        PanelWindow::attach(menuBar, *app.qml);
+        QVERIFY(PanelWindow::of(menuBar).rootObject());
         app.windows->openLauncher();
         app.windows->openSettings();
         QVERIFY(QTest::qWaitForWindowExposed(app.windows->launcher()));

@@ -1,6 +1,7 @@
 #include "ui/panel/PanelShots.h"
 
 #include "ui/shell/MenuBarController.h"
+#include "ui/shell/PanelWindow.h"
 #include "ui/views/ViewServices.h"
 
 #include <QCoroTimer>
@@ -61,7 +62,7 @@ Rectangle {
 QCoro::Task<bool> PanelShots::take(QString folder, MenuBarController &menuBar)
 {
     QPointer<MenuBarController> alive(&menuBar);
-    QQuickView &panel = menuBar.panel();
+    QQuickView &panel = PanelWindow::of(menuBar);
     QObject *root = panel.rootObject();
     auto *services = root ? root->property("services").value<ViewServices *>() : nullptr;
     if (!services || !services->library()->manifest() || services->scenes()->count() == 0)

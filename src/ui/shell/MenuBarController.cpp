@@ -3,8 +3,6 @@
 #include "ui/Resources.h"
 #include "ui/shell/ClickOutsideMonitor.h"
 #include "ui/shell/PanelPlacement.h"
-#include "ui/shell/PanelWindow.h"
-#include "ui/shell/QmlHost.h"
 #include "ui/theme/DesktopColorScheme.h"
 #include "ui/theme/ThemePalette.h"
 
@@ -15,14 +13,13 @@
 #include <QPointer>
 #include <QScreen>
 #include <QSystemTrayIcon>
+#include <QWindow>
 
 namespace {
 // A press on the icon can close the panel before the icon reports its click (the press moved
 // the focus, or the click-outside monitor saw it first). A toggle this soon after such a close
 // belongs to the same press.
 constexpr qint64 samePressMs = 400;
-
-const QString panelView = QStringLiteral("ui/panel/MenuBarPopoverView.qml");
 
 // The logo in one colour, at the sizes trays ask for. Without the asset the icon stays empty
 // and still takes clicks.
@@ -57,33 +54,29 @@ MenuBarController::MenuBarController(DesktopColorScheme &desktop,
     m_trayIcon->show();
 }
 
-void MenuBarController::setViewHost(QmlHost &qml)
+void MenuBarController::setPanelFactory(PanelFactory factory)
 {
-    m_qml = &qml;
-}
-
-void MenuBarController::preparePanel()
-{
-    if (!m_panel && m_qml)
-        m_qml->compileAhead(panelView);
+    m_panelFactory = std::move(factory);
 }
 
 void MenuBarController::buildPanel()
 {
-    if (m_panel || !m_qml)
+    if (m_panel || !m_panelFactory)
         return;
-    m_panel = std::make_unique<PanelWindow>(&m_qml->engine());
+    m_panel = m_panelFactory();
+    if (!m_panel)
+        return;
     m_panel->setDismissAction([panel = QPointer<MenuBarController>(this)] {
         if (panel && panel->isPanelVisible())
             panel->hidePanel();
     });
-    m_qml->load(*m_panel, panelView, m_qml->darkPalette());
 
-    connect(m_panel.get(), &QWindow::activeChanged, this, [this] {
-        if (!m_panel->isActive() && m_panel->isVisible())
+    QWindow &window = m_panel->window();
+    connect(&window, &QWindow::activeChanged, this, [this] {
+        if (!m_panel->window().isActive() && m_panel->window().isVisible())
             hideOnLeaving();
     });
-    connect(m_panel.get(), &QWindow::visibleChanged, this, [this](bool visible) {
+    connect(&window, &QWindow::visibleChanged, this, [this](bool visible) {
         if (!visible)
             m_monitor->remove();
         Q_EMIT panelVisibleChanged();
@@ -111,7 +104,7 @@ MenuBarController::~MenuBarController()
     m_monitor->remove();
 }
 
-QQuickView &MenuBarController::panel()
+PanelSurface &MenuBarController::panel()
 {
     buildPanel();
     return *m_panel;
@@ -119,7 +112,7 @@ QQuickView &MenuBarController::panel()
 
 bool MenuBarController::isPanelVisible() const
 {
-    return m_panel && m_panel->isVisible();
+    return m_panel && m_panel->window().isVisible();
 }
 
 bool MenuBarController::hasClickOutsideMonitor() const
@@ -154,13 +147,14 @@ void MenuBarController::showPanel()
         return;
 
     PanelPlacement::Input input;
-    input.panelSize = m_panel->size();
+    QWindow &window = m_panel->window();
+    input.panelSize = window.size();
     if (icon.isValid())
         input.iconGeometry = icon;
     input.pointer = pointer;
     input.screenGeometry = screen->geometry();
     input.availableGeometry = screen->availableGeometry();
-    m_panel->setScreen(screen);
+    window.setScreen(screen);
     m_panel->present(PanelPlacement::position(input));
 
     if (m_monitor->isInstalled())
@@ -173,7 +167,7 @@ void MenuBarController::showPanel()
             [self, position] {
                 if (!self || !self->isPanelVisible())
                     return;
-                if (self->m_panel->frameGeometry().contains(position) ||
+                if (self->m_panel->window().frameGeometry().contains(position) ||
                     self->m_trayIcon->geometry().contains(position))
                     return;
                 self->hideOnLeaving();
@@ -185,7 +179,7 @@ void MenuBarController::showPanel()
 void MenuBarController::hidePanel()
 {
     if (m_panel)
-        m_panel->hide();
+        m_panel->window().hide();
     m_monitor->remove();
 }
 

@@ -1,16 +1,16 @@
 #pragma once
 
+#include "ui/shell/PanelSurface.h"
+
 #include <QElapsedTimer>
 #include <QObject>
+#include <functional>
 #include <memory>
 
 class ClickOutsideMonitor;
 class DesktopColorScheme;
-class PanelWindow;
 class QAction;
 class QMenu;
-class QmlHost;
-class QQuickView;
 class QSystemTrayIcon;
 
 // The tray icon and its panel. A left click on the icon toggles the panel; its context menu
@@ -29,10 +29,12 @@ public:
 
     QSystemTrayIcon &trayIcon() const { return *m_trayIcon; }
     QMenu &menu() const { return *m_menu; }
-    // Where the panel's view comes from; until it is set, the icon shows no panel.
-    void setViewHost(QmlHost &qml);
-    // The panel, built first when asked for (the view host must be set).
-    QQuickView &panel();
+    // Builds the panel's window with its view when it is first shown; until it is set, or while
+    // it gives none, the icon shows no panel. PanelWindow::attach sets one.
+    using PanelFactory = std::function<std::unique_ptr<PanelSurface>()>;
+    void setPanelFactory(PanelFactory factory);
+    // The panel, built first when asked for (the factory must give one).
+    PanelSurface &panel();
     bool isPanelVisible() const;
     bool hasClickOutsideMonitor() const;
 
@@ -48,11 +50,6 @@ public:
     void showSleepRemaining(const QString &remaining);
 
 public Q_SLOTS:
-    // Readies what makes the first showing quick without building any window: the panel's
-    // QML is compiled on the engine's loader thread. The application calls it once idle; the
-    // window, its graphics and the view's objects wait for the first showing, so an app that
-    // stays in the tray never pays for them.
-    void preparePanel();
     void togglePanel();
     void showPanel();
     void hidePanel();
@@ -65,17 +62,17 @@ Q_SIGNALS:
     void quitRequested();
 
 private:
-    // Builds the panel's window and view unless they exist (the view host must be set).
+    // Builds the panel's window and view unless they exist.
     void buildPanel();
     void buildMenu();
     void updateIcon();
     // A hide the user did not ask for at the icon: focus loss or a click elsewhere.
     void hideOnLeaving();
 
-    QmlHost *m_qml = nullptr;
+    PanelFactory m_panelFactory;
     DesktopColorScheme &m_desktop;
     std::unique_ptr<ClickOutsideMonitor> m_monitor;
-    std::unique_ptr<PanelWindow> m_panel;
+    std::unique_ptr<PanelSurface> m_panel;
     std::unique_ptr<QMenu> m_menu;
     QSystemTrayIcon *m_trayIcon;
     QAction *m_openAction = nullptr;

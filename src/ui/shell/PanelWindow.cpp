@@ -1,5 +1,8 @@
 #include "ui/shell/PanelWindow.h"
 
+#include "ui/shell/MenuBarController.h"
+#include "ui/shell/QmlHost.h"
+
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QQuickItem>
@@ -24,6 +27,23 @@ PanelWindow::PanelWindow(QQmlEngine *engine) : QQuickView(engine, nullptr)
     setResizeMode(QQuickView::SizeViewToRootObject);
     setColor(Qt::transparent);
     setTitle(QStringLiteral("Dusk Haven"));
+}
+
+std::unique_ptr<PanelWindow> PanelWindow::build(QmlHost &qml)
+{
+    auto panel = std::make_unique<PanelWindow>(&qml.engine());
+    qml.load(*panel, QStringLiteral("ui/panel/MenuBarPopoverView.qml"), qml.darkPalette());
+    return panel;
+}
+
+void PanelWindow::attach(MenuBarController &menuBar, QmlHost &qml)
+{
+    menuBar.setPanelFactory([&qml]() -> std::unique_ptr<PanelSurface> { return build(qml); });
+}
+
+PanelWindow &PanelWindow::of(MenuBarController &menuBar)
+{
+    return static_cast<PanelWindow &>(menuBar.panel());
 }
 
 void PanelWindow::present(QPoint position)

@@ -4,6 +4,7 @@
 #include "ui/theme/DesktopColorScheme.h"
 #include "ui/theme/Symbols.h"
 #include "ui/theme/ThemePalette.h"
+#include "ui/views/CoverImageProvider.h"
 #include "ui/views/ViewServices.h"
 
 #include <QQmlComponent>
@@ -32,13 +33,22 @@ public:
 };
 } // namespace
 
+// Generated with the QML module.
+extern void qml_register_types_Duskhaven();
+
+void QmlHost::registerTypes()
+{
+    static const bool done = (qml_register_types_Duskhaven(), true);
+    Q_UNUSED(done);
+}
+
 QmlHost::QmlHost(DesktopColorScheme &desktop, QObject *parent)
     : QObject(parent), m_engine(std::make_unique<QQmlEngine>()),
       m_symbols(new SymbolTable(Resources::symbolFontFamily(), this)),
       m_adaptive(new ThemePalette(desktop.scheme(), this)),
       m_dark(new ThemePalette(ColorScheme::Dark, this))
 {
-    Resources::init();
+    registerTypes();
     desktop.drive(*m_adaptive);
     m_engine->addImageProvider(QStringLiteral("logo"), new LogoImageProvider);
     m_engine->addImportPath(QStringLiteral("qrc:/qt/qml"));
@@ -59,7 +69,6 @@ bool QmlHost::load(QQuickView &view, const QString &path, ThemePalette &palette,
 {
     Q_ASSERT(m_services);
     const QUrl url = Resources::qml(path);
-    // A compile still running on the loader thread is finished here, on the spot.
     QQmlComponent component(m_engine.get(), url, QQmlComponent::PreferSynchronous);
     // Each window is handed its own palette, so one engine serves light and dark views.
     QVariantMap initial = properties;
@@ -74,12 +83,4 @@ bool QmlHost::load(QQuickView &view, const QString &path, ThemePalette &palette,
     }
     view.setContent(url, nullptr, object);
     return true;
-}
-
-void QmlHost::compileAhead(const QString &path)
-{
-    if (m_compiled.contains(path))
-        return;
-    m_compiled.insert(path, new QQmlComponent(m_engine.get(), Resources::qml(path),
-                                              QQmlComponent::Asynchronous, this));
 }

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QHash>
 #include <QObject>
 #include <QString>
 #include <QVariantMap>
@@ -28,6 +27,10 @@ public:
     explicit QmlHost(DesktopColorScheme &desktop, QObject *parent = nullptr);
     ~QmlHost() override;
 
+    // Registers the module's QML types (it has no plugin that would). Every host does this;
+    // an engine built without one calls it first. Calling it again does no harm.
+    static void registerTypes();
+
     QQmlEngine &engine() const { return *m_engine; }
     ThemePalette &adaptivePalette() const { return *m_adaptive; }
     ThemePalette &darkPalette() const { return *m_dark; }
@@ -44,9 +47,6 @@ public:
     // `properties` adds initial properties of the file's own.
     bool load(QQuickView &view, const QString &path, ThemePalette &palette,
               const QVariantMap &properties = {});
-    // Compiles the file at `path` on the engine's loader thread and keeps it, so that a later
-    // load() only creates objects. No window and no graphics are touched.
-    void compileAhead(const QString &path);
 
 private:
     std::unique_ptr<QQmlEngine> m_engine;
@@ -54,6 +54,4 @@ private:
     ThemePalette *m_adaptive;
     ThemePalette *m_dark;
     ViewServices *m_services = nullptr;
-    // Owned by the host; kept so the engine's type cache never drops what was compiled.
-    QHash<QString, QQmlComponent *> m_compiled;
 };

@@ -3,6 +3,7 @@
 #include "catalogue/Catalogue.h"
 #include "core/AppError.h"
 #include "ui/shell/MenuBarController.h"
+#include "ui/shell/PanelWindow.h"
 #include "ui/shell/QmlHost.h"
 #include "ui/shell/ShellWindows.h"
 #include "ui/launcher/LauncherShots.h"
@@ -59,7 +60,7 @@ ScreenshotRun::ScreenshotRun(QString folder, ShellWindows &windows, MenuBarContr
 {
     addShot({QStringLiteral("launcher.png"), [this] { return launcherShot(); }});
     addShot({QStringLiteral("panel.png"), [this]() -> QCoro::Task<QImage> {
-                 co_return grab(&m_menuBar.panel());
+                 co_return grab(&PanelWindow::of(m_menuBar));
              }});
     addPictureShots();
     addShot({QStringLiteral("settings.png"), [this] { return settingsShot(false); }});

@@ -2,6 +2,7 @@
 
 #include "core/SettingsStore.h"
 #include "ui/shell/QmlHost.h"
+#include "ui/shell/ViewShell.h"
 #include "ui/theme/ThemePalette.h"
 
 #include <QCursor>
@@ -132,7 +133,7 @@ ShellWindows::~ShellWindows()
 
 bool ShellWindows::keepLauncherOnAppearance(const SettingsStore &settings, bool &didHandleColdStart)
 {
-    const bool stored = settings.boolValue(SettingsKey::openLauncherOnLaunch).value_or(true);
+    const bool stored = ViewShell::launcherOpensAtLaunch(settings);
     if (didHandleColdStart)
         return true;
     didHandleColdStart = true;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Duskhaven/AppServices.h"
 #include "ui/views/QmlTypes.h"
 #include "ui/views/SceneListModel.h"
 #include "ui/views/ViewSettings.h"
@@ -43,25 +44,7 @@ class ViewServices : public QObject
     Q_PROPERTY(ArtClock *artClock READ artClock CONSTANT)
 
 public:
-    struct Services
-    {
-        PlayerService &player;
-        LibraryService &library;
-        AmbientMixerService &mixer;
-        AutoPauseService &autoPause;
-        HotKeyService &hotKeys;
-        PinService &pins;
-        CacheService &cache;
-        CustomScenesService &customScenes;
-        DialogFilePicker &customScenePicker;
-        VideoCacheService &videoCache;
-        AudioContextMonitor &audioMonitor;
-        SettingsStore &settings;
-        CoverImageLoader &coverImages;
-        StartupNotice &startupNotice;
-        SavedMixesService &savedMixes;
-        SleepTimer &sleepTimer;
-    };
+    using Services = AppServices;
 
     ViewServices(const Services &services, SymbolTable &symbols, ShellWindows &shell,
                  QObject *parent = nullptr);

@@ -1,0 +1,50 @@
+#include "ui/shell/QuickShell.h"
+
+#include "Duskhaven/AppEnvironment.h"
+#include "ui/shell/MenuBarController.h"
+#include "ui/shell/PanelWindow.h"
+#include "ui/shell/QmlHost.h"
+#include "ui/shell/ScreenshotRun.h"
+#include "ui/shell/ShellWindows.h"
+#include "ui/views/ViewServices.h"
+
+QuickShell::QuickShell(const Context &context, QObject *parent)
+    : ViewShell(parent), m_context(context), m_qml(std::make_unique<QmlHost>(context.desktop))
+{
+    m_windows = std::make_unique<ShellWindows>(*m_qml, context.settings);
+    m_services = std::make_unique<ViewServices>(context.environment.viewServices(),
+                                                m_qml->symbols(), *m_windows);
+    m_qml->setServices(m_services.get());
+    connect(m_windows.get(), &ShellWindows::windowOpening, &context.menuBar,
+            &MenuBarController::hidePanel);
+}
+
+QuickShell::~QuickShell() = default;
+
+void QuickShell::openLauncherAtLaunch()
+{
+    m_windows->openLauncherAtLaunch();
+}
+
+void QuickShell::openLauncher()
+{
+    m_windows->openLauncher();
+}
+
+void QuickShell::openSettings()
+{
+    m_windows->openSettings();
+}
+
+std::unique_ptr<PanelSurface> QuickShell::makePanel()
+{
+    return PanelWindow::build(*m_qml);
+}
+
+void QuickShell::takeScreenshots(const QString &folder)
+{
+    m_screenshots = std::make_unique<ScreenshotRun>(folder, *m_windows, m_context.menuBar, *m_qml);
+    connect(m_screenshots.get(), &ScreenshotRun::finished, this,
+            &ViewShell::screenshotsFinished);
+    m_screenshots->start();
+}
