@@ -19,7 +19,6 @@
 #include <QDebug>
 #include <QPointer>
 #include <QDBusConnection>
-#include <QIcon>
 #include <QTimer>
 #include <algorithm>
 
@@ -102,7 +101,6 @@ DuskhavenApp::Start DuskhavenApp::start(const QStringList &arguments, QTextStrea
     m_menuBar = std::make_unique<MenuBarController>(*m_desktop, ClickOutsideMonitor::forPlatform());
     m_updater = std::make_unique<UpdateChecker>(QUrl(QString::fromUtf8(BuildInfo::updateFeedUrl)),
                                                 QString::fromUtf8(BuildInfo::version));
-    QGuiApplication::setWindowIcon(QIcon(Resources::appIconPath));
     QTimer::singleShot(0, this, [this, arguments] { buildShell(arguments); });
     return Start::Running;
 }

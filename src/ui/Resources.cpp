@@ -1,6 +1,9 @@
 #include "ui/Resources.h"
 
+#include <QFile>
 #include <QFontDatabase>
+#include <QGuiApplication>
+#include <QIcon>
 #include <QImageReader>
 #include <QPainter>
 
@@ -30,8 +33,14 @@ QString Resources::symbolFontFamily()
 QImage Resources::tintedLogo(QSize size, const QColor &color)
 {
     init();
-    QImageReader reader(logoPath);
-    reader.setScaledSize(size);
+    // The tray's sizes come drawn ahead, so that the tray process never loads SVG support.
+    const QString drawn = QStringLiteral(":/duskhaven/logo/%1.png").arg(size.width());
+    const bool useDrawn = size.width() == size.height() && QFile::exists(drawn);
+    // PNG is built in; probing would load every image plugin, SVG's among them.
+    QImageReader reader(useDrawn ? drawn : logoPath, useDrawn ? "png" : QByteArray());
+    reader.setAutoDetectImageFormat(!useDrawn);
+    if (!useDrawn)
+        reader.setScaledSize(size);
     QImage image = reader.read().convertToFormat(QImage::Format_ARGB32_Premultiplied);
     if (image.isNull())
         return image;
@@ -39,4 +48,11 @@ QImage Resources::tintedLogo(QSize size, const QColor &color)
     painter.setCompositionMode(QPainter::CompositionMode_SourceIn);
     painter.fillRect(image.rect(), color);
     return image;
+}
+
+void Resources::setAppWindowIcon()
+{
+    init();
+    if (QGuiApplication::windowIcon().isNull())
+        QGuiApplication::setWindowIcon(QIcon(appIconPath));
 }

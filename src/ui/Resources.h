@@ -23,6 +23,10 @@ QString symbolFontFamily();
 // The logo drawn in one colour at a size; a null image when the asset is missing.
 QImage tintedLogo(QSize size, const QColor &color);
 
+// Gives the application's windows its icon, unless they have one. Called when the first window
+// is built rather than at start: the icon is an SVG, and the tray process needs no SVG support.
+void setAppWindowIcon();
+
 // The logo, a monochrome SVG to be tinted.
 inline const QString logoPath = QStringLiteral(":/duskhaven/DuskhavenLogo.svg");
 // The application's icon (a tile with the logo), for window icons.

@@ -81,9 +81,31 @@ set(AREA_QML
   settings/CustomSceneRow.qml
 )
 
-# The interface's plain Qt resources: the logo and the symbol font (the views are the QML module). The qrc is
-# generated so that it can name the font where its Debian package installs it; AUTORCC
-# compiles it into duskhaven_services, and Resources::init() pulls it into each executable.
+# The logo drawn at the tray's sizes at build time: the tray process then needs no SVG support.
+set(DUSKHAVEN_LOGO_SIZES 16 22 24 32 48 64)
+set(DUSKHAVEN_LOGO_DIR ${CMAKE_CURRENT_BINARY_DIR}/generated/logo)
+add_executable(duskhaven-logo-rasters ${CMAKE_CURRENT_SOURCE_DIR}/ui/LogoRasters.cpp)
+target_link_libraries(duskhaven-logo-rasters PRIVATE Qt6::Gui)
+set(DUSKHAVEN_LOGO_RASTERS "")
+set(DUSKHAVEN_LOGO_QRC_FILES "")
+foreach(size IN LISTS DUSKHAVEN_LOGO_SIZES)
+  list(APPEND DUSKHAVEN_LOGO_RASTERS ${DUSKHAVEN_LOGO_DIR}/${size}.png)
+  string(APPEND DUSKHAVEN_LOGO_QRC_FILES
+    "    <file alias=\"logo/${size}.png\">${DUSKHAVEN_LOGO_DIR}/${size}.png</file>\n")
+endforeach()
+add_custom_command(OUTPUT ${DUSKHAVEN_LOGO_RASTERS}
+  COMMAND ${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen
+          $<TARGET_FILE:duskhaven-logo-rasters> ${PROJECT_SOURCE_DIR}/resources/DuskhavenLogo.svg
+          ${DUSKHAVEN_LOGO_DIR} ${DUSKHAVEN_LOGO_SIZES}
+  DEPENDS duskhaven-logo-rasters ${PROJECT_SOURCE_DIR}/resources/DuskhavenLogo.svg
+  COMMENT "Drawing the logo for the tray")
+add_custom_target(duskhaven_logo_rasters DEPENDS ${DUSKHAVEN_LOGO_RASTERS})
+set_property(TARGET duskhaven_services APPEND PROPERTY AUTOGEN_TARGET_DEPENDS duskhaven_logo_rasters)
+
+# The interface's plain Qt resources: the logo (whole, and drawn for the tray) and the symbol
+# font (the views are the QML module). The qrc is generated so that it can name the font where
+# its Debian package installs it; AUTORCC compiles it into duskhaven_services, and
+# Resources::init() pulls it into each executable.
 find_file(DUSKHAVEN_SYMBOL_FONT MaterialIcons-Regular.ttf
   PATHS /usr/share/fonts/truetype/material-design-icons-iconfont NO_DEFAULT_PATH REQUIRED)
 set(DUSKHAVEN_UI_DIR ${CMAKE_CURRENT_SOURCE_DIR}/ui)

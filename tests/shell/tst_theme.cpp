@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QDirIterator>
 #include <QFontDatabase>
+#include <QImageReader>
 #include <QPalette>
 #include <QRawFont>
 #include <QRegularExpression>
@@ -149,6 +150,31 @@ private Q_SLOTS:
         for (const QString &name : Symbols::names())
             QVERIFY2(font.supportsCharacter(QChar(*Symbols::codePoint(name))), qPrintable(name));
         QVERIFY(QFontDatabase::families().contains(Resources::symbolFontFamily()));
+    }
+
+    // The tray's icon sizes come drawn at build time; each must be the logo itself, tinted.
+    void theTraysLogoSizesAreTheLogoDrawnAhead()
+    {
+        const QColor tint(200, 40, 40);
+        for (const int side : {16, 22, 24, 32, 48, 64}) {
+            const QImage drawn = Resources::tintedLogo(QSize(side, side), tint);
+            QCOMPARE(drawn.size(), QSize(side, side));
+            QImageReader reader(Resources::logoPath);
+            reader.setScaledSize(QSize(side, side));
+            const QImage svg = reader.read().convertToFormat(QImage::Format_ARGB32_Premultiplied);
+            int covered = 0;
+            for (int y = 0; y < side; ++y) {
+                for (int x = 0; x < side; ++x) {
+                    const QRgb pixel = drawn.pixel(x, y);
+                    QVERIFY(qAbs(qAlpha(pixel) - qAlpha(svg.pixel(x, y))) <= 2);
+                    if (qAlpha(pixel) == 255) {
+                        QCOMPARE(QColor(pixel), tint);
+                        ++covered;
+                    }
+                }
+            }
+            QVERIFY(covered > side * side / 8);
+        }
     }
 
     // A name a view asks for that the table lacks would silently draw the fallback.

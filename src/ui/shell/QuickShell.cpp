@@ -1,6 +1,7 @@
 #include "ui/shell/QuickShell.h"
 
 #include "Duskhaven/AppEnvironment.h"
+#include "ui/Resources.h"
 #include "ui/shell/MenuBarController.h"
 #include "ui/shell/PanelWindow.h"
 #include "ui/shell/QmlHost.h"
@@ -11,6 +12,7 @@
 QuickShell::QuickShell(const Context &context, QObject *parent)
     : ViewShell(parent), m_context(context), m_qml(std::make_unique<QmlHost>(context.desktop))
 {
+    Resources::setAppWindowIcon();
     m_windows = std::make_unique<ShellWindows>(*m_qml, context.settings);
     m_services = std::make_unique<ViewServices>(context.environment.viewServices(),
                                                 m_qml->symbols(), *m_windows);

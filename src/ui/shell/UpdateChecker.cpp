@@ -1,5 +1,7 @@
 #include "ui/shell/UpdateChecker.h"
 
+#include "ui/Resources.h"
+
 #include <QCoroNetworkReply>
 #include <QDesktopServices>
 #include <QJsonDocument>
@@ -122,6 +124,7 @@ void UpdateChecker::setChecking(bool checking)
 
 void UpdatePrompt::show(const UpdateChecker::Result &result, const QString &currentVersion)
 {
+    Resources::setAppWindowIcon();
     auto *box = new QMessageBox(
         result.kind == UpdateChecker::Result::Kind::Failed ? QMessageBox::Warning
                                                            : QMessageBox::Information,
