@@ -1,22 +1,19 @@
 #include "awareness/PulseAudioClients.h"
 
+#include "core/PulseLibrary.h"
+
 #include <QMetaObject>
 #include <QPointer>
 #include <QSet>
 #include <atomic>
 #include <cstring>
 #include <functional>
-#include <pulse/context.h>
-#include <pulse/introspect.h>
-#include <pulse/proplist.h>
-#include <pulse/subscribe.h>
-#include <pulse/thread-mainloop.h>
 
 namespace {
 qint64 processIdOf(const pa_proplist *properties)
 {
     const char *text =
-        properties ? pa_proplist_gets(properties, PA_PROP_APPLICATION_PROCESS_ID) : nullptr;
+        properties ? pulse().pa_proplist_gets(properties, PA_PROP_APPLICATION_PROCESS_ID) : nullptr;
     if (!text)
         return 0;
     bool ok = false;
@@ -59,6 +56,7 @@ struct PulseAudioClients::Loop
 {
     PulseAudioClients *owner = nullptr;
     pa_threaded_mainloop *mainloop = nullptr;
+    bool loopFailed = false; // tried once: no library or no thread; never tried again
     pa_context *context = nullptr;
     Scan *scan = nullptr;
     int waiting = 0;       // requests that no scan under way answers
@@ -97,8 +95,8 @@ struct PulseAudioClients::Loop
             return;
         for (pa_operation *&operation : scan->operations) {
             if (operation) {
-                pa_operation_cancel(operation);
-                pa_operation_unref(operation);
+                pulse().pa_operation_cancel(operation);
+                pulse().pa_operation_unref(operation);
                 operation = nullptr;
             }
         }
@@ -111,10 +109,10 @@ struct PulseAudioClients::Loop
         dropScan();
         if (!context)
             return;
-        pa_context_set_state_callback(context, nullptr, nullptr);
-        pa_context_set_subscribe_callback(context, nullptr, nullptr);
-        pa_context_disconnect(context);
-        pa_context_unref(context);
+        pulse().pa_context_set_state_callback(context, nullptr, nullptr);
+        pulse().pa_context_set_subscribe_callback(context, nullptr, nullptr);
+        pulse().pa_context_disconnect(context);
+        pulse().pa_context_unref(context);
         context = nullptr;
         ready = false;
     }
@@ -127,7 +125,7 @@ struct PulseAudioClients::Loop
         if (scan)
             return; // a scan follows the one under way and answers this request
         const pa_context_state_t state =
-            context ? pa_context_get_state(context) : PA_CONTEXT_TERMINATED;
+            context ? pulse().pa_context_get_state(context) : PA_CONTEXT_TERMINATED;
         if (state == PA_CONTEXT_READY) {
             startScan();
         } else if (!PA_CONTEXT_IS_GOOD(state)) {
@@ -139,13 +137,13 @@ struct PulseAudioClients::Loop
     void connectAnew()
     {
         dropContext();
-        context = pa_context_new(pa_threaded_mainloop_get_api(mainloop), "Dusk Haven");
+        context = pulse().pa_context_new(pulse().pa_threaded_mainloop_get_api(mainloop), "Dusk Haven");
         if (!context) {
             fail();
             return;
         }
-        pa_context_set_state_callback(context, &Loop::onState, this);
-        if (pa_context_connect(context, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0) {
+        pulse().pa_context_set_state_callback(context, &Loop::onState, this);
+        if (pulse().pa_context_connect(context, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0) {
             dropContext();
             fail();
         }
@@ -172,25 +170,25 @@ struct PulseAudioClients::Loop
 
     void subscribe()
     {
-        pa_context_set_subscribe_callback(context, &Loop::onEvent, this);
+        pulse().pa_context_set_subscribe_callback(context, &Loop::onEvent, this);
         pa_operation *operation =
-            pa_context_subscribe(context,
+            pulse().pa_context_subscribe(context,
                                  pa_subscription_mask_t(PA_SUBSCRIPTION_MASK_SINK_INPUT |
                                                         PA_SUBSCRIPTION_MASK_SOURCE_OUTPUT),
                                  nullptr, nullptr);
         if (operation)
-            pa_operation_unref(operation);
+            pulse().pa_operation_unref(operation);
     }
 
     void unsubscribe()
     {
         if (!context)
             return;
-        pa_context_set_subscribe_callback(context, nullptr, nullptr);
-        if (pa_context_get_state(context) == PA_CONTEXT_READY) {
+        pulse().pa_context_set_subscribe_callback(context, nullptr, nullptr);
+        if (pulse().pa_context_get_state(context) == PA_CONTEXT_READY) {
             if (pa_operation *operation =
-                    pa_context_subscribe(context, PA_SUBSCRIPTION_MASK_NULL, nullptr, nullptr))
-                pa_operation_unref(operation);
+                    pulse().pa_context_subscribe(context, PA_SUBSCRIPTION_MASK_NULL, nullptr, nullptr))
+                pulse().pa_operation_unref(operation);
         }
     }
 
@@ -204,7 +202,7 @@ struct PulseAudioClients::Loop
     static void onState(pa_context *context, void *userdata)
     {
         auto *self = static_cast<Loop *>(userdata);
-        const pa_context_state_t state = pa_context_get_state(context);
+        const pa_context_state_t state = pulse().pa_context_get_state(context);
         if (state == PA_CONTEXT_READY) {
             self->ready = true;
             if (self->watching) {
@@ -227,10 +225,10 @@ struct PulseAudioClients::Loop
         scan->answers = waiting;
         waiting = 0;
         scan->operations[0] =
-            pa_context_get_sink_input_info_list(context, &Loop::onSinkInput, this);
+            pulse().pa_context_get_sink_input_info_list(context, &Loop::onSinkInput, this);
         scan->operations[1] =
-            pa_context_get_source_output_info_list(context, &Loop::onSourceOutput, this);
-        scan->operations[2] = pa_context_get_source_info_list(context, &Loop::onSource, this);
+            pulse().pa_context_get_source_output_info_list(context, &Loop::onSourceOutput, this);
+        scan->operations[2] = pulse().pa_context_get_source_info_list(context, &Loop::onSource, this);
         for (pa_operation *operation : scan->operations) {
             if (operation)
                 ++scan->open;
@@ -243,7 +241,7 @@ struct PulseAudioClients::Loop
 
     void finishOne(int index)
     {
-        pa_operation_unref(scan->operations[index]);
+        pulse().pa_operation_unref(scan->operations[index]);
         scan->operations[index] = nullptr;
         if (--scan->open > 0)
             return;
@@ -304,52 +302,64 @@ struct PulseAudioClients::Loop
 PulseAudioClients::PulseAudioClients(QObject *parent) : AudioClientSource(parent), d(new Loop)
 {
     d->owner = this;
-    d->mainloop = pa_threaded_mainloop_new();
-    if (d->mainloop && pa_threaded_mainloop_start(d->mainloop) < 0) {
-        pa_threaded_mainloop_free(d->mainloop);
-        d->mainloop = nullptr;
-    }
     m_retry.setSingleShot(true);
     m_retry.setInterval(retryInterval);
     connect(&m_retry, &QTimer::timeout, this, [this] {
-        pa_threaded_mainloop_lock(d->mainloop);
-        if (d->watching && (!d->context || !PA_CONTEXT_IS_GOOD(pa_context_get_state(d->context))))
+        pulse().pa_threaded_mainloop_lock(d->mainloop);
+        if (d->watching && (!d->context || !PA_CONTEXT_IS_GOOD(pulse().pa_context_get_state(d->context))))
             d->connectAnew();
-        pa_threaded_mainloop_unlock(d->mainloop);
+        pulse().pa_threaded_mainloop_unlock(d->mainloop);
     });
+}
+
+bool PulseAudioClients::startLoop()
+{
+    // The library and the loop's thread come with the first question or watch, not at start.
+    if (d->mainloop || d->loopFailed)
+        return d->mainloop;
+    d->loopFailed = true;
+    if (!PulseLibrary::load())
+        return false;
+    d->mainloop = pulse().pa_threaded_mainloop_new();
+    if (d->mainloop && pulse().pa_threaded_mainloop_start(d->mainloop) < 0) {
+        pulse().pa_threaded_mainloop_free(d->mainloop);
+        d->mainloop = nullptr;
+    }
+    d->loopFailed = !d->mainloop;
+    return d->mainloop;
 }
 
 PulseAudioClients::~PulseAudioClients()
 {
     if (!d->mainloop)
         return;
-    pa_threaded_mainloop_lock(d->mainloop);
+    pulse().pa_threaded_mainloop_lock(d->mainloop);
     d->dropContext();
-    pa_threaded_mainloop_unlock(d->mainloop);
-    pa_threaded_mainloop_stop(d->mainloop);
-    pa_threaded_mainloop_free(d->mainloop);
+    pulse().pa_threaded_mainloop_unlock(d->mainloop);
+    pulse().pa_threaded_mainloop_stop(d->mainloop);
+    pulse().pa_threaded_mainloop_free(d->mainloop);
 }
 
 void PulseAudioClients::listClients()
 {
-    if (!d->mainloop) {
+    if (!startLoop()) {
         QMetaObject::invokeMethod(
             this, [this] { deliver(1, {}); }, Qt::QueuedConnection);
         return;
     }
-    pa_threaded_mainloop_lock(d->mainloop);
+    pulse().pa_threaded_mainloop_lock(d->mainloop);
     d->request();
-    pa_threaded_mainloop_unlock(d->mainloop);
+    pulse().pa_threaded_mainloop_unlock(d->mainloop);
 }
 
 void PulseAudioClients::setWatching(bool on)
 {
-    if (!d->mainloop)
+    if (on ? !startLoop() : !d->mainloop)
         return;
-    pa_threaded_mainloop_lock(d->mainloop);
+    pulse().pa_threaded_mainloop_lock(d->mainloop);
     d->watching = on;
     const pa_context_state_t state =
-        d->context ? pa_context_get_state(d->context) : PA_CONTEXT_TERMINATED;
+        d->context ? pulse().pa_context_get_state(d->context) : PA_CONTEXT_TERMINATED;
     if (!on) {
         m_retry.stop();
         d->unsubscribe();
@@ -360,7 +370,7 @@ void PulseAudioClients::setWatching(bool on)
     } else if (!PA_CONTEXT_IS_GOOD(state)) {
         d->connectAnew();
     }
-    pa_threaded_mainloop_unlock(d->mainloop);
+    pulse().pa_threaded_mainloop_unlock(d->mainloop);
 }
 
 void PulseAudioClients::deliver(int answers, const QList<AudioClient> &clients)
@@ -368,11 +378,12 @@ void PulseAudioClients::deliver(int answers, const QList<AudioClient> &clients)
     QPointer<PulseAudioClients> self(this);
     for (int i = 0; i < answers && self; ++i)
         Q_EMIT clientsListed(clients);
-    if (!self)
+    // Without a loop (no sound server library) there is no connection to let go.
+    if (!self || !d->mainloop)
         return;
     // A connection made only to answer a question is let go once it is answered.
-    pa_threaded_mainloop_lock(d->mainloop);
+    pulse().pa_threaded_mainloop_lock(d->mainloop);
     if (!d->watching && d->idle())
         d->dropContext();
-    pa_threaded_mainloop_unlock(d->mainloop);
+    pulse().pa_threaded_mainloop_unlock(d->mainloop);
 }

@@ -38,6 +38,8 @@ private:
     static constexpr std::chrono::milliseconds retryInterval{2000};
 
     struct Loop;
+    // Starts the library's loop on its thread unless it runs; false when it cannot.
+    bool startLoop();
     void deliver(int answers, const QList<AudioClient> &clients);
 
     std::unique_ptr<Loop> d;

@@ -11,7 +11,7 @@ set(AREA_SOURCES
   HotKeyService.h HotKeyService.cpp
 )
 
-# The sound server's client list (libpulse) and X11 key grabs (xcb).
+# X11 key grabs (xcb).
 find_package(PkgConfig REQUIRED)
-pkg_check_modules(DUSKHAVEN_AWARENESS_DEPS REQUIRED IMPORTED_TARGET libpulse xcb)
+pkg_check_modules(DUSKHAVEN_AWARENESS_DEPS REQUIRED IMPORTED_TARGET xcb)
 target_link_libraries(duskhaven_services PUBLIC PkgConfig::DUSKHAVEN_AWARENESS_DEPS)

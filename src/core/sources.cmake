@@ -8,4 +8,11 @@ set(AREA_SOURCES
   SettingsStore.h SettingsStore.cpp
   StartupNotice.h
   AppModule.h AppModule.cpp
+  PulseLibrary.h PulseLibrary.cpp
 )
+
+# The sound server's client library: its headers only, as it is loaded when first needed
+# (PulseLibrary).
+find_package(PkgConfig REQUIRED)
+pkg_check_modules(DUSKHAVEN_PULSE REQUIRED libpulse)
+target_include_directories(duskhaven_services PUBLIC ${DUSKHAVEN_PULSE_INCLUDE_DIRS})

@@ -1,14 +1,11 @@
 #include "mixer/MixStream.h"
 
+#include "core/PulseLibrary.h"
+
 #include <QMetaObject>
 #include <algorithm>
 #include <cstring>
 #include <mutex>
-#include <pulse/context.h>
-#include <pulse/proplist.h>
-#include <pulse/stream.h>
-#include <pulse/thread-mainloop.h>
-#include <pulse/timeval.h>
 #include <vector>
 
 namespace {
@@ -26,9 +23,9 @@ class MainloopLock
 public:
     explicit MainloopLock(pa_threaded_mainloop *mainloop) : m_mainloop(mainloop)
     {
-        pa_threaded_mainloop_lock(m_mainloop);
+        pulse().pa_threaded_mainloop_lock(m_mainloop);
     }
-    ~MainloopLock() { pa_threaded_mainloop_unlock(m_mainloop); }
+    ~MainloopLock() { pulse().pa_threaded_mainloop_unlock(m_mainloop); }
     MainloopLock(const MainloopLock &) = delete;
     MainloopLock &operator=(const MainloopLock &) = delete;
 
@@ -87,10 +84,10 @@ struct MixStream::Server
     qint64 quietFrames = 0;
 
     Server(MixStream *owner, std::shared_ptr<SourceMix> mix)
-        : owner(owner), mix(std::move(mix)), mainloop(pa_threaded_mainloop_new())
+        : owner(owner), mix(std::move(mix)), mainloop(pulse().pa_threaded_mainloop_new())
     {
-        pa_threaded_mainloop_set_name(mainloop, "mix-audio");
-        pa_threaded_mainloop_start(mainloop);
+        pulse().pa_threaded_mainloop_set_name(mainloop, "mix-audio");
+        pulse().pa_threaded_mainloop_start(mainloop);
     }
 
     ~Server()
@@ -100,8 +97,8 @@ struct MixStream::Server
             closeStream();
             dropContext();
         }
-        pa_threaded_mainloop_stop(mainloop);
-        pa_threaded_mainloop_free(mainloop);
+        pulse().pa_threaded_mainloop_stop(mainloop);
+        pulse().pa_threaded_mainloop_free(mainloop);
     }
 
     // From the main thread: a source sounds.
@@ -111,7 +108,7 @@ struct MixStream::Server
         if (stream)
             return;
         const pa_context_state_t state =
-            context ? pa_context_get_state(context) : PA_CONTEXT_TERMINATED;
+            context ? pulse().pa_context_get_state(context) : PA_CONTEXT_TERMINATED;
         if (state == PA_CONTEXT_READY)
             openStream();
         else if (!PA_CONTEXT_IS_GOOD(state))
@@ -131,24 +128,24 @@ struct MixStream::Server
     void connect()
     {
         dropContext();
-        pa_proplist *properties = pa_proplist_new();
-        pa_proplist_sets(properties, PA_PROP_APPLICATION_NAME, "Dusk Haven");
-        pa_proplist_sets(properties, PA_PROP_APPLICATION_ICON_NAME, "dusk-haven");
-        context = pa_context_new_with_proplist(pa_threaded_mainloop_get_api(mainloop), "Dusk Haven",
+        pa_proplist *properties = pulse().pa_proplist_new();
+        pulse().pa_proplist_sets(properties, PA_PROP_APPLICATION_NAME, "Dusk Haven");
+        pulse().pa_proplist_sets(properties, PA_PROP_APPLICATION_ICON_NAME, "dusk-haven");
+        context = pulse().pa_context_new_with_proplist(pulse().pa_threaded_mainloop_get_api(mainloop), "Dusk Haven",
                                                properties);
-        pa_proplist_free(properties);
+        pulse().pa_proplist_free(properties);
         if (!context)
             return;
-        pa_context_set_state_callback(
+        pulse().pa_context_set_state_callback(
             context,
             [](pa_context *c, void *self) {
                 auto *server = static_cast<Server *>(self);
-                if (pa_context_get_state(c) == PA_CONTEXT_READY && server->mix->isSounding())
+                if (pulse().pa_context_get_state(c) == PA_CONTEXT_READY && server->mix->isSounding())
                     server->openStream();
             },
             this);
         // No server: the next start tries again.
-        if (pa_context_connect(context, nullptr, PA_CONTEXT_NOFLAGS, nullptr) < 0)
+        if (pulse().pa_context_connect(context, nullptr, PA_CONTEXT_NOFLAGS, nullptr) < 0)
             dropContext();
     }
 
@@ -156,9 +153,9 @@ struct MixStream::Server
     {
         if (!context)
             return;
-        pa_context_set_state_callback(context, nullptr, nullptr);
-        pa_context_disconnect(context);
-        pa_context_unref(context);
+        pulse().pa_context_set_state_callback(context, nullptr, nullptr);
+        pulse().pa_context_disconnect(context);
+        pulse().pa_context_unref(context);
         context = nullptr;
     }
 
@@ -166,26 +163,26 @@ struct MixStream::Server
     {
         if (stream)
             return;
-        pa_proplist *properties = pa_proplist_new();
-        pa_proplist_sets(properties, PA_PROP_MEDIA_ROLE, "music");
-        stream = pa_stream_new_with_proplist(context, "Music and ambience", &streamSpec, nullptr,
+        pa_proplist *properties = pulse().pa_proplist_new();
+        pulse().pa_proplist_sets(properties, PA_PROP_MEDIA_ROLE, "music");
+        stream = pulse().pa_stream_new_with_proplist(context, "Music and ambience", &streamSpec, nullptr,
                                              properties);
-        pa_proplist_free(properties);
+        pulse().pa_proplist_free(properties);
         if (!stream)
             return;
         quietFrames = 0;
-        pa_stream_set_state_callback(
+        pulse().pa_stream_set_state_callback(
             stream,
             [](pa_stream *s, void *self) {
                 auto *server = static_cast<Server *>(self);
-                const pa_stream_state_t state = pa_stream_get_state(s);
+                const pa_stream_state_t state = pulse().pa_stream_get_state(s);
                 if (state == PA_STREAM_READY)
-                    server->post(true, qsizetype(pa_stream_get_buffer_attr(s)->tlength));
+                    server->post(true, qsizetype(pulse().pa_stream_get_buffer_attr(s)->tlength));
                 else if (!PA_STREAM_IS_GOOD(state))
                     server->closeLater(); // the device or the server went away
             },
             this);
-        pa_stream_set_write_callback(
+        pulse().pa_stream_set_write_callback(
             stream,
             [](pa_stream *s, std::size_t bytes, void *self) {
                 static_cast<Server *>(self)->write(s, bytes);
@@ -195,12 +192,12 @@ struct MixStream::Server
         // ahead, so what the sources change is heard after about this long.
         pa_buffer_attr attributes;
         attributes.maxlength = std::uint32_t(-1);
-        attributes.tlength = std::uint32_t(pa_usec_to_bytes(
+        attributes.tlength = std::uint32_t(pulse().pa_usec_to_bytes(
             pa_usec_t(MixStream::targetLatencyMs()) * PA_USEC_PER_MSEC, &streamSpec));
         attributes.prebuf = std::uint32_t(-1);
         attributes.minreq = std::uint32_t(-1);
         attributes.fragsize = std::uint32_t(-1);
-        if (pa_stream_connect_playback(stream, nullptr, &attributes, PA_STREAM_ADJUST_LATENCY,
+        if (pulse().pa_stream_connect_playback(stream, nullptr, &attributes, PA_STREAM_ADJUST_LATENCY,
                                        nullptr, nullptr) < 0)
             closeStream();
     }
@@ -210,15 +207,15 @@ struct MixStream::Server
         while (bytes >= frameBytes) {
             void *data = nullptr;
             std::size_t size = bytes;
-            if (pa_stream_begin_write(s, &data, &size) < 0 || !data)
+            if (pulse().pa_stream_begin_write(s, &data, &size) < 0 || !data)
                 return;
             const qsizetype frames = qsizetype(std::min(size, bytes) / frameBytes);
             if (frames == 0) {
-                pa_stream_cancel_write(s);
+                pulse().pa_stream_cancel_write(s);
                 return;
             }
             const bool sounded = mix->render(static_cast<float *>(data), frames);
-            pa_stream_write(s, data, std::size_t(frames) * frameBytes, nullptr, 0,
+            pulse().pa_stream_write(s, data, std::size_t(frames) * frameBytes, nullptr, 0,
                             PA_SEEK_RELATIVE);
             bytes -= std::size_t(frames) * frameBytes;
             if (sounded) {
@@ -236,7 +233,7 @@ struct MixStream::Server
     {
         if (closing)
             return;
-        pa_mainloop_api *api = pa_threaded_mainloop_get_api(mainloop);
+        pa_mainloop_api *api = pulse().pa_threaded_mainloop_get_api(mainloop);
         closing = api->defer_new(
             api,
             [](pa_mainloop_api *a, pa_defer_event *event, void *self) {
@@ -245,14 +242,14 @@ struct MixStream::Server
                 server->closing = nullptr;
                 // A source may have started since the quiet report.
                 const bool failed =
-                    server->stream && !PA_STREAM_IS_GOOD(pa_stream_get_state(server->stream));
+                    server->stream && !PA_STREAM_IS_GOOD(pulse().pa_stream_get_state(server->stream));
                 if (failed || !server->mix->isSounding())
                     server->closeStream();
                 if (!failed || !server->mix->isSounding())
                     return;
                 // Sound goes on, on the new default device or through a new connection to a
                 // restarted server.
-                if (server->context && pa_context_get_state(server->context) == PA_CONTEXT_READY)
+                if (server->context && pulse().pa_context_get_state(server->context) == PA_CONTEXT_READY)
                     server->openStream();
                 else
                     server->connect();
@@ -263,15 +260,15 @@ struct MixStream::Server
     void closeStream()
     {
         if (closing) {
-            pa_threaded_mainloop_get_api(mainloop)->defer_free(closing);
+            pulse().pa_threaded_mainloop_get_api(mainloop)->defer_free(closing);
             closing = nullptr;
         }
         if (!stream)
             return;
-        pa_stream_set_state_callback(stream, nullptr, nullptr);
-        pa_stream_set_write_callback(stream, nullptr, nullptr);
-        pa_stream_disconnect(stream);
-        pa_stream_unref(stream);
+        pulse().pa_stream_set_state_callback(stream, nullptr, nullptr);
+        pulse().pa_stream_set_write_callback(stream, nullptr, nullptr);
+        pulse().pa_stream_disconnect(stream);
+        pulse().pa_stream_unref(stream);
         stream = nullptr;
         post(false, 0);
     }
@@ -297,9 +294,13 @@ void MixStream::wake()
 {
     if (!m_mix->isSounding())
         return;
-    // The sound server is contacted at the first sound, not at start.
-    if (!m_server)
+    // The sound server is contacted at the first sound, not at start; without its library
+    // nothing can sound.
+    if (!m_server) {
+        if (!PulseLibrary::load())
+            return;
         m_server = std::make_unique<Server>(this, m_mix);
+    }
     m_server->start();
 }
 

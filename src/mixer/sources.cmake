@@ -8,11 +8,7 @@ set(AREA_SOURCES
   MixStream.h MixStream.cpp
 )
 
-# The one stream goes straight to the sound server.
 find_package(PkgConfig REQUIRED)
-pkg_check_modules(DUSKHAVEN_PULSE REQUIRED IMPORTED_TARGET libpulse)
-target_link_libraries(duskhaven_services PUBLIC PkgConfig::DUSKHAVEN_PULSE)
-
 # The decoder of music and loops: FFmpeg, in a module the application loads at its first
 # decode, so that starting it does not load FFmpeg's hundred libraries.
 pkg_check_modules(DUSKHAVEN_FFMPEG REQUIRED IMPORTED_TARGET libavformat libavcodec libswresample

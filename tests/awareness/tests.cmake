@@ -14,3 +14,6 @@ duskhaven_add_test(tst_hotkeys
 duskhaven_add_test(tst_portalhotkeys
   SOURCES awareness/tst_portalhotkeys.cpp
   LABELS awareness)
+# The test's own streams use libpulse directly.
+pkg_check_modules(DUSKHAVEN_TEST_PULSE REQUIRED IMPORTED_TARGET libpulse)
+target_link_libraries(tst_pulseaudioclients PRIVATE PkgConfig::DUSKHAVEN_TEST_PULSE)
