@@ -75,7 +75,7 @@ for who in floor app; do
     rate=$(switches $pid | awk -v s="$IDLE" 'NR == FNR { a[$1] = $2; next }
         ($1 in a) { d += $2 - a[$1] } END { printf "%.2f", d / s }' "$WORK/$who.before" -)
     rss=$(awk '/VmRSS/ {print $2}' /proc/$pid/status)
-    echo "$who idle ${IDLE} s: $rate wake-ups/s, RSS $((rss / 1024)) MB" | tee -a "$WORK/idle"
+    echo "$who idle ${IDLE} s: $rate wake-ups/s, RSS $rss kB" | tee -a "$WORK/idle"
 done
 awk '/^floor/ { f = $(NF - 1) } /^app/ { a = $(NF - 1) } END {
-    printf "RSS ratio %.2f (goal <= 1.3)\n", a / f }' "$WORK/idle"
+    printf "RSS ratio %.3f (goal <= 1.3)\n", a / f }' "$WORK/idle"
