@@ -2,6 +2,7 @@
 
 #include "catalogue/Catalogue.h"
 
+#include <algorithm>
 #include <cmath>
 
 QTransform ArtPose::transform(const QRectF &bounds) const
@@ -17,7 +18,24 @@ QTransform ArtPose::transform(const QRectF &bounds) const
     return transform;
 }
 
-QImage ArtLayer::image(qreal devicePixelRatio) const
+double Vignette::keeps(QPointF at, QPointF centre) const
+{
+    if (isNone())
+        return 1;
+    const double distance = std::hypot(at.x() - centre.x(), at.y() - centre.y());
+    return 1 -
+           opacity * std::clamp((distance - clearRadius) / (fullRadius - clearRadius), 0.0, 1.0);
+}
+
+QRadialGradient Vignette::gradient(QPointF centre) const
+{
+    QRadialGradient gradient(centre, fullRadius, centre, clearRadius);
+    gradient.setColorAt(0, Qt::transparent);
+    gradient.setColorAt(1, QColor::fromRgbF(0, 0, 0, float(opacity)));
+    return gradient;
+}
+
+QImage ArtLayer::image(qreal devicePixelRatio, const Vignette &vignette, QPointF centre) const
 {
     const QSize pixels(int(std::ceil(bounds.width() * devicePixelRatio)),
                        int(std::ceil(bounds.height() * devicePixelRatio)));
@@ -31,6 +49,11 @@ QImage ArtLayer::image(qreal devicePixelRatio) const
         paint(painter);
     painter.setPen(QPen(strokeColour, 1));
     painter.drawLines(strokes);
+    if (!vignette.isNone()) {
+        // Atop: only the colour darkens, the layer's coverage stays as it was.
+        painter.setCompositionMode(QPainter::CompositionMode_SourceAtop);
+        painter.fillRect(bounds, vignette.gradient(centre));
+    }
     return image;
 }
 
@@ -56,7 +79,7 @@ std::optional<Illustration> Illustration::forKind(const QString &rawValue)
     return std::nullopt;
 }
 
-QImage Illustration::render(QSize size, double t) const
+QImage Illustration::render(QSize size, double t, const Vignette &vignette) const
 {
     QImage picture(size, QImage::Format_ARGB32_Premultiplied);
     picture.fill(Qt::black);
@@ -67,7 +90,8 @@ QImage Illustration::render(QSize size, double t) const
         painter.save();
         painter.setOpacity(std::clamp(pose.opacity, 0.0, 1.0));
         painter.setTransform(pose.transform(layer.bounds));
-        painter.drawImage(layer.bounds, layer.image(1.0));
+        painter.drawImage(layer.bounds,
+                          layer.image(1.0, vignette, QRectF(QPointF(), size).center()));
         painter.restore();
     }
     return picture;

@@ -4,6 +4,7 @@
 #include <QLineF>
 #include <QList>
 #include <QPainter>
+#include <QRadialGradient>
 #include <QRectF>
 #include <QSizeF>
 #include <QString>
@@ -20,6 +21,23 @@ struct ArtPose
 
     // The layer's placement in the picture for a layer whose image lies at bounds.
     QTransform transform(const QRectF &bounds) const;
+};
+
+// A darkening towards a picture's edges: clear within clearRadius points of its centre, then
+// deepening to black at `opacity` from fullRadius on. Painted into the picture's own layers,
+// it costs a frame nothing; blended over the picture it would be one more pass of every pixel.
+struct Vignette
+{
+    double clearRadius = 0;
+    double fullRadius = 0;
+    double opacity = 0;
+
+    bool operator==(const Vignette &) const = default;
+    bool isNone() const { return opacity <= 0 || fullRadius <= clearRadius; }
+    // The share of its colour a pixel keeps at a point, in a picture centred on centre.
+    double keeps(QPointF at, QPointF centre) const;
+    // Black at the darkening's opacity, to paint over a layer without changing its coverage.
+    QRadialGradient gradient(QPointF centre) const;
 };
 
 // One layer of an illustration. Its image is painted once for a picture size; after that it
@@ -41,8 +59,9 @@ struct ArtLayer
     QList<QLineF> strokes;
     QColor strokeColour;
 
-    // The layer painted at devicePixelRatio pixels per point.
-    QImage image(qreal devicePixelRatio) const;
+    // The layer painted at devicePixelRatio pixels per point, darkened by the vignette of a
+    // picture centred on centre.
+    QImage image(qreal devicePixelRatio, const Vignette &vignette = {}, QPointF centre = {}) const;
 };
 
 // A built-in scene illustration: layers back to front, painted from gradients and simple
@@ -60,7 +79,7 @@ public:
 
     QList<ArtLayer> layers(QSizeF size) const { return m_layers(size); }
     // The whole picture at time t as the screen shows it, for stills and tests.
-    QImage render(QSize size, double t) const;
+    QImage render(QSize size, double t, const Vignette &vignette = {}) const;
 
 private:
     Layers m_layers;
