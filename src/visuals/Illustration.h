@@ -4,7 +4,6 @@
 #include <QLineF>
 #include <QList>
 #include <QPainter>
-#include <QRadialGradient>
 #include <QRectF>
 #include <QSizeF>
 #include <QString>
@@ -36,8 +35,9 @@ struct Vignette
     bool isNone() const { return opacity <= 0 || fullRadius <= clearRadius; }
     // The share of its colour a pixel keeps at a point, in a picture centred on centre.
     double keeps(QPointF at, QPointF centre) const;
-    // Black at the darkening's opacity, to paint over a layer without changing its coverage.
-    QRadialGradient gradient(QPointF centre) const;
+    // Darkens the colour of an image (premultiplied, or opaque) whose pixel (0, 0) lies at
+    // topLeft, keeping its coverage.
+    void darken(QImage &image, QPointF topLeft, qreal devicePixelRatio, QPointF centre) const;
 };
 
 // One layer of an illustration. Its image is painted once for a picture size; after that it
