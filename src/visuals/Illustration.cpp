@@ -79,7 +79,8 @@ QImage ArtLayer::image(qreal devicePixelRatio, const Vignette &vignette, QPointF
     painter.setPen(QPen(strokeColour, 1));
     painter.drawLines(strokes);
     painter.end();
-    vignette.darken(image, bounds.topLeft(), devicePixelRatio, centre);
+    if (!travels)
+        vignette.darken(image, bounds.topLeft(), devicePixelRatio, centre);
     return image;
 }
 

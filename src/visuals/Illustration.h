@@ -54,6 +54,9 @@ struct ArtLayer
     bool opaque = false;
     // Its pose rotates it (its pixels are then smoothed; others are drawn as they are).
     bool turns = false;
+    // Its pose carries it across the picture (a passing light): a vignette painted into it
+    // would travel with it, so it has none.
+    bool travels = false;
     // A layer of thin strokes only (rain) lists them here instead of painting: on screen they
     // are drawn as lines, so that a frame does not blend a whole picture of clear pixels.
     QList<QLineF> strokes;
