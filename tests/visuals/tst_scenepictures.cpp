@@ -40,6 +40,18 @@ bool near(const QImage &image, QPointF at, const QString &hex)
         std::abs(got.green() - expected.green()) <= 12 &&
         std::abs(got.blue() - expected.blue()) <= 12;
 }
+
+// A cover of one colour, dark cyan.
+QByteArray coverPng()
+{
+    QImage image(32, 18, QImage::Format_RGB32);
+    image.fill(Qt::darkCyan);
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return png;
+}
 } // namespace
 
 class TestScenePictures : public QObject
@@ -138,12 +150,7 @@ private Q_SLOTS:
     void sceneCoverArtLoadsEveryKindOfPicture()
     {
         TestHttpServer server;
-        QImage image(32, 18, QImage::Format_RGB32);
-        image.fill(Qt::darkCyan);
-        QByteArray png;
-        QBuffer buffer(&png);
-        buffer.open(QIODevice::WriteOnly);
-        image.save(&buffer, "PNG");
+        const QByteArray png = coverPng();
         server.serve("/cover.png", 200, png);
         server.serve("/gone.png", 404, png);
 
@@ -223,12 +230,7 @@ private Q_SLOTS:
     void vignetteDarkensEveryKindOfPicture()
     {
         TestHttpServer server;
-        QImage image(32, 18, QImage::Format_RGB32);
-        image.fill(Qt::darkCyan);
-        QByteArray png;
-        QBuffer buffer(&png);
-        buffer.open(QIODevice::WriteOnly);
-        image.save(&buffer, "PNG");
+        const QByteArray png = coverPng();
         server.serve("/cover.png", 200, png);
 
         AppFixture app;
