@@ -5,18 +5,30 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QQuickWindow>
+#include <QTimer>
 #include <algorithm>
 #include <cstdio>
 #include <functional>
 #include <memory>
 
 namespace FrameTimes {
-inline void waitFor(int ms)
+// Runs the event loop until `done` holds or `ms` have passed. It sleeps between events: the
+// timed overload of processEvents() returns at once when nothing is pending, and a loop over
+// it would keep a core busy that the software renderer's threads need.
+template <typename Done> bool waitUntil(Done done, int ms)
 {
     QElapsedTimer clock;
     clock.start();
-    while (clock.elapsed() < ms)
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, ms - int(clock.elapsed()));
+    QTimer wake; // Wakes the loop to look at `done` and the clock.
+    wake.start(5);
+    while (!done() && clock.elapsed() < ms)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    return done();
+}
+
+inline void waitFor(int ms)
+{
+    waitUntil([] { return false; }, ms);
 }
 
 // Runs `start`, then `eachFrame` after every frame presented for `ms`; returns the longest

@@ -20,19 +20,9 @@
 #include <memory>
 #include <optional>
 
-namespace {
 using FrameTimes::print;
 using FrameTimes::waitFor;
-
-template <typename Done> bool waitUntil(Done done, int ms)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (!done() && clock.elapsed() < ms)
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
-    return done();
-}
-} // namespace
+using FrameTimes::waitUntil;
 
 int main(int argc, char **argv)
 {

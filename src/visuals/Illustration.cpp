@@ -2,7 +2,9 @@
 
 #include "catalogue/Catalogue.h"
 
+#include <algorithm>
 #include <cmath>
+#include <vector>
 
 QTransform ArtPose::transform(const QRectF &bounds) const
 {
@@ -17,7 +19,52 @@ QTransform ArtPose::transform(const QRectF &bounds) const
     return transform;
 }
 
-QImage ArtLayer::image(qreal devicePixelRatio) const
+double Vignette::keeps(QPointF at, QPointF centre) const
+{
+    if (isNone())
+        return 1;
+    const double distance = std::hypot(at.x() - centre.x(), at.y() - centre.y());
+    return 1 -
+           opacity * std::clamp((distance - clearRadius) / (fullRadius - clearRadius), 0.0, 1.0);
+}
+
+void Vignette::darken(QImage &image, QPointF topLeft, qreal devicePixelRatio, QPointF centre) const
+{
+    if (isNone() || image.isNull())
+        return;
+    // In pixels from the centre. The darkening is the same in the four quarters, so one root
+    // per pixel of a quarter, in fixed point, serves the whole layer.
+    const double cx = (centre.x() - topLeft.x()) * devicePixelRatio - 0.5;
+    const double cy = (centre.y() - topLeft.y()) * devicePixelRatio - 0.5;
+    const int across = int(std::max(cx, image.width() - 1 - cx)) + 1;
+    const int down = int(std::max(cy, image.height() - 1 - cy)) + 1;
+    const double clear = clearRadius * devicePixelRatio,
+                 ring = (fullRadius - clearRadius) * devicePixelRatio;
+    std::vector<quint32> shares(size_t(across) * size_t(down));
+    for (int j = 0; j < down; ++j) {
+        for (int i = 0; i < across; ++i) {
+            const double distance = std::sqrt((i + 0.5) * (i + 0.5) + (j + 0.5) * (j + 0.5));
+            const double darkness = opacity * std::clamp((distance - clear) / ring, 0.0, 1.0);
+            shares[size_t(j) * size_t(across) + size_t(i)] = quint32((1 - darkness) * 256 + 0.5);
+        }
+    }
+    const int width = image.width(), height = image.height();
+    std::vector<int> column(static_cast<size_t>(width));
+    for (int x = 0; x < width; ++x)
+        column[size_t(x)] = int(std::abs(x - cx));
+    for (int y = 0; y < height; ++y) {
+        auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
+        const quint32 *row = shares.data() + size_t(std::abs(y - cy)) * size_t(across);
+        for (int x = 0; x < width; ++x) {
+            const quint32 keep = row[column[size_t(x)]];
+            const QRgb pixel = line[x];
+            line[x] = (pixel & 0xff000000) | ((((pixel & 0xff00ff) * keep) >> 8) & 0xff00ff) |
+                      ((((pixel & 0x00ff00) * keep) >> 8) & 0x00ff00);
+        }
+    }
+}
+
+QImage ArtLayer::image(qreal devicePixelRatio, const Vignette &vignette, QPointF centre) const
 {
     const QSize pixels(int(std::ceil(bounds.width() * devicePixelRatio)),
                        int(std::ceil(bounds.height() * devicePixelRatio)));
@@ -31,6 +78,9 @@ QImage ArtLayer::image(qreal devicePixelRatio) const
         paint(painter);
     painter.setPen(QPen(strokeColour, 1));
     painter.drawLines(strokes);
+    painter.end();
+    if (!travels)
+        vignette.darken(image, bounds.topLeft(), devicePixelRatio, centre);
     return image;
 }
 
@@ -56,7 +106,7 @@ std::optional<Illustration> Illustration::forKind(const QString &rawValue)
     return std::nullopt;
 }
 
-QImage Illustration::render(QSize size, double t) const
+QImage Illustration::render(QSize size, double t, const Vignette &vignette) const
 {
     QImage picture(size, QImage::Format_ARGB32_Premultiplied);
     picture.fill(Qt::black);
@@ -67,7 +117,8 @@ QImage Illustration::render(QSize size, double t) const
         painter.save();
         painter.setOpacity(std::clamp(pose.opacity, 0.0, 1.0));
         painter.setTransform(pose.transform(layer.bounds));
-        painter.drawImage(layer.bounds, layer.image(1.0));
+        painter.drawImage(layer.bounds,
+                          layer.image(1.0, vignette, QRectF(QPointF(), size).center()));
         painter.restore();
     }
     return picture;

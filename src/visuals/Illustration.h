@@ -22,6 +22,24 @@ struct ArtPose
     QTransform transform(const QRectF &bounds) const;
 };
 
+// A darkening towards a picture's edges: clear within clearRadius points of its centre, then
+// deepening to black at `opacity` from fullRadius on. Painted into the picture's own layers,
+// it costs a frame nothing; blended over the picture it would be one more pass of every pixel.
+struct Vignette
+{
+    double clearRadius = 0;
+    double fullRadius = 0;
+    double opacity = 0;
+
+    bool operator==(const Vignette &) const = default;
+    bool isNone() const { return opacity <= 0 || fullRadius <= clearRadius; }
+    // The share of its colour a pixel keeps at a point, in a picture centred on centre.
+    double keeps(QPointF at, QPointF centre) const;
+    // Darkens the colour of an image (premultiplied, or opaque) whose pixel (0, 0) lies at
+    // topLeft, keeping its coverage.
+    void darken(QImage &image, QPointF topLeft, qreal devicePixelRatio, QPointF centre) const;
+};
+
 // One layer of an illustration. Its image is painted once for a picture size; after that it
 // only moves, so a picture on screen costs a few transforms a frame and never a repaint.
 struct ArtLayer
@@ -36,13 +54,17 @@ struct ArtLayer
     bool opaque = false;
     // Its pose rotates it (its pixels are then smoothed; others are drawn as they are).
     bool turns = false;
+    // Its pose carries it across the picture (a passing light): a vignette painted into it
+    // would travel with it, so it has none.
+    bool travels = false;
     // A layer of thin strokes only (rain) lists them here instead of painting: on screen they
     // are drawn as lines, so that a frame does not blend a whole picture of clear pixels.
     QList<QLineF> strokes;
     QColor strokeColour;
 
-    // The layer painted at devicePixelRatio pixels per point.
-    QImage image(qreal devicePixelRatio) const;
+    // The layer painted at devicePixelRatio pixels per point, darkened by the vignette of a
+    // picture centred on centre.
+    QImage image(qreal devicePixelRatio, const Vignette &vignette = {}, QPointF centre = {}) const;
 };
 
 // A built-in scene illustration: layers back to front, painted from gradients and simple
@@ -60,7 +82,7 @@ public:
 
     QList<ArtLayer> layers(QSizeF size) const { return m_layers(size); }
     // The whole picture at time t as the screen shows it, for stills and tests.
-    QImage render(QSize size, double t) const;
+    QImage render(QSize size, double t, const Vignette &vignette = {}) const;
 
 private:
     Layers m_layers;

@@ -4,12 +4,13 @@
 #include "visuals/OnScreen.h"
 
 #include <QQuickWindow>
-#include <QtConcurrent>
 #include <QSGFlatColorMaterial>
 #include <QSGGeometryNode>
 #include <QSGOpacityNode>
 #include <QSGSimpleTextureNode>
 #include <QSGTransformNode>
+#include <QSGVertexColorMaterial>
+#include <QtConcurrent>
 
 namespace {
 // Layers are cut into tiles of this many pixels, and clear tiles are left out: a sparse layer
@@ -28,11 +29,13 @@ bool isClear(const QImage &image, const QRect &tile)
 }
 
 // Stroke layers are drawn as lines and have no image.
-QList<QImage> paintLayers(const QList<ArtLayer> &layers, qreal devicePixelRatio)
+QList<QImage> paintLayers(const QList<ArtLayer> &layers, qreal devicePixelRatio,
+                          const Vignette &vignette, QPointF centre)
 {
     QList<QImage> images;
     for (const ArtLayer &layer : layers)
-        images.append(layer.strokes.isEmpty() ? layer.image(devicePixelRatio) : QImage());
+        images.append(layer.strokes.isEmpty() ? layer.image(devicePixelRatio, vignette, centre)
+                                              : QImage());
     return images;
 }
 
@@ -67,20 +70,45 @@ void addImage(QSGNode &parent, QQuickWindow &window, const ArtLayer &layer, cons
         delete texture;
 }
 
-void addStrokes(QSGNode &parent, const ArtLayer &layer)
+// Under a vignette each end of a stroke takes the darkening where it lies at rest.
+void addStrokes(QSGNode &parent, const ArtLayer &layer, const Vignette &vignette, QPointF centre)
 {
     auto *node = new QSGGeometryNode;
-    auto *geometry = new QSGGeometry(QSGGeometry::defaultAttributes_Point2D(),
-                                     int(layer.strokes.size() * 2));
+    QSGGeometry *geometry;
+    QSGMaterial *material;
+    if (vignette.isNone()) {
+        geometry = new QSGGeometry(QSGGeometry::defaultAttributes_Point2D(),
+                                   int(layer.strokes.size() * 2));
+        QSGGeometry::Point2D *points = geometry->vertexDataAsPoint2D();
+        for (const QLineF &line : layer.strokes) {
+            (points++)->set(float(line.x1()), float(line.y1()));
+            (points++)->set(float(line.x2()), float(line.y2()));
+        }
+        auto *flat = new QSGFlatColorMaterial;
+        flat->setColor(layer.strokeColour);
+        material = flat;
+    } else {
+        geometry = new QSGGeometry(QSGGeometry::defaultAttributes_ColoredPoint2D(),
+                                   int(layer.strokes.size() * 2));
+        QSGGeometry::ColoredPoint2D *points = geometry->vertexDataAsColoredPoint2D();
+        const QColor colour = layer.strokeColour;
+        const double alpha = colour.alphaF();
+        // Vertex colours are premultiplied.
+        auto set = [&](QSGGeometry::ColoredPoint2D &point, QPointF at) {
+            const double keeps = vignette.keeps(at, centre) * alpha;
+            point.set(float(at.x()), float(at.y()), uchar(std::lround(255 * colour.redF() * keeps)),
+                      uchar(std::lround(255 * colour.greenF() * keeps)),
+                      uchar(std::lround(255 * colour.blueF() * keeps)),
+                      uchar(std::lround(255 * alpha)));
+        };
+        for (const QLineF &line : layer.strokes) {
+            set(*points++, line.p1());
+            set(*points++, line.p2());
+        }
+        material = new QSGVertexColorMaterial;
+    }
     geometry->setDrawingMode(QSGGeometry::DrawLines);
     geometry->setLineWidth(1);
-    QSGGeometry::Point2D *points = geometry->vertexDataAsPoint2D();
-    for (const QLineF &line : layer.strokes) {
-        (points++)->set(float(line.x1()), float(line.y1()));
-        (points++)->set(float(line.x2()), float(line.y2()));
-    }
-    auto *material = new QSGFlatColorMaterial;
-    material->setColor(layer.strokeColour);
     node->setGeometry(geometry);
     node->setMaterial(material);
     node->setFlags(QSGNode::OwnsGeometry | QSGNode::OwnsMaterial);
@@ -89,13 +117,13 @@ void addStrokes(QSGNode &parent, const ArtLayer &layer)
 
 // Transform → opacity → the layer's tiles or strokes; the first two are what a frame changes.
 QSGTransformNode *layerNode(QQuickWindow &window, const ArtLayer &layer, const QImage &image,
-                            qreal devicePixelRatio)
+                            qreal devicePixelRatio, const Vignette &vignette, QPointF centre)
 {
     auto *opacity = new QSGOpacityNode;
     if (layer.strokes.isEmpty())
         addImage(*opacity, window, layer, image, devicePixelRatio);
     else
-        addStrokes(*opacity, layer);
+        addStrokes(*opacity, layer, vignette, centre);
     auto *transform = new QSGTransformNode;
     transform->appendChildNode(opacity);
     return transform;
@@ -149,6 +177,24 @@ void IllustrationView::setClock(ArtClock *clock)
     m_clock = clock;
     updateAnimating();
     Q_EMIT clockChanged();
+}
+
+QVector3D IllustrationView::vignette() const
+{
+    return QVector3D(float(m_vignette.clearRadius), float(m_vignette.fullRadius),
+                     float(m_vignette.opacity));
+}
+
+void IllustrationView::setVignette(const QVector3D &vignette)
+{
+    const Vignette set{vignette.x(), vignette.y(), vignette.z()};
+    if (set == m_vignette)
+        return;
+    m_vignette = set;
+    m_layersChanged = true;
+    update();
+    queuePaintAhead();
+    Q_EMIT vignetteChanged();
 }
 
 void IllustrationView::updateAnimating()
@@ -237,12 +283,14 @@ void IllustrationView::paintAhead()
     if (!m_layersChanged || !m_illustration || !window() || width() <= 0 || height() <= 0)
         return;
     const qreal devicePixelRatio = window()->effectiveDevicePixelRatio();
-    if (m_ahead.kind == m_kind && m_ahead.size == size() &&
+    if (m_ahead.kind == m_kind && m_ahead.size == size() && m_ahead.vignette == m_vignette &&
         m_ahead.devicePixelRatio == devicePixelRatio && m_ahead.images.isValid())
         return;
-    m_ahead = {m_kind, size(), devicePixelRatio,
-               QtConcurrent::run([illustration = *m_illustration, size = size(), devicePixelRatio] {
-                   return paintLayers(illustration.layers(size), devicePixelRatio);
+    m_ahead = {m_kind, size(), m_vignette, devicePixelRatio,
+               QtConcurrent::run([illustration = *m_illustration, size = size(), devicePixelRatio,
+                                  vignette = m_vignette] {
+                   return paintLayers(illustration.layers(size), devicePixelRatio, vignette,
+                                      QRectF(QPointF(), size).center());
                })};
 }
 
@@ -251,10 +299,10 @@ QList<QImage> IllustrationView::takeLayerImages()
     // Called while the GUI thread waits for the frame; the images painted ahead are waited
     // for if they are still being painted, and then let go (the textures hold them now).
     Ahead ahead = std::exchange(m_ahead, {});
-    if (ahead.kind == m_kind && ahead.size == size() &&
+    if (ahead.kind == m_kind && ahead.size == size() && ahead.vignette == m_vignette &&
         ahead.devicePixelRatio == m_devicePixelRatio && ahead.images.isValid())
         return ahead.images.result();
-    return paintLayers(m_layers, m_devicePixelRatio);
+    return paintLayers(m_layers, m_devicePixelRatio, m_vignette, boundingRect().center());
 }
 
 QSGNode *IllustrationView::updatePaintNode(QSGNode *old, UpdatePaintNodeData *)
@@ -271,7 +319,8 @@ QSGNode *IllustrationView::updatePaintNode(QSGNode *old, UpdatePaintNodeData *)
         m_layers = m_illustration->layers(size());
         const QList<QImage> images = takeLayerImages();
         for (qsizetype i = 0; i < m_layers.size(); ++i)
-            root->appendChildNode(layerNode(*window(), m_layers[i], images[i], m_devicePixelRatio));
+            root->appendChildNode(layerNode(*window(), m_layers[i], images[i], m_devicePixelRatio,
+                                            m_vignette, boundingRect().center()));
         m_layersChanged = false;
     }
     if (!m_animating)

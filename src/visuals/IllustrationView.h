@@ -5,6 +5,7 @@
 #include <QFuture>
 #include <QPointer>
 #include <QQuickItem>
+#include <QVector3D>
 #include <QtQml/qqmlregistration.h>
 #include <optional>
 
@@ -21,6 +22,9 @@ class IllustrationView : public QQuickItem
     // The scene art kind's raw value ("cozy-room", …); anything else shows nothing.
     Q_PROPERTY(QString kind READ kind WRITE setKind NOTIFY kindChanged)
     Q_PROPERTY(ArtClock *clock READ clock WRITE setClock NOTIFY clockChanged)
+    // Darkens the picture towards its edges, painted into its layers: (clear radius, full
+    // radius, opacity) as Vignette has them; an opacity of 0 for none.
+    Q_PROPERTY(QVector3D vignette READ vignette WRITE setVignette NOTIFY vignetteChanged)
     // Whether it follows the clock now (on screen, with something to move).
     Q_PROPERTY(bool animating READ isAnimating NOTIFY animatingChanged)
 
@@ -32,11 +36,14 @@ public:
     void setKind(const QString &kind);
     ArtClock *clock() const { return m_clock; }
     void setClock(ArtClock *clock);
+    QVector3D vignette() const;
+    void setVignette(const QVector3D &vignette);
     bool isAnimating() const { return m_animating; }
 
 Q_SIGNALS:
     void kindChanged();
     void clockChanged();
+    void vignetteChanged();
     void animatingChanged();
 
 protected:
@@ -61,6 +68,7 @@ private:
     double m_shownTime = 0;
     QList<ArtPose> m_shownPoses;
     QPointer<ArtClock> m_clock;
+    Vignette m_vignette;
     OnScreen *m_onScreen;
     bool m_animating = false;
     // The scene graph is rebuilt (textures painted) only when this is set.
@@ -70,6 +78,7 @@ private:
     {
         QString kind;
         QSizeF size;
+        Vignette vignette;
         qreal devicePixelRatio = 0;
         QFuture<QList<QImage>> images;
     };

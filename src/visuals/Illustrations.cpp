@@ -465,19 +465,21 @@ QList<ArtLayer> artSubway(QSizeF size)
     const double bandWidth = 0.3 * W;
     for (int i = 0; i < 3; ++i) {
         const QRectF bounds(-bandWidth, panes.top(), bandWidth, panes.height());
-        layers.append(ArtLayer{bounds,
-                               [bounds](QPainter &p) {
-                                   QLinearGradient sweep(bounds.topLeft(), bounds.topRight());
-                                   const QColor light = rgba(0.71, 0.78, 0.90, 0.4);
-                                   sweep.setColorAt(0, clear(light));
-                                   sweep.setColorAt(0.5, light);
-                                   sweep.setColorAt(1, clear(light));
-                                   p.fillRect(bounds, sweep);
-                               },
-                               [W, bandWidth, i](double t) {
-                                   const double phase = ArtPhases::subwayLights(t)[std::size_t(i)];
-                                   return ArtPose{{phase * (W + bandWidth), 0}};
-                               }});
+        ArtLayer band{bounds,
+                      [bounds](QPainter &p) {
+                          QLinearGradient sweep(bounds.topLeft(), bounds.topRight());
+                          const QColor light = rgba(0.71, 0.78, 0.90, 0.4);
+                          sweep.setColorAt(0, clear(light));
+                          sweep.setColorAt(0.5, light);
+                          sweep.setColorAt(1, clear(light));
+                          p.fillRect(bounds, sweep);
+                      },
+                      [W, bandWidth, i](double t) {
+                          const double phase = ArtPhases::subwayLights(t)[std::size_t(i)];
+                          return ArtPose{{phase * (W + bandWidth), 0}};
+                      }};
+        band.travels = true;
+        layers.append(band);
     }
 
     layers.append(ArtLayer{QRectF(strip.toAlignedRect()), details});

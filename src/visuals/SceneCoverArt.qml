@@ -1,6 +1,7 @@
 pragma ComponentBehavior: Bound
 
 import QtQuick
+import QtQuick.Shapes
 import Duskhaven
 
 // The one picture of a scene, wherever a scene is shown: its video loop, its illustration, its
@@ -12,6 +13,34 @@ Item {
     required property ThemePalette theme
     // None pictures the fallback.
     required property SceneEntry scene
+    // Darkening towards the edges: (clear radius, full radius, opacity), as IllustrationView
+    // takes it; none by default.
+    property vector3d vignette: Qt.vector3d(0, 0, 0)
+
+    // The vignette blended over a picture that cannot have it painted in: a pass over every
+    // pixel it covers, which a software renderer feels.
+    component VignetteShape: Shape {
+        id: shade
+        required property vector3d vignette
+        ShapePath {
+            strokeWidth: -1
+            fillGradient: RadialGradient {
+                centerX: shade.width / 2
+                centerY: shade.height / 2
+                centerRadius: shade.vignette.y
+                focalX: centerX
+                focalY: centerY
+                focalRadius: shade.vignette.x
+                GradientStop { position: 0.0; color: "transparent" }
+                GradientStop { position: 1.0; color: Qt.rgba(0, 0, 0, shade.vignette.z) }
+            }
+            startX: 0; startY: 0
+            PathLine { x: shade.width; y: 0 }
+            PathLine { x: shade.width; y: shade.height }
+            PathLine { x: 0; y: shade.height }
+            PathLine { x: 0; y: 0 }
+        }
+    }
 
     clip: true
 
@@ -70,6 +99,7 @@ Item {
                     // follow the clock meanwhile).
                     kind: picture.content === "art" ? picture.source : ""
                     clock: root.services.artClock
+                    vignette: root.vignette
                 }
                 Item {
                     anchors.fill: parent
@@ -89,6 +119,15 @@ Item {
                         cache: false
                         source: picture.content === "cover"
                                 ? root.services.coverImages.source(picture.source) : ""
+                    }
+                }
+                // Made only where it is drawn: a grid of tiles would otherwise hold idle shapes.
+                Repeater {
+                    model: picture.content !== "art" && root.vignette.z > 0 ? 1 : 0
+                    delegate: VignetteShape {
+                        width: picture.width
+                        height: picture.height
+                        vignette: root.vignette
                     }
                 }
             }

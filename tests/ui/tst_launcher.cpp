@@ -157,7 +157,6 @@ private Q_SLOTS:
         app.windows->openLauncher();
         QQuickView *window = app.windows->launcher();
         QVERIFY(QTest::qWaitForWindowExposed(window));
-        window->rootObject()->setProperty("drawerOpen", true);
 
         const auto focusedName = [window] {
             QQuickItem *item = window->activeFocusItem();
@@ -175,6 +174,17 @@ private Q_SLOTS:
             return nullptr;
         };
         const auto tileNamed = [&](const QString &name) { return tileIn(window->contentItem(), name); };
+        // The closed drawer is drawn ahead out of sight once the window is idle, then hidden.
+        const QList<QQuickItem *> items = window->contentItem()->findChildren<QQuickItem *>();
+        const auto drawer = std::find_if(items.begin(), items.end(), [](QQuickItem *item) {
+            return item->property("warmFrames").isValid();
+        });
+        QVERIFY(drawer != items.end());
+        QTRY_VERIFY((*drawer)->property("warmFrames").toInt() >= 5);
+        QVERIFY(!tileNamed("Scene a"));
+        QCOMPARE((*drawer)->property("coveredWidth").toReal(), 0.0);
+
+        window->rootObject()->setProperty("drawerOpen", true);
         QTRY_VERIFY(tileNamed("Scene a"));
         tileNamed("Scene a")->forceActiveFocus();
         // Two columns: Down is a row, Right a tile; the edges hold the focus in the grid.

@@ -17,6 +17,7 @@
 #include <QQuickItem>
 #include <QQuickView>
 #include <QTest>
+#include <QVector3D>
 
 namespace {
 // Points as fractions of the picture, and the palette colour expected there.
@@ -38,6 +39,18 @@ bool near(const QImage &image, QPointF at, const QString &hex)
     return std::abs(got.red() - expected.red()) <= 12 &&
         std::abs(got.green() - expected.green()) <= 12 &&
         std::abs(got.blue() - expected.blue()) <= 12;
+}
+
+// A cover of one colour, dark cyan.
+QByteArray coverPng()
+{
+    QImage image(32, 18, QImage::Format_RGB32);
+    image.fill(Qt::darkCyan);
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return png;
 }
 } // namespace
 
@@ -137,12 +150,7 @@ private Q_SLOTS:
     void sceneCoverArtLoadsEveryKindOfPicture()
     {
         TestHttpServer server;
-        QImage image(32, 18, QImage::Format_RGB32);
-        image.fill(Qt::darkCyan);
-        QByteArray png;
-        QBuffer buffer(&png);
-        buffer.open(QIODevice::WriteOnly);
-        image.save(&buffer, "PNG");
+        const QByteArray png = coverPng();
         server.serve("/cover.png", 200, png);
         server.serve("/gone.png", 404, png);
 
@@ -215,6 +223,52 @@ private Q_SLOTS:
         QVERIFY2(warnings.isEmpty(), qPrintable(warnings.join(QLatin1Char('\n'))));
         QCOMPARE(server.requestCount("/cover.png"), 1);
         QCOMPARE(server.requestCount("/gone.png"), 1);
+    }
+
+    // An illustration takes the vignette into its layers, all of them alike; a cover has it
+    // blended over: both keep their middle and darken to 0.65 in the corners.
+    void vignetteDarkensEveryKindOfPicture()
+    {
+        TestHttpServer server;
+        const QByteArray png = coverPng();
+        server.serve("/cover.png", 200, png);
+
+        AppFixture app;
+        app.startShell();
+        QObject owner;
+        Playlist art, cover;
+        art.id = QStringLiteral("art");
+        art.sceneArt = SceneArtKind::ForestDawn;
+        cover.id = QStringLiteral("cover");
+        cover.coverUrl = server.url("/cover.png");
+        auto *artScene = new SceneEntry(art, &owner);
+        QQuickView view;
+        view.resize(480, 270);
+        QVERIFY(app.qml->load(
+            view, QStringLiteral("visuals/SceneCoverArt.qml"), app.qml->darkPalette(),
+            {{"scene", QVariant::fromValue(artScene)}, {"vignette", QVector3D(60, 200, 0.35f)}}));
+        view.rootObject()->setSize({480, 270});
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+
+        const auto darkened = [](QColor colour) {
+            return QColor(int(colour.red() * 0.65), int(colour.green() * 0.65),
+                          int(colour.blue() * 0.65));
+        };
+        const auto near = [](QColor got, QColor expected) {
+            return std::abs(got.red() - expected.red()) <= 4 &&
+                   std::abs(got.green() - expected.green()) <= 4 &&
+                   std::abs(got.blue() - expected.blue()) <= 4;
+        };
+        // The sky in the top corner: still layers only.
+        const QColor sky =
+            Illustration::forKind("forest-dawn")->render({480, 270}, 0).pixelColor(1, 1);
+        QTRY_VERIFY2(near(view.grabWindow().pixelColor(1, 1), darkened(sky)),
+                     qPrintable(view.grabWindow().pixelColor(1, 1).name()));
+
+        view.rootObject()->setProperty("scene", QVariant::fromValue(new SceneEntry(cover, &owner)));
+        QTRY_VERIFY(near(view.grabWindow().pixelColor(240, 135), QColor(Qt::darkCyan)));
+        QVERIFY(near(view.grabWindow().pixelColor(478, 268), darkened(Qt::darkCyan)));
     }
 };
 

@@ -48,37 +48,39 @@ Rectangle {
                     GradientStop { position: 0.0; color: root.theme.deepSurface }
                     GradientStop { position: 1.0; color: root.theme.surface }
                 }
+                Shape {
+                    // The scene's picture has its own vignette; the gradient takes the same.
+                    anchors.fill: parent
+                    ShapePath {
+                        strokeWidth: -1
+                        fillGradient: RadialGradient {
+                            centerX: content.width / 2
+                            centerY: content.height / 2
+                            centerRadius: backdrop.vignette.y
+                            focalX: centerX
+                            focalY: centerY
+                            focalRadius: backdrop.vignette.x
+                            GradientStop { position: 0.0; color: "transparent" }
+                            GradientStop { position: 1.0; color: Qt.rgba(0, 0, 0, backdrop.vignette.z) }
+                        }
+                        startX: 0; startY: 0
+                        PathLine { x: content.width; y: 0 }
+                        PathLine { x: content.width; y: content.height }
+                        PathLine { x: 0; y: content.height }
+                        PathLine { x: 0; y: 0 }
+                    }
+                }
             }
             SceneCoverArt {
+                id: backdrop
                 width: content.width
                 height: content.height
                 visible: root.scene !== null
                 services: root.services
                 theme: root.theme
                 scene: root.scene
-            }
-            Shape {
-                // The vignette: clear in the middle, black 0.35 towards the corners.
-                width: content.width
-                height: content.height
-                ShapePath {
-                    strokeWidth: -1
-                    fillGradient: RadialGradient {
-                        centerX: content.width / 2
-                        centerY: content.height / 2
-                        centerRadius: 600
-                        focalX: centerX
-                        focalY: centerY
-                        focalRadius: 200
-                        GradientStop { position: 0.0; color: "transparent" }
-                        GradientStop { position: 1.0; color: Qt.rgba(0, 0, 0, 0.35) }
-                    }
-                    startX: 0; startY: 0
-                    PathLine { x: content.width; y: 0 }
-                    PathLine { x: content.width; y: content.height }
-                    PathLine { x: 0; y: content.height }
-                    PathLine { x: 0; y: 0 }
-                }
+                // Clear in the middle, black 0.35 towards the corners.
+                vignette: Qt.vector3d(200, 600, 0.35)
             }
         }
 

@@ -36,17 +36,37 @@ Item {
         onActivated: drawer.closeRequested()
     }
 
+    // The first frames that draw the panel make a software renderer compile what it draws
+    // with (a fifth of a second and more, in the middle of the slide). So once the window has
+    // been idle a moment, the panel is drawn for a few frames out of sight, fading and opaque.
+    property int warmFrames: 0
+    readonly property bool warming: warmFrames > 0 && warmFrames < 5
+    Timer {
+        interval: 500
+        running: drawer.warmFrames === 0 && !drawer.isOpen && drawer.Window.window !== null
+                 && drawer.Window.visibility !== Window.Hidden
+                 && drawer.Window.visibility !== Window.Minimized
+        onTriggered: drawer.warmFrames = 1
+    }
+    Connections {
+        target: drawer.warming ? drawer.Window.window : null
+        function onFrameSwapped() {
+            drawer.warmFrames += 1
+            drawer.Window.window.update()
+        }
+    }
+
     Rectangle {
         id: panel
         width: drawer.panelWidth
         height: parent.height
         x: drawer.isOpen ? drawer.width - width : drawer.width
-        visible: x < drawer.width
-        opacity: drawer.isOpen ? 1 : 0
+        visible: x < drawer.width || drawer.warming
+        opacity: drawer.isOpen ? 1 : drawer.warming ? (drawer.warmFrames < 3 ? 0.5 : 1) : 0
         // Opaque: the launcher's pills sit under its top edge.
         color: drawer.theme.canvas
         Behavior on x { NumberAnimation { duration: drawer.theme.springDuration; easing: drawer.theme.spring } }
-        Behavior on opacity { NumberAnimation { duration: 300 } }
+        Behavior on opacity { enabled: !drawer.warming; NumberAnimation { duration: 300 } }
         // A click on the panel stays in it.
         MouseArea { anchors.fill: parent }
 
