@@ -1,8 +1,8 @@
 #include "Duskhaven/DuskhavenApp.h"
 
 #include "Duskhaven/AppEnvironment.h"
-#include "core/AppError.h"
 #include "Duskhaven/BuildInfo.h"
+#include "core/AppError.h"
 #include "core/RecordStore.h"
 #include "core/SettingsStore.h"
 #include "mixes/MixLink.h"
@@ -16,9 +16,9 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QDBusConnection>
 #include <QDebug>
 #include <QPointer>
-#include <QDBusConnection>
 #include <QTimer>
 #include <algorithm>
 

@@ -137,7 +137,8 @@ struct PulseAudioClients::Loop
     void connectAnew()
     {
         dropContext();
-        context = pulse().pa_context_new(pulse().pa_threaded_mainloop_get_api(mainloop), "Dusk Haven");
+        context =
+            pulse().pa_context_new(pulse().pa_threaded_mainloop_get_api(mainloop), "Dusk Haven");
         if (!context) {
             fail();
             return;
@@ -173,9 +174,9 @@ struct PulseAudioClients::Loop
         pulse().pa_context_set_subscribe_callback(context, &Loop::onEvent, this);
         pa_operation *operation =
             pulse().pa_context_subscribe(context,
-                                 pa_subscription_mask_t(PA_SUBSCRIPTION_MASK_SINK_INPUT |
-                                                        PA_SUBSCRIPTION_MASK_SOURCE_OUTPUT),
-                                 nullptr, nullptr);
+                                         pa_subscription_mask_t(PA_SUBSCRIPTION_MASK_SINK_INPUT |
+                                                                PA_SUBSCRIPTION_MASK_SOURCE_OUTPUT),
+                                         nullptr, nullptr);
         if (operation)
             pulse().pa_operation_unref(operation);
     }
@@ -186,8 +187,8 @@ struct PulseAudioClients::Loop
             return;
         pulse().pa_context_set_subscribe_callback(context, nullptr, nullptr);
         if (pulse().pa_context_get_state(context) == PA_CONTEXT_READY) {
-            if (pa_operation *operation =
-                    pulse().pa_context_subscribe(context, PA_SUBSCRIPTION_MASK_NULL, nullptr, nullptr))
+            if (pa_operation *operation = pulse().pa_context_subscribe(
+                    context, PA_SUBSCRIPTION_MASK_NULL, nullptr, nullptr))
                 pulse().pa_operation_unref(operation);
         }
     }
@@ -228,7 +229,8 @@ struct PulseAudioClients::Loop
             pulse().pa_context_get_sink_input_info_list(context, &Loop::onSinkInput, this);
         scan->operations[1] =
             pulse().pa_context_get_source_output_info_list(context, &Loop::onSourceOutput, this);
-        scan->operations[2] = pulse().pa_context_get_source_info_list(context, &Loop::onSource, this);
+        scan->operations[2] =
+            pulse().pa_context_get_source_info_list(context, &Loop::onSource, this);
         for (pa_operation *operation : scan->operations) {
             if (operation)
                 ++scan->open;
@@ -306,7 +308,8 @@ PulseAudioClients::PulseAudioClients(QObject *parent) : AudioClientSource(parent
     m_retry.setInterval(retryInterval);
     connect(&m_retry, &QTimer::timeout, this, [this] {
         pulse().pa_threaded_mainloop_lock(d->mainloop);
-        if (d->watching && (!d->context || !PA_CONTEXT_IS_GOOD(pulse().pa_context_get_state(d->context))))
+        if (d->watching &&
+            (!d->context || !PA_CONTEXT_IS_GOOD(pulse().pa_context_get_state(d->context))))
             d->connectAnew();
         pulse().pa_threaded_mainloop_unlock(d->mainloop);
     });

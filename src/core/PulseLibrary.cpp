@@ -20,8 +20,8 @@ const Loaded &loaded()
             return found;
         }
         found.ok = true;
-#define DUSKHAVEN_PULSE_RESOLVE(name)                                                             \
-    found.functions.name = reinterpret_cast<decltype(&::name)>(file.resolve(#name));             \
+#define DUSKHAVEN_PULSE_RESOLVE(name)                                                              \
+    found.functions.name = reinterpret_cast<decltype(&::name)>(file.resolve(#name));               \
     found.ok = found.ok && found.functions.name;
         DUSKHAVEN_PULSE_FUNCTIONS(DUSKHAVEN_PULSE_RESOLVE)
 #undef DUSKHAVEN_PULSE_RESOLVE

@@ -131,8 +131,8 @@ struct MixStream::Server
         pa_proplist *properties = pulse().pa_proplist_new();
         pulse().pa_proplist_sets(properties, PA_PROP_APPLICATION_NAME, "Dusk Haven");
         pulse().pa_proplist_sets(properties, PA_PROP_APPLICATION_ICON_NAME, "dusk-haven");
-        context = pulse().pa_context_new_with_proplist(pulse().pa_threaded_mainloop_get_api(mainloop), "Dusk Haven",
-                                               properties);
+        context = pulse().pa_context_new_with_proplist(
+            pulse().pa_threaded_mainloop_get_api(mainloop), "Dusk Haven", properties);
         pulse().pa_proplist_free(properties);
         if (!context)
             return;
@@ -140,7 +140,8 @@ struct MixStream::Server
             context,
             [](pa_context *c, void *self) {
                 auto *server = static_cast<Server *>(self);
-                if (pulse().pa_context_get_state(c) == PA_CONTEXT_READY && server->mix->isSounding())
+                if (pulse().pa_context_get_state(c) == PA_CONTEXT_READY &&
+                    server->mix->isSounding())
                     server->openStream();
             },
             this);
@@ -165,8 +166,8 @@ struct MixStream::Server
             return;
         pa_proplist *properties = pulse().pa_proplist_new();
         pulse().pa_proplist_sets(properties, PA_PROP_MEDIA_ROLE, "music");
-        stream = pulse().pa_stream_new_with_proplist(context, "Music and ambience", &streamSpec, nullptr,
-                                             properties);
+        stream = pulse().pa_stream_new_with_proplist(context, "Music and ambience", &streamSpec,
+                                                     nullptr, properties);
         pulse().pa_proplist_free(properties);
         if (!stream)
             return;
@@ -197,8 +198,8 @@ struct MixStream::Server
         attributes.prebuf = std::uint32_t(-1);
         attributes.minreq = std::uint32_t(-1);
         attributes.fragsize = std::uint32_t(-1);
-        if (pulse().pa_stream_connect_playback(stream, nullptr, &attributes, PA_STREAM_ADJUST_LATENCY,
-                                       nullptr, nullptr) < 0)
+        if (pulse().pa_stream_connect_playback(stream, nullptr, &attributes,
+                                               PA_STREAM_ADJUST_LATENCY, nullptr, nullptr) < 0)
             closeStream();
     }
 
@@ -216,7 +217,7 @@ struct MixStream::Server
             }
             const bool sounded = mix->render(static_cast<float *>(data), frames);
             pulse().pa_stream_write(s, data, std::size_t(frames) * frameBytes, nullptr, 0,
-                            PA_SEEK_RELATIVE);
+                                    PA_SEEK_RELATIVE);
             bytes -= std::size_t(frames) * frameBytes;
             if (sounded) {
                 quietFrames = 0;
@@ -241,15 +242,16 @@ struct MixStream::Server
                 a->defer_free(event);
                 server->closing = nullptr;
                 // A source may have started since the quiet report.
-                const bool failed =
-                    server->stream && !PA_STREAM_IS_GOOD(pulse().pa_stream_get_state(server->stream));
+                const bool failed = server->stream &&
+                                    !PA_STREAM_IS_GOOD(pulse().pa_stream_get_state(server->stream));
                 if (failed || !server->mix->isSounding())
                     server->closeStream();
                 if (!failed || !server->mix->isSounding())
                     return;
                 // Sound goes on, on the new default device or through a new connection to a
                 // restarted server.
-                if (server->context && pulse().pa_context_get_state(server->context) == PA_CONTEXT_READY)
+                if (server->context &&
+                    pulse().pa_context_get_state(server->context) == PA_CONTEXT_READY)
                     server->openStream();
                 else
                     server->connect();

@@ -46,7 +46,6 @@ std::unique_ptr<PanelSurface> QuickShell::makePanel()
 void QuickShell::takeScreenshots(const QString &folder)
 {
     m_screenshots = std::make_unique<ScreenshotRun>(folder, *m_windows, m_context.menuBar, *m_qml);
-    connect(m_screenshots.get(), &ScreenshotRun::finished, this,
-            &ViewShell::screenshotsFinished);
+    connect(m_screenshots.get(), &ScreenshotRun::finished, this, &ViewShell::screenshotsFinished);
     m_screenshots->start();
 }
