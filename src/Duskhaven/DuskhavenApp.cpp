@@ -113,10 +113,8 @@ void DuskhavenApp::buildShell(const QStringList &arguments)
         ViewShell *shell = views();
         return shell ? shell->makePanel() : nullptr;
     });
-    connect(m_menuBar.get(), &MenuBarController::openLauncherRequested, this, [this] {
-        if (ViewShell *shell = views())
-            shell->openLauncher();
-    });
+    connect(m_menuBar.get(), &MenuBarController::openLauncherRequested, this,
+            &DuskhavenApp::openLauncher);
     connect(m_menuBar.get(), &MenuBarController::openSettingsRequested, this, [this] {
         if (ViewShell *shell = views())
             shell->openSettings();
@@ -140,8 +138,8 @@ void DuskhavenApp::buildShell(const QStringList &arguments)
     connect(m_environment->sleepTimer(), &SleepTimer::runningChanged, m_menuBar.get(), showSleep);
     // A desktop media widget's "raise" brings up the launcher.
     m_environment->nowPlaying()->setRaiseHandler([app = QPointer<DuskhavenApp>(this)] {
-        if (ViewShell *shell = app ? app->views() : nullptr)
-            shell->openLauncher();
+        if (app)
+            app->openLauncher();
     });
 
     const QString screenshots = qEnvironmentVariable("DUSKHAVEN_SCREENSHOTS");
@@ -176,6 +174,12 @@ ViewShell *DuskhavenApp::views()
     return m_views.get();
 }
 
+void DuskhavenApp::openLauncher()
+{
+    if (ViewShell *shell = views())
+        shell->openLauncher();
+}
+
 bool DuskhavenApp::openAddresses(const QStringList &arguments)
 {
     bool anyAddress = false;
@@ -199,18 +203,14 @@ bool DuskhavenApp::openAddresses(const QStringList &arguments)
         }
     }
     // A sleep timer set from a shortcut or a script needs no window.
-    if (anyAddress && !onlySleep) {
-        if (ViewShell *shell = views())
-            shell->openLauncher();
-    }
+    if (anyAddress && !onlySleep)
+        openLauncher();
     return anyAddress;
 }
 
 void DuskhavenApp::handleLaunchArguments(const QStringList &arguments)
 {
     // A second launch brings up the launcher; its dusk-haven: addresses are opened.
-    if (!m_environment || openAddresses(arguments))
-        return;
-    if (ViewShell *shell = views())
-        shell->openLauncher();
+    if (m_environment && !openAddresses(arguments))
+        openLauncher();
 }

@@ -51,6 +51,8 @@ private:
     // The windows, loaded first when asked for; none when the views' module cannot be loaded
     // (the reason is logged once per attempt).
     ViewShell *views();
+    // Shows the launcher, or brings it to the front.
+    void openLauncher();
     void handleLaunchArguments(const QStringList &arguments);
     // Opens the dusk-haven: addresses among the arguments; true when there was any.
     bool openAddresses(const QStringList &arguments);

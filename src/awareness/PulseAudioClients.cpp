@@ -318,18 +318,17 @@ PulseAudioClients::PulseAudioClients(QObject *parent) : AudioClientSource(parent
 bool PulseAudioClients::startLoop()
 {
     // The library and the loop's thread come with the first question or watch, not at start.
-    if (d->mainloop || d->loopFailed)
-        return d->mainloop;
-    d->loopFailed = true;
-    if (!PulseLibrary::load())
-        return false;
-    d->mainloop = pulse().pa_threaded_mainloop_new();
-    if (d->mainloop && pulse().pa_threaded_mainloop_start(d->mainloop) < 0) {
-        pulse().pa_threaded_mainloop_free(d->mainloop);
-        d->mainloop = nullptr;
+    if (!d->mainloop && !d->loopFailed) {
+        if (PulseLibrary::load()) {
+            d->mainloop = pulse().pa_threaded_mainloop_new();
+            if (d->mainloop && pulse().pa_threaded_mainloop_start(d->mainloop) < 0) {
+                pulse().pa_threaded_mainloop_free(d->mainloop);
+                d->mainloop = nullptr;
+            }
+        }
+        d->loopFailed = !d->mainloop;
     }
-    d->loopFailed = !d->mainloop;
-    return d->mainloop;
+    return d->mainloop != nullptr;
 }
 
 PulseAudioClients::~PulseAudioClients()
