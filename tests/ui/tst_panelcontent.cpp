@@ -250,11 +250,14 @@ private Q_SLOTS:
         QCOMPARE(pack.subtitle(), "Could not download Rain: the server answered 404");
 
         // The moon opens the timer menu; a preset starts the timer, and the open panel shows
-        // the time left to the second. (On a loaded machine the window manager may have taken
-        // the focus from the panel by now, which closes it; it is opened again.)
-        if (!menuBar.isPanelVisible())
-            menuBar.showPanel();
-        QTRY_VERIFY(view->isExposed());
+        // the time left to the second. (On a loaded machine the window manager may take the
+        // focus from the panel around here, which closes it; it is opened again until it is
+        // shown and has the focus.)
+        QTRY_VERIFY([&] {
+            if (!menuBar.isPanelVisible())
+                menuBar.showPanel();
+            return view->isExposed() && view->isActive();
+        }());
         QAccessibleInterface *moon =
             QAccessible::queryAccessibleInterface(named(tabChain(view->contentItem()), "Sleep timer"));
         moon->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
