@@ -253,11 +253,19 @@ private Q_SLOTS:
         // the time left to the second. (On a loaded machine the window manager may take the
         // focus from the panel around here, which closes it; it is opened again until it is
         // shown and has the focus.)
-        QTRY_VERIFY([&] {
-            if (!menuBar.isPanelVisible())
-                menuBar.showPanel();
-            return view->isExposed() && view->isActive();
-        }());
+        QTRY_VERIFY2(
+            [&] {
+                if (!menuBar.isPanelVisible())
+                    menuBar.showPanel();
+                return view->isExposed() && view->isActive();
+            }(),
+            qPrintable(QStringLiteral("panel visible %1, exposed %2, active %3, focus window %4")
+                           .arg(view->isVisible())
+                           .arg(view->isExposed())
+                           .arg(view->isActive())
+                           .arg(QGuiApplication::focusWindow()
+                                    ? QGuiApplication::focusWindow()->title()
+                                    : QStringLiteral("none"))));
         QAccessibleInterface *moon =
             QAccessible::queryAccessibleInterface(named(tabChain(view->contentItem()), "Sleep timer"));
         moon->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
