@@ -41,6 +41,7 @@ awk -v a=$((A1 - A0)) -v d=$((D1 - D0)) -v hz="$HZ" -v s="$SECONDS_MEASURED" 'BE
     printf "launcher with drawer  %5.1f %% of one core\n", 100 * d / hz / s
     if (a > 0) printf "(a) drawer / alone %.2f (goal <= 2)\n", d / a
 }'
+cat "$WORK/alone.log" "$WORK/drawer.log" | grep 'frames a second' || true
 printf '(b) '
 "$BIN" frames 2>/dev/null
 printf '    '

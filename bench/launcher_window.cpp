@@ -110,9 +110,12 @@ int main(int argc, char **argv)
     }
     if (mode == "drawer")
         root->setProperty("drawerOpen", true);
+    int frames = 0;
+    QObject::connect(windows.launcher(), &QQuickWindow::frameSwapped, [&frames] { ++frames; });
     QTimer::singleShot(seconds * 1000, &app, &QCoreApplication::quit);
     const int status = app.exec();
-    std::printf("%s: the pictures' clock %s\n", qPrintable(mode),
+    std::printf("%s: %.1f frames a second, the pictures' clock %s\n", qPrintable(mode),
+                frames / double(seconds),
                 fixture.views->artClock()->isRunning() ? "ran" : "was idle");
     return status;
 }

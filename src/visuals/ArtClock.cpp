@@ -2,6 +2,7 @@
 
 #include <QDateTime>
 #include <QTimeZone>
+#include <limits>
 
 ArtClock::ArtClock(QObject *parent) : QObject(parent), m_time(now())
 {
@@ -10,7 +11,10 @@ ArtClock::ArtClock(QObject *parent) : QObject(parent), m_time(now())
     connect(&m_timer, &QTimer::timeout, this, [this] {
         m_time = now();
         ++m_ticks;
+        // Windows that have not drawn for a second count as never having drawn.
+        m_frames.removeIf([this](auto frame) { return m_ticks - frame.value() > 30; });
         Q_EMIT ticked();
+        Q_EMIT followed();
     });
 }
 
@@ -35,4 +39,15 @@ void ArtClock::detach(const QObject *user)
     m_users.remove(user);
     if (m_users.isEmpty())
         m_timer.stop();
+}
+
+void ArtClock::takeFrame(const QObject *surface)
+{
+    m_frames.insert(surface, m_ticks);
+}
+
+quint64 ArtClock::ticksSinceFrame(const QObject *surface) const
+{
+    const auto frame = m_frames.constFind(surface);
+    return frame == m_frames.cend() ? std::numeric_limits<quint64>::max() : m_ticks - *frame;
 }

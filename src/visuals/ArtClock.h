@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <QHash>
 #include <QSet>
 #include <QTimer>
 #include <QtQml/qqmlregistration.h>
@@ -9,6 +10,12 @@
 // The one clock that moves every picture on screen. It ticks (at most 30 times a second)
 // only while at least one user is attached, and pictures attach only while they can be seen,
 // so a hidden or minimised window, or a closed panel, costs no wake-up at all.
+//
+// A tick comes in two rounds. On `ticked` the pictures that lead (full size) ask for a frame
+// of their window when they move and say so with takeFrame(); on `followed` the thumbnails
+// move along in those frames, and ask for one of their own only when their window has drawn
+// none for a while. Every frame redraws the whole window, so a grid of thumbnails that asked
+// on ticks of its own would double what a moving scene behind it costs.
 class ArtClock : public QObject
 {
     Q_OBJECT
@@ -34,12 +41,19 @@ public:
     // Ticks since construction; the benchmarks count wake-ups with it.
     quint64 tickCount() const { return m_ticks; }
 
+    // A frame of `surface` (a window) is asked for on this tick.
+    void takeFrame(const QObject *surface);
+    // Ticks since the last frame taken for `surface`: 0 on this tick, a large number if none.
+    quint64 ticksSinceFrame(const QObject *surface) const;
+
 Q_SIGNALS:
     void ticked();
+    void followed();
 
 private:
     QTimer m_timer;
     QSet<const QObject *> m_users;
+    QHash<const QObject *, quint64> m_frames;
     double m_time;
     quint64 m_ticks = 0;
 };

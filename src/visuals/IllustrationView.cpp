@@ -205,27 +205,31 @@ void IllustrationView::updateAnimating()
     m_animating = moves;
     if (moves) {
         m_clock->attach(this);
-        connect(m_clock, &ArtClock::ticked, this, &IllustrationView::advance);
+        connect(m_clock, &ArtClock::ticked, this, [this] { advance(false); });
+        connect(m_clock, &ArtClock::followed, this, [this] { advance(true); });
         m_shownTime = m_clock->time();
         update();
     } else if (m_clock) {
         m_clock->detach(this);
-        disconnect(m_clock, &ArtClock::ticked, this, &IllustrationView::advance);
+        disconnect(m_clock, nullptr, this, nullptr);
     }
     Q_EMIT animatingChanged();
 }
 
-void IllustrationView::advance()
+void IllustrationView::advance(bool following)
 {
     // Steps below these are not seen (layers that do not turn are drawn pixel for pixel), so
     // a slow glow or drift asks for a frame only now and then.
     constexpr double offsetStep = 0.5, angleStep = 0.25, opacityStep = 2.0 / 255;
-    // A thumbnail steps on every third tick only, the same ticks for all of them: a grid of a
-    // dozen would otherwise ask for a frame of the whole window on every tick, each for a few
-    // pixels, while 10 steps a second still read as motion at that size.
+    // A thumbnail follows the frames its window draws anyway; on its own it asks for one at
+    // most every fourth tick: 7.5 steps a second still read as motion at that size.
     constexpr qreal thumbnailWidth = 480;
-    constexpr quint64 thumbnailTicks = 3;
-    if (width() < thumbnailWidth && m_clock->tickCount() % thumbnailTicks != 0)
+    constexpr quint64 thumbnailTicks = 4;
+    const bool thumbnail = width() < thumbnailWidth;
+    if (following != thumbnail)
+        return;
+    const quint64 sinceFrame = m_clock->ticksSinceFrame(window());
+    if (thumbnail && sinceFrame != 0 && sinceFrame < thumbnailTicks)
         return;
     const double t = m_clock->time();
     if (m_shownPoses.size() == m_layers.size()) {
@@ -243,6 +247,7 @@ void IllustrationView::advance()
         if (!moved)
             return;
     }
+    m_clock->takeFrame(window());
     m_shownTime = t;
     update();
 }

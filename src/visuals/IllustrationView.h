@@ -58,8 +58,9 @@ private:
     void paintAhead();
     void queuePaintAhead();
     QList<QImage> takeLayerImages();
-    // On a tick: asks for a frame only when a moving layer would move visibly.
-    void advance();
+    // On a tick: asks for a frame only when a moving layer would move visibly. A full-size
+    // picture decides in the clock's first round, a thumbnail in the second (`following`).
+    void advance(bool following);
 
     QString m_kind;
     std::optional<Illustration> m_illustration;
