@@ -32,11 +32,14 @@ inline void waitFor(int ms)
 }
 
 // Runs `start`, then `eachFrame` after every frame presented for `ms`; returns the longest
-// time between two frames (from `start` to the first included). The render thread announces
+// time between two frames (from `start` to the first included). Once `settled` holds after a
+// frame, the frames after it do not count: an animation that has ended lets the window rest,
+// and that pause is no slow frame. The render thread announces
 // frames, so they arrive queued, and one may still arrive after the connection is gone: the
 // handler owns all it touches.
 inline double longestFrame(QQuickWindow *window, int ms, const std::function<void()> &start,
-                           std::function<void()> eachFrame)
+                           std::function<void()> eachFrame,
+                           std::function<bool()> settled = {})
 {
     struct Times
     {
@@ -46,13 +49,16 @@ inline double longestFrame(QQuickWindow *window, int ms, const std::function<voi
     };
     const auto times = std::make_shared<Times>();
     const auto frame = QObject::connect(
-        window, &QQuickWindow::frameSwapped, window, [times, eachFrame = std::move(eachFrame)] {
+        window, &QQuickWindow::frameSwapped, window,
+        [times, eachFrame = std::move(eachFrame), settled = std::move(settled)] {
             if (!times->counting)
                 return;
             const double now = double(times->clock.nsecsElapsed()) / 1e6;
             times->worst = std::max(times->worst, now - times->last);
             times->last = now;
-            if (eachFrame)
+            if (settled && settled())
+                times->counting = false;
+            else if (eachFrame)
                 eachFrame();
         });
     times->clock.start();

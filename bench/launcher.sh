@@ -42,6 +42,7 @@ awk -v a=$((A1 - A0)) -v d=$((D1 - D0)) -v hz="$HZ" -v s="$SECONDS_MEASURED" 'BE
     if (a > 0) printf "(a) drawer / alone %.2f (goal <= 2)\n", d / a
 }'
 cat "$WORK/alone.log" "$WORK/drawer.log" | grep 'frames a second' || true
+sleep 3 # (a)'s processes and their windows gone
 printf '(b) '
 "$BIN" frames 2>/dev/null
 printf '    '
