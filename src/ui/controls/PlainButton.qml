@@ -26,6 +26,8 @@ Item {
     }
 
     Rectangle {
+        // Over the button's own drawing, which may reach its edges.
+        z: 1
         anchors.fill: parent
         anchors.margins: -2
         radius: button.focusRadius + 2

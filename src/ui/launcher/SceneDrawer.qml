@@ -196,6 +196,18 @@ Item {
                                 services: drawer.services
                                 theme: drawer.theme
                                 scene: drawer.previewed
+                                CornerMask {
+                                    // The card's tint over the panel's colour is that colour.
+                                    backdrop: panel.color
+                                    cornerRadius: 9
+                                }
+                                Rectangle {
+                                    anchors.fill: parent
+                                    radius: 9
+                                    color: "transparent"
+                                    border.width: 1
+                                    border.color: drawer.theme.hairline
+                                }
                             }
                             Column {
                                 anchors.verticalCenter: parent.verticalCenter
@@ -314,6 +326,7 @@ Item {
                     status: cell.status
                     statusText: cell.statusText
                     favorite: cell.favorite
+                    backdrop: panel.color
                     onActivated: {
                         drawer.previewRequested(cell.scene.id)
                         drawer.services.player.playScene(cell.scene.id)

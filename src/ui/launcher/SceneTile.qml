@@ -12,6 +12,8 @@ PlainButton {
     required property int status
     required property string statusText
     required property bool favorite
+    // The flat colour the tile lies on.
+    required property color backdrop
 
     accessibleName: scene ? scene.name : ""
     Accessible.description: statusText
@@ -98,6 +100,9 @@ PlainButton {
                 color: "white"
             }
         }
+    }
+    CornerMask {
+        backdrop: tile.backdrop
     }
     Rectangle {
         // Inner border: a hairline, or 2 points of ink for a playing or previewed scene.

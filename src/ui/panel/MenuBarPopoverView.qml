@@ -1,3 +1,5 @@
+pragma ComponentBehavior: Bound
+
 import QtQuick
 import Duskhaven
 
@@ -249,6 +251,7 @@ Item {
                             delegate: ScenePickerCard {
                                 width: parent ? (parent.width - 16) / 3 : 0
                                 height: 58
+                                backdrop: card.color
                             }
                         }
                     }

@@ -9,6 +9,8 @@ PlainButton {
     required property ViewServices services
     required property ThemePalette theme
     required property SceneEntry entry
+    // The flat colour the card lies on.
+    required property color backdrop
 
     enabled: entry !== null
     accessibleName: entry ? entry.name : ""
@@ -48,6 +50,11 @@ PlainButton {
             style: Text.Raised
             styleColor: Qt.rgba(0, 0, 0, 0.5)
         }
+    }
+    CornerMask {
+        visible: card.entry !== null
+        backdrop: card.backdrop
+        cornerRadius: 8
     }
     Rectangle {
         anchors.fill: parent
