@@ -25,15 +25,27 @@ Item {
         onClicked: button.activated()
     }
 
-    Rectangle {
-        // Over the button's own drawing, which may reach its edges.
+    Item {
+        // Over the button's own drawing, which may reach its edges. A light ring inside a
+        // dark one: one of them stands out on a light canvas and on a dark picture alike.
         z: 1
         anchors.fill: parent
-        anchors.margins: -2
-        radius: button.focusRadius + 2
-        color: "transparent"
-        border.width: 1.5
-        border.color: Qt.rgba(1, 1, 1, 0.55)
         visible: button.activeFocus
+        Rectangle {
+            anchors.fill: parent
+            anchors.margins: -3.5
+            radius: button.focusRadius + 3.5
+            color: "transparent"
+            border.width: 1.5
+            border.color: Qt.rgba(0, 0, 0, 0.5)
+        }
+        Rectangle {
+            anchors.fill: parent
+            anchors.margins: -2
+            radius: button.focusRadius + 2
+            color: "transparent"
+            border.width: 1.5
+            border.color: Qt.rgba(1, 1, 1, 0.7)
+        }
     }
 }

@@ -100,7 +100,11 @@ QCoro::Task<bool> LauncherShots::take(QString folder, ShellWindows &windows,
         co_return false;
     all = save(windows.launcher(), dir.filePath(QStringLiteral("launcher-drawer.png"))) && all;
 
-    // Keeping the previewed scene offline: the pin button shows its progress.
+    // Keeping the previewed scene offline: the pin button, reached with the keyboard, shows
+    // its progress.
+    for (QQuickItem *item : root->findChildren<QQuickItem *>())
+        if (item->property("accessibleName").toString().endsWith(QLatin1String("for offline")))
+            item->forceActiveFocus(Qt::TabFocusReason);
     PinService &pins = *services.pins();
     if (!pins.isPinned(previewed->id()))
         pins.togglePin(previewed->id());
