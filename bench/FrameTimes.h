@@ -38,8 +38,7 @@ inline void waitFor(int ms)
 // frames, so they arrive queued, and one may still arrive after the connection is gone: the
 // handler owns all it touches.
 inline double longestFrame(QQuickWindow *window, int ms, const std::function<void()> &start,
-                           std::function<void()> eachFrame,
-                           std::function<bool()> settled = {})
+                           std::function<void()> eachFrame, std::function<bool()> settled = {})
 {
     struct Times
     {
@@ -48,19 +47,19 @@ inline double longestFrame(QQuickWindow *window, int ms, const std::function<voi
         bool counting = true;
     };
     const auto times = std::make_shared<Times>();
-    const auto frame = QObject::connect(
-        window, &QQuickWindow::frameSwapped, window,
-        [times, eachFrame = std::move(eachFrame), settled = std::move(settled)] {
-            if (!times->counting)
-                return;
-            const double now = double(times->clock.nsecsElapsed()) / 1e6;
-            times->worst = std::max(times->worst, now - times->last);
-            times->last = now;
-            if (settled && settled())
-                times->counting = false;
-            else if (eachFrame)
-                eachFrame();
-        });
+    const auto frame =
+        QObject::connect(window, &QQuickWindow::frameSwapped, window,
+                         [times, eachFrame = std::move(eachFrame), settled = std::move(settled)] {
+                             if (!times->counting)
+                                 return;
+                             const double now = double(times->clock.nsecsElapsed()) / 1e6;
+                             times->worst = std::max(times->worst, now - times->last);
+                             times->last = now;
+                             if (settled && settled())
+                                 times->counting = false;
+                             else if (eachFrame)
+                                 eachFrame();
+                         });
     times->clock.start();
     start();
     waitFor(ms);

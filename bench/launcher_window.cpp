@@ -101,9 +101,10 @@ int main(int argc, char **argv)
         auto longestFrame = [&](bool opening) {
             if (opening)
                 return FrameTimes::longestFrame(
-                    window, 700, [&] { root->setProperty("drawerOpen", true); }, {}, [&] {
+                    window, 700, [&] { root->setProperty("drawerOpen", true); }, {},
+                    [&] {
                         return drawer->property("coveredWidth").toDouble() >=
-                            drawer->property("panelWidth").toDouble();
+                               drawer->property("panelWidth").toDouble();
                     });
             return FrameTimes::longestFrame(
                 window, 700, [&] { window->update(); }, [&] { window->update(); });
