@@ -222,9 +222,9 @@ void IllustrationView::advance(bool following)
     // a slow glow or drift asks for a frame only now and then.
     constexpr double offsetStep = 0.5, angleStep = 0.25, opacityStep = 2.0 / 255;
     // A thumbnail follows the frames its window draws anyway; on its own it asks for one at
-    // most every fourth tick: 7.5 steps a second still read as motion at that size.
+    // most every third tick: 10 steps a second still read as motion at that size.
     constexpr qreal thumbnailWidth = 480;
-    constexpr quint64 thumbnailTicks = 4;
+    constexpr quint64 thumbnailTicks = 3;
     const bool thumbnail = width() < thumbnailWidth;
     if (following != thumbnail)
         return;
