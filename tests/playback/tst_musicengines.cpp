@@ -106,7 +106,7 @@ private Q_SLOTS:
         // An idle null sink renders nothing; a silent stream keeps it running so that the
         // monitor has samples to show that the loaded track is not heard.
         QCOMPARE(QProcess::execute("paplay", {m_dir.filePath("silence.wav")}), 0);
-        QVERIFY(monitor.samples().size() > 44100);
+        QTRY_VERIFY(monitor.samples().size() > 44100);
         QCOMPARE(rms(monitor.samples()), 0.0);
 
         const qsizetype playedFrom = monitor.samples().size();
