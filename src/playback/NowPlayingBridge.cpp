@@ -128,9 +128,7 @@ QVariantMap NowPlayingBridge::metadata() const
 
 void NowPlayingBridge::toggle()
 {
-    // Nothing to start: a press must not claim that music plays.
-    if (canPlay())
-        m_player.togglePlayPause();
+    m_player.togglePlayPause();
 }
 
 void NowPlayingBridge::next()

@@ -1,8 +1,8 @@
 #include "playback/PlayerService.h"
 
+#include "catalogue/LibraryService.h"
 #include "core/AppError.h"
 #include "core/SettingsStore.h"
-#include "catalogue/LibraryService.h"
 #include "storage/CacheService.h"
 #include "storage/DownloadService.h"
 
@@ -51,7 +51,11 @@ PlayerSources PlayerSources::from(LibraryService &library, DownloadService &down
 {
     return {[&library] { return library.manifest(); },
             [&download](Track track) { return download.localURL(std::move(track)); },
-            [&cache](const QString &trackId) { cache.protect(trackId); }};
+            [&cache](const QString &trackId) { cache.protect(trackId); },
+            [&library](QObject *receiver, std::function<void()> onChange) {
+                QObject::connect(&library, &LibraryService::manifestChanged, receiver,
+                                 std::move(onChange));
+            }};
 }
 
 PlayerService::PlayerService(PlayerSources sources, SettingsStore &settings,
@@ -81,18 +85,19 @@ PlayerService::PlayerService(PlayerSources sources, SettingsStore &settings,
     for (auto signal : {&PlayerService::isPlayingChanged, &PlayerService::hasLoadedItemChanged,
                         &PlayerService::nowPlayingPlaylistIdChanged, &PlayerService::queueChanged})
         connect(this, signal, this, &PlayerService::updateAbilities);
+    // Whether a press would start a scene depends on the scenes the catalogue holds.
+    if (m_sources.followCatalogue)
+        m_sources.followCatalogue(this, [this] { updateAbilities(); });
     updateAbilities();
 }
 
 void PlayerService::updateAbilities()
 {
-    const QString current = nowPlayingPlaylistId();
-    const bool custom = current.startsWith(customPrefix);
     Abilities now;
-    now.canPlay = m_isPlaying || hasLoadedItem() || (!current.isEmpty() && !custom);
+    now.canPlay = pressFrom(DisplayedScene::Window::Panel).action != PlayPause::Action::Nothing;
     now.canGoNext = m_queue && !m_queue->order.isEmpty();
     now.canGoPrevious = m_queue && m_queue->currentIndex > 0;
-    now.customScenePlaying = custom;
+    now.customScenePlaying = nowPlayingPlaylistId().startsWith(customPrefix);
     const Abilities before = std::exchange(m_abilities, now);
     if (before.canPlay != now.canPlay)
         Q_EMIT canPlayChanged();
@@ -173,22 +178,57 @@ QCoro::Task<> PlayerService::restoreLastScene()
         co_await prepare(*m_nowPlayingPlaylistId);
 }
 
-void PlayerService::togglePlayPause()
+PlayPause::Press PlayerService::pressFrom(DisplayedScene::Window window) const
 {
-    if (!m_isPlaying && !hasLoadedItem() && m_nowPlayingPlaylistId &&
-        !m_nowPlayingPlaylistId->startsWith(customPrefix)) {
+    const std::optional<Manifest> manifest = m_sources.manifest();
+    return PlayPause::decide({m_isPlaying || hasLoadedItem() || m_resumeStart,
+                              manifest ? &*manifest : nullptr, nowPlayingPlaylistId()},
+                             window);
+}
+
+void PlayerService::togglePlayPause(DisplayedScene::Window window)
+{
+    const PlayPause::Press press = pressFrom(window);
+    switch (press.action) {
+    case PlayPause::Action::Nothing:
+        return;
+    case PlayPause::Action::Start:
+        // At once, so the button answers the press while the file (or the catalogue) comes.
         setIsPlaying(true);
         m_failuresInARow = 0;
-        playWhenReady(*m_nowPlayingPlaylistId, beginStart());
+        playWhenReady(press.sceneId, beginStart());
         return;
+    case PlayPause::Action::Toggle:
+        break;
     }
     if (m_isPlaying) {
         Q_EMIT pauseRequested();
+        // A start still waiting for its file must not make the music play once it lands: the
+        // user (or auto-pause, or the sleep timer) asked for quiet.
+        const bool cancelsStart = m_awaitingFile;
+        beginStart();
+        m_resumeStart = cancelsStart;
         m_engine->pause();
+        setIsPlaying(false);
+    } else if (m_resumeStart) {
+        setIsPlaying(true);
+        resumeCancelledStart();
     } else {
         m_engine->play();
+        setIsPlaying(true);
     }
-    setIsPlaying(!m_isPlaying);
+}
+
+void PlayerService::resumeCancelledStart()
+{
+    m_resumeStart = false;
+    m_failuresInARow = 0;
+    const std::optional<Manifest> manifest = m_sources.manifest();
+    const QString trackId = currentTrackId();
+    if (manifest && !trackId.isEmpty())
+        playTrack(trackId, *manifest);
+    else if (m_nowPlayingPlaylistId)
+        playWhenReady(*m_nowPlayingPlaylistId, beginStart());
 }
 
 QCoro::Task<> PlayerService::next()
@@ -434,10 +474,10 @@ void PlayerService::trackFileFailed(const AppError &error)
 {
     if (error.domain() == AppError::Domain::Cancelled)
         return;
-    setLastError(error.isOutOfSpace()
-                     ? QStringLiteral("Not enough disk space to download this track")
-                     : QStringLiteral("Could not download this track: %1")
-                           .arg(error.description()));
+    setLastError(
+        error.isOutOfSpace()
+            ? QStringLiteral("Not enough disk space to download this track")
+            : QStringLiteral("Could not download this track: %1").arg(error.description()));
 }
 
 void PlayerService::setLastError(const QString &text)
@@ -478,10 +518,11 @@ void PlayerService::onEndOfMedia(AudioEngine::ItemId item)
     step(Step::EndOfItem);
 }
 
-void PlayerService::onEngineFailed(AudioEngine::ItemId item)
+void PlayerService::onEngineFailed(AudioEngine::ItemId item, const QString &description)
 {
     if (item == AudioEngine::noItem || item != m_engine->currentItem())
         return;
+    setLastError(QStringLiteral("This file cannot be played: %1").arg(description));
     if (m_awaitingFile) {
         clearItem();
         setIsPlaying(false);
@@ -513,6 +554,7 @@ void PlayerService::onSettingChanged(const QString &key)
 PlayerService::Generation PlayerService::beginStart()
 {
     m_awaitingFile = false;
+    m_resumeStart = false;
     return ++m_generation;
 }
 

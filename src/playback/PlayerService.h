@@ -2,6 +2,7 @@
 
 #include "catalogue/Catalogue.h"
 #include "playback/AudioEngine.h"
+#include "playback/DisplayedScene.h"
 #include "playback/PlaybackQueue.h"
 
 #include <QCoroTask>
@@ -32,6 +33,9 @@ struct PlayerSources
     std::function<QCoro::Task<QUrl>(Track)> localFile;
     // Keeps the track's cached file out of eviction for the rest of the run.
     std::function<void(const QString &trackId)> protect;
+    // Calls onChange, in receiver's thread, whenever another catalogue comes into use; may be
+    // empty when the catalogue never changes.
+    std::function<void(QObject *receiver, std::function<void()> onChange)> followCatalogue;
 
     // The application's wiring; the three services must outlive the player.
     static PlayerSources from(LibraryService &library, DownloadService &download,
@@ -72,8 +76,8 @@ class PlayerService : public QObject
     Q_PROPERTY(bool canGoPrevious READ canGoPrevious NOTIFY canGoPreviousChanged)
     // The current scene is one of the user's own (there is no queue, no next or previous).
     Q_PROPERTY(bool customScenePlaying READ customScenePlaying NOTIFY customScenePlayingChanged)
-    // Why the last track (or the one fetched ahead) could not be had, in words for the user;
-    // empty again once a track starts playing.
+    // Why the last track (or the one fetched ahead) could not be had or played, in words for
+    // the user; empty again once a track starts playing.
     Q_PROPERTY(QString lastError READ lastError NOTIFY lastErrorChanged)
 
 public:
@@ -96,8 +100,11 @@ public:
     // The start-up restore: prepares the remembered scene unless it is a custom one.
     QCoro::Task<> restoreLastScene();
 
-    // Pauses or resumes; with nothing loaded it starts the remembered catalogue scene.
-    void togglePlayPause();
+    // The play/pause press of every door: pauses or resumes; with nothing to resume it starts
+    // the scene the given window shows; with nothing shown it does nothing. A pause also
+    // cancels a start still waiting for its file (the download goes on into the cache), and
+    // the next press takes that start up again.
+    void togglePlayPause(DisplayedScene::Window window = DisplayedScene::Window::Panel);
     QCoro::Task<> next();
     QCoro::Task<> previous();
     // Plays a scene other than the current one, picked at random.
@@ -111,7 +118,7 @@ public:
     Q_INVOKABLE void playNext();
     Q_INVOKABLE void playPrevious();
     Q_INVOKABLE void playNextScene();
-    Q_INVOKABLE void togglePlay() { togglePlayPause(); }
+    Q_INVOKABLE void togglePlayFromLauncher() { togglePlayPause(DisplayedScene::Window::Launcher); }
     Q_INVOKABLE void toggleFavoriteScene() { toggleFavorite(); }
 
     QString nowPlayingPlaylistId() const { return m_nowPlayingPlaylistId.value_or(QString()); }
@@ -129,8 +136,8 @@ public:
     void setVolume(float volume);
     QString currentTrackId() const;
     bool hasLoadedItem() const { return m_engine->currentItem() != AudioEngine::noItem; }
-    // Play/pause does something: an item is loaded, or the toggle would start the remembered
-    // catalogue scene (a custom scene's file is not remembered).
+    // A play/pause press from the panel, a hot key or the media controls does something: it
+    // pauses, resumes, or starts the scene the panel shows.
     bool canPlay() const { return m_abilities.canPlay; }
     bool canGoNext() const { return m_abilities.canGoNext; }
     bool canGoPrevious() const { return m_abilities.canGoPrevious; }
@@ -183,12 +190,15 @@ private:
     void withdrawPreloadUnless(const QString &trackId);
 
     void onEndOfMedia(AudioEngine::ItemId item);
-    void onEngineFailed(AudioEngine::ItemId item);
+    void onEngineFailed(AudioEngine::ItemId item, const QString &description);
     void onSettingChanged(const QString &key);
     void updateAbilities();
 
     // A new start: every earlier start still waiting for its file is overtaken.
     Generation beginStart();
+    PlayPause::Press pressFrom(DisplayedScene::Window window) const;
+    // Takes up again the start that a pause cancelled while it waited for its file.
+    void resumeCancelledStart();
     bool isLatest(Generation generation) const { return generation == m_generation; }
 
     void setNowPlaying(const std::optional<QString> &id);
@@ -224,6 +234,9 @@ private:
     Generation m_generation = 0;
     // The latest start is still waiting for its file.
     bool m_awaitingFile = false;
+    // A pause cancelled a start while it waited; the item loaded (if any) is not the one the
+    // queue stands at, so a resume starts the queue's track rather than that item.
+    bool m_resumeStart = false;
     // Tracks that failed in a row since the last user start or the last track played to its
     // end; a full queue of them ends the skip chain.
     qsizetype m_failuresInARow = 0;

@@ -1,5 +1,6 @@
 set(AREA_SOURCES
   AudioEngine.h
+  DisplayedScene.h DisplayedScene.cpp
   FfmpegEngine.h FfmpegEngine.cpp
   MprisAdaptors.h MprisAdaptors.cpp
   NowPlayingBridge.h NowPlayingBridge.cpp

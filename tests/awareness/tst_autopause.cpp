@@ -127,6 +127,31 @@ private Q_SLOTS:
         QCOMPARE(m_service->externalState(), State::Idle);
     }
 
+    // A call comes while the scene the user just picked still downloads: the pause cancels
+    // that start, so the music neither begins when the file lands nor counts as the user
+    // taking over; the resume after the call plays the picked scene.
+    void aPauseDuringADownloadHoldsUntilTheResume()
+    {
+        build();
+        m_service->setPauseOnExternalAudio(true);
+        m_music->setPlaying(true);
+        m_music->holdFiles = true;
+        m_player->playScene("fire");
+        external(true, true);
+        QCOMPARE(m_service->externalState(), State::AutoPaused);
+
+        m_music->releaseFiles();
+        QTest::qWait(50);
+        QVERIFY(!m_player->isPlaying() && !m_music->engine->isSounding());
+        QCOMPARE(m_service->externalState(), State::AutoPaused);
+
+        m_music->holdFiles = false;
+        external(false, false);
+        QTRY_VERIFY_WITH_TIMEOUT(m_music->engine->isSounding(), 3000);
+        QCOMPARE(m_music->engine->currentFile(), QUrl::fromLocalFile("/music/fire-1.mp3"));
+        QCOMPARE(m_service->externalState(), State::Idle);
+    }
+
     void microphoneUseIsNamedFirst_data()
     {
         QTest::addColumn<bool>("output");

@@ -294,6 +294,7 @@ private Q_SLOTS:
         }
         QVERIFY(!player.isPlaying() && !m_engine->hasItem());
         QCOMPARE(m_engine->loads.size(), 3); // each cached file tried once
+        QCOMPARE(player.lastError(), "This file cannot be played: cannot decode");
     }
 
     void toggleWithNothingLoadedStartsTheLastScene_data()
@@ -321,6 +322,108 @@ private Q_SLOTS:
         QCOMPARE(m_engine->loads.size(), 1);
         QCOMPARE(player.nowPlayingPlaylistId(), clickMeanwhile ? "a" : "b");
         QCOMPARE(playing.count(), 1);
+    }
+
+    // The one play/pause rule of every door (panel, launcher, hot key, media controls).
+    void aPressTogglesOrStartsTheSceneItsWindowShows_data()
+    {
+        QTest::addColumn<bool>("loaded");        // a catalogue is in use
+        QTest::addColumn<QString>("nowPlaying"); // the player's scene
+        QTest::addColumn<bool>("resumable");     // playing, or an item loaded
+        QTest::addColumn<QString>("fromPanel");  // "toggle", "-" (nothing) or the scene
+        QTest::addColumn<QString>("fromLauncher");
+        QTest::newRow("first run") << true << "" << false << "a"
+                                   << "a";
+        QTest::newRow("last scene") << true << "b" << false << "b"
+                                    << "b";
+        QTest::newRow("custom scene, nothing loaded") << true << "custom-x" << false << "-"
+                                                      << "a";
+        QTest::newRow("scene the catalogue dropped") << true << "gone" << false << "-"
+                                                     << "a";
+        QTest::newRow("something to resume") << true << "custom-x" << true << "toggle"
+                                             << "toggle";
+        QTest::newRow("catalogue loading") << false << "b" << false << "b"
+                                           << "b";
+        QTest::newRow("catalogue loading, first run") << false << "" << false << "-"
+                                                      << "-";
+        QTest::newRow("catalogue loading, custom") << false << "custom-x" << false << "-"
+                                                   << "-";
+    }
+    void aPressTogglesOrStartsTheSceneItsWindowShows()
+    {
+        QFETCH(bool, loaded);
+        QFETCH(QString, nowPlaying);
+        QFETCH(bool, resumable);
+        const Manifest catalogue = sceneCatalogue({{"a", {"a1"}}, {"b", {"b1"}}});
+        const PlayPause::Situation situation{resumable, loaded ? &catalogue : nullptr, nowPlaying};
+        const auto outcome = [&](DisplayedScene::Window window) {
+            const PlayPause::Press press = PlayPause::decide(situation, window);
+            switch (press.action) {
+            case PlayPause::Action::Toggle:
+                return QStringLiteral("toggle");
+            case PlayPause::Action::Nothing:
+                return QStringLiteral("-");
+            case PlayPause::Action::Start:
+                break;
+            }
+            return press.sceneId;
+        };
+        QTEST(outcome(DisplayedScene::Window::Panel), "fromPanel");
+        QTEST(outcome(DisplayedScene::Window::Launcher), "fromLauncher");
+
+        // The player follows it, and canPlay says whether the panel's press does anything.
+        m_manifest = loaded ? std::optional(catalogue) : std::nullopt;
+        if (!nowPlaying.isEmpty())
+            m_settings->setString(SettingsKey::lastPlayedPlaylistId, nowPlaying);
+        PlayerService &player = makePlayer();
+        if (resumable)
+            player.playCustom(QUrl::fromLocalFile("/music/x.mp3"), "x");
+        QFETCH(QString, fromPanel);
+        QCOMPARE(player.canPlay(), fromPanel != "-");
+        QSignalSpy playing(&player, &PlayerService::isPlayingChanged);
+        player.togglePlayPause();
+        QCOMPARE(playing.count(), fromPanel == "-" ? 0 : 1);
+    }
+
+    // Any pause before a start's file arrives cancels that start: the music does not begin
+    // when the download lands. The next press takes the start up again.
+    void aPauseCancelsAStartWaitingForItsFile_data()
+    {
+        QTest::addColumn<bool>("anotherPlays");
+        QTest::newRow("first start") << false;
+        QTest::newRow("scene change while another plays") << true;
+    }
+    void aPauseCancelsAStartWaitingForItsFile()
+    {
+        QFETCH(bool, anotherPlays);
+        PlayerService &player = makePlayer();
+        if (anotherPlays)
+            QCoro::waitFor(player.play("b"));
+        m_files->hold = true;
+        if (anotherPlays)
+            player.playScene("a");
+        else
+            player.togglePlayPause(); // the first scene, as the panel shows it
+        QVERIFY(player.isPlaying());
+        const QString waitingFor = player.currentTrackId();
+        const qsizetype loads = m_engine->loads.size();
+
+        player.togglePlayPause();
+        QVERIFY(!player.isPlaying() && !m_engine->isSounding());
+        QSignalSpy playing(&player, &PlayerService::isPlayingChanged);
+        m_files->release(m_files->requests.size() - 1);
+        QTest::qWait(20);
+        QCOMPARE(m_engine->loads.size(), loads);
+        QVERIFY(!m_engine->isSounding());
+        QCOMPARE(playing.count(), 0);
+        QVERIFY(player.canPlay());
+
+        player.togglePlayPause();
+        m_files->release(m_files->requests.size() - 1);
+        QTRY_VERIFY(m_engine->isSounding());
+        QCOMPARE(m_engine->loads.last(), fileOf(waitingFor));
+        QCOMPARE(player.currentTrackId(), waitingFor);
+        QCOMPARE(player.nowPlayingPlaylistId(), "a");
     }
 
     void restoreIsSilentAndNeverReplacesTheUsersChoice()

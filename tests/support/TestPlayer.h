@@ -5,8 +5,10 @@
 #include "support/FakeAudioEngine.h"
 #include "support/TestCatalogue.h"
 
+#include <QCoroSignal>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <memory>
 
 // The real player over the given engine, on a catalogue whose files are at hand at once: a
@@ -24,21 +26,34 @@ inline std::unique_ptr<PlayerService> playerOn(Manifest catalogue, SettingsStore
     return std::make_unique<PlayerService>(std::move(sources), settings, std::move(engine));
 }
 
-// The real player over a silent engine, with a settings file of its own.
+// The real player over a silent engine, with a settings file of its own. Its track files
+// arrive at once, or, while holdFiles is set, only at the next releaseFiles().
 struct TestPlayer
 {
     QTemporaryDir dir;
     SettingsStore settings{dir.filePath(QStringLiteral("settings.json"))};
     FakeAudioEngine *engine = nullptr;
     std::unique_ptr<PlayerService> player;
+    bool holdFiles = false;
+    QTimer fileGate;
 
     explicit TestPlayer(const Manifest &catalogue = sceneCatalogue({{"rain", {"rain-1"}},
                                                                     {"fire", {"fire-1"}}}))
     {
         auto fake = std::make_unique<FakeAudioEngine>();
         engine = fake.get();
-        player = playerOn(catalogue, settings, std::move(fake));
+        fileGate.setSingleShot(true);
+        PlayerSources sources{[catalogue] { return std::optional<Manifest>(catalogue); },
+                              [this](Track t) -> QCoro::Task<QUrl> {
+                                  if (holdFiles)
+                                      co_await qCoro(&fileGate, &QTimer::timeout);
+                                  co_return QUrl::fromLocalFile("/music/" + t.id + ".mp3");
+                              },
+                              [](const QString &) {}};
+        player = std::make_unique<PlayerService>(std::move(sources), settings, std::move(fake));
     }
+
+    void releaseFiles() { fileGate.start(0); }
 
     // The scene loaded and paused, as after the user paused it.
     void loadPaused(const QString &sceneId)

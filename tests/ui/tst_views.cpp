@@ -3,9 +3,9 @@
 #include "support/AppFixture.h"
 #include "support/TestCatalogue.h"
 #include "support/TestSupport.h"
+#include "ui/shell/ClickOutsideMonitor.h"
 #include "ui/shell/MenuBarController.h"
 #include "ui/shell/PanelWindow.h"
-#include "ui/shell/ClickOutsideMonitor.h"
 #include "visuals/HexColor.h"
 
 #include <QJsonDocument>
@@ -14,14 +14,6 @@
 #include <QTest>
 
 namespace {
-QList<Playlist> scenes(const QStringList &ids)
-{
-    QList<Playlist> list;
-    for (const QString &id : ids)
-        list.append(Playlist{.id = id});
-    return list;
-}
-
 // Collects the QML engine's warnings while alive.
 struct QmlWarnings
 {
@@ -68,32 +60,6 @@ private Q_SLOTS:
                  (expected.isValid() ? expected : QColor(Qt::red)).rgba());
     }
 
-    void displayedScenes_data()
-    {
-        QTest::addColumn<QStringList>("catalogue");
-        QTest::addColumn<QString>("playing");
-        QTest::addColumn<int>("panel"); // -1: none
-        QTest::addColumn<int>("launcher");
-        const QStringList abc{"a", "b", "c"};
-        QTest::newRow("nothing played") << abc << "" << 0 << 0;
-        QTest::newRow("a catalogue scene") << abc << "b" << 1 << 1;
-        QTest::newRow("a custom scene") << abc << "custom-x" << -1 << 0;
-        QTest::newRow("a scene the catalogue dropped") << abc << "gone" << -1 << 0;
-        QTest::newRow("no catalogue") << QStringList() << "" << -1 << -1;
-        QTest::newRow("no catalogue, playing") << QStringList() << "b" << -1 << -1;
-    }
-
-    void displayedScenes()
-    {
-        QFETCH(QStringList, catalogue);
-        QFETCH(QString, playing);
-        QFETCH(int, panel);
-        QFETCH(int, launcher);
-        const auto asInt = [](std::optional<qsizetype> i) { return i ? int(*i) : -1; };
-        QCOMPARE(asInt(DisplayedScene::forPanel(scenes(catalogue), playing)), panel);
-        QCOMPARE(asInt(DisplayedScene::forLauncher(scenes(catalogue), playing)), launcher);
-    }
-
     void settingsReadWithDefaultsAndWritesReachTheServices()
     {
         // Values of the wrong type, as a person might leave them: each reads as its default.
@@ -116,7 +82,7 @@ private Q_SLOTS:
         settings.setVolume(7); // held to the range
         settings.setCacheSizeBudgetMB(100);
         settings.setFavoriteSceneIds({"b", "a", "b"});
-        QCOMPARE(volume.count(), 0); // on a later turn, never inside the write
+        QCOMPARE(volume.count(), 0);     // on a later turn, never inside the write
         QTRY_COMPARE(volume.count(), 1); // both writes are seen at once
         QCOMPARE(settings.volume(), 1.0);
         QCOMPARE(budget.count(), 1);

@@ -22,7 +22,7 @@ Rectangle {
     Shortcut {
         sequence: "Space"
         enabled: !root.onboarding
-        onActivated: root.services.player.togglePlay()
+        onActivated: root.services.player.togglePlayFromLauncher()
     }
 
     Item {
@@ -223,7 +223,7 @@ Rectangle {
                     symbols: root.services.symbols
                     symbol: root.services.player.isPlaying ? "pause.fill" : "play.fill"
                     accessibleName: root.services.player.isPlaying ? "Pause" : "Play"
-                    onActivated: root.services.player.togglePlay()
+                    onActivated: root.services.player.togglePlayFromLauncher()
                 }
                 HoverIconButton {
                     anchors.verticalCenter: parent.verticalCenter

@@ -110,11 +110,7 @@ void PanelState::playPause()
 {
     if (!m_services)
         return;
-    PlayerService *player = m_services->player();
-    if (const SceneEntry *shown = scene(); shown && !player->canPlay())
-        player->playScene(shown->id());
-    else
-        player->togglePlayPause();
+    m_services->player()->togglePlayPause();
 }
 
 PanelText::AutoPause PanelState::autoPause() const

@@ -9,20 +9,6 @@ QColor accentColor(const std::optional<QString> &hex)
 {
     return hex ? HexColor::parse(*hex).value_or(QColor()) : QColor();
 }
-
-std::optional<qsizetype> indexOf(const QList<Playlist> &scenes, const QString &id)
-{
-    for (qsizetype i = 0; i < scenes.size(); ++i) {
-        if (scenes.at(i).id == id)
-            return i;
-    }
-    return std::nullopt;
-}
-
-std::optional<qsizetype> firstScene(const QList<Playlist> &scenes)
-{
-    return scenes.isEmpty() ? std::nullopt : std::optional<qsizetype>(0);
-}
 } // namespace
 
 SceneEntry::SceneEntry(Playlist playlist, QObject *parent)
@@ -33,22 +19,6 @@ SceneEntry::SceneEntry(Playlist playlist, QObject *parent)
 QString SceneEntry::sceneArt() const
 {
     return m_playlist.sceneArt ? SceneArt::rawValue(*m_playlist.sceneArt) : QString();
-}
-
-std::optional<qsizetype> DisplayedScene::forPanel(const QList<Playlist> &scenes,
-                                                  const QString &nowPlayingId)
-{
-    if (!nowPlayingId.isEmpty())
-        return indexOf(scenes, nowPlayingId);
-    return firstScene(scenes);
-}
-
-std::optional<qsizetype> DisplayedScene::forLauncher(const QList<Playlist> &scenes,
-                                                     const QString &nowPlayingId)
-{
-    if (const auto playing = indexOf(scenes, nowPlayingId); playing && !nowPlayingId.isEmpty())
-        return playing;
-    return firstScene(scenes);
 }
 
 SceneListModel::SceneListModel(LibraryService &library, PlayerService &player, QObject *parent)

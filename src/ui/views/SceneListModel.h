@@ -1,6 +1,7 @@
 #pragma once
 
 #include "catalogue/Catalogue.h"
+#include "playback/DisplayedScene.h"
 
 #include <QAbstractListModel>
 #include <QColor>
@@ -55,16 +56,6 @@ private:
     QColor m_accent;
     QColor m_accentDeep;
 };
-
-// Which scene a window shows when the user has not picked one to look at. The panel and the
-// launcher differ on a scene the catalogue does not hold (a custom scene, a scene dropped by
-// a newer catalogue): the panel then shows none ("Nothing playing"), the launcher its first
-// scene. Both show the first scene while nothing has been played.
-namespace DisplayedScene {
-// Positions in `scenes`; none for no scene.
-std::optional<qsizetype> forPanel(const QList<Playlist> &scenes, const QString &nowPlayingId);
-std::optional<qsizetype> forLauncher(const QList<Playlist> &scenes, const QString &nowPlayingId);
-} // namespace DisplayedScene
 
 // The catalogue's scenes in catalogue order, for every list and grid of scenes; empty without
 // a catalogue and reset whenever the catalogue changes. Also the scene each window displays.
