@@ -6,9 +6,11 @@ import contextlib
 import json
 import os
 import re
+import shutil
 import subprocess
 import sys
 import tempfile
+import threading
 
 
 def run(*command):
@@ -61,6 +63,8 @@ def demo_catalogue(catalogue, source, settings=None):
     manifest_path = os.path.join(catalogue, manifest_name)
     try:
         port = re.search(r"port (\d+)", server.stdout.readline()).group(1)
+        # The server logs every request; unread, a long run would fill the pipe and stall it.
+        threading.Thread(target=server.stdout.read, daemon=True).start()
         base = f"http://127.0.0.1:{port}/"
         subprocess.run([sys.executable, os.path.join(source, "tools/demo-catalogue/generate"),
                         "--out", catalogue, "--base-url", base, "--manifest", manifest_path],
@@ -82,3 +86,4 @@ def demo_catalogue(catalogue, source, settings=None):
             server.wait(10)
         if os.path.exists(manifest_path):
             os.remove(manifest_path)
+        shutil.rmtree(work, ignore_errors=True)
