@@ -129,7 +129,12 @@ std::unique_ptr<FfmpegFileDecoder> FfmpegFileDecoder::open(const QString &path, 
     if (info.isFile() && info.size() == 0)
         return failed(QStringLiteral("it is empty"));
     const QByteArray name = QFile::encodeName(path);
-    int rc = avformat_open_input(&d->m_format, name.constData(), nullptr, nullptr);
+    // Some formats name other files to read (a playlist, a list of parts); a sound file must
+    // not send FFmpeg onto the network, where a read may wait for minutes.
+    AVDictionary *options = nullptr;
+    av_dict_set(&options, "protocol_whitelist", "file", 0);
+    int rc = avformat_open_input(&d->m_format, name.constData(), nullptr, &options);
+    av_dict_free(&options);
     if (rc == AVERROR(ENOENT))
         return failed(QStringLiteral("it is missing"));
     // A file no format recognises gives either of these.
