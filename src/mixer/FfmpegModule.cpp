@@ -52,7 +52,7 @@ AVChannelLayout layoutOf(const AVFrame &frame)
 }
 } // namespace
 
-// The descriptions read after "This file cannot be played: ".
+// Its errors are worded to follow "This file cannot be played: ", as the user reads them.
 class FfmpegFileDecoder final : public FfmpegDecoder
 {
 public:
