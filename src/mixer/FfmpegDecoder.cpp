@@ -32,8 +32,7 @@ std::unique_ptr<FfmpegDecoder> FfmpegDecoder::open(const QString &path, int samp
     const Module &module = ffmpegModule();
     if (!module.open) {
         if (error)
-            *error = QStringLiteral("cannot be decoded: FFmpeg could not be loaded (%1)")
-                         .arg(module.error);
+            *error = QStringLiteral("FFmpeg could not be loaded (%1)").arg(module.error);
         return nullptr;
     }
     return std::unique_ptr<FfmpegDecoder>(module.open(path, sampleRate, error));

@@ -11,13 +11,15 @@ class FfmpegDecoder
 {
 public:
     // Opens the file; on failure returns none and sets *error (also when FFmpeg itself cannot
-    // be loaded).
+    // be loaded). Errors are short and read after "This file cannot be played: ", e.g. "it is
+    // empty", "it holds no sound", "it is damaged (…)".
     static std::unique_ptr<FfmpegDecoder> open(const QString &path, int sampleRate,
                                                QString *error);
     virtual ~FfmpegDecoder() = default;
 
     // Writes up to `frames` stereo frames to out. Returns the frames written; 0 at the end of
-    // the file; -1 when the file cannot be decoded further (see error()).
+    // the file; -1 when the file cannot be decoded further (see error()), or ends without
+    // having given a single frame. The sound may change its channels or rate midway.
     virtual qsizetype read(float *out, qsizetype frames) = 0;
     virtual const QString &error() const = 0;
     // The length the file declares, in milliseconds; 0 when it declares none.

@@ -4,7 +4,6 @@
 #include "mixer/FfmpegDecoder.h"
 
 #include <QCoroFuture>
-#include <QFileInfo>
 #include <QtConcurrent>
 #include <algorithm>
 #include <cmath>
@@ -48,12 +47,11 @@ Decoded decodeNow(const QString &path, int sampleRate)
         std::transform(chunk.begin(), chunk.begin() + 2 * got, std::back_inserter(pcm->samples),
                        toInt16);
         if (pcm->frameCount() > longest)
-            return {nullptr, QStringLiteral("longer than %1 s").arg(longestLoop.count())};
+            return {nullptr, QStringLiteral("it is longer than %1 s, too long for a loop")
+                                 .arg(longestLoop.count())};
         if (std::chrono::steady_clock::now() - startedAt > decodeTimeLimit)
-            return {nullptr, QStringLiteral("took too long to decode")};
+            return {nullptr, QStringLiteral("it took too long to decode")};
     }
-    if (pcm->samples.empty())
-        return {nullptr, QStringLiteral("no sound")};
     // Only a large excess is worth a copy of the whole loop.
     if (pcm->samples.capacity() - pcm->samples.size() > pcm->samples.size() / 32)
         pcm->samples.shrink_to_fit();
@@ -63,16 +61,13 @@ Decoded decodeNow(const QString &path, int sampleRate)
 
 QCoro::Task<std::shared_ptr<const LayerPcm>> decodeFile(QString path, int sampleRate)
 {
-    const QFileInfo info(path);
-    if (!info.isFile() || !info.isReadable())
-        throw AppError::file(QStringLiteral("%1 cannot be read").arg(path));
     // A minute of sound takes a moment to decode; the main thread only waits for it. The
     // future is named: GCC 12 destroys temporaries of a co_await operand twice.
     QFuture<Decoded> decoding =
         QtConcurrent::run([path, sampleRate] { return decodeNow(path, sampleRate); });
     const Decoded decoded = co_await decoding;
     if (!decoded.pcm)
-        throw AppError::file(QStringLiteral("%1 cannot be decoded: %2").arg(path, decoded.failure));
+        throw AppError::file(decoded.failure);
     co_return decoded.pcm;
 }
 } // namespace LayerDecoding

@@ -29,6 +29,7 @@ inline constexpr std::chrono::seconds decodeTimeLimit{60};
 // Decodes a whole audio file (any format FFmpeg reads, through the music's decoder, which cuts
 // the encoder's delay and padding) into a loop of stereo 16-bit at sampleRate, on a worker
 // thread. Throws AppError (File domain) when the file cannot be read or decoded, holds no
-// sound, or is longer than longestLoop.
+// sound, or is longer than longestLoop; its description says why in words that follow
+// "This file cannot be played: ".
 QCoro::Task<std::shared_ptr<const LayerPcm>> decodeFile(QString path, int sampleRate);
 } // namespace LayerDecoding

@@ -19,109 +19,124 @@ constexpr qsizetype chunkFrames = 4096;
 } // namespace
 
 // One item's sound, decoded ahead on its own thread into a ring the audio thread drains.
+// The thread owns what it decodes into and is never waited for: a file on a hung network
+// mount can keep it in an open or a read for minutes, and the feed is let go on the main
+// thread. Let go, the feed tells the thread to stop and to report nothing more; the thread
+// ends at its next chunk and frees the ring and the decoder itself.
 class TrackFeed
 {
 public:
     using ErrorHandler = std::function<void(const QString &)>;
 
     TrackFeed(AudioEngine::ItemId item, const QString &path, int sampleRate, ErrorHandler onError)
-        : item(item), m_capacity(qsizetype(sampleRate) * aheadSeconds),
-          m_ring(std::size_t(m_capacity) * 2)
+        : item(item), m_ring(std::make_shared<Ring>(qsizetype(sampleRate) * aheadSeconds))
     {
-        m_thread = std::thread(
-            [this, path, sampleRate, onError = std::move(onError)] {
-                decode(path, sampleRate, onError);
-            });
+        std::thread([ring = m_ring, path, sampleRate, onError = std::move(onError)] {
+            ring->decode(path, sampleRate, onError);
+        }).detach();
     }
 
-    ~TrackFeed()
-    {
-        {
-            std::lock_guard lock(m_mutex);
-            m_stop = true;
-        }
-        m_space.notify_all();
-        m_thread.join();
-    }
+    ~TrackFeed() { m_ring->stop(); }
 
     // Moves up to `frames` decoded frames to out and returns how many. *ended tells that the
     // file has been played to its end (not cut short by a failure).
     qsizetype take(float *out, qsizetype frames, bool *ended)
     {
-        qsizetype n = 0;
-        {
-            std::lock_guard lock(m_mutex);
-            n = std::min(frames, m_count);
-            const qsizetype first = std::min(n, m_capacity - m_read);
-            std::copy_n(m_ring.data() + 2 * m_read, 2 * first, out);
-            std::copy_n(m_ring.data(), 2 * (n - first), out + 2 * first);
-            m_read = (m_read + n) % m_capacity;
-            m_count -= n;
-            *ended = m_done && !m_failed && m_count == 0;
-        }
-        m_space.notify_one();
-        m_consumed.fetch_add(n, std::memory_order_relaxed);
-        return n;
+        return m_ring->take(out, frames, ended);
     }
 
     bool failed() const
     {
-        std::lock_guard lock(m_mutex);
-        return m_failed;
+        std::lock_guard lock(m_ring->mutex);
+        return m_ring->failed;
     }
-    qint64 consumedFrames() const { return m_consumed.load(std::memory_order_relaxed); }
-    qint64 durationMs() const { return m_durationMs.load(std::memory_order_relaxed); }
+    qint64 consumedFrames() const { return m_ring->consumed.load(std::memory_order_relaxed); }
+    qint64 durationMs() const { return m_ring->durationMs.load(std::memory_order_relaxed); }
 
     const AudioEngine::ItemId item;
 
 private:
-    void decode(const QString &path, int sampleRate, const ErrorHandler &onError)
+    struct Ring
     {
-        QString error;
-        const auto decoder = FfmpegDecoder::open(path, sampleRate, &error);
-        if (decoder)
-            m_durationMs = decoder->durationMs();
-        std::vector<float> chunk(std::size_t(chunkFrames) * 2);
-        while (decoder) {
-            {
-                std::unique_lock lock(m_mutex);
-                m_space.wait(lock, [this] { return m_stop || m_capacity - m_count >= chunkFrames; });
-                if (m_stop)
-                    return;
-            }
-            const qsizetype got = decoder->read(chunk.data(), chunkFrames);
-            if (got <= 0) {
-                error = decoder->error();
-                break;
-            }
-            std::lock_guard lock(m_mutex);
-            const qsizetype at = (m_read + m_count) % m_capacity;
-            const qsizetype first = std::min(got, m_capacity - at);
-            std::copy_n(chunk.data(), 2 * first, m_ring.data() + 2 * at);
-            std::copy_n(chunk.data() + 2 * first, 2 * (got - first), m_ring.data());
-            m_count += got;
-        }
-        {
-            std::lock_guard lock(m_mutex);
-            m_done = true;
-            m_failed = !error.isEmpty();
-        }
-        if (!error.isEmpty())
-            onError(error);
-    }
+        explicit Ring(qsizetype capacity) : capacity(capacity), samples(std::size_t(capacity) * 2)
+        {}
 
-    const qsizetype m_capacity;
-    std::vector<float> m_ring;
-    mutable std::mutex m_mutex;
-    std::condition_variable m_space;
-    qsizetype m_read = 0;
-    qsizetype m_count = 0;
-    bool m_done = false;
-    bool m_failed = false;
-    bool m_stop = false;
-    std::atomic<qint64> m_consumed{0};
-    std::atomic<qint64> m_durationMs{0};
-    std::thread m_thread;
+        void stop()
+        {
+            {
+                std::lock_guard lock(mutex);
+                stopped = true;
+            }
+            space.notify_all();
+        }
+
+        qsizetype take(float *out, qsizetype frames, bool *ended)
+        {
+            qsizetype n = 0;
+            {
+                std::lock_guard lock(mutex);
+                n = std::min(frames, count);
+                const qsizetype first = std::min(n, capacity - read);
+                std::copy_n(samples.data() + 2 * read, 2 * first, out);
+                std::copy_n(samples.data(), 2 * (n - first), out + 2 * first);
+                read = (read + n) % capacity;
+                count -= n;
+                *ended = done && !failed && count == 0;
+            }
+            space.notify_one();
+            consumed.fetch_add(n, std::memory_order_relaxed);
+            return n;
+        }
+
+        void decode(const QString &path, int sampleRate, const ErrorHandler &onError)
+        {
+            QString error;
+            const auto decoder = FfmpegDecoder::open(path, sampleRate, &error);
+            if (decoder)
+                durationMs = decoder->durationMs();
+            std::vector<float> chunk(std::size_t(chunkFrames) * 2);
+            while (decoder) {
+                {
+                    std::unique_lock lock(mutex);
+                    space.wait(lock, [this] { return stopped || capacity - count >= chunkFrames; });
+                    if (stopped)
+                        return;
+                }
+                const qsizetype got = decoder->read(chunk.data(), chunkFrames);
+                if (got <= 0) {
+                    error = decoder->error();
+                    break;
+                }
+                std::lock_guard lock(mutex);
+                const qsizetype at = (read + count) % capacity;
+                const qsizetype first = std::min(got, capacity - at);
+                std::copy_n(chunk.data(), 2 * first, samples.data() + 2 * at);
+                std::copy_n(chunk.data() + 2 * first, 2 * (got - first), samples.data());
+                count += got;
+            }
+            // Reported under the lock, so that once stop() has returned no report is on its
+            // way to an engine that may be gone.
+            std::lock_guard lock(mutex);
+            done = true;
+            failed = !error.isEmpty();
+            if (failed && !stopped)
+                onError(error);
+        }
+
+        const qsizetype capacity;
+        std::vector<float> samples;
+        std::mutex mutex;
+        std::condition_variable space;
+        qsizetype read = 0;
+        qsizetype count = 0;
+        bool done = false;
+        bool failed = false;
+        bool stopped = false;
+        std::atomic<qint64> consumed{0};
+        std::atomic<qint64> durationMs{0};
+    };
+
+    const std::shared_ptr<Ring> m_ring;
 };
 
 // The music as one of the stream's sources: the current item's feed through the music gain,
@@ -138,8 +153,7 @@ public:
     {}
 
     // Puts in a new feed, paused, and drops the readied one. The old feeds are handed back to
-    // be ended outside the lock, where waiting for their threads cannot hold up the audio
-    // thread.
+    // be let go outside the lock, where freeing their rings cannot hold up the audio thread.
     Feeds replace(std::unique_ptr<TrackFeed> feed)
     {
         std::lock_guard lock(m_mutex);
@@ -263,7 +277,7 @@ private:
     mutable std::mutex m_mutex;
     std::unique_ptr<TrackFeed> m_feed;
     std::unique_ptr<TrackFeed> m_next;
-    // Ended feeds whose threads are joined on the main thread, not the audio thread.
+    // Ended feeds, let go on the main thread: the audio thread frees no memory.
     Feeds m_retired;
     GainRamp m_ramp;
     bool m_playing = false;

@@ -54,23 +54,25 @@ private Q_SLOTS:
     // An MP3 decodes with the encoder's delay in front and its padding behind, tens of
     // milliseconds of silence at every turn of a loop, unless the Info tag is honoured: the
     // loop holds exactly the tone's frames, as 16-bit samples. A file that does not decode
-    // fails as one that cannot be opened.
+    // fails as one that cannot be opened, and says why.
     void decodingGivesTheFilesOwnSamples_data()
     {
         QTest::addColumn<QString>("kind");
         QTest::addColumn<double>("rmsError");
-        QTest::newRow("mono wav") << "wav" << 1e-4;
+        QTest::addColumn<QString>("why");
+        QTest::newRow("mono wav") << "wav" << 1e-4 << "";
         // The codec's own error is about 0.011; one sample out of line makes it 0.024.
-        QTest::newRow("mp3 from the LAME encoder") << "mp3" << 0.016;
-        QTest::newRow("missing") << "missing" << -1.0;
-        QTest::newRow("empty") << "empty" << -1.0;
-        QTest::newRow("wav without samples") << "no samples" << -1.0;
+        QTest::newRow("mp3 from the LAME encoder") << "mp3" << 0.016 << "";
+        QTest::newRow("missing") << "missing" << -1.0 << "it is missing";
+        QTest::newRow("empty") << "empty" << -1.0 << "it is empty";
+        QTest::newRow("wav without samples") << "no samples" << -1.0 << "it holds no sound";
     }
 
     void decodingGivesTheFilesOwnSamples()
     {
         QFETCH(QString, kind);
         QFETCH(double, rmsError);
+        QFETCH(QString, why);
         const auto tone = AudioFiles::sineLoop(22050, 220, 0.5);
         QString file = path(kind + (rmsError < 0 ? ".mp3" : ".wav"));
         if (kind == "wav" || kind == "mp3")
@@ -87,6 +89,7 @@ private Q_SLOTS:
         if (rmsError < 0) {
             QVERIFY(outcome.error);
             QCOMPARE(outcome.error->domain(), AppError::Domain::File);
+            QCOMPARE(outcome.error->description(), why);
             return;
         }
         QVERIFY2(outcome.value, outcome.error ? outcome.error->what() : "timed out");

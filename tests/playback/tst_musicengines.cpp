@@ -2,6 +2,7 @@
 // whose monitor is recorded, so "playing" means samples that are not silence.
 #include "mixer/AmbientEngine.h"
 #include "mixer/AudioFiles.h"
+#include "mixer/FfmpegDecoder.h"
 #include "mixer/MixStream.h"
 #include "playback/FfmpegEngine.h"
 #include "playback/QtMultimediaEngine.h"
@@ -53,6 +54,20 @@ qsizetype longestQuietRunWithin(const QByteArray &bytes, qsizetype fromByte)
         longest = std::max(longest, run);
     }
     return longest;
+}
+
+QString seed(const QString &name)
+{
+    return TestSupport::sourceDir() + "/tests/playback/decode-seeds/" + name;
+}
+
+// How loud the left channel of interleaved stereo floats is, as 16-bit samples would be.
+double floatRms(const std::vector<float> &samples, std::size_t from, std::size_t to)
+{
+    double sum = 0;
+    for (std::size_t i = from; i < to; ++i)
+        sum += std::pow(samples[2 * i] * 32768.0, 2);
+    return to > from ? std::sqrt(sum / double(to - from)) : 0;
 }
 
 void addEngineRows()
@@ -150,9 +165,89 @@ private Q_SLOTS:
         made->play();
         QTRY_COMPARE_WITH_TIMEOUT(failures.count(), 1, 10000);
         QCOMPARE(failures.first().first().value<AudioEngine::ItemId>(), item);
+        if (engine == "ffmpeg")
+            QCOMPARE(failures.first().at(1).toString(), "it is not a sound file, or it is damaged");
         QTest::qWait(300);
         QCOMPARE(failures.count(), 1);
         QCOMPARE(ends.count(), 0);
+    }
+
+    // Every seed of the decoder's fuzzing once through the decoder of music and layers: files
+    // joined from two of different channels or rates decode whole, at the rate asked for, with
+    // sound in both halves; what is not sound says why in words that follow "This file cannot
+    // be played: ".
+    void decodeSeedsDecodeWholeOrSayWhy_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<double>("seconds");
+        QTest::addColumn<QString>("why");
+        // An MP3 joined midway decodes the second file's header and delay as sound too.
+        QTest::newRow("stereo then mono") << "joined-stereo-mono.mp3" << 1.0 << "";
+        QTest::newRow("22.05 then 44.1 kHz") << "joined-22k-44k.mp3" << 1.0 << "";
+        QTest::newRow("ogg vorbis") << "short.ogg" << 0.4 << "";
+        QTest::newRow("wav at 8 kHz") << "tone.wav" << 0.25 << "";
+        QTest::newRow("mp3 cut midway plays what it holds") << "truncated.mp3" << 0.24 << "";
+        const QString notSound = "it is not a sound file, or it is damaged";
+        QTest::newRow("mp3 cut in its first frame") << "truncated-head.mp3" << 0.0 << notSound;
+        QTest::newRow("empty") << "empty.mp3" << 0.0 << "it is empty";
+        QTest::newRow("text named .mp3") << "notes.mp3" << 0.0 << notSound;
+        QTest::newRow("png named .mp3") << "picture.mp3" << 0.0 << "it holds no sound";
+        QTest::newRow("video only") << "video-only.mp4" << 0.0 << "it holds no sound";
+        QTest::newRow("wav of no channels") << "zero-channels.wav" << 0.0 << "it holds no sound";
+        QTest::newRow("wav of 0 Hz") << "zero-rate.wav" << 0.0 << notSound;
+        QTest::newRow("wav without samples") << "header-only.wav" << 0.0 << "it holds no sound";
+    }
+    void decodeSeedsDecodeWholeOrSayWhy()
+    {
+        QFETCH(QString, file);
+        QFETCH(double, seconds);
+        QFETCH(QString, why);
+        constexpr int rate = 44100;
+        QString error;
+        const auto decoder = FfmpegDecoder::open(seed(file), rate, &error);
+        std::vector<float> sound;
+        if (decoder) {
+            std::vector<float> chunk(2 * 4096);
+            qsizetype got = 0;
+            while ((got = decoder->read(chunk.data(), 4096)) > 0)
+                sound.insert(sound.end(), chunk.begin(), chunk.begin() + 2 * got);
+            error = got < 0 ? decoder->error() : QString();
+        }
+        QCOMPARE(error, why);
+        if (!why.isEmpty())
+            return;
+        const std::size_t frames = sound.size() / 2;
+        QVERIFY2(frames >= 0.9 * seconds * rate && frames <= 1.2 * seconds * rate,
+                 qPrintable(QString::number(frames)));
+        for (auto [from, to] : {std::pair{std::size_t(0), frames / 2}, {frames / 2, frames}}) {
+            const double level = floatRms(sound, from, to);
+            QVERIFY2(level > 1000, qPrintable(QString("%1 from frame %2").arg(level).arg(from)));
+        }
+    }
+
+    // A file that turns from stereo to mono midway plays to its end through the music engine.
+    void aFileJoinedFromStereoAndMonoPlaysToItsEnd()
+    {
+        FfmpegEngine music(std::make_shared<MixStream>());
+        QSignalSpy ends(&music, &AudioEngine::endOfMedia);
+        QSignalSpy failures(&music, &AudioEngine::failed);
+        MonitorRecording monitor;
+        QVERIFY(monitor.start());
+        const AudioEngine::ItemId item =
+            music.load(QUrl::fromLocalFile(seed("joined-stereo-mono.mp3")));
+        const qsizetype playedFrom = monitor.samples().size();
+        music.play();
+        QTRY_COMPARE_WITH_TIMEOUT(ends.count(), 1, 10000);
+        QCOMPARE(ends.first().first().value<AudioEngine::ItemId>(), item);
+        QCOMPARE(failures.count(), 0);
+        // Both halves were heard: a second of sound, not the half before a failure.
+        QTest::qWait(400);
+        const QByteArray &heard = monitor.samples();
+        const auto *samples = reinterpret_cast<const qint16 *>(heard.constData() + playedFrom);
+        qsizetype loud = 0;
+        for (qsizetype i = 0; i < (heard.size() - playedFrom) / 4; ++i)
+            loud += std::abs(samples[2 * i]) > 1000 ? 1 : 0;
+        QVERIFY2(loud > 44100 * 0.7, qPrintable(QString::number(loud)));
     }
 
     // Music and a layer sound through one stream, which is opened afresh at every start (a
