@@ -211,6 +211,12 @@ public:
         return soundingLocked();
     }
 
+    void skipFadeOuts() override
+    {
+        std::lock_guard lock(m_mutex);
+        m_ramp.skipFadeOut();
+    }
+
     bool mixInto(float *out, qsizetype frames) override
     {
         std::lock_guard lock(m_mutex);
