@@ -286,6 +286,8 @@ FfmpegEngine::FfmpegEngine(std::shared_ptr<MixStream> stream, QObject *parent)
       }))
 {
     m_stream->addSource(m_source);
+    connect(m_stream.get(), &MixStream::outputAvailableChanged, this,
+            &AudioEngine::outputAvailableChanged);
 }
 
 FfmpegEngine::~FfmpegEngine()
@@ -393,6 +395,11 @@ qint64 FfmpegEngine::position() const
 qint64 FfmpegEngine::duration() const
 {
     return m_item == noItem ? 0 : m_source->durationMs();
+}
+
+bool FfmpegEngine::outputAvailable() const
+{
+    return m_stream->outputAvailable();
 }
 
 void FfmpegEngine::onEnded(ItemId item, bool continued)
