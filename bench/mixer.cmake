@@ -2,3 +2,8 @@
 add_executable(ambient_play ambient_play.cpp)
 target_link_libraries(ambient_play PRIVATE duskhaven_core)
 duskhaven_add_bench(bench_mixer bench_mixer.cpp)
+# Restart of the sound server to sound again, on a server of its own (tests' SoundServer).
+if(TARGET duskhaven_testsupport)
+  add_executable(output_recovery output_recovery.cpp)
+  target_link_libraries(output_recovery PRIVATE duskhaven_testsupport)
+endif()

@@ -25,6 +25,7 @@
     F(pa_context_set_subscribe_callback)                                                           \
     F(pa_context_subscribe)                                                                        \
     F(pa_context_unref)                                                                            \
+    F(pa_gettimeofday)                                                                             \
     F(pa_operation_cancel)                                                                         \
     F(pa_operation_unref)                                                                          \
     F(pa_proplist_free)                                                                            \
@@ -50,6 +51,7 @@
     F(pa_threaded_mainloop_start)                                                                  \
     F(pa_threaded_mainloop_stop)                                                                   \
     F(pa_threaded_mainloop_unlock)                                                                 \
+    F(pa_timeval_add)                                                                              \
     F(pa_usec_to_bytes)
 
 struct PulseLibrary

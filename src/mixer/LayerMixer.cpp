@@ -144,6 +144,14 @@ bool LayerMixer::isSounding() const
                        [](const Layer &layer) { return layer.ramp.isSounding(); });
 }
 
+void LayerMixer::skipFadeOuts()
+{
+    std::lock_guard lock(m_mutex);
+    for (Layer &layer : m_layers)
+        layer.ramp.skipFadeOut();
+    dropGone();
+}
+
 void LayerMixer::renderLayer(Layer &layer, float *out, qsizetype frames)
 {
     const qint16 *samples = layer.pcm->samples.data();

@@ -45,6 +45,7 @@ public:
     // counts once.
     qint64 heldBytes() const;
     bool isSounding() const override;
+    void skipFadeOuts() override;
 
     // Adds `frames` interleaved stereo frames of the mix to out. Returns isSounding() as it
     // was at the start of the call.

@@ -15,6 +15,10 @@ public:
     virtual bool mixInto(float *out, qsizetype frames) = 0;
     // Whether mixInto() would add anything but silence; the stream closes once no source does.
     virtual bool isSounding() const = 0;
+    // Called while no stream renders (the sound server is gone): a fade to silence that nobody
+    // would hear ends at once, so that a source paused meanwhile stops asking for sound. The
+    // source keeps its place.
+    virtual void skipFadeOuts() = 0;
 };
 
 // A gain that glides linearly to each new target, so that no change of volume, start or pause
@@ -32,6 +36,12 @@ struct GainRamp
 
     bool isSounding() const { return left > 0 || gain > 0.0f || target > 0.0f; }
     bool isSilentAndSettled() const { return left == 0 && gain == 0.0f; }
+
+    void skipFadeOut()
+    {
+        if (target == 0.0f)
+            *this = GainRamp{};
+    }
 
     void retarget(float newTarget, qsizetype rampFrames)
     {

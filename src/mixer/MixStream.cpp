@@ -17,6 +17,11 @@ constexpr std::size_t frameBytes = 2 * sizeof(float);
 constexpr int quietMillisecondsBeforeClosing = 250;
 constexpr qint64 quietFramesBeforeClosing =
     qint64(MixStream::sampleRate()) * quietMillisecondsBeforeClosing / 1000;
+// A server that has gone away is tried again after this long, twice as long after each miss up
+// to the longest: a restart is caught within a fraction of a second, a server that stays away
+// costs a try every few seconds.
+constexpr pa_usec_t firstRetryDelay = 200 * PA_USEC_PER_MSEC;
+constexpr pa_usec_t longestRetryDelay = 5 * PA_USEC_PER_SEC;
 
 class MainloopLock
 {
@@ -54,6 +59,12 @@ public:
         return std::any_of(m_sources.begin(), m_sources.end(),
                            [](const auto &s) { return s->isSounding(); });
     }
+    void skipFadeOuts()
+    {
+        std::lock_guard lock(m_mutex);
+        for (const auto &source : m_sources)
+            source->skipFadeOuts();
+    }
     bool render(float *out, qsizetype frames)
     {
         std::memset(out, 0, std::size_t(frames) * frameBytes);
@@ -73,6 +84,9 @@ private:
 // stays connected once made (an idle connection wakes nobody); the stream comes and goes.
 // Everything but the constructor, the destructor and start() runs on that thread with the
 // mainloop's lock held; those three take the lock themselves.
+//
+// A connection or stream that fails while sound is wanted is made again by the retry timer;
+// the timer is set only then, so a server that has gone away wakes nobody while all is quiet.
 struct MixStream::Server
 {
     MixStream *const owner;
@@ -81,6 +95,10 @@ struct MixStream::Server
     pa_context *context = nullptr;
     pa_stream *stream = nullptr;
     pa_defer_event *closing = nullptr;
+    pa_time_event *retry = nullptr;
+    bool retryPending = false;
+    pa_usec_t retryDelay = firstRetryDelay;
+    bool available = true;
     qint64 quietFrames = 0;
 
     Server(MixStream *owner, std::shared_ptr<SourceMix> mix)
@@ -96,6 +114,8 @@ struct MixStream::Server
             MainloopLock lock(mainloop);
             closeStream();
             dropContext();
+            if (retry)
+                api()->time_free(retry);
         }
         pulse().pa_threaded_mainloop_stop(mainloop);
         pulse().pa_threaded_mainloop_free(mainloop);
@@ -105,7 +125,8 @@ struct MixStream::Server
     void start()
     {
         MainloopLock lock(mainloop);
-        if (stream)
+        // While the server is away, the timer's next try opens the stream.
+        if (stream || retryPending)
             return;
         const pa_context_state_t state =
             context ? pulse().pa_context_get_state(context) : PA_CONTEXT_TERMINATED;
@@ -125,29 +146,97 @@ struct MixStream::Server
             Qt::QueuedConnection);
     }
 
+    void setAvailable(bool value)
+    {
+        if (value == available)
+            return;
+        available = value;
+        QMetaObject::invokeMethod(
+            owner, [o = owner, value] { o->setOutputAvailable(value); }, Qt::QueuedConnection);
+    }
+
+    pa_mainloop_api *api() const { return pulse().pa_threaded_mainloop_get_api(mainloop); }
+
+    // Sound is wanted and cannot flow: tries again after a while, a longer one each time.
+    void retryLater()
+    {
+        setAvailable(false);
+        if (retryPending)
+            return;
+        timeval at{};
+        pulse().pa_gettimeofday(&at);
+        pulse().pa_timeval_add(&at, retryDelay);
+        retryDelay = std::min(2 * retryDelay, longestRetryDelay);
+        retryPending = true;
+        if (retry) {
+            api()->time_restart(retry, &at);
+            return;
+        }
+        retry = api()->time_new(
+            api(), &at,
+            [](pa_mainloop_api *, pa_time_event *, const timeval *, void *self) {
+                static_cast<Server *>(self)->retryNow();
+            },
+            this);
+    }
+
+    void retryNow()
+    {
+        retryPending = false;
+        if (stream)
+            return;
+        // Nothing renders the sources now, so a fade to silence (a pause meanwhile) would
+        // never end and keep asking for sound.
+        mix->skipFadeOuts();
+        if (!mix->isSounding()) {
+            stopRetrying(); // the next wake starts afresh
+            return;
+        }
+        if (context && pulse().pa_context_get_state(context) == PA_CONTEXT_READY)
+            openStream();
+        else
+            connect();
+    }
+
+    // Sound flows, or none is wanted any more.
+    void stopRetrying()
+    {
+        if (retryPending)
+            api()->time_restart(retry, nullptr);
+        retryPending = false;
+        retryDelay = firstRetryDelay;
+        setAvailable(true);
+    }
+
     void connect()
     {
         dropContext();
         pa_proplist *properties = pulse().pa_proplist_new();
         pulse().pa_proplist_sets(properties, PA_PROP_APPLICATION_NAME, "Dusk Haven");
         pulse().pa_proplist_sets(properties, PA_PROP_APPLICATION_ICON_NAME, "dusk-haven");
-        context = pulse().pa_context_new_with_proplist(
-            pulse().pa_threaded_mainloop_get_api(mainloop), "Dusk Haven", properties);
+        context = pulse().pa_context_new_with_proplist(api(), "Dusk Haven", properties);
         pulse().pa_proplist_free(properties);
-        if (!context)
+        if (!context) {
+            retryLater();
             return;
+        }
         pulse().pa_context_set_state_callback(
             context,
             [](pa_context *c, void *self) {
                 auto *server = static_cast<Server *>(self);
-                if (pulse().pa_context_get_state(c) == PA_CONTEXT_READY &&
-                    server->mix->isSounding())
+                const pa_context_state_t state = pulse().pa_context_get_state(c);
+                if (!server->mix->isSounding())
+                    return;
+                if (state == PA_CONTEXT_READY)
                     server->openStream();
+                else if (!PA_CONTEXT_IS_GOOD(state))
+                    server->retryLater(); // refused, or the server went away
             },
             this);
-        // No server: the next start tries again.
-        if (pulse().pa_context_connect(context, nullptr, PA_CONTEXT_NOFLAGS, nullptr) < 0)
+        if (pulse().pa_context_connect(context, nullptr, PA_CONTEXT_NOFLAGS, nullptr) < 0) {
             dropContext();
+            retryLater();
+        }
     }
 
     void dropContext()
@@ -169,17 +258,20 @@ struct MixStream::Server
         stream = pulse().pa_stream_new_with_proplist(context, "Music and ambience", &streamSpec,
                                                      nullptr, properties);
         pulse().pa_proplist_free(properties);
-        if (!stream)
+        if (!stream) {
+            retryLater();
             return;
+        }
         quietFrames = 0;
         pulse().pa_stream_set_state_callback(
             stream,
             [](pa_stream *s, void *self) {
                 auto *server = static_cast<Server *>(self);
                 const pa_stream_state_t state = pulse().pa_stream_get_state(s);
-                if (state == PA_STREAM_READY)
+                if (state == PA_STREAM_READY) {
                     server->post(true, qsizetype(pulse().pa_stream_get_buffer_attr(s)->tlength));
-                else if (!PA_STREAM_IS_GOOD(state))
+                    server->stopRetrying();
+                } else if (!PA_STREAM_IS_GOOD(state))
                     server->closeLater(); // the device or the server went away
             },
             this);
@@ -189,8 +281,9 @@ struct MixStream::Server
                 static_cast<Server *>(self)->write(s, bytes);
             },
             this);
-        // The server asks for more as its clock needs it; the stream holds only this much
-        // ahead, so what the sources change is heard after about this long.
+        // No device is named and moving is not forbidden, so the server carries the stream to
+        // a new default output. The server asks for more as its clock needs it; the stream holds
+        // only this much ahead, so what the sources change is heard after about this long.
         pa_buffer_attr attributes;
         attributes.maxlength = std::uint32_t(-1);
         attributes.tlength = std::uint32_t(pulse().pa_usec_to_bytes(
@@ -199,8 +292,10 @@ struct MixStream::Server
         attributes.minreq = std::uint32_t(-1);
         attributes.fragsize = std::uint32_t(-1);
         if (pulse().pa_stream_connect_playback(stream, nullptr, &attributes,
-                                               PA_STREAM_ADJUST_LATENCY, nullptr, nullptr) < 0)
+                                               PA_STREAM_ADJUST_LATENCY, nullptr, nullptr) < 0) {
             closeStream();
+            retryLater();
+        }
     }
 
     void write(pa_stream *s, std::size_t bytes)
@@ -234,9 +329,8 @@ struct MixStream::Server
     {
         if (closing)
             return;
-        pa_mainloop_api *api = pulse().pa_threaded_mainloop_get_api(mainloop);
-        closing = api->defer_new(
-            api,
+        closing = api()->defer_new(
+            api(),
             [](pa_mainloop_api *a, pa_defer_event *event, void *self) {
                 auto *server = static_cast<Server *>(self);
                 a->defer_free(event);
@@ -246,15 +340,9 @@ struct MixStream::Server
                                     !PA_STREAM_IS_GOOD(pulse().pa_stream_get_state(server->stream));
                 if (failed || !server->mix->isSounding())
                     server->closeStream();
-                if (!failed || !server->mix->isSounding())
-                    return;
-                // Sound goes on, on the new default device or through a new connection to a
-                // restarted server.
-                if (server->context &&
-                    pulse().pa_context_get_state(server->context) == PA_CONTEXT_READY)
-                    server->openStream();
-                else
-                    server->connect();
+                // Sound goes on in a new stream, through a new connection if the server went.
+                if (failed && server->mix->isSounding())
+                    server->retryLater();
             },
             this);
     }
@@ -262,7 +350,7 @@ struct MixStream::Server
     void closeStream()
     {
         if (closing) {
-            pulse().pa_threaded_mainloop_get_api(mainloop)->defer_free(closing);
+            api()->defer_free(closing);
             closing = nullptr;
         }
         if (!stream)
@@ -304,6 +392,14 @@ void MixStream::wake()
         m_server = std::make_unique<Server>(this, m_mix);
     }
     m_server->start();
+}
+
+void MixStream::setOutputAvailable(bool available)
+{
+    if (available == m_outputAvailable)
+        return;
+    m_outputAvailable = available;
+    Q_EMIT outputAvailableChanged();
 }
 
 void MixStream::setRunning(bool running, qsizetype bufferBytes)

@@ -18,11 +18,17 @@ class SourceMix;
 // shortly after the last has faded out, so a paused player holds no stream and causes no
 // wake-ups.
 //
+// When the sound server goes away under sound (restarted, crashed), the stream connects again
+// with a growing pause between tries, for as long as some source wants to sound; the sources
+// keep their place meanwhile, as nothing renders them, so the sound goes on where it stopped.
+// A stream opened on no particular device follows the server's default output when it changes.
+//
 // Used from the main thread.
 class MixStream : public QObject
 {
     Q_OBJECT
     Q_PROPERTY(bool isRunning READ isRunning NOTIFY isRunningChanged)
+    Q_PROPERTY(bool outputAvailable READ outputAvailable NOTIFY outputAvailableChanged)
 
 public:
     // Plays to the sound server's default output, as it is when something first sounds.
@@ -46,17 +52,23 @@ public:
     bool isRunning() const { return m_running; }
     // The buffer the sound server granted the stream last opened, in bytes; 0 before any.
     qsizetype bufferBytes() const { return m_bufferBytes; }
+    // False while some source wants to sound but cannot, as there is no sound server or its
+    // stream failed: from then until a stream plays again, or nothing wants to sound any more.
+    bool outputAvailable() const { return m_outputAvailable; }
 
 Q_SIGNALS:
     void isRunningChanged();
+    void outputAvailableChanged();
 
 private:
     struct Server;
 
     void setRunning(bool running, qsizetype bufferBytes);
+    void setOutputAvailable(bool available);
 
     const std::shared_ptr<SourceMix> m_mix;
     std::unique_ptr<Server> m_server;
     bool m_running = false;
     qsizetype m_bufferBytes = 0;
+    bool m_outputAvailable = true;
 };

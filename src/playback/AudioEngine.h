@@ -47,9 +47,14 @@ public:
     virtual qint64 position() const = 0;
     virtual qint64 duration() const = 0;
 
+    // False while the engine would sound but its output is gone (the sound server went away
+    // or refuses it); the engine keeps its place and goes on by itself when the output is back.
+    virtual bool outputAvailable() const { return true; }
+
 Q_SIGNALS:
     // The item played to its end.
     void endOfMedia(AudioEngine::ItemId item);
     // The item cannot be played (unreadable file, unsupported format, no audio device).
     void failed(AudioEngine::ItemId item, const QString &description);
+    void outputAvailableChanged();
 };

@@ -225,6 +225,12 @@ public:
         return soundingLocked();
     }
 
+    void skipFadeOuts() override
+    {
+        std::lock_guard lock(m_mutex);
+        m_ramp.skipFadeOut();
+    }
+
     bool mixInto(float *out, qsizetype frames) override
     {
         std::lock_guard lock(m_mutex);
@@ -294,6 +300,8 @@ FfmpegEngine::FfmpegEngine(std::shared_ptr<MixStream> stream, QObject *parent)
       }))
 {
     m_stream->addSource(m_source);
+    connect(m_stream.get(), &MixStream::outputAvailableChanged, this,
+            &AudioEngine::outputAvailableChanged);
 }
 
 FfmpegEngine::~FfmpegEngine()
@@ -401,6 +409,11 @@ qint64 FfmpegEngine::position() const
 qint64 FfmpegEngine::duration() const
 {
     return m_item == noItem ? 0 : m_source->durationMs();
+}
+
+bool FfmpegEngine::outputAvailable() const
+{
+    return m_stream->outputAvailable();
 }
 
 void FfmpegEngine::onEnded(ItemId item, bool continued)

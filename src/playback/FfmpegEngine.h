@@ -36,6 +36,7 @@ public:
 
     qint64 position() const override;
     qint64 duration() const override;
+    bool outputAvailable() const override;
 
     MixStream &stream() const { return *m_stream; }
 

@@ -4,3 +4,5 @@ duskhaven_add_test(tst_ambientmixer SOURCES mixer/tst_ambientmixer.cpp mixer/Mix
   mixer/AudioFiles.h LABELS mixer audio)
 duskhaven_add_test(tst_ambientsound SOURCES mixer/tst_ambientsound.cpp mixer/MixerFixture.h
   mixer/AudioFiles.h LABELS mixer audio TIMEOUT 90)
+duskhaven_add_test(tst_outputrecovery SOURCES mixer/tst_outputrecovery.cpp LABELS mixer audio
+  TIMEOUT 90)

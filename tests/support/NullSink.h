@@ -8,14 +8,18 @@
 #include <cmath>
 
 namespace NullSink {
-// Records the null sink's monitor as 16-bit stereo at 44.1 kHz.
+// Records the null sink's monitor as 16-bit stereo at 44.1 kHz; or another source, on another
+// server (SoundServer's sinks).
 class MonitorRecording
 {
 public:
-    bool start()
+    bool start(const QString &source = "duskhaven_null.monitor", const QString &server = {})
     {
-        m_process.start("parec", {"-d", "duskhaven_null.monitor", "--format=s16le", "--rate=44100",
-                                  "--channels=2", "--raw", "--latency-msec=20"});
+        QStringList arguments{"--format=s16le",    "--rate=44100", "--channels=2", "--raw",
+                              "--latency-msec=20", "-d",           source};
+        if (!server.isEmpty())
+            arguments << "-s" << server;
+        m_process.start("parec", arguments);
         return m_process.waitForStarted(5000);
     }
     // Everything recorded up to about now (what the recorder still buffers comes later).
