@@ -8,7 +8,7 @@
 // The server comes back with its sink already rendering, as a sound card's does (see
 // SoundServer::start), which takes it about two seconds; an optional pause before the restart
 // lengthens the outage further. What follows the return depends on where the outage ends in
-// the stream's retry steps (0.2, 0.6, 1.4, 3.0, 6.2 s after the loss, then every 5 s).
+// the stream's retry steps (0.2, 0.6, 1.4, 3.0 s after the loss, then every 1.6 s).
 //
 //   BUILD_DIR=build ./dev session build/bench/output_recovery [pause seconds, default 0]
 #include "mixer/MixStream.h"

@@ -18,10 +18,11 @@ constexpr int quietMillisecondsBeforeClosing = 250;
 constexpr qint64 quietFramesBeforeClosing =
     qint64(MixStream::sampleRate()) * quietMillisecondsBeforeClosing / 1000;
 // A server that has gone away is tried again after this long, twice as long after each miss up
-// to the longest: a restart is caught within a fraction of a second, a server that stays away
-// costs a try every few seconds.
+// to the longest: a restart is caught within a fraction of a second, and however long the
+// server stays away the music is back within two seconds of its return, for a try (only while
+// something should sound) every 1.6 s.
 constexpr pa_usec_t firstRetryDelay = 200 * PA_USEC_PER_MSEC;
-constexpr pa_usec_t longestRetryDelay = 5 * PA_USEC_PER_SEC;
+constexpr pa_usec_t longestRetryDelay = 1600 * PA_USEC_PER_MSEC;
 
 class MainloopLock
 {
