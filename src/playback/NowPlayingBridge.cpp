@@ -30,11 +30,12 @@ NowPlayingBridge::NowPlayingBridge(PlayerService &player, QObject *parent)
     new MprisRootAdaptor(this);
     new MprisPlayerAdaptor(this);
 
-    for (auto signal : {&PlayerService::isPlayingChanged, &PlayerService::hasLoadedItemChanged,
-                        &PlayerService::nowPlayingPlaylistIdChanged, &PlayerService::queueChanged,
-                        &PlayerService::currentTrackIdChanged, &PlayerService::volumeChanged,
-                        &PlayerService::canPlayChanged, &PlayerService::canGoNextChanged,
-                        &PlayerService::canGoPreviousChanged}) {
+    for (auto signal :
+         {&PlayerService::isPlayingChanged, &PlayerService::hasLoadedItemChanged,
+          &PlayerService::nowPlayingPlaylistIdChanged, &PlayerService::queueChanged,
+          &PlayerService::currentTrackIdChanged, &PlayerService::volumeChanged,
+          &PlayerService::canPlayChanged, &PlayerService::canGoNextChanged,
+          &PlayerService::canGoPreviousChanged, &PlayerService::outputAvailableChanged}) {
         connect(&m_player, signal, this, &NowPlayingBridge::scheduleUpdate);
     }
 }
@@ -81,8 +82,11 @@ void NowPlayingBridge::setQuitHandler(std::function<void()> quit)
 
 QString NowPlayingBridge::playbackStatus() const
 {
-    if (m_player.isPlaying())
+    // Without an output nothing is heard; the music goes on by itself once the server is back.
+    if (m_player.isPlaying() && m_player.outputAvailable())
         return QStringLiteral("Playing");
+    if (m_player.isPlaying())
+        return QStringLiteral("Paused");
     if (m_player.hasLoadedItem() || m_player.queue())
         return QStringLiteral("Paused");
     return QStringLiteral("Stopped");

@@ -77,6 +77,10 @@ PlayerService::PlayerService(PlayerSources sources, SettingsStore &settings,
             Qt::QueuedConnection);
     connect(m_engine.get(), &AudioEngine::failed, this, &PlayerService::onEngineFailed,
             Qt::QueuedConnection);
+    connect(m_engine.get(), &AudioEngine::outputAvailableChanged, this, [this] {
+        Q_EMIT outputAvailableChanged();
+        setLastError(m_trackError);
+    });
     for (const QString &key : {SettingsKey::favoriteSceneIds, SettingsKey::volume})
         m_settings.follow(key, this, [this, key] { onSettingChanged(key); });
 
@@ -482,10 +486,19 @@ void PlayerService::trackFileFailed(const AppError &error)
 
 void PlayerService::setLastError(const QString &text)
 {
-    if (text == m_lastError)
+    m_trackError = text;
+    const QString shown = lastError();
+    if (shown == m_shownError)
         return;
-    m_lastError = text;
+    m_shownError = shown;
     Q_EMIT lastErrorChanged();
+}
+
+QString PlayerService::lastError() const
+{
+    if (!outputAvailable())
+        return QStringLiteral("No sound output: waiting for the sound server");
+    return m_trackError;
 }
 
 void PlayerService::schedulePrefetch(const Manifest &manifest)

@@ -77,8 +77,12 @@ class PlayerService : public QObject
     // The current scene is one of the user's own (there is no queue, no next or previous).
     Q_PROPERTY(bool customScenePlaying READ customScenePlaying NOTIFY customScenePlayingChanged)
     // Why the last track (or the one fetched ahead) could not be had or played, in words for
-    // the user; empty again once a track starts playing.
+    // the user; empty again once a track starts playing. While the output is gone, that.
     Q_PROPERTY(QString lastError READ lastError NOTIFY lastErrorChanged)
+    // False while the music should sound but the sound server is gone; it goes on by itself
+    // from where it stood when the server is back. isPlaying stays true meanwhile: it is the
+    // user's intent, which the mixer, auto-pause and the sleep timer follow.
+    Q_PROPERTY(bool outputAvailable READ outputAvailable NOTIFY outputAvailableChanged)
 
 public:
     static inline const QString customPrefix = QStringLiteral("custom-");
@@ -153,7 +157,8 @@ public:
 
     AudioEngine &engine() const { return *m_engine; }
 
-    const QString &lastError() const { return m_lastError; }
+    QString lastError() const;
+    bool outputAvailable() const { return m_engine->outputAvailable(); }
 
 Q_SIGNALS:
     void nowPlayingPlaylistIdChanged();
@@ -168,6 +173,7 @@ Q_SIGNALS:
     void canGoPreviousChanged();
     void customScenePlayingChanged();
     void lastErrorChanged();
+    void outputAvailableChanged();
     // togglePlayPause() is about to pause: whoever toggled (a view, a key, the desktop's media
     // controls, the auto-pause service) wants the music stopped. Emitted inside the toggle.
     void pauseRequested();
@@ -240,7 +246,9 @@ private:
     // Tracks that failed in a row since the last user start or the last track played to its
     // end; a full queue of them ends the skip chain.
     qsizetype m_failuresInARow = 0;
-    QString m_lastError;
+    // Why the last track failed; lastError() shows the lost output over it.
+    QString m_trackError;
+    QString m_shownError;
     // Counts prefetches; only the latest one readies its file in the engine.
     quint64 m_prefetchSerial = 0;
     // The track whose file the engine holds ready to follow the current one.

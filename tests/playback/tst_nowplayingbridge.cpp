@@ -130,6 +130,22 @@ private Q_SLOTS:
         QCOMPARE(m_music->engine->loads.size(), 3);
     }
 
+    // While the sound server is gone nothing is heard: the desktop shows the music paused and
+    // the panel says why, while the player keeps the user's intent and goes on by itself.
+    void aLostOutputShowsAsPausedUntilItIsBack()
+    {
+        QCoro::waitFor(m_player->play("rainy"));
+        QSignalSpy errors(m_player, &PlayerService::lastErrorChanged);
+        m_music->engine->setOutputAvailable(false);
+        QTRY_COMPARE(playerctl({"status"}), "Paused");
+        QVERIFY(m_player->isPlaying() && !m_player->outputAvailable());
+        QCOMPARE(m_player->lastError(), "No sound output: waiting for the sound server");
+        m_music->engine->setOutputAvailable(true);
+        QTRY_COMPARE(playerctl({"status"}), "Playing");
+        QCOMPARE(m_player->lastError(), QString());
+        QCOMPARE(errors.count(), 2);
+    }
+
     void metadataDescribesTheTrackAndItsScene()
     {
         QCoro::waitFor(m_player->play("rainy"));

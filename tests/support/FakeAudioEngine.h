@@ -51,6 +51,15 @@ public:
         Q_EMIT endOfMedia(m_item);
     }
     void breakCurrent() { Q_EMIT failed(m_item, QStringLiteral("cannot decode")); }
+    // The sound server goes away, or comes back.
+    void setOutputAvailable(bool available)
+    {
+        if (available == m_outputAvailable)
+            return;
+        m_outputAvailable = available;
+        Q_EMIT outputAvailableChanged();
+    }
+    bool outputAvailable() const override { return m_outputAvailable; }
 
     // Every file loaded, in order, and the one readied to follow.
     QList<QUrl> loads;
@@ -62,4 +71,5 @@ private:
     QUrl m_file;
     bool m_playing = false;
     float m_volume = 1.0f;
+    bool m_outputAvailable = true;
 };
