@@ -29,7 +29,7 @@ PLAYER = "org.mpris.MediaPlayer2.Player"
 # app may miss one, but the soak must never wait on it.
 CALL_TIMEOUT = 5.0
 # Seconds before the start figure: the catalogue, caches and first streams settle.
-WARMUP = float(os.environ.get("SOAK_WARMUP", "60"))
+WARMUP = float(os.environ.get("SOAK_WARMUP", "300"))
 SAMPLE_EVERY = 60
 # Seconds between the day's events.
 EVERY = {"next": 2, "pause": 30, "scene": 20, "layers": 15,

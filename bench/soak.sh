@@ -4,14 +4,15 @@
 # over MPRIS: the next track every 2 s, a pause and play every 30 s, another scene every 20 s,
 # new ambient layer volumes (a mix link) every 15 s, and the session's sound server killed and
 # started again with its own command line every 4 minutes, which the app's output has to
-# survive. Its RSS and open descriptors are sampled after a 60 s warm-up (the start figure),
+# survive. Its RSS and open descriptors are sampled after a 5 min warm-up (the start figure: by then
+# every scene and layer has been heard once, so what follows is growth, not first use),
 # every minute and at the end (goal: growth at most 5 MB, no descriptor growth); the summary
 # also says whether the app is alive and answers MPRIS, and whether its sound reached the null
 # sink in the last minute.
 #
 #   BUILD_DIR=build ./dev session bench/soak.sh [minutes]     (default 20)
 #   SOAK_RESTART_EVERY=60 …   restart the sound server every 60 s instead (0: never)
-#   SOAK_WARMUP=300 …         take the start figure after 300 s instead
+#   SOAK_WARMUP=60 …          take the start figure after 60 s instead of 300
 #
 # Exit status 1 when the app died or stopped answering, 2 when the soak itself could not run.
 # The app's output is kept in $BUILD_DIR/soak-app.log. The sound server restarted here is
