@@ -31,6 +31,7 @@ set(AREA_VIEW_SOURCES
   launcher/OnboardingModel.h launcher/OnboardingModel.cpp
   launcher/LauncherShots.h launcher/LauncherShots.cpp
   controls/SliderInput.h controls/SliderInput.cpp
+  controls/PopoverPlacement.h controls/PopoverPlacement.cpp
   controls/AmbientPackState.h controls/AmbientPackState.cpp
   controls/ViewRows.h controls/ViewRows.cpp
   controls/MixRowState.h controls/MixRowState.cpp

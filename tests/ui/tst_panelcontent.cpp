@@ -1,10 +1,11 @@
-// The tray panel and the mixer controls: their wording, the slider's input, and the panel as a
-// keyboard and assistive-technology user reaches it.
+// The tray panel and the mixer controls: their wording, the slider's input, where popovers go,
+// and the panel as a keyboard and assistive-technology user reaches it.
 #include "support/AppFixture.h"
 #include "support/TestCatalogue.h"
 #include "support/TestSupport.h"
 #include "ui/controls/AmbientPackState.h"
 #include "ui/controls/MixRowState.h"
+#include "ui/controls/PopoverPlacement.h"
 #include "ui/controls/SliderInput.h"
 #include "ui/panel/PanelState.h"
 #include "ui/shell/ClickOutsideMonitor.h"
@@ -128,6 +129,37 @@ private Q_SLOTS:
         QCOMPARE(MixRowText::chipDescription("Scene a"), "Saved mix with Scene a");
         QCOMPARE(MenuBarController::toolTipText({}), "Dusk Haven");
         QCOMPARE(MenuBarController::toolTipText("28 min"), "Dusk Haven · sleep in 28 min");
+    }
+
+    void popoversStayInsideTheirWindow()
+    {
+        // A 34-wide pill at `left`, its popover 300 wide (or `width`), 8 from the window's
+        // sides, the arrow kept 20 from the popover's ends.
+        const auto place = [](qreal left, qreal window, qreal width = 300) {
+            return PopoverPlacement::place(QRectF(left, 36, 34, 34), width, window, 8, 20);
+        };
+        // Room on both sides: centred on the pill.
+        PopoverPlacement::Spot spot = place(600, 1280);
+        QCOMPARE(spot.x, 467.0);
+        QCOMPARE(spot.arrowX, 150.0);
+        // The launcher's mixer pill, 64 from the right edge: moved in, the arrow on the pill.
+        spot = place(1182, 1280);
+        QCOMPARE(spot.x, 972.0);
+        QCOMPARE(spot.x + spot.arrowX, 1199.0);
+        spot = place(782, 880);
+        QCOMPARE(spot.x + 300, 872.0);
+        QCOMPARE(spot.x + spot.arrowX, 799.0);
+        // Near the left edge: at the margin, the arrow held off the rounded corner yet on the
+        // pill.
+        spot = place(2, 1280);
+        QCOMPARE(spot.x, 8.0);
+        QCOMPARE(spot.arrowX, 20.0);
+        QVERIFY(spot.x + spot.arrowX < 2 + 34);
+        // Wider than the room between the margins: centred; wider than the window: from its
+        // left edge. A popover too narrow for the inset keeps its arrow in the middle.
+        QCOMPARE(place(2, 310).x, 5.0);
+        QCOMPARE(place(300, 360, 400).x, 0.0);
+        QCOMPARE(place(300, 360, 30).arrowX, 15.0);
     }
 
     void sliderMovesByPointerKeysAndAssistiveTools()

@@ -12,6 +12,8 @@ Column {
     width: 300
     padding: 14
     spacing: 10
+    Accessible.role: Accessible.Dialog
+    Accessible.name: qsTr("Ambient Mixer")
 
     Text {
         text: "Ambient Mixer"

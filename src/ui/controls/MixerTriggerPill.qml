@@ -2,8 +2,9 @@ import QtQuick
 import QtQuick.Controls.Basic
 import Duskhaven
 
-// A round pill with the mixer symbol; pressing it opens the mixer popover under it (its arrow
-// on the top edge) and pressing it again, Escape or a press elsewhere closes it.
+// A round pill with the mixer symbol; pressing it opens the mixer popover under it, inside the
+// window with its arrow on the pill, and pressing it again, Escape or a press elsewhere closes
+// it.
 PlainButton {
     id: pill
     required property ViewServices services
@@ -33,12 +34,20 @@ PlainButton {
         color: "white"
     }
 
+    PopoverPlacement {
+        id: placement
+        anchor: pill
+        popoverWidth: popover.width
+        arrowInset: 20
+    }
+
     Popup {
         id: popover
         visible: pill.isOpen
+        onAboutToShow: placement.update()
         onClosed: pill.isOpen = false
         closePolicy: Popup.CloseOnEscape | Popup.CloseOnPressOutsideParent
-        x: (pill.width - width) / 2
+        x: placement.popoverX
         y: pill.height + 8
         width: 300
         padding: 0
@@ -54,7 +63,7 @@ PlainButton {
                 width: 12
                 height: 12
                 rotation: 45
-                x: (parent.width - width) / 2
+                x: placement.arrowX - width / 2
                 y: -height / 2
                 color: pill.theme.canvas
                 border.width: 1

@@ -23,8 +23,16 @@ Chip {
         onClicked: menu.open()
     }
 
+    PopoverPlacement {
+        id: placement
+        anchor: chip
+        popoverWidth: menu.width
+    }
+
     Popup {
         id: menu
+        onAboutToShow: placement.update()
+        x: placement.popoverX
         y: -height - 6
         padding: 6
         background: Rectangle {

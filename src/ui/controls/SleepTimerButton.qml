@@ -50,13 +50,20 @@ PlainButton {
         }
     }
 
+    PopoverPlacement {
+        id: placement
+        anchor: moon
+        popoverWidth: menu.width
+    }
+
     Popup {
         id: menu
         visible: moon.menuOpen
+        onAboutToShow: placement.update()
         onClosed: moon.menuOpen = false
         closePolicy: Popup.CloseOnEscape | Popup.CloseOnPressOutsideParent
         width: 236
-        x: moon.width - width
+        x: placement.popoverX
         y: -height - 8
         padding: 12
         background: Rectangle {
