@@ -2,7 +2,8 @@ import QtQuick
 import Duskhaven
 
 // A capsule with a label and an optional symbol before it: the saved mixes, "Save mix…" and
-// the sleep timer's choices. A highlighted chip is filled, to draw the eye to an offer.
+// the sleep timer's choices. A highlighted chip is filled, to draw the eye to an offer. Drawn
+// from the palette's text colour, so it reads on the dark panel and on a light popover alike.
 PlainButton {
     id: chip
     required property ThemePalette theme
@@ -21,7 +22,7 @@ PlainButton {
         z: -1
         radius: height / 2
         color: chip.highlighted ? chip.theme.ink
-                                : Qt.rgba(1, 1, 1, chip.hovered ? 0.16 : 0.08)
+                                : chip.theme.text(chip.hovered ? 0.16 : 0.08)
         border.width: 1
         border.color: chip.theme.hairline
     }
@@ -43,7 +44,7 @@ PlainButton {
             text: chip.label
             font.pixelSize: 11
             font.weight: Font.Medium
-            color: chip.highlighted ? chip.theme.canvas : Qt.rgba(1, 1, 1, 0.85)
+            color: chip.highlighted ? chip.theme.paper : chip.theme.text(0.85)
         }
     }
 }

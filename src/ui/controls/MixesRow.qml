@@ -97,9 +97,9 @@ Item {
             width: row.width - moon.width - saveButton.width - cancelButton.width - 26
             height: 24
             radius: 6
-            color: Qt.rgba(1, 1, 1, 0.08)
+            color: row.theme.text(0.08)
             border.width: 1
-            border.color: nameInput.activeFocus ? Qt.rgba(1, 1, 1, 0.55) : row.theme.hairline
+            border.color: nameInput.activeFocus ? row.theme.text(0.55) : row.theme.hairline
             TextInput {
                 id: nameInput
                 anchors.fill: parent
@@ -149,6 +149,6 @@ Item {
         text: row.services.savedMixes.message
         wrapMode: Text.WordWrap
         font.pixelSize: 10
-        color: Qt.rgba(1, 0.78, 0.6, 0.9)
+        color: row.theme.warning
     }
 }

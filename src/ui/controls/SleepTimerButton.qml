@@ -24,7 +24,7 @@ PlainButton {
         anchors.fill: parent
         z: -1
         radius: height / 2
-        color: Qt.rgba(1, 1, 1, moon.timer.running || moon.hovered ? 0.16 : 0.08)
+        color: moon.theme.text(moon.timer.running || moon.hovered ? 0.16 : 0.08)
         border.width: 1
         border.color: moon.theme.hairline
     }
@@ -38,7 +38,8 @@ PlainButton {
             font.family: moon.services.symbols.fontFamily
             font.pixelSize: 12
             // Lit, like a night light, while the timer runs.
-            color: moon.timer.running ? Qt.rgba(1, 0.86, 0.55, 1) : Qt.rgba(1, 1, 1, 0.85)
+            color: !moon.timer.running ? moon.theme.text(0.85)
+                 : moon.theme.dark ? Qt.rgba(1, 0.86, 0.55, 1) : "#B7791F"
         }
         Text {
             anchors.verticalCenter: parent.verticalCenter
@@ -46,7 +47,7 @@ PlainButton {
             text: moon.rowState.moonText
             font.pixelSize: 11
             font.weight: Font.Medium
-            color: Qt.rgba(1, 1, 1, 0.85)
+            color: moon.theme.text(0.85)
         }
     }
 

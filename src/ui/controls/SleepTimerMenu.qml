@@ -37,9 +37,9 @@ Column {
             width: 64
             height: 24
             radius: 6
-            color: Qt.rgba(1, 1, 1, 0.08)
+            color: menu.theme.text(0.08)
             border.width: 1
-            border.color: custom.activeFocus ? Qt.rgba(1, 1, 1, 0.55) : menu.theme.hairline
+            border.color: custom.activeFocus ? menu.theme.text(0.55) : menu.theme.hairline
             TextInput {
                 id: custom
                 anchors.fill: parent
@@ -60,7 +60,7 @@ Column {
             anchors.verticalCenter: parent.verticalCenter
             text: "min"
             font.pixelSize: 11
-            color: Qt.rgba(1, 1, 1, 0.65)
+            color: menu.theme.text(0.65)
         }
         Chip {
             id: customStart
@@ -114,6 +114,6 @@ Column {
         text: menu.timer.message
         wrapMode: Text.WordWrap
         font.pixelSize: 10
-        color: Qt.rgba(1, 0.78, 0.6, 0.9)
+        color: menu.theme.warning
     }
 }

@@ -160,7 +160,7 @@ Item {
                             text: root.services.player.lastError
                             wrapMode: Text.WordWrap
                             font.pixelSize: 11
-                            color: Qt.rgba(1, 0.78, 0.6, 0.9)
+                            color: root.theme.warning
                         }
                     }
                     Row {

@@ -70,6 +70,18 @@ void ThemePalette::setScheme(ColorScheme scheme)
     Q_EMIT schemeChanged();
 }
 
+QColor ThemePalette::warning() const
+{
+    return isDark() ? QColor::fromRgbF(1.0f, 0.78f, 0.6f, 0.9f) : QColor(0x9A4A14);
+}
+
+QColor ThemePalette::text(qreal opacity) const
+{
+    QColor color = textPrimary();
+    color.setAlphaF(static_cast<float>(opacity));
+    return color;
+}
+
 QColor ThemePalette::color(const QString &name) const
 {
     if (const auto role = roleNamed(name))

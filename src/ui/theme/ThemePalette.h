@@ -27,6 +27,8 @@ class ThemePalette : public QObject
     Q_PROPERTY(QColor strongHairline READ strongHairline NOTIFY schemeChanged)
     Q_PROPERTY(QColor ink READ ink CONSTANT)
     Q_PROPERTY(QColor paper READ paper CONSTANT)
+    // A line that says what went wrong: warm, and dark enough to read on the light canvas.
+    Q_PROPERTY(QColor warning READ warning NOTIFY schemeChanged)
     // The drawer's slide and whatever moves with it (see Spring.h).
     Q_PROPERTY(QEasingCurve spring READ spring CONSTANT)
     Q_PROPERTY(int springDuration READ springDuration CONSTANT)
@@ -71,6 +73,11 @@ public:
     static QEasingCurve spring();
     static int springDuration();
     QColor paper() const { return resolve(Role::Paper, m_scheme); }
+    QColor warning() const;
+
+    // The primary text colour at `opacity`: the faint fills and marks drawn from the text, so
+    // that they show on a light canvas and on a dark one alike.
+    Q_INVOKABLE QColor text(qreal opacity) const;
 
     // By name, for views that pick a colour from data; transparent for an unknown name.
     Q_INVOKABLE QColor color(const QString &name) const;
