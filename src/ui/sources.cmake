@@ -44,6 +44,7 @@ set(AREA_VIEW_SOURCES
 set(AREA_QML
   controls/PlainButton.qml
   controls/CornerMask.qml
+  controls/RoundedTopClip.qml
   controls/Spinner.qml
   controls/ThinSlider.qml
   controls/CompactVolumeRail.qml

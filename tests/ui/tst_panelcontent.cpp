@@ -244,6 +244,11 @@ private Q_SLOTS:
 
         menuBar.showPanel();
         QVERIFY(QTest::qWaitForWindowActive(view));
+        // The picture keeps to the card's rounded top corners: the window is clear there.
+        const QImage shown = view->grabWindow();
+        QCOMPARE(qAlpha(shown.pixel(1, 1)), 0);
+        QCOMPARE(qAlpha(shown.pixel(shown.width() - 2, 1)), 0);
+        QCOMPARE(qAlpha(shown.pixel(shown.width() / 2, 1)), 255);
         const QList<QQuickItem *> chain = tabChain(view->contentItem());
         QStringList names;
         for (QQuickItem *item : chain)

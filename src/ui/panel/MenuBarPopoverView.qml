@@ -43,11 +43,18 @@ Item {
                 height: panel.scene ? width * 9 / 16 : 0
                 visible: panel.scene !== null
 
-                SceneCoverArt {
+                RoundedTopClip {
+                    // The window is clear around the card: the picture's corners must follow
+                    // the card's rounded ones.
                     anchors.fill: parent
-                    services: root.services
-                    scene: panel.scene
-                    theme: root.theme
+                    radius: card.radius
+                    SceneCoverArt {
+                        width: hero.width
+                        height: hero.height
+                        services: root.services
+                        scene: panel.scene
+                        theme: root.theme
+                    }
                 }
                 Rectangle {
                     // The picture melts into the panel from 45 % of its height to 88 %.
