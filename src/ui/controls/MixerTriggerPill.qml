@@ -15,6 +15,7 @@ PlainButton {
     height: 32
     focusRadius: 16
     accessibleName: "Ambient Mixer"
+    toolTip: accessibleName
     onActivated: pill.isOpen = !pill.isOpen
 
     Rectangle {

@@ -1,10 +1,14 @@
 import QtQuick
+import QtQuick.Controls.Basic
 
 // A button drawn by its user: a click, Return or Enter while focused, or an assistive tool's
 // press action all activate it. Tab reaches it; a thin ring shows while it has the focus.
 Item {
     id: button
     property string accessibleName
+    // Shown beside the button while the pointer rests on it: an icon-only button says its name
+    // this way.
+    property string toolTip
     property real focusRadius: 4
     readonly property bool hovered: area.containsMouse
     readonly property bool down: area.pressed
@@ -17,6 +21,9 @@ Item {
     Accessible.onPressAction: button.activated()
     Keys.onReturnPressed: button.activated()
     Keys.onEnterPressed: button.activated()
+    ToolTip.text: button.toolTip
+    ToolTip.visible: button.toolTip.length > 0 && button.hovered
+    ToolTip.delay: 600
 
     MouseArea {
         id: area

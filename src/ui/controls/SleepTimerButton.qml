@@ -15,6 +15,7 @@ PlainButton {
 
     objectName: "sleepTimerButton"
     accessibleName: rowState.moonName
+    toolTip: accessibleName
     width: content.implicitWidth + 16
     height: 24
     focusRadius: 12

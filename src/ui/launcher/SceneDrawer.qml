@@ -109,6 +109,7 @@ Item {
                     width: 24
                     height: 24
                     accessibleName: "Close"
+                    toolTip: accessibleName
                     onActivated: drawer.closeRequested()
                     Text {
                         anchors.centerIn: parent
@@ -255,6 +256,7 @@ Item {
                                 height: 38
                                 focusRadius: 10
                                 accessibleName: drawerModel.pinHelpText
+                                toolTip: accessibleName
                                 Accessible.description: drawerModel.pinProgressText
                                 onActivated: drawer.services.pins.togglePin(drawer.previewed.id)
                                 Rectangle {

@@ -13,6 +13,7 @@ PlainButton {
     width: size
     height: size
     focusRadius: size / 2
+    toolTip: accessibleName
 
     Rectangle {
         // The primary button's shadow.

@@ -22,6 +22,10 @@ Button {
     leftPadding: control.symbol !== "" ? control.topPadding + 2 : control.topPadding * 2 + 2
     rightPadding: control.leftPadding
     Accessible.name: control.text
+    // A symbol alone says what it does in a tool tip.
+    ToolTip.text: control.text
+    ToolTip.visible: control.symbol !== "" && control.hovered
+    ToolTip.delay: 600
     // Qt Quick Controls 6.4 leave an assistive technology's press unanswered.
     Accessible.onPressAction: control.clicked()
 
