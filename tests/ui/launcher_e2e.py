@@ -1,9 +1,12 @@
 #!/usr/bin/python3
 """The launcher end to end, in the test session: a first run on the demo catalogue shows
-onboarding; two scenes are picked and Continue pressed over the accessibility bus, and the
-stored favourites and the player's agree; a tile of the drawer is pressed and heard at the null
-sink; it is kept offline with the pin button; then, with the catalogue server stopped, the app
-is started again and plays that scene from the drawer.
+onboarding, and nothing of the launcher behind it is on the accessibility bus; two scenes are
+picked and Continue pressed over the bus, and the stored favourites and the player's agree;
+Play, the first press of a first run, is heard at the null sink; the mixer popover lies inside
+the window at its first size and at its smallest; resting the pointer on an icon-only button
+shows its name; a tile of the drawer is pressed and heard; it is kept offline with the pin
+button; then, with the catalogue server stopped, the app is started again and plays that scene
+from the drawer.
 
     launcher_e2e.py <duskhaven> <demo catalogue folder> <source folder>
 """
@@ -33,6 +36,45 @@ def stop(app):
     app.wait(10)
 
 
+def on_bus(role, name):
+    """Whether such a node is on the bus at all, shown or not."""
+    for node, _ in atspi.walk(atspi.app()):
+        try:
+            if node.get_role_name() == role and node.get_name() == name:
+                return True
+        except Exception:  # a node that went away while we walked
+            continue
+    return False
+
+
+def extents(node):
+    node.clear_cache()
+    box = node.get_component_iface().get_extents(Atspi.CoordType.SCREEN)
+    return box.x, box.y, box.x + box.width, box.y + box.height
+
+
+def popover_inside_at(width, height):
+    """Sizes the launcher as a user would and opens the mixer popover; returns both extents
+    once the popover lies inside the window, or fails with them."""
+    window = run("xdotool", "search", "--onlyvisible", "--name", "^dusk-haven$").split()[0]
+    run("xdotool", "windowsize", window, str(width), str(height))
+    frame = atspi.find("frame", "dusk-haven")
+
+    def sized():
+        left, top, right, bottom = extents(frame)
+        return (right - left, bottom - top) == (width, height)
+    wait_for(f"the launcher at {width}×{height}", sized)
+    press(BUTTON, "Ambient Mixer")
+    popover = atspi.find("dialog", "Ambient Mixer")
+    try:
+        wait_for("the popover inside the window", lambda: (
+            (w := extents(frame)) and (p := extents(popover)) and
+            w[0] <= p[0] and w[1] <= p[1] and p[2] <= w[2] and p[3] <= w[3]), timeout=10)
+    finally:
+        print(f"{width}×{height}: window {extents(frame)}, popover {extents(popover)}")
+        press(BUTTON, "Ambient Mixer")
+
+
 def main():
     app = None
     with demo_catalogue(CATALOGUE, SOURCE) as (env, manifest, server):
@@ -40,8 +82,12 @@ def main():
             settings = os.path.join(env["XDG_CONFIG_HOME"], "dusk-haven", "settings.json")
             scenes = manifest["playlists"]
 
-            # A first run: the launcher opens with onboarding.
+            # A first run: the launcher opens with onboarding, and a screen reader meets
+            # nothing else until it ends.
             app = start(env)
+            atspi.find(BUTTON, "Get started →")
+            for name in ("Play", "Scenes", "Ambient Mixer", "Settings", "Favourite"):
+                assert not on_bus(BUTTON, name), f"{name} is on the bus behind onboarding"
             press(BUTTON, "Get started →")
             picked = scenes[:2]
             for scene in picked:
@@ -50,6 +96,22 @@ def main():
             wanted = json.dumps(sorted(s["id"] for s in picked), separators=(",", ":"))
             wait_for("the favourites stored",
                      lambda: json.load(open(settings)).get("favoriteSceneIds") == wanted)
+
+            # Play, the first press of a first run, plays the scene shown.
+            press(BUTTON, "Play")
+            wait_for("MPRIS Playing at first", lambda: run("playerctl", "-p", "duskhaven", "status")
+                     == "Playing", timeout=60)
+            wait_for("the first play at the sink", lambda: loudness() > 0.02)
+
+            # The mixer popover, by the right edge, stays inside the window.
+            popover_inside_at(1280, 720)
+            popover_inside_at(880, 495)
+
+            # An icon-only button says its name when the pointer rests on it.
+            left, top, right, bottom = extents(atspi.find(BUTTON, "Settings"))
+            run("xdotool", "mousemove", str((left + right) // 2), str((top + bottom) // 2))
+            atspi.find("tool tip", "Settings")
+            run("xdotool", "mousemove", "0", "0")
 
             # The drawer: a tile pressed plays its scene at once; the player counts it a favourite.
             press(BUTTON, "Scenes")

@@ -1,15 +1,20 @@
+pragma ComponentBehavior: Bound
+
 import QtQuick
 import QtQuick.Shapes
 import Duskhaven
 
 // The launcher: the displayed scene full-bleed under a vignette, with glass controls on top
 // (the now-playing card, the scenes, mixer and settings pills, the transport pill), the scene
-// drawer from the right and, until the first run is done, the onboarding sheet. The content
-// keeps 16:9, letterboxed in black wherever the window does not.
+// drawer from the right and, until the first run is done, the onboarding sheet. The picture
+// fills the window whatever its shape (a maximised window is cropped, never letterboxed); the
+// controls keep their places along the window's edges.
 Rectangle {
     id: root
     required property ViewServices services
     required property ThemePalette theme
+    // The glass controls sit on the dark picture whatever the desktop's scheme.
+    required property ThemePalette darkTheme
     property bool drawerOpen: false
     property string previewId: ""
     readonly property SceneEntry scene: services.scenes.launcherScene
@@ -27,9 +32,7 @@ Rectangle {
 
     Item {
         id: content
-        anchors.centerIn: parent
-        width: Math.min(parent.width, parent.height * 16 / 9)
-        height: width * 9 / 16
+        anchors.fill: parent
         clip: true
 
         Item {
@@ -84,169 +87,181 @@ Rectangle {
             }
         }
 
-        PlainButton {
-            // Now-playing card: opens the drawer.
-            id: card
-            x: 22
-            y: 36
-            width: Math.min(320, cardRow.implicitWidth + 24)
-            height: cardRow.implicitHeight + 20
-            focusRadius: 14
-            accessibleName: "Now Playing: " + (root.scene ? root.scene.name : "Nothing playing")
-            onActivated: root.drawerOpen = true
-            GlassPill {
-                z: -1
-                anchors.fill: parent
-                radius: 14
-            }
-            Row {
-                id: cardRow
-                x: 12
-                anchors.verticalCenter: parent.verticalCenter
-                spacing: 24
-                Column {
-                    spacing: 2
-                    Text {
-                        text: "Now Playing"
-                        color: Qt.rgba(1, 1, 1, 0.7)
-                        font.pixelSize: 11
+        Repeater {
+            // Until the first run is done only the onboarding sheet is there: the controls
+            // behind it are not made, so that nothing can see, reach with Tab or press them
+            // (an assistive tool included). (A Loader cannot create a bound component here in
+            // Qt 6.4; a Repeater of at most one can.)
+            model: root.onboarding ? 0 : 1
+            delegate: Item {
+                width: content.width
+                height: content.height
+                PlainButton {
+                    // Now-playing card: opens the drawer.
+                    id: card
+                    x: 22
+                    y: 36
+                    width: Math.min(320, cardRow.implicitWidth + 24)
+                    height: cardRow.implicitHeight + 20
+                    focusRadius: 14
+                    accessibleName: "Now Playing: " + (root.scene ? root.scene.name : "Nothing playing")
+                    onActivated: root.drawerOpen = true
+                    GlassPill {
+                        z: -1
+                        anchors.fill: parent
+                        radius: 14
                     }
-                    Text {
-                        text: root.scene ? root.scene.name : "Nothing playing"
-                        color: "white"
-                        font.pixelSize: 18
-                        font.weight: Font.DemiBold
-                        elide: Text.ElideRight
-                        width: Math.min(implicitWidth, 250)
+                    Row {
+                        id: cardRow
+                        x: 12
+                        anchors.verticalCenter: parent.verticalCenter
+                        spacing: 24
+                        Column {
+                            spacing: 2
+                            Text {
+                                text: "Now Playing"
+                                color: Qt.rgba(1, 1, 1, 0.7)
+                                font.pixelSize: 11
+                            }
+                            Text {
+                                text: root.scene ? root.scene.name : "Nothing playing"
+                                color: "white"
+                                font.pixelSize: 18
+                                font.weight: Font.DemiBold
+                                elide: Text.ElideRight
+                                width: Math.min(implicitWidth, 250)
+                            }
+                        }
+                        Text {
+                            anchors.verticalCenter: parent.verticalCenter
+                            text: root.services.symbols.glyph("chevron.right")
+                            font.family: root.services.symbols.fontFamily
+                            font.pixelSize: 11
+                            font.weight: Font.DemiBold
+                            color: Qt.rgba(1, 1, 1, 0.5)
+                        }
                     }
                 }
-                Text {
-                    anchors.verticalCenter: parent.verticalCenter
-                    text: root.services.symbols.glyph("chevron.right")
-                    font.family: root.services.symbols.fontFamily
-                    font.pixelSize: 11
-                    font.weight: Font.DemiBold
-                    color: Qt.rgba(1, 1, 1, 0.5)
-                }
-            }
-        }
 
-        Row {
-            // Trigger pills
-            anchors.right: parent.right
-            anchors.rightMargin: 22
-            y: 36
-            spacing: 8
-            PlainButton {
-                id: scenesPill
-                width: scenesRow.implicitWidth + 28
-                height: 34
-                focusRadius: 17
-                accessibleName: "Scenes"
-                onActivated: root.drawerOpen = true
-                GlassPill {
-                    z: -1
-                    anchors.fill: parent
-                    radius: height / 2
-                }
                 Row {
-                    id: scenesRow
-                    anchors.centerIn: parent
-                    spacing: 7
-                    Text {
-                        anchors.verticalCenter: parent.verticalCenter
-                        text: root.services.symbols.glyph("rectangle.grid.2x2")
-                        font.family: root.services.symbols.fontFamily
-                        font.pixelSize: 12
-                        color: "white"
+                    // Trigger pills
+                    anchors.right: parent.right
+                    anchors.rightMargin: 22
+                    y: 36
+                    spacing: 8
+                    PlainButton {
+                        id: scenesPill
+                        width: scenesRow.implicitWidth + 28
+                        height: 34
+                        focusRadius: 17
+                        accessibleName: "Scenes"
+                        onActivated: root.drawerOpen = true
+                        GlassPill {
+                            z: -1
+                            anchors.fill: parent
+                            radius: height / 2
+                        }
+                        Row {
+                            id: scenesRow
+                            anchors.centerIn: parent
+                            spacing: 7
+                            Text {
+                                anchors.verticalCenter: parent.verticalCenter
+                                text: root.services.symbols.glyph("rectangle.grid.2x2")
+                                font.family: root.services.symbols.fontFamily
+                                font.pixelSize: 12
+                                color: "white"
+                            }
+                            Text {
+                                anchors.verticalCenter: parent.verticalCenter
+                                text: "Scenes"
+                                font.pixelSize: 13
+                                color: "white"
+                            }
+                        }
                     }
-                    Text {
-                        anchors.verticalCenter: parent.verticalCenter
-                        text: "Scenes"
-                        font.pixelSize: 13
-                        color: "white"
+                    MixerTriggerPill {
+                        objectName: "mixerPill"
+                        width: 34
+                        height: 34
+                        services: root.services
+                        theme: root.theme
+                    }
+                    HoverIconButton {
+                        size: 34
+                        iconSize: 13
+                        symbols: root.services.symbols
+                        symbol: "gearshape.fill"
+                        accessibleName: "Settings"
+                        onActivated: root.services.shell.openSettings()
+                        GlassPill {
+                            z: -2
+                            anchors.fill: parent
+                            radius: width / 2
+                        }
                     }
                 }
-            }
-            MixerTriggerPill {
-                width: 34
-                height: 34
-                services: root.services
-                theme: root.theme
-            }
-            HoverIconButton {
-                size: 34
-                iconSize: 13
-                symbols: root.services.symbols
-                symbol: "gearshape.fill"
-                accessibleName: "Settings"
-                onActivated: root.services.shell.openSettings()
-                GlassPill {
-                    z: -2
-                    anchors.fill: parent
-                    radius: width / 2
-                }
-            }
-        }
 
-        Rectangle {
-            // The transport pill, centred in what the drawer leaves free.
-            id: controlPill
-            property real rightOffset: root.drawerOpen ? drawer.panelWidth : 0
-            Behavior on rightOffset { NumberAnimation { duration: root.theme.springDuration; easing: root.theme.spring } }
-            anchors.horizontalCenter: parent.horizontalCenter
-            anchors.horizontalCenterOffset: -rightOffset / 2
-            anchors.bottom: parent.bottom
-            anchors.bottomMargin: 26
-            width: transport.implicitWidth + 36
-            height: transport.implicitHeight + 20
-            radius: height / 2
-            color: Qt.rgba(0.08, 0.09, 0.1, 0.72)
-            border.width: 1
-            border.color: Qt.rgba(1, 1, 1, 0.1)
-
-            Row {
-                id: transport
-                anchors.centerIn: parent
-                spacing: 14
-                HoverIconButton {
-                    anchors.verticalCenter: parent.verticalCenter
-                    symbols: root.services.symbols
-                    symbol: "shuffle"
-                    accessibleName: "Next scene"
-                    onActivated: root.services.player.playNextScene()
-                }
-                HoverIconButton {
-                    anchors.verticalCenter: parent.verticalCenter
-                    size: 52
-                    iconSize: 22
-                    symbols: root.services.symbols
-                    symbol: root.services.player.isPlaying ? "pause.fill" : "play.fill"
-                    accessibleName: root.services.player.isPlaying ? "Pause" : "Play"
-                    onActivated: root.services.player.togglePlayFromLauncher()
-                }
-                HoverIconButton {
-                    anchors.verticalCenter: parent.verticalCenter
-                    symbols: root.services.symbols
-                    symbol: root.scene && root.services.player.favoriteIds.length >= 0
-                            && root.services.player.isFavorite(root.scene.id) ? "heart.fill" : "heart"
-                    accessibleName: "Favourite"
-                    Accessible.checkable: true
-                    Accessible.checked: symbol === "heart.fill"
-                    onActivated: root.services.player.toggleFavoriteScene()
-                }
                 Rectangle {
-                    anchors.verticalCenter: parent.verticalCenter
-                    width: 1
-                    height: 28
-                    color: Qt.rgba(1, 1, 1, 0.18)
-                }
-                CompactVolumeRail {
-                    anchors.verticalCenter: parent.verticalCenter
-                    width: 100
-                    services: root.services
-                    theme: root.theme
-                    tint: "white"
+                    // The transport pill, centred in what the drawer leaves free.
+                    id: controlPill
+                    property real rightOffset: root.drawerOpen ? drawer.panelWidth : 0
+                    Behavior on rightOffset { NumberAnimation { duration: root.theme.springDuration; easing: root.theme.spring } }
+                    anchors.horizontalCenter: parent.horizontalCenter
+                    anchors.horizontalCenterOffset: -rightOffset / 2
+                    anchors.bottom: parent.bottom
+                    anchors.bottomMargin: 26
+                    width: transport.implicitWidth + 36
+                    height: transport.implicitHeight + 20
+                    radius: height / 2
+                    color: Qt.rgba(0.08, 0.09, 0.1, 0.72)
+                    border.width: 1
+                    border.color: Qt.rgba(1, 1, 1, 0.1)
+
+                    Row {
+                        id: transport
+                        anchors.centerIn: parent
+                        spacing: 14
+                        HoverIconButton {
+                            anchors.verticalCenter: parent.verticalCenter
+                            symbols: root.services.symbols
+                            symbol: "shuffle"
+                            accessibleName: "Next scene"
+                            onActivated: root.services.player.playNextScene()
+                        }
+                        HoverIconButton {
+                            anchors.verticalCenter: parent.verticalCenter
+                            size: 52
+                            iconSize: 22
+                            symbols: root.services.symbols
+                            symbol: root.services.player.isPlaying ? "pause.fill" : "play.fill"
+                            accessibleName: root.services.player.isPlaying ? "Pause" : "Play"
+                            onActivated: root.services.player.togglePlayFromLauncher()
+                        }
+                        HoverIconButton {
+                            anchors.verticalCenter: parent.verticalCenter
+                            symbols: root.services.symbols
+                            symbol: root.scene && root.services.player.favoriteIds.length >= 0
+                                    && root.services.player.isFavorite(root.scene.id) ? "heart.fill" : "heart"
+                            accessibleName: "Favourite"
+                            Accessible.checkable: true
+                            Accessible.checked: symbol === "heart.fill"
+                            onActivated: root.services.player.toggleFavoriteScene()
+                        }
+                        Rectangle {
+                            anchors.verticalCenter: parent.verticalCenter
+                            width: 1
+                            height: 28
+                            color: Qt.rgba(1, 1, 1, 0.18)
+                        }
+                        CompactVolumeRail {
+                            anchors.verticalCenter: parent.verticalCenter
+                            width: 100
+                            services: root.services
+                            theme: root.darkTheme
+                            tint: "white"
+                        }
+                    }
                 }
             }
         }
@@ -274,6 +289,8 @@ Rectangle {
             MouseArea { anchors.fill: parent }
             OnboardingView {
                 anchors.centerIn: parent
+                // Whole inside a window made smaller than the sheet.
+                scale: Math.min(1, (parent.width - 32) / width, (parent.height - 32) / height)
                 services: root.services
                 theme: root.theme
             }

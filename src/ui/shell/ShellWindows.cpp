@@ -156,7 +156,8 @@ void ShellWindows::openLauncher()
     if (!m_launcher) {
         auto *window = new LauncherWindow(&m_qml.engine());
         m_qml.load(*window, QStringLiteral("ui/launcher/LauncherWindowView.qml"),
-                   m_qml.adaptivePalette());
+                   m_qml.adaptivePalette(),
+                   {{QStringLiteral("darkTheme"), QVariant::fromValue(&m_qml.darkPalette())}});
         connect(window, &QWindow::visibleChanged, this, [this, window](bool visible) {
             Q_EMIT launcherOpenChanged();
             if (!visible)
