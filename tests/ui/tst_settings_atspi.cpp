@@ -1,6 +1,8 @@
 // End to end over the accessibility bus, as a user of a screen reader would: add a custom scene
 // from an audio file (the file dialog answered through the picker seam), press its play button
 // and hear it at the null sink; toggle "Launch at login" and see the autostart entry come and go.
+// And with the pointer, through the window manager: the window's background moves it, and its
+// close button still closes it.
 #include "support/AppFixture.h"
 #include "support/NullSink.h"
 #include "support/TestSupport.h"
@@ -28,6 +30,15 @@ QString atspi(const QStringList &arguments)
 QString press(const QString &role, const QString &name)
 {
     return atspi({"focus-press", role, name});
+}
+
+// Real pointer events from the X server, as the window manager sees them; each step on its
+// own, so that the app handles the press before the pointer moves on.
+bool pointer(const QStringList &arguments)
+{
+    const bool done = TestSupport::run("xdotool", arguments).exitCode == 0;
+    QTest::qWait(300);
+    return done;
 }
 } // namespace
 
@@ -67,6 +78,31 @@ private Q_SLOTS:
             "\nExec=\"" + QCoreApplication::applicationFilePath().toUtf8() + "\"\n"));
         QCOMPARE(press("check box", "Launch at login"), QString());
         QTRY_VERIFY(!QFile::exists(entry));
+    }
+
+    void backgroundMovesTheWindowAndCloseStillCloses()
+    {
+        AppFixture app;
+        app.startShell();
+        app.windows->openSettings();
+        SettingsWindow *window = app.windows->settingsWindow();
+        QVERIFY(QTest::qWaitForWindowExposed(window));
+        QTest::qWait(500); // placed by the window manager
+        const QPoint before = window->position();
+        // Beside the title, on the card's background, then 60 right and 40 down.
+        const QPoint grip = before + QPoint(330, 40);
+        QVERIFY(pointer(
+            {"mousemove", QString::number(grip.x()), QString::number(grip.y()), "mousedown", "1"}));
+        for (int step = 1; step <= 4; ++step)
+            QVERIFY(pointer({"mousemove", QString::number(grip.x() + 15 * step),
+                             QString::number(grip.y() + 10 * step)}));
+        QVERIFY(pointer({"mouseup", "1"}));
+        QTRY_COMPARE(window->position(), before + QPoint(60, 40));
+
+        const QPoint close = window->position() + QPoint(22, 18);
+        QVERIFY(pointer(
+            {"mousemove", QString::number(close.x()), QString::number(close.y()), "click", "1"}));
+        QTRY_VERIFY(!app.windows->isSettingsOpen());
     }
 };
 

@@ -4,8 +4,8 @@ import Duskhaven
 
 // The settings window: one scrolling card 420 × 600 with every preference, top to bottom the
 // header, auto-pause, general, scene & audio, custom scenes, global hot keys and the cache.
-// Each control writes one setting or one service property. The top strip moves the window;
-// the close button and Escape close it.
+// Each control writes one setting or one service property. Dragging anywhere but on a control
+// moves the window (it has no title bar); the close button and Escape close it.
 Item {
     id: root
     required property ViewServices services
@@ -49,6 +49,16 @@ Item {
             boundsBehavior: Flickable.StopAtBounds
             ScrollBar.vertical: ScrollBar {
                 policy: ScrollBar.AsNeeded
+            }
+
+            MouseArea {
+                // Under the rows: a press on the card's background, a label or a hint moves
+                // the window, and the wheel still scrolls. A drag never scrolls, so that it
+                // is not taken from the window manager's move.
+                width: flick.contentWidth
+                height: Math.max(flick.contentHeight, flick.height)
+                preventStealing: true
+                onPressed: root.Window.window.startSystemMove()
             }
 
             Column {
@@ -305,13 +315,6 @@ Item {
                 GradientStop { position: 0.36; color: root.theme.canvas }
                 GradientStop { position: 1.0; color: "transparent" }
             }
-        }
-
-        MouseArea {
-            // The strip under the hidden title bar moves the window.
-            width: parent.width
-            height: 22
-            onPressed: root.Window.window.startSystemMove()
         }
     }
 
