@@ -13,6 +13,7 @@
 #include <QTextStream>
 #include <chrono>
 #include <functional>
+#include <utility>
 
 using namespace std::chrono_literals;
 
@@ -113,6 +114,40 @@ QCoro::Task<bool> LauncherShots::take(QString folder, ShellWindows &windows,
     if (!alive || !windows.launcher())
         co_return false;
     all = save(windows.launcher(), dir.filePath(QStringLiteral("launcher-pinning.png"))) && all;
+
+    // The mixer popover, opened from its pill near the right edge, at the smallest window and
+    // a large one; then the window maximised, which the picture fills.
+    root->setProperty("drawerOpen", false);
+    const QPointer<QObject> mixer = root->findChild<QObject *>(QStringLiteral("mixerPill"));
+    const std::pair<QSize, QString> sizes[] = {
+        {LauncherWindow::smallestSize, QStringLiteral("launcher-mixer-smallest.png")},
+        {QSize(1600, 900), QStringLiteral("launcher-mixer-large.png")}};
+    for (const auto &[size, name] : sizes) {
+        windows.launcher()->resize(size);
+        co_await waitUntil(
+            [&] { return !alive || !windows.launcher() || windows.launcher()->size() == size; },
+            3s);
+        if (mixer)
+            mixer->setProperty("isOpen", true);
+        co_await QCoro::sleepFor(800ms);
+        if (!alive || !windows.launcher())
+            co_return false;
+        all = mixer && save(windows.launcher(), dir.filePath(name)) && all;
+        if (mixer)
+            mixer->setProperty("isOpen", false);
+    }
+    windows.launcher()->showMaximized();
+    co_await waitUntil(
+        [&] {
+            return !alive || !windows.launcher() || windows.launcher()->size() != QSize(1600, 900);
+        },
+        3s);
+    co_await QCoro::sleepFor(1000ms);
+    if (!alive || !windows.launcher())
+        co_return false;
+    all = save(windows.launcher(), dir.filePath(QStringLiteral("launcher-maximised.png"))) && all;
+    windows.launcher()->showNormal();
+    windows.launcher()->resize(LauncherWindow::initialSize);
 
     services.settings()->setOnboardingCompleted(onboardingWas);
     co_return all;
