@@ -1,5 +1,6 @@
 #include "Duskhaven/BuildInfo.h"
 #include "Duskhaven/DuskhavenApp.h"
+#include "Duskhaven/InputMethodGuard.h"
 #include "ui/Resources.h"
 
 #include <QApplication>
@@ -18,6 +19,8 @@ int main(int argc, char *argv[])
     if (const auto status = DuskhavenApp::handleCommandLine(arguments, out, err))
         return *status;
 
+    // Decided before Qt connects to the display, which is when it picks the input method.
+    InputMethodGuard::apply(argc, argv);
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("dusk-haven"));
     // No display name: Qt would append it to every window title ("dusk-haven — Dusk Haven").

@@ -1,4 +1,5 @@
 set(AREA_SOURCES
   AppEnvironment.h AppEnvironment.cpp
   DuskhavenApp.h DuskhavenApp.cpp
+  InputMethodGuard.h InputMethodGuard.cpp
 )
