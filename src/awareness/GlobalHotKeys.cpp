@@ -3,6 +3,8 @@
 #include "awareness/PortalHotKeys.h"
 #include "awareness/X11HotKeys.h"
 
+#include <QGuiApplication>
+
 std::unique_ptr<GlobalHotKeys> GlobalHotKeys::forSession()
 {
     // Under Wayland, grabs on XWayland's root window only see keys while an X11 window has the
@@ -11,7 +13,9 @@ std::unique_ptr<GlobalHotKeys> GlobalHotKeys::forSession()
                          !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
     if (wayland)
         return std::make_unique<PortalHotKeys>();
-    if (!qEnvironmentVariableIsEmpty("DISPLAY")) {
+    // Only where Qt itself talks to an X server: a process on another platform opens no X
+    // connection, even when DISPLAY names one.
+    if (QGuiApplication::platformName() == QLatin1String("xcb")) {
         auto x11 = std::make_unique<X11HotKeys>();
         if (x11->isConnected())
             return x11;

@@ -24,7 +24,7 @@ public:
     using QObject::QObject;
 
     // The facility this session offers: the GlobalShortcuts portal on Wayland when the desktop
-    // provides it, X11 key grabs under X11, otherwise one that registers nothing.
+    // provides it, X11 key grabs when Qt runs on X11, otherwise one that registers nothing.
     static std::unique_ptr<GlobalHotKeys> forSession();
 
     // Replaces every registration with these; an empty list releases them all. A combination
@@ -32,12 +32,16 @@ public:
     virtual void setHotKeys(const QList<HotKey> &hotKeys) = 0;
     // The ids registered now, in registration order.
     virtual QList<quint32> registeredIds() const = 0;
+    // Whether this session offers global key combinations at all; the portal's answer comes
+    // after construction (offeredChanged).
+    virtual bool isOffered() const = 0;
 
 Q_SIGNALS:
     // A registered combination was pressed.
     void pressed(quint32 id);
     // registeredIds changed later than setHotKeys returned (the portal answers asynchronously).
     void registrationsChanged();
+    void offeredChanged();
 };
 
 // Registers nothing: the desktop has no facility for global key combinations.
@@ -49,4 +53,5 @@ public:
     using GlobalHotKeys::GlobalHotKeys;
     void setHotKeys(const QList<HotKey> &) override {}
     QList<quint32> registeredIds() const override { return {}; }
+    bool isOffered() const override { return false; }
 };

@@ -22,6 +22,7 @@ HotKeyService::HotKeyService(SettingsStore &settings, PlayerService *player,
             Qt::QueuedConnection);
     connect(m_hotKeys.get(), &GlobalHotKeys::registrationsChanged, this,
             &HotKeyService::takeRegistrations);
+    connect(m_hotKeys.get(), &GlobalHotKeys::offeredChanged, this, &HotKeyService::offeredChanged);
     // A write of the key from elsewhere changes what is in effect, so the switch and the keys
     // never disagree.
     m_settings.follow(SettingsKey::globalHotkeysEnabled, this, [this] {
@@ -38,6 +39,12 @@ QString HotKeyService::hint()
 {
     return QStringLiteral("Super+Alt+Space play/pause · Super+Alt+→ next scene · "
                           "Super+Alt+↑↓ volume");
+}
+
+QString HotKeyService::notOfferedHint()
+{
+    return QStringLiteral("Not offered by this desktop: it has neither a global shortcuts "
+                          "portal nor X11");
 }
 
 QList<HotKey> HotKeyService::table()

@@ -19,6 +19,8 @@ class HotKeyService : public QObject
     Q_PROPERTY(bool enabled READ enabled WRITE setEnabled NOTIFY enabledChanged)
     // The settings window's help text for the switch.
     Q_PROPERTY(QString hint READ hint CONSTANT)
+    // Whether the desktop offers global key combinations at all (portal or X11).
+    Q_PROPERTY(bool offered READ offered NOTIFY offeredChanged)
 
 public:
     enum Action : quint32 {
@@ -44,6 +46,9 @@ public:
     void setEnabled(bool on);
 
     static QString hint();
+    // The help text where neither the portal nor X11 offers the combinations.
+    static QString notOfferedHint();
+    bool offered() const { return m_hotKeys->isOffered(); }
     static QList<HotKey> table();
 
     // The ids of the combinations registered now.
@@ -51,6 +56,7 @@ public:
 
 Q_SIGNALS:
     void enabledChanged();
+    void offeredChanged();
 
 private:
     void registerHotKeys();

@@ -85,6 +85,26 @@ PortalHotKeys::PortalHotKeys(QDBusConnection bus, QObject *parent)
     qRegisterMetaType<QDBusObjectPath>();
     m_bus.connect(portalService, portalPath, shortcutsInterface, QStringLiteral("Activated"), this,
                   SLOT(onActivated(QDBusObjectPath, QString, qulonglong, QVariantMap)));
+    askOffered();
+}
+
+QCoro::Task<> PortalHotKeys::askOffered()
+{
+    // A portal without the interface (its desktop implements no global shortcuts) answers
+    // with an error, and so does the bus when there is no portal at all.
+    QPointer<PortalHotKeys> self(this);
+    QDBusMessage get = QDBusMessage::createMethodCall(
+        portalService, portalPath, QStringLiteral("org.freedesktop.DBus.Properties"),
+        QStringLiteral("Get"));
+    get << shortcutsInterface << QStringLiteral("version");
+    const QDBusMessage reply = co_await m_bus.asyncCall(get);
+    if (!self)
+        co_return;
+    const bool offered = reply.type() == QDBusMessage::ReplyMessage;
+    if (offered != m_offered) {
+        m_offered = offered;
+        Q_EMIT offeredChanged();
+    }
 }
 
 PortalHotKeys::~PortalHotKeys()

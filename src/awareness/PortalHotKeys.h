@@ -23,6 +23,8 @@ public:
 
     void setHotKeys(const QList<HotKey> &hotKeys) override;
     QList<quint32> registeredIds() const override { return m_registered; }
+    // Known once the portal has answered whether it has the GlobalShortcuts interface.
+    bool isOffered() const override { return m_offered; }
 
     // The shortcut id the portal knows a combination by, and its preferred trigger.
     static QString shortcutId(quint32 id);
@@ -34,6 +36,7 @@ private Q_SLOTS:
 
 private:
     QCoro::Task<> apply();
+    QCoro::Task<> askOffered();
     QCoro::Task<std::optional<QVariantMap>> request(QDBusMessage call, QString token);
     QCoro::Task<> closeSession();
     QString nextToken();
@@ -42,6 +45,7 @@ private:
     QList<HotKey> m_wanted;
     QList<quint32> m_registered;
     QString m_session;
+    bool m_offered = false;
     bool m_applying = false;
     bool m_applyAgain = false;
     int m_tokens = 0;

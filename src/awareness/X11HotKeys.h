@@ -26,6 +26,7 @@ public:
 
     void setHotKeys(const QList<HotKey> &hotKeys) override;
     QList<quint32> registeredIds() const override;
+    bool isOffered() const override { return isConnected(); }
 
 private:
     struct Grab

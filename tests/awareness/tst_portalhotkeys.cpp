@@ -7,6 +7,7 @@
 #include "support/TestSupport.h"
 
 #include <QDBusObjectPath>
+#include <QSignalSpy>
 
 namespace {
 const QString portal = "org.freedesktop.portal.Desktop";
@@ -58,7 +59,10 @@ private Q_SLOTS:
         auto portal = mockPortal();
         QVERIFY(portal->waitUntilServing());
         HotKeyService service(*m_settings, m_player, std::make_unique<PortalHotKeys>());
+        QSignalSpy offered(&service, &HotKeyService::offeredChanged);
         QVERIFY(service.registeredIds().isEmpty());
+        QTRY_VERIFY_WITH_TIMEOUT(service.offered(), 5000);
+        QCOMPARE(offered.size(), 1);
         service.setEnabled(true);
         QTRY_COMPARE_WITH_TIMEOUT(service.registeredIds(), (QList<quint32>{1, 2, 3, 4}), 5000);
         const QString session = lastSession(*portal);
@@ -88,12 +92,16 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(m_player->nowPlayingPlaylistId(), "fire", 3000);
     }
 
-    void withoutThePortalNothingIsRegistered()
+    // The settings window then says that the desktop offers no combinations.
+    void withoutThePortalNothingIsOfferedOrRegistered()
     {
         PortalHotKeys keys;
+        QSignalSpy offered(&keys, &GlobalHotKeys::offeredChanged);
         keys.setHotKeys(HotKeyService::table());
         QTest::qWait(500);
         QVERIFY(keys.registeredIds().isEmpty());
+        QVERIFY(!keys.isOffered());
+        QCOMPARE(offered.size(), 0);
     }
 };
 

@@ -26,13 +26,19 @@ void SettingsView::setServices(ViewServices *services)
 {
     if (services == m_services)
         return;
-    if (m_services)
+    if (m_services) {
         m_services->settings()->disconnect(this);
+        m_services->hotKeys()->disconnect(this);
+    }
     m_services = services;
-    if (m_services)
+    if (m_services) {
         connect(m_services->settings(), &ViewSettings::cacheSizeBudgetMBChanged, this,
                 &SettingsView::budgetChanged);
+        connect(m_services->hotKeys(), &HotKeyService::offeredChanged, this,
+                &SettingsView::hotKeysHintChanged);
+    }
     Q_EMIT servicesChanged();
+    Q_EMIT hotKeysHintChanged();
     Q_EMIT budgetChanged();
 }
 
@@ -48,8 +54,10 @@ QString SettingsView::lowBatteryHint() const
     return QStringLiteral("Stop when battery falls below %1% and unplugged").arg(threshold);
 }
 
-QString SettingsView::hotKeysHint()
+QString SettingsView::hotKeysHint() const
 {
+    if (m_services && !m_services->hotKeys()->offered())
+        return HotKeyService::notOfferedHint();
     return HotKeyService::hint();
 }
 

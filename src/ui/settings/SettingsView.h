@@ -21,7 +21,7 @@ class SettingsView : public QObject
                    REQUIRED)
     Q_PROPERTY(QString versionText READ versionText CONSTANT)
     Q_PROPERTY(QString lowBatteryHint READ lowBatteryHint NOTIFY servicesChanged)
-    Q_PROPERTY(QString hotKeysHint READ hotKeysHint CONSTANT)
+    Q_PROPERTY(QString hotKeysHint READ hotKeysHint NOTIFY hotKeysHintChanged)
     Q_PROPERTY(QStringList budgetLabels READ budgetLabels CONSTANT)
     // -1 when the stored budget is none of the menu's choices.
     Q_PROPERTY(int budgetIndex READ budgetIndex NOTIFY budgetChanged)
@@ -50,7 +50,8 @@ public:
 
     QString versionText() const;
     QString lowBatteryHint() const;
-    static QString hotKeysHint();
+    // The combinations, or that the desktop offers none.
+    QString hotKeysHint() const;
     static QStringList budgetLabels();
     int budgetIndex() const;
     QString budgetLabel() const;
@@ -75,6 +76,7 @@ public:
 
 Q_SIGNALS:
     void servicesChanged();
+    void hotKeysHintChanged();
     void budgetChanged();
     void addRowShownChanged();
     void newNameChanged();
