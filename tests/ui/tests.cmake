@@ -22,3 +22,18 @@ set_tests_properties(mixes_end_to_end PROPERTIES
   FIXTURES_REQUIRED demo_catalogue LABELS "ui;session" TIMEOUT 400)
 duskhaven_add_test(tst_settingswindow SOURCES ui/tst_settingswindow.cpp LABELS ui)
 duskhaven_add_test(tst_settings_atspi SOURCES ui/tst_settings_atspi.cpp LABELS ui session TIMEOUT 180)
+# The tray as a StatusNotifier host drives it: beside the XEmbed tray here, and on Wayland.
+foreach(lane IN ITEMS x11 wayland)
+  set(name tray_statusnotifier_${lane})
+  add_test(NAME ${name}
+           COMMAND /usr/bin/python3 ${CMAKE_CURRENT_SOURCE_DIR}/ui/tray_sni_e2e.py
+                   $<TARGET_FILE:duskhaven> ${PROJECT_SOURCE_DIR})
+  set_tests_properties(${name} PROPERTIES LABELS "ui;session" TIMEOUT 180)
+endforeach()
+# Tests labelled "wayland" run in the second lane of ./dev test (tools/test-session --wayland).
+set_tests_properties(tray_statusnotifier_wayland PROPERTIES LABELS "wayland")
+add_test(NAME wayland_end_to_end
+         COMMAND /usr/bin/python3 ${CMAKE_CURRENT_SOURCE_DIR}/ui/wayland_e2e.py
+                 $<TARGET_FILE:duskhaven> ${PROJECT_BINARY_DIR}/demo-catalogue ${PROJECT_SOURCE_DIR})
+set_tests_properties(wayland_end_to_end PROPERTIES
+  FIXTURES_REQUIRED demo_catalogue LABELS wayland TIMEOUT 400)

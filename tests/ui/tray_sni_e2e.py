@@ -1,0 +1,92 @@
+#!/usr/bin/python3
+"""The tray icon as a StatusNotifier host drives it (KDE Plasma, GNOME's AppIndicator
+extension, waybar), in either lane of the test session: the item registers, its exported menu
+holds the tray menu's entries, the host's Activate opens the panel and a second one closes it,
+opening another of our windows closes it, and every window opens, all over the accessibility
+bus. In the X11 lane the host stands beside the XEmbed tray; the Wayland lane runs one.
+
+    tray_sni_e2e.py <duskhaven> <source folder>
+"""
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+
+sys.path.insert(0, os.path.join(sys.argv[2], "tests", "support"))
+import atspi  # noqa: E402
+import sni_host  # noqa: E402
+from atspi import press, showing, wait_for  # noqa: E402
+
+APP, SOURCE = sys.argv[1:3]
+BUTTON, FRAME = "push button", "frame"
+PANEL = (BUTTON, "Open app")  # a control only the panel has
+MENU = ["Open Dusk Haven", "Settings…", "Check for Updates…", "-", "Quit Dusk Haven"]
+atspi.TIMEOUT = 30
+
+
+def size(node):
+    node.clear_cache()
+    box = node.get_component_iface().get_extents(atspi.Atspi.CoordType.SCREEN)
+    return box.width, box.height
+
+
+def panel_shown():
+    return showing(*PANEL) is not None
+
+
+def main():
+    work = tempfile.mkdtemp(prefix="duskhaven-sni.")
+    host = app = None
+    try:
+        if not sni_host.serving():
+            host = subprocess.Popen([sys.executable, os.path.join(SOURCE, "tests/support/sni_host.py"),
+                                     "serve"])
+            wait_for("the StatusNotifier host", sni_host.serving)
+        env = dict(os.environ, XDG_CONFIG_HOME=os.path.join(work, "config"),
+                   XDG_DATA_HOME=os.path.join(work, "data"),
+                   DUSKHAVEN_MANIFEST_URL="http://127.0.0.1:9/manifest.json")
+        app = subprocess.Popen([APP], env=env)
+
+        item = sni_host.wait_for_item()
+        assert sni_host.menu_labels(item) == MENU, sni_host.menu_labels(item)
+
+        # The launcher opens at the first launch, at 16:9 whether or not the window system
+        # knows aspect hints.
+        launcher = atspi.find(FRAME, "dusk-haven")
+        try:
+            wait_for("the launcher at 16:9", lambda: abs(size(launcher)[0] * 9 - size(launcher)[1] * 16) <= 16,
+                     timeout=10)
+        finally:
+            width, height = size(launcher)
+
+        sni_host.activate(item)
+        wait_for("the panel opened by Activate", panel_shown)
+        sni_host.activate(item)
+        wait_for("the panel closed by a second Activate", lambda: not panel_shown())
+
+        # Opening another of our windows puts the panel away: from the panel itself, and from
+        # the host's menu.
+        sni_host.activate(item)
+        wait_for("the panel again", panel_shown)
+        press(BUTTON, "Settings")
+        atspi.find(FRAME, "Settings")
+        wait_for("the panel closed for the settings window", lambda: not panel_shown())
+        sni_host.activate(item)
+        wait_for("the panel beside the settings window", panel_shown)
+        sni_host.click("Open Dusk Haven", item)
+        wait_for("the panel closed for the launcher", lambda: not panel_shown())
+
+        assert app.poll() is None, f"the app ended with {app.returncode}"
+        print(f"ok: tray over StatusNotifierItem ({os.environ.get('QT_QPA_PLATFORM')}), "
+              f"item {item}, menu {MENU}, launcher {width}×{height}")
+    finally:
+        for process in (app, host):
+            if process is not None and process.poll() is None:
+                process.terminate()
+                process.wait(10)
+        shutil.rmtree(work, ignore_errors=True)
+
+
+if __name__ == "__main__":
+    main()
