@@ -235,6 +235,8 @@ Item {
                         HFSwitch {
                             theme: root.theme
                             Accessible.name: hotKeysRow.label
+                            // The hint also says when the desktop offers no hot keys at all.
+                            Accessible.description: hotKeysRow.hint
                             checked: root.services.hotKeys.enabled
                             onToggled: root.services.hotKeys.enabled = checked
                         }
