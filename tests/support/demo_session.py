@@ -51,6 +51,19 @@ def loudness(seconds=1.0):
 
 
 @contextlib.contextmanager
+def running(command, env):
+    """The process of `command`, stopped when the block ends; it must still run by then."""
+    process = subprocess.Popen(command, env=env)
+    try:
+        yield process
+        assert process.poll() is None, f"{command[0]} ended with {process.returncode}"
+    finally:
+        if process.poll() is None:
+            process.terminate()
+            process.wait(10)
+
+
+@contextlib.contextmanager
 def demo_catalogue(catalogue, source, settings=None):
     """Serves the demo catalogue and yields (env, manifest, server): the app's environment with
     its own XDG folders (settings.json written from `settings` when given), the manifest as

@@ -88,8 +88,9 @@ def _bus():
 
 
 def _call(service, path, interface, method, args=None, reply="()"):
-    return _bus().call_sync(service, path, interface, method, args,
-                            GLib.VariantType.new(reply), Gio.DBusCallFlags.NONE, 10000, None).unpack()
+    answer = _bus().call_sync(service, path, interface, method, args, GLib.VariantType.new(reply),
+                              Gio.DBusCallFlags.NONE, 10000, None)
+    return answer.unpack()
 
 
 def _property(service, path, interface, name):

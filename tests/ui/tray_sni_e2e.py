@@ -7,9 +7,8 @@ bus. In the X11 lane the host stands beside the XEmbed tray; the Wayland lane ru
 
     tray_sni_e2e.py <duskhaven> <source folder>
 """
+import contextlib
 import os
-import shutil
-import subprocess
 import sys
 import tempfile
 
@@ -17,6 +16,7 @@ sys.path.insert(0, os.path.join(sys.argv[2], "tests", "support"))
 import atspi  # noqa: E402
 import sni_host  # noqa: E402
 from atspi import press, showing, wait_for  # noqa: E402
+from demo_session import running  # noqa: E402
 
 APP, SOURCE = sys.argv[1:3]
 BUTTON, FRAME = "push button", "frame"
@@ -36,17 +36,15 @@ def panel_shown():
 
 
 def main():
-    work = tempfile.mkdtemp(prefix="duskhaven-sni.")
-    host = app = None
-    try:
+    with tempfile.TemporaryDirectory(prefix="duskhaven-sni.") as work, \
+            contextlib.ExitStack() as stack:
         if not sni_host.serving():
-            host = subprocess.Popen([sys.executable, os.path.join(SOURCE, "tests/support/sni_host.py"),
-                                     "serve"])
+            stack.enter_context(running([sys.executable, sni_host.__file__, "serve"], os.environ))
             wait_for("the StatusNotifier host", sni_host.serving)
         env = dict(os.environ, XDG_CONFIG_HOME=os.path.join(work, "config"),
                    XDG_DATA_HOME=os.path.join(work, "data"),
                    DUSKHAVEN_MANIFEST_URL="http://127.0.0.1:9/manifest.json")
-        app = subprocess.Popen([APP], env=env)
+        stack.enter_context(running([APP], env))
 
         item = sni_host.wait_for_item()
         assert sni_host.menu_labels(item) == MENU, sni_host.menu_labels(item)
@@ -55,8 +53,8 @@ def main():
         # knows aspect hints.
         launcher = atspi.find(FRAME, "dusk-haven")
         try:
-            wait_for("the launcher at 16:9", lambda: abs(size(launcher)[0] * 9 - size(launcher)[1] * 16) <= 16,
-                     timeout=10)
+            wait_for("the launcher at 16:9",
+                     lambda: abs(size(launcher)[0] * 9 - size(launcher)[1] * 16) <= 16, timeout=10)
         finally:
             width, height = size(launcher)
 
@@ -76,16 +74,8 @@ def main():
         wait_for("the panel beside the settings window", panel_shown)
         sni_host.click("Open Dusk Haven", item)
         wait_for("the panel closed for the launcher", lambda: not panel_shown())
-
-        assert app.poll() is None, f"the app ended with {app.returncode}"
-        print(f"ok: tray over StatusNotifierItem ({os.environ.get('QT_QPA_PLATFORM')}), "
-              f"item {item}, menu {MENU}, launcher {width}×{height}")
-    finally:
-        for process in (app, host):
-            if process is not None and process.poll() is None:
-                process.terminate()
-                process.wait(10)
-        shutil.rmtree(work, ignore_errors=True)
+    print(f"ok: tray over StatusNotifierItem ({os.environ.get('QT_QPA_PLATFORM')}), "
+          f"item {item}, menu {MENU}, launcher {width}×{height}")
 
 
 if __name__ == "__main__":

@@ -8,14 +8,13 @@ opens the launcher and the settings window, and a switch turned there is stored.
 """
 import json
 import os
-import subprocess
 import sys
 
 sys.path.insert(0, os.path.join(sys.argv[3], "tests", "support"))
 import atspi  # noqa: E402
 import sni_host  # noqa: E402
 from atspi import press, showing, wait_for  # noqa: E402
-from demo_session import demo_catalogue, loudness, run  # noqa: E402
+from demo_session import demo_catalogue, loudness, run, running  # noqa: E402
 
 APP, CATALOGUE, SOURCE = sys.argv[1:4]
 BUTTON = "push button"
@@ -23,45 +22,37 @@ atspi.TIMEOUT = 60  # the catalogue arrives over the loopback server
 
 
 def main():
-    app = None
-    with demo_catalogue(CATALOGUE, SOURCE, {"openLauncherOnLaunch": False}) as (env, manifest, _):
-        try:
-            settings = os.path.join(env["XDG_CONFIG_HOME"], "dusk-haven", "settings.json")
-            app = subprocess.Popen([APP], env=env)
-            item = sni_host.wait_for_item()
-            print(f"registered: {item}, menu {sni_host.menu_labels(item)}")
+    with demo_catalogue(CATALOGUE, SOURCE, {"openLauncherOnLaunch": False}) as (env, manifest, _), \
+            running([APP], env):
+        settings = os.path.join(env["XDG_CONFIG_HOME"], "dusk-haven", "settings.json")
+        item = sni_host.wait_for_item()
+        print(f"registered: {item}, menu {sni_host.menu_labels(item)}")
 
-            sni_host.activate(item)
-            scene = manifest["playlists"][1]["name"]
-            press(BUTTON, scene)
-            wait_for("MPRIS Playing", lambda: run("playerctl", "-p", "duskhaven", "status") == "Playing",
-                     timeout=60)
-            peak = wait_for("the scene at the sink", lambda: (p := loudness()) > 0.02 and p)
-            print(f"heard {scene!r} at the sink: peak {peak:.3f}")
+        sni_host.activate(item)
+        scene = manifest["playlists"][1]["name"]
+        press(BUTTON, scene)
+        wait_for("MPRIS Playing",
+                 lambda: run("playerctl", "-p", "duskhaven", "status") == "Playing", timeout=60)
+        peak = wait_for("the scene at the sink", lambda: (p := loudness()) > 0.02 and p)
+        print(f"heard {scene!r} at the sink: peak {peak:.3f}")
 
-            press(BUTTON, "Open app")
-            atspi.find("frame", "dusk-haven")
-            wait_for("the panel put away", lambda: showing(BUTTON, "Open app") is None)
-            print("launcher open from the panel")
+        press(BUTTON, "Open app")
+        atspi.find("frame", "dusk-haven")
+        wait_for("the panel put away", lambda: showing(BUTTON, "Open app") is None)
+        print("launcher open from the panel")
 
-            sni_host.activate(item)
-            press(BUTTON, "Settings")
-            atspi.find("frame", "Settings")
-            # No portal on this bus and no X server: the row says so.
-            hint = atspi.focus("check box", "Enable global hotkeys").get_description()
-            assert hint.startswith("Not offered by this desktop"), hint
-            print(f"settings open; hot keys: {hint!r}")
-            atspi.focus("check box", "Reduce motion")
-            press("check box", "Reduce motion")
-            wait_for("the switch stored", lambda: json.load(open(settings)).get("reduceMotion") is True)
-            print("Reduce motion stored: true")
-
-            assert app.poll() is None, f"the app ended with {app.returncode}"
-            print("ok: Wayland end to end")
-        finally:
-            if app is not None:
-                app.terminate()
-                app.wait(10)
+        sni_host.activate(item)
+        press(BUTTON, "Settings")
+        atspi.find("frame", "Settings")
+        # No portal on this bus and no X server: the row says so.
+        hint = atspi.focus("check box", "Enable global hotkeys").get_description()
+        assert hint.startswith("Not offered by this desktop"), hint
+        print(f"settings open; hot keys: {hint!r}")
+        atspi.focus("check box", "Reduce motion")
+        press("check box", "Reduce motion")
+        wait_for("the switch stored", lambda: json.load(open(settings)).get("reduceMotion") is True)
+        print("Reduce motion stored: true")
+    print("ok: Wayland end to end")
 
 
 if __name__ == "__main__":
