@@ -20,6 +20,7 @@ public:
     virtual bool isInstalled() const = 0;
 
     // The monitor of the running platform: XInput2 on X11, one that always refuses elsewhere
-    // (Wayland has no global pointer events; the panel then closes on focus loss only).
+    // (Wayland has no global pointer events; the panel then closes on focus loss, where the
+    // compositor gave it the focus, on Escape, on the icon and when another window opens).
     static std::unique_ptr<ClickOutsideMonitor> forPlatform();
 };

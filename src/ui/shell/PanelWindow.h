@@ -12,7 +12,8 @@ class QmlHost;
 // The tray panel's window: frameless, above other windows, without a taskbar entry, on every
 // desktop, sized by its content. It takes key input while shown (Escape, text fields), which
 // on X11 means the window manager moves the keyboard focus to it; nothing else of the
-// application is raised.
+// application is raised. On Wayland it is a plain toplevel that the compositor places and may
+// list among the windows: a tray's Activate brings no input event a popup could hang from.
 class PanelWindow : public QQuickView, public PanelSurface
 {
     Q_OBJECT
