@@ -2,6 +2,7 @@
 
 #include <QLibrary>
 #include <cstring>
+#include <optional>
 #include <wayland-client-core.h>
 #include <wayland-client-protocol.h>
 
@@ -57,9 +58,9 @@ void onGlobal(void *data, wl_registry *, uint32_t, const char *interface, uint32
 }
 
 void onGlobalRemove(void *, wl_registry *, uint32_t) {}
-} // namespace
 
-bool InputMethodGuard::platformMayBeWayland(int argc, char **argv)
+// Whether Qt will try Wayland: from the -platform argument, QT_QPA_PLATFORM and the session.
+bool platformMayBeWayland(int argc, char **argv)
 {
     const QByteArray platform = requestedPlatform(argc, argv);
     if (!platform.isEmpty())
@@ -68,7 +69,9 @@ bool InputMethodGuard::platformMayBeWayland(int argc, char **argv)
            !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
 }
 
-std::optional<bool> InputMethodGuard::waylandSeatOffered()
+// Whether the compositor of WAYLAND_DISPLAY announces a seat; nothing when there is no
+// compositor to ask or no client library to ask with.
+std::optional<bool> waylandSeatOffered()
 {
     QLibrary library(QStringLiteral("wayland-client"), 0);
     WaylandClient client;
@@ -96,6 +99,7 @@ std::optional<bool> InputMethodGuard::waylandSeatOffered()
     client.disconnect(display);
     return offered;
 }
+} // namespace
 
 bool InputMethodGuard::apply(int argc, char **argv)
 {
