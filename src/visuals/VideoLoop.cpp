@@ -5,6 +5,7 @@
 
 #include <QFileInfo>
 #include <QMediaPlayer>
+#include <QQuickWindow>
 #include <QVideoFrame>
 #include <QVideoSink>
 
@@ -144,9 +145,23 @@ void VideoLoopControl::applyPlaying()
 
 VideoLoopFrame::VideoLoopFrame(QQuickItem *parent)
     : QQuickItem(parent), m_onScreen(new OnScreen(*this, [this](bool onScreen) {
-          if (!onScreen || m_seen)
-              return;
-          m_seen = true;
-          Q_EMIT seenChanged();
+          if (onScreen)
+              markSeen();
       }))
 {}
+
+void VideoLoopFrame::markSeen()
+{
+    if (m_seen || !window())
+        return;
+    // Not before the window draws with its renderer: an output made earlier gets it while its
+    // player starts, and swapping the video sink under a starting pipeline leaves Qt 6.4's
+    // GStreamer backend without a single frame about one time in four.
+    if (!window()->isSceneGraphInitialized()) {
+        connect(window(), &QQuickWindow::sceneGraphInitialized, this, &VideoLoopFrame::markSeen,
+                Qt::ConnectionType(Qt::QueuedConnection | Qt::UniqueConnection));
+        return;
+    }
+    m_seen = true;
+    Q_EMIT seenChanged();
+}

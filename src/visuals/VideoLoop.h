@@ -92,8 +92,8 @@ private:
 };
 
 // The frame of a view's video loop. It tells when the frame has first been seen (on screen,
-// see OnScreen) and stays so: the loop's player and output are made only then, so a view
-// built ahead in a hidden window loads no media backend.
+// see OnScreen, in a window that has begun to draw) and stays so: the loop's player and output
+// are made only then, so a view built ahead in a hidden window loads no media backend.
 class VideoLoopFrame : public QQuickItem
 {
     Q_OBJECT
@@ -109,6 +109,8 @@ Q_SIGNALS:
     void seenChanged();
 
 private:
+    void markSeen();
+
     OnScreen *m_onScreen;
     bool m_seen = false;
 };
