@@ -10,6 +10,7 @@
 #include "mixer/MixStream.h"
 #include "playback/FfmpegEngine.h"
 #include "ui/shell/ViewShell.h"
+#include "visuals/Illustration.h"
 
 #include <QFileInfo>
 #include <QNetworkAccessManager>
@@ -140,6 +141,14 @@ AppEnvironment::AppEnvironment(RecordStore &store, SettingsStore &settings, Opti
             return {};
         });
     m_coverImages = std::make_unique<CoverImageLoader>(m_imageCache, m_network);
+    // The media widget's picture of a scene; playback knows nothing of the illustrations, so
+    // their stills are painted through here.
+    m_artwork = std::make_unique<SceneArtwork>(
+        m_locations, *m_coverImages, [](SceneArtKind kind, QSize size) {
+            const std::optional<Illustration> art = Illustration::forKind(SceneArt::rawValue(kind));
+            return art ? art->render(size, 0) : QImage();
+        });
+    m_nowPlaying->setArtwork(m_artwork.get());
 
     runStartup();
 }

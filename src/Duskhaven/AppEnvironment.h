@@ -17,6 +17,7 @@
 #include "playback/AudioEngine.h"
 #include "playback/NowPlayingBridge.h"
 #include "playback/PlayerService.h"
+#include "playback/SceneArtwork.h"
 #include "storage/CacheService.h"
 #include "storage/DownloadService.h"
 #include "storage/ImageCache.h"
@@ -159,6 +160,7 @@ private:
     std::unique_ptr<SleepTimer> m_sleepTimer;
     ImageCache m_imageCache;
     std::unique_ptr<CoverImageLoader> m_coverImages;
+    std::unique_ptr<SceneArtwork> m_artwork;
     bool m_startupFinished = false;
     std::unique_ptr<StartupNotice> m_startupNotice;
 };

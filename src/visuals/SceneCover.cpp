@@ -11,15 +11,21 @@ using SceneCover::Content;
 Choice SceneCover::choose(const QString &sceneId, const QString &videoLoop,
                           const QString &sceneArt, const QUrl &coverUrl)
 {
-    if (!videoLoop.isEmpty())
-        return {Content::Video, QStringLiteral("video:") + videoLoop, videoLoop};
+    const auto picture = [](Content content, QString identity, QString source) {
+        return Choice{content, std::move(identity), source, content, source};
+    };
+    if (!videoLoop.isEmpty()) {
+        const Choice still = choose(sceneId, QString(), sceneArt, coverUrl);
+        return {Content::Video, QStringLiteral("video:") + videoLoop, videoLoop, still.still,
+                still.stillSource};
+    }
     if (!sceneArt.isEmpty())
-        return {Content::Art, QStringLiteral("art:") + sceneArt, sceneArt};
+        return picture(Content::Art, QStringLiteral("art:") + sceneArt, sceneArt);
     if (!coverUrl.isEmpty()) {
         const QString address = coverUrl.toString(QUrl::FullyEncoded);
-        return {Content::Cover, QStringLiteral("img:") + address, address};
+        return picture(Content::Cover, QStringLiteral("img:") + address, address);
     }
-    return {Content::Fallback, QStringLiteral("fallback:") + sceneId, QString()};
+    return picture(Content::Fallback, QStringLiteral("fallback:") + sceneId, QString());
 }
 
 bool SceneCover::videoMoves(const QString &sceneId, bool isPlaying, const QString &nowPlayingId,
@@ -65,6 +71,10 @@ QVariant SceneCoverContents::data(const QModelIndex &index, int role) const
         return row.shown;
     case PlayingRole:
         return row.playing;
+    case StillRole:
+        return SceneCover::contentName(row.choice.still);
+    case StillSourceRole:
+        return row.choice.stillSource;
     default:
         return {};
     }
@@ -76,7 +86,9 @@ QHash<int, QByteArray> SceneCoverContents::roleNames() const
             {IdentityRole, "identity"},
             {SourceRole, "source"},
             {ShownRole, "shown"},
-            {PlayingRole, "playing"}};
+            {PlayingRole, "playing"},
+            {StillRole, "still"},
+            {StillSourceRole, "stillSource"}};
 }
 
 void SceneCoverContents::show(const Choice &choice, std::chrono::milliseconds fade)

@@ -95,14 +95,21 @@ private Q_SLOTS:
     {
         using SceneCover::Content;
         const QUrl cover(QStringLiteral("https://example.org/c.png?w=1"));
-        const auto video = SceneCover::choose("s", "neon.mp4", "subway", cover);
-        QCOMPARE(video, (SceneCover::Choice{Content::Video, "video:neon.mp4", "neon.mp4"}));
-        QCOMPARE(SceneCover::choose("s", "", "subway", cover),
-                 (SceneCover::Choice{Content::Art, "art:subway", "subway"}));
+        const QString address = cover.toString();
+        QCOMPARE(
+            SceneCover::choose("s", "", "subway", cover),
+            (SceneCover::Choice{Content::Art, "art:subway", "subway", Content::Art, "subway"}));
         QCOMPARE(SceneCover::choose("s", "", "", cover),
-                 (SceneCover::Choice{Content::Cover, "img:" + cover.toString(), cover.toString()}));
+                 (SceneCover::Choice{Content::Cover, "img:" + address, address, Content::Cover,
+                                     address}));
         QCOMPARE(SceneCover::choose("s", "", "", QUrl()),
-                 (SceneCover::Choice{Content::Fallback, "fallback:s", ""}));
+                 (SceneCover::Choice{Content::Fallback, "fallback:s", "", Content::Fallback, ""}));
+        // Beneath a video, until its first frame and for good when it fails, the next picture.
+        QCOMPARE(SceneCover::choose("s", "neon.mp4", "subway", cover),
+                 (SceneCover::Choice{Content::Video, "video:neon.mp4", "neon.mp4", Content::Art,
+                                     "subway"}));
+        QCOMPARE(SceneCover::choose("s", "neon.mp4", "", cover).still, Content::Cover);
+        QCOMPARE(SceneCover::choose("s", "neon.mp4", "", QUrl()).still, Content::Fallback);
 
         // The video moves only for the scene that plays, and only when both settings allow.
         QVERIFY(SceneCover::videoMoves("s", true, "s", true, false));

@@ -29,16 +29,6 @@ QImage grab(QQuickWindow *window)
     return window && window->isVisible() ? window->grabWindow() : QImage();
 }
 
-bool isBlack(const QImage &image)
-{
-    const QImage small = image.scaled(8, 8).convertToFormat(QImage::Format_RGB32);
-    for (int y = 0; y < small.height(); ++y)
-        for (int x = 0; x < small.width(); ++x)
-            if (qGray(small.pixel(x, y)) > 8)
-                return false;
-    return true;
-}
-
 // The first catalogue scene pictured by `content`; none when there is no such scene.
 SceneEntry *firstScene(const SceneListModel &scenes, SceneCover::Content content)
 {
@@ -144,7 +134,7 @@ void ScreenshotRun::addPictureShots()
                  SceneEntry *scene =
                      firstScene(*m_qml.services()->scenes(), SceneCover::Content::Video);
                  const QString source = scene ? scene->videoLoop() : QStringLiteral("dusk-glow");
-                 return pictureShot({{QStringLiteral("videoSource"), source}}, 3000);
+                 return pictureShot({{QStringLiteral("videoSource"), source}}, 0);
              }});
 }
 
@@ -164,14 +154,19 @@ QCoro::Task<QImage> ScreenshotRun::pictureShot(QVariantMap properties, int settl
         co_return QImage();
     view.show();
     co_await QCoro::sleepFor(std::chrono::milliseconds(settle));
-    // A video's first frame can take longer on a busy machine; until then the view is black.
-    QImage image = grab(&view);
-    for (int i = 0; self && i < 20 && isBlack(image); ++i) {
-        co_await QCoro::sleepFor(500ms);
-        if (self)
-            image = grab(&view);
+    // A video is shot once it has faded in on a frame of its own, however long its first frame
+    // takes on a busy machine; one that never gets there gives no shot.
+    auto *video = view.rootObject()->findChild<QQuickItem *>(QStringLiteral("video"));
+    const auto covers = [&video] { return video->property("shown").toReal() >= 1; };
+    if (self && video && video->isVisible()) {
+        for (int i = 0; self && i < 600 && !covers(); ++i)
+            co_await QCoro::sleepFor(100ms);
+        if (self && !covers()) {
+            QTextStream(stderr) << "the video showed no frame within a minute\n";
+            co_return QImage();
+        }
     }
-    co_return self ? image : QImage();
+    co_return self ? grab(&view) : QImage();
 }
 
 QCoro::Task<QImage> ScreenshotRun::settingsShot(bool scrolledToCustomScenes)
