@@ -1,5 +1,5 @@
-#include "Duskhaven/BuildInfo.h"
 #include "Duskhaven/DuskhavenApp.h"
+#include "core/BuildInfo.h"
 #include "ui/Resources.h"
 
 #include <QApplication>

@@ -11,7 +11,6 @@ set(AREA_VIEW_SOURCES
   ArtClock.h ArtClock.cpp
   OnScreen.h OnScreen.cpp
   IllustrationView.h IllustrationView.cpp
-  SceneCover.h SceneCover.cpp
   VideoLoop.h VideoLoop.cpp
 )
 

@@ -4,12 +4,12 @@
 #include "support/AppFixture.h"
 #include "support/TestHttpServer.h"
 #include "support/TestSupport.h"
+#include "ui/views/SceneCover.h"
 #include "ui/views/SceneListModel.h"
-#include "visuals/SceneCover.h"
-#include "visuals/VideoLoop.h"
 #include "visuals/ArtClock.h"
 #include "visuals/Illustration.h"
 #include "visuals/IllustrationView.h"
+#include "visuals/VideoLoop.h"
 
 #include <QMediaPlayer>
 #include <QQmlComponent>
@@ -38,8 +38,8 @@ bool near(const QImage &image, QPointF at, const QString &hex)
     const QColor got = image.pixelColor(int(at.x() * image.width()), int(at.y() * image.height()));
     const QColor expected(hex);
     return std::abs(got.red() - expected.red()) <= 12 &&
-        std::abs(got.green() - expected.green()) <= 12 &&
-        std::abs(got.blue() - expected.blue()) <= 12;
+           std::abs(got.green() - expected.green()) <= 12 &&
+           std::abs(got.blue() - expected.blue()) <= 12;
 }
 
 } // namespace
@@ -71,9 +71,13 @@ private Q_SLOTS:
         QFETCH(Checks, checks);
         const QImage still = Illustration::forKind(kind)->render({1280, 720}, 1.3);
         for (const auto &[at, colour] : checks)
-            QVERIFY2(near(still, at, colour), qPrintable(QStringLiteral("%1 at %2,%3 is %4")
-                         .arg(colour).arg(at.x()).arg(at.y())
-                         .arg(still.pixelColor(int(at.x() * 1280), int(at.y() * 720)).name())));
+            QVERIFY2(near(still, at, colour),
+                     qPrintable(
+                         QStringLiteral("%1 at %2,%3 is %4")
+                             .arg(colour)
+                             .arg(at.x())
+                             .arg(at.y())
+                             .arg(still.pixelColor(int(at.x() * 1280), int(at.y() * 720)).name())));
         QVERIFY(!Illustration::forKind("cosy-room"));
     }
 
@@ -183,9 +187,9 @@ private Q_SLOTS:
         QQuickView view;
         view.setResizeMode(QQuickView::SizeRootObjectToView);
         view.resize(480, 270);
-        const bool loaded = app.qml->load(view, QStringLiteral("visuals/SceneCoverArt.qml"),
-                                          app.qml->darkPalette(),
-                                          {{"scene", QVariant::fromValue(scenes.first())}});
+        const bool loaded =
+            app.qml->load(view, QStringLiteral("visuals/SceneCoverArt.qml"), app.qml->darkPalette(),
+                          {{"scene", QVariant::fromValue(scenes.first())}});
         QQuickItem *root = view.rootObject();
         QVERIFY(root);
         const auto players = [root] {

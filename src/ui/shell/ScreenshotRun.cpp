@@ -2,14 +2,14 @@
 
 #include "catalogue/Catalogue.h"
 #include "core/AppError.h"
+#include "ui/launcher/LauncherShots.h"
+#include "ui/panel/PanelShots.h"
 #include "ui/shell/MenuBarController.h"
 #include "ui/shell/PanelWindow.h"
 #include "ui/shell/QmlHost.h"
 #include "ui/shell/ShellWindows.h"
-#include "ui/launcher/LauncherShots.h"
-#include "ui/panel/PanelShots.h"
+#include "ui/views/SceneCover.h"
 #include "ui/views/ViewServices.h"
-#include "visuals/SceneCover.h"
 
 #include <QCoroTimer>
 #include <QDir>
@@ -49,9 +49,8 @@ ScreenshotRun::ScreenshotRun(QString folder, ShellWindows &windows, MenuBarContr
       m_qml(qml)
 {
     addShot({QStringLiteral("launcher.png"), [this] { return launcherShot(); }});
-    addShot({QStringLiteral("panel.png"), [this]() -> QCoro::Task<QImage> {
-                 co_return grab(&PanelWindow::of(m_menuBar));
-             }});
+    addShot({QStringLiteral("panel.png"),
+             [this]() -> QCoro::Task<QImage> { co_return grab(&PanelWindow::of(m_menuBar)); }});
     addPictureShots();
     addShot({QStringLiteral("settings.png"), [this] { return settingsShot(false); }});
     addShot({QStringLiteral("settings-custom.png"), [this] { return settingsShot(true); }});
@@ -180,10 +179,9 @@ QCoro::Task<QImage> ScreenshotRun::settingsShot(bool scrolledToCustomScenes)
             qEnvironmentVariable("DUSKHAVEN_SCREENSHOT_SCENES").split(u':', Qt::SkipEmptyParts);
         CustomScenesService &scenes = *m_qml.services()->customScenes();
         for (const QString &file : files) {
-            const bool listed = std::any_of(scenes.scenes().cbegin(), scenes.scenes().cend(),
-                                            [&file](const CustomScene &scene) {
-                                                return scene.audioBookmark == file.toUtf8();
-                                            });
+            const bool listed = std::any_of(
+                scenes.scenes().cbegin(), scenes.scenes().cend(),
+                [&file](const CustomScene &scene) { return scene.audioBookmark == file.toUtf8(); });
             try {
                 if (!listed)
                     scenes.add(QString(), QUrl::fromLocalFile(file));

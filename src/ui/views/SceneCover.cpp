@@ -1,4 +1,4 @@
-#include "visuals/SceneCover.h"
+#include "ui/views/SceneCover.h"
 
 #include "playback/PlayerService.h"
 #include "ui/views/SceneListModel.h"
@@ -8,8 +8,8 @@
 using SceneCover::Choice;
 using SceneCover::Content;
 
-Choice SceneCover::choose(const QString &sceneId, const QString &videoLoop,
-                          const QString &sceneArt, const QUrl &coverUrl)
+Choice SceneCover::choose(const QString &sceneId, const QString &videoLoop, const QString &sceneArt,
+                          const QUrl &coverUrl)
 {
     const auto picture = [](Content content, QString identity, QString source) {
         return Choice{content, std::move(identity), source, content, source};
@@ -32,7 +32,7 @@ bool SceneCover::videoMoves(const QString &sceneId, bool isPlaying, const QStrin
                             bool animatedSceneLoops, bool reduceMotion)
 {
     return isPlaying && !sceneId.isEmpty() && nowPlayingId == sceneId && animatedSceneLoops &&
-        !reduceMotion;
+           !reduceMotion;
 }
 
 QString SceneCover::contentName(Content content)
@@ -82,12 +82,9 @@ QVariant SceneCoverContents::data(const QModelIndex &index, int role) const
 
 QHash<int, QByteArray> SceneCoverContents::roleNames() const
 {
-    return {{ContentRole, "content"},
-            {IdentityRole, "identity"},
-            {SourceRole, "source"},
-            {ShownRole, "shown"},
-            {PlayingRole, "playing"},
-            {StillRole, "still"},
+    return {{ContentRole, "content"},        {IdentityRole, "identity"},
+            {SourceRole, "source"},          {ShownRole, "shown"},
+            {PlayingRole, "playing"},        {StillRole, "still"},
             {StillSourceRole, "stillSource"}};
 }
 
@@ -197,10 +194,10 @@ void SceneCoverState::setSettings(ViewSettings *settings)
 
 void SceneCoverState::refresh()
 {
-    const SceneCover::Choice choice = m_scene
-        ? SceneCover::choose(m_scene->id(), m_scene->videoLoop(), m_scene->sceneArt(),
-                             m_scene->coverUrl())
-        : SceneCover::choose({}, {}, {}, {});
+    const SceneCover::Choice choice =
+        m_scene ? SceneCover::choose(m_scene->id(), m_scene->videoLoop(), m_scene->sceneArt(),
+                                     m_scene->coverUrl())
+                : SceneCover::choose({}, {}, {}, {});
     m_contents.show(choice, fade);
     refreshPlaying();
 }
@@ -208,8 +205,8 @@ void SceneCoverState::refresh()
 void SceneCoverState::refreshPlaying()
 {
     const bool moves = m_scene && m_player && m_settings && m_onScreen->isOnScreen() &&
-        SceneCover::videoMoves(m_scene->id(), m_player->isPlaying(),
-                               m_player->nowPlayingPlaylistId(), m_settings->animatedSceneLoops(),
-                               m_settings->reduceMotion());
+                       SceneCover::videoMoves(
+                           m_scene->id(), m_player->isPlaying(), m_player->nowPlayingPlaylistId(),
+                           m_settings->animatedSceneLoops(), m_settings->reduceMotion());
     m_contents.setPlaying(moves);
 }
