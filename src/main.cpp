@@ -1,6 +1,6 @@
-#include "Duskhaven/BuildInfo.h"
 #include "Duskhaven/DuskhavenApp.h"
 #include "Duskhaven/InputMethodGuard.h"
+#include "core/BuildInfo.h"
 #include "ui/Resources.h"
 
 #include <QApplication>

@@ -1,15 +1,16 @@
 #include "Duskhaven/AppEnvironment.h"
 
+#include "catalogue/LibraryService.h"
 #include "core/AppError.h"
+#include "core/BuildInfo.h"
 #include "core/FileWriter.h"
-#include "Duskhaven/BuildInfo.h"
 #include "core/RecordStore.h"
 #include "core/SettingsStore.h"
-#include "catalogue/LibraryService.h"
 
 #include "mixer/MixStream.h"
 #include "playback/FfmpegEngine.h"
 #include "ui/shell/ViewShell.h"
+#include "visuals/Illustration.h"
 
 #include <QFileInfo>
 #include <QNetworkAccessManager>
@@ -126,20 +127,27 @@ AppEnvironment::AppEnvironment(RecordStore &store, SettingsStore &settings, Opti
     m_videoCache = std::make_unique<VideoCacheService>(m_locations, m_http);
     m_savedMixes = std::make_unique<SavedMixesService>(m_store, m_settings, *m_library,
                                                        m_player.get(), m_mixer.get());
-    m_sleepTimer = std::make_unique<SleepTimer>(m_settings, m_player.get(), m_mixer.get(),
-                                                m_autoPause.get());
+    m_sleepTimer =
+        std::make_unique<SleepTimer>(m_settings, m_player.get(), m_mixer.get(), m_autoPause.get());
     // Playback knows nothing of mixes: their addresses reach these services through here.
-    m_nowPlaying->setAddressHandler(
-        [mixes = QPointer<SavedMixesService>(m_savedMixes.get()),
-         timer = QPointer<SleepTimer>(m_sleepTimer.get())](
-            const QUrl &url) -> NowPlayingBridge::AddressOutcome {
-            if (MixLink::isMixAddress(url) && mixes)
-                return {true, mixes->openMixAddress(url)};
-            if (MixLink::isSleepAddress(url) && timer)
-                return {true, timer->openSleepAddress(url)};
-            return {};
-        });
+    m_nowPlaying->setAddressHandler([mixes = QPointer<SavedMixesService>(m_savedMixes.get()),
+                                     timer = QPointer<SleepTimer>(m_sleepTimer.get())](
+                                        const QUrl &url) -> NowPlayingBridge::AddressOutcome {
+        if (MixLink::isMixAddress(url) && mixes)
+            return {true, mixes->openMixAddress(url)};
+        if (MixLink::isSleepAddress(url) && timer)
+            return {true, timer->openSleepAddress(url)};
+        return {};
+    });
     m_coverImages = std::make_unique<CoverImageLoader>(m_imageCache, m_network);
+    // The media widget's picture of a scene; playback knows nothing of the illustrations, so
+    // their stills are painted through here.
+    m_artwork = std::make_unique<SceneArtwork>(
+        m_locations, *m_coverImages, [](SceneArtKind kind, QSize size) {
+            const std::optional<Illustration> art = Illustration::forKind(SceneArt::rawValue(kind));
+            return art ? art->render(size, 0) : QImage();
+        });
+    m_nowPlaying->setArtwork(m_artwork.get());
 
     runStartup();
 }
@@ -192,9 +200,8 @@ AppEnvironment::~AppEnvironment() = default;
 
 AppServices AppEnvironment::viewServices() const
 {
-    return {*m_player,       *m_library, *m_mixer,
-            *m_autoPause,    *m_hotKeys, *m_pin,     *m_cache,
-            *m_customScenes, *m_customScenePicker, *m_videoCache,
-            *m_audioMonitor, m_settings, *m_coverImages, *m_startupNotice,
-            *m_savedMixes,   *m_sleepTimer};
+    return {*m_player,       *m_library, *m_mixer,        *m_autoPause,         *m_hotKeys,
+            *m_pin,          *m_cache,   *m_customScenes, *m_customScenePicker, *m_videoCache,
+            *m_audioMonitor, m_settings, *m_coverImages,  *m_startupNotice,     *m_savedMixes,
+            *m_sleepTimer};
 }

@@ -1,14 +1,14 @@
 #pragma once
 
-#include "Duskhaven/AppServices.h"
-#include "core/FileLocations.h"
-#include "core/SettingsStore.h"
-#include "core/StartupNotice.h"
-#include "catalogue/HTTPClient.h"
 #include "awareness/AudioContextMonitor.h"
 #include "awareness/AutoPauseService.h"
 #include "awareness/HotKeyService.h"
+#include "catalogue/HTTPClient.h"
 #include "catalogue/LibraryService.h"
+#include "core/AppServices.h"
+#include "core/FileLocations.h"
+#include "core/SettingsStore.h"
+#include "core/StartupNotice.h"
 #include "custom_scenes/CustomScenesService.h"
 #include "custom_scenes/DialogFilePicker.h"
 #include "mixer/AmbientMixerService.h"
@@ -17,6 +17,7 @@
 #include "playback/AudioEngine.h"
 #include "playback/NowPlayingBridge.h"
 #include "playback/PlayerService.h"
+#include "playback/SceneArtwork.h"
 #include "storage/CacheService.h"
 #include "storage/DownloadService.h"
 #include "storage/ImageCache.h"
@@ -35,32 +36,11 @@ class QNetworkAccessManager;
 class RecordStore;
 
 // The single owner of every service. It builds each one once, in a fixed order, hands each
-// its collaborators and keeps them for the life of the process; views reach every service
-// through it. Tests build their own with temporary folders and a loopback catalogue.
+// its collaborators and keeps them for the life of the process; views reach the services
+// through viewServices(). Tests build their own with temporary folders and a loopback catalogue.
 class AppEnvironment : public QObject
 {
     Q_OBJECT
-    Q_PROPERTY(SettingsStore *settings READ settings CONSTANT)
-    Q_PROPERTY(LibraryService *library READ library CONSTANT)
-    Q_PROPERTY(CacheService *cache READ cache CONSTANT)
-    Q_PROPERTY(DownloadService *download READ download CONSTANT)
-    Q_PROPERTY(PlayerService *player READ player CONSTANT)
-    Q_PROPERTY(NowPlayingBridge *nowPlaying READ nowPlaying CONSTANT)
-    Q_PROPERTY(AudioContextMonitor *audioMonitor READ audioMonitor CONSTANT)
-    Q_PROPERTY(AutoPauseService *autoPause READ autoPause CONSTANT)
-    Q_PROPERTY(HotKeyService *hotKeys READ hotKeys CONSTANT)
-    Q_PROPERTY(PinService *pin READ pin CONSTANT)
-    Q_PROPERTY(AmbientMixerService *mixer READ mixer CONSTANT)
-    Q_PROPERTY(CustomScenesService *customScenes READ customScenes CONSTANT)
-    Q_PROPERTY(DialogFilePicker *customScenePicker READ customScenePicker CONSTANT)
-    Q_PROPERTY(VideoCacheService *videoCache READ videoCache CONSTANT)
-    Q_PROPERTY(SavedMixesService *savedMixes READ savedMixes CONSTANT)
-    Q_PROPERTY(SleepTimer *sleepTimer READ sleepTimer CONSTANT)
-    Q_PROPERTY(CoverImageLoader *coverImages READ coverImages CONSTANT)
-    Q_PROPERTY(bool startupFinished READ startupFinished NOTIFY startupFinishedChanged)
-    // What the user must be told once about this start (a damaged store or settings file
-    // replaced by a fresh one); empty when there is nothing to tell.
-    Q_PROPERTY(QString startupNotice READ startupNotice NOTIFY startupNoticeChanged)
 
 public:
     struct Options
@@ -118,6 +98,8 @@ public:
     // True once the start-up task has run to its end (it always does, whatever failed).
     bool startupFinished() const { return m_startupFinished; }
 
+    // What the user must be told once about this start (a damaged store or settings file
+    // replaced by a fresh one); empty when there is nothing to tell.
     const QString &startupNotice() const { return m_startupNotice->text(); }
     // The view that showed the notice clears it, so it is shown once.
     Q_INVOKABLE void dismissStartupNotice();
@@ -159,6 +141,7 @@ private:
     std::unique_ptr<SleepTimer> m_sleepTimer;
     ImageCache m_imageCache;
     std::unique_ptr<CoverImageLoader> m_coverImages;
+    std::unique_ptr<SceneArtwork> m_artwork;
     bool m_startupFinished = false;
     std::unique_ptr<StartupNotice> m_startupNotice;
 };

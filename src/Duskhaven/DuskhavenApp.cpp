@@ -1,8 +1,8 @@
 #include "Duskhaven/DuskhavenApp.h"
 
 #include "Duskhaven/AppEnvironment.h"
-#include "Duskhaven/BuildInfo.h"
 #include "core/AppError.h"
+#include "core/BuildInfo.h"
 #include "core/RecordStore.h"
 #include "core/SettingsStore.h"
 #include "mixes/MixLink.h"
@@ -44,7 +44,8 @@ std::optional<int> DuskhavenApp::handleCommandLine(const QStringList &arguments,
     QCommandLineParser parser;
     describeOptions(parser);
     if (!parser.parse(arguments)) {
-        err << parser.errorText() << "\n" << "Try 'duskhaven --help'.\n";
+        err << parser.errorText() << "\n"
+            << "Try 'duskhaven --help'.\n";
         return 2;
     }
     if (parser.isSet(QStringLiteral("help"))) {
@@ -58,7 +59,8 @@ std::optional<int> DuskhavenApp::handleCommandLine(const QStringList &arguments,
         return 0;
     }
     if (parser.positionalArguments().size() > 1) {
-        err << "duskhaven takes at most one address.\n" << "Try 'duskhaven --help'.\n";
+        err << "duskhaven takes at most one address.\n"
+            << "Try 'duskhaven --help'.\n";
         return 2;
     }
     return std::nullopt;
@@ -157,7 +159,7 @@ void DuskhavenApp::buildShell(const QStringList &arguments)
 
     // A start for a dusk-haven: address asks for the launcher in person; a plain start leaves
     // it to the cold-start rule, and a launcher kept closed loads no window at all.
-    if (!openAddresses(arguments.mid(1)) && ViewShell::launcherOpensAtLaunch(*m_settings)) {
+    if (!openAddresses(arguments.mid(1)) && m_settings->value(Setting::openLauncherOnLaunch)) {
         if (ViewShell *shell = views())
             shell->openLauncherAtLaunch();
     }
@@ -167,7 +169,8 @@ ViewShell *DuskhavenApp::views()
 {
     if (!m_views && m_environment) {
         QString error;
-        m_views = ViewShell::load({*m_environment, *m_settings, *m_desktop, *m_menuBar}, &error);
+        m_views = ViewShell::load(
+            {m_environment->viewServices(), *m_settings, *m_desktop, *m_menuBar}, &error);
         if (!m_views)
             qCritical().noquote() << "Dusk Haven cannot show its windows:" << error;
     }

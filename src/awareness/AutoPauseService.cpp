@@ -55,17 +55,17 @@ AutoPauseService::AutoPauseService(SettingsStore &settings, PlayerService *playe
                                    std::unique_ptr<PowerStateSource> power, Timing timing,
                                    QObject *parent)
     : QObject(parent), m_settings(settings),
-      m_pauseOnLowPowerMode(settings.boolOrFalse(SettingsKey::autoPauseLowPowerMode)),
-      m_pauseOnLowBattery(settings.boolOrFalse(SettingsKey::autoPauseLowBattery)),
-      m_pauseOnExternalAudio(settings.boolOrFalse(SettingsKey::autoPauseExternalAudio)),
-      m_player(player), m_monitor(monitor), m_power(std::move(power)),
-      m_resumeDelay(timing.resumeDelay)
+      m_pauseOnLowPowerMode(settings.value(Setting::autoPauseLowPowerMode)),
+      m_pauseOnLowBattery(settings.value(Setting::autoPauseLowBattery)),
+      m_pauseOnExternalAudio(settings.value(Setting::autoPauseExternalAudio)), m_player(player),
+      m_monitor(monitor), m_power(std::move(power)), m_resumeDelay(timing.resumeDelay)
 {
     // Someone else writing one of these keys (another window, a person editing the file)
     // changes what is in effect, so the switch and the behaviour never disagree.
-    for (const QString &key : {SettingsKey::autoPauseLowPowerMode, SettingsKey::autoPauseLowBattery,
-                               SettingsKey::autoPauseExternalAudio})
-        m_settings.follow(key, this, [this, key] { followStoredSetting(key); });
+    for (const FlagSetting *setting :
+         {&Setting::autoPauseLowPowerMode, &Setting::autoPauseLowBattery,
+          &Setting::autoPauseExternalAudio})
+        m_settings.follow(setting->key, this, [this, setting] { followStoredSetting(*setting); });
 
     connect(m_power.get(), &PowerStateSource::powerStateChanged, this,
             &AutoPauseService::powerCheck, Qt::QueuedConnection);
@@ -127,7 +127,7 @@ void AutoPauseService::setPauseOnLowPowerMode(bool on)
     const bool changed = on != m_pauseOnLowPowerMode;
     m_pauseOnLowPowerMode = on;
     updatePowerPolling();
-    m_settings.setBool(SettingsKey::autoPauseLowPowerMode, on);
+    m_settings.set(Setting::autoPauseLowPowerMode, on);
     if (changed)
         Q_EMIT pauseOnLowPowerModeChanged();
     powerCheck();
@@ -138,7 +138,7 @@ void AutoPauseService::setPauseOnLowBattery(bool on)
     const bool changed = on != m_pauseOnLowBattery;
     m_pauseOnLowBattery = on;
     updatePowerPolling();
-    m_settings.setBool(SettingsKey::autoPauseLowBattery, on);
+    m_settings.set(Setting::autoPauseLowBattery, on);
     if (changed)
         Q_EMIT pauseOnLowBatteryChanged();
     powerCheck();
@@ -148,7 +148,7 @@ void AutoPauseService::setPauseOnExternalAudio(bool on)
 {
     const bool changed = on != m_pauseOnExternalAudio;
     m_pauseOnExternalAudio = on;
-    m_settings.setBool(SettingsKey::autoPauseExternalAudio, on);
+    m_settings.set(Setting::autoPauseExternalAudio, on);
     if (changed)
         Q_EMIT pauseOnExternalAudioChanged();
     // Other apps' audio is watched only while it can pause the music.
@@ -159,14 +159,14 @@ void AutoPauseService::setPauseOnExternalAudio(bool on)
     externalAudioCheck();
 }
 
-void AutoPauseService::followStoredSetting(const QString &key)
+void AutoPauseService::followStoredSetting(const FlagSetting &setting)
 {
-    const bool stored = m_settings.boolOrFalse(key);
-    if (key == SettingsKey::autoPauseLowPowerMode && stored != m_pauseOnLowPowerMode)
+    const bool stored = m_settings.value(setting);
+    if (&setting == &Setting::autoPauseLowPowerMode && stored != m_pauseOnLowPowerMode)
         setPauseOnLowPowerMode(stored);
-    else if (key == SettingsKey::autoPauseLowBattery && stored != m_pauseOnLowBattery)
+    else if (&setting == &Setting::autoPauseLowBattery && stored != m_pauseOnLowBattery)
         setPauseOnLowBattery(stored);
-    else if (key == SettingsKey::autoPauseExternalAudio && stored != m_pauseOnExternalAudio)
+    else if (&setting == &Setting::autoPauseExternalAudio && stored != m_pauseOnExternalAudio)
         setPauseOnExternalAudio(stored);
 }
 

@@ -12,6 +12,7 @@
 class AudioContextMonitor;
 class PlayerService;
 class SettingsStore;
+struct FlagSetting;
 
 namespace AutoPause {
 class ResumeDelay;
@@ -100,7 +101,7 @@ private:
     void cancelResume();
     void setExternalState(ExternalState state);
     void setLastPauseReason(const QString &reason);
-    void followStoredSetting(const QString &key);
+    void followStoredSetting(const FlagSetting &setting);
 
     SettingsStore &m_settings;
     bool m_pauseOnLowPowerMode;

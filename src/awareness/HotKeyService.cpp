@@ -13,7 +13,7 @@ HotKeyService::HotKeyService(SettingsStore &settings, PlayerService *player, QOb
 HotKeyService::HotKeyService(SettingsStore &settings, PlayerService *player,
                              std::unique_ptr<GlobalHotKeys> hotKeys, QObject *parent)
     : QObject(parent), m_settings(settings),
-      m_enabled(settings.boolOrFalse(SettingsKey::globalHotkeysEnabled)), m_player(player),
+      m_enabled(settings.value(Setting::globalHotkeysEnabled)), m_player(player),
       m_hotKeys(std::move(hotKeys))
 {
     // The action runs after the desktop's event has been answered, in a later turn of the
@@ -26,7 +26,7 @@ HotKeyService::HotKeyService(SettingsStore &settings, PlayerService *player,
     // A write of the key from elsewhere changes what is in effect, so the switch and the keys
     // never disagree.
     m_settings.follow(SettingsKey::globalHotkeysEnabled, this, [this] {
-        const bool stored = m_settings.boolOrFalse(SettingsKey::globalHotkeysEnabled);
+        const bool stored = m_settings.value(Setting::globalHotkeysEnabled);
         if (stored != m_enabled)
             setEnabled(stored);
     });
@@ -61,7 +61,7 @@ void HotKeyService::setEnabled(bool on)
 {
     const bool changed = on != m_enabled;
     m_enabled = on;
-    m_settings.setBool(SettingsKey::globalHotkeysEnabled, on);
+    m_settings.set(Setting::globalHotkeysEnabled, on);
     if (changed)
         Q_EMIT enabledChanged();
     registerHotKeys();

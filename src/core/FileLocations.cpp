@@ -35,6 +35,11 @@ QString FileLocations::ambientDir() const
     return join(m_appRoot, QStringLiteral("ambient"));
 }
 
+QString FileLocations::artworkDir() const
+{
+    return join(m_cacheDir, QStringLiteral("artwork"));
+}
+
 void FileLocations::ensureDirectories() const
 {
     for (const QString *dir : {&m_appRoot, &m_cacheDir, &m_pinnedDir, &m_videoCacheDir}) {

@@ -22,6 +22,9 @@ public:
     const QString &manifestFile() const { return m_manifestFile; }
     // Folder of the ambient layer sounds; the mixer creates it when it first needs it.
     QString ambientDir() const;
+    // Folder of the scenes' pictures for the desktop's media widget, inside the cache folder
+    // (clearing the cache clears it too); made when first needed.
+    QString artworkDir() const;
 
     // Creates appRoot, cacheDir, pinnedDir and videoCacheDir in that order, each with its
     // missing parents. The first failure stops and throws AppError (File domain); folders

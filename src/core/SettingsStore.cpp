@@ -179,6 +179,34 @@ bool SettingsStore::remove(const QString &key)
     return written;
 }
 
+bool SettingsStore::value(const FlagSetting &setting) const
+{
+    return boolValue(setting.key).value_or(setting.fallback);
+}
+
+double SettingsStore::value(const NumberSetting &setting) const
+{
+    const double stored = doubleValue(setting.key).value_or(setting.fallback);
+    return std::isfinite(stored) ? std::clamp(stored, setting.min, setting.max) : setting.fallback;
+}
+
+qint64 SettingsStore::value(const WholeNumberSetting &setting) const
+{
+    const std::optional<qint64> stored = integerValue(setting.key);
+    return stored && *stored >= setting.min && *stored <= setting.max ? *stored : setting.fallback;
+}
+
+bool SettingsStore::set(const NumberSetting &setting, double value)
+{
+    return std::isfinite(value) &&
+           setDouble(setting.key, std::clamp(value, setting.min, setting.max));
+}
+
+bool SettingsStore::set(const WholeNumberSetting &setting, qint64 value)
+{
+    return value >= setting.min && value <= setting.max && setInteger(setting.key, value);
+}
+
 bool SettingsStore::store(const QString &key, const QJsonValue &value)
 {
     if (m_values.contains(key) && m_values.value(key) == value)

@@ -8,6 +8,7 @@
 #include <QString>
 #include <QTimer>
 #include <chrono>
+#include <limits>
 #include <optional>
 
 // The names of every user setting, so that readers and writers never disagree on a spelling.
@@ -29,6 +30,47 @@ inline const QString launchAtLogin = QStringLiteral("launchAtLogin");
 inline const QString cacheSizeBudgetMB = QStringLiteral("cacheSizeBudgetMB");
 inline const QString sleepTimerSuspends = QStringLiteral("sleepTimerSuspends");
 } // namespace SettingsKey
+
+// A setting with a typed value: what it reads as when absent or of another type, and the range
+// a number must keep. Services and views read and write through these, so a default or a bound
+// is written once.
+struct FlagSetting
+{
+    const QString &key;
+    bool fallback;
+};
+struct NumberSetting
+{
+    const QString &key;
+    double fallback;
+    double min;
+    double max;
+};
+struct WholeNumberSetting
+{
+    const QString &key;
+    qint64 fallback;
+    qint64 min;
+    qint64 max;
+};
+
+namespace Setting {
+inline constexpr FlagSetting openLauncherOnLaunch{SettingsKey::openLauncherOnLaunch, true};
+inline constexpr FlagSetting onboardingCompleted{SettingsKey::onboardingCompleted, false};
+inline constexpr FlagSetting autoPauseExternalAudio{SettingsKey::autoPauseExternalAudio, false};
+inline constexpr FlagSetting autoPauseLowPowerMode{SettingsKey::autoPauseLowPowerMode, false};
+inline constexpr FlagSetting autoPauseLowBattery{SettingsKey::autoPauseLowBattery, false};
+inline constexpr FlagSetting globalHotkeysEnabled{SettingsKey::globalHotkeysEnabled, false};
+inline constexpr FlagSetting animatedSceneLoops{SettingsKey::animatedSceneLoops, true};
+inline constexpr FlagSetting reduceMotion{SettingsKey::reduceMotion, false};
+inline constexpr FlagSetting launchAtLogin{SettingsKey::launchAtLogin, false};
+inline constexpr FlagSetting sleepTimerSuspends{SettingsKey::sleepTimerSuspends, false};
+// The music's volume, 0 to 1.
+inline constexpr NumberSetting volume{SettingsKey::volume, 0.8, 0.0, 1.0};
+// The audio cache's budget in megabytes; the settings window shows it as a whole number.
+inline constexpr WholeNumberSetting cacheSizeBudgetMB{SettingsKey::cacheSizeBudgetMB, 500, 0,
+                                                      std::numeric_limits<int>::max()};
+} // namespace Setting
 
 // The user's settings: one flat JSON object of typed values in a file a person can read and
 // edit. Every write rewrites the whole file atomically, so a crash never leaves half a file.
@@ -64,9 +106,11 @@ public:
     std::optional<QString> stringValue(const QString &key) const;
     std::optional<QByteArray> dataValue(const QString &key) const;
 
-    // The Boolean accessor of the auto-pause and hot-key keys: absent or another type reads
-    // as false.
-    bool boolOrFalse(const QString &key) const { return boolValue(key).value_or(false); }
+    // A typed setting: its fallback when absent or of another type. A number beyond its range
+    // is held at the nearer end; a whole number out of its range reads as the fallback.
+    bool value(const FlagSetting &setting) const;
+    double value(const NumberSetting &setting) const;
+    qint64 value(const WholeNumberSetting &setting) const;
 
     // Each setter stores the value and writes the file; valueChanged is emitted only when the
     // stored value really changes. Returns false when the file could not be written (the value
@@ -77,6 +121,11 @@ public:
     bool setString(const QString &key, const QString &value);
     bool setData(const QString &key, const QByteArray &value);
     bool remove(const QString &key);
+    // A number is held within its range; one that is not finite, or a whole number out of its
+    // range, is refused (false, nothing stored).
+    bool set(const FlagSetting &setting, bool value) { return setBool(setting.key, value); }
+    bool set(const NumberSetting &setting, double value);
+    bool set(const WholeNumberSetting &setting, qint64 value);
 
     // While a slider is dragged its value changes many times a second. Between holdWrites()
     // and releaseWrites() every value takes effect and notifies at once, but the file is

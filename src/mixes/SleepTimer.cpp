@@ -40,7 +40,7 @@ SleepTimer::SleepTimer(SettingsStore &settings, PlayerService *player, AmbientMi
     : QObject(parent), m_settings(settings), m_player(player), m_mixer(mixer),
       m_autoPause(autoPause), m_clock(options.clock ? std::move(options.clock) : steadyClock()),
       m_suspendDelay(options.suspendDelay), m_bus(options.systemBus),
-      m_suspendAfter(settings.boolOrFalse(SettingsKey::sleepTimerSuspends))
+      m_suspendAfter(settings.value(Setting::sleepTimerSuspends))
 {
     // Precise: a coarse timer may wake up to 5 % early, which would publish a minute late.
     m_wake.setSingleShot(true);
@@ -59,7 +59,7 @@ SleepTimer::SleepTimer(SettingsStore &settings, PlayerService *player, AmbientMi
     if (autoPause)
         connect(autoPause, &AutoPauseService::pausing, this, [this] { m_pauseIsAutomatic = true; });
     m_settings.follow(SettingsKey::sleepTimerSuspends, this, [this] {
-        const bool stored = m_settings.boolOrFalse(SettingsKey::sleepTimerSuspends);
+        const bool stored = m_settings.value(Setting::sleepTimerSuspends);
         if (stored != m_suspendAfter) {
             m_suspendAfter = stored;
             Q_EMIT suspendAfterChanged();
@@ -111,7 +111,7 @@ void SleepTimer::setSuspendAfter(bool on)
     if (on == m_suspendAfter)
         return;
     m_suspendAfter = on;
-    m_settings.setBool(SettingsKey::sleepTimerSuspends, on);
+    m_settings.set(Setting::sleepTimerSuspends, on);
     if (!on)
         m_suspendWait.stop();
     Q_EMIT suspendAfterChanged();

@@ -2,6 +2,7 @@
 
 #include "playback/MprisAdaptors.h"
 #include "playback/PlayerService.h"
+#include "playback/SceneArtwork.h"
 
 #include <QCoreApplication>
 #include <QDBusConnectionInterface>
@@ -117,8 +118,9 @@ QVariantMap NowPlayingBridge::metadata() const
         map.insert(QStringLiteral("mpris:length"), qlonglong(track->durationSeconds) * 1000000);
         if (const std::optional<Playlist> scene = m_player.currentScene()) {
             map.insert(QStringLiteral("xesam:album"), scene->name);
-            if (scene->coverUrl)
-                map.insert(QStringLiteral("mpris:artUrl"), scene->coverUrl->toString());
+            // A local file: some widgets fetch no remote address.
+            if (const QUrl art = m_artwork ? m_artwork->fileFor(*scene) : QUrl(); !art.isEmpty())
+                map.insert(QStringLiteral("mpris:artUrl"), art.toString());
         }
     } else if (const QUrl file = m_player.customFile(); !file.isEmpty()) {
         map.insert(QStringLiteral("mpris:trackid"), QVariant::fromValue(trackPath(file.url())));
@@ -160,6 +162,16 @@ void NowPlayingBridge::pause()
 void NowPlayingBridge::setAddressHandler(AddressHandler handler)
 {
     m_addressHandler = std::move(handler);
+}
+
+void NowPlayingBridge::setArtwork(SceneArtwork *artwork)
+{
+    if (m_artwork)
+        disconnect(m_artwork, nullptr, this, nullptr);
+    m_artwork = artwork;
+    if (artwork)
+        connect(artwork, &SceneArtwork::ready, this, &NowPlayingBridge::scheduleUpdate);
+    scheduleUpdate();
 }
 
 bool NowPlayingBridge::openUri(const QString &uri)

@@ -3,6 +3,7 @@
 #include <QDBusConnection>
 #include <QDBusContext>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 #include <QUrl>
@@ -10,6 +11,7 @@
 #include <functional>
 
 class PlayerService;
+class SceneArtwork;
 
 // The desktop's media keys and playback widgets (MPRIS2 on the session bus) in front of the
 // player. Play only starts, Pause (and Stop) only pause, PlayPause toggles; Next and Previous
@@ -49,6 +51,8 @@ public:
     void setQuitHandler(std::function<void()> quit);
     // Asked about every dusk-haven: address other than open and scene.
     void setAddressHandler(AddressHandler handler);
+    // Where the scene's picture file comes from (mpris:artUrl); none publishes no picture.
+    void setArtwork(SceneArtwork *artwork);
 
     PlayerService &player() const { return m_player; }
 
@@ -59,7 +63,8 @@ public:
     bool canGoNext() const;
     bool canGoPrevious() const;
     bool canRaise() const { return bool(m_raise); }
-    // The current track with its scene as the album; a custom scene's file by its name.
+    // The current track with its scene as the album and the scene's picture file once there
+    // is one; a custom scene's file by its name.
     QVariantMap metadata() const;
 
     void toggle();
@@ -92,6 +97,7 @@ private:
     std::function<void()> m_raise;
     std::function<void()> m_quit;
     AddressHandler m_addressHandler;
+    QPointer<SceneArtwork> m_artwork;
     // The Player interface's changing properties as last published.
     QVariantMap m_published;
     bool m_updateScheduled = false;

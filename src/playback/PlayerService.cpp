@@ -66,10 +66,7 @@ PlayerService::PlayerService(PlayerSources sources, SettingsStore &settings,
     m_favoriteIds = IdSetSetting::read(m_settings, SettingsKey::favoriteSceneIds);
     m_nowPlayingPlaylistId = m_settings.stringValue(SettingsKey::lastPlayedPlaylistId);
     // The volume controls show the stored volume after a restart; the sound starts there too.
-    if (auto stored = m_settings.doubleValue(SettingsKey::volume)) {
-        if (auto volume = usableVolume(*stored))
-            m_volume = *volume;
-    }
+    m_volume = float(m_settings.value(Setting::volume));
 
     // Engine reports and settings changes are handled on a later turn of the event loop,
     // never inside the engine's or the store's own update.
@@ -334,7 +331,7 @@ void PlayerService::setVolume(float volume)
         return;
     m_volume = *usable;
     m_engine->setVolume(m_volume);
-    m_settings.setDouble(SettingsKey::volume, double(m_volume));
+    m_settings.set(Setting::volume, double(m_volume));
     Q_EMIT volumeChanged();
 }
 
@@ -554,10 +551,9 @@ void PlayerService::onSettingChanged(const QString &key)
             Q_EMIT favoriteIdsChanged();
         }
     } else if (key == SettingsKey::volume) {
-        const std::optional<double> stored = m_settings.doubleValue(SettingsKey::volume);
-        const std::optional<float> usable = stored ? usableVolume(*stored) : std::nullopt;
-        if (usable && *usable != m_volume) {
-            m_volume = *usable;
+        const auto stored = float(m_settings.value(Setting::volume));
+        if (stored != m_volume) {
+            m_volume = stored;
             m_engine->setVolume(m_volume);
             Q_EMIT volumeChanged();
         }

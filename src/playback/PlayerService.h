@@ -1,6 +1,7 @@
 #pragma once
 
 #include "catalogue/Catalogue.h"
+#include "core/SettingsStore.h"
 #include "playback/AudioEngine.h"
 #include "playback/DisplayedScene.h"
 #include "playback/PlaybackQueue.h"
@@ -20,7 +21,6 @@ class AppError;
 class CacheService;
 class DownloadService;
 class LibraryService;
-class SettingsStore;
 
 // What the player needs of the catalogue and of the storage services, handed in by the
 // environment (the library's current catalogue, the download service's local file of a track,
@@ -86,7 +86,6 @@ class PlayerService : public QObject
 
 public:
     static inline const QString customPrefix = QStringLiteral("custom-");
-    static constexpr float defaultVolume = 0.8f;
 
     // Reads the favourites, the last scene and the volume from settings; starts no sound.
     // Takes ownership of the engine.
@@ -225,7 +224,7 @@ private:
     std::optional<PlaybackQueue> m_queue;
     bool m_isPlaying = false;
     QSet<QString> m_favoriteIds;
-    float m_volume = defaultVolume;
+    float m_volume = float(Setting::volume.fallback);
     QUrl m_customFile;
 
     struct Abilities

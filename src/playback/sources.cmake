@@ -6,6 +6,7 @@ set(AREA_SOURCES
   NowPlayingBridge.h NowPlayingBridge.cpp
   PlaybackQueue.h PlaybackQueue.cpp
   PlayerService.h PlayerService.cpp
+  SceneArtwork.h SceneArtwork.cpp
 )
 # Qt Multimedia's player, the fallback engine, comes with the views' module, which links Qt
 # Multimedia anyway; the tray process loads neither unless that engine is chosen.

@@ -37,12 +37,7 @@ CacheService::~CacheService() = default;
 
 qint64 CacheService::storedBudgetBytes(const SettingsStore &settings)
 {
-    const std::optional<qint64> megabytes = settings.integerValue(SettingsKey::cacheSizeBudgetMB);
-    if (!megabytes || *megabytes < 0)
-        return defaultBudgetBytes;
-    if (*megabytes > std::numeric_limits<qint64>::max() / bytesPerMegabyte)
-        return std::numeric_limits<qint64>::max();
-    return *megabytes * bytesPerMegabyte;
+    return settings.value(Setting::cacheSizeBudgetMB) * bytesPerMegabyte;
 }
 
 void CacheService::applyStoredBudget()
@@ -132,7 +127,8 @@ void CacheService::addDownloaded(const QString &trackId)
 {
     const QString path = cacheFilePath(trackId);
     try {
-        m_store.insert(CacheEntry{trackId, QFileInfo(path).size(), QDateTime::currentDateTimeUtc()});
+        m_store.insert(
+            CacheEntry{trackId, QFileInfo(path).size(), QDateTime::currentDateTimeUtc()});
         m_store.save();
     } catch (const AppError &) {
         QFile::remove(path);
@@ -151,7 +147,8 @@ void CacheService::sweep()
 {
     QSet<QString> recorded;
     try {
-        for (const CacheEntry &entry : m_store.fetchAll<CacheEntry>(trackIdField, Qt::AscendingOrder))
+        for (const CacheEntry &entry :
+             m_store.fetchAll<CacheEntry>(trackIdField, Qt::AscendingOrder))
             recorded.insert(entry.trackId);
     } catch (const AppError &) {
         // Without the records no file can be judged unknown: only partial files go.

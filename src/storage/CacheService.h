@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/FileLocations.h"
+#include "core/SettingsStore.h"
 
 #include <QObject>
 #include <QSet>
@@ -9,7 +10,6 @@
 #include <optional>
 
 class RecordStore;
-class SettingsStore;
 
 // The books of the audio cache: one file per downloaded track in the cache folder, one
 // CacheEntry record per cached file, a byte budget and the ids eviction must skip. Pinned
@@ -27,7 +27,7 @@ class CacheService : public QObject
 
 public:
     static constexpr qint64 bytesPerMegabyte = 1048576;
-    static constexpr qint64 defaultBudgetMegabytes = 500;
+    static constexpr qint64 defaultBudgetMegabytes = Setting::cacheSizeBudgetMB.fallback;
     static constexpr qint64 defaultBudgetBytes = defaultBudgetMegabytes * bytesPerMegabyte;
 
     CacheService(FileLocations locations, RecordStore &store, SettingsStore &settings,

@@ -24,6 +24,7 @@ set(AREA_VIEW_SOURCES
   shell/QuickShell.h shell/QuickShell.cpp
   views/QmlTypes.h
   views/CoverImageProvider.h views/CoverImageProvider.cpp
+  views/SceneCover.h views/SceneCover.cpp
   views/SceneListModel.h views/SceneListModel.cpp
   views/ViewSettings.h views/ViewSettings.cpp
   views/ViewServices.h views/ViewServices.cpp

@@ -6,7 +6,8 @@ import Duskhaven
 
 // The one picture of a scene, wherever a scene is shown: its video loop, its illustration, its
 // cover image or the neutral fallback, always filling a 16:9 frame centred in the item. A new
-// picture cross-fades over the old one.
+// picture cross-fades over the old one, and a video over the scene's next picture once it has
+// a frame (never, when it fails).
 Item {
     id: root
     required property ViewServices services
@@ -66,8 +67,14 @@ Item {
                 id: picture
                 required property string content
                 required property string source
+                required property string still
+                required property string stillSource
                 required property bool shown
                 required property bool playing
+                // How far a video is faded in over its still (0 to 1).
+                property real videoShown: 0
+                // Beneath a video that covers it, the still is neither drawn nor animated.
+                readonly property bool stillCovered: videoShown >= 1
 
                 width: frame.width
                 height: frame.height
@@ -77,33 +84,22 @@ Item {
                     NumberAnimation { duration: coverState.fadeDuration; easing.type: Easing.InOutQuad }
                 }
 
-                // Only the picture's own kind is visible; the others stay empty and idle.
-                // A media player only for a video: a tile grid of illustrations would
-                // otherwise hold one idle player each. (A Loader cannot create a bound
-                // component here in Qt 6.4; a Repeater of at most one can.)
-                Repeater {
-                    model: picture.content === "video" ? 1 : 0
-                    delegate: SceneVideoLoop {
-                        width: picture.width
-                        height: picture.height
-                        source: picture.source
-                        isPlaying: picture.playing
-                        videoCache: root.services.videoCache
-                    }
-                }
+                // The still: the picture itself, or for a video the next picture of the
+                // choice, shown until the video has a frame and for good when it fails.
                 IllustrationView {
                     anchors.fill: parent
-                    visible: picture.content === "art"
+                    visible: picture.still === "art" && !picture.stillCovered
                     // Not `visible`, which also follows the ancestors: a picture hidden with its
                     // panel keeps its painted layers for the next time it is shown (it does not
                     // follow the clock meanwhile).
-                    kind: picture.content === "art" ? picture.source : ""
+                    kind: picture.still === "art" ? picture.stillSource : ""
                     clock: root.services.artClock
                     vignette: root.vignette
                 }
                 Item {
                     anchors.fill: parent
-                    visible: picture.content === "cover" || picture.content === "fallback"
+                    visible: (picture.still === "cover" || picture.still === "fallback")
+                             && !picture.stillCovered
                     // Under the cover, which stays empty while it loads or when it fails.
                     SceneFallback {
                         anchors.fill: parent
@@ -117,16 +113,36 @@ Item {
                         // The covers' own cache holds them; this way a failed cover is asked
                         // for again by the next view.
                         cache: false
-                        source: picture.content === "cover"
-                                ? root.services.coverImages.source(picture.source) : ""
+                        source: picture.still === "cover"
+                                ? root.services.coverImages.source(picture.stillSource) : ""
+                    }
+                }
+                // Only the picture's own kind is visible; the others stay empty and idle.
+                // A media player only for a video: a tile grid of illustrations would
+                // otherwise hold one idle player each. (A Loader cannot create a bound
+                // component here in Qt 6.4; a Repeater of at most one can.)
+                Repeater {
+                    model: picture.content === "video" ? 1 : 0
+                    delegate: SceneVideoLoop {
+                        id: video
+                        width: picture.width
+                        height: picture.height
+                        source: picture.source
+                        isPlaying: picture.playing
+                        videoCache: root.services.videoCache
+                        fadeDuration: coverState.fadeDuration
+                        onShownChanged: picture.videoShown = video.shown
                     }
                 }
                 // Made only where it is drawn: a grid of tiles would otherwise hold idle shapes.
+                // An illustration has it painted in; over a video it fades in with the video.
                 Repeater {
-                    model: picture.content !== "art" && root.vignette.z > 0 ? 1 : 0
+                    model: (picture.still !== "art" || picture.content === "video")
+                           && root.vignette.z > 0 ? 1 : 0
                     delegate: VignetteShape {
                         width: picture.width
                         height: picture.height
+                        opacity: picture.still === "art" ? picture.videoShown : 1
                         vignette: root.vignette
                     }
                 }

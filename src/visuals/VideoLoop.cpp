@@ -5,6 +5,9 @@
 
 #include <QFileInfo>
 #include <QMediaPlayer>
+#include <QQuickWindow>
+#include <QVideoFrame>
+#include <QVideoSink>
 
 QUrl VideoLoop::location(const QString &source, const std::function<QUrl(const QUrl &)> &playable,
                          const QString &folder)
@@ -58,8 +61,21 @@ void VideoLoopControl::setPlayer(QMediaPlayer *player)
 {
     if (player == m_player)
         return;
+    if (m_player)
+        disconnect(m_player, nullptr, this, nullptr);
     m_player = player;
+    if (player) {
+        connect(player, &QMediaPlayer::errorOccurred, this, [this] { setShowsVideo(false); });
+        connect(player, &QMediaPlayer::mediaStatusChanged, this,
+                [this](QMediaPlayer::MediaStatus status) {
+                    if (status == QMediaPlayer::InvalidMedia)
+                        setShowsVideo(false);
+                });
+        connect(player, &QMediaPlayer::videoOutputChanged, this, &VideoLoopControl::watchFrames);
+    }
+    setShowsVideo(false);
     load();
+    watchFrames();
     Q_EMIT playerChanged();
 }
 
@@ -80,11 +96,37 @@ void VideoLoopControl::load()
     const bool changed = location != m_location;
     m_location = location;
     if (m_player && m_player->source() != location) {
+        setShowsVideo(false);
         m_player->setSource(location);
+        watchFrames();
         applyPlaying();
     }
     if (changed)
         Q_EMIT locationChanged();
+}
+
+void VideoLoopControl::watchFrames()
+{
+    disconnect(m_frames);
+    QVideoSink *sink = m_player ? m_player->videoSink() : nullptr;
+    if (!sink || m_showsVideo || m_player->source().isEmpty())
+        return;
+    // Only the first frame matters; later ones are not followed.
+    m_frames =
+        connect(sink, &QVideoSink::videoFrameChanged, this, [this](const QVideoFrame &frame) {
+            if (!frame.isValid() || !m_player || m_player->error() != QMediaPlayer::NoError)
+                return;
+            disconnect(m_frames);
+            setShowsVideo(true);
+        });
+}
+
+void VideoLoopControl::setShowsVideo(bool shows)
+{
+    if (shows == m_showsVideo)
+        return;
+    m_showsVideo = shows;
+    Q_EMIT showsVideoChanged();
 }
 
 void VideoLoopControl::applyPlaying()
@@ -103,9 +145,23 @@ void VideoLoopControl::applyPlaying()
 
 VideoLoopFrame::VideoLoopFrame(QQuickItem *parent)
     : QQuickItem(parent), m_onScreen(new OnScreen(*this, [this](bool onScreen) {
-          if (!onScreen || m_seen)
-              return;
-          m_seen = true;
-          Q_EMIT seenChanged();
+          if (onScreen)
+              markSeen();
       }))
 {}
+
+void VideoLoopFrame::markSeen()
+{
+    if (m_seen || !window())
+        return;
+    // Not before the window draws with its renderer: an output made earlier gets it while its
+    // player starts, and swapping the video sink under a starting pipeline leaves Qt 6.4's
+    // GStreamer backend without a single frame about one time in four.
+    if (!window()->isSceneGraphInitialized()) {
+        connect(window(), &QQuickWindow::sceneGraphInitialized, this, &VideoLoopFrame::markSeen,
+                Qt::ConnectionType(Qt::QueuedConnection | Qt::UniqueConnection));
+        return;
+    }
+    m_seen = true;
+    Q_EMIT seenChanged();
+}

@@ -30,7 +30,10 @@ QUrl location(const QString &source, const std::function<QUrl(const QUrl &)> &pl
 
 // Drives a view's media player: loads the location of `source` and starts or pauses only when
 // `playing` changes (a new video starts paused on its first frame unless it should play).
-// A paused player keeps showing its frame.
+// A paused player keeps showing its frame. It also says whether the view shows the video at
+// all: only once a frame of it is there, and no longer once the player fails (no location,
+// an address that answers 404, a file it cannot decode); the scene's next picture shows
+// meanwhile, so a video never leaves its place black.
 class VideoLoopControl : public QObject, public QQmlParserStatus
 {
     Q_OBJECT
@@ -43,6 +46,7 @@ class VideoLoopControl : public QObject, public QQmlParserStatus
     Q_PROPERTY(QMediaPlayer *player READ player WRITE setPlayer NOTIFY playerChanged)
     // What is loaded; empty when the source has no location.
     Q_PROPERTY(QUrl location READ location NOTIFY locationChanged)
+    Q_PROPERTY(bool showsVideo READ showsVideo NOTIFY showsVideoChanged)
 
 public:
     using QObject::QObject;
@@ -56,6 +60,7 @@ public:
     QMediaPlayer *player() const { return m_player; }
     void setPlayer(QMediaPlayer *player);
     QUrl location() const { return m_location; }
+    bool showsVideo() const { return m_showsVideo; }
 
     void classBegin() override {}
     // Loads once every property is set, so that a remote video is asked for only once.
@@ -67,10 +72,14 @@ Q_SIGNALS:
     void videoCacheChanged();
     void playerChanged();
     void locationChanged();
+    void showsVideoChanged();
 
 private:
     void load();
     void applyPlaying();
+    // Waits for the first frame of what the player has loaded.
+    void watchFrames();
+    void setShowsVideo(bool shows);
 
     QString m_source;
     bool m_playing = false;
@@ -78,11 +87,13 @@ private:
     QPointer<QMediaPlayer> m_player;
     QUrl m_location;
     bool m_complete = false;
+    bool m_showsVideo = false;
+    QMetaObject::Connection m_frames;
 };
 
 // The frame of a view's video loop. It tells when the frame has first been seen (on screen,
-// see OnScreen) and stays so: the loop's player and output are made only then, so a view
-// built ahead in a hidden window loads no media backend.
+// see OnScreen, in a window that has begun to draw) and stays so: the loop's player and output
+// are made only then, so a view built ahead in a hidden window loads no media backend.
 class VideoLoopFrame : public QQuickItem
 {
     Q_OBJECT
@@ -98,6 +109,8 @@ Q_SIGNALS:
     void seenChanged();
 
 private:
+    void markSeen();
+
     OnScreen *m_onScreen;
     bool m_seen = false;
 };

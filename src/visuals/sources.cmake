@@ -1,12 +1,16 @@
-set(AREA_VIEW_SOURCES
+# The illustrations are painted with QPainter alone, so the tray process can make a still of
+# one (for the desktop's media widget) without loading the views.
+set(AREA_SOURCES
   HexColor.h HexColor.cpp
   ShapePaths.h ShapePaths.cpp
   ArtPhases.h ArtPhases.cpp
+  Illustration.h Illustration.cpp Illustrations.cpp
+)
+
+set(AREA_VIEW_SOURCES
   ArtClock.h ArtClock.cpp
   OnScreen.h OnScreen.cpp
-  Illustration.h Illustration.cpp Illustrations.cpp
   IllustrationView.h IllustrationView.cpp
-  SceneCover.h SceneCover.cpp
   VideoLoop.h VideoLoop.cpp
 )
 

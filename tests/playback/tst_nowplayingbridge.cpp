@@ -1,14 +1,23 @@
 // The desktop's media controls, driven by playerctl over the test session's private bus,
 // reach the player; what they show follows the player, announced with PropertiesChanged.
 #include "playback/NowPlayingBridge.h"
+#include "playback/SceneArtwork.h"
+#include "storage/ImageCache.h"
+#include "support/TestHttpServer.h"
 #include "support/TestPlayer.h"
 #include "support/TestSupport.h"
+#include "visuals/Illustration.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusVariant>
+#include <QFileInfo>
+#include <QImage>
+#include <QNetworkAccessManager>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
+#include <atomic>
 
 namespace {
 const QString playerInterface = "org.mpris.MediaPlayer2.Player";
@@ -155,13 +164,84 @@ private Q_SLOTS:
                             "{{mpris:trackid}}"})
                      .split(QLatin1Char('|')),
                  (QStringList{"Title " + id, "Artist " + id, "Rainy Window", "120000000",
-                              "https://media.example/rainy.jpg",
+                              "", // no picture file without the scenes' artwork
                               "'/org/mpris/MediaPlayer2/duskhaven/track/t" +
                                   QString::fromLatin1(id.toUtf8().toHex()) + "'"}));
 
         // A custom scene shows its file's name.
         m_player->playCustom(QUrl::fromLocalFile("/home/me/Night Walk.flac"), "c1");
         QCOMPARE(playerctl({"metadata", "title"}), "Night Walk");
+    }
+
+    // The desktop's media widget is handed a local PNG: a still of the scene's illustration,
+    // or its cover once downloaded. A later start of the same build paints no still again; a
+    // damaged one is painted again. A cover is fetched once.
+    void artUrlNamesALocalPictureOfTheScene()
+    {
+        TestHttpServer server;
+        server.serve("/rainy.jpg", 200, TestSupport::solidPng(Qt::darkCyan));
+        Manifest scenes = catalogue();
+        scenes.playlists[0].coverUrl = server.url("/rainy.jpg");
+        scenes.playlists[1].sceneArt = SceneArtKind::VinylBar;
+        makeBridge(scenes);
+        QVERIFY(m_bridge->registerCommands());
+        QTemporaryDir root;
+        ImageCache images;
+        CoverImageLoader covers(images, std::make_shared<QNetworkAccessManager>());
+        std::atomic<int> painted = 0;
+        const auto paint = [&painted](SceneArtKind kind, QSize size) {
+            ++painted;
+            return Illustration::forKind(SceneArt::rawValue(kind))->render(size, 0);
+        };
+        std::unique_ptr<SceneArtwork> artwork;
+        const auto start = [&] {
+            artwork = std::make_unique<SceneArtwork>(FileLocations(root.path()), covers, paint);
+            m_bridge->setArtwork(artwork.get());
+        };
+        const auto artFile = [] {
+            return QUrl(playerctl({"metadata", "mpris:artUrl"})).toLocalFile();
+        };
+        start();
+
+        QCoro::waitFor(m_player->play("rainy"));
+        QTRY_VERIFY(QFileInfo(artFile()).isFile());
+        QCOMPARE(QImage(artFile()).pixelColor(3, 3), QColor(Qt::darkCyan));
+        playerctl({"next"});
+        playerctl({"next"});
+        QTRY_COMPARE(m_music->engine->loads.size(), 3);
+        QVERIFY(QFileInfo(artFile()).isFile());
+        QCOMPARE(server.requestCount("/rainy.jpg"), 1);
+
+        playerctl({"open", "dusk-haven://scene/late%20cafe%2F%C3%A9"});
+        QTRY_VERIFY(artFile().endsWith("/art-vinyl-bar.png"));
+        const QString still = artFile();
+        QCOMPARE(QImage(still).convertToFormat(QImage::Format_RGB32),
+                 paint(SceneArtKind::VinylBar, SceneArtwork::stillSize)
+                     .convertToFormat(QImage::Format_RGB32));
+
+        // A later start: the still is there at once, as it is.
+        const QDateTime written = QFileInfo(still).lastModified();
+        painted = 0;
+        start();
+        QCOMPARE(artFile(), still);
+        QVERIFY(!artwork->isMaking());
+        QCOMPARE(painted, 0);
+        QCOMPARE(QFileInfo(still).lastModified(), written);
+
+        // One from before this build, or a damaged one, is painted again.
+        QFile file(still);
+        QVERIFY(file.open(QIODevice::ReadWrite) &&
+                file.setFileTime(QDateTime(QDate(2020, 1, 1), QTime(0, 0), Qt::UTC),
+                                 QFileDevice::FileModificationTime));
+        file.close();
+        start();
+        artFile();
+        QTRY_VERIFY(QFileInfo(still).lastModified() > written);
+        QVERIFY(TestSupport::writeFile(still, "not a picture"));
+        start();
+        artFile();
+        QTRY_VERIFY(!QImage(still).isNull());
+        QCOMPARE(painted, 2);
     }
 
     void openPlaysTheSceneOfTheAddress()

@@ -7,3 +7,5 @@ target_compile_definitions(tst_downloadservice
   PRIVATE DOWNLOAD_CHILD="$<TARGET_FILE:storage_download_child>")
 add_dependencies(tst_downloadservice storage_download_child)
 duskhaven_add_test(tst_pinservice SOURCES storage/tst_pinservice.cpp LABELS storage)
+duskhaven_add_test(tst_imagecache SOURCES storage/tst_imagecache.cpp LABELS storage)
+duskhaven_add_test(tst_videocache SOURCES storage/tst_videocache.cpp LABELS storage)

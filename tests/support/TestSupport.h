@@ -2,9 +2,11 @@
 
 #include "core/AppError.h"
 
+#include <QColor>
 #include <QCoroTask>
 #include <QEventLoop>
 #include <QProcess>
+#include <QSize>
 #include <QString>
 #include <QTimer>
 #include <chrono>
@@ -24,6 +26,8 @@ QString binaryDir();
 QByteArray readFile(const QString &path);
 // Writes the whole file, making the folders on the way.
 bool writeFile(const QString &path, const QByteArray &bytes);
+// A picture of one colour as PNG bytes, as a server sends a cover.
+QByteArray solidPng(const QColor &colour, QSize size = QSize(32, 18));
 
 // How a program run by run() ended; exitCode -1 when it did not finish in time.
 struct Ran

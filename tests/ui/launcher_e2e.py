@@ -2,7 +2,9 @@
 """The launcher end to end, in the test session: a first run on the demo catalogue shows
 onboarding, and nothing of the launcher behind it is on the accessibility bus; two scenes are
 picked and Continue pressed over the bus, and the stored favourites and the player's agree;
-Play, the first press of a first run, is heard at the null sink; the mixer popover lies inside
+Play, the first press of a first run, is heard at the null sink; that scene, whose video
+answers 404, shows its illustration rather than black, and the desktop's media widget is handed
+a local PNG of it; the mixer popover lies inside
 the window at its first size and at its smallest; resting the pointer on an icon-only button
 shows its name; a tile of the drawer is pressed and heard; it is kept offline with the pin
 button; then, with the catalogue server stopped, the app is started again and plays that scene
@@ -12,8 +14,10 @@ from the drawer.
 """
 import json
 import os
+import re
 import subprocess
 import sys
+import urllib.parse
 
 sys.path.insert(0, os.path.join(sys.argv[3], "tests", "support"))
 import atspi  # noqa: E402
@@ -36,6 +40,23 @@ def stop(app):
     app.wait(10)
 
 
+def launcher_window():
+    return run("xdotool", "search", "--onlyvisible", "--name", "^dusk-haven$").split()[0]
+
+
+def centre_brightness():
+    """Mean brightness (0…255) of the middle of the launcher window, from a screenshot."""
+    shot = subprocess.run(["import", "-window", launcher_window(), "-depth", "8", "ppm:-"],
+                          capture_output=True).stdout
+    header = re.match(rb"P6\s+(\d+)\s+(\d+)\s+255\s", shot)
+    if not header:
+        return 0
+    width, height, pixels = int(header[1]), int(header[2]), shot[header.end():]
+    values = [pixels[(y * width + x) * 3 + c] for y in range(height // 2 - 40, height // 2 + 40)
+              for x in range(width // 2 - 40, width // 2 + 40) for c in range(3)]
+    return sum(values) / len(values)
+
+
 def on_bus(role, name):
     """Whether such a node is on the bus at all, shown or not."""
     for node, _ in atspi.walk(atspi.app()):
@@ -56,8 +77,7 @@ def extents(node):
 def popover_inside_at(width, height):
     """Sizes the launcher as a user would and opens the mixer popover; returns both extents
     once the popover lies inside the window, or fails with them."""
-    window = run("xdotool", "search", "--onlyvisible", "--name", "^dusk-haven$").split()[0]
-    run("xdotool", "windowsize", window, str(width), str(height))
+    run("xdotool", "windowsize", launcher_window(), str(width), str(height))
     frame = atspi.find("frame", "dusk-haven")
 
     def sized():
@@ -81,6 +101,12 @@ def main():
         try:
             settings = os.path.join(env["XDG_CONFIG_HOME"], "dusk-haven", "settings.json")
             scenes = manifest["playlists"]
+            # The scene shown first gets a video that cannot be fetched.
+            base, name = env["DUSKHAVEN_MANIFEST_URL"].rsplit("/", 1)
+            assert "sceneArt" in scenes[0]
+            scenes[0]["videoLoop"] = base + "/video/no-such-loop.mp4"
+            with open(os.path.join(CATALOGUE, name), "w") as f:
+                json.dump(manifest, f)
 
             # A first run: the launcher opens with onboarding, and a screen reader meets
             # nothing else until it ends.
@@ -102,6 +128,12 @@ def main():
             wait_for("MPRIS Playing at first", lambda: run("playerctl", "-p", "duskhaven", "status")
                      == "Playing", timeout=60)
             wait_for("the first play at the sink", lambda: loudness() > 0.02)
+            wait_for("the illustration in place of the failed video",
+                     lambda: centre_brightness() > 20)
+            art = lambda: run("playerctl", "-p", "duskhaven", "metadata", "mpris:artUrl")
+            wait_for("a local picture for the media widget", lambda: art().startswith("file:///"))
+            with open(urllib.parse.unquote(art()[len("file://"):]), "rb") as f:
+                assert f.read(8) == b"\x89PNG\r\n\x1a\n", "the picture is a PNG"
 
             # The mixer popover, by the right edge, stays inside the window.
             popover_inside_at(1280, 720)

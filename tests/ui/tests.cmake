@@ -22,6 +22,11 @@ set_tests_properties(mixes_end_to_end PROPERTIES
   FIXTURES_REQUIRED demo_catalogue LABELS "ui;session" TIMEOUT 400)
 duskhaven_add_test(tst_settingswindow SOURCES ui/tst_settingswindow.cpp LABELS ui)
 duskhaven_add_test(tst_settings_atspi SOURCES ui/tst_settings_atspi.cpp LABELS ui session TIMEOUT 180)
+duskhaven_add_test(tst_theme SOURCES ui/tst_theme.cpp LABELS ui)
+duskhaven_add_test(tst_singleinstance SOURCES ui/tst_singleinstance.cpp LABELS ui)
+duskhaven_add_test(tst_updatecheck SOURCES ui/tst_updatecheck.cpp LABELS ui)
+duskhaven_add_test(tst_shellwindows SOURCES ui/tst_shellwindows.cpp LABELS ui)
+duskhaven_add_test(tst_panel SOURCES ui/tst_panel.cpp LABELS ui TIMEOUT 180)
 # The tray as a StatusNotifier host drives it: beside the XEmbed tray here, and on Wayland.
 foreach(lane IN ITEMS x11 wayland)
   set(name tray_statusnotifier_${lane})

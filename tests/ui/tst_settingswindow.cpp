@@ -1,4 +1,4 @@
-#include "Duskhaven/BuildInfo.h"
+#include "core/BuildInfo.h"
 #include "support/AppFixture.h"
 #include "support/TestSupport.h"
 #include "ui/settings/SettingsView.h"
@@ -112,12 +112,12 @@ private Q_SLOTS:
             QTest::keyClick(window, Qt::Key_Tab);
             order.append(accessibleName(window->activeFocusItem()));
         }
-        QCOMPARE(order, (QStringList{"Close", "Pause when another app plays audio",
-                                     "Pause in Low Power Mode", "Pause on low battery",
-                                     "Launch at login", "Open launcher on app launch",
-                                     "Animated scene loops", "Reduce motion", "Add",
-                                     "Enable global hotkeys", "Cache budget",
-                                     "Reset playback cache"}));
+        QCOMPARE(
+            order,
+            (QStringList{"Close", "Pause when another app plays audio", "Pause in Low Power Mode",
+                         "Pause on low battery", "Launch at login", "Open launcher on app launch",
+                         "Animated scene loops", "Reduce motion", "Add", "Enable global hotkeys",
+                         "Cache budget", "Reset playback cache"}));
         QVERIFY(root->findChild<QQuickItem *>("settingsScroll")->property("contentY").toReal() > 0);
 
         QTest::qWait(50); // a follower of a setting would act on a later turn
@@ -205,8 +205,8 @@ private Q_SLOTS:
         settings.setBool(SettingsKey::launchAtLogin, true);
         QTRY_VERIFY(TestSupport::readFile(entry).startsWith("[Desktop Entry]"));
         const QByteArray written = TestSupport::readFile(entry);
-        QVERIFY(written.contains("\nExec=\"" + dir.filePath("my apps/\\\\$dusk \\\\\"haven\\\\\"").toUtf8() +
-                                 "\"\n"));
+        QVERIFY(written.contains(
+            "\nExec=\"" + dir.filePath("my apps/\\\\$dusk \\\\\"haven\\\\\"").toUtf8() + "\"\n"));
         QVERIFY(written.contains("\nType=Application\n"));
         QVERIFY(QDir(dir.filePath("autostart")).entryList(QDir::Files | QDir::Hidden) ==
                 QStringList{"dusk-haven.desktop"});

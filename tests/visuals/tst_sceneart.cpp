@@ -1,8 +1,8 @@
 // The rules behind the scene pictures: path data, phases, the choice of picture, where a
 // video comes from, and one still of each illustration against its palette.
+#include "ui/views/SceneCover.h"
 #include "visuals/ArtPhases.h"
 #include "visuals/Illustration.h"
-#include "visuals/SceneCover.h"
 #include "visuals/ShapePaths.h"
 #include "visuals/VideoLoop.h"
 
@@ -42,7 +42,8 @@ private Q_SLOTS:
         QString spaces = ridge;
         spaces.replace(QLatin1Char(','), QLatin1Char(' '));
         QString packed = ridge;
-        packed.replace(QLatin1String(" L"), QLatin1String("L")).replace(QLatin1String(" Z"), QLatin1String("z"));
+        packed.replace(QLatin1String(" L"), QLatin1String("L"))
+            .replace(QLatin1String(" Z"), QLatin1String("z"));
         QCOMPARE(SVGPath::tokens(QStringLiteral("M0,240L0 160z")),
                  QStringList({"M", "0", "240", "L", "0", "160", "z"}));
         for (const QString &variant : {spaces, packed, ridge.toLower()})
@@ -95,14 +96,21 @@ private Q_SLOTS:
     {
         using SceneCover::Content;
         const QUrl cover(QStringLiteral("https://example.org/c.png?w=1"));
-        const auto video = SceneCover::choose("s", "neon.mp4", "subway", cover);
-        QCOMPARE(video, (SceneCover::Choice{Content::Video, "video:neon.mp4", "neon.mp4"}));
-        QCOMPARE(SceneCover::choose("s", "", "subway", cover),
-                 (SceneCover::Choice{Content::Art, "art:subway", "subway"}));
+        const QString address = cover.toString();
+        QCOMPARE(
+            SceneCover::choose("s", "", "subway", cover),
+            (SceneCover::Choice{Content::Art, "art:subway", "subway", Content::Art, "subway"}));
         QCOMPARE(SceneCover::choose("s", "", "", cover),
-                 (SceneCover::Choice{Content::Cover, "img:" + cover.toString(), cover.toString()}));
+                 (SceneCover::Choice{Content::Cover, "img:" + address, address, Content::Cover,
+                                     address}));
         QCOMPARE(SceneCover::choose("s", "", "", QUrl()),
-                 (SceneCover::Choice{Content::Fallback, "fallback:s", ""}));
+                 (SceneCover::Choice{Content::Fallback, "fallback:s", "", Content::Fallback, ""}));
+        // Beneath a video, until its first frame and for good when it fails, the next picture.
+        QCOMPARE(SceneCover::choose("s", "neon.mp4", "subway", cover),
+                 (SceneCover::Choice{Content::Video, "video:neon.mp4", "neon.mp4", Content::Art,
+                                     "subway"}));
+        QCOMPARE(SceneCover::choose("s", "neon.mp4", "", cover).still, Content::Cover);
+        QCOMPARE(SceneCover::choose("s", "neon.mp4", "", QUrl()).still, Content::Fallback);
 
         // The video moves only for the scene that plays, and only when both settings allow.
         QVERIFY(SceneCover::videoMoves("s", true, "s", true, false));
@@ -119,9 +127,7 @@ private Q_SLOTS:
     {
         using namespace std::chrono_literals;
         SceneCoverContents contents;
-        const auto row = [&](int i, int role) {
-            return contents.data(contents.index(i), role);
-        };
+        const auto row = [&](int i, int role) { return contents.data(contents.index(i), role); };
         const auto a = SceneCover::choose("a", "", "subway", {});
         const auto b = SceneCover::choose("b", "", "vinyl-bar", {});
         contents.show(a, 50ms);
@@ -142,7 +148,8 @@ private Q_SLOTS:
         QVERIFY(!row(0, SceneCoverContents::ShownRole).toBool());
         QVERIFY(!row(0, SceneCoverContents::PlayingRole).toBool());
         QVERIFY(row(1, SceneCoverContents::ShownRole).toBool());
-        QCOMPARE(row(1, SceneCoverContents::IdentityRole).toString(), QStringLiteral("art:vinyl-bar"));
+        QCOMPARE(row(1, SceneCoverContents::IdentityRole).toString(),
+                 QStringLiteral("art:vinyl-bar"));
         QTRY_COMPARE(contents.rowCount(), 1);
         QCOMPARE(row(0, SceneCoverContents::SourceRole).toString(), QStringLiteral("vinyl-bar"));
     }

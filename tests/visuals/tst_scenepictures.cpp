@@ -3,14 +3,14 @@
 // a QML warning.
 #include "support/AppFixture.h"
 #include "support/TestHttpServer.h"
+#include "support/TestSupport.h"
+#include "ui/views/SceneCover.h"
 #include "ui/views/SceneListModel.h"
-#include "visuals/SceneCover.h"
-#include "visuals/VideoLoop.h"
 #include "visuals/ArtClock.h"
 #include "visuals/Illustration.h"
 #include "visuals/IllustrationView.h"
+#include "visuals/VideoLoop.h"
 
-#include <QBuffer>
 #include <QMediaPlayer>
 #include <QQmlComponent>
 #include <QQmlEngine>
@@ -18,6 +18,7 @@
 #include <QQuickView>
 #include <QTest>
 #include <QVector3D>
+#include <QVideoSink>
 
 namespace {
 // Points as fractions of the picture, and the palette colour expected there.
@@ -37,21 +38,10 @@ bool near(const QImage &image, QPointF at, const QString &hex)
     const QColor got = image.pixelColor(int(at.x() * image.width()), int(at.y() * image.height()));
     const QColor expected(hex);
     return std::abs(got.red() - expected.red()) <= 12 &&
-        std::abs(got.green() - expected.green()) <= 12 &&
-        std::abs(got.blue() - expected.blue()) <= 12;
+           std::abs(got.green() - expected.green()) <= 12 &&
+           std::abs(got.blue() - expected.blue()) <= 12;
 }
 
-// A cover of one colour, dark cyan.
-QByteArray coverPng()
-{
-    QImage image(32, 18, QImage::Format_RGB32);
-    image.fill(Qt::darkCyan);
-    QByteArray png;
-    QBuffer buffer(&png);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return png;
-}
 } // namespace
 
 class TestScenePictures : public QObject
@@ -81,9 +71,13 @@ private Q_SLOTS:
         QFETCH(Checks, checks);
         const QImage still = Illustration::forKind(kind)->render({1280, 720}, 1.3);
         for (const auto &[at, colour] : checks)
-            QVERIFY2(near(still, at, colour), qPrintable(QStringLiteral("%1 at %2,%3 is %4")
-                         .arg(colour).arg(at.x()).arg(at.y())
-                         .arg(still.pixelColor(int(at.x() * 1280), int(at.y() * 720)).name())));
+            QVERIFY2(near(still, at, colour),
+                     qPrintable(
+                         QStringLiteral("%1 at %2,%3 is %4")
+                             .arg(colour)
+                             .arg(at.x())
+                             .arg(at.y())
+                             .arg(still.pixelColor(int(at.x() * 1280), int(at.y() * 720)).name())));
         QVERIFY(!Illustration::forKind("cosy-room"));
     }
 
@@ -122,9 +116,13 @@ private Q_SLOTS:
     }
 
     // The player starts or pauses only when asked to, and ends in the state last asked for.
+    // The video shows only once it has a frame; one that fails never shows (its scene's next
+    // picture stays).
     void videoLoopFollowsPlayingOnly()
     {
         QMediaPlayer player;
+        QVideoSink output;
+        player.setVideoSink(&output);
         VideoLoopControl control;
         control.setSource(QStringLiteral("dusk-glow"));
         control.setPlayer(&player);
@@ -132,6 +130,7 @@ private Q_SLOTS:
         control.componentComplete();
         QCOMPARE(player.source(), QUrl("qrc:/qt/qml/Duskhaven/videos/dusk-glow.mp4"));
         QTRY_COMPARE(player.playbackState(), QMediaPlayer::PausedState); // its first frame
+        QTRY_VERIFY(control.showsVideo());
 
         control.setPlaying(true);
         control.setPlaying(false);
@@ -144,13 +143,20 @@ private Q_SLOTS:
         control.setSource(QStringLiteral("no-such-loop"));
         QCOMPARE(control.location(), QUrl());
         QCOMPARE(player.source(), QUrl());
+        QVERIFY(!control.showsVideo());
+
+        TestHttpServer server;
+        server.serve("/gone.mp4", 404, "not here");
+        control.setSource(server.url("/gone.mp4").toString());
+        QTRY_VERIFY(player.error() != QMediaPlayer::NoError);
+        QVERIFY(!control.showsVideo());
     }
 
     // Every kind of picture loads cleanly, and a change of scene fades one into the next.
     void sceneCoverArtLoadsEveryKindOfPicture()
     {
         TestHttpServer server;
-        const QByteArray png = coverPng();
+        const QByteArray png = TestSupport::solidPng(Qt::darkCyan);
         server.serve("/cover.png", 200, png);
         server.serve("/gone.png", 404, png);
 
@@ -181,9 +187,9 @@ private Q_SLOTS:
         QQuickView view;
         view.setResizeMode(QQuickView::SizeRootObjectToView);
         view.resize(480, 270);
-        const bool loaded = app.qml->load(view, QStringLiteral("visuals/SceneCoverArt.qml"),
-                                          app.qml->darkPalette(),
-                                          {{"scene", QVariant::fromValue(scenes.first())}});
+        const bool loaded =
+            app.qml->load(view, QStringLiteral("visuals/SceneCoverArt.qml"), app.qml->darkPalette(),
+                          {{"scene", QVariant::fromValue(scenes.first())}});
         QQuickItem *root = view.rootObject();
         QVERIFY(root);
         const auto players = [root] {
@@ -230,7 +236,7 @@ private Q_SLOTS:
     void vignetteDarkensEveryKindOfPicture()
     {
         TestHttpServer server;
-        const QByteArray png = coverPng();
+        const QByteArray png = TestSupport::solidPng(Qt::darkCyan);
         server.serve("/cover.png", 200, png);
 
         AppFixture app;

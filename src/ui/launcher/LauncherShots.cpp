@@ -36,6 +36,16 @@ QCoro::Task<bool> waitUntil(std::function<bool()> done, std::chrono::millisecond
     co_return done();
 }
 
+// Every item drawn under root. Items a Repeater builds are not QObject children of the
+// window's root, so findChildren() misses the launcher's controls.
+QList<QQuickItem *> itemsUnder(QQuickItem *root)
+{
+    QList<QQuickItem *> items{root};
+    for (qsizetype i = 0; i < items.size(); ++i)
+        items.append(items.at(i)->childItems());
+    return items;
+}
+
 // A scene to show: the first with an illustration, else the first.
 SceneEntry *showcase(const SceneListModel &scenes, int skip = 0)
 {
@@ -103,7 +113,7 @@ QCoro::Task<bool> LauncherShots::take(QString folder, ShellWindows &windows,
 
     // Keeping the previewed scene offline: the pin button, reached with the keyboard, shows
     // its progress.
-    for (QQuickItem *item : root->findChildren<QQuickItem *>())
+    for (QQuickItem *item : itemsUnder(root))
         if (item->property("accessibleName").toString().endsWith(QLatin1String("for offline")))
             item->forceActiveFocus(Qt::TabFocusReason);
     PinService &pins = *services.pins();
@@ -118,7 +128,10 @@ QCoro::Task<bool> LauncherShots::take(QString folder, ShellWindows &windows,
     // The mixer popover, opened from its pill near the right edge, at the smallest window and
     // a large one; then the window maximised, which the picture fills.
     root->setProperty("drawerOpen", false);
-    const QPointer<QObject> mixer = root->findChild<QObject *>(QStringLiteral("mixerPill"));
+    QPointer<QQuickItem> mixer;
+    for (QQuickItem *item : itemsUnder(root))
+        if (item->objectName() == QLatin1String("mixerPill"))
+            mixer = item;
     const std::pair<QSize, QString> sizes[] = {
         {LauncherWindow::smallestSize, QStringLiteral("launcher-mixer-smallest.png")},
         {QSize(1600, 900), QStringLiteral("launcher-mixer-large.png")}};

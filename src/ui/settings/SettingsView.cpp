@@ -1,7 +1,7 @@
 #include "ui/settings/SettingsView.h"
 
-#include "Duskhaven/BuildInfo.h"
 #include "awareness/HotKeyService.h"
+#include "core/BuildInfo.h"
 #include "ui/views/ViewServices.h"
 
 #include <QLocale>
@@ -75,8 +75,9 @@ int SettingsView::budgetIndex() const
         return -1;
     const int stored = m_services->settings()->cacheSizeBudgetMB();
     const auto &choices = budgetChoices();
-    const auto found = std::find_if(choices.cbegin(), choices.cend(),
-                                    [stored](const BudgetChoice &c) { return c.megabytes == stored; });
+    const auto found =
+        std::find_if(choices.cbegin(), choices.cend(),
+                     [stored](const BudgetChoice &c) { return c.megabytes == stored; });
     return found == choices.cend() ? -1 : int(found - choices.cbegin());
 }
 

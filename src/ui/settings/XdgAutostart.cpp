@@ -31,7 +31,7 @@ QString execArgument(const QString &argument)
 QString XdgAutostart::defaultFilePath()
 {
     return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
-        QStringLiteral("/autostart/dusk-haven.desktop");
+           QStringLiteral("/autostart/dusk-haven.desktop");
 }
 
 QByteArray XdgAutostart::desktopEntry(const QString &executable)
@@ -54,7 +54,7 @@ XdgAutostart::XdgAutostart(SettingsStore &settings, QString filePath, QString ex
       m_executable(std::move(executable))
 {
     settings.follow(SettingsKey::launchAtLogin, this,
-                    [this] { apply(m_settings.boolOrFalse(SettingsKey::launchAtLogin)); });
+                    [this] { apply(m_settings.value(Setting::launchAtLogin)); });
 }
 
 bool XdgAutostart::apply(bool launchAtLogin) const

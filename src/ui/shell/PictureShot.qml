@@ -20,6 +20,7 @@ Item {
         clock: root.services.artClock
     }
     SceneVideoLoop {
+        objectName: "video"
         anchors.fill: parent
         visible: root.videoSource !== ""
         source: root.videoSource

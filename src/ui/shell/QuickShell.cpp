@@ -1,6 +1,5 @@
 #include "ui/shell/QuickShell.h"
 
-#include "Duskhaven/AppEnvironment.h"
 #include "ui/Resources.h"
 #include "ui/shell/MenuBarController.h"
 #include "ui/shell/PanelWindow.h"
@@ -14,8 +13,7 @@ QuickShell::QuickShell(const Context &context, QObject *parent)
 {
     Resources::setAppWindowIcon();
     m_windows = std::make_unique<ShellWindows>(*m_qml, context.settings);
-    m_services = std::make_unique<ViewServices>(context.environment.viewServices(),
-                                                m_qml->symbols(), *m_windows);
+    m_services = std::make_unique<ViewServices>(context.services, m_qml->symbols(), *m_windows);
     m_qml->setServices(m_services.get());
     connect(m_windows.get(), &ShellWindows::windowOpening, &context.menuBar,
             &MenuBarController::hidePanel);

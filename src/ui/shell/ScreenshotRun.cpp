@@ -2,14 +2,14 @@
 
 #include "catalogue/Catalogue.h"
 #include "core/AppError.h"
+#include "ui/launcher/LauncherShots.h"
+#include "ui/panel/PanelShots.h"
 #include "ui/shell/MenuBarController.h"
 #include "ui/shell/PanelWindow.h"
 #include "ui/shell/QmlHost.h"
 #include "ui/shell/ShellWindows.h"
-#include "ui/launcher/LauncherShots.h"
-#include "ui/panel/PanelShots.h"
+#include "ui/views/SceneCover.h"
 #include "ui/views/ViewServices.h"
-#include "visuals/SceneCover.h"
 
 #include <QCoroTimer>
 #include <QDir>
@@ -27,16 +27,6 @@ namespace {
 QImage grab(QQuickWindow *window)
 {
     return window && window->isVisible() ? window->grabWindow() : QImage();
-}
-
-bool isBlack(const QImage &image)
-{
-    const QImage small = image.scaled(8, 8).convertToFormat(QImage::Format_RGB32);
-    for (int y = 0; y < small.height(); ++y)
-        for (int x = 0; x < small.width(); ++x)
-            if (qGray(small.pixel(x, y)) > 8)
-                return false;
-    return true;
 }
 
 // The first catalogue scene pictured by `content`; none when there is no such scene.
@@ -59,9 +49,8 @@ ScreenshotRun::ScreenshotRun(QString folder, ShellWindows &windows, MenuBarContr
       m_qml(qml)
 {
     addShot({QStringLiteral("launcher.png"), [this] { return launcherShot(); }});
-    addShot({QStringLiteral("panel.png"), [this]() -> QCoro::Task<QImage> {
-                 co_return grab(&PanelWindow::of(m_menuBar));
-             }});
+    addShot({QStringLiteral("panel.png"),
+             [this]() -> QCoro::Task<QImage> { co_return grab(&PanelWindow::of(m_menuBar)); }});
     addPictureShots();
     addShot({QStringLiteral("settings.png"), [this] { return settingsShot(false); }});
     addShot({QStringLiteral("settings-custom.png"), [this] { return settingsShot(true); }});
@@ -144,7 +133,7 @@ void ScreenshotRun::addPictureShots()
                  SceneEntry *scene =
                      firstScene(*m_qml.services()->scenes(), SceneCover::Content::Video);
                  const QString source = scene ? scene->videoLoop() : QStringLiteral("dusk-glow");
-                 return pictureShot({{QStringLiteral("videoSource"), source}}, 3000);
+                 return pictureShot({{QStringLiteral("videoSource"), source}}, 0);
              }});
 }
 
@@ -164,14 +153,19 @@ QCoro::Task<QImage> ScreenshotRun::pictureShot(QVariantMap properties, int settl
         co_return QImage();
     view.show();
     co_await QCoro::sleepFor(std::chrono::milliseconds(settle));
-    // A video's first frame can take longer on a busy machine; until then the view is black.
-    QImage image = grab(&view);
-    for (int i = 0; self && i < 20 && isBlack(image); ++i) {
-        co_await QCoro::sleepFor(500ms);
-        if (self)
-            image = grab(&view);
+    // A video is shot once it has faded in on a frame of its own, however long its first frame
+    // takes on a busy machine; one that never gets there gives no shot.
+    auto *video = view.rootObject()->findChild<QQuickItem *>(QStringLiteral("video"));
+    const auto covers = [&video] { return video->property("shown").toReal() >= 1; };
+    if (self && video && video->isVisible()) {
+        for (int i = 0; self && i < 600 && !covers(); ++i)
+            co_await QCoro::sleepFor(100ms);
+        if (self && !covers()) {
+            QTextStream(stderr) << "the video showed no frame within a minute\n";
+            co_return QImage();
+        }
     }
-    co_return self ? image : QImage();
+    co_return self ? grab(&view) : QImage();
 }
 
 QCoro::Task<QImage> ScreenshotRun::settingsShot(bool scrolledToCustomScenes)
@@ -185,10 +179,9 @@ QCoro::Task<QImage> ScreenshotRun::settingsShot(bool scrolledToCustomScenes)
             qEnvironmentVariable("DUSKHAVEN_SCREENSHOT_SCENES").split(u':', Qt::SkipEmptyParts);
         CustomScenesService &scenes = *m_qml.services()->customScenes();
         for (const QString &file : files) {
-            const bool listed = std::any_of(scenes.scenes().cbegin(), scenes.scenes().cend(),
-                                            [&file](const CustomScene &scene) {
-                                                return scene.audioBookmark == file.toUtf8();
-                                            });
+            const bool listed = std::any_of(
+                scenes.scenes().cbegin(), scenes.scenes().cend(),
+                [&file](const CustomScene &scene) { return scene.audioBookmark == file.toUtf8(); });
             try {
                 if (!listed)
                     scenes.add(QString(), QUrl::fromLocalFile(file));

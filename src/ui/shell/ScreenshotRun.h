@@ -41,7 +41,8 @@ Q_SIGNALS:
 private:
     QCoro::Task<> run();
     QCoro::Task<QImage> launcherShot();
-    // A 1280 × 720 still of a scene picture (see PictureShot.qml), after `settle` ms.
+    // A 1280 × 720 still of a scene picture (see PictureShot.qml), after `settle` ms and, for a
+    // video, once it shows a frame.
     QCoro::Task<QImage> pictureShot(QVariantMap properties, int settle);
     void addPictureShots();
     // The settings window at the top, or scrolled to the custom scenes.

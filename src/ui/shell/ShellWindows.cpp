@@ -133,7 +133,7 @@ ShellWindows::~ShellWindows()
 
 bool ShellWindows::keepLauncherOnAppearance(const SettingsStore &settings, bool &didHandleColdStart)
 {
-    const bool stored = ViewShell::launcherOpensAtLaunch(settings);
+    const bool stored = settings.value(Setting::openLauncherOnLaunch);
     if (didHandleColdStart)
         return true;
     didHandleColdStart = true;

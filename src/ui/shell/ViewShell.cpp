@@ -25,8 +25,3 @@ std::unique_ptr<AudioEngine> ViewShell::loadQtMultimediaEngine(QString *error)
         viewsEntry("duskhavenMakeQtMultimediaEngine", error));
     return std::unique_ptr<AudioEngine>(make ? make() : nullptr);
 }
-
-bool ViewShell::launcherOpensAtLaunch(const SettingsStore &settings)
-{
-    return settings.boolValue(SettingsKey::openLauncherOnLaunch).value_or(true);
-}

@@ -1,10 +1,11 @@
 #pragma once
 
+#include "core/AppServices.h"
+
 #include <QObject>
 #include <QString>
 #include <memory>
 
-class AppEnvironment;
 class AudioEngine;
 class DesktopColorScheme;
 class MenuBarController;
@@ -23,7 +24,7 @@ public:
     // What the windows are built on; all of it outlives the shell.
     struct Context
     {
-        AppEnvironment &environment;
+        AppServices services;
         SettingsStore &settings;
         DesktopColorScheme &desktop;
         MenuBarController &menuBar;
@@ -35,10 +36,6 @@ public:
     // Qt Multimedia's player as the music's engine (the fallback engine), which comes with the
     // views' module; none when the module cannot be loaded.
     static std::unique_ptr<AudioEngine> loadQtMultimediaEngine(QString *error);
-
-    // Whether the launcher opens when the process starts: the stored "openLauncherOnLaunch"
-    // when it is a Boolean, true otherwise.
-    static bool launcherOpensAtLaunch(const SettingsStore &settings);
 
     using QObject::QObject;
 

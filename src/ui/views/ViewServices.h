@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Duskhaven/AppServices.h"
+#include "core/AppServices.h"
 #include "ui/views/QmlTypes.h"
 #include "ui/views/SceneListModel.h"
 #include "ui/views/ViewSettings.h"

@@ -1,18 +1,10 @@
 #include "ui/views/ViewSettings.h"
 
 #include "core/SettingsStore.h"
-#include "playback/PlayerService.h"
-#include "storage/CacheService.h"
 
 #include <QMetaProperty>
 #include <algorithm>
 #include <cmath>
-
-namespace {
-// The player's default, as the number a person reads in the settings file.
-constexpr double defaultVolume = 0.8;
-static_assert(float(defaultVolume) == PlayerService::defaultVolume);
-} // namespace
 
 ViewSettings::ViewSettings(SettingsStore &store, QObject *parent) : QObject(parent), m_store(store)
 {
@@ -22,10 +14,6 @@ ViewSettings::ViewSettings(SettingsStore &store, QObject *parent) : QObject(pare
     track(SettingsKey::openLauncherOnLaunch, &ViewSettings::openLauncherOnLaunchChanged);
     track(SettingsKey::onboardingCompleted, &ViewSettings::onboardingCompletedChanged);
     track(SettingsKey::launchAtLogin, &ViewSettings::launchAtLoginChanged);
-    track(SettingsKey::autoPauseExternalAudio, &ViewSettings::autoPauseExternalAudioChanged);
-    track(SettingsKey::autoPauseLowPowerMode, &ViewSettings::autoPauseLowPowerModeChanged);
-    track(SettingsKey::autoPauseLowBattery, &ViewSettings::autoPauseLowBatteryChanged);
-    track(SettingsKey::globalHotkeysEnabled, &ViewSettings::globalHotkeysEnabledChanged);
     track(SettingsKey::cacheSizeBudgetMB, &ViewSettings::cacheSizeBudgetMBChanged);
     track(SettingsKey::favoriteSceneIds, &ViewSettings::favoriteSceneIdsChanged);
 }
@@ -47,52 +35,35 @@ void ViewSettings::track(const QString &key, void (ViewSettings::*notify)())
     });
 }
 
-bool ViewSettings::flag(const QString &key, bool fallback) const
-{
-    return m_store.boolValue(key).value_or(fallback);
-}
-
 double ViewSettings::volume() const
 {
-    const double stored = m_store.doubleValue(SettingsKey::volume).value_or(defaultVolume);
-    return std::isfinite(stored) ? std::clamp(stored, 0.0, 1.0) : defaultVolume;
+    return m_store.value(Setting::volume);
 }
 
-bool ViewSettings::animatedSceneLoops() const { return flag(SettingsKey::animatedSceneLoops, true); }
-bool ViewSettings::reduceMotion() const { return flag(SettingsKey::reduceMotion, false); }
+bool ViewSettings::animatedSceneLoops() const
+{
+    return m_store.value(Setting::animatedSceneLoops);
+}
+bool ViewSettings::reduceMotion() const
+{
+    return m_store.value(Setting::reduceMotion);
+}
 bool ViewSettings::openLauncherOnLaunch() const
 {
-    return flag(SettingsKey::openLauncherOnLaunch, true);
+    return m_store.value(Setting::openLauncherOnLaunch);
 }
 bool ViewSettings::onboardingCompleted() const
 {
-    return flag(SettingsKey::onboardingCompleted, false);
+    return m_store.value(Setting::onboardingCompleted);
 }
-bool ViewSettings::launchAtLogin() const { return flag(SettingsKey::launchAtLogin, false); }
-bool ViewSettings::autoPauseExternalAudio() const
+bool ViewSettings::launchAtLogin() const
 {
-    return flag(SettingsKey::autoPauseExternalAudio, false);
-}
-bool ViewSettings::autoPauseLowPowerMode() const
-{
-    return flag(SettingsKey::autoPauseLowPowerMode, false);
-}
-bool ViewSettings::autoPauseLowBattery() const
-{
-    return flag(SettingsKey::autoPauseLowBattery, false);
-}
-bool ViewSettings::globalHotkeysEnabled() const
-{
-    return flag(SettingsKey::globalHotkeysEnabled, false);
+    return m_store.value(Setting::launchAtLogin);
 }
 
 int ViewSettings::cacheSizeBudgetMB() const
 {
-    // The cache service counts a negative or fractional value as the default too.
-    const auto stored = m_store.integerValue(SettingsKey::cacheSizeBudgetMB);
-    if (!stored || *stored < 0 || *stored > std::numeric_limits<int>::max())
-        return int(CacheService::defaultBudgetMegabytes);
-    return int(*stored);
+    return int(m_store.value(Setting::cacheSizeBudgetMB));
 }
 
 QStringList ViewSettings::favoriteSceneIds() const
@@ -105,48 +76,43 @@ QStringList ViewSettings::favoriteSceneIds() const
 
 void ViewSettings::setVolume(double value)
 {
-    if (std::isfinite(value))
-        m_store.setDouble(SettingsKey::volume, std::clamp(value, 0.0, 1.0));
+    m_store.set(Setting::volume, value);
 }
 void ViewSettings::setAnimatedSceneLoops(bool value)
 {
-    m_store.setBool(SettingsKey::animatedSceneLoops, value);
+    m_store.set(Setting::animatedSceneLoops, value);
 }
-void ViewSettings::setReduceMotion(bool value) { m_store.setBool(SettingsKey::reduceMotion, value); }
+void ViewSettings::setReduceMotion(bool value)
+{
+    m_store.set(Setting::reduceMotion, value);
+}
 void ViewSettings::setOpenLauncherOnLaunch(bool value)
 {
-    m_store.setBool(SettingsKey::openLauncherOnLaunch, value);
+    m_store.set(Setting::openLauncherOnLaunch, value);
 }
 void ViewSettings::setOnboardingCompleted(bool value)
 {
-    m_store.setBool(SettingsKey::onboardingCompleted, value);
+    m_store.set(Setting::onboardingCompleted, value);
 }
-void ViewSettings::setLaunchAtLogin(bool value) { m_store.setBool(SettingsKey::launchAtLogin, value); }
-void ViewSettings::setAutoPauseExternalAudio(bool value)
+void ViewSettings::setLaunchAtLogin(bool value)
 {
-    m_store.setBool(SettingsKey::autoPauseExternalAudio, value);
-}
-void ViewSettings::setAutoPauseLowPowerMode(bool value)
-{
-    m_store.setBool(SettingsKey::autoPauseLowPowerMode, value);
-}
-void ViewSettings::setAutoPauseLowBattery(bool value)
-{
-    m_store.setBool(SettingsKey::autoPauseLowBattery, value);
-}
-void ViewSettings::setGlobalHotkeysEnabled(bool value)
-{
-    m_store.setBool(SettingsKey::globalHotkeysEnabled, value);
+    m_store.set(Setting::launchAtLogin, value);
 }
 void ViewSettings::setCacheSizeBudgetMB(int value)
 {
-    if (value >= 0)
-        m_store.setInteger(SettingsKey::cacheSizeBudgetMB, value);
+    m_store.set(Setting::cacheSizeBudgetMB, value);
 }
 void ViewSettings::setFavoriteSceneIds(const QStringList &ids)
 {
-    IdSetSetting::write(m_store, SettingsKey::favoriteSceneIds, QSet<QString>(ids.cbegin(), ids.cend()));
+    IdSetSetting::write(m_store, SettingsKey::favoriteSceneIds,
+                        QSet<QString>(ids.cbegin(), ids.cend()));
 }
 
-void ViewSettings::holdWrites() { m_store.holdWrites(); }
-void ViewSettings::releaseWrites() { m_store.releaseWrites(); }
+void ViewSettings::holdWrites()
+{
+    m_store.holdWrites();
+}
+void ViewSettings::releaseWrites()
+{
+    m_store.releaseWrites();
+}

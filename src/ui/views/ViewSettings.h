@@ -24,16 +24,8 @@ class ViewSettings : public QObject
                    NOTIFY openLauncherOnLaunchChanged)
     Q_PROPERTY(bool onboardingCompleted READ onboardingCompleted WRITE setOnboardingCompleted NOTIFY
                    onboardingCompletedChanged)
-    Q_PROPERTY(bool launchAtLogin READ launchAtLogin WRITE setLaunchAtLogin NOTIFY
-                   launchAtLoginChanged)
-    Q_PROPERTY(bool autoPauseExternalAudio READ autoPauseExternalAudio WRITE
-                   setAutoPauseExternalAudio NOTIFY autoPauseExternalAudioChanged)
-    Q_PROPERTY(bool autoPauseLowPowerMode READ autoPauseLowPowerMode WRITE setAutoPauseLowPowerMode
-                   NOTIFY autoPauseLowPowerModeChanged)
-    Q_PROPERTY(bool autoPauseLowBattery READ autoPauseLowBattery WRITE setAutoPauseLowBattery
-                   NOTIFY autoPauseLowBatteryChanged)
-    Q_PROPERTY(bool globalHotkeysEnabled READ globalHotkeysEnabled WRITE setGlobalHotkeysEnabled
-                   NOTIFY globalHotkeysEnabledChanged)
+    Q_PROPERTY(
+        bool launchAtLogin READ launchAtLogin WRITE setLaunchAtLogin NOTIFY launchAtLoginChanged)
     Q_PROPERTY(int cacheSizeBudgetMB READ cacheSizeBudgetMB WRITE setCacheSizeBudgetMB NOTIFY
                    cacheSizeBudgetMBChanged)
     // Sorted ascending; written as the stored JSON array.
@@ -49,10 +41,6 @@ public:
     bool openLauncherOnLaunch() const;
     bool onboardingCompleted() const;
     bool launchAtLogin() const;
-    bool autoPauseExternalAudio() const;
-    bool autoPauseLowPowerMode() const;
-    bool autoPauseLowBattery() const;
-    bool globalHotkeysEnabled() const;
     int cacheSizeBudgetMB() const;
     QStringList favoriteSceneIds() const;
 
@@ -62,10 +50,6 @@ public:
     void setOpenLauncherOnLaunch(bool value);
     void setOnboardingCompleted(bool value);
     void setLaunchAtLogin(bool value);
-    void setAutoPauseExternalAudio(bool value);
-    void setAutoPauseLowPowerMode(bool value);
-    void setAutoPauseLowBattery(bool value);
-    void setGlobalHotkeysEnabled(bool value);
     void setCacheSizeBudgetMB(int value);
     void setFavoriteSceneIds(const QStringList &ids);
 
@@ -81,15 +65,10 @@ Q_SIGNALS:
     void openLauncherOnLaunchChanged();
     void onboardingCompletedChanged();
     void launchAtLoginChanged();
-    void autoPauseExternalAudioChanged();
-    void autoPauseLowPowerModeChanged();
-    void autoPauseLowBatteryChanged();
-    void globalHotkeysEnabledChanged();
     void cacheSizeBudgetMBChanged();
     void favoriteSceneIdsChanged();
 
 private:
-    bool flag(const QString &key, bool fallback) const;
     // Follows `key` in the store and emits `notify` when what this object reads changes.
     void track(const QString &key, void (ViewSettings::*notify)());
 

@@ -13,5 +13,6 @@ add_test(NAME demo_catalogue_validate
 set_tests_properties(demo_catalogue_validate PROPERTIES
   FIXTURES_REQUIRED demo_catalogue LABELS demo)
 
-duskhaven_add_test(tst_demo_catalogue SOURCES demo/tst_demo_catalogue.cpp LABELS demo TIMEOUT 300)
+duskhaven_add_test(tst_demo_catalogue SOURCES tools/tst_demo_catalogue.cpp LABELS demo TIMEOUT 300)
 set_tests_properties(tst_demo_catalogue PROPERTIES FIXTURES_REQUIRED demo_catalogue)
+duskhaven_add_test(tst_session SOURCES tools/tst_session.cpp LABELS session)

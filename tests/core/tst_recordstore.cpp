@@ -163,10 +163,13 @@ private Q_SLOTS:
     void anEarlierStoreKeepsItsRecordsAndGainsMixes()
     {
         const QString path = freshPath();
-        QVERIFY(QFile::copy(TestSupport::sourceDir() + "/tests/spine/fixtures/store-1.0.0.sqlite",
+        QVERIFY(QFile::copy(TestSupport::sourceDir() + "/tests/core/fixtures/store-1.0.0.sqlite",
                             path));
         QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
-        const SavedMix mix{"0b7e9d43-1111-4000-8000-000000000002", "Night rain", "rain", 0.4f,
+        const SavedMix mix{"0b7e9d43-1111-4000-8000-000000000002",
+                           "Night rain",
+                           "rain",
+                           0.4f,
                            {{"rain", 0.75f}, {"fire", 0.125f}},
                            QDateTime::fromMSecsSinceEpoch(1733700000000, Qt::UTC)};
         {
@@ -186,7 +189,8 @@ private Q_SLOTS:
         QCOMPARE(reopened.fetchAll<SavedMix>("name", Qt::AscendingOrder), QList<SavedMix>{mix});
         QCOMPARE(reopened.fetchAll<CacheEntry>("trackId", Qt::AscendingOrder).size(), 2);
         QSqlQuery version(QSqlDatabase::database(QSqlDatabase::connectionNames().constFirst()));
-        QVERIFY(version.exec("SELECT value FROM Meta WHERE key = 'schemaVersion'") && version.next());
+        QVERIFY(version.exec("SELECT value FROM Meta WHERE key = 'schemaVersion'") &&
+                version.next());
         QCOMPARE(version.value(0).toString(), QString(RecordStore::schemaVersion));
     }
 };

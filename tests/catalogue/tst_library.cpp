@@ -1,6 +1,6 @@
+#include "catalogue/LibraryService.h"
 #include "core/AppError.h"
 #include "core/FileLocations.h"
-#include "catalogue/LibraryService.h"
 #include "support/TestHttpServer.h"
 #include "support/TestSupport.h"
 

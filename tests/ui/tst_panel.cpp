@@ -1,7 +1,7 @@
 #include "support/AppFixture.h"
 #include "ui/shell/MenuBarController.h"
-#include "ui/shell/PanelWindow.h"
 #include "ui/shell/PanelPlacement.h"
+#include "ui/shell/PanelWindow.h"
 #include "ui/shell/X11ClickMonitor.h"
 
 #include <QAction>
@@ -79,8 +79,7 @@ private Q_SLOTS:
         m_app.startShell();
         auto monitor = std::make_unique<CountingMonitor>(m_installs);
         m_monitor = monitor.get();
-        m_controller =
-            std::make_unique<MenuBarController>(*m_app.desktop, std::move(monitor));
+        m_controller = std::make_unique<MenuBarController>(*m_app.desktop, std::move(monitor));
         PanelWindow::attach(*m_controller, *m_app.qml);
         // The session's tray host speaks XEmbed, so the icon's place becomes known; before the
         // host has embedded it the icon reports the origin. The host sits at the top right.
@@ -95,10 +94,7 @@ private Q_SLOTS:
         m_installs = 0;
     }
 
-    void cleanupTestCase()
-    {
-        m_controller.reset();
-    }
+    void cleanupTestCase() { m_controller.reset(); }
 
     void menuOfTheTrayIcon()
     {

@@ -82,12 +82,13 @@ private Q_SLOTS:
         AppFixture app;
         const FileLocations &at = app.locations;
         QVERIFY(TestSupport::writeFile(at.manifestFile(), catalogue(server)));
-        const QString video = VideoCacheService(at, HTTPClient(std::make_shared<QNetworkAccessManager>()))
-                                  .cacheFilePath(server.url("/neon.mp4"));
+        const QString video =
+            VideoCacheService(at, HTTPClient(std::make_shared<QNetworkAccessManager>()))
+                .cacheFilePath(server.url("/neon.mp4"));
         const QStringList kept{at.cacheDir() + "/t1.mp3", at.pinnedDir() + "/t1.mp3", video,
                                at.ambientDir() + "/rain.mp3"};
-        const QStringList swept{at.cacheDir() + "/stray.mp3", at.cacheDir() + "/t2.mp3.partial",
-                                at.pinnedDir() + "/other.mp3", at.videoCacheDir() + "/old.mp4",
+        const QStringList swept{at.cacheDir() + "/stray.mp3",     at.cacheDir() + "/t2.mp3.partial",
+                                at.pinnedDir() + "/other.mp3",    at.videoCacheDir() + "/old.mp4",
                                 at.ambientDir() + "/thunder.mp3", at.manifestFile() + ".partial"};
         for (const QString &path : kept + swept)
             QVERIFY(TestSupport::writeFile(path, "x"));

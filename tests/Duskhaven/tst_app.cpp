@@ -1,6 +1,6 @@
-#include "core/AppError.h"
-#include "Duskhaven/BuildInfo.h"
 #include "Duskhaven/DuskhavenApp.h"
+#include "core/AppError.h"
+#include "core/BuildInfo.h"
 #include "support/AppFixture.h"
 #include "support/TestSupport.h"
 

@@ -1,4 +1,4 @@
-#include "visuals/SceneCover.h"
+#include "ui/views/SceneCover.h"
 
 #include "playback/PlayerService.h"
 #include "ui/views/SceneListModel.h"
@@ -8,25 +8,31 @@
 using SceneCover::Choice;
 using SceneCover::Content;
 
-Choice SceneCover::choose(const QString &sceneId, const QString &videoLoop,
-                          const QString &sceneArt, const QUrl &coverUrl)
+Choice SceneCover::choose(const QString &sceneId, const QString &videoLoop, const QString &sceneArt,
+                          const QUrl &coverUrl)
 {
-    if (!videoLoop.isEmpty())
-        return {Content::Video, QStringLiteral("video:") + videoLoop, videoLoop};
+    const auto picture = [](Content content, QString identity, QString source) {
+        return Choice{content, std::move(identity), source, content, source};
+    };
+    if (!videoLoop.isEmpty()) {
+        const Choice still = choose(sceneId, QString(), sceneArt, coverUrl);
+        return {Content::Video, QStringLiteral("video:") + videoLoop, videoLoop, still.still,
+                still.stillSource};
+    }
     if (!sceneArt.isEmpty())
-        return {Content::Art, QStringLiteral("art:") + sceneArt, sceneArt};
+        return picture(Content::Art, QStringLiteral("art:") + sceneArt, sceneArt);
     if (!coverUrl.isEmpty()) {
         const QString address = coverUrl.toString(QUrl::FullyEncoded);
-        return {Content::Cover, QStringLiteral("img:") + address, address};
+        return picture(Content::Cover, QStringLiteral("img:") + address, address);
     }
-    return {Content::Fallback, QStringLiteral("fallback:") + sceneId, QString()};
+    return picture(Content::Fallback, QStringLiteral("fallback:") + sceneId, QString());
 }
 
 bool SceneCover::videoMoves(const QString &sceneId, bool isPlaying, const QString &nowPlayingId,
                             bool animatedSceneLoops, bool reduceMotion)
 {
     return isPlaying && !sceneId.isEmpty() && nowPlayingId == sceneId && animatedSceneLoops &&
-        !reduceMotion;
+           !reduceMotion;
 }
 
 QString SceneCover::contentName(Content content)
@@ -65,6 +71,10 @@ QVariant SceneCoverContents::data(const QModelIndex &index, int role) const
         return row.shown;
     case PlayingRole:
         return row.playing;
+    case StillRole:
+        return SceneCover::contentName(row.choice.still);
+    case StillSourceRole:
+        return row.choice.stillSource;
     default:
         return {};
     }
@@ -72,11 +82,10 @@ QVariant SceneCoverContents::data(const QModelIndex &index, int role) const
 
 QHash<int, QByteArray> SceneCoverContents::roleNames() const
 {
-    return {{ContentRole, "content"},
-            {IdentityRole, "identity"},
-            {SourceRole, "source"},
-            {ShownRole, "shown"},
-            {PlayingRole, "playing"}};
+    return {{ContentRole, "content"},        {IdentityRole, "identity"},
+            {SourceRole, "source"},          {ShownRole, "shown"},
+            {PlayingRole, "playing"},        {StillRole, "still"},
+            {StillSourceRole, "stillSource"}};
 }
 
 void SceneCoverContents::show(const Choice &choice, std::chrono::milliseconds fade)
@@ -185,10 +194,10 @@ void SceneCoverState::setSettings(ViewSettings *settings)
 
 void SceneCoverState::refresh()
 {
-    const SceneCover::Choice choice = m_scene
-        ? SceneCover::choose(m_scene->id(), m_scene->videoLoop(), m_scene->sceneArt(),
-                             m_scene->coverUrl())
-        : SceneCover::choose({}, {}, {}, {});
+    const SceneCover::Choice choice =
+        m_scene ? SceneCover::choose(m_scene->id(), m_scene->videoLoop(), m_scene->sceneArt(),
+                                     m_scene->coverUrl())
+                : SceneCover::choose({}, {}, {}, {});
     m_contents.show(choice, fade);
     refreshPlaying();
 }
@@ -196,8 +205,8 @@ void SceneCoverState::refresh()
 void SceneCoverState::refreshPlaying()
 {
     const bool moves = m_scene && m_player && m_settings && m_onScreen->isOnScreen() &&
-        SceneCover::videoMoves(m_scene->id(), m_player->isPlaying(),
-                               m_player->nowPlayingPlaylistId(), m_settings->animatedSceneLoops(),
-                               m_settings->reduceMotion());
+                       SceneCover::videoMoves(
+                           m_scene->id(), m_player->isPlaying(), m_player->nowPlayingPlaylistId(),
+                           m_settings->animatedSceneLoops(), m_settings->reduceMotion());
     m_contents.setPlaying(moves);
 }

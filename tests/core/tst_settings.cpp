@@ -59,6 +59,17 @@ private Q_SLOTS:
         QCOMPARE(settings.integerValue(SettingsKey::cacheSizeBudgetMB), std::nullopt);
         QCOMPARE(settings.doubleValue(SettingsKey::cacheSizeBudgetMB), 12.5);
         QCOMPARE(settings.dataValue(SettingsKey::ambientLayerVolumes), std::nullopt);
+
+        // Through the table, every reader sees the same default and the same bounds.
+        QCOMPARE(settings.value(Setting::openLauncherOnLaunch), true);
+        QCOMPARE(settings.value(Setting::volume), 0.8);
+        QCOMPARE(settings.value(Setting::cacheSizeBudgetMB), 500);
+        QVERIFY(settings.set(Setting::volume, 1.7));
+        QCOMPARE(settings.value(Setting::volume), 1.0);
+        QVERIFY(!settings.set(Setting::volume, std::numeric_limits<double>::quiet_NaN()));
+        QVERIFY(!settings.set(Setting::cacheSizeBudgetMB, -1));
+        QVERIFY(settings.setInteger(SettingsKey::cacheSizeBudgetMB, qint64(1) << 40));
+        QCOMPARE(settings.value(Setting::cacheSizeBudgetMB), 500);
     }
 
     void unreadableFileReadsAsDefaultsAndIsReplacedWhole_data()

@@ -1,6 +1,6 @@
 #include "storage/ImageCache.h"
-#include "ui/views/CoverImageProvider.h"
 #include "support/TestHttpServer.h"
+#include "ui/views/CoverImageProvider.h"
 
 #include <QBuffer>
 #include <QNetworkAccessManager>

@@ -28,6 +28,11 @@ struct Choice
     QString identity;
     // The video source, the illustration's kind or the cover address; empty for the fallback.
     QString source;
+    // The picture that is not a video: for a video, the next one of the choice, which shows
+    // until the video has a frame and for good when it fails (never black); for any other
+    // content, the content itself.
+    Content still = Content::Fallback;
+    QString stillSource;
 
     bool operator==(const Choice &) const = default;
 };
@@ -49,7 +54,15 @@ class SceneCoverContents : public QAbstractListModel
     Q_OBJECT
 
 public:
-    enum Role { ContentRole = Qt::UserRole + 1, IdentityRole, SourceRole, ShownRole, PlayingRole };
+    enum Role {
+        ContentRole = Qt::UserRole + 1,
+        IdentityRole,
+        SourceRole,
+        ShownRole,
+        PlayingRole,
+        StillRole,
+        StillSourceRole
+    };
 
     using QAbstractListModel::QAbstractListModel;
 

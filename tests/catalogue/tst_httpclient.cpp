@@ -1,6 +1,6 @@
+#include "catalogue/HTTPClient.h"
 #include "core/AppError.h"
 #include "core/Cancellation.h"
-#include "catalogue/HTTPClient.h"
 #include "support/TestHttpServer.h"
 #include "support/TestSupport.h"
 
@@ -9,7 +9,6 @@
 #include <QNetworkAccessManager>
 #include <QTemporaryDir>
 #include <QTest>
-
 
 using namespace std::chrono_literals;
 using Response = TestHttpServer::Response;

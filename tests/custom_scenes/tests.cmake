@@ -1,0 +1,1 @@
+duskhaven_add_test(tst_customscenes SOURCES custom_scenes/tst_customscenes.cpp LABELS custom_scenes)

@@ -1,5 +1,0 @@
-duskhaven_add_test(tst_theme SOURCES shell/tst_theme.cpp LABELS shell)
-duskhaven_add_test(tst_singleinstance SOURCES shell/tst_singleinstance.cpp LABELS shell)
-duskhaven_add_test(tst_updatecheck SOURCES shell/tst_updatecheck.cpp LABELS shell)
-duskhaven_add_test(tst_shellwindows SOURCES shell/tst_shellwindows.cpp LABELS shell)
-duskhaven_add_test(tst_panel SOURCES shell/tst_panel.cpp LABELS shell TIMEOUT 180)
