@@ -38,10 +38,12 @@
     F(pa_stream_disconnect)                                                                        \
     F(pa_stream_get_buffer_attr)                                                                   \
     F(pa_stream_get_state)                                                                         \
+    F(pa_stream_get_time)                                                                          \
     F(pa_stream_new_with_proplist)                                                                 \
     F(pa_stream_set_state_callback)                                                                \
     F(pa_stream_set_write_callback)                                                                \
     F(pa_stream_unref)                                                                             \
+    F(pa_stream_writable_size)                                                                     \
     F(pa_stream_write)                                                                             \
     F(pa_threaded_mainloop_free)                                                                   \
     F(pa_threaded_mainloop_get_api)                                                                \

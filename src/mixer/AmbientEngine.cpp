@@ -36,29 +36,31 @@ void AmbientEngine::setLayer(const QString &id, std::shared_ptr<const LayerPcm> 
                              bool playing)
 {
     m_mixer->setLayer(id, std::move(pcm), volume, playing);
-    m_stream->wake();
+    m_stream->touch();
 }
 
 void AmbientEngine::removeLayer(const QString &id)
 {
     m_mixer->removeLayer(id);
+    m_stream->touch();
 }
 
 void AmbientEngine::removeAll()
 {
     m_mixer->removeAll();
+    m_stream->touch();
 }
 
 void AmbientEngine::setVolume(const QString &id, float volume)
 {
     m_mixer->setVolume(id, volume);
-    m_stream->wake();
+    m_stream->touch();
 }
 
 void AmbientEngine::setPlaying(const QString &id, bool playing)
 {
     m_mixer->setPlaying(id, playing);
-    m_stream->wake();
+    m_stream->touch();
 }
 
 bool AmbientEngine::hasLayer(const QString &id) const

@@ -152,7 +152,7 @@ void LayerMixer::skipFadeOuts()
     dropGone();
 }
 
-void LayerMixer::renderLayer(Layer &layer, float *out, qsizetype frames)
+qsizetype LayerMixer::renderLayer(Layer &layer, float *out, qsizetype frames)
 {
     const qint16 *samples = layer.pcm->samples.data();
     const qsizetype length = layer.pcm->frameCount();
@@ -169,15 +169,21 @@ void LayerMixer::renderLayer(Layer &layer, float *out, qsizetype frames)
         if (layer.ramp.isSilentAndSettled())
             break;
     }
+    return done;
 }
 
 bool LayerMixer::render(float *out, qsizetype frames)
 {
     std::memset(out, 0, std::size_t(frames) * 2 * sizeof(float));
-    return mixInto(out, frames);
+    qint64 at = 0;
+    {
+        std::lock_guard lock(m_mutex);
+        at = m_renderedTo;
+    }
+    return mixInto(out, frames, at);
 }
 
-bool LayerMixer::mixInto(float *out, qsizetype frames)
+bool LayerMixer::mixInto(float *out, qsizetype frames, qint64 at)
 {
     std::lock_guard lock(m_mutex);
     bool sounded = false;
@@ -185,8 +191,24 @@ bool LayerMixer::mixInto(float *out, qsizetype frames)
         if (!layer.ramp.isSounding())
             continue;
         sounded = true;
-        renderLayer(layer, out, frames);
+        layer.run.advancing(at);
+        const qsizetype done = renderLayer(layer, out, frames);
+        if (layer.ramp.isSilentAndSettled())
+            layer.run.stopped(at + done);
     }
+    m_renderedTo = at + frames;
     dropGone();
     return sounded;
+}
+
+void LayerMixer::rewindTo(qint64 at)
+{
+    std::lock_guard lock(m_mutex);
+    for (Layer &layer : m_layers) {
+        const qint64 back = layer.run.rewindTo(at, m_renderedTo);
+        const qsizetype length = layer.pcm->frameCount();
+        layer.position = qsizetype(((qint64(layer.position) - back) % length + length) % length);
+        layer.ramp.rewind(back);
+    }
+    m_renderedTo = std::min(m_renderedTo, at);
 }

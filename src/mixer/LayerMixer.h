@@ -49,8 +49,9 @@ public:
 
     // Adds `frames` interleaved stereo frames of the mix to out. Returns isSounding() as it
     // was at the start of the call.
-    bool mixInto(float *out, qsizetype frames) override;
-    // The same, over silence.
+    bool mixInto(float *out, qsizetype frames, qint64 at) override;
+    void rewindTo(qint64 at) override;
+    // The frames that follow the last rendered ones, over silence.
     bool render(float *out, qsizetype frames);
 
 private:
@@ -63,6 +64,7 @@ private:
         bool playing = false;
         bool removed = false;
         GainRamp ramp;
+        ActiveRun run;
     };
 
     Layer *find(const QString &id);
@@ -70,10 +72,12 @@ private:
     void retarget(Layer &layer) const;
     // Under the lock.
     void dropGone();
-    static void renderLayer(Layer &layer, float *out, qsizetype frames);
+    // Returns the frames it advanced.
+    static qsizetype renderLayer(Layer &layer, float *out, qsizetype frames);
 
     const int m_sampleRate;
     const qsizetype m_rampFrames;
     mutable std::mutex m_mutex;
     std::vector<Layer> m_layers;
+    qint64 m_renderedTo = 0;
 };

@@ -2,17 +2,30 @@
 
 #include <QtGlobal>
 #include <algorithm>
+#include <limits>
 #include <type_traits>
 
 // Something the one output stream mixes: the ambient layers, the music. Sources are rendered
 // on the stream's audio thread and changed from the main thread, so each guards its own state.
+//
+// The stream counts its output in frames from its creation on (the output clock); what it has
+// rendered may still be replaced before it is heard, so a source can step back to an earlier
+// output frame and render from there again.
 class MixSource
 {
 public:
     virtual ~MixSource() = default;
-    // Adds `frames` interleaved stereo frames of this source's sound to out. Returns whether
-    // the source sounded in them.
-    virtual bool mixInto(float *out, qsizetype frames) = 0;
+    // Adds `frames` interleaved stereo frames of this source's sound to out, which starts at
+    // output frame `at`. Returns whether the source sounded in them.
+    virtual bool mixInto(float *out, qsizetype frames, qint64 at) = 0;
+    // Returns the source's content (loop positions, the music's place, its glides) to what it
+    // was at output frame `at`, at most a few seconds back, so that what is rendered from `at`
+    // on follows what was heard before it. Changes made meanwhile (a new volume, a pause) stay
+    // and glide from there.
+    virtual void rewindTo(qint64 at) = 0;
+    // How many of the next frames the source can render without a hole (music still being
+    // decoded); the stream renders no further than every source can.
+    virtual qsizetype readyFrames() const { return std::numeric_limits<qsizetype>::max(); }
     // Whether mixInto() would add anything but silence; the stream closes once no source does.
     virtual bool isSounding() const = 0;
     // Called while no stream renders (the sound server is gone): a fade to silence that nobody
@@ -29,6 +42,10 @@ struct GainRamp
     float target = 0.0f;
     float step = 0.0f;
     qsizetype left = 0;
+    // The last glide, to step back through: its start, its length and the frames mixed since.
+    float from = 0.0f;
+    qsizetype length = 0;
+    qint64 since = 0;
 
     // 20 ms: long enough that a jump of gain is not heard as a click, short enough that a
     // slider or a pause feels immediate.
@@ -47,16 +64,32 @@ struct GainRamp
     {
         if (newTarget == target && (left > 0 || gain == newTarget))
             return;
+        from = gain;
+        since = 0;
         if (newTarget == gain) {
             // Already there (a layer stopped before it was ever heard): nothing to glide.
             target = newTarget;
-            left = 0;
+            left = length = 0;
             step = 0.0f;
             return;
         }
         target = newTarget;
-        left = rampFrames;
+        left = length = rampFrames;
         step = (newTarget - gain) / float(rampFrames);
+    }
+
+    // Steps back `frames` mixed frames. Back past the start of the last glide, that glide
+    // starts again where the rewound sound resumes, as if the change came there.
+    void rewind(qint64 frames)
+    {
+        since = std::max<qint64>(0, since - frames);
+        if (since >= length) {
+            gain = target;
+            left = 0;
+            return;
+        }
+        gain = from + step * float(since);
+        left = length - qsizetype(since);
     }
 
     // Adds in × gain to out for up to `frames` stereo frames, stopping where a glide ends so
@@ -71,9 +104,11 @@ struct GainRamp
             const float g = gain * scale;
             for (qsizetype i = 0; i < 2 * frames; ++i)
                 out[i] += float(in[i]) * g;
+            since += frames;
             return frames;
         }
         const qsizetype piece = std::min(frames, left);
+        since += piece;
         float g = gain;
         for (qsizetype i = 0; i < piece; ++i) {
             g += step;
@@ -83,5 +118,49 @@ struct GainRamp
         left -= piece;
         gain = left == 0 ? target : gain + step * float(piece);
         return piece;
+    }
+};
+
+// The output frames over which a source last advanced without a break, from `from` up to
+// `quietFrom`: how far its content moved in any stretch of output that is to be rendered again.
+struct ActiveRun
+{
+    static constexpr qint64 none = std::numeric_limits<qint64>::max();
+    qint64 from = none;
+    qint64 quietFrom = none;
+
+    // The source advances over output from `at` on.
+    void advancing(qint64 at)
+    {
+        if (from == none || quietFrom != none) {
+            from = at;
+            quietFrom = none;
+        }
+    }
+    // It has stopped advancing at output frame `at` (faded out, paused, ended).
+    void stopped(qint64 at)
+    {
+        if (from != none && quietFrom == none)
+            quietFrom = at;
+    }
+    // The frames it advanced over from output frame `at` up to `renderedTo`.
+    qint64 advancedSince(qint64 at, qint64 renderedTo) const
+    {
+        if (from == none)
+            return 0;
+        return std::max<qint64>(0, std::min(quietFrom, renderedTo) - std::max(from, at));
+    }
+    // Output up to `renderedTo` is rendered and is to be rendered again from `at`: returns the
+    // frames the source advanced over from `at` on, and forgets them.
+    qint64 rewindTo(qint64 at, qint64 renderedTo)
+    {
+        if (from == none)
+            return 0;
+        const qint64 back = advancedSince(at, renderedTo);
+        if (from >= at)
+            from = quietFrom = none;
+        else if (quietFrom > at)
+            quietFrom = none;
+        return back;
     }
 };

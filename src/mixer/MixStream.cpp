@@ -4,8 +4,11 @@
 
 #include <QMetaObject>
 #include <algorithm>
+#include <chrono>
 #include <cstring>
+#include <limits>
 #include <mutex>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -23,6 +26,29 @@ constexpr qint64 quietFramesBeforeClosing =
 // something should sound) every 1.6 s.
 constexpr pa_usec_t firstRetryDelay = 200 * PA_USEC_PER_MSEC;
 constexpr pa_usec_t longestRetryDelay = 1600 * PA_USEC_PER_MSEC;
+// The server asks for sound in pieces of this size, so the audio thread (and the music's
+// decoder with it) wakes a couple of times a second.
+constexpr pa_usec_t refillUsec = 500 * PA_USEC_PER_MSEC;
+constexpr int longBufferMs = 1500;
+// Without the long queue: a few tens of milliseconds, whatever is queued counts as heard and
+// a change is heard once it has played out.
+constexpr int shortBufferMs = 25;
+// Queued sound is replaced from this far past what is being heard: the server may already
+// have handed a little more to the device, and the estimate of what is heard may be that late.
+constexpr qint64 rewriteLeadFrames = qint64(MixStream::sampleRate()) * 10 / 1000;
+// Changes closer together than this (a fade in steps) are rendered together at the end of the
+// interval, so that a fade costs a few rewrites a second rather than one a step.
+constexpr pa_usec_t rewriteIntervalUsec = 100 * PA_USEC_PER_MSEC;
+// While some source cannot yet render all the server asks for (music just started decoding),
+// the rest is written this much later.
+constexpr pa_usec_t topUpUsec = 10 * PA_USEC_PER_MSEC;
+
+pa_usec_t monotonicUsec()
+{
+    return pa_usec_t(std::chrono::duration_cast<std::chrono::microseconds>(
+                         std::chrono::steady_clock::now().time_since_epoch())
+                         .count());
+}
 
 class MainloopLock
 {
@@ -66,14 +92,28 @@ public:
         for (const auto &source : m_sources)
             source->skipFadeOuts();
     }
-    bool render(float *out, qsizetype frames)
+    qsizetype readyFrames() const
+    {
+        std::lock_guard lock(m_mutex);
+        qsizetype ready = std::numeric_limits<qsizetype>::max();
+        for (const auto &source : m_sources)
+            ready = std::min(ready, source->readyFrames());
+        return ready;
+    }
+    bool render(float *out, qsizetype frames, qint64 at)
     {
         std::memset(out, 0, std::size_t(frames) * frameBytes);
         std::lock_guard lock(m_mutex);
         bool sounded = false;
         for (const auto &source : m_sources)
-            sounded = source->mixInto(out, frames) || sounded;
+            sounded = source->mixInto(out, frames, at) || sounded;
         return sounded;
+    }
+    void rewindTo(qint64 at)
+    {
+        std::lock_guard lock(m_mutex);
+        for (const auto &source : m_sources)
+            source->rewindTo(at);
     }
 
 private:
@@ -83,11 +123,14 @@ private:
 
 // The connection to the sound server and the stream, on libpulse's own thread. The context
 // stays connected once made (an idle connection wakes nobody); the stream comes and goes.
-// Everything but the constructor, the destructor and start() runs on that thread with the
-// mainloop's lock held; those three take the lock themselves.
+// Everything but the constructor, the destructor and the calls from the main thread runs on
+// that thread with the mainloop's lock held; those take the lock themselves.
 //
 // A connection or stream that fails while sound is wanted is made again by the retry timer;
 // the timer is set only then, so a server that has gone away wakes nobody while all is quiet.
+//
+// Output frames are counted from this object's start (`rendered` is the next one to render);
+// the open stream's write index 0 is output frame `streamStart`.
 struct MixStream::Server
 {
     MixStream *const owner;
@@ -100,7 +143,21 @@ struct MixStream::Server
     bool retryPending = false;
     pa_usec_t retryDelay = firstRetryDelay;
     bool available = true;
-    qint64 quietFrames = 0;
+    qint64 rendered = 0;
+    qint64 streamStart = 0;
+    // The first frame of the silence the stream ends with; none while something sounds.
+    qint64 quietFrom = noFrame;
+    // The last frame known heard, and when (monotonicUsec()).
+    qint64 heardAt = 0;
+    pa_usec_t heardWhen = 0;
+    pa_usec_t lastRewrite = 0;
+    pa_time_event *later = nullptr; // a rewrite held back, a top-up or the closing check
+    pa_time_event *rewriteTimer = nullptr;
+    pa_time_event *topUpTimer = nullptr;
+    pa_time_event *closeTimer = nullptr;
+    const bool longBuffer = qEnvironmentVariableIntValue("DUSKHAVEN_LONG_BUFFER") == 1;
+
+    static constexpr qint64 noFrame = std::numeric_limits<qint64>::max();
 
     Server(MixStream *owner, std::shared_ptr<SourceMix> mix)
         : owner(owner), mix(std::move(mix)), mainloop(pulse().pa_threaded_mainloop_new())
@@ -115,8 +172,10 @@ struct MixStream::Server
             MainloopLock lock(mainloop);
             closeStream();
             dropContext();
-            if (retry)
-                api()->time_free(retry);
+            for (pa_time_event *timer : {retry, rewriteTimer, topUpTimer, closeTimer}) {
+                if (timer)
+                    api()->time_free(timer);
+            }
         }
         pulse().pa_threaded_mainloop_stop(mainloop);
         pulse().pa_threaded_mainloop_free(mainloop);
@@ -136,6 +195,80 @@ struct MixStream::Server
         else if (!PA_CONTEXT_IS_GOOD(state))
             connect();
         // Otherwise still connecting: the context's state callback opens the stream.
+    }
+
+    // From the main thread: what the sources render has changed.
+    void touch()
+    {
+        MainloopLock lock(mainloop);
+        if (!isPlaying())
+            return;
+        const pa_usec_t now = monotonicUsec();
+        if (now >= lastRewrite + rewriteIntervalUsec) {
+            rewrite();
+            return;
+        }
+        // The end of the interval renders this change with those that follow it.
+        after(&rewriteTimer, lastRewrite + rewriteIntervalUsec - now, [](Server *server) {
+            if (server->isPlaying())
+                server->rewrite();
+        });
+    }
+
+    // From the main thread: the output frame being heard now, and the frames rendered after it.
+    std::pair<qint64, qint64> heardAndQueued()
+    {
+        MainloopLock lock(mainloop);
+        const qint64 frame = heard();
+        return {frame, rendered - frame};
+    }
+
+    bool isPlaying() const
+    {
+        return stream && pulse().pa_stream_get_state(stream) == PA_STREAM_READY;
+    }
+
+    // Runs `handler` once after `usec`, replacing what the timer held.
+    template <typename Handler> void after(pa_time_event **timer, pa_usec_t usec, Handler)
+    {
+        timeval at{};
+        pulse().pa_gettimeofday(&at);
+        pulse().pa_timeval_add(&at, usec);
+        if (*timer) {
+            api()->time_restart(*timer, &at);
+            return;
+        }
+        *timer = api()->time_new(
+            api(), &at,
+            [](pa_mainloop_api *a, pa_time_event *event, const timeval *, void *self) {
+                a->time_restart(event, nullptr);
+                Handler{}(static_cast<Server *>(self));
+            },
+            this);
+    }
+
+    void cancel(pa_time_event *timer)
+    {
+        if (timer)
+            api()->time_restart(timer, nullptr);
+    }
+
+    // The output frame at the device now: all rendered while no stream plays.
+    qint64 heard()
+    {
+        if (!stream || !longBuffer)
+            return rendered;
+        const pa_usec_t now = monotonicUsec();
+        pa_usec_t played = 0;
+        if (isPlaying() && pulse().pa_stream_get_time(stream, &played) == 0) {
+            heardAt = streamStart + qint64(played * MixStream::sampleRate() / PA_USEC_PER_SEC);
+            heardWhen = now;
+        } else if (heardWhen != 0) {
+            // The stream has failed: its clock ran on as it was until then.
+            heardAt += qint64((now - heardWhen) * MixStream::sampleRate() / PA_USEC_PER_SEC);
+            heardWhen = now;
+        }
+        return std::clamp(heardAt, streamStart, rendered);
     }
 
     void post(bool running, qsizetype bufferBytes)
@@ -164,21 +297,10 @@ struct MixStream::Server
         setAvailable(false);
         if (retryPending)
             return;
-        timeval at{};
-        pulse().pa_gettimeofday(&at);
-        pulse().pa_timeval_add(&at, retryDelay);
+        const pa_usec_t delay = retryDelay;
         retryDelay = std::min(2 * retryDelay, longestRetryDelay);
         retryPending = true;
-        if (retry) {
-            api()->time_restart(retry, &at);
-            return;
-        }
-        retry = api()->time_new(
-            api(), &at,
-            [](pa_mainloop_api *, pa_time_event *, const timeval *, void *self) {
-                static_cast<Server *>(self)->retryNow();
-            },
-            this);
+        after(&retry, delay, [](Server *server) { server->retryNow(); });
     }
 
     void retryNow()
@@ -202,8 +324,7 @@ struct MixStream::Server
     // Sound flows, or none is wanted any more.
     void stopRetrying()
     {
-        if (retryPending)
-            api()->time_restart(retry, nullptr);
+        cancel(retry);
         retryPending = false;
         retryDelay = firstRetryDelay;
         setAvailable(true);
@@ -263,7 +384,9 @@ struct MixStream::Server
             retryLater();
             return;
         }
-        quietFrames = 0;
+        streamStart = heardAt = rendered;
+        heardWhen = 0;
+        quietFrom = noFrame;
         pulse().pa_stream_set_state_callback(
             stream,
             [](pa_stream *s, void *self) {
@@ -272,57 +395,129 @@ struct MixStream::Server
                 if (state == PA_STREAM_READY) {
                     server->post(true, qsizetype(pulse().pa_stream_get_buffer_attr(s)->tlength));
                     server->stopRetrying();
-                } else if (!PA_STREAM_IS_GOOD(state))
-                    server->closeLater(); // the device or the server went away
+                } else if (!PA_STREAM_IS_GOOD(state)) {
+                    // The device or the server went away: what was queued and not heard is
+                    // played again by the next stream.
+                    server->rewindTo(server->heard());
+                    server->closeLater();
+                }
             },
             this);
         pulse().pa_stream_set_write_callback(
             stream,
             [](pa_stream *s, std::size_t bytes, void *self) {
-                static_cast<Server *>(self)->write(s, bytes);
+                static_cast<Server *>(self)->fill(s, bytes);
             },
             this);
         // No device is named and moving is not forbidden, so the server carries the stream to
-        // a new default output. The server asks for more as its clock needs it; the stream holds
-        // only this much ahead, so what the sources change is heard after about this long.
+        // a new default output. With the long queue (DUSKHAVEN_LONG_BUFFER=1, still being
+        // proved), the stream is written a couple of times a second, a change replaces what is
+        // queued (rewrite()) and playing starts with the first frame written; otherwise the
+        // server asks for more as its clock needs it, and the stream holds only a few tens of
+        // milliseconds, so what the sources change is heard after about that long.
         pa_buffer_attr attributes;
         attributes.maxlength = std::uint32_t(-1);
         attributes.tlength = std::uint32_t(pulse().pa_usec_to_bytes(
-            pa_usec_t(MixStream::targetLatencyMs()) * PA_USEC_PER_MSEC, &streamSpec));
-        attributes.prebuf = std::uint32_t(-1);
-        attributes.minreq = std::uint32_t(-1);
+            pa_usec_t(longBuffer ? longBufferMs : shortBufferMs) * PA_USEC_PER_MSEC,
+            &streamSpec));
+        attributes.prebuf = longBuffer ? std::uint32_t(frameBytes) : std::uint32_t(-1);
+        attributes.minreq = longBuffer
+                                ? std::uint32_t(pulse().pa_usec_to_bytes(refillUsec, &streamSpec))
+                                : std::uint32_t(-1);
         attributes.fragsize = std::uint32_t(-1);
-        if (pulse().pa_stream_connect_playback(stream, nullptr, &attributes,
-                                               PA_STREAM_ADJUST_LATENCY, nullptr, nullptr) < 0) {
+        const auto flags =
+            longBuffer
+                ? pa_stream_flags_t(PA_STREAM_INTERPOLATE_TIMING | PA_STREAM_AUTO_TIMING_UPDATE)
+                : PA_STREAM_ADJUST_LATENCY;
+        if (pulse().pa_stream_connect_playback(stream, nullptr, &attributes, flags, nullptr,
+                                               nullptr) < 0) {
             closeStream();
             retryLater();
         }
     }
 
-    void write(pa_stream *s, std::size_t bytes)
+    // The server asks for `bytes`: as much as every source can render now, the rest shortly.
+    void fill(pa_stream *s, std::size_t bytes)
     {
-        while (bytes >= frameBytes) {
+        heard(); // keeps the estimate fresh for a server that goes away
+        const qsizetype wanted = qsizetype(bytes / frameBytes);
+        const qsizetype frames = std::min(wanted, mix->readyFrames());
+        write(s, frames, PA_SEEK_RELATIVE, 0);
+        if (frames < wanted)
+            after(&topUpTimer, topUpUsec, [](Server *server) {
+                if (server->isPlaying())
+                    server->fill(server->stream, pulse().pa_stream_writable_size(server->stream));
+            });
+    }
+
+    // Renders `frames` and writes them, the first at `offset` as `seek` says.
+    void write(pa_stream *s, qsizetype frames, pa_seek_mode_t seek, std::int64_t offset)
+    {
+        while (frames > 0) {
             void *data = nullptr;
-            std::size_t size = bytes;
+            std::size_t size = std::size_t(frames) * frameBytes;
             if (pulse().pa_stream_begin_write(s, &data, &size) < 0 || !data)
                 return;
-            const qsizetype frames = qsizetype(std::min(size, bytes) / frameBytes);
-            if (frames == 0) {
+            const qsizetype piece = qsizetype(size / frameBytes);
+            if (piece == 0) {
                 pulse().pa_stream_cancel_write(s);
                 return;
             }
-            const bool sounded = mix->render(static_cast<float *>(data), frames);
-            pulse().pa_stream_write(s, data, std::size_t(frames) * frameBytes, nullptr, 0,
-                                    PA_SEEK_RELATIVE);
-            bytes -= std::size_t(frames) * frameBytes;
-            if (sounded) {
-                quietFrames = 0;
-            } else if (quietFrames < quietFramesBeforeClosing) {
-                quietFrames += frames;
-                if (quietFrames >= quietFramesBeforeClosing)
-                    closeLater();
-            }
+            const qint64 at = rendered;
+            const bool sounded = mix->render(static_cast<float *>(data), piece, at);
+            pulse().pa_stream_write(s, data, std::size_t(piece) * frameBytes, nullptr, offset,
+                                    seek);
+            seek = PA_SEEK_RELATIVE;
+            offset = 0;
+            rendered += piece;
+            frames -= piece;
+            if (sounded)
+                quietFrom = noFrame;
+            else if (quietFrom == noFrame)
+                quietFrom = at;
         }
+        if (quietFrom != noFrame && rendered - quietFrom >= quietFramesBeforeClosing)
+            closeWhenHeard();
+    }
+
+    // Replaces what is queued and not yet heard with what the sources render now.
+    void rewrite()
+    {
+        lastRewrite = monotonicUsec();
+        cancel(rewriteTimer);
+        const qint64 from = std::min(heard() + rewriteLeadFrames, rendered);
+        const qint64 frames = rendered - from;
+        if (frames <= 0)
+            return;
+        rewindTo(from);
+        write(stream, frames, PA_SEEK_ABSOLUTE,
+              std::int64_t(from - streamStart) * std::int64_t(frameBytes));
+    }
+
+    void rewindTo(qint64 frame)
+    {
+        mix->rewindTo(frame);
+        rendered = frame;
+        if (quietFrom >= frame) {
+            quietFrom = noFrame;
+            cancel(closeTimer);
+        }
+    }
+
+    // The stream closes once the silence it ends with has been heard for a while.
+    void closeWhenHeard()
+    {
+        const qint64 left = quietFrom + quietFramesBeforeClosing - heard();
+        if (left <= 0) {
+            closeLater();
+            return;
+        }
+        after(&closeTimer,
+              pa_usec_t(left) * PA_USEC_PER_SEC / pa_usec_t(MixStream::sampleRate()) + 1000,
+              [](Server *server) {
+                  if (server->quietFrom != noFrame)
+                      server->closeWhenHeard();
+              });
     }
 
     // Not from inside the stream's own callbacks: on the thread's next turn.
@@ -354,6 +549,8 @@ struct MixStream::Server
             api()->defer_free(closing);
             closing = nullptr;
         }
+        for (pa_time_event *timer : {rewriteTimer, topUpTimer, closeTimer})
+            cancel(timer);
         if (!stream)
             return;
         pulse().pa_stream_set_state_callback(stream, nullptr, nullptr);
@@ -379,6 +576,32 @@ void MixStream::addSource(std::shared_ptr<MixSource> source)
 void MixStream::removeSource(const MixSource *source)
 {
     m_mix->remove(source);
+}
+
+void MixStream::touch()
+{
+    wake();
+    // Every change made in this turn of the event loop is rendered together.
+    if (!m_server || m_touchPending)
+        return;
+    m_touchPending = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            m_touchPending = false;
+            m_server->touch();
+        },
+        Qt::QueuedConnection);
+}
+
+qint64 MixStream::heardFrame() const
+{
+    return m_server ? m_server->heardAndQueued().first : 0;
+}
+
+qint64 MixStream::queuedFrames() const
+{
+    return m_server ? m_server->heardAndQueued().second : 0;
 }
 
 void MixStream::wake()

@@ -12,15 +12,21 @@ class SourceMix;
 // and decoder.
 //
 // The stream goes straight to the sound server (PulseAudio, or PipeWire through its PulseAudio
-// service), which asks for sound as its own clock needs it; so the stream can hold only a few
-// tens of milliseconds ahead, and a start, a pause or a volume change is heard at once. It
+// service), which asks for sound as its own clock needs it; so the stream holds only a few
+// tens of milliseconds ahead, and a start, a pause or a volume change is heard at once. With
+// DUSKHAVEN_LONG_BUFFER=1 (not yet the default) the server holds a long queue of the mix and
+// asks for more in large pieces, so that hours of unchanged sound wake the process a few times
+// a second; a change (a start, a pause, a volume, a layer) then replaces the queued sound from
+// just past what is being heard, with the sources stepped back to that point, so it is heard
+// within a few tens of milliseconds. It
 // exists only while some source sounds: it is created afresh when one starts and closed
-// shortly after the last has faded out, so a paused player holds no stream and causes no
-// wake-ups.
+// shortly after the last has faded out and been heard, so a paused player holds no stream and
+// causes no wake-ups.
 //
 // When the sound server goes away under sound (restarted, crashed), the stream connects again
 // with a growing pause between tries, for as long as some source wants to sound; the sources
-// keep their place meanwhile, as nothing renders them, so the sound goes on where it stopped.
+// go back to what was last heard and keep that place meanwhile, so the sound goes on where it
+// stopped.
 // A stream opened on no particular device follows the server's default output when it changes.
 //
 // Used from the main thread.
@@ -38,8 +44,6 @@ public:
     // The one stream format is interleaved float stereo at this rate: the rate of nearly every
     // published MP3 and of the application's own loops.
     static constexpr int sampleRate() { return 44100; }
-    // How much sound the stream asks the server to hold ahead.
-    static constexpr int targetLatencyMs() { return 25; }
 
     void addSource(std::shared_ptr<MixSource> source);
     // Once this returns, the source is no longer rendered.
@@ -47,6 +51,14 @@ public:
     // Opens the stream when some source sounds and it is not open. Sources call it after
     // every change that may make them sound.
     void wake();
+    // wake(), and the queued sound is rendered again from what is being heard: sources call it
+    // after every change that is to be heard.
+    void touch();
+    // The output frame being heard now; output frames are counted over the whole life of this
+    // object, as the sources are given them.
+    qint64 heardFrame() const;
+    // The frames rendered and not heard yet.
+    qint64 queuedFrames() const;
 
     // Whether the stream is open (some source sounds, or has only just stopped).
     bool isRunning() const { return m_running; }
@@ -71,4 +83,5 @@ private:
     bool m_running = false;
     qsizetype m_bufferBytes = 0;
     bool m_outputAvailable = true;
+    bool m_touchPending = false;
 };

@@ -11,7 +11,8 @@ class TrackFeed;
 // The music engine on the application's one stream: each item is decoded by FFmpeg on a
 // thread of its own into a ring buffer, which the stream's audio thread drains through the
 // music's gain. Play, pause and volume glide over the mixer's 20 ms, so nothing clicks, and
-// are heard as soon as the stream's short buffer has played out. The file readied to follow
+// replace the sound the stream has queued from what is being heard on. Position and the end
+// of an item follow what is heard, not what is queued. The file readied to follow
 // (preload) is opened and decoded ahead on a thread of its own, so a load of it starts at once
 // and the natural change of track joins the two without a gap.
 class FfmpegEngine : public AudioEngine
@@ -43,7 +44,7 @@ public:
 private:
     std::unique_ptr<TrackFeed> makeFeed(ItemId item, const QUrl &file);
     void startItem();
-    void onEnded(ItemId item, bool continued);
+    void onEnded(ItemId item, bool continued, qint64 at, quint64 report);
     void onFailed(ItemId item, const QString &description);
 
     const std::shared_ptr<MixStream> m_stream;
