@@ -20,14 +20,9 @@ WORK=$(mktemp -d "${TMPDIR:-/tmp}/mix-cpu.XXXXXX")
 PIDS=()
 trap 'kill "${PIDS[@]}" 2>/dev/null || true; rm -rf "$WORK"' EXIT
 
-sox -n -r 44100 -c 2 -C 192 "$WORK/music.mp3" synth $((WINDOW + 20)) pinknoise vol 0.3
-n=0
-for texture in "brownnoise vol 0.3" "whitenoise vol 0.05" "sine 80 vol 0.2"; do
-    n=$((n + 1))
-    # shellcheck disable=SC2086
-    sox -n -r 44100 -c 2 -C 160 "$WORK/loop$n.mp3" synth 30 $texture
-done
-LOOPS=("$WORK"/loop{1,2,3}.mp3)
+# shellcheck source=bench/mix-files.sh
+source "$ROOT/bench/mix-files.sh"
+make_mix_files $((WINDOW + 20)) "$WORK"
 ticks() { local s=0 p; for p in "$@"; do s=$((s + $(awk '{print $14 + $15}' "/proc/$p/stat"))); done; echo "$s"; }
 HZ=$(getconf CLK_TCK)
 

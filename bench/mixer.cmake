@@ -7,3 +7,8 @@ if(TARGET duskhaven_testsupport)
   add_executable(output_recovery output_recovery.cpp)
   target_link_libraries(output_recovery PRIVATE duskhaven_testsupport)
 endif()
+# A change to its effect at the null sink's monitor, with the stream's long queue.
+if(TARGET duskhaven_testsupport)
+  add_executable(change_latency change_latency.cpp)
+  target_link_libraries(change_latency PRIVATE duskhaven_testsupport)
+endif()

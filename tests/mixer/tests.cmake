@@ -6,3 +6,5 @@ duskhaven_add_test(tst_ambientsound SOURCES mixer/tst_ambientsound.cpp mixer/Mix
   mixer/AudioFiles.h LABELS mixer audio TIMEOUT 90)
 duskhaven_add_test(tst_outputrecovery SOURCES mixer/tst_outputrecovery.cpp LABELS mixer audio
   TIMEOUT 90)
+duskhaven_add_test(tst_changesheard SOURCES mixer/tst_changesheard.cpp mixer/AudioFiles.h
+  LABELS mixer audio TIMEOUT 90)

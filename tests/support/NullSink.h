@@ -9,14 +9,21 @@
 
 namespace NullSink {
 // Records the null sink's monitor as 16-bit stereo at 44.1 kHz; or another source, on another
-// server (SoundServer's sinks).
+// server (SoundServer's sinks). The sink then renders `latencyMs` ahead, and the monitor passes
+// on what it renders at once: sound replaced within that time of being heard is not recorded.
 class MonitorRecording
 {
 public:
-    bool start(const QString &source = "duskhaven_null.monitor", const QString &server = {})
+    bool start(const QString &source = "duskhaven_null.monitor", const QString &server = {},
+               int latencyMs = 20)
     {
-        QStringList arguments{"--format=s16le",    "--rate=44100", "--channels=2", "--raw",
-                              "--latency-msec=20", "-d",           source};
+        QStringList arguments{"--format=s16le",
+                              "--rate=44100",
+                              "--channels=2",
+                              "--raw",
+                              QStringLiteral("--latency-msec=%1").arg(latencyMs),
+                              "-d",
+                              source};
         if (!server.isEmpty())
             arguments << "-s" << server;
         m_process.start("parec", arguments);

@@ -1,0 +1,171 @@
+// What is heard when something changes while the stream holds a long queue: the change
+// replaces the queued sound from the frame being heard, so it is heard within 30 ms of it, and
+// the sound goes on from the same place, with neither a gap nor a repeat. Every recorded
+// sample is compared with the mix expected of it; the sounds are noise, so a place in them is
+// told by a few samples.
+
+#include "mixer/AmbientEngine.h"
+#include "mixer/AudioFiles.h"
+#include "mixer/MixStream.h"
+#include "playback/FfmpegEngine.h"
+#include "support/HeardSound.h"
+#include "support/NullSink.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+constexpr int rate = MixStream::sampleRate();
+// From the frame being heard when a change is made to the first frame that differs.
+constexpr qsizetype heardWithin = rate * 30 / 1000;
+
+// When a change was made, as the frames heard `before` and `after` it took effect in the
+// stream (on a busy machine, the turn of the event loop that carries it out may come late).
+struct Mark
+{
+    qint64 before = 0;
+    qint64 after = 0;
+};
+
+template <typename Heard, typename Change> Mark mark(Heard heardNow, Change change)
+{
+    Mark m;
+    m.before = heardNow();
+    change();
+    QCoreApplication::processEvents();
+    m.after = heardNow();
+    return m;
+}
+
+// Whether `effect` (a recorded frame) follows the change within 30 ms.
+template <typename Heard>
+bool heardInTime(const Heard &heard, const Mark &mark, qsizetype shift, qsizetype effect)
+{
+    const qsizetype before = heard.frameOf(mark.before, shift, effect);
+    const qsizetype after = before + qsizetype(mark.after - mark.before);
+    if (effect >= before && effect <= after + heardWithin)
+        return true;
+    qWarning() << "heard" << effect - before << "frames after the change was made and"
+               << effect - after << "after it took effect";
+    return false;
+}
+constexpr qsizetype glide = rate / 50;
+constexpr qsizetype noiseFrames = 4 * rate;
+// Short enough that the monitor passes on nothing the stream may still replace.
+constexpr int recorderLatencyMs = 5;
+} // namespace
+
+class TestChangesHeard : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+
+private Q_SLOTS:
+    void initTestCase() { qputenv("DUSKHAVEN_LONG_BUFFER", "1"); }
+
+    // A layer's volume is changed, then the layer is paused, each while a second or more is
+    // queued: from the frame heard at the change the queued sound is replaced, within 30 ms,
+    // and the layer goes on at its place at the new volume; paused, it is silent after its
+    // glide.
+    void aLayerChangeIsHeardAtOnceAndGoesOnFromItsPlace()
+    {
+        const auto stream = std::make_shared<MixStream>();
+        AmbientEngine ambience(stream);
+        const std::vector<qint16> content = HeardSound::noise(7, noiseFrames);
+        auto pcm = std::make_shared<LayerPcm>();
+        pcm->sampleRate = rate;
+        for (qint16 v : content)
+            pcm->samples.insert(pcm->samples.end(), {v, v});
+        NullSink::MonitorRecording monitor;
+        QVERIFY(monitor.start("duskhaven_null.monitor", {}, recorderLatencyMs));
+        QTest::qWait(300);
+        // Started before the stream opens, the layer's place is the output frame's.
+        ambience.setLayer("noise", pcm, 0.5f, true);
+        QTRY_VERIFY_WITH_TIMEOUT(stream->heardFrame() > 2 * rate, 10000);
+
+        const auto heardNow = [&stream] { return stream->heardFrame(); };
+        QVERIFY2(stream->queuedFrames() >= rate,
+                 qPrintable(QString::number(stream->queuedFrames())));
+        const Mark volumeMark = mark(heardNow, [&] { ambience.setVolume("noise", 0.25f); });
+        QTRY_VERIFY_WITH_TIMEOUT(stream->heardFrame() > volumeMark.after + rate, 10000);
+        QVERIFY(stream->queuedFrames() >= rate);
+        const Mark pauseMark = mark(heardNow, [&] { ambience.setPlaying("noise", false); });
+        QTRY_VERIFY_WITH_TIMEOUT(!stream->isRunning(), 10000);
+        QTest::qWait(300);
+
+        const HeardSound::Heard heard{HeardSound::leftOf(monitor.samples()), content};
+        const qsizetype from = heard.firstSound(0) + glide;
+        const qsizetype shift = heard.shiftAt(from, 0.5);
+        QVERIFY(shift >= 0);
+        const qsizetype volume = heard.firstChange(from, shift, 0.5);
+        QVERIFY(heardInTime(heard, volumeMark, shift, volume));
+        const qsizetype pause = heard.firstChange(volume + glide, shift, 0.25);
+        QVERIFY(heardInTime(heard, pauseMark, shift, pause));
+        QCOMPARE(heard.firstSound(pause + glide), heard.size());
+    }
+
+    // Paused while a second or more is queued, the music is silent within 30 ms and its glide;
+    // played again, it goes on from the frame after its glide: nothing lost, nothing repeated.
+    // A silent layer keeps the stream open, so that both are replacements of queued sound.
+    void theMusicPausesAtOnceAndResumesFromWhatWasHeard()
+    {
+        const std::vector<qint16> content = HeardSound::noise(11, noiseFrames);
+        const QString file = m_dir.filePath("noise.wav");
+        QVERIFY(AudioFiles::writeWav(file, content, rate, 2));
+        const auto stream = std::make_shared<MixStream>();
+        FfmpegEngine music(stream);
+        AmbientEngine ambience(stream);
+        auto silence = std::make_shared<LayerPcm>();
+        silence->sampleRate = rate;
+        silence->samples.assign(std::size_t(rate) * 2, 0);
+        ambience.setLayer("silence", silence, 1.0f, true);
+        music.load(QUrl::fromLocalFile(file));
+        NullSink::MonitorRecording monitor;
+        QVERIFY(monitor.start("duskhaven_null.monitor", {}, recorderLatencyMs));
+        QTest::qWait(300);
+        music.play();
+        QTRY_VERIFY_WITH_TIMEOUT(music.position() > 1500, 10000);
+        QVERIFY(stream->queuedFrames() >= rate);
+        const Mark pauseMark =
+            mark([&music] { return music.position() * rate / 1000; }, [&music] { music.pause(); });
+        QTest::qWait(1000);
+        const qint64 position = music.position();
+        // The place heard last is the end of the pause's glide.
+        const qint64 place = position * rate / 1000;
+        QVERIFY2(place >= pauseMark.before + glide - rate / 1000 &&
+                     place <= pauseMark.after + glide + heardWithin,
+                 qPrintable(QString::number(place - pauseMark.before)));
+        music.play();
+        QTRY_VERIFY_WITH_TIMEOUT(music.position() > 3000, 10000);
+        music.pause();
+        QTest::qWait(500);
+
+        const HeardSound::Heard heard{HeardSound::leftOf(monitor.samples()), content};
+        const qsizetype from = heard.firstSound(0) + glide;
+        const qsizetype shift = heard.shiftAt(from, 1.0);
+        QVERIFY(shift >= 0);
+        const qsizetype pause = heard.firstChange(from, shift, 1.0);
+        QVERIFY(heardInTime(heard, pauseMark, shift, pause));
+        const qsizetype fadeOut = heard.glideStart(pause, shift, 1.0, 0.0, glide);
+        const qsizetype resumed = heard.firstSound(pause + glide);
+        QVERIFY(resumed < heard.size());
+        const qsizetype shiftAfter = heard.shiftAt(resumed + glide, 1.0);
+        QVERIFY(shiftAfter >= 0);
+        const qsizetype fadeIn = heard.glideStart(resumed, shiftAfter, 0.0, 1.0, glide);
+        QVERIFY(fadeOut >= 0 && fadeIn >= 0);
+        // The place after the pause's glide is the first one played again.
+        const qsizetype lost =
+            ((fadeOut + glide + shift) - (fadeIn + shiftAfter) + 3 * noiseFrames / 2) %
+                noiseFrames -
+            noiseFrames / 2;
+        QVERIFY2(std::abs(lost) <= 2, qPrintable(QStringLiteral("%1 frames lost").arg(lost)));
+        const qsizetype second = heard.firstChange(resumed + glide, shiftAfter, 1.0);
+        QVERIFY2(
+            second + shiftAfter >= 3 * rate,
+            qPrintable(QStringLiteral("the place %1 is not as expected").arg(second + shiftAfter)));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestChangesHeard)
+#include "tst_changesheard.moc"
