@@ -155,7 +155,7 @@ struct MixStream::Server
     pa_time_event *rewriteTimer = nullptr;
     pa_time_event *topUpTimer = nullptr;
     pa_time_event *closeTimer = nullptr;
-    const bool longBuffer = qEnvironmentVariableIntValue("DUSKHAVEN_LONG_BUFFER") == 1;
+    const bool longBuffer = owner->refillFrames() > 0;
 
     static constexpr qint64 noFrame = std::numeric_limits<qint64>::max();
 
@@ -418,8 +418,7 @@ struct MixStream::Server
         pa_buffer_attr attributes;
         attributes.maxlength = std::uint32_t(-1);
         attributes.tlength = std::uint32_t(pulse().pa_usec_to_bytes(
-            pa_usec_t(longBuffer ? longBufferMs : shortBufferMs) * PA_USEC_PER_MSEC,
-            &streamSpec));
+            pa_usec_t(longBuffer ? longBufferMs : shortBufferMs) * PA_USEC_PER_MSEC, &streamSpec));
         attributes.prebuf = longBuffer ? std::uint32_t(frameBytes) : std::uint32_t(-1);
         attributes.minreq = longBuffer
                                 ? std::uint32_t(pulse().pa_usec_to_bytes(refillUsec, &streamSpec))
@@ -597,6 +596,13 @@ void MixStream::touch()
 qint64 MixStream::heardFrame() const
 {
     return m_server ? m_server->heardAndQueued().first : 0;
+}
+
+qsizetype MixStream::refillFrames() const
+{
+    return qEnvironmentVariableIntValue("DUSKHAVEN_LONG_BUFFER") == 1
+               ? qsizetype(refillUsec * pa_usec_t(sampleRate()) / PA_USEC_PER_SEC)
+               : 0;
 }
 
 qint64 MixStream::queuedFrames() const

@@ -57,6 +57,8 @@ public:
     // The output frame being heard now; output frames are counted over the whole life of this
     // object, as the sources are given them.
     qint64 heardFrame() const;
+    // How much the stream renders at a time, at most (0: a little at a time).
+    qsizetype refillFrames() const;
     // The frames rendered and not heard yet.
     qint64 queuedFrames() const;
 

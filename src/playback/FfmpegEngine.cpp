@@ -17,10 +17,10 @@
 namespace {
 // How far decoding runs ahead of the stream: beyond the stream's own buffer, enough to ride
 // out a busy disk or CPU for a while, little enough to keep the memory of a track small. The
-// decoder sleeps until a block's worth has been taken and then decodes the block at once, so
-// it wakes a few times a second.
+// decoder sleeps until a block's worth has been taken and then decodes the block at once: as
+// much as the stream takes at a time, so that with the long queue it wakes a few times a
+// second, and with the short one it decodes in small steps that never starve the audio thread.
 constexpr int aheadSeconds = 2;
-constexpr int blocksPerAhead = 4;
 // What was handed out is kept this long, so that queued sound not heard yet can be rendered
 // again (after a pause, a volume change) from the place that was heard.
 constexpr int historySeconds = 2;
@@ -37,9 +37,11 @@ class TrackFeed
 public:
     using ErrorHandler = std::function<void(const QString &)>;
 
-    TrackFeed(AudioEngine::ItemId item, const QString &path, int sampleRate, ErrorHandler onError)
+    TrackFeed(AudioEngine::ItemId item, const QString &path, int sampleRate, qsizetype block,
+              ErrorHandler onError)
         : item(item), m_ring(std::make_shared<Ring>(qsizetype(sampleRate) * aheadSeconds,
-                                                    qsizetype(sampleRate) * historySeconds))
+                                                    qsizetype(sampleRate) * historySeconds,
+                                                    std::max(block, chunkFrames)))
     {
         std::thread([ring = m_ring, path, sampleRate, onError = std::move(onError)] {
             ring->decode(path, sampleRate, onError);
@@ -74,8 +76,9 @@ private:
     // [read, end) are still ahead.
     struct Ring
     {
-        Ring(qsizetype ahead, qsizetype history)
-            : ahead(ahead), capacity(ahead + history), samples(std::size_t(capacity) * 2)
+        Ring(qsizetype ahead, qsizetype history, qsizetype block)
+            : ahead(ahead), block(block), capacity(ahead + history),
+              samples(std::size_t(capacity) * 2)
         {}
 
         void stop()
@@ -87,7 +90,7 @@ private:
             space.notify_all();
         }
 
-        bool roomForBlock() const { return end - read <= ahead - ahead / blocksPerAhead; }
+        bool roomForBlock() const { return end - read <= ahead - block; }
 
         qsizetype take(float *out, qsizetype frames, bool *ended)
         {
@@ -164,6 +167,7 @@ private:
         }
 
         const qsizetype ahead;
+        const qsizetype block;
         const qsizetype capacity;
         std::vector<float> samples;
         mutable std::mutex mutex;
@@ -488,7 +492,8 @@ void FfmpegEngine::preload(const QUrl &localFile)
 std::unique_ptr<TrackFeed> FfmpegEngine::makeFeed(ItemId item, const QUrl &file)
 {
     return std::make_unique<TrackFeed>(
-        item, file.toLocalFile(), m_stream->sampleRate(), [this, item](const QString &description) {
+        item, file.toLocalFile(), m_stream->sampleRate(), m_stream->refillFrames(),
+        [this, item](const QString &description) {
             QMetaObject::invokeMethod(
                 this, [this, item, description] { onFailed(item, description); },
                 Qt::QueuedConnection);
