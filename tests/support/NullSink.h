@@ -27,7 +27,10 @@ public:
         if (!server.isEmpty())
             arguments << "-s" << server;
         m_process.start("parec", arguments);
-        return m_process.waitForStarted(5000);
+        // Recording once the first sound arrives (the sink's monitor passes on silence too):
+        // a sink renders ahead of what is heard, as far as its streams let it, so sound played
+        // before the recorder has joined may have gone past the monitor already.
+        return m_process.waitForStarted(5000) && m_process.waitForReadyRead(10000);
     }
     // Everything recorded up to about now (what the recorder still buffers comes later).
     const QByteArray &samples()
