@@ -38,7 +38,7 @@
     F(pa_stream_disconnect)                                                                        \
     F(pa_stream_get_buffer_attr)                                                                   \
     F(pa_stream_get_state)                                                                         \
-    F(pa_stream_get_time)                                                                          \
+    F(pa_stream_get_timing_info)                                                                   \
     F(pa_stream_new_with_proplist)                                                                 \
     F(pa_stream_set_state_callback)                                                                \
     F(pa_stream_set_write_callback)                                                                \

@@ -50,6 +50,11 @@ pa_usec_t monotonicUsec()
                          .count());
 }
 
+qint64 usecOf(const timeval &t)
+{
+    return qint64(t.tv_sec) * qint64(PA_USEC_PER_SEC) + qint64(t.tv_usec);
+}
+
 class MainloopLock
 {
 public:
@@ -254,14 +259,29 @@ struct MixStream::Server
     }
 
     // The output frame at the device now: all rendered while no stream plays.
+    //
+    // Reckoned from the server's last report of its read index and of what the device holds
+    // beyond it, and the time since that report. libpulse's own interpolation smooths its estimate over time, so after a rewrite (which
+    // steps the read index back) it can trail what the device has passed by tens of
+    // milliseconds, and a change rewritten from there would be heard that much late.
     qint64 heard()
     {
         if (!stream || !longBuffer)
             return rendered;
         const pa_usec_t now = monotonicUsec();
-        pa_usec_t played = 0;
-        if (isPlaying() && pulse().pa_stream_get_time(stream, &played) == 0) {
-            heardAt = streamStart + qint64(played * MixStream::sampleRate() / PA_USEC_PER_SEC);
+        const pa_timing_info *info =
+            isPlaying() ? pulse().pa_stream_get_timing_info(stream) : nullptr;
+        if (info && !info->read_index_corrupt) {
+            // The report is stamped on the wall clock; a clock set meanwhile counts as no time.
+            timeval wall{};
+            pulse().pa_gettimeofday(&wall);
+            const qint64 sinceUsec =
+                info->playing ? std::clamp<qint64>(usecOf(wall) - usecOf(info->timestamp), 0,
+                                                   qint64(longBufferMs) * 2000)
+                              : 0;
+            heardAt = streamStart + info->read_index / qint64(frameBytes) +
+                      (sinceUsec + qint64(info->transport_usec) - qint64(info->sink_usec)) *
+                          MixStream::sampleRate() / qint64(PA_USEC_PER_SEC);
             heardWhen = now;
         } else if (heardWhen != 0) {
             // The stream has failed: its clock ran on as it was until then.
@@ -426,7 +446,7 @@ struct MixStream::Server
         attributes.fragsize = std::uint32_t(-1);
         const auto flags =
             longBuffer
-                ? pa_stream_flags_t(PA_STREAM_INTERPOLATE_TIMING | PA_STREAM_AUTO_TIMING_UPDATE)
+                ? PA_STREAM_AUTO_TIMING_UPDATE
                 : PA_STREAM_ADJUST_LATENCY;
         if (pulse().pa_stream_connect_playback(stream, nullptr, &attributes, flags, nullptr,
                                                nullptr) < 0) {
