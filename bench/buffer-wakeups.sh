@@ -10,8 +10,7 @@
 #
 #   BUILD_DIR=<build dir> ./dev session bench/buffer-wakeups.sh [seconds]
 #
-# The app runs with the long queue (DUSKHAVEN_LONG_BUFFER=1); DUSKHAVEN_LONG_BUFFER=0 in the
-# environment measures the short one.
+# DUSKHAVEN_SHORT_BUFFER=1 in the environment measures the app with the short queue of old.
 # Goals: wake-ups at most 20/s and at most 0.1 x mpv's; CPU at most 0.5 x mpv's; every change
 # heard within 30 ms.
 set -euo pipefail
@@ -47,8 +46,7 @@ switches() {
 ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
 HZ=$(getconf CLK_TCK)
 
-DUSKHAVEN_LONG_BUFFER=${DUSKHAVEN_LONG_BUFFER:-1} \
-    "$PLAY" --seconds $((WINDOW + 12)) --music "$WORK/music.mp3" "${LOOPS[@]}" >/dev/null &
+"$PLAY" --seconds $((WINDOW + 12)) --music "$WORK/music.mp3" "${LOOPS[@]}" >/dev/null &
 APP=$!
 mpv --no-video --no-terminal --really-quiet --ao=pulse "$WORK/music.mp3" &
 MPV=$!

@@ -44,7 +44,6 @@ struct Change
 
 int main(int argc, char **argv)
 {
-    qputenv("DUSKHAVEN_LONG_BUFFER", "1");
     QCoreApplication app(argc, argv);
     QTemporaryDir dir;
     const QString silence = dir.filePath("silence.wav");

@@ -30,7 +30,7 @@ constexpr pa_usec_t longestRetryDelay = 1600 * PA_USEC_PER_MSEC;
 // decoder with it) wakes a couple of times a second.
 constexpr pa_usec_t refillUsec = 500 * PA_USEC_PER_MSEC;
 constexpr int longBufferMs = 1500;
-// Without the long queue: a few tens of milliseconds, whatever is queued counts as heard and
+// The short queue (DUSKHAVEN_SHORT_BUFFER=1): a few tens of milliseconds, whatever is queued counts as heard and
 // a change is heard once it has played out.
 constexpr int shortBufferMs = 25;
 // Queued sound is replaced from this far past what is being heard: the server may already
@@ -430,11 +430,11 @@ struct MixStream::Server
             },
             this);
         // No device is named and moving is not forbidden, so the server carries the stream to
-        // a new default output. With the long queue (DUSKHAVEN_LONG_BUFFER=1, still being
-        // proved), the stream is written a couple of times a second, a change replaces what is
-        // queued (rewrite()) and playing starts with the first frame written; otherwise the
-        // server asks for more as its clock needs it, and the stream holds only a few tens of
-        // milliseconds, so what the sources change is heard after about that long.
+        // a new default output. With the long queue, the stream is written a couple of times a
+        // second, a change replaces what is queued (rewrite()) and playing starts with the
+        // first frame written; with the short one (for comparisons), the server asks for more
+        // as its clock needs it, and the stream holds only a few tens of milliseconds, so what
+        // the sources change is heard after about that long.
         pa_buffer_attr attributes;
         attributes.maxlength = std::uint32_t(-1);
         attributes.tlength = std::uint32_t(pulse().pa_usec_to_bytes(
@@ -620,9 +620,10 @@ qint64 MixStream::heardFrame() const
 
 qsizetype MixStream::refillFrames() const
 {
-    return qEnvironmentVariableIntValue("DUSKHAVEN_LONG_BUFFER") == 1
-               ? qsizetype(refillUsec * pa_usec_t(sampleRate()) / PA_USEC_PER_SEC)
-               : 0;
+    // The short queue only for a comparison (DUSKHAVEN_SHORT_BUFFER=1, as bench/ does).
+    return qEnvironmentVariableIntValue("DUSKHAVEN_SHORT_BUFFER") == 1
+               ? 0
+               : qsizetype(refillUsec * pa_usec_t(sampleRate()) / PA_USEC_PER_SEC);
 }
 
 qint64 MixStream::queuedFrames() const

@@ -12,13 +12,12 @@ class SourceMix;
 // and decoder.
 //
 // The stream goes straight to the sound server (PulseAudio, or PipeWire through its PulseAudio
-// service), which asks for sound as its own clock needs it; so the stream holds only a few
-// tens of milliseconds ahead, and a start, a pause or a volume change is heard at once. With
-// DUSKHAVEN_LONG_BUFFER=1 (not yet the default) the server holds a long queue of the mix and
-// asks for more in large pieces, so that hours of unchanged sound wake the process a few times
-// a second; a change (a start, a pause, a volume, a layer) then replaces the queued sound from
-// just past what is being heard, with the sources stepped back to that point, so it is heard
-// within a few tens of milliseconds. It
+// service), which holds a long queue of the mix and asks for more in large pieces, so that
+// hours of unchanged sound wake the process a few times a second; a change (a start, a pause,
+// a volume, a layer) replaces the queued sound from just past what is being heard, with the
+// sources stepped back to that point, so it is heard within a few tens of milliseconds. (With
+// DUSKHAVEN_SHORT_BUFFER=1, for comparisons, the stream holds only a few tens of milliseconds
+// and the server asks for sound as its clock needs it.) It
 // exists only while some source sounds: it is created afresh when one starts and closed
 // shortly after the last has faded out and been heard, so a paused player holds no stream and
 // causes no wake-ups.
