@@ -1,6 +1,7 @@
 #include "mixer/MixStream.h"
 
 #include "core/PulseLibrary.h"
+#include "mixes/FadeCurve.h"
 
 #include <QMetaObject>
 #include <algorithm>
@@ -71,10 +72,94 @@ private:
 };
 } // namespace
 
+// A fade of the whole mix as a gain for each output frame. Placed at the first frame rendered
+// after it is asked for (the frame a rewrite starts from), and a function of the frame alone
+// from then on, so that queued sound rendered again gets the same gains.
+class MixFade
+{
+public:
+    void out(double progress, qint64 frames)
+    {
+        m_state = State::Out;
+        m_placed = false;
+        m_from = std::clamp(progress, 0.0, 1.0);
+        m_length = std::max<qint64>(0, frames);
+    }
+    void back()
+    {
+        if (m_state != State::Out || !m_placed) {
+            m_state = State::None;
+            return;
+        }
+        m_state = State::Back;
+        m_backPlaced = false;
+    }
+
+    void apply(float *out, qsizetype frames, qint64 at)
+    {
+        if (m_state == State::None)
+            return;
+        if (!m_placed) {
+            m_start = at;
+            m_placed = true;
+        }
+        if (m_state == State::Back && !m_backPlaced) {
+            m_back = at;
+            m_backFrom = outAt(at);
+            m_backPlaced = true;
+        }
+        if (m_state == State::Back && at >= m_back + returnFrames)
+            return;
+        for (qsizetype i = 0; i < frames; ++i) {
+            const float gain = gainAt(at + i);
+            out[2 * i] *= gain;
+            out[2 * i + 1] *= gain;
+        }
+    }
+
+private:
+    enum class State { None, Out, Back };
+    // The glide back to full gain: as short as a volume change's.
+    static constexpr qint64 returnFrames = MixStream::sampleRate() / 50;
+
+    float outAt(qint64 frame) const
+    {
+        const double done =
+            m_length > 0 ? std::clamp(double(frame - m_start) / double(m_length), 0.0, 1.0) : 1.0;
+        return float(FadeCurve::equalPowerOut(m_from + (1.0 - m_from) * done));
+    }
+    float gainAt(qint64 frame) const
+    {
+        if (m_state == State::Out || frame < m_back)
+            return outAt(frame);
+        const float done = float(frame - m_back) / float(returnFrames);
+        return done >= 1.0f ? 1.0f : m_backFrom + (1.0f - m_backFrom) * done;
+    }
+
+    State m_state = State::None;
+    bool m_placed = false;
+    bool m_backPlaced = false;
+    double m_from = 0.0;
+    qint64 m_length = 0;
+    qint64 m_start = 0;
+    qint64 m_back = 0;
+    float m_backFrom = 1.0f;
+};
+
 // The sources, rendered together on the audio thread.
 class SourceMix
 {
 public:
+    void fadeOut(double progress, qint64 frames)
+    {
+        std::lock_guard lock(m_mutex);
+        m_fade.out(progress, frames);
+    }
+    void endFade()
+    {
+        std::lock_guard lock(m_mutex);
+        m_fade.back();
+    }
     void add(std::shared_ptr<MixSource> source)
     {
         std::lock_guard lock(m_mutex);
@@ -112,6 +197,7 @@ public:
         bool sounded = false;
         for (const auto &source : m_sources)
             sounded = source->mixInto(out, frames, at) || sounded;
+        m_fade.apply(out, frames, at);
         return sounded;
     }
     void rewindTo(qint64 at)
@@ -124,6 +210,7 @@ public:
 private:
     mutable std::mutex m_mutex;
     std::vector<std::shared_ptr<MixSource>> m_sources;
+    MixFade m_fade;
 };
 
 // The connection to the sound server and the stream, on libpulse's own thread. The context
@@ -611,6 +698,18 @@ void MixStream::touch()
             m_server->touch();
         },
         Qt::QueuedConnection);
+}
+
+void MixStream::fadeOut(double progress, std::chrono::milliseconds left)
+{
+    m_mix->fadeOut(progress, qint64(left.count()) * sampleRate() / 1000);
+    touch();
+}
+
+void MixStream::endFade()
+{
+    m_mix->endFade();
+    touch();
 }
 
 qint64 MixStream::heardFrame() const

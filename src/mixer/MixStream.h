@@ -3,6 +3,7 @@
 #include "mixer/MixSource.h"
 
 #include <QObject>
+#include <chrono>
 #include <memory>
 
 class SourceMix;
@@ -53,10 +54,17 @@ public:
     // wake(), and the queued sound is rendered again from what is being heard: sources call it
     // after every change that is to be heard.
     void touch();
+    // The whole mix fades out on the equal-power curve, from `progress` (0…1) of the way to
+    // silence `left` later, beginning at the frame being heard, and then stays silent. The
+    // audio thread renders the curve with the rest of the queue, so a long fade wakes the
+    // process no more often than steady sound does.
+    void fadeOut(double progress, std::chrono::milliseconds left);
+    // Calls a fade off: the mix glides back to its full gain from the frame being heard.
+    void endFade();
     // The output frame being heard now; output frames are counted over the whole life of this
     // object, as the sources are given them.
     qint64 heardFrame() const;
-    // How much the stream renders at a time, at most (0: a little at a time).
+    // How much the stream renders at a time, at most (0: a little at a time, the short queue).
     qsizetype refillFrames() const;
     // The frames rendered and not heard yet.
     qint64 queuedFrames() const;

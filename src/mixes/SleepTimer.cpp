@@ -5,8 +5,10 @@
 #include "core/SettingsStore.h"
 #include "mixer/AmbientEngine.h"
 #include "mixer/AmbientMixerService.h"
+#include "mixer/MixStream.h"
 #include "mixes/FadeCurve.h"
 #include "mixes/MixLink.h"
+#include "playback/FfmpegEngine.h"
 #include "playback/PlayerService.h"
 
 #include <QCoroDBusPendingCall>
@@ -19,6 +21,9 @@
 namespace {
 constexpr qint64 minuteMs = 60000;
 constexpr qint64 secondMs = 1000;
+// After the fade, the mix comes back to full gain once the pauses' glides under it have
+// surely been heard.
+constexpr std::chrono::milliseconds fadeEndsAfterPause{250};
 
 std::function<qint64()> steadyClock()
 {
@@ -70,7 +75,7 @@ SleepTimer::SleepTimer(SettingsStore &settings, PlayerService *player, AmbientMi
 SleepTimer::~SleepTimer()
 {
     // Quitting during the fade must not leave the engines turned down for whoever reuses them.
-    if (m_fading)
+    if (m_fading || m_fadeEnding)
         applyGain(1.0);
 }
 
@@ -206,7 +211,13 @@ void SleepTimer::update()
     const qint64 fade = fadeLength();
     if (left <= fade) {
         setFading(true);
-        applyGain(FadeCurve::equalPowerOut(1.0 - double(left) / double(fade)));
+        const double progress = 1.0 - double(left) / double(fade);
+        if (MixStream *stream = m_fadeWritten ? nullptr : fadeStream()) {
+            stream->fadeOut(progress, std::chrono::milliseconds(left));
+            m_fadeWritten = true;
+        } else if (!m_fadeWritten) {
+            applyGain(FadeCurve::equalPowerOut(progress));
+        }
     }
     publish(left);
     schedule(left);
@@ -232,15 +243,43 @@ void SleepTimer::schedule(qint64 remainingMs)
     const qint64 unit = m_watchers > 0 ? secondMs : minuteMs;
     // Until the time left reaches the next whole unit below it.
     qint64 wait = remainingMs - (remainingMs - 1) / unit * unit;
-    if (m_fading)
+    // A fade written ahead needs nothing from here until its end.
+    if (m_fading && !m_fadeWritten)
         wait = std::min<qint64>(wait, fadeStep.count());
-    else
+    else if (!m_fading)
         wait = std::min(wait, remainingMs - fadeLength());
     m_wake.start(std::chrono::milliseconds(std::max<qint64>(wait, 1)));
 }
 
+MixStream *SleepTimer::fadeStream() const
+{
+    MixStream *stream = nullptr;
+    if (m_player) {
+        const auto *music = qobject_cast<const FfmpegEngine *>(&m_player->engine());
+        if (!music)
+            return nullptr;
+        stream = &music->stream();
+    }
+    if (m_mixer) {
+        MixStream *layers = &m_mixer->engine().stream();
+        if (stream && stream != layers)
+            return nullptr;
+        stream = layers;
+    }
+    return stream;
+}
+
 void SleepTimer::applyGain(double gain)
 {
+    if (m_fadeWritten || m_fadeEnding) {
+        // Written ahead, the curve ends in silence by itself; only the way back is told.
+        if (gain < 1.0)
+            return;
+        m_fadeWritten = m_fadeEnding = false;
+        if (MixStream *stream = fadeStream())
+            stream->endFade();
+        return;
+    }
     if (m_player)
         m_player->engine().setVolume(float(m_player->volume() * gain));
     if (m_mixer) {
@@ -260,11 +299,20 @@ void SleepTimer::finish()
     // Music that waits for another app's audio to end must not come back after the timer.
     if (m_autoPause)
         m_autoPause->stayPaused();
+    const bool written = std::exchange(m_fadeWritten, false);
     stop();
     // The mixer pauses its layers on a later turn of the event loop; only after that may
-    // their gains come back, or they would be heard for a moment.
-    QMetaObject::invokeMethod(
-        this, [this] { applyGain(1.0); }, Qt::QueuedConnection);
+    // their gains come back, or they would be heard for a moment. A fade written ahead ends
+    // once those pauses have been heard under the silent mix.
+    if (written) {
+        m_fadeEnding = true;
+        QTimer::singleShot(fadeEndsAfterPause, this, [this] {
+            if (m_fadeEnding)
+                applyGain(1.0);
+        });
+    } else {
+        QMetaObject::invokeMethod(this, [this] { applyGain(1.0); }, Qt::QueuedConnection);
+    }
     if (m_suspendAfter)
         m_suspendWait.start(m_suspendDelay);
 }
@@ -288,8 +336,11 @@ void SleepTimer::userPaused()
 void SleepTimer::playingChanged()
 {
     // Something played after the fade: whoever is listening is awake.
-    if (m_player && m_player->isPlaying())
+    if (m_player && m_player->isPlaying()) {
         m_suspendWait.stop();
+        if (m_fadeEnding)
+            applyGain(1.0);
+    }
 }
 
 QCoro::Task<> SleepTimer::suspend()

@@ -12,13 +12,16 @@
 
 class AmbientMixerService;
 class AutoPauseService;
+class MixStream;
 class PlayerService;
 class SettingsStore;
 
 // Stops the music after a while, fading music and ambient layers out together over the last
 // min(60 s, a quarter of the duration) on an equal-power curve, then pausing the player and
 // putting every volume back, so the next play is not silent. The fade works on the engines'
-// gains: the volumes the user set (and the settings) are never touched.
+// gains: the volumes the user set (and the settings) are never touched. When the music and the
+// layers share one stream, the whole curve is handed to it at once and rendered ahead with the
+// sound; otherwise the timer steps the gains itself.
 //
 // The user's own pause ends the timer; a pause by the auto-pause service (another app's
 // audio, power saver, battery) does not, but once the timer runs out that pause is for good.
@@ -114,6 +117,9 @@ private:
     qint64 fadeLength() const;
     void publish(qint64 remainingMs);
     void schedule(qint64 remainingMs);
+    // The stream every sound the fade reaches goes through, when there is one: the fade is
+    // then written ahead into it, not stepped from here.
+    MixStream *fadeStream() const;
     void applyGain(double gain);
     void finish();
     void stop();
@@ -134,6 +140,9 @@ private:
 
     bool m_running = false;
     bool m_fading = false;
+    // The fade is written ahead into the stream; after it, it is about to be called off.
+    bool m_fadeWritten = false;
+    bool m_fadeEnding = false;
     qint64 m_startedAt = 0;
     qint64 m_deadline = 0;
     int m_published = 0;

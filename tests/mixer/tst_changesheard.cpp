@@ -7,6 +7,7 @@
 #include "mixer/AmbientEngine.h"
 #include "mixer/AudioFiles.h"
 #include "mixer/MixStream.h"
+#include "mixes/FadeCurve.h"
 #include "playback/FfmpegEngine.h"
 #include "support/HeardSound.h"
 #include "support/NullSink.h"
@@ -53,6 +54,30 @@ constexpr qsizetype glide = rate / 50;
 constexpr qsizetype noiseFrames = 4 * rate;
 // Short enough that the monitor passes on nothing the stream may still replace.
 constexpr int recorderLatencyMs = 5;
+
+std::shared_ptr<LayerPcm> stereoPcm(const std::vector<qint16> &mono)
+{
+    auto pcm = std::make_shared<LayerPcm>();
+    pcm->sampleRate = rate;
+    for (qint16 v : mono)
+        pcm->samples.insert(pcm->samples.end(), {v, v});
+    return pcm;
+}
+
+// The gain heard over the 64 frames from `at`, told by their loud ones.
+double gainAt(const HeardSound::Heard &heard, qsizetype at, qsizetype shift)
+{
+    double sum = 0.0;
+    int loud = 0;
+    for (qsizetype i = at; i < at + 64 && i < heard.size(); ++i) {
+        const double expected = heard.expected(i, shift, 1.0);
+        if (std::abs(expected) > 4000) {
+            sum += heard.frames[std::size_t(i)] / expected;
+            ++loud;
+        }
+    }
+    return loud > 0 ? sum / loud : -1.0;
+}
 } // namespace
 
 class TestChangesHeard : public QObject
@@ -62,8 +87,6 @@ class TestChangesHeard : public QObject
     QTemporaryDir m_dir;
 
 private Q_SLOTS:
-    void initTestCase() { qputenv("DUSKHAVEN_LONG_BUFFER", "1"); }
-
     // A layer's volume is changed, then the layer is paused, each while a second or more is
     // queued: from the frame heard at the change the queued sound is replaced, within 30 ms,
     // and the layer goes on at its place at the new volume; paused, it is silent after its
@@ -73,10 +96,7 @@ private Q_SLOTS:
         const auto stream = std::make_shared<MixStream>();
         AmbientEngine ambience(stream);
         const std::vector<qint16> content = HeardSound::noise(7, noiseFrames);
-        auto pcm = std::make_shared<LayerPcm>();
-        pcm->sampleRate = rate;
-        for (qint16 v : content)
-            pcm->samples.insert(pcm->samples.end(), {v, v});
+        const auto pcm = stereoPcm(content);
         NullSink::MonitorRecording monitor;
         QVERIFY(monitor.start("duskhaven_null.monitor", {}, recorderLatencyMs));
         QTest::qWait(300);
@@ -165,6 +185,51 @@ private Q_SLOTS:
         QVERIFY2(
             second + shiftAfter >= 3 * rate,
             qPrintable(QStringLiteral("the place %1 is not as expected").arg(second + shiftAfter)));
+    }
+
+    // A fade of the whole mix, handed to the stream whole: from the frame heard at the request
+    // (within 30 ms) the gain follows the equal-power curve down to silence; called off, the
+    // mix is back at full gain within 30 ms and a glide.
+    void aFadeFollowsItsCurveAndIsCalledOffAtOnce()
+    {
+        using namespace std::chrono_literals;
+        const auto stream = std::make_shared<MixStream>();
+        AmbientEngine ambience(stream);
+        const std::vector<qint16> content = HeardSound::noise(13, noiseFrames);
+        NullSink::MonitorRecording monitor;
+        QVERIFY(monitor.start("duskhaven_null.monitor", {}, recorderLatencyMs));
+        ambience.setLayer("noise", stereoPcm(content), 1.0f, true);
+        QTRY_VERIFY_WITH_TIMEOUT(stream->heardFrame() > 2 * rate, 10000);
+
+        const auto heardNow = [&stream] { return stream->heardFrame(); };
+        QTRY_VERIFY_WITH_TIMEOUT(stream->queuedFrames() >= rate, 5000);
+        // The second half of a one-second fade: the gain drops at once to 0.71, which marks
+        // where it begins.
+        const Mark fadeMark = mark(heardNow, [&] { stream->fadeOut(0.5, 500ms); });
+        QTRY_VERIFY_WITH_TIMEOUT(stream->heardFrame() > fadeMark.after + rate, 10000);
+        const Mark backMark = mark(heardNow, [&] { stream->endFade(); });
+        QTRY_VERIFY_WITH_TIMEOUT(stream->heardFrame() > backMark.after + rate / 2, 10000);
+        ambience.setPlaying("noise", false);
+        QTRY_VERIFY_WITH_TIMEOUT(!stream->isRunning(), 10000);
+
+        const HeardSound::Heard heard{HeardSound::leftOf(monitor.samples()), content};
+        const qsizetype from = heard.firstSound(0) + glide;
+        const qsizetype shift = heard.shiftAt(from, 1.0);
+        QVERIFY(shift >= 0);
+        const qsizetype fade = heard.firstChange(from, shift, 1.0);
+        QVERIFY(heardInTime(heard, fadeMark, shift, fade));
+        for (int tenth = 0; tenth < 10; ++tenth) {
+            const double expected = FadeCurve::equalPowerOut(0.5 + 0.05 * tenth);
+            const double gain = gainAt(heard, fade + tenth * rate / 20, shift);
+            QVERIFY2(std::abs(gain - expected) < 0.03,
+                     qPrintable(QStringLiteral("%1 after %2 ms, not %3")
+                                    .arg(gain)
+                                    .arg(tenth * 50)
+                                    .arg(expected)));
+        }
+        const qsizetype back = heard.firstSound(fade + rate / 2);
+        QVERIFY(heardInTime(heard, backMark, shift, back));
+        QVERIFY(heard.firstChange(back + glide, shift, 1.0) >= back + rate / 2 - glide);
     }
 };
 
