@@ -5,8 +5,8 @@
 #include "mixer/MixerFixture.h"
 
 #include "mixer/AmbientEngine.h"
-
-#include <QProcess>
+#include "support/HeardSound.h"
+#include "support/NullSink.h"
 
 namespace {
 constexpr int rate = 44100;
@@ -19,35 +19,15 @@ constexpr int loopPeriods = 220;
 constexpr int silentLevel = 8;
 constexpr int oneMillisecond = rate / 1000;
 
-// Records the null sink's monitor as 16-bit stereo at the mixer's own rate, so that nothing
-// between the mixer and the recording resamples.
+// The left channel of the null sink's monitor, recorded at the mixer's own rate so that
+// nothing between the two resamples, and with the sink rendering only a few milliseconds
+// ahead: sound the stream replaces (a pause, a change) is never recorded.
 struct MonitorRecording
 {
-    QProcess parec;
-    QByteArray bytes;
+    NullSink::MonitorRecording recording;
 
-    bool start()
-    {
-        parec.start("parec", {"-d", "duskhaven_null.monitor", "--format=s16le", "--rate=44100",
-                              "--channels=2", "--raw", "--latency-msec=20"});
-        return parec.waitForStarted(5000);
-    }
-    // The left channel of everything recorded so far.
-    std::vector<qint16> left()
-    {
-        parec.waitForReadyRead(200);
-        bytes += parec.readAllStandardOutput();
-        const auto *frames = reinterpret_cast<const qint16 *>(bytes.constData());
-        std::vector<qint16> out;
-        for (qsizetype i = 0; i + 1 < bytes.size() / 2; i += 2)
-            out.push_back(frames[i]);
-        return out;
-    }
-    ~MonitorRecording()
-    {
-        parec.terminate();
-        parec.waitForFinished(3000);
-    }
+    bool start() { return recording.start("duskhaven_null.monitor", {}, 5); }
+    std::vector<qint16> left() { return HeardSound::leftOf(recording.samples()); }
 };
 
 struct Run
