@@ -25,15 +25,6 @@ constexpr int rate = MixStream::sampleRate();
 constexpr qsizetype glide = rate / 50;
 constexpr int rounds = 10;
 
-std::shared_ptr<LayerPcm> stereo(const std::vector<qint16> &mono)
-{
-    auto pcm = std::make_shared<LayerPcm>();
-    pcm->sampleRate = rate;
-    for (qint16 v : mono)
-        pcm->samples.insert(pcm->samples.end(), {v, v});
-    return pcm;
-}
-
 struct Change
 {
     int kind; // 0 volume, 1 layer, 2 pause
@@ -59,7 +50,7 @@ int main(int argc, char **argv)
         return 1;
     }
     QTest::qWait(300);
-    ambience.setLayer("a", stereo(a), 0.5f, true);
+    ambience.setLayer("a", HeardSound::stereoLayer(a), 0.5f, true);
     music.load(QUrl::fromLocalFile(silence));
     music.play();
     QTest::qWait(2500);
@@ -69,7 +60,7 @@ int main(int argc, char **argv)
         changes.push_back({kind, stream->heardFrame(), gain});
     };
     const auto settle = [] { QTest::qWait(1200); };
-    const auto b = stereo(HeardSound::noise(5, 5 * rate));
+    const auto b = HeardSound::stereoLayer(HeardSound::noise(5, 5 * rate));
     for (int round = 0; round < rounds; ++round) {
         mark(0, 0.5);
         ambience.setVolume("a", 0.3f);

@@ -31,8 +31,8 @@ constexpr pa_usec_t longestRetryDelay = 1600 * PA_USEC_PER_MSEC;
 // decoder with it) wakes a couple of times a second.
 constexpr pa_usec_t refillUsec = 500 * PA_USEC_PER_MSEC;
 constexpr int longBufferMs = 1500;
-// The short queue (DUSKHAVEN_SHORT_BUFFER=1): a few tens of milliseconds, whatever is queued counts as heard and
-// a change is heard once it has played out.
+// The short queue (DUSKHAVEN_SHORT_BUFFER=1): a few tens of milliseconds, whatever is queued
+// counts as heard and a change is heard once it has played out.
 constexpr int shortBufferMs = 25;
 // Queued sound is replaced from this far past what is being heard: the server may already
 // have handed a little more to the device, and the estimate of what is heard may be that late.
@@ -348,9 +348,10 @@ struct MixStream::Server
     // The output frame at the device now: all rendered while no stream plays.
     //
     // Reckoned from the server's last report of its read index and of what the device holds
-    // beyond it, and the time since that report. libpulse's own interpolation smooths its estimate over time, so after a rewrite (which
-    // steps the read index back) it can trail what the device has passed by tens of
-    // milliseconds, and a change rewritten from there would be heard that much late.
+    // beyond it, and the time since that report. libpulse's own interpolation smooths its
+    // estimate over time, so after a rewrite (which steps the read index back) it can trail
+    // what the device has passed by tens of milliseconds, and a change rewritten from there
+    // would be heard that much late.
     qint64 heard()
     {
         if (!stream || !longBuffer)
@@ -531,10 +532,7 @@ struct MixStream::Server
                                 ? std::uint32_t(pulse().pa_usec_to_bytes(refillUsec, &streamSpec))
                                 : std::uint32_t(-1);
         attributes.fragsize = std::uint32_t(-1);
-        const auto flags =
-            longBuffer
-                ? PA_STREAM_AUTO_TIMING_UPDATE
-                : PA_STREAM_ADJUST_LATENCY;
+        const auto flags = longBuffer ? PA_STREAM_AUTO_TIMING_UPDATE : PA_STREAM_ADJUST_LATENCY;
         if (pulse().pa_stream_connect_playback(stream, nullptr, &attributes, flags, nullptr,
                                                nullptr) < 0) {
             closeStream();

@@ -311,7 +311,8 @@ void SleepTimer::finish()
                 applyGain(1.0);
         });
     } else {
-        QMetaObject::invokeMethod(this, [this] { applyGain(1.0); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this] { applyGain(1.0); }, Qt::QueuedConnection);
     }
     if (m_suspendAfter)
         m_suspendWait.start(m_suspendDelay);

@@ -55,15 +55,6 @@ constexpr qsizetype noiseFrames = 4 * rate;
 // Short enough that the monitor passes on nothing the stream may still replace.
 constexpr int recorderLatencyMs = 5;
 
-std::shared_ptr<LayerPcm> stereoPcm(const std::vector<qint16> &mono)
-{
-    auto pcm = std::make_shared<LayerPcm>();
-    pcm->sampleRate = rate;
-    for (qint16 v : mono)
-        pcm->samples.insert(pcm->samples.end(), {v, v});
-    return pcm;
-}
-
 // The gain heard over the 64 frames from `at`, told by their loud ones.
 double gainAt(const HeardSound::Heard &heard, qsizetype at, qsizetype shift)
 {
@@ -96,7 +87,7 @@ private Q_SLOTS:
         const auto stream = std::make_shared<MixStream>();
         AmbientEngine ambience(stream);
         const std::vector<qint16> content = HeardSound::noise(7, noiseFrames);
-        const auto pcm = stereoPcm(content);
+        const auto pcm = HeardSound::stereoLayer(content);
         NullSink::MonitorRecording monitor;
         QVERIFY(monitor.start("duskhaven_null.monitor", {}, recorderLatencyMs));
         QTest::qWait(300);
@@ -198,7 +189,7 @@ private Q_SLOTS:
         const std::vector<qint16> content = HeardSound::noise(13, noiseFrames);
         NullSink::MonitorRecording monitor;
         QVERIFY(monitor.start("duskhaven_null.monitor", {}, recorderLatencyMs));
-        ambience.setLayer("noise", stereoPcm(content), 1.0f, true);
+        ambience.setLayer("noise", HeardSound::stereoLayer(content), 1.0f, true);
         QTRY_VERIFY_WITH_TIMEOUT(stream->heardFrame() > 2 * rate, 10000);
 
         const auto heardNow = [&stream] { return stream->heardFrame(); };

@@ -3,8 +3,11 @@
 // A recording of known sound compared frame by frame with what was expected of it: where in
 // its content the sound is, and where it first differs.
 
+#include "mixer/LayerDecoder.h"
+
 #include <QByteArray>
 #include <cmath>
+#include <memory>
 #include <vector>
 
 namespace HeardSound {
@@ -17,6 +20,16 @@ inline std::vector<qint16> noise(quint32 seed, qsizetype frames)
         v = qint16(int(seed >> 16) % 16000 - 8000);
     }
     return out;
+}
+
+// The same sound on both channels, as a layer at 44.1 kHz.
+inline std::shared_ptr<LayerPcm> stereoLayer(const std::vector<qint16> &mono)
+{
+    auto pcm = std::make_shared<LayerPcm>();
+    pcm->sampleRate = 44100;
+    for (qint16 v : mono)
+        pcm->samples.insert(pcm->samples.end(), {v, v});
+    return pcm;
 }
 
 inline std::vector<qint16> leftOf(const QByteArray &bytes)
