@@ -1,6 +1,7 @@
 set(AREA_SOURCES
   AppError.h AppError.cpp
   Cancellation.h Cancellation.cpp
+  FadeCurve.h
   FileLocations.h FileLocations.cpp
   FileWriter.h FileWriter.cpp
   RecordStore.h RecordStore_impl.h RecordStore.cpp

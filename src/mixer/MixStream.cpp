@@ -1,7 +1,7 @@
 #include "mixer/MixStream.h"
 
+#include "core/FadeCurve.h"
 #include "core/PulseLibrary.h"
-#include "mixes/FadeCurve.h"
 
 #include <QMetaObject>
 #include <algorithm>

@@ -2,11 +2,11 @@
 
 #include "awareness/AutoPauseService.h"
 #include "core/AppError.h"
+#include "core/FadeCurve.h"
 #include "core/SettingsStore.h"
 #include "mixer/AmbientEngine.h"
 #include "mixer/AmbientMixerService.h"
 #include "mixer/MixStream.h"
-#include "mixes/FadeCurve.h"
 #include "mixes/MixLink.h"
 #include "playback/FfmpegEngine.h"
 #include "playback/PlayerService.h"

@@ -1,7 +1,7 @@
 #include "mixes/VolumeGlide.h"
 
+#include "core/FadeCurve.h"
 #include "core/SettingsStore.h"
-#include "mixes/FadeCurve.h"
 
 VolumeGlide::VolumeGlide(QList<Channel> channels, std::chrono::milliseconds duration,
                          SettingsStore &settings, QObject *parent)

@@ -1,5 +1,4 @@
 set(AREA_SOURCES
-  FadeCurve.h
   MixLink.h MixLink.cpp
   MixNames.h MixNames.cpp
   VolumeGlide.h VolumeGlide.cpp

@@ -1,5 +1,5 @@
 #include "core/AppError.h"
-#include "mixes/FadeCurve.h"
+#include "core/FadeCurve.h"
 #include "mixes/MixLink.h"
 #include "mixes/MixNames.h"
 #include "mixes/SleepTimer.h"
