@@ -43,7 +43,7 @@ template <typename Get> auto inherited(QQuickItem *item, Get get) -> decltype(ge
         if (auto value = of(object))
             return value;
     }
-    for (QObject *object = item->parent(); object; object = object->parent()) {
+    for (QObject *object = item->parent(); object; object = above(object)) {
         if (auto value = of(object))
             return value;
     }
@@ -109,6 +109,11 @@ void ThemeAttached::refresh()
         m_watches.append(
             connect(ancestor, &QQuickItem::parentChanged, this, &ThemeAttached::refresh));
 
+    // An item taken out of its tree (a delegate on its way out) draws on with what it had.
+    if (!palette)
+        palette = m_palette;
+    if (!symbols)
+        symbols = m_symbols;
     const bool paletteChange = palette != m_palette;
     const bool symbolsChange = symbols != m_symbols;
     m_palette = palette;
