@@ -154,6 +154,11 @@ private Q_SLOTS:
         MenuBarController menuBar(*app.desktop, ClickOutsideMonitor::forPlatform());
         PanelWindow::attach(menuBar, *app.qml);
         QVERIFY(PanelWindow::of(menuBar).rootObject());
+        menuBar.showPanel();
+        QVERIFY(QTest::qWaitForWindowExposed(&PanelWindow::of(menuBar)));
+        // A mix saved on the open panel: its chip carries a menu in a popup that has no window
+        // until it opens.
+        QVERIFY(app.environment->savedMixes()->saveCurrent("Evening"));
         app.windows->openLauncher();
         app.windows->openSettings();
         QVERIFY(QTest::qWaitForWindowExposed(app.windows->launcher()));
@@ -195,6 +200,20 @@ Item {
         objectName: "popup"
         contentItem: Item { objectName: "content"; property color ink: Theme.palette.canvas }
     }
+    // A delegate built after the window's tree, with a popup whose content nests items.
+    property int delegates: 0
+    Repeater {
+        objectName: "repeater"
+        model: root.delegates
+        Item {
+            property alias ink: nested.ink
+            Popup {
+                contentItem: Column {
+                    Item { id: nested; property color ink: Theme.palette.canvas }
+                }
+            }
+        }
+    }
 })",
                           QUrl());
         ThemePalette light(ColorScheme::Light), dark(ColorScheme::Dark);
@@ -219,6 +238,13 @@ Item {
         auto *deep = root->findChild<QQuickItem *>("deep");
         deep->parentItem()->setParentItem(root->findChild<QQuickItem *>("dark"));
         QCOMPARE(ink("deep"), dark.canvas());
+
+        root->setProperty("delegates", 1);
+        QQuickItem *delegate = nullptr;
+        QMetaObject::invokeMethod(root->findChild<QObject *>("repeater"), "itemAt",
+                                  Q_RETURN_ARG(QQuickItem *, delegate), Q_ARG(int, 0));
+        QVERIFY(delegate);
+        QCOMPARE(delegate->property("ink").value<QColor>(), light.canvas());
     }
 };
 

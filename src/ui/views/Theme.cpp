@@ -20,41 +20,23 @@ QQuickItem *itemOf(QObject *object)
     return nullptr;
 }
 
-// Up the item tree, and past its top to the owner.
+// The next object to ask: an item's owner where the owner is not an item (the popup that
+// holds a content item, which sits under the popup's own item or, while shown, the window's
+// overlay), else its parent item, and past the top of the item tree the owner.
 QObject *above(QObject *object)
 {
-    if (auto *item = qobject_cast<QQuickItem *>(object); item && item->parentItem())
-        return item->parentItem();
-    return object->parent();
+    auto *item = qobject_cast<QQuickItem *>(object);
+    if (!item)
+        return object->parent();
+    QObject *owner = item->parent();
+    if (owner && !owner->isWidgetType() && !owner->isWindowType() &&
+        !qobject_cast<QQuickItem *>(owner))
+        return owner;
+    return item->parentItem() ? item->parentItem() : owner;
 }
 
-template <typename Get> auto inherited(QQuickItem *item, Get get) -> decltype(get(nullptr))
-{
-    const auto of = [&get](QObject *object) -> decltype(get(nullptr)) {
-        ThemeAttached *attached = attachedTo(object);
-        return attached ? get(attached) : nullptr;
-    };
-    if (!item)
-        return nullptr;
-    // The item tree first; then the owners, for the content of a popup that is not on a
-    // window yet (it belongs to the popup, which belongs to the item that declares it); last
-    // the window's root, for a popup shown on the window's overlay.
-    for (QObject *object = above(item); object; object = above(object)) {
-        if (auto value = of(object))
-            return value;
-    }
-    for (QObject *object = item->parent(); object; object = above(object)) {
-        if (auto value = of(object))
-            return value;
-    }
-    if (QQuickWindow *window = item->window()) {
-        for (QQuickItem *top : window->contentItem()->childItems()) {
-            if (auto value = of(top))
-                return value;
-        }
-    }
-    return nullptr;
-}
+// Deep enough for any view of ours; a bound against a cycle of owners and parents.
+constexpr int maxDepth = 64;
 
 } // namespace
 
@@ -85,29 +67,47 @@ void ThemeAttached::setSymbols(SymbolTable *symbols)
 
 void ThemeAttached::refresh()
 {
-    // An item in its own right reads the ancestors of its item; one attached to a gradient
-    // stop or an animation reads its item's own first.
-    ThemeAttached *itemTheme = m_item && m_item != parent() ? attachedTo(m_item) : nullptr;
-    ThemePalette *palette = m_ownPalette;
-    if (!palette && itemTheme)
-        palette = itemTheme->palette();
-    if (!palette)
-        palette = inherited(m_item, [](ThemeAttached *a) { return a->palette(); });
-    SymbolTable *symbols = m_ownSymbols;
-    if (!symbols && itemTheme)
-        symbols = itemTheme->symbols();
-    if (!symbols)
-        symbols = inherited(m_item, [](ThemeAttached *a) { return a->symbols(); });
-
-    // An ancestor moved with this item under it says nothing to this item: listen to those up
-    // to the nearest one that reads the theme itself, which tells its items below.
     for (const QMetaObject::Connection &watch : std::as_const(m_watches))
         disconnect(watch);
     m_watches.clear();
-    for (QQuickItem *ancestor = m_item ? m_item->parentItem() : nullptr;
-         ancestor && !attachedTo(ancestor); ancestor = ancestor->parentItem())
+
+    ThemePalette *palette = m_ownPalette;
+    SymbolTable *symbols = m_ownSymbols;
+    // Takes what an ancestor reads and listens to it: when its theme changes, so does ours.
+    const auto ask = [&](ThemeAttached *ancestor) {
+        if (!palette)
+            palette = ancestor->palette();
+        if (!symbols)
+            symbols = ancestor->symbols();
         m_watches.append(
-            connect(ancestor, &QQuickItem::parentChanged, this, &ThemeAttached::refresh));
+            connect(ancestor, &ThemeAttached::paletteChanged, this, &ThemeAttached::refresh));
+        m_watches.append(
+            connect(ancestor, &ThemeAttached::symbolsChanged, this, &ThemeAttached::refresh));
+    };
+    // One attached to a gradient stop or an animation reads its item's theme first.
+    if (m_item && m_item != parent()) {
+        if (ThemeAttached *itemTheme = attachedTo(m_item))
+            ask(itemTheme);
+    }
+    // Up the item tree and through a popup to the item that declares it. An ancestor moved with
+    // this item under it says nothing to this item, so each one on the way is watched.
+    QObject *object = m_item ? above(m_item) : nullptr;
+    for (int depth = 0; object && (!palette || !symbols) && depth < maxDepth; ++depth) {
+        if (auto *item = qobject_cast<QQuickItem *>(object))
+            m_watches.append(
+                connect(item, &QQuickItem::parentChanged, this, &ThemeAttached::refresh));
+        if (ThemeAttached *ancestor = attachedTo(object))
+            ask(ancestor);
+        object = above(object);
+    }
+    // Last the window's root, for an item whose owners lead nowhere while it is on a window.
+    if (QQuickWindow *window = m_item ? m_item->window() : nullptr) {
+        for (QQuickItem *top : window->contentItem()->childItems()) {
+            if (ThemeAttached *root = attachedTo(top);
+                root && root != this && (!palette || !symbols))
+                ask(root);
+        }
+    }
 
     // An item taken out of its tree (a delegate on its way out) draws on with what it had.
     if (!palette)
@@ -122,18 +122,6 @@ void ThemeAttached::refresh()
         Q_EMIT paletteChanged();
     if (symbolsChange)
         Q_EMIT symbolsChanged();
-    if ((paletteChange || symbolsChange) && m_item == parent())
-        refreshBelow(m_item);
-}
-
-void ThemeAttached::refreshBelow(QQuickItem *item)
-{
-    for (QQuickItem *child : item->childItems()) {
-        if (ThemeAttached *attached = attachedTo(child))
-            attached->refresh();
-        else
-            refreshBelow(child);
-    }
 }
 
 ThemeAttached *Theme::qmlAttachedProperties(QObject *object)

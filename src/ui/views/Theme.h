@@ -13,8 +13,8 @@ class QQuickItem;
 // What an item draws with: `Theme.palette` and `Theme.symbols`. The host sets both once on a
 // window's root; every item below it reads its nearest ancestor's, and a subtree may set its
 // own palette (the launcher's glass controls sit on the dark picture whatever the desktop's
-// scheme). Popups hang from the window's overlay, beside the root rather than under it: they
-// read the root's.
+// scheme). A popup's content reads the theme of the item that declares the popup, wherever
+// the popup hangs while it is shown.
 class ThemeAttached : public QObject
 {
     Q_OBJECT
@@ -35,9 +35,8 @@ Q_SIGNALS:
     void symbolsChanged();
 
 private:
-    // Looks again for what this item inherits; on a change, tells the items below.
+    // Looks again for what this item inherits; the items below listen to it.
     void refresh();
-    static void refreshBelow(QQuickItem *item);
 
     QQuickItem *m_item = nullptr;
     QPointer<ThemePalette> m_ownPalette;
