@@ -28,6 +28,7 @@ set(AREA_VIEW_SOURCES
   views/SceneListModel.h views/SceneListModel.cpp
   views/ViewSettings.h views/ViewSettings.cpp
   views/ViewServices.h views/ViewServices.cpp
+  views/Theme.h views/Theme.cpp
   launcher/SceneDrawerModel.h launcher/SceneDrawerModel.cpp
   launcher/OnboardingModel.h launcher/OnboardingModel.cpp
   launcher/LauncherShots.h launcher/LauncherShots.cpp
@@ -44,6 +45,10 @@ set(AREA_VIEW_SOURCES
 
 set(AREA_QML
   controls/PlainButton.qml
+  controls/TextButton.qml
+  controls/IconButton.qml
+  controls/ToggleSwitch.qml
+  controls/GlassPill.qml
   controls/CornerMask.qml
   controls/RoundedTopClip.qml
   controls/Spinner.qml
@@ -61,24 +66,17 @@ set(AREA_QML
   controls/MixesRow.qml
   panel/MenuBarPopoverView.qml
   panel/ScenePickerCard.qml
-  panel/PopoverIconButton.qml
-  panel/TextButton.qml
-  panel/ToggleSwitch.qml
   launcher/LauncherWindowView.qml
-  launcher/GlassPill.qml
-  launcher/HoverIconButton.qml
   launcher/SceneTile.qml
   launcher/TileGrid.qml
   launcher/SceneDrawer.qml
-  launcher/OnboardingButton.qml
   launcher/OnboardingView.qml
   settings/SettingsRoot.qml
   shell/PictureShot.qml
   settings/HFSettingsSection.qml
   settings/HFSettingRow.qml
+  settings/SettingSwitchRow.qml
   settings/HFSectionDivider.qml
-  settings/HFSwitch.qml
-  settings/HFButton.qml
   settings/IconBadge.qml
   settings/CustomScenesSection.qml
   settings/CustomSceneList.qml

@@ -11,7 +11,6 @@ import Duskhaven
 Item {
     id: root
     required property ViewServices services
-    required property ThemePalette theme
     // None pictures the fallback.
     required property SceneEntry scene
     // Darkening towards the edges: (clear radius, full radius, opacity), as IllustrationView
@@ -103,8 +102,6 @@ Item {
                     // Under the cover, which stays empty while it loads or when it fails.
                     SceneFallback {
                         anchors.fill: parent
-                        theme: root.theme
-                        symbols: root.services.symbols
                     }
                     Image {
                         anchors.fill: parent

@@ -6,8 +6,6 @@ import Duskhaven
 // and a quiet note.
 Item {
     id: root
-    required property ThemePalette theme
-    required property SymbolTable symbols
 
     Shape {
         anchors.fill: parent
@@ -16,8 +14,8 @@ Item {
             fillGradient: LinearGradient {
                 x1: 0; y1: 0
                 x2: root.width; y2: root.height
-                GradientStop { position: 0; color: root.theme.canvas }
-                GradientStop { position: 1; color: root.theme.surface }
+                GradientStop { position: 0; color: Theme.palette.canvas }
+                GradientStop { position: 1; color: Theme.palette.surface }
             }
             startX: 0; startY: 0
             PathLine { x: root.width; y: 0 }
@@ -29,11 +27,11 @@ Item {
 
     Text {
         anchors.centerIn: parent
-        text: root.symbols.glyph("music.note")
-        font.family: root.symbols.fontFamily
+        text: Theme.symbols.glyph("music.note")
+        font.family: Theme.symbols.fontFamily
         font.pixelSize: 48
         font.weight: Font.Light
-        color: root.theme.textTertiary
+        color: Theme.palette.textTertiary
         opacity: 0.55
     }
 }

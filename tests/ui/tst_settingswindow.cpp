@@ -100,8 +100,9 @@ private Q_SLOTS:
                                            {"Enable global hotkeys", false}};
         QMap<QString, bool> switches;
         for (QQuickItem *item : itemsOf(root)) {
-            if (item->inherits("QQuickSwitch"))
-                switches.insert(accessibleName(item), item->property("checked").toBool());
+            if (QAccessibleInterface *iface = accessible(item);
+                iface && iface->role() == QAccessible::CheckBox)
+                switches.insert(accessibleName(item), iface->state().checked);
         }
         QCOMPARE(switches, expected);
 

@@ -105,7 +105,7 @@ private Q_SLOTS:
                 .evaluate()
                 .value<QObject *>();
         };
-        QCOMPARE(seen("theme"), &app.qml->adaptivePalette());
+        QCOMPARE(seen("Theme.palette"), &app.qml->adaptivePalette());
         QCOMPARE(seen("services"), app.views.get());
 
         // Escape closes it, and the window is dropped.

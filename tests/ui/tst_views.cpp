@@ -6,10 +6,16 @@
 #include "ui/shell/ClickOutsideMonitor.h"
 #include "ui/shell/MenuBarController.h"
 #include "ui/shell/PanelWindow.h"
+#include "ui/shell/QmlHost.h"
+#include "ui/views/Theme.h"
 #include "visuals/HexColor.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QQmlComponent>
+#include <QQmlEngine>
+#include <QQuickItem>
+#include <QQuickWindow>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -148,6 +154,11 @@ private Q_SLOTS:
         MenuBarController menuBar(*app.desktop, ClickOutsideMonitor::forPlatform());
         PanelWindow::attach(menuBar, *app.qml);
         QVERIFY(PanelWindow::of(menuBar).rootObject());
+        menuBar.showPanel();
+        QVERIFY(QTest::qWaitForWindowExposed(&PanelWindow::of(menuBar)));
+        // A mix saved on the open panel: its chip carries a menu in a popup that has no window
+        // until it opens.
+        QVERIFY(app.environment->savedMixes()->saveCurrent("Evening"));
         app.windows->openLauncher();
         app.windows->openSettings();
         QVERIFY(QTest::qWaitForWindowExposed(app.windows->launcher()));
@@ -156,6 +167,84 @@ private Q_SLOTS:
         QVERIFY2(QmlWarnings::seen.isEmpty(), qPrintable(QmlWarnings::seen.join('\n')));
         QVERIFY(app.windows->launcher()->rootObject());
         QVERIFY(app.windows->settingsWindow()->rootObject());
+    }
+
+    // Set once on a root, the palette and the symbols reach every item below it: through a
+    // subtree with a palette of its own, into a popup before and after it is shown, and to an
+    // item moved into that subtree.
+    void theThemeReachesEveryItemFromTheRoot()
+    {
+        QTest::failOnWarning(QRegularExpression(".*"));
+        QmlHost::registerTypes();
+        QQmlEngine engine;
+        engine.addImportPath(QStringLiteral("qrc:/qt/qml"));
+        QQmlComponent component(&engine);
+        component.setData(R"(
+import QtQuick
+import QtQuick.Controls.Basic
+import Duskhaven
+Item {
+    id: root
+    required property ThemePalette darkPalette
+    Item { Item { objectName: "deep"; property color ink: Theme.palette.canvas } }
+    Item {
+        objectName: "dark"
+        Theme.palette: root.darkPalette
+        Item {
+            objectName: "inner"
+            property color ink: Theme.palette.canvas
+            property string font: Theme.symbols.fontFamily
+        }
+    }
+    Popup {
+        objectName: "popup"
+        contentItem: Item { objectName: "content"; property color ink: Theme.palette.canvas }
+    }
+    // A delegate built after the window's tree, with a popup whose content nests items.
+    property int delegates: 0
+    Repeater {
+        objectName: "repeater"
+        model: root.delegates
+        Item {
+            property alias ink: nested.ink
+            Popup {
+                contentItem: Column {
+                    Item { id: nested; property color ink: Theme.palette.canvas }
+                }
+            }
+        }
+    }
+})",
+                          QUrl());
+        ThemePalette light(ColorScheme::Light), dark(ColorScheme::Dark);
+        SymbolTable symbols("Symbol Font");
+        std::unique_ptr<QObject> root(component.beginCreate(engine.rootContext()));
+        QVERIFY2(root, qPrintable(component.errorString()));
+        component.setInitialProperties(root.get(), {{"darkPalette", QVariant::fromValue(&dark)}});
+        Theme::set(*root, light, symbols);
+        component.completeCreate();
+        const auto ink = [&root](const char *name) {
+            return root->findChild<QObject *>(name)->property("ink").value<QColor>();
+        };
+        QCOMPARE(ink("deep"), light.canvas());
+        QCOMPARE(ink("inner"), dark.canvas());
+        QCOMPARE(root->findChild<QObject *>("inner")->property("font").toString(), "Symbol Font");
+        QCOMPARE(ink("content"), light.canvas());
+
+        QQuickWindow window;
+        qobject_cast<QQuickItem *>(root.get())->setParentItem(window.contentItem());
+        QMetaObject::invokeMethod(root->findChild<QObject *>("popup"), "open");
+        QCOMPARE(ink("content"), light.canvas());
+        auto *deep = root->findChild<QQuickItem *>("deep");
+        deep->parentItem()->setParentItem(root->findChild<QQuickItem *>("dark"));
+        QCOMPARE(ink("deep"), dark.canvas());
+
+        root->setProperty("delegates", 1);
+        QQuickItem *delegate = nullptr;
+        QMetaObject::invokeMethod(root->findChild<QObject *>("repeater"), "itemAt",
+                                  Q_RETURN_ARG(QQuickItem *, delegate), Q_ARG(int, 0));
+        QVERIFY(delegate);
+        QCOMPARE(delegate->property("ink").value<QColor>(), light.canvas());
     }
 };
 

@@ -7,7 +7,6 @@ import Duskhaven
 Column {
     id: content
     required property ViewServices services
-    required property ThemePalette theme
 
     width: 300
     padding: 14
@@ -19,12 +18,11 @@ Column {
         text: "Ambient Mixer"
         font.pixelSize: 13
         font.weight: Font.DemiBold
-        color: content.theme.textPrimary
+        color: Theme.palette.textPrimary
     }
     AmbientPackCard {
         width: content.width - 2 * content.padding
         services: content.services
-        theme: content.theme
         inPopover: true
     }
     Column {
@@ -35,7 +33,6 @@ Column {
         Repeater {
             model: ViewRows {
                 services: content.services
-                theme: content.theme
                 entries: content.services.mixer.layers
             }
             delegate: CompactAmbientRow {
@@ -47,6 +44,5 @@ Column {
         width: content.width - 2 * content.padding
         height: implicitHeight
         services: content.services
-        theme: content.theme
     }
 }

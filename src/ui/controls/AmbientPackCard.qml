@@ -7,15 +7,14 @@ import Duskhaven
 Rectangle {
     id: card
     required property ViewServices services
-    required property ThemePalette theme
     property bool inPopover: false
 
     visible: pack.shown
     implicitHeight: content.implicitHeight + 20
     radius: 10
-    color: Qt.rgba(theme.surface.r, theme.surface.g, theme.surface.b, inPopover ? 0.45 : 0.5)
+    color: Theme.palette.faded(Theme.palette.surface, inPopover ? 0.45 : 0.5)
     border.width: 1
-    border.color: theme.hairline
+    border.color: Theme.palette.hairline
 
     AmbientPackState {
         id: pack
@@ -33,11 +32,11 @@ Rectangle {
         Text {
             id: cloud
             anchors.verticalCenter: parent.verticalCenter
-            text: card.services.symbols.glyph("icloud.and.arrow.down")
-            font.family: card.services.symbols.fontFamily
+            text: Theme.symbols.glyph("icloud.and.arrow.down")
+            font.family: Theme.symbols.fontFamily
             font.pixelSize: card.inPopover ? 14 : 13
             font.weight: Font.Medium
-            color: card.inPopover ? card.theme.ink : card.theme.textPrimary
+            color: card.inPopover ? Theme.palette.ink : Theme.palette.textPrimary
             Accessible.ignored: true
         }
         Column {
@@ -51,7 +50,7 @@ Rectangle {
                 elide: Text.ElideRight
                 font.pixelSize: 11
                 font.weight: card.inPopover ? Font.Medium : Font.DemiBold
-                color: card.theme.textPrimary
+                color: Theme.palette.textPrimary
             }
             Text {
                 width: parent.width
@@ -60,7 +59,7 @@ Rectangle {
                 maximumLineCount: 2
                 elide: Text.ElideRight
                 font.pixelSize: 10
-                color: card.inPopover ? card.theme.textTertiary : Qt.rgba(1, 1, 1, 0.65)
+                color: card.inPopover ? Theme.palette.textTertiary : Theme.palette.glow(0.65)
             }
         }
         Item {
@@ -81,7 +80,7 @@ Rectangle {
                 Rectangle {
                     anchors.fill: parent
                     radius: height / 2
-                    color: card.theme.ink
+                    color: Theme.palette.ink
                     z: -1
                 }
                 Text {
@@ -90,13 +89,13 @@ Rectangle {
                     text: "Download"
                     font.pixelSize: 11
                     font.weight: Font.Medium
-                    color: card.theme.paper
+                    color: Theme.palette.paper
                 }
             }
             Spinner {
                 anchors.centerIn: parent
                 visible: pack.downloading
-                color: card.theme.textPrimary
+                color: Theme.palette.textPrimary
             }
         }
     }

@@ -6,8 +6,6 @@ import Duskhaven
 // from the palette's text colour, so it reads on the dark panel and on a light popover alike.
 PlainButton {
     id: chip
-    required property ThemePalette theme
-    property SymbolTable symbols: null
     property string label
     property string symbol
     property bool highlighted: false
@@ -21,10 +19,10 @@ PlainButton {
         anchors.fill: parent
         z: -1
         radius: height / 2
-        color: chip.highlighted ? chip.theme.ink
-                                : chip.theme.text(chip.hovered ? 0.16 : 0.08)
+        color: chip.highlighted ? Theme.palette.ink
+                                : Theme.palette.text(chip.hovered ? 0.16 : 0.08)
         border.width: 1
-        border.color: chip.theme.hairline
+        border.color: Theme.palette.hairline
     }
     Row {
         id: content
@@ -32,9 +30,9 @@ PlainButton {
         spacing: 4
         Text {
             anchors.verticalCenter: parent.verticalCenter
-            visible: chip.symbol.length > 0 && chip.symbols !== null
-            text: chip.symbols ? chip.symbols.glyph(chip.symbol) : ""
-            font.family: chip.symbols ? chip.symbols.fontFamily : ""
+            visible: chip.symbol.length > 0
+            text: Theme.symbols.glyph(chip.symbol)
+            font.family: Theme.symbols.fontFamily
             font.pixelSize: 11
             color: labelText.color
         }
@@ -44,7 +42,7 @@ PlainButton {
             text: chip.label
             font.pixelSize: 11
             font.weight: Font.Medium
-            color: chip.highlighted ? chip.theme.paper : chip.theme.text(0.85)
+            color: chip.highlighted ? Theme.palette.paper : Theme.palette.text(0.85)
         }
     }
 }

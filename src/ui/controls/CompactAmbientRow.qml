@@ -6,7 +6,6 @@ import Duskhaven
 Row {
     id: row
     required property ViewServices services
-    required property ThemePalette theme
     // An entry of the mixer's layers: {id, name, icon, hasUrl}.
     required property var entry
 
@@ -18,11 +17,11 @@ Row {
         anchors.verticalCenter: parent.verticalCenter
         horizontalAlignment: Text.AlignHCenter
         verticalAlignment: Text.AlignVCenter
-        text: row.services.symbols.glyph(row.entry.icon)
-        font.family: row.services.symbols.fontFamily
+        text: Theme.symbols.glyph(row.entry.icon)
+        font.family: Theme.symbols.fontFamily
         font.pixelSize: 11
         font.weight: Font.Medium
-        color: row.theme.textPrimary
+        color: Theme.palette.textPrimary
         Accessible.ignored: true
     }
     Text {
@@ -31,15 +30,15 @@ Row {
         text: row.entry.name
         elide: Text.ElideRight
         font.pixelSize: 11
-        color: row.theme.textPrimary
+        color: Theme.palette.textPrimary
         Accessible.ignored: true
     }
     ThinSlider {
         anchors.verticalCenter: parent.verticalCenter
         width: row.width - x
         accessibleName: row.entry.name
-        tint: row.theme.textPrimary
-        trackTint: row.theme.strongHairline
+        tint: Theme.palette.textPrimary
+        trackTint: Theme.palette.strongHairline
         enabled: row.entry.hasUrl
         opacity: enabled ? 1 : 0.5
         settings: row.services.settings

@@ -6,17 +6,16 @@ import Duskhaven
 Row {
     id: rail
     required property ViewServices services
-    required property ThemePalette theme
-    property color tint: theme.textPrimary
+    property color tint: Theme.palette.textPrimary
 
     spacing: 8
 
     Text {
         anchors.verticalCenter: parent.verticalCenter
-        text: rail.services.symbols.glyph("speaker.fill")
-        font.family: rail.services.symbols.fontFamily
+        text: Theme.symbols.glyph("speaker.fill")
+        font.family: Theme.symbols.fontFamily
         font.pixelSize: 11
-        color: rail.theme.textTertiary
+        color: Theme.palette.textTertiary
         Accessible.ignored: true
     }
     ThinSlider {
@@ -24,7 +23,7 @@ Row {
         width: rail.width - x
         accessibleName: "Volume"
         tint: rail.tint
-        trackTint: rail.theme.strongHairline
+        trackTint: Theme.palette.strongHairline
         settings: rail.services.settings
         shown: rail.services.settings.volume
         onMoved: value => rail.services.player.volume = value

@@ -8,7 +8,6 @@ import Duskhaven
 PlainButton {
     id: pill
     required property ViewServices services
-    required property ThemePalette theme
     property bool isOpen: false
 
     width: 32
@@ -18,21 +17,18 @@ PlainButton {
     toolTip: accessibleName
     onActivated: pill.isOpen = !pill.isOpen
 
-    Rectangle {
+    GlassPill {
         anchors.fill: parent
         z: -1
         radius: height / 2
-        color: Qt.rgba(0.08, 0.09, 0.1, 0.72)
-        border.width: 1
-        border.color: Qt.rgba(1, 1, 1, 0.1)
     }
     Text {
         anchors.centerIn: parent
-        text: pill.services.symbols.glyph("slider.vertical.3")
-        font.family: pill.services.symbols.fontFamily
+        text: Theme.symbols.glyph("slider.vertical.3")
+        font.family: Theme.symbols.fontFamily
         font.pixelSize: 13
         font.weight: Font.DemiBold
-        color: "white"
+        color: Theme.palette.glow(1)
     }
 
     PopoverPlacement {
@@ -55,9 +51,9 @@ PlainButton {
 
         background: Rectangle {
             radius: 12
-            color: pill.theme.canvas
+            color: Theme.palette.canvas
             border.width: 1
-            border.color: pill.theme.hairline
+            border.color: Theme.palette.hairline
 
             Rectangle {
                 // The arrow: a square turned on its corner, half hidden under the popover.
@@ -66,15 +62,14 @@ PlainButton {
                 rotation: 45
                 x: placement.arrowX - width / 2
                 y: -height / 2
-                color: pill.theme.canvas
+                color: Theme.palette.canvas
                 border.width: 1
-                border.color: pill.theme.hairline
+                border.color: Theme.palette.hairline
                 z: -1
             }
         }
         contentItem: AmbientMixerPopoverContent {
             services: pill.services
-            theme: pill.theme
         }
     }
 }

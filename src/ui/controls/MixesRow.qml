@@ -7,7 +7,6 @@ import Duskhaven
 Item {
     id: row
     required property ViewServices services
-    required property ThemePalette theme
     property bool naming: false
     // The mix being renamed; empty while naming a new one.
     property string renamingId: ""
@@ -71,7 +70,6 @@ Item {
             Repeater {
                 model: ViewRows {
                     services: row.services
-                    theme: row.theme
                     entries: rowState.chips
                 }
                 delegate: SavedMixChip {
@@ -79,8 +77,6 @@ Item {
                 }
             }
             Chip {
-                theme: row.theme
-                symbols: row.services.symbols
                 symbol: "plus"
                 label: "Save mix…"
                 highlighted: row.services.savedMixes.offersSave
@@ -97,9 +93,9 @@ Item {
             width: row.width - moon.width - saveButton.width - cancelButton.width - 26
             height: 24
             radius: 6
-            color: row.theme.text(0.08)
+            color: Theme.palette.text(0.08)
             border.width: 1
-            border.color: nameInput.activeFocus ? row.theme.text(0.55) : row.theme.hairline
+            border.color: nameInput.activeFocus ? Theme.palette.text(0.55) : Theme.palette.hairline
             TextInput {
                 id: nameInput
                 anchors.fill: parent
@@ -108,7 +104,7 @@ Item {
                 verticalAlignment: TextInput.AlignVCenter
                 clip: true
                 font.pixelSize: 11
-                color: row.theme.textPrimary
+                color: Theme.palette.textPrimary
                 selectByMouse: true
                 activeFocusOnTab: true
                 Accessible.role: Accessible.EditableText
@@ -119,7 +115,6 @@ Item {
         }
         Chip {
             id: saveButton
-            theme: row.theme
             label: "Save"
             accessibleName: row.renamingId.length > 0 ? "Rename mix" : "Save mix"
             highlighted: true
@@ -127,7 +122,6 @@ Item {
         }
         Chip {
             id: cancelButton
-            theme: row.theme
             label: "Cancel"
             onActivated: row.naming = false
         }
@@ -137,7 +131,6 @@ Item {
         id: moon
         anchors.right: parent.right
         services: row.services
-        theme: row.theme
         rowState: rowState
     }
 
@@ -149,6 +142,6 @@ Item {
         text: row.services.savedMixes.message
         wrapMode: Text.WordWrap
         font.pixelSize: 10
-        color: row.theme.warning
+        color: Theme.palette.warning
     }
 }

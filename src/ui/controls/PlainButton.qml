@@ -1,8 +1,10 @@
 import QtQuick
 import QtQuick.Controls.Basic
+import Duskhaven
 
 // A button drawn by its user: a click, Return or Enter while focused, or an assistive tool's
-// press action all activate it. Tab reaches it; a thin ring shows while it has the focus.
+// press action all activate it; Space too where `spaceActivates` (the panel and the launcher
+// keep Space for play and pause). Tab reaches it; a thin ring shows while it has the focus.
 Item {
     id: button
     property string accessibleName
@@ -10,6 +12,7 @@ Item {
     // this way.
     property string toolTip
     property real focusRadius: 4
+    property bool spaceActivates: false
     readonly property bool hovered: area.containsMouse
     readonly property bool down: area.pressed
     signal activated
@@ -21,6 +24,11 @@ Item {
     Accessible.onPressAction: button.activated()
     Keys.onReturnPressed: button.activated()
     Keys.onEnterPressed: button.activated()
+    Keys.onSpacePressed: event => {
+        event.accepted = button.spaceActivates;
+        if (event.accepted)
+            button.activated();
+    }
     ToolTip.text: button.toolTip
     ToolTip.visible: button.toolTip.length > 0 && button.hovered
     ToolTip.delay: 600
@@ -44,7 +52,7 @@ Item {
             radius: button.focusRadius + 3.5
             color: "transparent"
             border.width: 1.5
-            border.color: Qt.rgba(0, 0, 0, 0.5)
+            border.color: Theme.palette.shade(0.5)
         }
         Rectangle {
             anchors.fill: parent
@@ -52,7 +60,7 @@ Item {
             radius: button.focusRadius + 2
             color: "transparent"
             border.width: 1.5
-            border.color: Qt.rgba(1, 1, 1, 0.7)
+            border.color: Theme.palette.glow(0.7)
         }
     }
 }

@@ -37,15 +37,13 @@ Chip {
         padding: 6
         background: Rectangle {
             radius: 8
-            color: chip.theme.canvas
+            color: Theme.palette.canvas
             border.width: 1
-            border.color: chip.theme.hairline
+            border.color: Theme.palette.hairline
         }
         contentItem: Column {
             spacing: 4
             Chip {
-                theme: chip.theme
-                symbols: chip.services.symbols
                 symbol: "pencil"
                 label: "Rename…"
                 accessibleName: "Rename " + chip.entry.name
@@ -55,8 +53,6 @@ Chip {
                 }
             }
             Chip {
-                theme: chip.theme
-                symbols: chip.services.symbols
                 symbol: "link"
                 label: "Copy link"
                 accessibleName: "Copy link of " + chip.entry.name
@@ -66,8 +62,6 @@ Chip {
                 }
             }
             Chip {
-                theme: chip.theme
-                symbols: chip.services.symbols
                 symbol: "trash"
                 label: "Delete"
                 accessibleName: "Delete " + chip.entry.name

@@ -8,7 +8,6 @@ import Duskhaven
 PlainButton {
     id: moon
     required property ViewServices services
-    required property ThemePalette theme
     required property MixRowState rowState
     property bool menuOpen: false
     readonly property SleepTimer timer: services.sleepTimer
@@ -25,9 +24,9 @@ PlainButton {
         anchors.fill: parent
         z: -1
         radius: height / 2
-        color: moon.theme.text(moon.timer.running || moon.hovered ? 0.16 : 0.08)
+        color: Theme.palette.text(moon.timer.running || moon.hovered ? 0.16 : 0.08)
         border.width: 1
-        border.color: moon.theme.hairline
+        border.color: Theme.palette.hairline
     }
     Row {
         id: content
@@ -35,12 +34,12 @@ PlainButton {
         spacing: 4
         Text {
             anchors.verticalCenter: parent.verticalCenter
-            text: moon.services.symbols.glyph("moon.fill")
-            font.family: moon.services.symbols.fontFamily
+            text: Theme.symbols.glyph("moon.fill")
+            font.family: Theme.symbols.fontFamily
             font.pixelSize: 12
             // Lit, like a night light, while the timer runs.
-            color: !moon.timer.running ? moon.theme.text(0.85)
-                 : moon.theme.dark ? Qt.rgba(1, 0.86, 0.55, 1) : "#B7791F"
+            color: !moon.timer.running ? Theme.palette.text(0.85)
+                 : Theme.palette.nightLight
         }
         Text {
             anchors.verticalCenter: parent.verticalCenter
@@ -48,7 +47,7 @@ PlainButton {
             text: moon.rowState.moonText
             font.pixelSize: 11
             font.weight: Font.Medium
-            color: moon.theme.text(0.85)
+            color: Theme.palette.text(0.85)
         }
     }
 
@@ -70,13 +69,12 @@ PlainButton {
         padding: 12
         background: Rectangle {
             radius: 12
-            color: moon.theme.canvas
+            color: Theme.palette.canvas
             border.width: 1
-            border.color: moon.theme.hairline
+            border.color: Theme.palette.hairline
         }
         contentItem: SleepTimerMenu {
             services: moon.services
-            theme: moon.theme
             rowState: moon.rowState
             onCloseRequested: menu.close()
         }

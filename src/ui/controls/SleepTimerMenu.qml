@@ -6,7 +6,6 @@ import Duskhaven
 Column {
     id: menu
     required property ViewServices services
-    required property ThemePalette theme
     required property MixRowState rowState
     readonly property SleepTimer timer: services.sleepTimer
     signal closeRequested
@@ -17,7 +16,7 @@ Column {
         text: menu.timer.running ? "Sleep in " + menu.rowState.moonText : "Sleep timer"
         font.pixelSize: 13
         font.weight: Font.DemiBold
-        color: menu.theme.textPrimary
+        color: Theme.palette.textPrimary
     }
     Flow {
         width: parent.width
@@ -25,7 +24,6 @@ Column {
         Repeater {
             model: ViewRows {
                 services: menu.services
-                theme: menu.theme
                 entries: menu.rowState.presets
             }
             delegate: SleepPresetChip {}
@@ -37,9 +35,9 @@ Column {
             width: 64
             height: 24
             radius: 6
-            color: menu.theme.text(0.08)
+            color: Theme.palette.text(0.08)
             border.width: 1
-            border.color: custom.activeFocus ? menu.theme.text(0.55) : menu.theme.hairline
+            border.color: custom.activeFocus ? Theme.palette.text(0.55) : Theme.palette.hairline
             TextInput {
                 id: custom
                 anchors.fill: parent
@@ -47,7 +45,7 @@ Column {
                 anchors.rightMargin: 8
                 verticalAlignment: TextInput.AlignVCenter
                 font.pixelSize: 11
-                color: menu.theme.textPrimary
+                color: Theme.palette.textPrimary
                 selectByMouse: true
                 activeFocusOnTab: true
                 validator: IntValidator { bottom: 1; top: 720 }
@@ -60,11 +58,10 @@ Column {
             anchors.verticalCenter: parent.verticalCenter
             text: "min"
             font.pixelSize: 11
-            color: menu.theme.text(0.65)
+            color: Theme.palette.text(0.65)
         }
         Chip {
             id: customStart
-            theme: menu.theme
             label: "Start"
             accessibleName: "Start custom timer"
             enabled: custom.acceptableInput
@@ -76,12 +73,10 @@ Column {
         visible: menu.timer.running
         spacing: 6
         Chip {
-            theme: menu.theme
             label: "+15 min"
             onActivated: menu.timer.extend()
         }
         Chip {
-            theme: menu.theme
             label: "Cancel timer"
             onActivated: {
                 menu.timer.cancel();
@@ -96,13 +91,12 @@ Column {
             anchors.verticalCenter: parent.verticalCenter
             text: "Then suspend the computer"
             font.pixelSize: 11
-            color: menu.theme.textPrimary
+            color: Theme.palette.textPrimary
             Accessible.ignored: true
         }
         ToggleSwitch {
             id: suspend
             anchors.right: parent.right
-            theme: menu.theme
             accessibleName: "Then suspend the computer"
             checked: menu.timer.suspendAfter
             onToggled: menu.timer.suspendAfter = !suspend.checked
@@ -114,6 +108,6 @@ Column {
         text: menu.timer.message
         wrapMode: Text.WordWrap
         font.pixelSize: 10
-        color: menu.theme.warning
+        color: Theme.palette.warning
     }
 }

@@ -1,9 +1,10 @@
 import QtQuick
+import Duskhaven
 
 // A small progress indicator: an arc that turns only while it is visible.
 Item {
     id: spinner
-    property color color: "white"
+    property color color: Theme.palette.glow(1)
     implicitWidth: 14
     implicitHeight: 14
     Accessible.role: Accessible.ProgressBar

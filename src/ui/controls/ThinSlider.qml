@@ -5,8 +5,8 @@ import Duskhaven
 // 12 × 12 thumb centred on it. Bind `shown` to the value in effect and act on moved().
 SliderInput {
     id: slider
-    property color tint: "white"
-    property color trackTint: Qt.rgba(1, 1, 1, 0.2)
+    property color tint: Theme.palette.glow(1)
+    property color trackTint: Theme.palette.glow(0.2)
     property string accessibleName
 
     implicitHeight: 14
@@ -39,7 +39,7 @@ SliderInput {
         width: 12
         height: 12
         radius: 6
-        color: Qt.rgba(0, 0, 0, 0.18)
+        color: Theme.palette.shade(0.18)
     }
     Rectangle {
         id: thumb
@@ -50,6 +50,6 @@ SliderInput {
         radius: 6
         color: slider.tint
         border.width: slider.activeFocus ? 2.5 : 1.5
-        border.color: "white"
+        border.color: Theme.palette.glow(1)
     }
 }

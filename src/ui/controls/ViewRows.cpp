@@ -14,8 +14,6 @@ QVariant ViewRows::data(const QModelIndex &index, int role) const
     switch (role) {
     case ServicesRole:
         return QVariant::fromValue(m_services.data());
-    case ThemeRole:
-        return QVariant::fromValue(m_theme.data());
     case EntryRole:
         return m_entries.at(index.row());
     default:
@@ -25,7 +23,7 @@ QVariant ViewRows::data(const QModelIndex &index, int role) const
 
 QHash<int, QByteArray> ViewRows::roleNames() const
 {
-    return {{ServicesRole, "services"}, {ThemeRole, "theme"}, {EntryRole, "entry"}};
+    return {{ServicesRole, "services"}, {EntryRole, "entry"}};
 }
 
 void ViewRows::setServices(ViewServices *services)
@@ -34,16 +32,6 @@ void ViewRows::setServices(ViewServices *services)
         return;
     beginResetModel();
     m_services = services;
-    endResetModel();
-    Q_EMIT changed();
-}
-
-void ViewRows::setTheme(ThemePalette *theme)
-{
-    if (theme == m_theme)
-        return;
-    beginResetModel();
-    m_theme = theme;
     endResetModel();
     Q_EMIT changed();
 }

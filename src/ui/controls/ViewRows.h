@@ -8,7 +8,7 @@
 #include <QtQml/qqmlregistration.h>
 
 // The rows of a Repeater whose delegates take everything as required properties: each row
-// offers `services`, `theme` and its `entry` of `entries`. A delegate cannot name the ids
+// offers `services` and its `entry` of `entries`. A delegate cannot name the ids
 // around its Repeater (qmllint of Qt 6.4 has no way to see them), so what it needs comes in
 // through the model instead.
 class ViewRows : public QAbstractListModel
@@ -16,11 +16,10 @@ class ViewRows : public QAbstractListModel
     Q_OBJECT
     QML_ELEMENT
     Q_PROPERTY(ViewServices *services READ services WRITE setServices NOTIFY changed)
-    Q_PROPERTY(ThemePalette *theme READ theme WRITE setTheme NOTIFY changed)
     Q_PROPERTY(QVariantList entries READ entries WRITE setEntries NOTIFY changed)
 
 public:
-    enum Role { ServicesRole = Qt::UserRole + 1, ThemeRole, EntryRole };
+    enum Role { ServicesRole = Qt::UserRole + 1, EntryRole };
 
     explicit ViewRows(QObject *parent = nullptr);
 
@@ -30,8 +29,6 @@ public:
 
     ViewServices *services() const { return m_services; }
     void setServices(ViewServices *services);
-    ThemePalette *theme() const { return m_theme; }
-    void setTheme(ThemePalette *theme);
     const QVariantList &entries() const { return m_entries; }
     void setEntries(const QVariantList &entries);
 
@@ -40,6 +37,5 @@ Q_SIGNALS:
 
 private:
     QPointer<ViewServices> m_services;
-    QPointer<ThemePalette> m_theme;
     QVariantList m_entries;
 };

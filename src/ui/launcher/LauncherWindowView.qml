@@ -12,7 +12,6 @@ import Duskhaven
 Rectangle {
     id: root
     required property ViewServices services
-    required property ThemePalette theme
     // The glass controls sit on the dark picture whatever the desktop's scheme.
     required property ThemePalette darkTheme
     property bool drawerOpen: false
@@ -22,7 +21,7 @@ Rectangle {
 
     width: 1280
     height: 720
-    color: "black"
+    color: Theme.palette.shade(1)
 
     Shortcut {
         sequence: "Space"
@@ -48,8 +47,8 @@ Rectangle {
                 height: content.height
                 visible: root.scene === null
                 gradient: Gradient {
-                    GradientStop { position: 0.0; color: root.theme.deepSurface }
-                    GradientStop { position: 1.0; color: root.theme.surface }
+                    GradientStop { position: 0.0; color: Theme.palette.deepSurface }
+                    GradientStop { position: 1.0; color: Theme.palette.surface }
                 }
                 Shape {
                     // The scene's picture has its own vignette; the gradient takes the same.
@@ -64,7 +63,7 @@ Rectangle {
                             focalY: centerY
                             focalRadius: backdrop.vignette.x
                             GradientStop { position: 0.0; color: "transparent" }
-                            GradientStop { position: 1.0; color: Qt.rgba(0, 0, 0, backdrop.vignette.z) }
+                            GradientStop { position: 1.0; color: Theme.palette.shade(backdrop.vignette.z) }
                         }
                         startX: 0; startY: 0
                         PathLine { x: content.width; y: 0 }
@@ -80,7 +79,6 @@ Rectangle {
                 height: content.height
                 visible: root.scene !== null
                 services: root.services
-                theme: root.theme
                 scene: root.scene
                 // Clear in the middle, black 0.35 towards the corners.
                 vignette: Qt.vector3d(200, 600, 0.35)
@@ -120,12 +118,12 @@ Rectangle {
                             spacing: 2
                             Text {
                                 text: "Now Playing"
-                                color: Qt.rgba(1, 1, 1, 0.7)
+                                color: Theme.palette.glow(0.7)
                                 font.pixelSize: 11
                             }
                             Text {
                                 text: root.scene ? root.scene.name : "Nothing playing"
-                                color: "white"
+                                color: Theme.palette.glow(1)
                                 font.pixelSize: 18
                                 font.weight: Font.DemiBold
                                 elide: Text.ElideRight
@@ -134,11 +132,11 @@ Rectangle {
                         }
                         Text {
                             anchors.verticalCenter: parent.verticalCenter
-                            text: root.services.symbols.glyph("chevron.right")
-                            font.family: root.services.symbols.fontFamily
+                            text: Theme.symbols.glyph("chevron.right")
+                            font.family: Theme.symbols.fontFamily
                             font.pixelSize: 11
                             font.weight: Font.DemiBold
-                            color: Qt.rgba(1, 1, 1, 0.5)
+                            color: Theme.palette.glow(0.5)
                         }
                     }
                 }
@@ -167,16 +165,16 @@ Rectangle {
                             spacing: 7
                             Text {
                                 anchors.verticalCenter: parent.verticalCenter
-                                text: root.services.symbols.glyph("rectangle.grid.2x2")
-                                font.family: root.services.symbols.fontFamily
+                                text: Theme.symbols.glyph("rectangle.grid.2x2")
+                                font.family: Theme.symbols.fontFamily
                                 font.pixelSize: 12
-                                color: "white"
+                                color: Theme.palette.glow(1)
                             }
                             Text {
                                 anchors.verticalCenter: parent.verticalCenter
                                 text: "Scenes"
                                 font.pixelSize: 13
-                                color: "white"
+                                color: Theme.palette.glow(1)
                             }
                         }
                     }
@@ -185,12 +183,11 @@ Rectangle {
                         width: 34
                         height: 34
                         services: root.services
-                        theme: root.theme
                     }
-                    HoverIconButton {
+                    IconButton {
+                        glass: true
                         size: 34
                         iconSize: 13
-                        symbols: root.services.symbols
                         symbol: "gearshape.fill"
                         accessibleName: "Settings"
                         onActivated: root.services.shell.openSettings()
@@ -202,11 +199,11 @@ Rectangle {
                     }
                 }
 
-                Rectangle {
+                GlassPill {
                     // The transport pill, centred in what the drawer leaves free.
                     id: controlPill
                     property real rightOffset: root.drawerOpen ? drawer.panelWidth : 0
-                    Behavior on rightOffset { NumberAnimation { duration: root.theme.springDuration; easing: root.theme.spring } }
+                    Behavior on rightOffset { NumberAnimation { duration: Theme.palette.springDuration; easing: Theme.palette.spring } }
                     anchors.horizontalCenter: parent.horizontalCenter
                     anchors.horizontalCenterOffset: -rightOffset / 2
                     anchors.bottom: parent.bottom
@@ -214,33 +211,34 @@ Rectangle {
                     width: transport.implicitWidth + 36
                     height: transport.implicitHeight + 20
                     radius: height / 2
-                    color: Qt.rgba(0.08, 0.09, 0.1, 0.72)
-                    border.width: 1
-                    border.color: Qt.rgba(1, 1, 1, 0.1)
 
                     Row {
                         id: transport
                         anchors.centerIn: parent
                         spacing: 14
-                        HoverIconButton {
+                        IconButton {
+                            glass: true
+                            size: 36
+                            iconSize: 14
                             anchors.verticalCenter: parent.verticalCenter
-                            symbols: root.services.symbols
                             symbol: "shuffle"
                             accessibleName: "Next scene"
                             onActivated: root.services.player.playNextScene()
                         }
-                        HoverIconButton {
+                        IconButton {
+                            glass: true
                             anchors.verticalCenter: parent.verticalCenter
                             size: 52
                             iconSize: 22
-                            symbols: root.services.symbols
                             symbol: root.services.player.isPlaying ? "pause.fill" : "play.fill"
                             accessibleName: root.services.player.isPlaying ? "Pause" : "Play"
                             onActivated: root.services.player.togglePlayFromLauncher()
                         }
-                        HoverIconButton {
+                        IconButton {
+                            glass: true
+                            size: 36
+                            iconSize: 14
                             anchors.verticalCenter: parent.verticalCenter
-                            symbols: root.services.symbols
                             symbol: root.scene && root.services.player.favoriteIds.length >= 0
                                     && root.services.player.isFavorite(root.scene.id) ? "heart.fill" : "heart"
                             accessibleName: "Favourite"
@@ -252,14 +250,14 @@ Rectangle {
                             anchors.verticalCenter: parent.verticalCenter
                             width: 1
                             height: 28
-                            color: Qt.rgba(1, 1, 1, 0.18)
+                            color: Theme.palette.glow(0.18)
                         }
                         CompactVolumeRail {
                             anchors.verticalCenter: parent.verticalCenter
                             width: 100
                             services: root.services
-                            theme: root.darkTheme
-                            tint: "white"
+                            Theme.palette: root.darkTheme
+                            tint: Theme.palette.glow(1)
                         }
                     }
                 }
@@ -270,7 +268,6 @@ Rectangle {
             id: drawer
             anchors.fill: parent
             services: root.services
-            theme: root.theme
             isOpen: root.drawerOpen
             previewId: root.previewId
             onCloseRequested: root.drawerOpen = false
@@ -285,14 +282,13 @@ Rectangle {
             // The onboarding sheet over a dimmed launcher, until the first run is done.
             anchors.fill: parent
             visible: root.onboarding
-            color: Qt.rgba(0, 0, 0, 0.45)
+            color: Theme.palette.shade(0.45)
             MouseArea { anchors.fill: parent }
             OnboardingView {
                 anchors.centerIn: parent
                 // Whole inside a window made smaller than the sheet.
                 scale: Math.min(1, (parent.width - 32) / width, (parent.height - 32) / height)
                 services: root.services
-                theme: root.theme
             }
         }
     }

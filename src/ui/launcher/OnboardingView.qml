@@ -9,12 +9,11 @@ import Duskhaven
 Rectangle {
     id: sheet
     required property ViewServices services
-    required property ThemePalette theme
 
     width: 720
     height: 560
     radius: 14
-    color: theme.canvas
+    color: Theme.palette.canvas
     clip: true
 
     OnboardingModel {
@@ -32,7 +31,7 @@ Rectangle {
         opacity: welcome.opacity * 0.5
         ShapePath {
             strokeWidth: -1
-            fillColor: sheet.theme.surface
+            fillColor: Theme.palette.surface
             PathPolyline {
                 path: [Qt.point(0, horizon.height * 0.7), Qt.point(horizon.width * 0.18, horizon.height * 0.5),
                        Qt.point(horizon.width * 0.38, horizon.height * 0.65), Qt.point(horizon.width * 0.58, horizon.height * 0.4),
@@ -55,7 +54,7 @@ Rectangle {
         Text {
             anchors.horizontalCenter: parent.horizontalCenter
             text: "Dusk Haven"
-            color: sheet.theme.textSecondary
+            color: Theme.palette.textSecondary
             font.pixelSize: 26
             font.weight: Font.Medium
         }
@@ -64,7 +63,7 @@ Rectangle {
             horizontalAlignment: Text.AlignHCenter
             textFormat: Text.StyledText
             text: "A quiet corner<br><i>for your day</i>"
-            color: sheet.theme.textPrimary
+            color: Theme.palette.textPrimary
             font.family: "serif"
             font.pixelSize: 40
         }
@@ -73,12 +72,12 @@ Rectangle {
             horizontalAlignment: Text.AlignHCenter
             wrapMode: Text.WordWrap
             text: "A tiny menubar companion for cozy focus, late nights, and rainy afternoons."
-            color: sheet.theme.textSecondary
+            color: Theme.palette.textSecondary
             font.pixelSize: 14
         }
-        OnboardingButton {
+        TextButton {
+            size: "large"
             anchors.horizontalCenter: parent.horizontalCenter
-            theme: sheet.theme
             label: "Get started →"
             primary: true
             enabled: onboarding.step === 0
@@ -99,13 +98,13 @@ Rectangle {
             spacing: 4
             Text {
                 text: "Pick a few scenes you love"
-                color: sheet.theme.textPrimary
+                color: Theme.palette.textPrimary
                 font.pixelSize: 26
                 font.weight: Font.DemiBold
             }
             Text {
                 text: "We'll surface these first. You can always change later."
-                color: sheet.theme.textSecondary
+                color: Theme.palette.textSecondary
                 font.pixelSize: 13
             }
         }
@@ -142,14 +141,13 @@ Rectangle {
                     SceneCoverArt {
                         anchors.fill: parent
                         services: sheet.services
-                        theme: sheet.theme
                         scene: cell.scene
                     }
                     Rectangle {
                         anchors.fill: parent
                         gradient: Gradient {
                             GradientStop { position: 0.4; color: "transparent" }
-                            GradientStop { position: 1.0; color: Qt.rgba(0, 0, 0, 0.65) }
+                            GradientStop { position: 1.0; color: Theme.palette.shade(0.65) }
                         }
                     }
                     Text {
@@ -157,7 +155,7 @@ Rectangle {
                         anchors.bottom: parent.bottom
                         anchors.margins: 8
                         text: cell.scene.name
-                        color: "white"
+                        color: Theme.palette.glow(1)
                         font.pixelSize: 12
                         font.weight: Font.DemiBold
                     }
@@ -168,13 +166,13 @@ Rectangle {
                         width: 22
                         height: 22
                         radius: 11
-                        color: cell.picked ? sheet.theme.ink : Qt.rgba(0, 0, 0, 0.45)
+                        color: cell.picked ? Theme.palette.ink : Theme.palette.shade(0.45)
                         border.width: 1
-                        border.color: Qt.rgba(1, 1, 1, 0.6)
+                        border.color: Theme.palette.glow(0.6)
                         Text {
                             anchors.centerIn: parent
                             text: cell.picked ? "✓" : "+"
-                            color: "white"
+                            color: Theme.palette.glow(1)
                             font.pixelSize: 13
                             font.weight: Font.DemiBold
                         }
@@ -191,25 +189,24 @@ Rectangle {
             Text {
                 anchors.verticalCenter: parent.verticalCenter
                 text: onboarding.countText
-                color: sheet.theme.textSecondary
+                color: Theme.palette.textSecondary
                 font.pixelSize: 12
             }
             Row {
                 anchors.right: parent.right
                 anchors.verticalCenter: parent.verticalCenter
                 spacing: 10
-                OnboardingButton {
-                    theme: sheet.theme
+                TextButton {
+                    size: "large"
                     label: "Skip"
                     enabled: onboarding.step === 1
                     onActivated: onboarding.skip()
                 }
-                OnboardingButton {
-                    theme: sheet.theme
+                TextButton {
+                    size: "large"
                     label: "Continue →"
                     primary: true
                     enabled: onboarding.step === 1 && onboarding.canContinue
-                    opacity: onboarding.canContinue ? 1 : 0.45
                     onActivated: onboarding.finish()
                 }
             }
@@ -229,7 +226,7 @@ Rectangle {
                 width: index === onboarding.step ? 16 : 6
                 height: 6
                 radius: 3
-                color: index === onboarding.step ? sheet.theme.textPrimary : sheet.theme.strongHairline
+                color: index === onboarding.step ? Theme.palette.textPrimary : Theme.palette.strongHairline
             }
         }
     }

@@ -9,7 +9,6 @@ import Duskhaven
 Item {
     id: drawer
     required property ViewServices services
-    required property ThemePalette theme
     property bool isOpen: false
     property string previewId: ""
     property real panelWidth: 320
@@ -64,8 +63,8 @@ Item {
         visible: x < drawer.width || drawer.warming
         opacity: drawer.isOpen ? 1 : drawer.warming ? (drawer.warmFrames < 3 ? 0.5 : 1) : 0
         // Opaque: the launcher's pills sit under its top edge.
-        color: drawer.theme.canvas
-        Behavior on x { NumberAnimation { duration: drawer.theme.springDuration; easing: drawer.theme.spring } }
+        color: Theme.palette.canvas
+        Behavior on x { NumberAnimation { duration: Theme.palette.springDuration; easing: Theme.palette.spring } }
         Behavior on opacity { enabled: !drawer.warming; NumberAnimation { duration: 300 } }
         // A click on the panel stays in it.
         MouseArea { anchors.fill: parent }
@@ -73,7 +72,7 @@ Item {
         Rectangle {
             width: 1
             height: parent.height
-            color: Qt.rgba(0, 0, 0, 0.18)
+            color: Theme.palette.shade(0.18)
         }
 
         Column {
@@ -92,13 +91,13 @@ Item {
                     spacing: 3
                     Text {
                         text: "Scenes"
-                        color: drawer.theme.textPrimary
+                        color: Theme.palette.textPrimary
                         font.pixelSize: 20
                         font.weight: Font.DemiBold
                     }
                     Text {
                         text: "Tap any scene to hear it"
-                        color: drawer.theme.textTertiary
+                        color: Theme.palette.textTertiary
                         font.pixelSize: 11
                     }
                 }
@@ -113,10 +112,10 @@ Item {
                     onActivated: drawer.closeRequested()
                     Text {
                         anchors.centerIn: parent
-                        text: drawer.services.symbols.glyph("xmark")
-                        font.family: drawer.services.symbols.fontFamily
+                        text: Theme.symbols.glyph("xmark")
+                        font.family: Theme.symbols.fontFamily
                         font.pixelSize: 13
-                        color: drawer.theme.textTertiary
+                        color: Theme.palette.textTertiary
                     }
                 }
             }
@@ -150,9 +149,9 @@ Item {
                                 z: -1
                                 anchors.fill: parent
                                 radius: height / 2
-                                color: chip.selected ? drawer.theme.ink : "transparent"
+                                color: chip.selected ? Theme.palette.ink : "transparent"
                                 border.width: chip.selected ? 0 : 1
-                                border.color: drawer.theme.strongHairline
+                                border.color: Theme.palette.strongHairline
                             }
                             Text {
                                 id: chipText
@@ -160,7 +159,7 @@ Item {
                                 text: chip.accessibleName
                                 font.pixelSize: 11
                                 font.weight: Font.Medium
-                                color: chip.selected ? drawer.theme.paper : drawer.theme.textPrimary
+                                color: chip.selected ? Theme.palette.paper : Theme.palette.textPrimary
                             }
                         }
                     }
@@ -179,10 +178,9 @@ Item {
                     width: parent.width - 28
                     height: cardColumn.implicitHeight + 28
                     radius: 14
-                    color: Qt.rgba(drawer.theme.canvas.r, drawer.theme.canvas.g,
-                                   drawer.theme.canvas.b, 0.6)
+                    color: Theme.palette.faded(Theme.palette.canvas, 0.6)
                     border.width: 1
-                    border.color: drawer.theme.hairline
+                    border.color: Theme.palette.hairline
                     Column {
                         id: cardColumn
                         x: 14
@@ -195,7 +193,6 @@ Item {
                                 width: 64 * 16 / 9
                                 height: 64
                                 services: drawer.services
-                                theme: drawer.theme
                                 scene: drawer.previewed
                                 CornerMask {
                                     // The card's tint over the panel's colour is that colour.
@@ -207,7 +204,7 @@ Item {
                                     radius: 9
                                     color: "transparent"
                                     border.width: 1
-                                    border.color: drawer.theme.hairline
+                                    border.color: Theme.palette.hairline
                                 }
                             }
                             Column {
@@ -215,7 +212,7 @@ Item {
                                 spacing: 2
                                 Text {
                                     text: "Now Previewing"
-                                    color: drawer.theme.textTertiary
+                                    color: Theme.palette.textTertiary
                                     font.pixelSize: 11
                                     font.weight: Font.Medium
                                 }
@@ -223,7 +220,7 @@ Item {
                                     width: cardColumn.width - 64 * 16 / 9 - 11
                                     text: drawer.previewed ? drawer.previewed.name : ""
                                     elide: Text.ElideRight
-                                    color: drawer.theme.textPrimary
+                                    color: Theme.palette.textPrimary
                                     font.pixelSize: 18
                                     font.weight: Font.DemiBold
                                 }
@@ -241,12 +238,12 @@ Item {
                                     z: -1
                                     anchors.fill: parent
                                     radius: 10
-                                    color: drawer.theme.ink
+                                    color: Theme.palette.ink
                                 }
                                 Text {
                                     anchors.centerIn: parent
                                     text: "Use this scene"
-                                    color: "white"
+                                    color: Theme.palette.glow(1)
                                     font.pixelSize: 13
                                     font.weight: Font.Medium
                                 }
@@ -265,16 +262,16 @@ Item {
                                     radius: 10
                                     color: "transparent"
                                     border.width: 1
-                                    border.color: drawer.theme.strongHairline
+                                    border.color: Theme.palette.strongHairline
                                 }
                                 Text {
                                     anchors.centerIn: parent
                                     visible: !drawerModel.previewPinning
-                                    text: drawer.services.symbols.glyph(drawerModel.previewPinned
+                                    text: Theme.symbols.glyph(drawerModel.previewPinned
                                         ? "arrow.down.circle.fill" : "arrow.down.circle")
-                                    font.family: drawer.services.symbols.fontFamily
+                                    font.family: Theme.symbols.fontFamily
                                     font.pixelSize: 18
-                                    color: drawer.theme.textPrimary
+                                    color: Theme.palette.textPrimary
                                 }
                                 Text {
                                     anchors.centerIn: parent
@@ -282,7 +279,7 @@ Item {
                                     text: drawerModel.pinProgressText
                                     font.pixelSize: 9
                                     font.weight: Font.DemiBold
-                                    color: drawer.theme.textPrimary
+                                    color: Theme.palette.textPrimary
                                 }
                             }
                         }
@@ -292,7 +289,7 @@ Item {
                             width: cardColumn.width
                             wrapMode: Text.WordWrap
                             text: drawerModel.pinErrorText
-                            color: drawer.theme.textSecondary
+                            color: Theme.palette.textSecondary
                             font.pixelSize: 11
                         }
                     }
@@ -323,7 +320,6 @@ Item {
                     x: cell.index % 2 === 0 ? 0 : 6
                     width: cell.width - 6
                     services: drawer.services
-                    theme: drawer.theme
                     scene: cell.scene
                     status: cell.status
                     statusText: cell.statusText

@@ -6,7 +6,6 @@ import Duskhaven
 PlainButton {
     id: tile
     required property ViewServices services
-    required property ThemePalette theme
     required property SceneEntry scene
     // 0 none, 1 playing, 2 previewing
     required property int status
@@ -28,14 +27,13 @@ PlainButton {
         SceneCoverArt {
             anchors.fill: parent
             services: tile.services
-            theme: tile.theme
             scene: tile.scene
         }
         Rectangle {
             anchors.fill: parent
             gradient: Gradient {
                 GradientStop { position: 0.0; color: "transparent" }
-                GradientStop { position: 1.0; color: Qt.rgba(0, 0, 0, 0.65) }
+                GradientStop { position: 1.0; color: Theme.palette.shade(0.65) }
             }
         }
         Text {
@@ -47,11 +45,11 @@ PlainButton {
             anchors.bottomMargin: 8
             text: tile.scene ? tile.scene.name : ""
             elide: Text.ElideRight
-            color: "white"
+            color: Theme.palette.glow(1)
             font.pixelSize: 14
             font.weight: Font.DemiBold
             style: Text.Raised
-            styleColor: Qt.rgba(0, 0, 0, 0.4)
+            styleColor: Theme.palette.shade(0.4)
         }
         Rectangle {
             // Status badge
@@ -61,7 +59,7 @@ PlainButton {
             width: badgeRow.implicitWidth + 14
             height: badgeRow.implicitHeight + 6
             radius: 4
-            color: tile.status === 1 ? tile.theme.ink : Qt.rgba(0, 0, 0, 0.55)
+            color: tile.status === 1 ? Theme.palette.ink : Theme.palette.shade(0.55)
             Row {
                 id: badgeRow
                 anchors.centerIn: parent
@@ -71,12 +69,12 @@ PlainButton {
                     width: 5
                     height: 5
                     radius: 2.5
-                    color: "white"
+                    color: Theme.palette.glow(1)
                     opacity: tile.status === 1 ? 1 : 0.85
                 }
                 Text {
                     text: tile.statusText
-                    color: "white"
+                    color: Theme.palette.glow(1)
                     font.pixelSize: 9
                     font.weight: Font.DemiBold
                 }
@@ -91,13 +89,13 @@ PlainButton {
             width: 20
             height: 20
             radius: 10
-            color: Qt.rgba(0, 0, 0, 0.45)
+            color: Theme.palette.shade(0.45)
             Text {
                 anchors.centerIn: parent
-                text: tile.services.symbols.glyph("heart.fill")
-                font.family: tile.services.symbols.fontFamily
+                text: Theme.symbols.glyph("heart.fill")
+                font.family: Theme.symbols.fontFamily
                 font.pixelSize: 10
-                color: "white"
+                color: Theme.palette.glow(1)
             }
         }
     }
@@ -110,6 +108,6 @@ PlainButton {
         radius: 10
         color: "transparent"
         border.width: tile.status === 0 ? 1 : 2
-        border.color: tile.status === 0 ? tile.theme.hairline : tile.theme.ink
+        border.color: tile.status === 0 ? Theme.palette.hairline : Theme.palette.ink
     }
 }

@@ -11,7 +11,6 @@ import Duskhaven
 Item {
     id: root
     required property ViewServices services
-    required property ThemePalette theme
     width: 360
     height: card.height
 
@@ -31,7 +30,7 @@ Item {
         height: layout.implicitHeight
         radius: 16
         // The translucent material, drawn as a flat fill of the same weight.
-        color: Qt.tint(root.theme.canvas, Qt.rgba(0, 0, 0, 0.35))
+        color: Qt.tint(Theme.palette.canvas, Theme.palette.shade(0.35))
 
         Column {
             id: layout
@@ -53,7 +52,6 @@ Item {
                         height: hero.height
                         services: root.services
                         scene: panel.scene
-                        theme: root.theme
                     }
                 }
                 Rectangle {
@@ -71,7 +69,7 @@ Item {
                     width: badge.implicitWidth + 18
                     height: badge.implicitHeight + 8
                     radius: height / 2
-                    color: Qt.rgba(0, 0, 0, 0.32)
+                    color: Theme.palette.shade(0.32)
                     Row {
                         id: badge
                         anchors.centerIn: parent
@@ -81,12 +79,12 @@ Item {
                             width: 5
                             height: 5
                             radius: 2.5
-                            color: "white"
+                            color: Theme.palette.glow(1)
                         }
                         Text {
                             text: "Now Playing"
                             font.pixelSize: 11
-                            color: "white"
+                            color: Theme.palette.glow(1)
                         }
                     }
                 }
@@ -107,9 +105,9 @@ Item {
                     width: parent.width
                     height: visible ? noticeText.implicitHeight + 20 : 0
                     radius: 10
-                    color: Qt.rgba(1, 1, 1, 0.08)
+                    color: Theme.palette.glow(0.08)
                     border.width: 1
-                    border.color: root.theme.hairline
+                    border.color: Theme.palette.hairline
                     Text {
                         id: noticeText
                         x: 10
@@ -118,14 +116,13 @@ Item {
                         text: root.services.startupNotice.text
                         wrapMode: Text.WordWrap
                         font.pixelSize: 11
-                        color: root.theme.textPrimary
+                        color: Theme.palette.textPrimary
                     }
                     TextButton {
                         id: dismissNotice
                         anchors.right: parent.right
                         anchors.rightMargin: 10
                         y: 10
-                        symbols: root.services.symbols
                         label: "OK"
                         onActivated: root.services.startupNotice.dismiss()
                     }
@@ -151,14 +148,14 @@ Item {
                             font.family: "serif"
                             font.pixelSize: 26
                             font.weight: Font.DemiBold
-                            color: root.theme.textPrimary
+                            color: Theme.palette.textPrimary
                         }
                         Text {
                             width: parent.width
                             text: panel.subtitle
                             elide: Text.ElideRight
                             font.pixelSize: 12
-                            color: Qt.rgba(1, 1, 1, 0.65)
+                            color: Theme.palette.glow(0.65)
                         }
                         Text {
                             // Why the last track could not be had (a full disk, no network).
@@ -167,7 +164,7 @@ Item {
                             text: root.services.player.lastError
                             wrapMode: Text.WordWrap
                             font.pixelSize: 11
-                            color: root.theme.warning
+                            color: Theme.palette.warning
                         }
                     }
                     Row {
@@ -175,25 +172,22 @@ Item {
                         anchors.right: parent.right
                         anchors.bottom: parent.bottom
                         spacing: 4
-                        PopoverIconButton {
+                        IconButton {
                             anchors.verticalCenter: parent.verticalCenter
-                            symbols: root.services.symbols
                             symbol: panel.favorite ? "heart.fill" : "heart"
                             accessibleName: "Favourite"
                             Accessible.checkable: true
                             Accessible.checked: panel.favorite
                             onActivated: root.services.player.toggleFavoriteScene()
                         }
-                        PopoverIconButton {
+                        IconButton {
                             anchors.verticalCenter: parent.verticalCenter
-                            symbols: root.services.symbols
                             symbol: "shuffle"
                             accessibleName: "Next scene"
                             onActivated: root.services.player.playNextScene()
                         }
-                        PopoverIconButton {
+                        IconButton {
                             anchors.verticalCenter: parent.verticalCenter
-                            symbols: root.services.symbols
                             symbol: root.services.player.isPlaying ? "pause.fill" : "play.fill"
                             size: 42
                             primary: true
@@ -211,14 +205,13 @@ Item {
                         text: "Volume"
                         font.pixelSize: 11
                         font.weight: Font.Medium
-                        color: Qt.rgba(1, 1, 1, 0.75)
+                        color: Theme.palette.glow(0.75)
                         Accessible.ignored: true
                     }
                     CompactVolumeRail {
                         width: parent.width - 72
                         anchors.verticalCenter: parent.verticalCenter
                         services: root.services
-                        theme: root.theme
                     }
                 }
 
@@ -233,12 +226,11 @@ Item {
                             text: "Change scene"
                             font.pixelSize: 11
                             font.weight: Font.Medium
-                            color: Qt.rgba(1, 1, 1, 0.75)
+                            color: Theme.palette.glow(0.75)
                         }
                         TextButton {
                             id: seeAll
                             anchors.right: parent.right
-                            symbols: root.services.symbols
                             label: "See all"
                             symbol: "chevron.right"
                             symbolFirst: false
@@ -252,7 +244,6 @@ Item {
                         Repeater {
                             model: ViewRows {
                                 services: root.services
-                                theme: root.theme
                                 entries: panel.pickerSlots
                             }
                             delegate: ScenePickerCard {
@@ -276,13 +267,12 @@ Item {
                             text: "Ambient"
                             font.pixelSize: 11
                             font.weight: Font.Medium
-                            color: Qt.rgba(1, 1, 1, 0.75)
+                            color: Theme.palette.glow(0.75)
                         }
                         TextButton {
                             id: removePack
                             anchors.right: parent.right
                             visible: root.services.mixer.isPackDownloaded
-                            symbols: root.services.symbols
                             label: "Remove pack"
                             fontSize: 10
                             onActivated: root.services.mixer.removePack()
@@ -291,7 +281,6 @@ Item {
                     AmbientPackCard {
                         width: parent.width
                         services: root.services
-                        theme: root.theme
                     }
                     Column {
                         width: parent.width
@@ -301,7 +290,6 @@ Item {
                         Repeater {
                             model: ViewRows {
                                 services: root.services
-                                theme: root.theme
                                 entries: root.services.mixer.layers
                             }
                             delegate: CompactAmbientRow {
@@ -313,7 +301,6 @@ Item {
                         width: parent.width
                         height: implicitHeight
                         services: root.services
-                        theme: root.theme
                     }
                 }
 
@@ -327,11 +314,11 @@ Item {
                         anchors.verticalCenter: parent.verticalCenter
                         horizontalAlignment: Text.AlignHCenter
                         verticalAlignment: Text.AlignVCenter
-                        text: root.services.symbols.glyph("pause.circle.fill")
-                        font.family: root.services.symbols.fontFamily
+                        text: Theme.symbols.glyph("pause.circle.fill")
+                        font.family: Theme.symbols.fontFamily
                         font.pixelSize: 13
                         font.weight: Font.Medium
-                        color: panel.autoPauseActive ? root.theme.ink : Qt.rgba(1, 1, 1, 0.85)
+                        color: panel.autoPauseActive ? Theme.palette.ink : Theme.palette.glow(0.85)
                     }
                     Column {
                         id: autoPauseTexts
@@ -344,21 +331,20 @@ Item {
                             elide: Text.ElideRight
                             font.pixelSize: 12
                             font.weight: Font.Medium
-                            color: Qt.rgba(1, 1, 1, 0.9)
+                            color: Theme.palette.glow(0.9)
                         }
                         Text {
                             width: parent.width
                             text: panel.autoPauseStatus
                             elide: Text.ElideRight
                             font.pixelSize: 10
-                            color: Qt.rgba(1, 1, 1, 0.55)
+                            color: Theme.palette.glow(0.55)
                         }
                     }
                     ToggleSwitch {
                         id: autoPause
                         anchors.right: parent.right
                         anchors.verticalCenter: parent.verticalCenter
-                        theme: root.theme
                         accessibleName: "Auto-pause for calls & audio"
                         checked: root.services.autoPause.pauseOnExternalAudio
                         onToggled: root.services.autoPause.pauseOnExternalAudio = !autoPause.checked
@@ -370,14 +356,12 @@ Item {
                     height: settingsButton.height
                     TextButton {
                         id: settingsButton
-                        symbols: root.services.symbols
                         label: "Settings"
                         symbol: "gearshape"
                         onActivated: root.services.shell.openSettings()
                     }
                     TextButton {
                         anchors.right: parent.right
-                        symbols: root.services.symbols
                         label: "Open app"
                         symbol: "arrow.up.right"
                         symbolFirst: false
@@ -392,7 +376,7 @@ Item {
             radius: parent.radius
             color: "transparent"
             border.width: 1
-            border.color: Qt.rgba(1, 1, 1, 0.1)
+            border.color: Theme.palette.glow(0.1)
         }
     }
 }

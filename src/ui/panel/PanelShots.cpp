@@ -2,6 +2,7 @@
 
 #include "ui/shell/MenuBarController.h"
 #include "ui/shell/PanelWindow.h"
+#include "ui/views/Theme.h"
 #include "ui/views/ViewServices.h"
 
 #include <QCoroTimer>
@@ -9,6 +10,8 @@
 #include <QPointer>
 #include <QProcess>
 #include <QQmlComponent>
+#include <QQmlContext>
+#include <QQmlEngine>
 #include <QQuickItem>
 #include <QQuickView>
 #include <QTextStream>
@@ -44,7 +47,6 @@ import Duskhaven
 Rectangle {
     id: stage
     required property ViewServices services
-    required property ThemePalette theme
     width: 360
     height: 440
     color: "#2b2f36"
@@ -52,7 +54,6 @@ Rectangle {
         x: stage.width - 190
         y: 16
         services: stage.services
-        theme: stage.theme
         isOpen: true
     }
 }
@@ -88,9 +89,8 @@ QCoro::Task<bool> PanelShots::take(QString folder, MenuBarController &menuBar)
         QObject::connect(mixer, &AmbientMixerService::packDownloadedBytesChanged, &panel, [&] {
             if (!downloading && mixer->isDownloadingPack() && mixer->packDownloadedBytes() > 0) {
                 downloading = true;
-                written =
-                    save(panel, dir.filePath(QStringLiteral("panel-pack-downloading.png"))) &&
-                    written;
+                written = save(panel, dir.filePath(QStringLiteral("panel-pack-downloading.png"))) &&
+                          written;
             }
         });
     mixer->startPackDownload();
@@ -158,11 +158,15 @@ QCoro::Task<bool> PanelShots::take(QString folder, MenuBarController &menuBar)
     QQuickView stage(panel.engine(), nullptr);
     QQmlComponent component(panel.engine());
     component.setData(popoverStage, QUrl(QStringLiteral("qrc:/panel-shots/stage.qml")));
-    QObject *content = component.createWithInitialProperties(
-        {{QStringLiteral("services"), QVariant::fromValue(services)},
-         {QStringLiteral("theme"), root->property("theme")}});
+    // The stage draws with the panel's palette and symbols.
+    auto *theme = qobject_cast<ThemeAttached *>(qmlAttachedPropertiesObject<Theme>(root));
+    QObject *content = component.beginCreate(panel.engine()->rootContext());
     if (!content)
         co_return false;
+    component.setInitialProperties(content,
+                                   {{QStringLiteral("services"), QVariant::fromValue(services)}});
+    Theme::set(*content, *theme->palette(), *theme->symbols());
+    component.completeCreate();
     stage.setContent(QUrl(), nullptr, content);
     stage.show();
     co_await QCoro::sleepFor(800ms);

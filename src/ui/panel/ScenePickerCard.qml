@@ -7,7 +7,6 @@ import Duskhaven
 PlainButton {
     id: card
     required property ViewServices services
-    required property ThemePalette theme
     required property SceneEntry entry
     // The flat colour the card lies on.
     required property color backdrop
@@ -26,14 +25,13 @@ PlainButton {
             anchors.fill: parent
             services: card.services
             scene: card.entry
-            theme: card.theme
         }
         Rectangle {
             anchors.fill: parent
             radius: 8
             gradient: Gradient {
                 GradientStop { position: 0.0; color: "transparent" }
-                GradientStop { position: 1.0; color: Qt.rgba(0, 0, 0, 0.65) }
+                GradientStop { position: 1.0; color: Theme.palette.shade(0.65) }
             }
         }
         Text {
@@ -46,9 +44,9 @@ PlainButton {
             maximumLineCount: 1
             font.pixelSize: 11
             font.weight: Font.DemiBold
-            color: "white"
+            color: Theme.palette.glow(1)
             style: Text.Raised
-            styleColor: Qt.rgba(0, 0, 0, 0.5)
+            styleColor: Theme.palette.shade(0.5)
         }
     }
     CornerMask {
@@ -61,6 +59,6 @@ PlainButton {
         radius: 8
         color: "transparent"
         border.width: card.entry ? 0.5 : 1
-        border.color: card.theme.hairline
+        border.color: Theme.palette.hairline
     }
 }

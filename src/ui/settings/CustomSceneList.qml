@@ -3,7 +3,6 @@ import Duskhaven
 
 // The column that holds the custom scene rows and hands each row what it draws with.
 Column {
-    required property ThemePalette theme
     required property ViewServices services
     required property SettingsView view
 }

@@ -6,43 +6,38 @@ import Duskhaven
 Column {
     id: sceneRow
     required property var modelData
-    // The list this row sits in gives it the palette and the services; a delegate reaches
+    // The list this row sits in gives it the services; a delegate reaches
     // nothing else of the section.
     readonly property CustomSceneList list: parent as CustomSceneList
-    readonly property ThemePalette theme: list ? list.theme : null
     readonly property ViewServices services: list ? list.services : null
     readonly property SettingsView view: list ? list.view : null
     width: list ? list.width : 0
 
-    HFSectionDivider {
-        theme: sceneRow.theme
-    }
+    HFSectionDivider {}
 
     HFSettingRow {
-        theme: sceneRow.theme
-        symbols: sceneRow.services.symbols
         icon: "music.note"
         label: sceneRow.modelData.name
         hint: sceneRow.view.unplayableSceneIds.includes(sceneRow.modelData.id)
             ? sceneRow.view.unplayableText
             : sceneRow.view.dateText(sceneRow.modelData.createdAt)
 
-        HFButton {
-            theme: sceneRow.theme
-            symbols: sceneRow.services.symbols
+        TextButton {
             symbol: "play.fill"
-            text: "Play " + sceneRow.modelData.name
-            size: "sm"
-            onClicked: sceneRow.view.playScene(sceneRow.modelData.id)
+            label: "Play " + sceneRow.modelData.name
+            onActivated: sceneRow.view.playScene(sceneRow.modelData.id)
+            symbolOnly: true
+            size: "small"
+            spaceActivates: true
         }
-        HFButton {
-            theme: sceneRow.theme
-            symbols: sceneRow.services.symbols
+        TextButton {
             symbol: "trash"
             destructive: true
-            text: "Delete " + sceneRow.modelData.name
-            size: "sm"
-            onClicked: sceneRow.services.customScenes.remove(sceneRow.modelData.id)
+            label: "Delete " + sceneRow.modelData.name
+            onActivated: sceneRow.services.customScenes.remove(sceneRow.modelData.id)
+            symbolOnly: true
+            size: "small"
+            spaceActivates: true
         }
     }
 }

@@ -13,17 +13,15 @@ HFSettingsSection {
     title: "Custom scenes"
 
     HFSettingRow {
-        theme: scenesSection.theme
-        symbols: scenesSection.services.symbols
         icon: "plus.circle.fill"
         label: "Add a custom scene"
         hint: "Pick a local audio file to use as a private scene"
-        HFButton {
-            theme: scenesSection.theme
-            text: "Add"
+        TextButton {
+            label: "Add"
             primary: true
-            size: "sm"
-            onClicked: scenesSection.view.toggleAddRow()
+            onActivated: scenesSection.view.toggleAddRow()
+            size: "small"
+            spaceActivates: true
         }
     }
 
@@ -45,19 +43,19 @@ HFSettingsSection {
             onTextEdited: scenesSection.view.newName = text
             Accessible.name: "Scene name"
         }
-        HFButton {
+        TextButton {
             id: pickButton
-            theme: scenesSection.theme
-            text: "Pick file"
+            label: "Pick file"
             enabled: !scenesSection.view.picking
             anchors.verticalCenter: nameField.verticalCenter
-            onClicked: scenesSection.view.pickFile()
+            onActivated: scenesSection.view.pickFile()
+            size: "medium"
+            spaceActivates: true
         }
     }
 
     CustomSceneList {
         width: scenesSection.width
-        theme: scenesSection.theme
         services: scenesSection.services
         view: scenesSection.view
         Repeater {

@@ -4,7 +4,6 @@ import Duskhaven
 // The hairline between two rows of a section, starting past the icon badges.
 Item {
     id: divider
-    required property ThemePalette theme
     implicitHeight: 1
     width: parent ? parent.width : 0
 
@@ -12,6 +11,6 @@ Item {
         x: 56
         width: parent.width - 56
         height: 1
-        color: divider.theme.hairline
+        color: Theme.palette.hairline
     }
 }

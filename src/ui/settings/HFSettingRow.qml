@@ -6,8 +6,6 @@ import Duskhaven
 // trailing end the row's control (the row's children).
 Item {
     id: row
-    required property ThemePalette theme
-    required property SymbolTable symbols
     property string icon
     property string label
     property string hint
@@ -24,8 +22,6 @@ Item {
 
         IconBadge {
             visible: row.icon !== ""
-            theme: row.theme
-            symbols: row.symbols
             symbol: row.icon
             Layout.alignment: Qt.AlignVCenter
         }
@@ -36,7 +32,7 @@ Item {
             Text {
                 width: parent.width
                 text: row.label
-                color: row.theme.textPrimary
+                color: Theme.palette.textPrimary
                 font.pixelSize: 13
                 font.weight: Font.Medium
                 wrapMode: Text.WordWrap
@@ -45,7 +41,7 @@ Item {
                 width: parent.width
                 visible: row.hint !== ""
                 text: row.hint
-                color: row.theme.textTertiary
+                color: Theme.palette.textTertiary
                 font.pixelSize: 11
                 wrapMode: Text.WordWrap
             }

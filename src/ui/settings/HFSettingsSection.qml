@@ -4,7 +4,6 @@ import Duskhaven
 // A titled group of rows on a translucent card, 18 above each section.
 Column {
     id: section
-    required property ThemePalette theme
     property string title
     default property alias content: rows.data
     topPadding: 18
@@ -13,7 +12,7 @@ Column {
     Text {
         x: 4
         text: section.title
-        color: section.theme.textPrimary
+        color: Theme.palette.textPrimary
         font.pixelSize: 13
         font.weight: Font.DemiBold
         Accessible.role: Accessible.Heading
@@ -24,9 +23,9 @@ Column {
         width: section.width
         height: rows.implicitHeight
         radius: 12
-        color: section.theme.frost
+        color: Theme.palette.frost
         border.width: 1
-        border.color: section.theme.hairline
+        border.color: Theme.palette.hairline
 
         Column {
             id: rows

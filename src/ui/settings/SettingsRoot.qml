@@ -9,7 +9,6 @@ import Duskhaven
 Item {
     id: root
     required property ViewServices services
-    required property ThemePalette theme
     width: 420
     height: 600
 
@@ -22,21 +21,21 @@ Item {
         id: card
         anchors.fill: parent
         radius: 16
-        color: root.theme.canvas
+        color: Theme.palette.canvas
         border.width: 1
-        border.color: root.theme.strongHairline
+        border.color: Theme.palette.strongHairline
         clip: true
 
-        HFButton {
+        TextButton {
             x: 10
             y: 8
-            theme: root.theme
-            symbols: root.services.symbols
             symbol: "xmark"
-            text: "Close"
-            size: "sm"
+            label: "Close"
             z: 1 // over the card's content, yet first in the Tab order
-            onClicked: root.services.shell.closeSettings()
+            onActivated: root.services.shell.closeSettings()
+            symbolOnly: true
+            size: "small"
+            spaceActivates: true
         }
 
         Flickable {
@@ -81,176 +80,110 @@ Item {
                     Text {
                         anchors.horizontalCenter: parent.horizontalCenter
                         text: "Dusk Haven"
-                        color: root.theme.textPrimary
+                        color: Theme.palette.textPrimary
                         font.pixelSize: 18
                         font.weight: Font.DemiBold
                     }
                     Text {
                         anchors.horizontalCenter: parent.horizontalCenter
                         text: view.versionText
-                        color: root.theme.textTertiary
+                        color: Theme.palette.textTertiary
                         font.pixelSize: 11
                     }
                 }
 
                 HFSettingsSection {
                     width: parent.width
-                    theme: root.theme
                     title: "Auto-pause"
-                    HFSettingRow {
-                        id: externalAudioRow
-                        theme: root.theme
-                        symbols: root.services.symbols
+                    SettingSwitchRow {
                         icon: "speaker.wave.2.fill"
                         label: "Pause when another app plays audio"
                         hint: "Stop when a call, video, or other music app starts; resume 5s after it ends"
-                        HFSwitch {
-                            theme: root.theme
-                            Accessible.name: externalAudioRow.label
-                            checked: root.services.autoPause.pauseOnExternalAudio
-                            onToggled: root.services.autoPause.pauseOnExternalAudio = checked
-                        }
+                        checked: root.services.autoPause.pauseOnExternalAudio
+                        onToggled: root.services.autoPause.pauseOnExternalAudio = !checked
                     }
-                    HFSectionDivider { theme: root.theme }
-                    HFSettingRow {
-                        id: lowPowerRow
-                        theme: root.theme
-                        symbols: root.services.symbols
+                    HFSectionDivider {}
+                    SettingSwitchRow {
                         icon: "leaf.fill"
                         label: "Pause in Low Power Mode"
                         hint: "Stop playback while the power saver profile is on"
-                        HFSwitch {
-                            theme: root.theme
-                            Accessible.name: lowPowerRow.label
-                            checked: root.services.autoPause.pauseOnLowPowerMode
-                            onToggled: root.services.autoPause.pauseOnLowPowerMode = checked
-                        }
+                        checked: root.services.autoPause.pauseOnLowPowerMode
+                        onToggled: root.services.autoPause.pauseOnLowPowerMode = !checked
                     }
-                    HFSectionDivider { theme: root.theme }
-                    HFSettingRow {
-                        id: lowBatteryRow
-                        theme: root.theme
-                        symbols: root.services.symbols
+                    HFSectionDivider {}
+                    SettingSwitchRow {
                         icon: "battery.25"
                         label: "Pause on low battery"
                         hint: view.lowBatteryHint
-                        HFSwitch {
-                            theme: root.theme
-                            Accessible.name: lowBatteryRow.label
-                            checked: root.services.autoPause.pauseOnLowBattery
-                            onToggled: root.services.autoPause.pauseOnLowBattery = checked
-                        }
+                        checked: root.services.autoPause.pauseOnLowBattery
+                        onToggled: root.services.autoPause.pauseOnLowBattery = !checked
                     }
                 }
 
                 HFSettingsSection {
                     width: parent.width
-                    theme: root.theme
                     title: "General"
-                    HFSettingRow {
-                        id: loginRow
-                        theme: root.theme
-                        symbols: root.services.symbols
+                    SettingSwitchRow {
                         icon: "power"
                         label: "Launch at login"
                         hint: "Opens when you sign in"
-                        HFSwitch {
-                            theme: root.theme
-                            Accessible.name: loginRow.label
-                            checked: root.services.settings.launchAtLogin
-                            onToggled: root.services.settings.launchAtLogin = checked
-                        }
+                        checked: root.services.settings.launchAtLogin
+                        onToggled: root.services.settings.launchAtLogin = !checked
                     }
-                    HFSectionDivider { theme: root.theme }
-                    HFSettingRow {
-                        id: openLauncherRow
-                        theme: root.theme
-                        symbols: root.services.symbols
+                    HFSectionDivider {}
+                    SettingSwitchRow {
                         icon: "macwindow"
                         label: "Open launcher on app launch"
                         hint: "Show the launcher window when the app opens"
-                        HFSwitch {
-                            theme: root.theme
-                            Accessible.name: openLauncherRow.label
-                            checked: root.services.settings.openLauncherOnLaunch
-                            onToggled: root.services.settings.openLauncherOnLaunch = checked
-                        }
+                        checked: root.services.settings.openLauncherOnLaunch
+                        onToggled: root.services.settings.openLauncherOnLaunch = !checked
                     }
                 }
 
                 HFSettingsSection {
                     width: parent.width
-                    theme: root.theme
                     title: "Scene & audio"
-                    HFSettingRow {
-                        id: loopsRow
-                        theme: root.theme
-                        symbols: root.services.symbols
+                    SettingSwitchRow {
                         icon: "sparkles"
                         label: "Animated scene loops"
                         hint: "Subtle motion in scene illustrations"
-                        HFSwitch {
-                            theme: root.theme
-                            Accessible.name: loopsRow.label
-                            checked: root.services.settings.animatedSceneLoops
-                            onToggled: root.services.settings.animatedSceneLoops = checked
-                        }
+                        checked: root.services.settings.animatedSceneLoops
+                        onToggled: root.services.settings.animatedSceneLoops = !checked
                     }
-                    HFSectionDivider { theme: root.theme }
-                    HFSettingRow {
-                        id: reduceMotionRow
-                        theme: root.theme
-                        symbols: root.services.symbols
+                    HFSectionDivider {}
+                    SettingSwitchRow {
                         icon: "tortoise.fill"
                         label: "Reduce motion"
                         hint: "Pause animated loops"
-                        HFSwitch {
-                            theme: root.theme
-                            Accessible.name: reduceMotionRow.label
-                            checked: root.services.settings.reduceMotion
-                            onToggled: root.services.settings.reduceMotion = checked
-                        }
+                        checked: root.services.settings.reduceMotion
+                        onToggled: root.services.settings.reduceMotion = !checked
                     }
                 }
 
                 CustomScenesSection {
                     objectName: "customScenesSection"
                     width: parent.width
-                    theme: root.theme
                     services: root.services
                     view: view
                 }
 
                 HFSettingsSection {
                     width: parent.width
-                    theme: root.theme
                     title: "Global Hotkeys"
-                    HFSettingRow {
-                        id: hotKeysRow
-                        theme: root.theme
-                        symbols: root.services.symbols
+                    SettingSwitchRow {
                         icon: "command"
                         label: "Enable global hotkeys"
                         hint: view.hotKeysHint
-                        HFSwitch {
-                            theme: root.theme
-                            Accessible.name: hotKeysRow.label
-                            // The hint also says when the desktop offers no hot keys at all.
-                            Accessible.description: hotKeysRow.hint
-                            checked: root.services.hotKeys.enabled
-                            onToggled: root.services.hotKeys.enabled = checked
-                        }
+                        checked: root.services.hotKeys.enabled
+                        onToggled: root.services.hotKeys.enabled = !checked
                     }
                 }
 
                 HFSettingsSection {
                     width: parent.width
-                    theme: root.theme
                     title: "Cache"
                     HFSettingRow {
                         id: budgetRow
-                        theme: root.theme
-                        symbols: root.services.symbols
                         icon: "externaldrive"
                         label: "Cache budget"
                         hint: "Max disk space for cached audio"
@@ -269,39 +202,37 @@ Item {
                                 leftPadding: 10
                                 text: budgetMenu.displayText
                                 font: budgetMenu.font
-                                color: root.theme.textPrimary
+                                color: Theme.palette.textPrimary
                                 verticalAlignment: Text.AlignVCenter
                             }
                             indicator: Text {
                                 x: budgetMenu.width - width - 8
                                 anchors.verticalCenter: parent.verticalCenter
-                                text: root.services.symbols.glyph("chevron.up.chevron.down")
-                                font.family: root.services.symbols.fontFamily
+                                text: Theme.symbols.glyph("chevron.up.chevron.down")
+                                font.family: Theme.symbols.fontFamily
                                 font.pixelSize: 14
-                                color: root.theme.textSecondary
+                                color: Theme.palette.textSecondary
                             }
                             background: Rectangle {
                                 radius: 6
-                                color: budgetMenu.down ? root.theme.hairline : "transparent"
+                                color: budgetMenu.down ? Theme.palette.hairline : "transparent"
                                 border.width: budgetMenu.visualFocus ? 2 : 1
-                                border.color: budgetMenu.visualFocus ? root.theme.textSecondary
-                                                                     : root.theme.strongHairline
+                                border.color: budgetMenu.visualFocus ? Theme.palette.textSecondary
+                                                                     : Theme.palette.strongHairline
                             }
                         }
                     }
-                    HFSectionDivider { theme: root.theme }
+                    HFSectionDivider {}
                     HFSettingRow {
-                        theme: root.theme
-                        symbols: root.services.symbols
                         icon: "trash"
                         label: "Reset playback cache"
                         hint: "Clear cached audio (pinned files kept)"
-                        HFButton {
-                            theme: root.theme
-                            text: "Reset"
-                            size: "sm"
-                            Accessible.name: "Reset playback cache"
-                            onClicked: resetConfirm.open()
+                        TextButton {
+                            label: "Reset"
+                            accessibleName: "Reset playback cache"
+                            onActivated: resetConfirm.open()
+                            size: "small"
+                            spaceActivates: true
                         }
                     }
                 }
@@ -313,8 +244,8 @@ Item {
             width: parent.width
             height: 30
             gradient: Gradient {
-                GradientStop { position: 0.0; color: root.theme.canvas }
-                GradientStop { position: 0.36; color: root.theme.canvas }
+                GradientStop { position: 0.0; color: Theme.palette.canvas }
+                GradientStop { position: 0.36; color: Theme.palette.canvas }
                 GradientStop { position: 1.0; color: "transparent" }
             }
         }
@@ -331,9 +262,9 @@ Item {
 
         background: Rectangle {
             radius: 12
-            color: root.theme.canvas
+            color: Theme.palette.canvas
             border.width: 1
-            border.color: root.theme.strongHairline
+            border.color: Theme.palette.strongHairline
         }
         contentItem: Column {
             spacing: 10
@@ -342,7 +273,7 @@ Item {
             Text {
                 width: resetConfirm.availableWidth
                 text: "Reset playback cache?"
-                color: root.theme.textPrimary
+                color: Theme.palette.textPrimary
                 font.pixelSize: 13
                 font.weight: Font.DemiBold
                 wrapMode: Text.WordWrap
@@ -350,26 +281,28 @@ Item {
             Text {
                 width: resetConfirm.availableWidth
                 text: "Cached audio files will be deleted. Pinned downloads are kept."
-                color: root.theme.textSecondary
+                color: Theme.palette.textSecondary
                 font.pixelSize: 12
                 wrapMode: Text.WordWrap
             }
             Row {
                 anchors.right: parent.right
                 spacing: 8
-                HFButton {
-                    theme: root.theme
-                    text: "Cancel"
-                    onClicked: resetConfirm.close()
+                TextButton {
+                    label: "Cancel"
+                    onActivated: resetConfirm.close()
+                    size: "medium"
+                    spaceActivates: true
                 }
-                HFButton {
-                    theme: root.theme
-                    text: "Reset"
+                TextButton {
+                    label: "Reset"
                     destructive: true
-                    onClicked: {
+                    onActivated: {
                         root.services.cache.clearCache();
                         resetConfirm.close();
                     }
+                    size: "medium"
+                    spaceActivates: true
                 }
             }
         }

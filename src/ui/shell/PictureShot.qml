@@ -6,7 +6,6 @@ import Duskhaven
 Item {
     id: root
     required property ViewServices services
-    required property ThemePalette theme
     required property string artKind
     required property string videoSource
     required property SceneEntry scene
@@ -31,7 +30,6 @@ Item {
         anchors.fill: parent
         visible: root.artKind === "" && root.videoSource === ""
         services: root.services
-        theme: root.theme
         scene: root.scene
     }
 }

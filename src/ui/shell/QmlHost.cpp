@@ -5,6 +5,7 @@
 #include "ui/theme/Symbols.h"
 #include "ui/theme/ThemePalette.h"
 #include "ui/views/CoverImageProvider.h"
+#include "ui/views/Theme.h"
 #include "ui/views/ViewServices.h"
 
 #include <QQmlComponent>
@@ -70,15 +71,21 @@ bool QmlHost::load(QQuickView &view, const QString &path, ThemePalette &palette,
     Q_ASSERT(m_services);
     const QUrl url = Resources::qml(path);
     QQmlComponent component(m_engine.get(), url, QQmlComponent::PreferSynchronous);
-    // Each window is handed its own palette, so one engine serves light and dark views.
     QVariantMap initial = properties;
     initial.insert(QStringLiteral("services"), QVariant::fromValue(m_services));
-    initial.insert(QStringLiteral("theme"), QVariant::fromValue(&palette));
-    QObject *object = component.isReady() ? component.createWithInitialProperties(initial)
-                                          : nullptr;
-    if (!object) {
+    QObject *object =
+        component.isReady() ? component.beginCreate(m_engine->rootContext()) : nullptr;
+    if (object) {
+        component.setInitialProperties(object, initial);
+        // Each window has its own palette, so one engine serves light and dark views; the
+        // items below its root find it there.
+        Theme::set(*object, palette, *m_symbols);
+        component.completeCreate();
+    }
+    if (!object || component.isError()) {
         for (const QQmlError &error : component.errors())
             qWarning().noquote() << error.toString();
+        delete object;
         return false;
     }
     view.setContent(url, nullptr, object);

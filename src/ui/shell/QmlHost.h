@@ -14,8 +14,9 @@ class SymbolTable;
 class ThemePalette;
 class ViewServices;
 
-// The one QML engine of the interface. Every window's root view gets two required properties:
-// `services` (the services, settings and scenes it binds to) and `theme` (its palette). The
+// The one QML engine of the interface. Every window's root view gets the required property
+// `services` (the services, settings and scenes it binds to), and `Theme.palette` (its
+// palette) with `Theme.symbols`, which every item below it reads. The
 // launcher and the settings window follow the desktop's light or dark scheme; the tray panel
 // is always dark.
 class QmlHost : public QObject

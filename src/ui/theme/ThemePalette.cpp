@@ -75,9 +75,28 @@ QColor ThemePalette::warning() const
     return isDark() ? QColor::fromRgbF(1.0f, 0.78f, 0.6f, 0.9f) : QColor(0x9A4A14);
 }
 
+QColor ThemePalette::nightLight() const
+{
+    return isDark() ? QColor::fromRgbF(1.0f, 0.86f, 0.55f) : QColor(0xB7791F);
+}
+
 QColor ThemePalette::text(qreal opacity) const
 {
-    QColor color = textPrimary();
+    return faded(textPrimary(), opacity);
+}
+
+QColor ThemePalette::glow(qreal opacity) const
+{
+    return QColor::fromRgbF(1.0f, 1.0f, 1.0f, static_cast<float>(opacity));
+}
+
+QColor ThemePalette::shade(qreal opacity) const
+{
+    return QColor::fromRgbF(0.0f, 0.0f, 0.0f, static_cast<float>(opacity));
+}
+
+QColor ThemePalette::faded(QColor color, qreal opacity) const
+{
     color.setAlphaF(static_cast<float>(opacity));
     return color;
 }

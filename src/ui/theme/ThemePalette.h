@@ -29,6 +29,15 @@ class ThemePalette : public QObject
     Q_PROPERTY(QColor paper READ paper CONSTANT)
     // A line that says what went wrong: warm, and dark enough to read on the light canvas.
     Q_PROPERTY(QColor warning READ warning NOTIFY schemeChanged)
+    // Fixed colours of the controls that lie on a picture or on dark glass, whatever the
+    // scheme: the glass itself and its edge, and the tray panel's round buttons.
+    Q_PROPERTY(QColor glass READ glass CONSTANT)
+    Q_PROPERTY(QColor glassEdge READ glassEdge CONSTANT)
+    Q_PROPERTY(QColor panelButton READ panelButton CONSTANT)
+    // What deletes something says so in red.
+    Q_PROPERTY(QColor destructive READ destructive CONSTANT)
+    // The sleep timer's moon while it runs, lit like a night light.
+    Q_PROPERTY(QColor nightLight READ nightLight NOTIFY schemeChanged)
     // The drawer's slide and whatever moves with it (see Spring.h).
     Q_PROPERTY(QEasingCurve spring READ spring CONSTANT)
     Q_PROPERTY(int springDuration READ springDuration CONSTANT)
@@ -74,10 +83,21 @@ public:
     static int springDuration();
     QColor paper() const { return resolve(Role::Paper, m_scheme); }
     QColor warning() const;
+    QColor glass() const { return QColor::fromRgbF(0.08f, 0.09f, 0.1f, 0.72f); }
+    QColor glassEdge() const { return glow(0.1); }
+    QColor panelButton() const { return QColor::fromRgbF(0.16f, 0.17f, 0.19f); }
+    QColor destructive() const { return QColor(0xD93A32); }
+    QColor nightLight() const;
 
     // The primary text colour at `opacity`: the faint fills and marks drawn from the text, so
     // that they show on a light canvas and on a dark one alike.
     Q_INVOKABLE QColor text(qreal opacity) const;
+    // White and black at `opacity`: the marks drawn over a picture, dark glass or the dark
+    // panel, and the shadows and shades laid over them.
+    Q_INVOKABLE QColor glow(qreal opacity) const;
+    Q_INVOKABLE QColor shade(qreal opacity) const;
+    // `color` at `opacity`, for a fill drawn from a palette colour.
+    Q_INVOKABLE QColor faded(QColor color, qreal opacity) const;
 
     // By name, for views that pick a colour from data; transparent for an unknown name.
     Q_INVOKABLE QColor color(const QString &name) const;
