@@ -7,7 +7,7 @@
 #include "core/RecordStore.h"
 #include "core/SettingsStore.h"
 
-#include "mixer/MixStream.h"
+#include "audio/MixStream.h"
 #include "playback/FfmpegEngine.h"
 #include "ui/shell/ViewShell.h"
 #include "visuals/Illustration.h"
