@@ -6,7 +6,6 @@
 #include "core/SettingsStore.h"
 #include "catalogue/LibraryService.h"
 #include "mixer/AmbientEngine.h"
-#include "playback/PlayerService.h"
 
 #include <QDir>
 #include <QFile>
@@ -50,10 +49,11 @@ const QList<AmbientLayer> &AmbientMixerService::defaultLayers()
 
 AmbientMixerService::AmbientMixerService(LibraryService &library, HTTPClient http,
                                          FileLocations locations, SettingsStore &settings,
-                                         PlayerService *player, std::shared_ptr<MixStream> stream,
-                                         QObject *parent)
+                                         MusicIsPlaying musicIsPlaying,
+                                         std::shared_ptr<MixStream> stream, QObject *parent)
     : QObject(parent), m_library(library), m_http(std::move(http)),
-      m_locations(std::move(locations)), m_settings(settings), m_player(player),
+      m_locations(std::move(locations)), m_settings(settings),
+      m_musicIsPlaying(std::move(musicIsPlaying)),
       m_engine(new AmbientEngine(std::move(stream), this))
 {
     loadVolumes();
@@ -62,14 +62,8 @@ AmbientMixerService::AmbientMixerService(LibraryService &library, HTTPClient htt
     m_isPackDownloaded = false;
     updatePackState();
 
-    // Reactions to the music and the catalogue run on a later turn of the event loop, never
-    // inside the other service's own update.
-    if (player) {
-        connect(player, &PlayerService::isPlayingChanged, this, &AmbientMixerService::followMusic,
-                Qt::QueuedConnection);
-        connect(player, &QObject::destroyed, this, &AmbientMixerService::followMusic,
-                Qt::QueuedConnection);
-    }
+    // Reactions to the catalogue run on a later turn of the event loop, never inside the
+    // library's own update.
     connect(&m_library, &LibraryService::manifestChanged, this,
             &AmbientMixerService::catalogueChanged, Qt::QueuedConnection);
     QTimer::singleShot(0, this, &AmbientMixerService::syncPlayers);
@@ -136,7 +130,12 @@ bool AmbientMixerService::isLayerPlaying(const QString &layerId) const
 
 bool AmbientMixerService::musicIsPlaying() const
 {
-    return m_player && m_player->isPlaying();
+    return m_musicIsPlaying && m_musicIsPlaying();
+}
+
+void AmbientMixerService::musicChanged()
+{
+    QMetaObject::invokeMethod(this, &AmbientMixerService::followMusic, Qt::QueuedConnection);
 }
 
 // ---- Volumes and players ----

@@ -13,12 +13,12 @@
 #include <QPointer>
 #include <QVariantList>
 #include <QVariantMap>
+#include <functional>
 #include <memory>
 
 class AmbientEngine;
 class LibraryService;
 class MixStream;
-class PlayerService;
 class SettingsStore;
 
 // Ambient layers (rain, fireplace, café…) looping under the music, each at its own volume.
@@ -54,12 +54,16 @@ public:
     // The layers in effect when the catalogue names none.
     static const QList<AmbientLayer> &defaultLayers();
 
+    // Whether the music plays now. The mixer lies below the player, so whoever builds both
+    // hands this in and calls musicChanged() when the answer may have changed.
+    using MusicIsPlaying = std::function<bool()>;
+
     // Loads the stored volumes and creates the ambient folder (a failure is ignored). Starts no
-    // sound; the players of stored volumes are rebuilt on a later turn of the event loop. The
-    // player is held weakly: once it is gone the music counts as paused. The layers sound
-    // through the given stream (the music's), or through one of their own.
+    // sound; the players of stored volumes are rebuilt on a later turn of the event loop.
+    // Without `musicIsPlaying` the music counts as paused. The layers sound through the given
+    // stream (the music's), or through one of their own.
     AmbientMixerService(LibraryService &library, HTTPClient http, FileLocations locations,
-                        SettingsStore &settings, PlayerService *player,
+                        SettingsStore &settings, MusicIsPlaying musicIsPlaying,
                         std::shared_ptr<MixStream> stream = {}, QObject *parent = nullptr);
     // Aborts a pack download under way.
     ~AmbientMixerService() override;
@@ -106,6 +110,10 @@ public:
 
     AmbientEngine &engine() const { return *m_engine; }
 
+    // The music started or stopped, or its player went: the layers follow on a later turn of
+    // the event loop, never inside the player's own update.
+    void musicChanged();
+
     QVariantList layerList() const;
     QVariantMap layerVolumeMap() const;
 
@@ -143,7 +151,7 @@ private:
     const HTTPClient m_http;
     const FileLocations m_locations;
     SettingsStore &m_settings;
-    QPointer<PlayerService> m_player;
+    const MusicIsPlaying m_musicIsPlaying;
     AmbientEngine *m_engine;
     const CancellationToken m_cancel = CancellationToken::create();
 
