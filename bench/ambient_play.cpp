@@ -6,8 +6,8 @@
 // second each). Prints the stream format, the decode time and the memory held by the decoded
 // layers, then plays for N seconds (default 60) and exits.
 
+#include "audio/MixStream.h"
 #include "mixer/AmbientEngine.h"
-#include "mixer/MixStream.h"
 #include "playback/FfmpegEngine.h"
 
 #include <QCoreApplication>

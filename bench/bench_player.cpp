@@ -9,12 +9,12 @@
 // Each repetition pauses, waits for silence, then times play() up to the first sample that is
 // not zero; the figure includes the monitor's capture latency (about 10 ms). BM_nextToSound
 // times `next` from a silent track the same way.
+#include "audio/MixStream.h"
 #include "catalogue/HTTPClient.h"
 #include "catalogue/LibraryService.h"
 #include "core/FileLocations.h"
 #include "core/RecordStore.h"
 #include "core/SettingsStore.h"
-#include "mixer/MixStream.h"
 #include "playback/FfmpegEngine.h"
 #include "playback/PlayerService.h"
 #include "playback/QtMultimediaEngine.h"

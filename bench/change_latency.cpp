@@ -7,9 +7,9 @@
 // differs. Prints each kind's median and largest, in ms (goal: at most 30).
 //
 //   BUILD_DIR=build ./dev session build/bench/change_latency
+#include "audio/MixStream.h"
 #include "mixer/AmbientEngine.h"
 #include "mixer/AudioFiles.h"
-#include "mixer/MixStream.h"
 #include "playback/FfmpegEngine.h"
 #include "support/HeardSound.h"
 #include "support/NullSink.h"

@@ -16,8 +16,8 @@
 // the stream's retry steps (0.2, 0.6, 1.4, 3.0 s after the loss, then every 1.6 s).
 //
 //   BUILD_DIR=build ./dev session build/bench/output_recovery [pause seconds, default 0]
+#include "audio/MixStream.h"
 #include "mixer/AudioFiles.h"
-#include "mixer/MixStream.h"
 #include "playback/FfmpegEngine.h"
 #include "support/HeardSound.h"
 #include "support/NullSink.h"

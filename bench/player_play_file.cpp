@@ -2,8 +2,8 @@
 // number of seconds, then exits: the process whose CPU use bench/player_cpu.sh measures.
 //
 //   player_play_file <file> <seconds>
+#include "audio/MixStream.h"
 #include "core/SettingsStore.h"
-#include "mixer/MixStream.h"
 #include "playback/FfmpegEngine.h"
 #include "playback/PlayerService.h"
 

@@ -3,7 +3,7 @@
 // Besides crashes and hangs it fails when a file is refused without a reason.
 //
 //   bench/fuzz/run.sh [seconds]
-#include "mixer/FfmpegDecoder.h"
+#include "audio/FfmpegDecoder.h"
 
 #include <QFile>
 #include <cstdint>

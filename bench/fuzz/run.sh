@@ -1,5 +1,5 @@
 #!/bin/sh
-# Fuzzes the decoder of music and layers (src/mixer/FfmpegModule.cpp) with libFuzzer, under
+# Fuzzes the decoder of music and layers (src/audio/FfmpegModule.cpp) with libFuzzer, under
 # AddressSanitizer and UndefinedBehaviorSanitizer, starting from the seed files the tests
 # decode (tests/playback/decode-seeds/, which stays untouched: new inputs go to the work
 # folder). Not part of ./dev test.
@@ -32,7 +32,7 @@ mkdir -p "$work/corpus" "$work/crashes"
 clang++-14 -std=c++20 -g -O1 -fPIC -fno-omit-frame-pointer \
     -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all \
     -I"$root/src" $(pkg-config --cflags Qt6Core libavformat libavcodec libswresample libavutil) \
-    "$root/bench/fuzz/decode_fuzz.cpp" "$root/src/mixer/FfmpegModule.cpp" \
+    "$root/bench/fuzz/decode_fuzz.cpp" "$root/src/audio/FfmpegModule.cpp" \
     $(pkg-config --libs Qt6Core libavformat libavcodec libswresample libavutil) \
     -o "$work/decode_fuzz"
 

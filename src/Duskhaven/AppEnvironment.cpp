@@ -7,7 +7,7 @@
 #include "core/RecordStore.h"
 #include "core/SettingsStore.h"
 
-#include "mixer/MixStream.h"
+#include "audio/MixStream.h"
 #include "playback/FfmpegEngine.h"
 #include "ui/shell/ViewShell.h"
 #include "visuals/Illustration.h"
@@ -114,8 +114,15 @@ AppEnvironment::AppEnvironment(RecordStore &store, SettingsStore &settings, Opti
         std::make_unique<AutoPauseService>(m_settings, m_player.get(), m_audioMonitor.get());
     m_hotKeys = std::make_unique<HotKeyService>(m_settings, m_player.get());
     m_pin = std::make_unique<PinService>(*m_library, m_http, m_locations, m_settings);
-    m_mixer = std::make_unique<AmbientMixerService>(*m_library, m_http, m_locations, m_settings,
-                                                    m_player.get(), m_audioStream);
+    // The layers follow the music; the mixer lies below the player and learns of it here.
+    m_mixer = std::make_unique<AmbientMixerService>(
+        *m_library, m_http, m_locations, m_settings,
+        [player = QPointer<PlayerService>(m_player.get())] {
+            return player && player->isPlaying();
+        },
+        m_audioStream);
+    connect(m_player.get(), &PlayerService::isPlayingChanged, m_mixer.get(),
+            &AmbientMixerService::musicChanged);
     m_customScenePicker = std::make_unique<DialogFilePicker>();
     m_customScenes = std::make_unique<CustomScenesService>(
         m_store,

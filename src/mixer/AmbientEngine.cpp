@@ -1,7 +1,7 @@
 #include "mixer/AmbientEngine.h"
 
+#include "audio/MixStream.h"
 #include "mixer/LayerMixer.h"
-#include "mixer/MixStream.h"
 
 AmbientEngine::AmbientEngine(std::shared_ptr<MixStream> stream, QObject *parent)
     : QObject(parent), m_stream(stream ? std::move(stream) : std::make_shared<MixStream>()),

@@ -1,33 +1,17 @@
 #include "mixer/AmbientMixerService.h"
 
 #include "core/AppError.h"
-#include "core/FileWriter.h"
-#include "core/SafeFileName.h"
 #include "core/SettingsStore.h"
-#include "catalogue/LibraryService.h"
 #include "mixer/AmbientEngine.h"
-#include "playback/PlayerService.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSet>
 #include <QTimer>
-#include <algorithm>
 #include <charconv>
 #include <cmath>
 
 namespace {
-const QString fileSuffix = QStringLiteral(".mp3");
-
-AmbientLayer builtIn(const char *id, const char *name, const char *icon)
-{
-    return AmbientLayer{QString::fromUtf8(id), QString::fromUtf8(name), QString::fromUtf8(icon),
-                        std::nullopt};
-}
-
 // The float's shortest decimal form, so the settings file reads 0.3 rather than the
 // 0.30000001192092896 that the float widens to.
 double readableNumber(float value)
@@ -38,54 +22,26 @@ double readableNumber(float value)
 }
 } // namespace
 
-const QList<AmbientLayer> &AmbientMixerService::defaultLayers()
-{
-    static const QList<AmbientLayer> layers = {
-        builtIn("rain", "Rain", "cloud.rain.fill"),     builtIn("fire", "Fireplace", "flame.fill"),
-        builtIn("cafe", "Café", "cup.and.saucer.fill"), builtIn("birds", "Birds", "bird.fill"),
-        builtIn("waves", "Waves", "water.waves"),
-    };
-    return layers;
-}
-
 AmbientMixerService::AmbientMixerService(LibraryService &library, HTTPClient http,
                                          FileLocations locations, SettingsStore &settings,
-                                         PlayerService *player, std::shared_ptr<MixStream> stream,
-                                         QObject *parent)
-    : QObject(parent), m_library(library), m_http(std::move(http)),
-      m_locations(std::move(locations)), m_settings(settings), m_player(player),
+                                         MusicIsPlaying musicIsPlaying,
+                                         std::shared_ptr<MixStream> stream, QObject *parent)
+    : QObject(parent), m_pack(library, std::move(http), std::move(locations)), m_settings(settings),
+      m_musicIsPlaying(std::move(musicIsPlaying)),
       m_engine(new AmbientEngine(std::move(stream), this))
 {
     loadVolumes();
-    QDir().mkpath(m_locations.ambientDir());
-    m_layersSeen = layers();
-    m_isPackDownloaded = false;
-    updatePackState();
-
-    // Reactions to the music and the catalogue run on a later turn of the event loop, never
-    // inside the other service's own update.
-    if (player) {
-        connect(player, &PlayerService::isPlayingChanged, this, &AmbientMixerService::followMusic,
-                Qt::QueuedConnection);
-        connect(player, &QObject::destroyed, this, &AmbientMixerService::followMusic,
-                Qt::QueuedConnection);
-    }
-    connect(&m_library, &LibraryService::manifestChanged, this,
-            &AmbientMixerService::catalogueChanged, Qt::QueuedConnection);
+    connect(&m_pack, &AmbientPack::layersChanged, this, &AmbientMixerService::layersChanged);
+    connect(&m_pack, &AmbientPack::layersChanged, this, &AmbientMixerService::syncPlayers);
+    connect(&m_pack, &AmbientPack::isDownloadedChanged, this,
+            &AmbientMixerService::isPackDownloadedChanged);
+    connect(&m_pack, &AmbientPack::isDownloadingChanged, this,
+            &AmbientMixerService::isDownloadingPackChanged);
+    connect(&m_pack, &AmbientPack::downloadedBytesChanged, this,
+            &AmbientMixerService::packDownloadedBytesChanged);
+    connect(&m_pack, &AmbientPack::downloadErrorChanged, this,
+            &AmbientMixerService::packDownloadErrorChanged);
     QTimer::singleShot(0, this, &AmbientMixerService::syncPlayers);
-}
-
-AmbientMixerService::~AmbientMixerService()
-{
-    m_cancel.cancel();
-}
-
-QList<AmbientLayer> AmbientMixerService::layers() const
-{
-    const std::optional<Manifest> &manifest = m_library.manifest();
-    if (manifest && manifest->ambientLayers && !manifest->ambientLayers->isEmpty())
-        return *manifest->ambientLayers;
-    return defaultLayers();
 }
 
 QVariantList AmbientMixerService::layerList() const
@@ -108,22 +64,6 @@ QVariantMap AmbientMixerService::layerVolumeMap() const
     return map;
 }
 
-QString AmbientMixerService::layerFile(const QString &layerId) const
-{
-    if (!SafeFileName::isSafe(layerId))
-        return {};
-    return SafeFileName::pathIn(m_locations.ambientDir(), layerId, fileSuffix);
-}
-
-bool AmbientMixerService::layerFileExists(const QString &layerId) const
-{
-    const QString path = layerFile(layerId);
-    if (path.isEmpty())
-        return false;
-    const QFileInfo info(path);
-    return info.exists() && !info.isDir();
-}
-
 QStringList AmbientMixerService::playerIds() const
 {
     return m_engine->layerIds();
@@ -136,7 +76,12 @@ bool AmbientMixerService::isLayerPlaying(const QString &layerId) const
 
 bool AmbientMixerService::musicIsPlaying() const
 {
-    return m_player && m_player->isPlaying();
+    return m_musicIsPlaying && m_musicIsPlaying();
+}
+
+void AmbientMixerService::musicChanged()
+{
+    QMetaObject::invokeMethod(this, &AmbientMixerService::followMusic, Qt::QueuedConnection);
 }
 
 // ---- Volumes and players ----
@@ -146,7 +91,7 @@ void AmbientMixerService::setVolume(float volume, const QString &layerId)
     // JSON has no NaN: one stored would make the whole map unreadable at the next start.
     if (!std::isfinite(volume))
         return;
-    if (!layerFileExists(layerId))
+    if (!m_pack.hasFile(layerId))
         return;
     if (!m_layerVolumes.contains(layerId) || m_layerVolumes.value(layerId) != volume) {
         m_layerVolumes.insert(layerId, volume);
@@ -161,7 +106,7 @@ void AmbientMixerService::setVolume(float volume, const QString &layerId)
     }
     // A layer the catalogue does not list has no slider that could silence it again; it gets
     // its player once it is listed.
-    if (!isListed(layerId))
+    if (!m_pack.isListed(layerId))
         return;
     if (m_engine->hasLayer(layerId)) {
         m_engine->setVolume(layerId, volume);
@@ -215,7 +160,7 @@ void AmbientMixerService::syncPlayers()
             it = m_loading.erase(it);
     }
     for (auto it = m_layerVolumes.begin(); it != m_layerVolumes.end(); ++it) {
-        if (listed.contains(it.key()) && it.value() > 0.0f && layerFileExists(it.key()) &&
+        if (listed.contains(it.key()) && it.value() > 0.0f && m_pack.hasFile(it.key()) &&
             !m_engine->hasLayer(it.key()) && !m_loading.contains(it.key()))
             startLayer(it.key());
     }
@@ -230,11 +175,6 @@ void AmbientMixerService::followMusic()
 
 void AmbientMixerService::removePack()
 {
-    for (const AmbientLayer &layer : layers()) {
-        const QString path = layerFile(layer.id);
-        if (!path.isEmpty())
-            QFile::remove(path);
-    }
     // Every player goes, also one of a layer the current catalogue no longer lists: its
     // volume is forgotten below, and a slider at 0 must not leave a sound playing.
     m_loading.clear();
@@ -244,20 +184,7 @@ void AmbientMixerService::removePack()
         Q_EMIT layerVolumesChanged();
     }
     saveVolumes();
-    updatePackState();
-}
-
-void AmbientMixerService::sweep()
-{
-    if (!m_library.manifest()) {
-        FileWriter::sweep(m_locations.ambientDir());
-        return;
-    }
-    QSet<QString> known;
-    for (const AmbientLayer &layer : layers())
-        known.insert(layer.id + fileSuffix);
-    FileWriter::sweep(m_locations.ambientDir(),
-                      [&known](const QString &name) { return known.contains(name); });
+    m_pack.removeFiles();
 }
 
 void AmbientMixerService::loadVolumes()
@@ -288,142 +215,4 @@ void AmbientMixerService::saveVolumes()
         object.insert(it.key(), readableNumber(it.value()));
     m_settings.setData(SettingsKey::ambientLayerVolumes,
                        QJsonDocument(object).toJson(QJsonDocument::Compact));
-}
-
-// ---- The pack ----
-
-void AmbientMixerService::startPackDownload()
-{
-    downloadPack();
-}
-
-QCoro::Task<> AmbientMixerService::downloadPack()
-{
-    if (m_isDownloadingPack)
-        co_return;
-    QList<AmbientLayer> missing;
-    for (const AmbientLayer &layer : layers()) {
-        if (layer.url && !layerFileExists(layer.id))
-            missing.append(layer);
-    }
-    if (missing.isEmpty())
-        co_return;
-    setIsDownloadingPack(true);
-    setPackDownloadedBytes(0);
-    setPackDownloadError({});
-
-    QPointer<AmbientMixerService> self(this);
-    // Copies: the loop must not read members once this object may be gone.
-    const HTTPClient http = m_http;
-    const CancellationToken cancel = m_cancel;
-    // The first failure is the one told; the layers after it are still fetched.
-    QString firstFailure;
-    const auto failed = [&firstFailure](const AmbientLayer &layer, const QString &why) {
-        if (firstFailure.isEmpty())
-            firstFailure = QStringLiteral("Could not download %1: %2").arg(layer.name, why);
-    };
-    for (const AmbientLayer &layer : missing) {
-        // Such a layer can never be stored; it stays missing.
-        if (!SafeFileName::isSafe(layer.id)) {
-            failed(layer, QStringLiteral("its name cannot be a file name"));
-            continue;
-        }
-        std::optional<HTTPResponse> response;
-        try {
-            response = co_await http.data(*layer.url, cancel);
-        } catch (const AppError &error) {
-            failed(layer, error.description());
-        }
-        if (!self)
-            co_return;
-        if (!response)
-            continue;
-        if (response->status != 200) {
-            failed(layer, QStringLiteral("the server answered %1").arg(response->status));
-            continue;
-        }
-        if (!storeLayerFile(layer.id, response->body)) {
-            failed(layer, QStringLiteral("the file could not be saved"));
-            continue;
-        }
-        setPackDownloadedBytes(m_packDownloadedBytes + response->body.size());
-        updatePackState();
-    }
-    setPackDownloadError(firstFailure);
-    setIsDownloadingPack(false);
-    updatePackState();
-}
-
-bool AmbientMixerService::storeLayerFile(const QString &layerId, const QByteArray &body) const
-{
-    // The folder may have gone since start-up.
-    QDir().mkpath(m_locations.ambientDir());
-    try {
-        FileWriter::writeWhole(layerFile(layerId), body);
-        return true;
-    } catch (const AppError &) {
-        return false;
-    }
-}
-
-void AmbientMixerService::setPackDownloadError(const QString &reason)
-{
-    if (reason == m_packDownloadError)
-        return;
-    m_packDownloadError = reason;
-    Q_EMIT packDownloadErrorChanged();
-}
-
-void AmbientMixerService::setIsDownloadingPack(bool downloading)
-{
-    if (downloading == m_isDownloadingPack)
-        return;
-    m_isDownloadingPack = downloading;
-    Q_EMIT isDownloadingPackChanged();
-}
-
-void AmbientMixerService::setPackDownloadedBytes(qint64 bytes)
-{
-    if (bytes == m_packDownloadedBytes)
-        return;
-    m_packDownloadedBytes = bytes;
-    Q_EMIT packDownloadedBytesChanged();
-}
-
-void AmbientMixerService::updatePackState()
-{
-    bool anyUrl = false;
-    bool allPresent = true;
-    for (const AmbientLayer &layer : layers()) {
-        if (!layer.url)
-            continue;
-        anyUrl = true;
-        if (!layerFileExists(layer.id)) {
-            allPresent = false;
-            break;
-        }
-    }
-    const bool downloaded = anyUrl && allPresent;
-    if (downloaded == m_isPackDownloaded)
-        return;
-    m_isPackDownloaded = downloaded;
-    Q_EMIT isPackDownloadedChanged();
-}
-
-void AmbientMixerService::catalogueChanged()
-{
-    const QList<AmbientLayer> now = layers();
-    if (now != m_layersSeen) {
-        m_layersSeen = now;
-        Q_EMIT layersChanged();
-        syncPlayers();
-    }
-    updatePackState();
-}
-
-bool AmbientMixerService::isListed(const QString &layerId) const
-{
-    const QList<AmbientLayer> list = layers();
-    return std::any_of(list.begin(), list.end(),
-                       [&layerId](const AmbientLayer &layer) { return layer.id == layerId; });
 }

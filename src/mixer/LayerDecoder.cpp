@@ -1,7 +1,7 @@
 #include "mixer/LayerDecoder.h"
 
+#include "audio/FfmpegDecoder.h"
 #include "core/AppError.h"
-#include "mixer/FfmpegDecoder.h"
 
 #include <QCoroFuture>
 #include <QtConcurrent>

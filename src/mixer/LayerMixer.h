@@ -1,7 +1,7 @@
 #pragma once
 
+#include "audio/MixSource.h"
 #include "mixer/LayerDecoder.h"
-#include "mixer/MixSource.h"
 
 #include <QString>
 #include <QStringList>

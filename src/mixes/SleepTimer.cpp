@@ -1,12 +1,12 @@
 #include "mixes/SleepTimer.h"
 
+#include "audio/MixStream.h"
 #include "awareness/AutoPauseService.h"
 #include "core/AppError.h"
 #include "core/FadeCurve.h"
 #include "core/SettingsStore.h"
 #include "mixer/AmbientEngine.h"
 #include "mixer/AmbientMixerService.h"
-#include "mixer/MixStream.h"
 #include "mixes/MixLink.h"
 #include "playback/FfmpegEngine.h"
 #include "playback/PlayerService.h"

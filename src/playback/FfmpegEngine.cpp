@@ -1,7 +1,7 @@
 #include "playback/FfmpegEngine.h"
 
-#include "mixer/FfmpegDecoder.h"
-#include "mixer/MixStream.h"
+#include "audio/FfmpegDecoder.h"
+#include "audio/MixStream.h"
 
 #include <QMetaObject>
 #include <QTimer>

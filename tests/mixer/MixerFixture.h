@@ -37,8 +37,15 @@ public:
         m_loaded.reset();
         m_mixer.reset();
         m_settings = std::make_unique<SettingsStore>(m_dir.filePath("settings.json"));
-        m_mixer = std::make_unique<AmbientMixerService>(m_library, http(), m_locations, *m_settings,
-                                                        m_music.player.get());
+        PlayerService *player = m_music.player.get();
+        m_mixer = std::make_unique<AmbientMixerService>(
+            m_library, http(), m_locations, *m_settings,
+            [player = QPointer(player)] { return player && player->isPlaying(); });
+        // As the environment connects them, and the player may go first here.
+        QObject::connect(player, &PlayerService::isPlayingChanged, m_mixer.get(),
+                         &AmbientMixerService::musicChanged);
+        QObject::connect(player, &QObject::destroyed, m_mixer.get(),
+                         &AmbientMixerService::musicChanged);
         m_loaded = std::make_unique<QSignalSpy>(m_mixer.get(), &AmbientMixerService::layerLoaded);
         return *m_mixer;
     }

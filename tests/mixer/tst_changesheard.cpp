@@ -4,10 +4,10 @@
 // sample is compared with the mix expected of it; the sounds are noise, so a place in them is
 // told by a few samples.
 
+#include "audio/MixStream.h"
 #include "core/FadeCurve.h"
 #include "mixer/AmbientEngine.h"
 #include "mixer/AudioFiles.h"
-#include "mixer/MixStream.h"
 #include "playback/FfmpegEngine.h"
 #include "support/HeardSound.h"
 #include "support/NullSink.h"

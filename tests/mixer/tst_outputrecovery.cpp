@@ -1,8 +1,8 @@
 // The one stream when its sound server goes away and comes back, and when the server's default
 // output changes. The server is the test's own (support/SoundServer.h), so that killing it
 // leaves the session's alone.
+#include "audio/MixStream.h"
 #include "mixer/AmbientEngine.h"
-#include "mixer/MixStream.h"
 #include "playback/FfmpegEngine.h"
 #include "support/NullSink.h"
 #include "support/SoundServer.h"

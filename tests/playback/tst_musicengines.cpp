@@ -1,9 +1,9 @@
 // The real engines in the test session: generated tracks play into PulseAudio's null sink,
 // whose monitor is recorded, so "playing" means samples that are not silence.
+#include "audio/FfmpegDecoder.h"
+#include "audio/MixStream.h"
 #include "mixer/AmbientEngine.h"
 #include "mixer/AudioFiles.h"
-#include "mixer/FfmpegDecoder.h"
-#include "mixer/MixStream.h"
 #include "playback/FfmpegEngine.h"
 #include "playback/QtMultimediaEngine.h"
 #include "support/NullSink.h"

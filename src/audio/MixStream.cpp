@@ -1,4 +1,4 @@
-#include "mixer/MixStream.h"
+#include "audio/MixStream.h"
 
 #include "core/FadeCurve.h"
 #include "core/PulseLibrary.h"

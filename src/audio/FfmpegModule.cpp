@@ -2,7 +2,7 @@
 // about a hundred more (every codec's), which would cost each start of the application tens
 // of milliseconds before its tray icon shows. The application loads this module when it
 // first decodes something (see FfmpegDecoder.cpp).
-#include "mixer/FfmpegDecoder.h"
+#include "audio/FfmpegDecoder.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,4 +1,4 @@
-#include "mixer/FfmpegDecoder.h"
+#include "audio/FfmpegDecoder.h"
 
 #include "core/AppModule.h"
 

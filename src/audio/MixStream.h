@@ -1,6 +1,6 @@
 #pragma once
 
-#include "mixer/MixSource.h"
+#include "audio/MixSource.h"
 
 #include <QObject>
 #include <chrono>
