@@ -17,11 +17,14 @@ public:
     bool start(const QString &source = "duskhaven_null.monitor", const QString &server = {},
                int latencyMs = 20)
     {
+        // Kept on the source it names, as PulseAudio keeps it: under PipeWire, WirePlumber
+        // would move a recording of the default output's monitor to the next default output.
         QStringList arguments{"--format=s16le",
                               "--rate=44100",
                               "--channels=2",
                               "--raw",
                               QStringLiteral("--latency-msec=%1").arg(latencyMs),
+                              "--property=node.dont-reconnect=true",
                               "-d",
                               source};
         if (!server.isEmpty())

@@ -43,11 +43,16 @@ def open_panel(manifest, offered=1):
 def loudness(seconds=1.0):
     """Peak of what the default sink played during `seconds`, 0…1, from its monitor."""
     monitor = run("pactl", "get-default-sink") + ".monitor"
+    # Asked for a short latency: pipewire-pulse otherwise passes a recording on in blocks of
+    # two seconds, and a shorter one would come back empty.
     raw = subprocess.run(["timeout", str(seconds), "parec", "-d", monitor, "--raw",
-                          "--format=s16le", "--rate=44100", "--channels=2"],
+                          "--latency-msec=20", "--format=s16le", "--rate=44100", "--channels=2"],
                          capture_output=True).stdout
     samples = array.array("h", raw[: len(raw) // 2 * 2])
-    return max((abs(s) for s in samples), default=0) / 32768
+    # Silence is quiet samples, not a recording that never arrived.
+    assert len(samples) >= seconds * 44100 * 2 / 4, \
+        f"{monitor} passed on {len(samples)} samples in {seconds} s"
+    return max(abs(s) for s in samples) / 32768
 
 
 @contextlib.contextmanager

@@ -38,9 +38,12 @@ private Q_SLOTS:
                           {upower, "OnBattery"}));
     }
 
-    void pulseAudioHasTheNullSinkAsDefault()
+    void theLanesSoundServerHasTheNullSinkAsDefault()
     {
         QCOMPARE(TestSupport::run("pactl", {"get-default-sink"}).out.trimmed(), "duskhaven_null");
+        const QString server = TestSupport::run("pactl", {"info"}).out;
+        QCOMPARE(server.contains("on PipeWire"),
+                 qEnvironmentVariable("DUSKHAVEN_SOUND_SERVER") == "pipewire");
     }
 
     void displayWindowManagerAndTrayAreReachable()
