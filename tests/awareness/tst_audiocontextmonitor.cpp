@@ -1,6 +1,6 @@
 // The monitor's scan and debounce, over a sound server whose clients the test sets.
-#include "Fakes.h"
 #include "awareness/AudioContextMonitor.h"
+#include "support/FakeAwareness.h"
 
 #include <QElapsedTimer>
 #include <QSignalSpy>

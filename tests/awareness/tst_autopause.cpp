@@ -2,9 +2,9 @@
 // a silent engine, a power source that the test drives and the real monitor over a client
 // list it sets. "changes" counts every start and stop of the music, the user's and the
 // service's.
-#include "Fakes.h"
 #include "awareness/AudioContextMonitor.h"
 #include "awareness/AutoPauseService.h"
+#include "support/FakeAwareness.h"
 #include "support/TestPlayer.h"
 
 #include <QElapsedTimer>

@@ -1,10 +1,10 @@
 // Power state from UPower and power-profiles-daemon, served by python3-dbusmock on the test
 // session's private system bus, and the auto-pause service acting on it.
-#include "Fakes.h"
 #include "awareness/AudioContextMonitor.h"
 #include "awareness/AutoPauseService.h"
 #include "awareness/UPowerState.h"
 #include "support/DbusMock.h"
+#include "support/FakeAwareness.h"
 #include "support/TestPlayer.h"
 
 #include <QSignalSpy>

@@ -1,7 +1,7 @@
 #include "core/AppError.h"
 #include "storage/CacheService.h"
 #include "storage/DownloadService.h"
-#include "storage/StorageFixture.h"
+#include "support/StorageFixture.h"
 #include "support/TestHttpServer.h"
 #include "support/TestSupport.h"
 
