@@ -5,7 +5,7 @@ duskhaven_add_test(tst_pulseaudioclients
 duskhaven_add_test(tst_autopause
   SOURCES awareness/tst_autopause.cpp support/FakeAwareness.h LABELS awareness)
 duskhaven_add_test(tst_upowerstate
-  SOURCES awareness/tst_upowerstate.cpp support/FakeAwareness.h LABELS awareness)
+  SOURCES awareness/tst_upowerstate.cpp LABELS awareness)
 duskhaven_add_test(tst_hotkeys SOURCES awareness/tst_hotkeys.cpp LABELS awareness)
 duskhaven_add_test(tst_portalhotkeys SOURCES awareness/tst_portalhotkeys.cpp LABELS awareness)
 # The test's own streams use libpulse directly.
