@@ -2,9 +2,9 @@
 // a silent engine, a power source that the test drives and the real monitor over a client
 // list it sets. "changes" counts every start and stop of the music, the user's and the
 // service's.
-#include "Fakes.h"
 #include "awareness/AudioContextMonitor.h"
 #include "awareness/AutoPauseService.h"
+#include "support/FakeAwareness.h"
 #include "support/TestPlayer.h"
 
 #include <QElapsedTimer>
@@ -93,9 +93,6 @@ private Q_SLOTS:
     void everythingIsOffWhenNothingIsStored()
     {
         build();
-        QVERIFY(!m_service->pauseOnExternalAudio());
-        QVERIFY(!m_service->pauseOnLowPowerMode());
-        QVERIFY(!m_service->pauseOnLowBattery());
         m_music->setPlaying(true);
         m_changes->clear();
         m_power->change(true, BatteryReading{3, false});
@@ -218,18 +215,6 @@ private Q_SLOTS:
         external(true, false);
         QVERIFY(!m_player->isPlaying());
         QCOMPARE(m_service->externalState(), State::AutoPaused);
-    }
-
-    void musicPausedByTheUserIsLeftAlone()
-    {
-        build();
-        m_service->setPauseOnExternalAudio(true);
-        external(true, false);
-        external(false, false);
-        QTest::qWait(500);
-        QCOMPARE(m_changes->count(), 0);
-        QCOMPARE(m_service->externalState(), State::Idle);
-        QVERIFY(m_service->lastPauseReason().isEmpty());
     }
 
     void turningTheSettingOffLeavesTheMusicPaused()

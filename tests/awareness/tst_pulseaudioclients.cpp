@@ -1,8 +1,8 @@
 // Other processes' audio on the session's real PulseAudio server: the client list as the
 // monitor gets it, and the monitor's flags end to end.
-#include "PulseTestStream.h"
 #include "awareness/AudioContextMonitor.h"
 #include "awareness/PulseAudioClients.h"
+#include "support/PulseTestStream.h"
 #include "support/TestSupport.h"
 
 #include <QCoreApplication>

@@ -137,7 +137,6 @@ private Q_SLOTS:
         QTest::newRow("404") << Response{.status = 404, .body = catalogue("Elsewhere")} << url
                              << AppError::BadServerResponse;
         QTest::newRow("304") << Response{.status = 304} << url << AppError::BadServerResponse;
-        QTest::newRow("204") << Response{.status = 204} << url << AppError::BadServerResponse;
         QTest::newRow("not JSON") << Response{.body = "<html>maintenance</html>"}
                                   << AppError::Domain::Decoding << 0;
         QTest::newRow("dropped mid-body") << Response{.body = catalogue("Cut"), .dropAfter = 60}

@@ -76,7 +76,6 @@ private Q_SLOTS:
     {
         QTest::addColumn<QByteArray>("content");
         QTest::newRow("not json") << QByteArrayLiteral("volume = 0.5\n");
-        QTest::newRow("truncated") << QByteArrayLiteral("{\"volume\": 0.5, \"reduce");
         QTest::newRow("array") << QByteArrayLiteral("[1, 2, 3]");
         QTest::newRow("empty") << QByteArray();
     }

@@ -1,8 +1,8 @@
 #include "awareness/AudioContextMonitor.h"
 #include "awareness/AutoPauseService.h"
-#include "awareness/Fakes.h"
 #include "mixes/SleepTimer.h"
 #include "support/DbusMock.h"
+#include "support/FakeAwareness.h"
 #include "support/TestPlayer.h"
 
 #include <QDBusArgument>

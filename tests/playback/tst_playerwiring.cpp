@@ -5,8 +5,8 @@
 #include "playback/PlayerService.h"
 #include "storage/CacheService.h"
 #include "storage/DownloadService.h"
-#include "storage/StorageFixture.h"
 #include "support/FakeAudioEngine.h"
+#include "support/StorageFixture.h"
 #include "support/TestCatalogue.h"
 #include "support/TestSupport.h"
 

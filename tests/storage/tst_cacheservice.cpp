@@ -1,5 +1,5 @@
 #include "storage/CacheService.h"
-#include "storage/StorageFixture.h"
+#include "support/StorageFixture.h"
 
 #include <QSignalSpy>
 #include <QTest>

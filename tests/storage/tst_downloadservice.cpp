@@ -1,7 +1,7 @@
 #include "core/AppError.h"
 #include "storage/CacheService.h"
 #include "storage/DownloadService.h"
-#include "storage/StorageFixture.h"
+#include "support/StorageFixture.h"
 #include "support/TestHttpServer.h"
 #include "support/TestSupport.h"
 
@@ -34,16 +34,6 @@ class TestDownloadService : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void pinnedOrCachedTracksNeedNoNetwork()
-    {
-        DownloadRig rig;
-        QVERIFY(rig.f.write(rig.f.pinned("p"), "x") && rig.f.write(rig.f.cached("p"), "x"));
-        QVERIFY(rig.f.write(rig.f.cached("c"), "x"));
-        QCOMPARE(wait(rig.get("p")).value, QUrl::fromLocalFile(rig.f.pinned("p")));
-        QCOMPARE(wait(rig.get("c")).value, QUrl::fromLocalFile(rig.f.cached("c")));
-        QCOMPARE(rig.server.requestCount("/p.mp3") + rig.server.requestCount("/c.mp3"), 0);
-    }
-
     void downloadReplacesStalePartialAndRecord()
     {
         DownloadRig rig;
@@ -68,7 +58,6 @@ private Q_SLOTS:
         QTest::addColumn<int>("status");
         QTest::addColumn<int>("code");
         QTest::newRow("404") << "x" << 404 << AppError::BadServerResponse;
-        QTest::newRow("500") << "x" << 500 << AppError::BadServerResponse;
         QTest::newRow("unsafe id") << "../x" << 200 << 0;
     }
 

@@ -1,7 +1,7 @@
-#include "core/AppError.h"
 #include "catalogue/LibraryService.h"
+#include "core/AppError.h"
 #include "storage/PinService.h"
-#include "storage/StorageFixture.h"
+#include "support/StorageFixture.h"
 #include "support/TestCatalogue.h"
 #include "support/TestSupport.h"
 

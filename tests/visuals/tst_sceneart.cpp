@@ -177,10 +177,6 @@ private Q_SLOTS:
         QCOMPARE(locate("missing"), QUrl());
         QCOMPARE(locate(""), QUrl());
         QCOMPARE(asked.size(), 1);
-
-        // The loop the application carries.
-        QCOMPARE(VideoLoop::location("dusk-glow", {}),
-                 QUrl("qrc:/qt/qml/Duskhaven/videos/dusk-glow.mp4"));
     }
 };
 
