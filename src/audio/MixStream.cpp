@@ -517,6 +517,10 @@ struct MixStream::Server
                 static_cast<Server *>(self)->fill(s, bytes);
             },
             this);
+        // Each timing report refreshes the place heard, so that a server that goes away before the
+        // next write still leaves the place it played to, not the place the stream began.
+        pulse().pa_stream_set_latency_update_callback(
+            stream, [](pa_stream *, void *self) { static_cast<Server *>(self)->heard(); }, this);
         // No device is named and moving is not forbidden, so the server carries the stream to
         // a new default output. With the long queue, the stream is written a couple of times a
         // second, a change replaces what is queued (rewrite()) and playing starts with the
@@ -659,6 +663,7 @@ struct MixStream::Server
             return;
         pulse().pa_stream_set_state_callback(stream, nullptr, nullptr);
         pulse().pa_stream_set_write_callback(stream, nullptr, nullptr);
+        pulse().pa_stream_set_latency_update_callback(stream, nullptr, nullptr);
         pulse().pa_stream_disconnect(stream);
         pulse().pa_stream_unref(stream);
         stream = nullptr;

@@ -40,6 +40,7 @@
     F(pa_stream_get_state)                                                                         \
     F(pa_stream_get_timing_info)                                                                   \
     F(pa_stream_new_with_proplist)                                                                 \
+    F(pa_stream_set_latency_update_callback)                                                       \
     F(pa_stream_set_state_callback)                                                                \
     F(pa_stream_set_write_callback)                                                                \
     F(pa_stream_unref)                                                                             \
