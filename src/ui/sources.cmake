@@ -20,7 +20,6 @@ set(AREA_VIEW_SOURCES
   shell/PanelWindow.h shell/PanelWindow.cpp
   shell/QmlHost.h shell/QmlHost.cpp
   shell/ShellWindows.h shell/ShellWindows.cpp
-  shell/ScreenshotRun.h shell/ScreenshotRun.cpp
   shell/QuickShell.h shell/QuickShell.cpp
   views/QmlTypes.h
   views/CoverImageProvider.h views/CoverImageProvider.cpp
@@ -31,14 +30,12 @@ set(AREA_VIEW_SOURCES
   views/Theme.h views/Theme.cpp
   launcher/SceneDrawerModel.h launcher/SceneDrawerModel.cpp
   launcher/OnboardingModel.h launcher/OnboardingModel.cpp
-  launcher/LauncherShots.h launcher/LauncherShots.cpp
   controls/SliderInput.h controls/SliderInput.cpp
   controls/PopoverPlacement.h controls/PopoverPlacement.cpp
   controls/AmbientPackState.h controls/AmbientPackState.cpp
   controls/ViewRows.h controls/ViewRows.cpp
   controls/MixRowState.h controls/MixRowState.cpp
   panel/PanelState.h panel/PanelState.cpp
-  panel/PanelShots.h panel/PanelShots.cpp
   settings/SettingsView.h settings/SettingsView.cpp
   settings/XdgAutostart.h settings/XdgAutostart.cpp
 )
@@ -72,7 +69,6 @@ set(AREA_QML
   launcher/SceneDrawer.qml
   launcher/OnboardingView.qml
   settings/SettingsRoot.qml
-  shell/PictureShot.qml
   settings/HFSettingsSection.qml
   settings/HFSettingRow.qml
   settings/SettingSwitchRow.qml

@@ -4,7 +4,6 @@
 #include "ui/shell/MenuBarController.h"
 #include "ui/shell/PanelWindow.h"
 #include "ui/shell/QmlHost.h"
-#include "ui/shell/ScreenshotRun.h"
 #include "ui/shell/ShellWindows.h"
 #include "ui/views/ViewServices.h"
 
@@ -13,7 +12,7 @@ QuickShell::QuickShell(const Context &context, QObject *parent)
 {
     Resources::setAppWindowIcon();
     m_windows = std::make_unique<ShellWindows>(*m_qml, context.settings);
-    m_services = std::make_unique<ViewServices>(context.services, m_qml->symbols(), *m_windows);
+    m_services = std::make_unique<ViewServices>(context.services, *m_windows);
     m_qml->setServices(m_services.get());
     connect(m_windows.get(), &ShellWindows::windowOpening, &context.menuBar,
             &MenuBarController::hidePanel);
@@ -43,7 +42,8 @@ std::unique_ptr<PanelSurface> QuickShell::makePanel()
 
 void QuickShell::takeScreenshots(const QString &folder)
 {
-    m_screenshots = std::make_unique<ScreenshotRun>(folder, *m_windows, m_context.menuBar, *m_qml);
-    connect(m_screenshots.get(), &ScreenshotRun::finished, this, &ViewShell::screenshotsFinished);
-    m_screenshots->start();
+    qWarning().noquote() << "No screenshots into" << folder
+                         << "- this build of the views has no screenshot harness";
+    QMetaObject::invokeMethod(
+        this, [this] { Q_EMIT screenshotsFinished(false); }, Qt::QueuedConnection);
 }

@@ -3,12 +3,12 @@
 #include "ui/shell/ViewShell.h"
 
 class QmlHost;
-class ScreenshotRun;
 class ShellWindows;
 class ViewServices;
 
 // The windows on Qt Quick: one QML engine for all of them, the launcher and the settings
-// window, the tray panel's view, and the headless demo's pictures.
+// window and the tray panel's view. The headless demo's pictures come with a build of the
+// module of its own (tools/screenshots), which extends this shell.
 class QuickShell : public ViewShell
 {
     Q_OBJECT
@@ -21,7 +21,14 @@ public:
     void openLauncher() override;
     void openSettings() override;
     std::unique_ptr<PanelSurface> makePanel() override;
+    // The product's module carries no screenshots: reports failure.
     void takeScreenshots(const QString &folder) override;
+
+    // What the windows are made of, for the headless demo and the tests that look inside.
+    const Context &context() const { return m_context; }
+    QmlHost &qml() const { return *m_qml; }
+    ViewServices &services() const { return *m_services; }
+    ShellWindows &windows() const { return *m_windows; }
 
 private:
     Context m_context;
@@ -30,5 +37,4 @@ private:
     std::unique_ptr<QmlHost> m_qml;
     std::unique_ptr<ViewServices> m_services;
     std::unique_ptr<ShellWindows> m_windows;
-    std::unique_ptr<ScreenshotRun> m_screenshots;
 };

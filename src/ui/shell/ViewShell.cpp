@@ -7,6 +7,12 @@
 namespace {
 QFunctionPointer viewsEntry(const char *symbol, QString *error)
 {
+    // The headless demo loads the build of the views that carries the screenshot harness. Only
+    // one of the two can live in a process (both register the same QML types), so the rule
+    // holds for every entry.
+    if (qEnvironmentVariableIsSet("DUSKHAVEN_SCREENSHOTS"))
+        return resolveAppModule(QStringLiteral("duskhaven-views-shots.so"),
+                                QStringLiteral(DUSKHAVEN_SHOTS_MODULE_BUILD_PATH), symbol, error);
     return resolveAppModule(QStringLiteral("duskhaven-views.so"),
                             QStringLiteral(DUSKHAVEN_VIEWS_MODULE_BUILD_PATH), symbol, error);
 }

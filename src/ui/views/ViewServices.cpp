@@ -5,9 +5,8 @@
 
 #include <QCoreApplication>
 
-ViewServices::ViewServices(const Services &services, SymbolTable &symbols, ShellWindows &shell,
-                           QObject *parent)
-    : QObject(parent), m_services(services), m_symbols(symbols), m_shell(shell),
+ViewServices::ViewServices(const Services &services, ShellWindows &shell, QObject *parent)
+    : QObject(parent), m_services(services), m_shell(shell),
       m_settings(new ViewSettings(services.settings, this)),
       m_scenes(new SceneListModel(services.library, services.player, this)),
       m_artClock(new ArtClock(this)),

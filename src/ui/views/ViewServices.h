@@ -38,7 +38,6 @@ class ViewServices : public QObject
     Q_PROPERTY(SavedMixesService *savedMixes READ savedMixes CONSTANT)
     Q_PROPERTY(SleepTimer *sleepTimer READ sleepTimer CONSTANT)
     Q_PROPERTY(SceneListModel *scenes READ scenes CONSTANT)
-    Q_PROPERTY(SymbolTable *symbols READ symbols CONSTANT)
     Q_PROPERTY(ShellWindows *shell READ shell CONSTANT)
     // The one clock that moves every picture of every window.
     Q_PROPERTY(ArtClock *artClock READ artClock CONSTANT)
@@ -46,8 +45,7 @@ class ViewServices : public QObject
 public:
     using Services = AppServices;
 
-    ViewServices(const Services &services, SymbolTable &symbols, ShellWindows &shell,
-                 QObject *parent = nullptr);
+    ViewServices(const Services &services, ShellWindows &shell, QObject *parent = nullptr);
 
     PlayerService *player() const { return &m_services.player; }
     LibraryService *library() const { return &m_services.library; }
@@ -66,13 +64,11 @@ public:
     SavedMixesService *savedMixes() const { return &m_services.savedMixes; }
     SleepTimer *sleepTimer() const { return &m_services.sleepTimer; }
     SceneListModel *scenes() const { return m_scenes; }
-    SymbolTable *symbols() const { return &m_symbols; }
     ShellWindows *shell() const { return &m_shell; }
     ArtClock *artClock() const { return m_artClock; }
 
 private:
     Services m_services;
-    SymbolTable &m_symbols;
     ShellWindows &m_shell;
     ViewSettings *m_settings;
     SceneListModel *m_scenes;

@@ -1,4 +1,4 @@
-#include "ui/panel/PanelShots.h"
+#include "PanelShots.h"
 
 #include "ui/shell/MenuBarController.h"
 #include "ui/shell/PanelWindow.h"

@@ -1,9 +1,9 @@
-#include "ui/shell/ScreenshotRun.h"
+#include "ScreenshotRun.h"
 
 #include "catalogue/Catalogue.h"
 #include "core/AppError.h"
-#include "ui/launcher/LauncherShots.h"
-#include "ui/panel/PanelShots.h"
+#include "LauncherShots.h"
+#include "PanelShots.h"
 #include "ui/shell/MenuBarController.h"
 #include "ui/shell/PanelWindow.h"
 #include "ui/shell/QmlHost.h"
@@ -148,7 +148,7 @@ QCoro::Task<QImage> ScreenshotRun::pictureShot(QVariantMap properties, int settl
     QQuickView view;
     view.setFlag(Qt::FramelessWindowHint);
     view.resize(1280, 720);
-    if (!m_qml.load(view, QStringLiteral("ui/shell/PictureShot.qml"), m_qml.adaptivePalette(),
+    if (!m_qml.load(view, QStringLiteral("shots/PictureShot.qml"), m_qml.adaptivePalette(),
                     properties))
         co_return QImage();
     view.show();

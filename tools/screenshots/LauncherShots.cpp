@@ -1,4 +1,4 @@
-#include "ui/launcher/LauncherShots.h"
+#include "LauncherShots.h"
 
 #include "storage/PinService.h"
 #include "ui/launcher/OnboardingModel.h"
