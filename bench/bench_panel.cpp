@@ -68,8 +68,7 @@ int main(int argc, char *argv[])
     AppFixture app;
     app.start(server.url("/manifest.json"));
     app.startShell();
-    MenuBarController menuBar(*app.desktop, ClickOutsideMonitor::forPlatform());
-    PanelWindow::attach(menuBar, *app.qml);
+    MenuBarController &menuBar = *app.menuBar;
     if (!QTest::qWaitFor([&] { return app.views->scenes()->count() > 0; }, 10000) ||
         !QTest::qWaitFor(
             [&] {

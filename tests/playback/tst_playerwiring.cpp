@@ -1,16 +1,11 @@
-// The player on the real library, download and cache services: a catalogue and track files
-// served by a loopback HTTP server, a real record store and settings file; only the sound is
-// left out (the silent engine).
-#include "catalogue/LibraryService.h"
-#include "playback/PlayerService.h"
-#include "storage/CacheService.h"
-#include "storage/DownloadService.h"
-#include "support/FakeAudioEngine.h"
-#include "support/StorageFixture.h"
+// The player on the real library, download and cache services as the application builds them:
+// a catalogue and track files served by a loopback HTTP server, a real record store and
+// settings file; only the sound is left out (the silent engine).
+#include "support/AppFixture.h"
 #include "support/TestCatalogue.h"
 #include "support/TestSupport.h"
 
-#include <QNetworkAccessManager>
+#include <QDir>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -20,61 +15,49 @@ class TestPlayerWiring : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<StorageFixture> m_fixture;
     std::unique_ptr<TestHttpServer> m_server;
-    std::unique_ptr<HTTPClient> m_http;
-    std::unique_ptr<LibraryService> m_library;
-    std::unique_ptr<CacheService> m_cache;
-    std::unique_ptr<DownloadService> m_download;
-    std::unique_ptr<PlayerService> m_player;
-    FakeAudioEngine *m_engine = nullptr;
+    std::unique_ptr<AppFixture> m_app;
+    PlayerService *m_player = nullptr;
+    CacheService *m_cache = nullptr;
 
-    // The services as the environment builds them, in its order; a second call is a restart
-    // over the same folders.
+    // The application's services over the same folders; a second call is a restart. One
+    // attempt per transfer: these tests are about the player, not the retries.
     PlayerService &start()
     {
-        m_player.reset();
-        m_download.reset();
-        m_cache.reset();
-        m_library.reset();
-        m_library = std::make_unique<LibraryService>(m_server->url("/manifest.json"), *m_http,
-                                                     m_fixture->locations);
-        m_cache = std::make_unique<CacheService>(m_fixture->locations, *m_fixture->store,
-                                                 *m_fixture->settings);
-        m_download = std::make_unique<DownloadService>(*m_http, *m_cache, m_fixture->locations);
-        auto engine = std::make_unique<FakeAudioEngine>();
-        m_engine = engine.get();
-        m_player =
-            std::make_unique<PlayerService>(PlayerSources::from(*m_library, *m_download, *m_cache),
-                                            *m_fixture->settings, std::move(engine));
+        m_app->environment.reset();
+        AppEnvironment &environment =
+            m_app->start(m_server->url("/manifest.json"), HTTPClient::Delays{0ms});
+        m_player = environment.player();
+        m_cache = environment.cache();
         return *m_player;
     }
-
-    QUrl cachedFile(const QString &id) const { return QUrl::fromLocalFile(m_fixture->cached(id)); }
+    FakeAudioEngine *engine() const { return m_app->engine; }
+    QString cached(const QString &id) const
+    {
+        return m_app->locations.cacheDir() + "/" + id + ".mp3";
+    }
+    QUrl cachedFile(const QString &id) const { return QUrl::fromLocalFile(cached(id)); }
+    bool recorded(const QString &id) const
+    {
+        return !m_app->store->fetch<CacheEntry>("trackId", id).isEmpty();
+    }
 
 private Q_SLOTS:
     void init()
     {
-        m_fixture = std::make_unique<StorageFixture>();
         m_server = std::make_unique<TestHttpServer>();
-        // One attempt per transfer: these tests are about the player, not the retries.
-        m_http = std::make_unique<HTTPClient>(std::make_shared<QNetworkAccessManager>(),
-                                              HTTPClient::Delays{0ms});
         m_server->serve("/manifest.json", 200,
                         catalogueJson(servedCatalogue(
                             *m_server, {{"night", {"n1", "n2", "n3"}}, {"day", {"d1"}}})));
+        m_app = std::make_unique<AppFixture>();
         start();
-        QCoro::waitFor(m_library->refresh());
-        QVERIFY(m_library->manifest());
+        QTRY_VERIFY(m_app->environment->startupFinished());
+        QVERIFY(m_app->environment->library()->manifest());
     }
     void cleanup()
     {
-        m_player.reset();
-        m_download.reset();
-        m_cache.reset();
-        m_library.reset();
+        m_app.reset();
         m_server.reset();
-        m_fixture.reset();
     }
 
     void playDownloadsIntoTheCacheAndFetchesOneAhead()
@@ -82,21 +65,21 @@ private Q_SLOTS:
         PlayerService &player = *m_player;
         QCOMPARE(QCoro::waitFor(player.play("night")), PlayOutcome::Started);
         const QStringList order = player.queue()->order;
-        QCOMPARE(m_engine->loads, (QList<QUrl>{cachedFile(order[0])}));
-        QCOMPARE(StorageFixture::read(m_fixture->cached(order[0])),
+        QCOMPARE(engine()->loads, (QList<QUrl>{cachedFile(order[0])}));
+        QCOMPARE(TestSupport::readFile(cached(order[0])),
                  "audio of " + order[0].toUtf8());
         QVERIFY(player.isPlaying());
 
-        QTRY_VERIFY(m_fixture->entry(order[1])); // fetched ahead, recorded in the cache
-        QVERIFY(QFile::exists(m_fixture->cached(order[1])));
+        QTRY_VERIFY(recorded(order[1])); // fetched ahead, recorded in the cache
+        QVERIFY(QFile::exists(cached(order[1])));
         QCOMPARE(m_cache->protectedIds(), (QSet<QString>{order[0], order[1]}));
 
         // The prefetched file is used as it is: no second request.
-        m_engine->finish();
-        QTRY_COMPARE(m_engine->loads.size(), 2);
-        QCOMPARE(m_engine->loads[1], cachedFile(order[1]));
+        engine()->finish();
+        QTRY_COMPARE(engine()->loads.size(), 2);
+        QCOMPARE(engine()->loads[1], cachedFile(order[1]));
         QCOMPARE(m_server->requestCount("/" + order[1] + ".mp3"), 1);
-        QCOMPARE(m_fixture->settings->stringValue(SettingsKey::lastPlayedPlaylistId), "night");
+        QCOMPARE(m_app->settings->stringValue(SettingsKey::lastPlayedPlaylistId), "night");
     }
 
     void aServerThatFailsEveryTrackIsTriedOncePerPass()
@@ -119,32 +102,31 @@ private Q_SLOTS:
         QVERIFY(!player.isPlaying());
         QCOMPARE(playing.count(), 0);
         QVERIFY(player.queue());
-        QVERIFY(m_fixture->filesIn(m_fixture->locations.cacheDir()).isEmpty());
+        QVERIFY(QDir(m_app->locations.cacheDir()).isEmpty(QDir::Files | QDir::Hidden));
 
         // The server is back; the play button tries again and music plays.
         for (const QString &path : paths)
             m_server->serve(path, 200, "audio");
         player.togglePlayPause();
-        QTRY_COMPARE(m_engine->loads.size(), 1);
+        QTRY_COMPARE(engine()->loads.size(), 1);
         QVERIFY(player.isPlaying());
     }
 
     void aRestartOfflineRestoresTheLastSceneFromTheCache()
     {
         QCoro::waitFor(m_player->play("day"));
-        QVERIFY(m_fixture->entry("d1"));
+        QVERIFY(recorded("d1"));
         m_server->close();
 
         PlayerService &player = start();
-        m_library->loadCachedManifest();
-        QVERIFY(TestSupport::wait(m_library->refresh()).error);
-        QCoro::waitFor(player.restoreLastScene());
+        QTRY_VERIFY(m_app->environment->startupFinished());
+        QVERIFY(m_app->environment->library()->lastError());
         QCOMPARE(player.nowPlayingPlaylistId(), "day");
-        QCOMPARE(m_engine->loads, (QList<QUrl>{cachedFile("d1")}));
+        QCOMPARE(engine()->loads, (QList<QUrl>{cachedFile("d1")}));
         QVERIFY(!player.isPlaying());
-        QVERIFY(!m_engine->isSounding());
+        QVERIFY(!engine()->isSounding());
         player.togglePlayPause();
-        QVERIFY(m_engine->isSounding());
+        QVERIFY(engine()->isSounding());
     }
 };
 

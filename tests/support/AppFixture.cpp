@@ -16,9 +16,9 @@ AppFixture::AppFixture(const QByteArray &settingsJson, const QByteArray &storeBy
     store = RecordStore::openOrStartAfresh(storePath);
 }
 
-AppEnvironment &AppFixture::start(const QUrl &catalogue)
+AppEnvironment &AppFixture::start(const QUrl &catalogue, HTTPClient::Delays retryDelays)
 {
-    AppEnvironment::Options options{locations, catalogue, {0ms, 10ms}};
+    AppEnvironment::Options options{locations, catalogue, std::move(retryDelays)};
     options.makeAudioEngine = [this] {
         auto fake = std::make_unique<FakeAudioEngine>();
         engine = fake.get();
@@ -28,13 +28,16 @@ AppEnvironment &AppFixture::start(const QUrl &catalogue)
     return *environment;
 }
 
-void AppFixture::startShell()
+void AppFixture::startShell(std::unique_ptr<ClickOutsideMonitor> monitor)
 {
     if (!environment)
         start();
     desktop = std::make_unique<DesktopColorScheme>(QDBusConnection::sessionBus());
-    qml = std::make_unique<QmlHost>(*desktop);
-    windows = std::make_unique<ShellWindows>(*qml, *settings);
-    views = std::make_unique<ViewServices>(environment->viewServices(), qml->symbols(), *windows);
-    qml->setServices(views.get());
+    menuBar = std::make_unique<MenuBarController>(*desktop, std::move(monitor));
+    shell = std::make_unique<QuickShell>(
+        ViewShell::Context{environment->viewServices(), *settings, *desktop, *menuBar});
+    menuBar->setPanelFactory([this] { return shell->makePanel(); });
+    qml = &shell->qml();
+    views = &shell->services();
+    windows = &shell->windows();
 }

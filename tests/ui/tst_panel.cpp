@@ -57,7 +57,7 @@ class TestPanel : public QObject
     Q_OBJECT
 
     AppFixture m_app;
-    std::unique_ptr<MenuBarController> m_controller;
+    MenuBarController *m_controller = nullptr;
     int m_installs = 0;
     CountingMonitor *m_monitor = nullptr;
 
@@ -76,11 +76,10 @@ class TestPanel : public QObject
 private Q_SLOTS:
     void initTestCase()
     {
-        m_app.startShell();
         auto monitor = std::make_unique<CountingMonitor>(m_installs);
         m_monitor = monitor.get();
-        m_controller = std::make_unique<MenuBarController>(*m_app.desktop, std::move(monitor));
-        PanelWindow::attach(*m_controller, *m_app.qml);
+        m_app.startShell(std::move(monitor));
+        m_controller = m_app.menuBar.get();
         // The session's tray host speaks XEmbed, so the icon's place becomes known; before the
         // host has embedded it the icon reports the origin. The host sits at the top right.
         QTRY_VERIFY_WITH_TIMEOUT(icon().isValid() && icon().x() > 0, 10000);
@@ -94,8 +93,6 @@ private Q_SLOTS:
         m_installs = 0;
     }
 
-    void cleanupTestCase() { m_controller.reset(); }
-
     void menuOfTheTrayIcon()
     {
         QStringList texts;
@@ -105,14 +102,14 @@ private Q_SLOTS:
         }
         QCOMPARE(texts, (QStringList{"Open Dusk Haven", "Settings…", "Check for Updates…",
                                      "Quit Dusk Haven"}));
-        QSignalSpy updates(m_controller.get(), &MenuBarController::checkForUpdatesRequested);
+        QSignalSpy updates(m_controller, &MenuBarController::checkForUpdatesRequested);
         m_controller->updateAction()->trigger();
         QCOMPARE(updates.count(), 1);
     }
 
     void toggleShowsUnderTheIconWithOneMonitor()
     {
-        QSignalSpy visibility(m_controller.get(), &MenuBarController::panelVisibleChanged);
+        QSignalSpy visibility(m_controller, &MenuBarController::panelVisibleChanged);
         m_controller->togglePanel();
         m_controller->showPanel(); // showing again installs no second monitor
         QVERIFY(QTest::qWaitForWindowExposed(&panel()));

@@ -224,11 +224,10 @@ private Q_SLOTS:
         AppFixture app;
         app.start(server.url("/manifest.json")); // nothing there yet
         app.startShell();
-        MenuBarController menuBar(*app.desktop, ClickOutsideMonitor::forPlatform());
-        PanelWindow::attach(menuBar, *app.qml);
+        MenuBarController &menuBar = *app.menuBar;
         QQuickView *view = &PanelWindow::of(menuBar);
         PanelState panel;
-        panel.setServices(app.views.get());
+        panel.setServices(app.views);
 
         // Loading or offline: the empty panel, never an error.
         QCOMPARE(panel.title(), "Nothing playing");

@@ -240,7 +240,7 @@ private Q_SLOTS:
         std::optional<QUrl> answer;
         scenes.setFilePicker([&answer]() -> QCoro::Task<std::optional<QUrl>> { co_return answer; });
         SettingsView view;
-        view.setServices(app.views.get());
+        view.setServices(app.views);
         view.toggleAddRow();
         view.setNewName("Late Train");
 

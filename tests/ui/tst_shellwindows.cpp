@@ -41,7 +41,7 @@ private Q_SLOTS:
     {
         AppFixture app;
         app.startShell();
-        QSignalSpy open(app.windows.get(), &ShellWindows::launcherOpenChanged);
+        QSignalSpy open(app.windows, &ShellWindows::launcherOpenChanged);
         app.windows->openLauncher();
         LauncherWindow *launcher = app.windows->launcher();
         QVERIFY(QTest::qWaitForWindowExposed(launcher));
@@ -106,7 +106,7 @@ private Q_SLOTS:
                 .value<QObject *>();
         };
         QCOMPARE(seen("Theme.palette"), &app.qml->adaptivePalette());
-        QCOMPARE(seen("services"), app.views.get());
+        QCOMPARE(seen("services"), app.views);
 
         // Escape closes it, and the window is dropped.
         QPointer<SettingsWindow> window(settings);

@@ -151,8 +151,7 @@ private Q_SLOTS:
         QmlWarnings warnings;
         AppFixture app;
         app.startShell();
-        MenuBarController menuBar(*app.desktop, ClickOutsideMonitor::forPlatform());
-        PanelWindow::attach(menuBar, *app.qml);
+        MenuBarController &menuBar = *app.menuBar;
         QVERIFY(PanelWindow::of(menuBar).rootObject());
         menuBar.showPanel();
         QVERIFY(QTest::qWaitForWindowExposed(&PanelWindow::of(menuBar)));

@@ -30,7 +30,8 @@ public:
     QSystemTrayIcon &trayIcon() const { return *m_trayIcon; }
     QMenu &menu() const { return *m_menu; }
     // Builds the panel's window with its view when it is first shown; until it is set, or while
-    // it gives none, the icon shows no panel. PanelWindow::attach sets one.
+    // it gives none, the icon shows no panel. The application's factory asks the windows'
+    // shell (ViewShell::makePanel), which it loads on the first showing.
     using PanelFactory = std::function<std::unique_ptr<PanelSurface>()>;
     void setPanelFactory(PanelFactory factory);
     // The panel, built first when asked for (the factory must give one).

@@ -36,11 +36,6 @@ std::unique_ptr<PanelWindow> PanelWindow::build(QmlHost &qml)
     return panel;
 }
 
-void PanelWindow::attach(MenuBarController &menuBar, QmlHost &qml)
-{
-    menuBar.setPanelFactory([&qml]() -> std::unique_ptr<PanelSurface> { return build(qml); });
-}
-
 PanelWindow &PanelWindow::of(MenuBarController &menuBar)
 {
     return static_cast<PanelWindow &>(menuBar.panel());

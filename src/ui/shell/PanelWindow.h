@@ -23,8 +23,6 @@ public:
 
     // The panel with its view loaded from `qml`.
     static std::unique_ptr<PanelWindow> build(QmlHost &qml);
-    // Gives the tray icon its panel, built from `qml` at the first showing.
-    static void attach(MenuBarController &menuBar, QmlHost &qml);
     // The panel of a tray icon that has one (built now if needed).
     static PanelWindow &of(MenuBarController &menuBar);
 
