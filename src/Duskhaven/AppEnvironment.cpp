@@ -136,15 +136,12 @@ AppEnvironment::AppEnvironment(RecordStore &store, SettingsStore &settings, Opti
                                                        m_player.get(), m_mixer.get());
     m_sleepTimer =
         std::make_unique<SleepTimer>(m_settings, m_player.get(), m_mixer.get(), m_autoPause.get());
-    // Playback knows nothing of mixes: their addresses reach these services through here.
-    m_nowPlaying->setAddressHandler([mixes = QPointer<SavedMixesService>(m_savedMixes.get()),
-                                     timer = QPointer<SleepTimer>(m_sleepTimer.get())](
-                                        const QUrl &url) -> NowPlayingBridge::AddressOutcome {
-        if (MixLink::isMixAddress(url) && mixes)
-            return {true, mixes->openMixAddress(url)};
-        if (MixLink::isSleepAddress(url) && timer)
-            return {true, timer->openSleepAddress(url)};
-        return {};
+    m_links = std::make_unique<LinkRouter>(*m_player, m_savedMixes.get(), m_sleepTimer.get());
+    connect(this, &AppEnvironment::startupFinishedChanged, m_links.get(), &LinkRouter::setReady);
+    // The desktop's media widget opens addresses too; playback knows nothing of their rules.
+    m_nowPlaying->setUriHandler({LinkRouter::scheme}, [links = QPointer<LinkRouter>(m_links.get())](
+                                                          const QString &uri, QString &refusal) {
+        return links && links->open(uri, &refusal);
     });
     m_coverImages = std::make_unique<CoverImageLoader>(m_imageCache, m_network);
     // The media widget's picture of a scene; playback knows nothing of the illustrations, so

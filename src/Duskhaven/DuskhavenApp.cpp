@@ -5,7 +5,6 @@
 #include "core/BuildInfo.h"
 #include "core/RecordStore.h"
 #include "core/SettingsStore.h"
-#include "mixes/MixLink.h"
 #include "ui/Resources.h"
 #include "ui/shell/ClickOutsideMonitor.h"
 #include "ui/shell/MenuBarController.h"
@@ -138,11 +137,14 @@ void DuskhavenApp::buildShell(const QStringList &arguments)
     connect(m_environment->sleepTimer(), &SleepTimer::remainingMinutesChanged, m_menuBar.get(),
             showSleep);
     connect(m_environment->sleepTimer(), &SleepTimer::runningChanged, m_menuBar.get(), showSleep);
-    // A desktop media widget's "raise" brings up the launcher.
-    m_environment->nowPlaying()->setRaiseHandler([app = QPointer<DuskhavenApp>(this)] {
+    // A desktop media widget's "raise" and the addresses that want a window bring up the
+    // launcher.
+    const auto raise = [app = QPointer<DuskhavenApp>(this)] {
         if (app)
             app->openLauncher();
-    });
+    };
+    m_environment->nowPlaying()->setRaiseHandler(raise);
+    m_environment->links()->setRaiseHandler(raise);
 
     const QString screenshots = qEnvironmentVariable("DUSKHAVEN_SCREENSHOTS");
     if (!screenshots.isEmpty()) {
@@ -159,7 +161,8 @@ void DuskhavenApp::buildShell(const QStringList &arguments)
 
     // A start for a dusk-haven: address asks for the launcher in person; a plain start leaves
     // it to the cold-start rule, and a launcher kept closed loads no window at all.
-    if (!openAddresses(arguments.mid(1)) && m_settings->value(Setting::openLauncherOnLaunch)) {
+    if (!m_environment->links()->openLaunchArguments(arguments.mid(1)) &&
+        m_settings->value(Setting::openLauncherOnLaunch)) {
         if (ViewShell *shell = views())
             shell->openLauncherAtLaunch();
     }
@@ -183,37 +186,9 @@ void DuskhavenApp::openLauncher()
         shell->openLauncher();
 }
 
-bool DuskhavenApp::openAddresses(const QStringList &arguments)
-{
-    bool anyAddress = false;
-    bool onlySleep = true;
-    for (const QString &argument : arguments) {
-        const QUrl url(argument);
-        if (url.scheme() != NowPlayingBridge::uriScheme)
-            continue;
-        anyAddress = true;
-        onlySleep = onlySleep && MixLink::isSleepAddress(url);
-        // A mix names its scene, which only a loaded catalogue can tell known or unknown.
-        if (m_environment->startupFinished()) {
-            m_environment->nowPlaying()->openUri(argument);
-        } else {
-            auto *once = new QObject(this);
-            connect(m_environment.get(), &AppEnvironment::startupFinishedChanged, once,
-                    [this, once, argument] {
-                        m_environment->nowPlaying()->openUri(argument);
-                        once->deleteLater();
-                    });
-        }
-    }
-    // A sleep timer set from a shortcut or a script needs no window.
-    if (anyAddress && !onlySleep)
-        openLauncher();
-    return anyAddress;
-}
-
 void DuskhavenApp::handleLaunchArguments(const QStringList &arguments)
 {
     // A second launch brings up the launcher; its dusk-haven: addresses are opened.
-    if (m_environment && !openAddresses(arguments))
+    if (m_environment && !m_environment->links()->openLaunchArguments(arguments))
         openLauncher();
 }

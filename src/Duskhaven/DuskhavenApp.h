@@ -54,8 +54,6 @@ private:
     // Shows the launcher, or brings it to the front.
     void openLauncher();
     void handleLaunchArguments(const QStringList &arguments);
-    // Opens the dusk-haven: addresses among the arguments; true when there was any.
-    bool openAddresses(const QStringList &arguments);
 
     std::unique_ptr<SingleInstance> m_instance;
     std::unique_ptr<UpdateChecker> m_updater;

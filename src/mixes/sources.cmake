@@ -4,4 +4,5 @@ set(AREA_SOURCES
   VolumeGlide.h VolumeGlide.cpp
   SavedMixesService.h SavedMixesService.cpp
   SleepTimer.h SleepTimer.cpp
+  LinkRouter.h LinkRouter.cpp
 )

@@ -24,7 +24,7 @@ QString MprisRootAdaptor::desktopEntry() const
 
 QStringList MprisRootAdaptor::supportedUriSchemes() const
 {
-    return {NowPlayingBridge::uriScheme};
+    return m_bridge->uriSchemes();
 }
 
 void MprisRootAdaptor::Raise()

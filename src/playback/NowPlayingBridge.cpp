@@ -159,9 +159,10 @@ void NowPlayingBridge::pause()
         m_player.togglePlayPause();
 }
 
-void NowPlayingBridge::setAddressHandler(AddressHandler handler)
+void NowPlayingBridge::setUriHandler(QStringList schemes, UriHandler handler)
 {
-    m_addressHandler = std::move(handler);
+    m_uriSchemes = std::move(schemes);
+    m_uriHandler = std::move(handler);
 }
 
 void NowPlayingBridge::setArtwork(SceneArtwork *artwork)
@@ -177,7 +178,7 @@ void NowPlayingBridge::setArtwork(SceneArtwork *artwork)
 bool NowPlayingBridge::openUri(const QString &uri)
 {
     QString refusal;
-    if (openOwnUri(uri, refusal))
+    if (m_uriHandler && m_uriHandler(uri, refusal))
         return true;
     // The bus delivers calls to the adaptors with this object as their context.
     if (calledFromDBus())
@@ -185,31 +186,6 @@ bool NowPlayingBridge::openUri(const QString &uri)
                        refusal.isEmpty() ? QStringLiteral("Not a Dusk Haven address: ") + uri
                                          : refusal);
     return false;
-}
-
-bool NowPlayingBridge::openOwnUri(const QString &uri, QString &refusal)
-{
-    const QUrl url(uri, QUrl::StrictMode);
-    if (!url.isValid() || url.scheme().compare(uriScheme, Qt::CaseInsensitive) != 0)
-        return false;
-    const QString host = url.host().toLower();
-    if (host == QStringLiteral("open")) {
-        raise();
-        return true;
-    }
-    if (host != QStringLiteral("scene") && m_addressHandler) {
-        const AddressOutcome outcome = m_addressHandler(url);
-        refusal = outcome.refusal;
-        return outcome.handled && refusal.isEmpty();
-    }
-    // dusk-haven://scene/<id>: one path segment, the id percent-encoded as needed (an id
-    // may hold a slash, written %2F).
-    const QString path = url.path(QUrl::FullyEncoded);
-    if (host != QStringLiteral("scene") || !path.startsWith(QLatin1Char('/')) || path.size() < 2 ||
-        path.indexOf(QLatin1Char('/'), 1) >= 0)
-        return false;
-    m_player.playScene(QUrl::fromPercentEncoding(path.mid(1).toUtf8()));
-    return true;
 }
 
 void NowPlayingBridge::raise()

@@ -6,7 +6,6 @@
 #include <QPointer>
 #include <QString>
 #include <QStringList>
-#include <QUrl>
 #include <QVariantMap>
 #include <functional>
 
@@ -25,16 +24,10 @@ class NowPlayingBridge : public QObject, protected QDBusContext
 public:
     static inline const QString serviceName = QStringLiteral("org.mpris.MediaPlayer2.duskhaven");
     static inline const QString objectPath = QStringLiteral("/org/mpris/MediaPlayer2");
-    static inline const QString uriScheme = QStringLiteral("dusk-haven");
 
-    // What another part of the application made of a dusk-haven: address the bridge does not
-    // know itself: not its kind (not handled), done, or refused with a reason for the user.
-    struct AddressOutcome
-    {
-        bool handled = false;
-        QString refusal;
-    };
-    using AddressHandler = std::function<AddressOutcome(const QUrl &)>;
+    // Opens an address given to OpenUri: true when done; otherwise false, with the reason for
+    // the caller in refusal (left empty for an address of no scheme handled here).
+    using UriHandler = std::function<bool(const QString &uri, QString &refusal)>;
 
     explicit NowPlayingBridge(PlayerService &player, QObject *parent = nullptr);
     ~NowPlayingBridge() override;
@@ -49,8 +42,9 @@ public:
     void setRaiseHandler(std::function<void()> raise);
     // What Quit does; quits the application unless replaced.
     void setQuitHandler(std::function<void()> quit);
-    // Asked about every dusk-haven: address other than open and scene.
-    void setAddressHandler(AddressHandler handler);
+    // Who opens addresses, and of which schemes (SupportedUriSchemes); none opens nothing.
+    void setUriHandler(QStringList schemes, UriHandler handler);
+    const QStringList &uriSchemes() const { return m_uriSchemes; }
     // Where the scene's picture file comes from (mpris:artUrl); none publishes no picture.
     void setArtwork(SceneArtwork *artwork);
 
@@ -74,9 +68,8 @@ public:
     void pause();
     void next();
     void previous();
-    // dusk-haven://scene/<id> plays that scene, dusk-haven://open raises the launcher, other
-    // dusk-haven: addresses go to the address handler. False for an address nobody handles
-    // or one refused, and a caller on the bus gets an InvalidArgs error saying why.
+    // Hands the address to the handler. False for an address nobody handles or one refused,
+    // and a caller on the bus gets an InvalidArgs error saying why.
     bool openUri(const QString &uri);
     void raise();
     void quit();
@@ -86,7 +79,6 @@ public Q_SLOTS:
     void catalogueChanged();
 
 private:
-    bool openOwnUri(const QString &uri, QString &refusal);
     void scheduleUpdate();
     void publishChanges();
     QVariantMap playerProperties() const;
@@ -96,7 +88,8 @@ private:
     QString m_busName;
     std::function<void()> m_raise;
     std::function<void()> m_quit;
-    AddressHandler m_addressHandler;
+    QStringList m_uriSchemes;
+    UriHandler m_uriHandler;
     QPointer<SceneArtwork> m_artwork;
     // The Player interface's changing properties as last published.
     QVariantMap m_published;

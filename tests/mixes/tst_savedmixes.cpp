@@ -1,5 +1,6 @@
 #include "core/RecordStore.h"
 #include "mixer/MixerFixture.h"
+#include "mixes/LinkRouter.h"
 #include "mixes/SavedMixesService.h"
 #include "playback/NowPlayingBridge.h"
 
@@ -120,10 +121,9 @@ private Q_SLOTS:
     {
         Rig rig;
         NowPlayingBridge bridge(rig.player());
-        bridge.setAddressHandler([&rig](const QUrl &url) -> NowPlayingBridge::AddressOutcome {
-            if (!MixLink::isMixAddress(url))
-                return {};
-            return {true, rig.mixes->openMixAddress(url)};
+        LinkRouter links(rig.player(), rig.mixes.get(), nullptr);
+        bridge.setUriHandler({LinkRouter::scheme}, [&links](const QString &uri, QString &refusal) {
+            return links.open(uri, &refusal);
         });
         QVERIFY(!bridge.openUri("dusk-haven://mix?scene=moon&music=0.5"));
         QVERIFY(rig.mixes->message().contains("“moon”"));

@@ -1,5 +1,6 @@
 // The desktop's media controls, driven by playerctl over the test session's private bus,
 // reach the player; what they show follows the player, announced with PropertiesChanged.
+#include "mixes/LinkRouter.h"
 #include "playback/NowPlayingBridge.h"
 #include "playback/SceneArtwork.h"
 #include "storage/ImageCache.h"
@@ -76,13 +77,21 @@ class TestNowPlayingBridge : public QObject
     std::unique_ptr<TestPlayer> m_music;
     PlayerService *m_player = nullptr;
     std::unique_ptr<NowPlayingBridge> m_bridge;
+    std::unique_ptr<LinkRouter> m_links;
 
     void makeBridge(const Manifest &scenes = catalogue())
     {
         m_bridge.reset();
+        m_links.reset();
         m_music = std::make_unique<TestPlayer>(scenes);
         m_player = m_music->player.get();
         m_bridge = std::make_unique<NowPlayingBridge>(*m_player);
+        // Addresses go through the router, as the environment wires it.
+        m_links = std::make_unique<LinkRouter>(*m_player, nullptr, nullptr);
+        m_links->setRaiseHandler([this] { m_bridge->raise(); });
+        m_bridge->setUriHandler({LinkRouter::scheme}, [this](const QString &uri, QString &refusal) {
+            return m_links->open(uri, &refusal);
+        });
     }
 
 private Q_SLOTS:
@@ -95,6 +104,7 @@ private Q_SLOTS:
     void cleanup()
     {
         m_bridge.reset();
+        m_links.reset();
         m_music.reset();
     }
 
