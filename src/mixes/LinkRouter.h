@@ -1,5 +1,7 @@
 #pragma once
 
+#include "mixes/MixLink.h"
+
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -22,7 +24,7 @@ class LinkRouter : public QObject
     Q_OBJECT
 
 public:
-    static inline const QString scheme = QStringLiteral("dusk-haven");
+    static inline const QString &scheme = MixLink::scheme;
 
     LinkRouter(PlayerService &player, SavedMixesService *mixes, SleepTimer *timer,
                QObject *parent = nullptr);

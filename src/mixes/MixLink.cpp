@@ -9,7 +9,6 @@
 #include <utility>
 
 namespace {
-const QString scheme = QStringLiteral("dusk-haven");
 const QString layerPrefix = QStringLiteral("layer.");
 
 QString volumeText(float volume)
@@ -24,7 +23,7 @@ QString encoded(const QString &text)
 
 bool isAddressOf(const QUrl &url, const QString &host)
 {
-    return url.isValid() && url.scheme().compare(scheme, Qt::CaseInsensitive) == 0 &&
+    return url.isValid() && url.scheme().compare(MixLink::scheme, Qt::CaseInsensitive) == 0 &&
            url.host().compare(host, Qt::CaseInsensitive) == 0 &&
            (url.path().isEmpty() || url.path() == QLatin1String("/"));
 }

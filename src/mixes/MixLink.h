@@ -24,6 +24,8 @@ struct MixLevels
 // comes from anyone: a refused link throws AppError (Decoding) whose description says why in
 // words for the user, and nothing of it may be acted on.
 namespace MixLink {
+// The application's address scheme; the router answers every address of it.
+inline const QString scheme = QStringLiteral("dusk-haven");
 constexpr int maxLayers = 64;
 constexpr double maxSleepMinutes = 12 * 60;
 
