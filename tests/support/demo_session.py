@@ -6,11 +6,13 @@ import contextlib
 import json
 import os
 import re
+import select
 import shutil
 import subprocess
 import sys
 import tempfile
 import threading
+import time
 
 
 def run(*command):
@@ -41,17 +43,30 @@ def open_panel(manifest, offered=1):
 
 
 def loudness(seconds=1.0):
-    """Peak of what the default sink played during `seconds`, 0…1, from its monitor."""
+    """Peak of `seconds` of what the default sink plays, 0…1, from its monitor."""
     monitor = run("pactl", "get-default-sink") + ".monitor"
     # Asked for a short latency: pipewire-pulse otherwise passes a recording on in blocks of
-    # two seconds, and a shorter one would come back empty.
-    raw = subprocess.run(["timeout", str(seconds), "parec", "-d", monitor, "--raw",
-                          "--latency-msec=20", "--format=s16le", "--rate=44100", "--channels=2"],
-                         capture_output=True).stdout
-    samples = array.array("h", raw[: len(raw) // 2 * 2])
+    # two seconds. Read until `seconds` of sound arrived, however slowly the recorder starts on
+    # a busy machine.
+    wanted = int(seconds * 44100) * 2 * 2
+    recorder = subprocess.Popen(["parec", "-d", monitor, "--raw", "--latency-msec=20",
+                                 "--format=s16le", "--rate=44100", "--channels=2"],
+                                stdout=subprocess.PIPE)
+    raw = b""
+    deadline = time.monotonic() + seconds + 10
+    try:
+        while len(raw) < wanted and time.monotonic() < deadline:
+            if select.select([recorder.stdout], [], [], 0.1)[0]:
+                chunk = os.read(recorder.stdout.fileno(), 65536)
+                if not chunk:
+                    break
+                raw += chunk
+    finally:
+        recorder.terminate()
+        recorder.wait(5)
     # Silence is quiet samples, not a recording that never arrived.
-    assert len(samples) >= seconds * 44100 * 2 / 4, \
-        f"{monitor} passed on {len(samples)} samples in {seconds} s"
+    assert len(raw) >= wanted, f"{monitor} passed on {len(raw) // 4} frames, not {wanted // 4}"
+    samples = array.array("h", raw[:wanted])
     return max(abs(s) for s in samples) / 32768
 
 
