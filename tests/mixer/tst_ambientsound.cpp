@@ -2,7 +2,7 @@
 // session's null sink, whose monitor is recorded while the loop turns several times, the music
 // pauses and resumes. At the joins there must be neither a gap nor a click.
 
-#include "mixer/MixerFixture.h"
+#include "support/MixerFixture.h"
 
 #include "mixer/AmbientEngine.h"
 #include "support/HeardSound.h"

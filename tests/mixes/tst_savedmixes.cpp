@@ -1,7 +1,7 @@
 #include "core/RecordStore.h"
-#include "mixer/MixerFixture.h"
 #include "mixes/SavedMixesService.h"
 #include "playback/NowPlayingBridge.h"
+#include "support/MixerFixture.h"
 
 #include <QTest>
 
