@@ -9,8 +9,8 @@
 //   BUILD_DIR=build ./dev session build/bench/change_latency
 #include "audio/MixStream.h"
 #include "mixer/AmbientEngine.h"
-#include "mixer/AudioFiles.h"
 #include "playback/FfmpegEngine.h"
+#include "support/AudioFiles.h"
 #include "support/HeardSound.h"
 #include "support/NullSink.h"
 

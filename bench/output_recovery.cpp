@@ -17,8 +17,8 @@
 //
 //   BUILD_DIR=build ./dev session build/bench/output_recovery [pause seconds, default 0]
 #include "audio/MixStream.h"
-#include "mixer/AudioFiles.h"
 #include "playback/FfmpegEngine.h"
+#include "support/AudioFiles.h"
 #include "support/HeardSound.h"
 #include "support/NullSink.h"
 #include "support/SoundServer.h"

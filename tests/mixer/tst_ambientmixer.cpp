@@ -1,7 +1,7 @@
 // The ambient mixer service: the layers in effect, the pack download against a loopback
 // server, volumes and their players, the music-follow and the pack's removal.
 
-#include "mixer/MixerFixture.h"
+#include "support/MixerFixture.h"
 
 #include "mixer/AmbientEngine.h"
 

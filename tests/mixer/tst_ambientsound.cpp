@@ -2,7 +2,7 @@
 // session's null sink, whose monitor is recorded while the loop turns several times, the music
 // pauses and resumes. At the joins there must be neither a gap nor a click.
 
-#include "mixer/MixerFixture.h"
+#include "support/MixerFixture.h"
 
 #include "mixer/AmbientEngine.h"
 #include "support/HeardSound.h"
@@ -19,16 +19,10 @@ constexpr int loopPeriods = 220;
 constexpr int silentLevel = 8;
 constexpr int oneMillisecond = rate / 1000;
 
-// The left channel of the null sink's monitor, recorded at the mixer's own rate so that
-// nothing between the two resamples, and with the sink rendering only a few milliseconds
-// ahead: sound the stream replaces (a pause, a change) is never recorded.
-struct MonitorRecording
-{
-    NullSink::MonitorRecording recording;
-
-    bool start() { return recording.start("duskhaven_null.monitor", {}, 5); }
-    std::vector<qint16> left() { return HeardSound::leftOf(recording.samples()); }
-};
+// The null sink's monitor at the mixer's own rate, so that nothing between the two
+// resamples, and with the sink rendering only a few milliseconds ahead: sound the stream
+// replaces (a pause, a change) is never recorded.
+constexpr int recorderLatencyMs = 5;
 
 struct Run
 {
@@ -110,27 +104,28 @@ private Q_SLOTS:
         // doubled sample at the join would double the step, a gap would jump by thousands.
         const double allowedStep = ownStep * 1.05 + 3;
 
-        MonitorRecording monitor;
-        QVERIFY(monitor.start());
+        NullSink::MonitorRecording monitor;
+        QVERIFY(monitor.start("duskhaven_null.monitor", {}, recorderLatencyMs));
+        const auto left = [&monitor] { return HeardSound::leftOf(monitor.samples()); };
         f.mixer().setVolume(layerVolume, "tone");
         QVERIFY(f.waitForLoad("tone"));
         QTest::qWait(300);
         // The music is paused: the layer waits without a stream, and nothing is heard.
         QVERIFY(!f.mixer().engine().isOutputRunning());
-        QCOMPARE(heardFrames(monitor.left()), 0);
+        QCOMPARE(heardFrames(left()), 0);
 
         // Waits fixed by the recording, not the clock: the first stream of a session can take
         // a while to get going.
         f.m_music.setPlaying(true);
-        QTRY_VERIFY_WITH_TIMEOUT(heardFrames(monitor.left()) > loopFrames * 7 / 2, 15000);
+        QTRY_VERIFY_WITH_TIMEOUT(heardFrames(left()) > loopFrames * 7 / 2, 15000);
         f.m_music.setPlaying(false);
         QTRY_VERIFY_WITH_TIMEOUT(!f.mixer().engine().isOutputRunning(), 5000);
-        const qsizetype heardBeforePause = heardFrames(monitor.left());
+        const qsizetype heardBeforePause = heardFrames(left());
         QTest::qWait(300);
         f.m_music.setPlaying(true);
-        QTRY_VERIFY_WITH_TIMEOUT(
-            heardFrames(monitor.left()) > heardBeforePause + loopFrames * 5 / 2, 15000);
-        const std::vector<qint16> heard = monitor.left();
+        QTRY_VERIFY_WITH_TIMEOUT(heardFrames(left()) > heardBeforePause + loopFrames * 5 / 2,
+                                 15000);
+        const std::vector<qint16> heard = left();
 
         const qsizetype onset = onsetOf(heard);
 

@@ -7,8 +7,8 @@
 #include "audio/MixStream.h"
 #include "core/FadeCurve.h"
 #include "mixer/AmbientEngine.h"
-#include "mixer/AudioFiles.h"
 #include "playback/FfmpegEngine.h"
+#include "support/AudioFiles.h"
 #include "support/HeardSound.h"
 #include "support/NullSink.h"
 

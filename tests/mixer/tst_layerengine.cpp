@@ -1,11 +1,10 @@
 // The layer engine: decoding to loops, the mixing core, and the stream on the session's
 // PulseAudio null sink.
 
-#include "mixer/AudioFiles.h"
-
 #include "core/AppError.h"
 #include "mixer/AmbientEngine.h"
 #include "mixer/LayerMixer.h"
+#include "support/AudioFiles.h"
 #include "support/TestSupport.h"
 
 #include <QSignalSpy>

@@ -1,8 +1,8 @@
 #include "core/RecordStore.h"
-#include "mixer/MixerFixture.h"
 #include "mixes/LinkRouter.h"
 #include "mixes/SavedMixesService.h"
 #include "playback/NowPlayingBridge.h"
+#include "support/MixerFixture.h"
 
 #include <QTest>
 

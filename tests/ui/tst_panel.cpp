@@ -5,7 +5,6 @@
 #include "ui/shell/X11ClickMonitor.h"
 
 #include <QAction>
-#include <QMenu>
 #include <QProcess>
 #include <QQuickView>
 #include <QScreen>
@@ -93,15 +92,9 @@ private Q_SLOTS:
         m_installs = 0;
     }
 
-    void menuOfTheTrayIcon()
+    // The menu's entries are checked as a StatusNotifier host reads them (tray_sni_e2e.py).
+    void updateEntryAsksForACheck()
     {
-        QStringList texts;
-        for (QAction *action : m_controller->menu().actions()) {
-            if (!action->isSeparator())
-                texts << action->text();
-        }
-        QCOMPARE(texts, (QStringList{"Open Dusk Haven", "Settings…", "Check for Updates…",
-                                     "Quit Dusk Haven"}));
         QSignalSpy updates(m_controller, &MenuBarController::checkForUpdatesRequested);
         m_controller->updateAction()->trigger();
         QCOMPARE(updates.count(), 1);

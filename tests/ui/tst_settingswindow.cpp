@@ -1,5 +1,6 @@
 #include "core/BuildInfo.h"
 #include "support/AppFixture.h"
+#include "support/QuickItems.h"
 #include "support/TestSupport.h"
 #include "ui/settings/SettingsView.h"
 #include "ui/settings/XdgAutostart.h"
@@ -11,42 +12,17 @@
 #include <QTest>
 
 namespace {
+using namespace QuickItems;
+
 QAccessibleInterface *accessible(QObject *object)
 {
     return QAccessible::queryAccessibleInterface(object);
 }
 
-QString accessibleName(QObject *object)
-{
-    QAccessibleInterface *iface = accessible(object);
-    return iface ? iface->text(QAccessible::Name) : QString();
-}
-
-// Every item on the window, popups included.
-QList<QQuickItem *> itemsOf(QQuickItem *item)
-{
-    QList<QQuickItem *> all{item};
-    for (QQuickItem *child : item->childItems())
-        all += itemsOf(child);
-    return all;
-}
-
 // The window's visible control with this accessible role and name.
 QQuickItem *control(QQuickWindow *window, QAccessible::Role role, const QString &name)
 {
-    for (QQuickItem *item : itemsOf(window->contentItem())) {
-        QAccessibleInterface *iface = accessible(item);
-        if (item->isVisible() && iface && iface->role() == role &&
-            iface->text(QAccessible::Name) == name)
-            return item;
-    }
-    return nullptr;
-}
-
-void press(QQuickItem *item)
-{
-    QVERIFY(item);
-    accessible(item)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    return named(itemsOf(window->contentItem(), true), name, role);
 }
 
 SettingsView *viewOf(SettingsWindow *window)
@@ -172,15 +148,15 @@ private Q_SLOTS:
         QVERIFY(TestSupport::writeFile(cached, "a"));
         QVERIFY(TestSupport::writeFile(pinned, "b"));
 
-        press(control(window, QAccessible::Button, "Reset playback cache"));
+        QVERIFY(press(control(window, QAccessible::Button, "Reset playback cache")));
         QTRY_VERIFY(control(window, QAccessible::Button, "Cancel"));
-        press(control(window, QAccessible::Button, "Cancel"));
+        QVERIFY(press(control(window, QAccessible::Button, "Cancel")));
         QTRY_VERIFY(!control(window, QAccessible::Button, "Cancel"));
         QVERIFY(QFile::exists(cached));
 
-        press(control(window, QAccessible::Button, "Reset playback cache"));
+        QVERIFY(press(control(window, QAccessible::Button, "Reset playback cache")));
         QTRY_VERIFY(control(window, QAccessible::Button, "Reset"));
-        press(control(window, QAccessible::Button, "Reset"));
+        QVERIFY(press(control(window, QAccessible::Button, "Reset")));
         QVERIFY(!QFile::exists(cached));
         QVERIFY(QFile::exists(pinned));
 

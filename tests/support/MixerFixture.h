@@ -3,11 +3,10 @@
 // A mixer service on temporary folders, a loopback catalogue and the test player, whose music
 // can be played and paused without being heard.
 
-#include "mixer/AudioFiles.h"
-
-#include "core/FileLocations.h"
 #include "catalogue/LibraryService.h"
+#include "core/FileLocations.h"
 #include "mixer/AmbientMixerService.h"
+#include "support/AudioFiles.h"
 #include "support/TestHttpServer.h"
 #include "support/TestPlayer.h"
 
@@ -103,3 +102,4 @@ public:
     std::unique_ptr<AmbientMixerService> m_mixer;
     std::unique_ptr<QSignalSpy> m_loaded;
 };
+
