@@ -1,6 +1,7 @@
 #include "Duskhaven/DuskhavenApp.h"
 #include "Duskhaven/InputMethodGuard.h"
 #include "core/BuildInfo.h"
+#include "core/Translations.h"
 #include "ui/Resources.h"
 
 #include <QApplication>
@@ -30,6 +31,8 @@ int main(int argc, char *argv[])
     QApplication::setQuitOnLastWindowClosed(false);
 
     Resources::init();
+    // Before any service or window: each makes its texts when it is built.
+    const Translations translations;
 
     DuskhavenApp app;
     switch (app.start(application.arguments(), err)) {

@@ -14,6 +14,7 @@
 
 #include <QFileInfo>
 #include <QNetworkAccessManager>
+#include <QCoreApplication>
 
 namespace {
 std::optional<QUrl> parseAbsoluteUrl(const QString &text)
@@ -43,20 +44,22 @@ std::unique_ptr<AudioEngine> makeMusicEngine(const std::shared_ptr<MixStream> &s
 QString startAfreshNotice(const QString &store, const QString &settings)
 {
     if (!store.isEmpty() && !settings.isEmpty())
-        return QStringLiteral(
+        return QCoreApplication::translate(
+                   "AppEnvironment",
                    "Dusk Haven could not read its saved data or its settings and started afresh: "
                    "downloaded tracks will be fetched again, custom scenes can be added again "
                    "from their audio files, and settings are back to their defaults. The "
                    "damaged files are kept as %1 and %2.")
             .arg(store, settings);
     if (!store.isEmpty())
-        return QStringLiteral(
+        return QCoreApplication::translate(
+                   "AppEnvironment",
                    "Dusk Haven could not read its saved data and started afresh: downloaded "
                    "tracks will be fetched again and custom scenes can be added again from their "
                    "audio files. The damaged file is kept as %1.")
             .arg(store);
     if (!settings.isEmpty())
-        return QStringLiteral("Dusk Haven could not read its settings, so they are back to their "
+        return QCoreApplication::translate("AppEnvironment", "Dusk Haven could not read its settings, so they are back to their "
                               "defaults. The damaged file is kept as %1.")
             .arg(settings);
     return {};

@@ -1,6 +1,7 @@
 #include "audio/FfmpegDecoder.h"
 
 #include "core/AppModule.h"
+#include <QCoreApplication>
 
 namespace {
 using OpenFunction = FfmpegDecoder *(*)(const QString &path, int sampleRate, QString *error);
@@ -32,7 +33,7 @@ std::unique_ptr<FfmpegDecoder> FfmpegDecoder::open(const QString &path, int samp
     const Module &module = ffmpegModule();
     if (!module.open) {
         if (error)
-            *error = QStringLiteral("FFmpeg could not be loaded (%1)").arg(module.error);
+            *error = QCoreApplication::translate("Decoding", "FFmpeg could not be loaded (%1)").arg(module.error);
         return nullptr;
     }
     return std::unique_ptr<FfmpegDecoder>(module.open(path, sampleRate, error));

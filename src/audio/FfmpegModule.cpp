@@ -4,6 +4,7 @@
 // first decodes something (see FfmpegDecoder.cpp).
 #include "audio/FfmpegDecoder.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
@@ -80,7 +81,7 @@ private:
     bool runConverter(const uint8_t *const *in, int inFrames);
     bool flushConverter() { return !m_resampler || runConverter(nullptr, 0); }
     bool fail(const QString &what, int code = 0);
-    bool damaged(int code) { return fail(QStringLiteral("it is damaged"), code); }
+    bool damaged(int code) { return fail(QCoreApplication::translate("Decoding", "it is damaged"), code); }
 
     AVFormatContext *m_format = nullptr;
     AVCodecContext *m_codec = nullptr;
@@ -127,7 +128,7 @@ std::unique_ptr<FfmpegFileDecoder> FfmpegFileDecoder::open(const QString &path, 
     };
     const QFileInfo info(path);
     if (info.isFile() && info.size() == 0)
-        return failed(QStringLiteral("it is empty"));
+        return failed(QCoreApplication::translate("Decoding", "it is empty"));
     const QByteArray name = QFile::encodeName(path);
     // Some formats name other files to read (a playlist, a list of parts); a sound file must
     // not send FFmpeg onto the network, where a read may wait for minutes.
@@ -136,21 +137,21 @@ std::unique_ptr<FfmpegFileDecoder> FfmpegFileDecoder::open(const QString &path, 
     int rc = avformat_open_input(&d->m_format, name.constData(), nullptr, &options);
     av_dict_free(&options);
     if (rc == AVERROR(ENOENT))
-        return failed(QStringLiteral("it is missing"));
+        return failed(QCoreApplication::translate("Decoding", "it is missing"));
     // A file no format recognises gives either of these.
     if (rc == AVERROR_INVALIDDATA || rc == AVERROR(EINVAL))
-        return failed(QStringLiteral("it is not a sound file, or it is damaged"));
+        return failed(QCoreApplication::translate("Decoding", "it is not a sound file, or it is damaged"));
     if (rc < 0)
-        return failed(QStringLiteral("it cannot be opened"), rc);
+        return failed(QCoreApplication::translate("Decoding", "it cannot be opened"), rc);
     rc = avformat_find_stream_info(d->m_format, nullptr);
     if (rc < 0)
-        return failed(QStringLiteral("it is damaged"), rc);
+        return failed(QCoreApplication::translate("Decoding", "it is damaged"), rc);
     const AVCodec *codec = nullptr;
     d->m_stream = av_find_best_stream(d->m_format, AVMEDIA_TYPE_AUDIO, -1, -1, &codec, 0);
     if (d->m_stream == AVERROR_DECODER_NOT_FOUND)
-        return failed(QStringLiteral("its sound is in a format that cannot be decoded"));
+        return failed(QCoreApplication::translate("Decoding", "its sound is in a format that cannot be decoded"));
     if (d->m_stream < 0 || !codec)
-        return failed(QStringLiteral("it holds no sound"));
+        return failed(QCoreApplication::translate("Decoding", "it holds no sound"));
     // Only the sound is read; the other streams (cover art, video) are skipped by the demuxer.
     for (unsigned i = 0; i < d->m_format->nb_streams; ++i) {
         if (int(i) != d->m_stream)
@@ -158,16 +159,16 @@ std::unique_ptr<FfmpegFileDecoder> FfmpegFileDecoder::open(const QString &path, 
     }
     d->m_codec = avcodec_alloc_context3(codec);
     if (!d->m_codec)
-        return failed(QStringLiteral("there is not enough memory to decode it"));
+        return failed(QCoreApplication::translate("Decoding", "there is not enough memory to decode it"));
     rc = avcodec_parameters_to_context(d->m_codec, d->m_format->streams[d->m_stream]->codecpar);
     if (rc >= 0)
         rc = avcodec_open2(d->m_codec, codec, nullptr);
     if (rc < 0)
-        return failed(QStringLiteral("it is damaged"), rc);
+        return failed(QCoreApplication::translate("Decoding", "it is damaged"), rc);
     d->m_packet = av_packet_alloc();
     d->m_frame = av_frame_alloc();
     if (!d->m_packet || !d->m_frame)
-        return failed(QStringLiteral("there is not enough memory to decode it"));
+        return failed(QCoreApplication::translate("Decoding", "there is not enough memory to decode it"));
     if (d->m_format->duration != AV_NOPTS_VALUE && d->m_format->duration > 0)
         d->m_durationMs = d->m_format->duration / (AV_TIME_BASE / 1000);
     return d;
@@ -193,17 +194,17 @@ QString FfmpegFileDecoder::unusable(const AVFrame &frame) const
 {
     const int channels = frame.ch_layout.nb_channels;
     if (channels < 1 || channels > mostChannels)
-        return QStringLiteral("its sound has %1 channels").arg(channels);
+        return QCoreApplication::translate("Decoding", "its sound has %1 channels").arg(channels);
     if (frame.sample_rate < lowestRate || frame.sample_rate > highestRate)
-        return QStringLiteral("its sound has a rate of %1 Hz").arg(frame.sample_rate);
+        return QCoreApplication::translate("Decoding", "its sound has a rate of %1 Hz").arg(frame.sample_rate);
     const auto format = AVSampleFormat(frame.format);
     if (frame.format < 0 || frame.format >= AV_SAMPLE_FMT_NB ||
         av_get_bytes_per_sample(format) <= 0)
-        return QStringLiteral("its samples are of no known kind");
+        return QCoreApplication::translate("Decoding", "its samples are of no known kind");
     const int planes = av_sample_fmt_is_planar(format) ? channels : 1;
     if (!frame.extended_data || std::any_of(frame.extended_data, frame.extended_data + planes,
                                             [](const uint8_t *plane) { return plane == nullptr; }))
-        return QStringLiteral("a frame lacks its samples");
+        return QCoreApplication::translate("Decoding", "a frame lacks its samples");
     return {};
 }
 
@@ -234,7 +235,7 @@ bool FfmpegFileDecoder::setUpConverter(const AVFrame &frame)
         rc = swr_init(m_resampler);
     if (rc < 0) {
         swr_free(&m_resampler);
-        return fail(QStringLiteral("its sound cannot be converted to %1 Hz stereo").arg(m_rate),
+        return fail(QCoreApplication::translate("Decoding", "its sound cannot be converted to %1 Hz stereo").arg(m_rate),
                     rc);
     }
     return true;
@@ -247,7 +248,7 @@ bool FfmpegFileDecoder::runConverter(const uint8_t *const *in, int inFrames)
         return damaged(room);
     if (room > longestFrameSeconds * m_rate)
         return fail(
-            QStringLiteral("it is damaged (a frame lasts over %1 s)").arg(longestFrameSeconds));
+            QCoreApplication::translate("Decoding", "it is damaged (a frame lasts over %1 s)").arg(longestFrameSeconds));
     const std::size_t before = m_pending.size();
     float *target = nullptr;
     if (m_mono) {
@@ -277,7 +278,7 @@ bool FfmpegFileDecoder::convert(const AVFrame &frame)
     if (frame.nb_samples <= 0)
         return true;
     if (const QString why = unusable(frame); !why.isEmpty())
-        return fail(QStringLiteral("it is damaged (%1)").arg(why));
+        return fail(QCoreApplication::translate("Decoding", "it is damaged (%1)").arg(why));
     // What the old converter still holds (a resampler's last few samples) goes first.
     if (!convertsLike(frame) && !(flushConverter() && setUpConverter(frame)))
         return false;
@@ -312,7 +313,7 @@ bool FfmpegFileDecoder::decodeMore()
             continue;
         }
         if (rc < 0) {
-            fail(QStringLiteral("it could not be read to its end"), rc);
+            fail(QCoreApplication::translate("Decoding", "it could not be read to its end"), rc);
             continue;
         }
         if (m_packet->stream_index == m_stream) {
@@ -346,7 +347,7 @@ qsizetype FfmpegFileDecoder::read(float *out, qsizetype frames)
     if (done > 0 || frames <= 0)
         return done;
     if (m_error.isEmpty() && m_delivered == 0)
-        fail(QStringLiteral("it holds no sound"));
+        fail(QCoreApplication::translate("Decoding", "it holds no sound"));
     return m_error.isEmpty() ? 0 : -1;
 }
 

@@ -3,6 +3,7 @@
 #include "core/FadeCurve.h"
 #include "core/PulseLibrary.h"
 
+#include <QCoreApplication>
 #include <QMetaObject>
 #include <algorithm>
 #include <chrono>
@@ -485,7 +486,10 @@ struct MixStream::Server
             return;
         pa_proplist *properties = pulse().pa_proplist_new();
         pulse().pa_proplist_sets(properties, PA_PROP_MEDIA_ROLE, "music");
-        stream = pulse().pa_stream_new_with_proplist(context, "Music and ambience", &streamSpec,
+        // The name the desktop's sound settings list the stream under.
+        const QByteArray name =
+            QCoreApplication::translate("MixStream", "Music and ambience").toUtf8();
+        stream = pulse().pa_stream_new_with_proplist(context, name.constData(), &streamSpec,
                                                      nullptr, properties);
         pulse().pa_proplist_free(properties);
         if (!stream) {

@@ -201,7 +201,7 @@ void AutoPauseService::powerCheck()
         return;
     if (m_pauseOnLowPowerMode && m_power->lowPowerModeEnabled()) {
         pausePlayer();
-        setLastPauseReason(QStringLiteral("Low Power Mode"));
+        setLastPauseReason(tr("Low Power Mode"));
         return;
     }
     if (!m_pauseOnLowBattery)
@@ -210,7 +210,7 @@ void AutoPauseService::powerCheck()
     if (!battery || battery->onAC || battery->percentage > m_lowBatteryThreshold)
         return;
     pausePlayer();
-    setLastPauseReason(QStringLiteral("Battery below %1%").arg(m_lowBatteryThreshold));
+    setLastPauseReason(tr("Battery below %1%").arg(m_lowBatteryThreshold));
 }
 
 void AutoPauseService::externalAudioCheck()
@@ -230,8 +230,8 @@ void AutoPauseService::externalAudioCheck()
         return;
     pausePlayer();
     setExternalState(ExternalState::AutoPaused);
-    setLastPauseReason(input ? QStringLiteral("Microphone in use")
-                             : QStringLiteral("Another app is playing audio"));
+    setLastPauseReason(input ? tr("Microphone in use")
+                             : tr("Another app is playing audio"));
 }
 
 void AutoPauseService::userActionCheck()

@@ -37,23 +37,23 @@ HotKeyService::~HotKeyService() = default;
 
 QString HotKeyService::hint()
 {
-    return QStringLiteral("Super+Alt+Space play/pause · Super+Alt+→ next scene · "
+    return tr("Super+Alt+Space play/pause · Super+Alt+→ next scene · "
                           "Super+Alt+↑↓ volume");
 }
 
 QString HotKeyService::notOfferedHint()
 {
-    return QStringLiteral("Not offered by this desktop: it has neither a global shortcuts "
+    return tr("Not offered by this desktop: it has neither a global shortcuts "
                           "portal nor X11");
 }
 
 QList<HotKey> HotKeyService::table()
 {
     return {
-        {TogglePlayPause, HotKey::Key::Space, QStringLiteral("Play or pause the music")},
-        {NextScene, HotKey::Key::Right, QStringLiteral("Play another scene")},
-        {VolumeUp, HotKey::Key::Up, QStringLiteral("Music volume up")},
-        {VolumeDown, HotKey::Key::Down, QStringLiteral("Music volume down")},
+        {TogglePlayPause, HotKey::Key::Space, tr("Play or pause the music")},
+        {NextScene, HotKey::Key::Right, tr("Play another scene")},
+        {VolumeUp, HotKey::Key::Up, tr("Music volume up")},
+        {VolumeDown, HotKey::Key::Down, tr("Music volume down")},
     };
 }
 

@@ -29,13 +29,13 @@ void LibraryService::loadCachedManifest()
         return;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        setLastError(AppError::file(QStringLiteral("Could not read the saved catalogue %1: %2")
+        setLastError(AppError::file(tr("Could not read the saved catalogue %1: %2")
                                         .arg(path, file.errorString())));
         return;
     }
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError) {
-        setLastError(AppError::file(QStringLiteral("Could not read the saved catalogue %1: %2")
+        setLastError(AppError::file(tr("Could not read the saved catalogue %1: %2")
                                         .arg(path, file.errorString())));
         return;
     }

@@ -1,4 +1,5 @@
 #include "core/AppError.h"
+#include <QCoreApplication>
 
 AppError::AppError(Domain domain, int code, QString description)
     : m_domain(domain), m_code(code), m_description(std::move(description)),
@@ -14,17 +15,22 @@ AppError AppError::url(int code, const QString &description)
 AppError AppError::badServerResponse(int status)
 {
     return AppError(Domain::Url, BadServerResponse,
-                    QStringLiteral("The server answered with status %1.").arg(status));
+                    QCoreApplication::translate("AppError", "The server answered with status %1.").arg(status));
 }
 
 AppError AppError::cancelled()
 {
-    return AppError(Domain::Cancelled, UrlCancelled, QStringLiteral("The operation was cancelled."));
+    return AppError(Domain::Cancelled, UrlCancelled, QCoreApplication::translate("AppError", "The operation was cancelled."));
 }
 
 AppError AppError::file(const QString &description, int code)
 {
     return AppError(Domain::File, code, description);
+}
+
+AppError AppError::folderNotCreated(const QString &path)
+{
+    return file(QCoreApplication::translate("AppError", "Could not create the folder %1.").arg(path));
 }
 
 AppError AppError::store(const QString &description)

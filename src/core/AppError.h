@@ -41,6 +41,8 @@ public:
     static AppError badServerResponse(int status);
     static AppError cancelled();
     static AppError file(const QString &description, int code = 0);
+    // A folder the application needs could not be made (File domain).
+    static AppError folderNotCreated(const QString &path);
     static AppError store(const QString &description);
     static AppError decoding(const QString &description);
 

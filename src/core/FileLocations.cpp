@@ -47,6 +47,6 @@ void FileLocations::ensureDirectories() const
         if (info.isDir())
             continue;
         if (info.exists() || !QDir().mkpath(*dir))
-            throw AppError::file(QStringLiteral("Could not create the folder %1.").arg(*dir));
+            throw AppError::folderNotCreated(*dir);
     }
 }

@@ -2,6 +2,7 @@
 
 #include "core/AppError.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -24,13 +25,13 @@ QByteArray nativePath(const QString &path)
     return QFile::encodeName(path);
 }
 
+// what: the sentence, with %1 for the path and %2 for the system's reason.
 [[noreturn]] void fail(const QString &what, const QString &path, int error)
 {
     if (error == ENOSPC || error == EDQUOT || error == EFBIG)
-        throw AppError::file(QStringLiteral("Not enough disk space to write %1.").arg(path),
+        throw AppError::file(QCoreApplication::translate("FileWriter", "Not enough disk space to write %1.").arg(path),
                              AppError::FileOutOfSpace);
-    throw AppError::file(
-        QStringLiteral("%1 %2: %3").arg(what, path, QString::fromLocal8Bit(std::strerror(error))));
+    throw AppError::file(what.arg(path, QString::fromLocal8Bit(std::strerror(error))));
 }
 
 // A rename is durable only once the folder entry is on the disk as well.
@@ -56,7 +57,7 @@ FileWriter::FileWriter(QString destination)
     m_fd = ::open(nativePath(m_partial).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC,
                   0644);
     if (m_fd < 0)
-        fail(QStringLiteral("Could not create"), m_partial, errno);
+        fail(QCoreApplication::translate("FileWriter", "Could not create %1: %2"), m_partial, errno);
     openPartials().insert(m_partial);
 }
 
@@ -77,7 +78,7 @@ void FileWriter::write(QByteArrayView bytes)
             // A short write of zero bytes sets no errno; the disk simply took nothing.
             const int error = written < 0 ? errno : ENOSPC;
             discard();
-            fail(QStringLiteral("Could not write"), m_partial, error);
+            fail(QCoreApplication::translate("FileWriter", "Could not write %1: %2"), m_partial, error);
         }
         data += written;
         left -= written;
@@ -89,7 +90,7 @@ void FileWriter::restart()
     if (::ftruncate(m_fd, 0) != 0 || ::lseek(m_fd, 0, SEEK_SET) != 0) {
         const int error = errno;
         discard();
-        fail(QStringLiteral("Could not write"), m_partial, error);
+        fail(QCoreApplication::translate("FileWriter", "Could not write %1: %2"), m_partial, error);
     }
 }
 
@@ -100,13 +101,13 @@ void FileWriter::commit()
     if (::fsync(m_fd) != 0) {
         const int error = errno;
         discard();
-        fail(QStringLiteral("Could not write"), m_partial, error);
+        fail(QCoreApplication::translate("FileWriter", "Could not write %1: %2"), m_partial, error);
     }
     close();
     if (::rename(nativePath(m_partial).constData(), nativePath(m_destination).constData()) != 0) {
         const int error = errno;
         discard();
-        fail(QStringLiteral("Could not move into place"), m_destination, error);
+        fail(QCoreApplication::translate("FileWriter", "Could not move into place %1: %2"), m_destination, error);
     }
     openPartials().remove(m_partial);
     m_partial.clear();

@@ -12,6 +12,7 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QUuid>
+#include <QCoreApplication>
 
 namespace {
 // Dates are kept as milliseconds since the epoch so that sorting by them is numeric.
@@ -74,7 +75,7 @@ AppError storeError(const QString &what, const QSqlError &error)
 {
     QString detail = error.text().trimmed();
     if (detail.isEmpty())
-        detail = QStringLiteral("unknown database error");
+        detail = QCoreApplication::translate("RecordStore", "unknown database error");
     return AppError(AppError::Domain::Store, error.nativeErrorCode().toInt() & 0xff,
                     QStringLiteral("%1: %2").arg(what, detail));
 }
@@ -157,15 +158,14 @@ RecordStore::RecordStore(const QString &filePath)
 {
     const QFileInfo info(filePath);
     if (info.isDir())
-        throw AppError::store(QStringLiteral("%1 is a folder, not a record store.").arg(filePath));
+        throw AppError::store(QCoreApplication::translate("RecordStore", "%1 is a folder, not a record store.").arg(filePath));
     if (!QDir().mkpath(info.absolutePath()))
-        throw AppError::store(
-            QStringLiteral("Could not create the folder %1.").arg(info.absolutePath()));
+        throw AppError::store(AppError::folderNotCreated(info.absolutePath()).description());
 
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connectionName);
     db.setDatabaseName(filePath);
     if (!db.open()) {
-        const AppError error = storeError(QStringLiteral("Could not open %1").arg(filePath),
+        const AppError error = storeError(QCoreApplication::translate("RecordStore", "Could not open %1").arg(filePath),
                                           db.lastError());
         db = QSqlDatabase();
         QSqlDatabase::removeDatabase(m_connectionName);
@@ -180,7 +180,7 @@ RecordStore::RecordStore(const QString &filePath)
                             "value TEXT NOT NULL)"));
         QSqlQuery query(db);
         if (!query.exec(QStringLiteral("SELECT value FROM Meta WHERE key = 'schemaVersion'")))
-            throw storeError(QStringLiteral("Could not read %1").arg(filePath), query.lastError());
+            throw storeError(QCoreApplication::translate("RecordStore", "Could not read %1").arg(filePath), query.lastError());
         QString found;
         if (query.next())
             found = query.value(0).toString();
@@ -192,7 +192,7 @@ RecordStore::RecordStore(const QString &filePath)
             migrate(found);
         } else if (found != QLatin1String(schemaVersion)) {
             throw AppError::store(
-                QStringLiteral("%1 holds records of schema version %2; this version reads %3.")
+                QCoreApplication::translate("RecordStore", "%1 holds records of schema version %2; this version reads %3.")
                     .arg(filePath, found, QLatin1String(schemaVersion)));
         }
         exec(QStringLiteral("CREATE TABLE IF NOT EXISTS CacheEntry (trackId TEXT PRIMARY KEY NOT "
@@ -257,7 +257,7 @@ void RecordStore::migrate(const QString &fromVersion)
     QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
     // All or nothing: a failure leaves the file as the earlier version wrote it.
     if (!db.transaction())
-        throw storeError(QStringLiteral("Could not update %1").arg(m_filePath), db.lastError());
+        throw storeError(QCoreApplication::translate("RecordStore", "Could not update %1").arg(m_filePath), db.lastError());
     try {
         exec(savedMixTable);
         exec(QStringLiteral("UPDATE Meta SET value = '%1' WHERE key = 'schemaVersion'")
@@ -268,7 +268,7 @@ void RecordStore::migrate(const QString &fromVersion)
     }
     if (!db.commit()) {
         const AppError error =
-            storeError(QStringLiteral("Could not update %1").arg(m_filePath), db.lastError());
+            storeError(QCoreApplication::translate("RecordStore", "Could not update %1").arg(m_filePath), db.lastError());
         db.rollback();
         throw error;
     }
@@ -278,7 +278,7 @@ void RecordStore::exec(const QString &sql)
 {
     QSqlQuery query(QSqlDatabase::database(m_connectionName, false));
     if (!query.exec(sql))
-        throw storeError(QStringLiteral("Could not open %1").arg(m_filePath), query.lastError());
+        throw storeError(QCoreApplication::translate("RecordStore", "Could not open %1").arg(m_filePath), query.lastError());
 }
 
 QList<QVariantList> RecordStore::select(const Table &table, const QString &whereField,
@@ -288,7 +288,7 @@ QList<QVariantList> RecordStore::select(const Table &table, const QString &where
     for (const QString *field : {&whereField, &sortField}) {
         if (!field->isEmpty() && !table.columns.contains(*field))
             throw AppError::store(
-                QStringLiteral("%1 has no field named %2.").arg(table.name, *field));
+                QCoreApplication::translate("RecordStore", "%1 has no field named %2.").arg(table.name, *field));
     }
     QString sql = QStringLiteral("SELECT %1 FROM %2")
                       .arg(table.columns.join(QStringLiteral(", ")), table.name);
@@ -302,7 +302,7 @@ QList<QVariantList> RecordStore::select(const Table &table, const QString &where
     QSqlQuery query(QSqlDatabase::database(m_connectionName, false));
     query.setForwardOnly(true);
     if (!query.prepare(sql))
-        throw storeError(QStringLiteral("Could not read %1 records").arg(table.name),
+        throw storeError(QCoreApplication::translate("RecordStore", "Could not read %1 records").arg(table.name),
                          query.lastError());
     if (!whereField.isEmpty()) {
         QVariant bound = value;
@@ -311,7 +311,7 @@ QList<QVariantList> RecordStore::select(const Table &table, const QString &where
         query.addBindValue(bound);
     }
     if (!query.exec())
-        throw storeError(QStringLiteral("Could not read %1 records").arg(table.name),
+        throw storeError(QCoreApplication::translate("RecordStore", "Could not read %1 records").arg(table.name),
                          query.lastError());
     QList<QVariantList> rows;
     const int count = int(table.columns.size());
@@ -335,12 +335,12 @@ void RecordStore::upsert(const Table &table, const QVariantList &values)
     if (!query.prepare(QStringLiteral("INSERT OR REPLACE INTO %1 (%2) VALUES (%3)")
                            .arg(table.name, table.columns.join(QStringLiteral(", ")),
                                 marks.join(QStringLiteral(", ")))))
-        abandonChanges(storeError(QStringLiteral("Could not store a %1 record").arg(table.name),
+        abandonChanges(storeError(QCoreApplication::translate("RecordStore", "Could not store a %1 record").arg(table.name),
                                   query.lastError()));
     for (const QVariant &value : values)
         query.addBindValue(value);
     if (!query.exec())
-        abandonChanges(storeError(QStringLiteral("Could not store a %1 record").arg(table.name),
+        abandonChanges(storeError(QCoreApplication::translate("RecordStore", "Could not store a %1 record").arg(table.name),
                                   query.lastError()));
 }
 
@@ -350,11 +350,11 @@ void RecordStore::erase(const Table &table, const QVariant &key)
     QSqlQuery query(QSqlDatabase::database(m_connectionName, false));
     if (!query.prepare(QStringLiteral("DELETE FROM %1 WHERE %2 = ?")
                            .arg(table.name, table.columns.constFirst())))
-        abandonChanges(storeError(QStringLiteral("Could not delete a %1 record").arg(table.name),
+        abandonChanges(storeError(QCoreApplication::translate("RecordStore", "Could not delete a %1 record").arg(table.name),
                                   query.lastError()));
     query.addBindValue(key);
     if (!query.exec())
-        abandonChanges(storeError(QStringLiteral("Could not delete a %1 record").arg(table.name),
+        abandonChanges(storeError(QCoreApplication::translate("RecordStore", "Could not delete a %1 record").arg(table.name),
                                   query.lastError()));
 }
 
@@ -364,7 +364,7 @@ void RecordStore::beginIfNeeded()
         return;
     QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
     if (!db.transaction())
-        throw storeError(QStringLiteral("Could not change %1").arg(m_filePath), db.lastError());
+        throw storeError(QCoreApplication::translate("RecordStore", "Could not change %1").arg(m_filePath), db.lastError());
     m_inTransaction = true;
 }
 
@@ -374,7 +374,7 @@ void RecordStore::save()
         return;
     QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
     if (!db.commit())
-        abandonChanges(storeError(QStringLiteral("Could not save %1").arg(m_filePath),
+        abandonChanges(storeError(QCoreApplication::translate("RecordStore", "Could not save %1").arg(m_filePath),
                                   db.lastError()));
     m_inTransaction = false;
 }

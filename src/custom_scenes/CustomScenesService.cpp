@@ -32,12 +32,12 @@ bool CustomScenesService::isCustomPlaylistId(const QString &playlistId)
 
 QString CustomScenesService::pickerTitle()
 {
-    return QStringLiteral("Pick an audio file for this scene");
+    return tr("Pick an audio file for this scene");
 }
 
 QStringList CustomScenesService::pickerNameFilters()
 {
-    return {QStringLiteral("Audio files (*.mp3 *.m4a *.m4b *.mp4 *.aac *.wav *.aif *.aiff *.aifc "
+    return {tr("Audio files (*.mp3 *.m4a *.m4b *.mp4 *.aac *.wav *.aif *.aiff *.aifc "
                            "*.flac *.ogg *.oga *.opus)")};
 }
 
@@ -90,11 +90,11 @@ QString CustomScenesService::add(const QString &name, const QUrl &fileUrl)
     // The bookmark: the file must be there now, and it is kept by its absolute path.
     if (!fileUrl.isLocalFile())
         throw AppError::file(
-            QStringLiteral("%1 is not a file on this computer.").arg(fileUrl.toString()));
+            tr("%1 is not a file on this computer.").arg(fileUrl.toString()));
     const QFileInfo file(fileUrl.toLocalFile());
     if (!file.exists() || !file.isFile())
         throw AppError::file(
-            QStringLiteral("The file %1 does not exist.").arg(file.absoluteFilePath()));
+            tr("The file %1 does not exist.").arg(file.absoluteFilePath()));
 
     CustomScene scene;
     scene.id = QUuid::createUuid().toString(QUuid::WithoutBraces);

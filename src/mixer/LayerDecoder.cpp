@@ -7,6 +7,7 @@
 #include <QtConcurrent>
 #include <algorithm>
 #include <cmath>
+#include <QCoreApplication>
 
 namespace LayerDecoding {
 namespace {
@@ -47,10 +48,10 @@ Decoded decodeNow(const QString &path, int sampleRate)
         std::transform(chunk.begin(), chunk.begin() + 2 * got, std::back_inserter(pcm->samples),
                        toInt16);
         if (pcm->frameCount() > longest)
-            return {nullptr, QStringLiteral("it is longer than %1 s, too long for a loop")
+            return {nullptr, QCoreApplication::translate("LayerDecoder", "it is longer than %1 s, too long for a loop")
                                  .arg(longestLoop.count())};
         if (std::chrono::steady_clock::now() - startedAt > decodeTimeLimit)
-            return {nullptr, QStringLiteral("it took too long to decode")};
+            return {nullptr, QCoreApplication::translate("LayerDecoder", "it took too long to decode")};
     }
     // Only a large excess is worth a copy of the whole loop.
     if (pcm->samples.capacity() - pcm->samples.size() > pcm->samples.size() / 32)

@@ -1,4 +1,5 @@
 #include "mixes/MixNames.h"
+#include <QCoreApplication>
 
 namespace {
 bool taken(const QString &name, const QStringList &others)
@@ -15,19 +16,19 @@ QString MixNames::tidy(const QString &name)
 std::optional<QString> MixNames::problem(const QString &tidied, const QStringList &others)
 {
     if (tidied.isEmpty())
-        return QStringLiteral("Give the mix a name.");
+        return QCoreApplication::translate("MixNames", "Give the mix a name.");
     // Characters as a person counts them, not UTF-16 units.
     if (tidied.toUcs4().size() > maxLength)
-        return QStringLiteral("A mix name can have at most %1 characters.").arg(maxLength);
+        return QCoreApplication::translate("MixNames", "A mix name can have at most %1 characters.").arg(maxLength);
     if (taken(tidied, others))
-        return QStringLiteral("There is already a mix called “%1”.").arg(tidied);
+        return QCoreApplication::translate("MixNames", "There is already a mix called “%1”.").arg(tidied);
     return std::nullopt;
 }
 
 QString MixNames::firstFree(const QStringList &names)
 {
     for (int n = 1;; ++n) {
-        const QString candidate = QStringLiteral("Mix %1").arg(n);
+        const QString candidate = QCoreApplication::translate("MixNames", "Mix %1").arg(n);
         if (!taken(candidate, names))
             return candidate;
     }

@@ -33,7 +33,7 @@ void SavedMixesService::reload()
         m_mixes = m_store.fetchAll<SavedMix>(QStringLiteral("createdAt"), Qt::AscendingOrder);
     } catch (const AppError &error) {
         m_mixes.clear();
-        setMessage(QStringLiteral("Could not read the saved mixes: %1").arg(error.description()));
+        setMessage(tr("Could not read the saved mixes: %1").arg(error.description()));
     }
     Q_EMIT mixesChanged();
     Q_EMIT suggestedNameChanged();
@@ -103,7 +103,7 @@ bool SavedMixesService::store(const std::function<void()> &change)
     } catch (const AppError &error) {
         // The store has dropped the change; what the list shows must agree with it.
         reload();
-        setMessage(QStringLiteral("Could not save the mixes: %1").arg(error.description()));
+        setMessage(tr("Could not save the mixes: %1").arg(error.description()));
         return false;
     }
     return true;
@@ -201,7 +201,7 @@ QString SavedMixesService::linkFor(const QString &id)
         name = mix.name;
     }
     if (levels.sceneId.isEmpty() || levels.sceneId.startsWith(PlayerService::customPrefix)) {
-        setMessage(QStringLiteral("Only a mix with a scene from the catalogue can be shared."));
+        setMessage(tr("Only a mix with a scene from the catalogue can be shared."));
         return {};
     }
     setMessage({});

@@ -87,10 +87,10 @@ QVariantList SleepTimer::presetMinutes()
 QString SleepTimer::minutesLabel(int minutes)
 {
     if (minutes < 60)
-        return QStringLiteral("%1 min").arg(minutes);
+        return tr("%1 min").arg(minutes);
     if (minutes % 60 == 0)
-        return QStringLiteral("%1 h").arg(minutes / 60);
-    return QStringLiteral("%1 h %2 min")
+        return tr("%1 h").arg(minutes / 60);
+    return tr("%1 h %2 min")
         .arg(minutes / 60)
         .arg(minutes % 60, 2, 10, QLatin1Char('0'));
 }
@@ -126,7 +126,7 @@ bool SleepTimer::start(double minutes)
 {
     const double longestMinutes = std::chrono::minutes(longest).count();
     if (!std::isfinite(minutes) || minutes <= 0.0 || minutes > longestMinutes) {
-        setMessage(QStringLiteral("A sleep timer runs for more than 0 minutes and at most %1 "
+        setMessage(tr("A sleep timer runs for more than 0 minutes and at most %1 "
                                   "hours.")
                        .arg(longest.count()));
         return false;
@@ -357,7 +357,7 @@ QCoro::Task<> SleepTimer::suspend()
         co_return;
     if (reply.type() == QDBusMessage::ErrorMessage)
         setMessage(
-            QStringLiteral("The computer could not be suspended: %1")
+            tr("The computer could not be suspended: %1")
                 .arg(reply.errorMessage().isEmpty() ? reply.errorName() : reply.errorMessage()));
 }
 

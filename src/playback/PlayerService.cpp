@@ -477,8 +477,8 @@ void PlayerService::trackFileFailed(const AppError &error)
         return;
     setLastError(
         error.isOutOfSpace()
-            ? QStringLiteral("Not enough disk space to download this track")
-            : QStringLiteral("Could not download this track: %1").arg(error.description()));
+            ? tr("Not enough disk space to download this track")
+            : tr("Could not download this track: %1").arg(error.description()));
 }
 
 void PlayerService::setLastError(const QString &text)
@@ -494,7 +494,7 @@ void PlayerService::setLastError(const QString &text)
 QString PlayerService::lastError() const
 {
     if (!outputAvailable())
-        return QStringLiteral("No sound output: waiting for the sound server");
+        return tr("No sound output: waiting for the sound server");
     return m_trackError;
 }
 
@@ -532,7 +532,7 @@ void PlayerService::onEngineFailed(AudioEngine::ItemId item, const QString &desc
 {
     if (item == AudioEngine::noItem || item != m_engine->currentItem())
         return;
-    setLastError(QStringLiteral("This file cannot be played: %1").arg(description));
+    setLastError(tr("This file cannot be played: %1").arg(description));
     if (m_awaitingFile) {
         clearItem();
         setIsPlaying(false);

@@ -130,7 +130,7 @@ bool SceneArtwork::store(const QString &path, const QByteArray &png)
     }
     try {
         if (!QDir().mkpath(m_folder))
-            throw AppError::file(QStringLiteral("Could not create the folder %1.").arg(m_folder));
+            throw AppError::folderNotCreated(m_folder);
         FileWriter::writeWhole(path, png);
     } catch (const AppError &) {
         // A full disk or a folder gone: the widget shows no picture; asked again later.

@@ -76,8 +76,7 @@ QCoro::Task<QUrl> DownloadService::download(Track track)
     const QString dest = m_cache.cacheFilePath(track.id);
     // The folder may have gone since start-up (a user tidying up); a download brings it back.
     if (!QDir().mkpath(m_locations.cacheDir()))
-        throw AppError::file(
-            QStringLiteral("Could not create the folder %1.").arg(m_locations.cacheDir()));
+        throw AppError::folderNotCreated(m_locations.cacheDir());
 
     // The body streams into the partial file and is renamed to dest only once complete; a
     // complete copy already at dest is simply replaced.

@@ -126,7 +126,7 @@ QCoro::Task<> PinService::runPin(QString playlistId, quint64 ticket)
         SafeFileName::require(track.id);
     const QString folder = m_locations.pinnedDir();
     if (!QDir().mkpath(folder))
-        throw AppError::file(QStringLiteral("Could not create the folder %1.").arg(folder));
+        throw AppError::folderNotCreated(folder);
 
     const int total = int(tracks.size());
     int done = 0;

@@ -42,3 +42,12 @@ add_test(NAME wayland_end_to_end
                  $<TARGET_FILE:duskhaven> ${PROJECT_BINARY_DIR}/demo-catalogue ${PROJECT_SOURCE_DIR})
 set_tests_properties(wayland_end_to_end PROPERTIES
   FIXTURES_REQUIRED demo_catalogue LABELS wayland TIMEOUT 400)
+# Every source text is in the .ts files and translated there, glossary terms alike everywhere;
+# and with a pseudo-translation, no text of the windows escapes translation.
+add_test(NAME translations_complete COMMAND ${PROJECT_SOURCE_DIR}/tools/translations check)
+set_tests_properties(translations_complete PROPERTIES LABELS ui TIMEOUT 120)
+add_test(NAME translation_end_to_end
+         COMMAND /usr/bin/python3 ${CMAKE_CURRENT_SOURCE_DIR}/ui/translation_e2e.py
+                 $<TARGET_FILE:duskhaven> ${PROJECT_BINARY_DIR}/demo-catalogue ${PROJECT_SOURCE_DIR})
+set_tests_properties(translation_end_to_end PROPERTIES
+  FIXTURES_REQUIRED demo_catalogue LABELS "ui;session" TIMEOUT 300)

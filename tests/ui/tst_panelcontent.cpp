@@ -1,5 +1,6 @@
 // The tray panel and the mixer controls: their wording, the slider's input, where popovers go,
 // and the panel as a keyboard and assistive-technology user reaches it.
+#include "core/Translations.h"
 #include "support/AppFixture.h"
 #include "support/QuickItems.h"
 #include "support/TestCatalogue.h"
@@ -49,21 +50,25 @@ private Q_SLOTS:
     {
         QTest::addColumn<qint64>("bytes");
         QTest::addColumn<QString>("text");
-        QTest::newRow("none") << qint64(0) << "0 bytes";
-        QTest::newRow("one") << qint64(1) << "1 byte";
-        QTest::newRow("under a kilobyte") << qint64(999) << "999 bytes";
-        QTest::newRow("kilobytes are whole") << qint64(1499) << "1 KB";
-        QTest::newRow("rounding up a unit") << qint64(999'500) << "1 MB";
-        QTest::newRow("megabytes") << qint64(1'234'567) << "1.2 MB";
-        QTest::newRow("no trailing zero") << qint64(5'000'000) << "5 MB";
-        QTest::newRow("gigabytes") << qint64(1'250'000'000) << "1.25 GB";
+        QTest::addColumn<QString>("locale");
+        QTest::newRow("none") << qint64(0) << "0 bytes" << "en_US";
+        QTest::newRow("one") << qint64(1) << "1 byte" << "en_US";
+        QTest::newRow("under a kilobyte") << qint64(999) << "999 bytes" << "en_US";
+        QTest::newRow("kilobytes are whole") << qint64(1499) << "1 KB" << "en_US";
+        QTest::newRow("rounding up a unit") << qint64(999'500) << "1 MB" << "en_US";
+        QTest::newRow("megabytes") << qint64(1'234'567) << "1.2 MB" << "en_US";
+        QTest::newRow("no trailing zero") << qint64(5'000'000) << "5 MB" << "en_US";
+        QTest::newRow("gigabytes") << qint64(1'250'000'000) << "1.25 GB" << "en_US";
+        QTest::newRow("German figures") << qint64(1'250'000'000) << "1,25 GB" << "de_DE";
     }
 
     void byteCounts()
     {
         QFETCH(qint64, bytes);
         QFETCH(QString, text);
-        QCOMPARE(ByteCount::fileStyle(bytes), text);
+        QFETCH(QString, locale);
+        const Translations english{QLocale(QLocale::English)};
+        QCOMPARE(ByteCount::fileStyle(bytes, QLocale(locale)), text);
     }
 
     void wording()

@@ -15,7 +15,7 @@ Column {
     Accessible.name: qsTr("Ambient Mixer")
 
     Text {
-        text: "Ambient Mixer"
+        text: qsTr("Ambient Mixer")
         font.pixelSize: 13
         font.weight: Font.DemiBold
         color: Theme.palette.textPrimary

@@ -74,7 +74,7 @@ Rectangle {
                 width: downloadLabel.implicitWidth + 20
                 height: downloadLabel.implicitHeight + 8
                 focusRadius: height / 2
-                accessibleName: "Download"
+                accessibleName: qsTr("Download")
                 onActivated: card.services.mixer.startPackDownload()
 
                 Rectangle {
@@ -86,7 +86,7 @@ Rectangle {
                 Text {
                     id: downloadLabel
                     anchors.centerIn: parent
-                    text: "Download"
+                    text: qsTr("Download")
                     font.pixelSize: 11
                     font.weight: Font.Medium
                     color: Theme.palette.paper

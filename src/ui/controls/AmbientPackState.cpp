@@ -4,11 +4,12 @@
 
 #include <array>
 #include <cmath>
+#include <QCoreApplication>
 
-QString ByteCount::fileStyle(qint64 bytes)
+QString ByteCount::fileStyle(qint64 bytes, const QLocale &locale)
 {
     if (bytes < 1000)
-        return bytes == 1 ? QStringLiteral("1 byte") : QStringLiteral("%1 bytes").arg(bytes);
+        return QCoreApplication::translate("ByteCount", "%n bytes", nullptr, int(bytes));
     struct Unit
     {
         const char *name;
@@ -21,13 +22,8 @@ QString ByteCount::fileStyle(qint64 bytes)
         const double rounded = std::round(value * scale) / scale;
         // 999,999 bytes round to "1,000 KB": that is 1 MB.
         if (rounded < 1000.0 || i + 1 == units.size()) {
-            QString number = QString::number(rounded, 'f', units[i].decimals);
-            if (number.contains(QLatin1Char('.'))) {
-                while (number.endsWith(QLatin1Char('0')))
-                    number.chop(1);
-                if (number.endsWith(QLatin1Char('.')))
-                    number.chop(1);
-            }
+            // Shortest form of the rounded figure: no trailing zeros ("5 MB", "1.25 GB").
+            const QString number = locale.toString(rounded, 'f', QLocale::FloatingPointShortest);
             return number + QLatin1Char(' ') + QLatin1String(units[i].name);
         }
         value /= 1000.0;
@@ -39,20 +35,21 @@ namespace PackCardText {
 Text inPanel(const State &state)
 {
     if (state.downloading)
-        return {QStringLiteral("Downloading ambient pack…"), ByteCount::fileStyle(state.bytes)};
-    return {QStringLiteral("Ambient pack not downloaded"),
-            state.failure.isEmpty() ? QStringLiteral("Tap to enable the sliders below · ~5 MB")
+        return {QCoreApplication::translate("PackCardText", "Downloading ambient pack…"), ByteCount::fileStyle(state.bytes)};
+    return {QCoreApplication::translate("PackCardText", "Ambient pack not downloaded"),
+            state.failure.isEmpty() ? QCoreApplication::translate("PackCardText", "Tap to enable the sliders below · ~5 MB")
                                     : state.failure};
 }
 
 Text inPopover(const State &state)
 {
     if (state.downloading)
-        return {QStringLiteral("Downloading…"), QStringLiteral("%1 layers · %2")
-                                                    .arg(state.layerCount)
-                                                    .arg(ByteCount::fileStyle(state.bytes))};
-    return {QStringLiteral("Ambient pack not downloaded"),
-            state.failure.isEmpty() ? QStringLiteral("~5 MB · %1 layers").arg(state.layerCount)
+        return {QCoreApplication::translate("PackCardText", "Downloading…"), QCoreApplication::translate("PackCardText", "%n layers · %1", nullptr,
+                                                int(state.layerCount))
+                                          .arg(ByteCount::fileStyle(state.bytes))};
+    return {QCoreApplication::translate("PackCardText", "Ambient pack not downloaded"),
+            state.failure.isEmpty() ? QCoreApplication::translate("PackCardText", "~5 MB · %n layers",
+                                                                 nullptr, int(state.layerCount))
                                     : state.failure};
 }
 } // namespace PackCardText

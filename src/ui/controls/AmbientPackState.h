@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QLocale>
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -8,9 +9,10 @@
 #include "mixer/AmbientMixerService.h"
 
 // A byte count as file sizes are shown: powers of 1000, "1 byte", "850 bytes", "12 KB",
-// "1.2 MB", "3.25 GB" (whole kilobytes, one decimal for megabytes, two above).
+// "1.2 MB", "3.25 GB" (whole kilobytes, one decimal for megabytes, two above), the figure
+// written as the locale writes numbers ("1,2 MB" in German).
 namespace ByteCount {
-QString fileStyle(qint64 bytes);
+QString fileStyle(qint64 bytes, const QLocale &locale = QLocale());
 }
 
 // What the ambient pack's card says. The panel and the mixer popover word it differently;

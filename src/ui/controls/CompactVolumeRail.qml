@@ -21,7 +21,7 @@ Row {
     ThinSlider {
         anchors.verticalCenter: parent.verticalCenter
         width: rail.width - x
-        accessibleName: "Volume"
+        accessibleName: qsTr("Volume")
         tint: rail.tint
         trackTint: Theme.palette.strongHairline
         settings: rail.services.settings

@@ -1,12 +1,13 @@
 #include "ui/controls/MixRowState.h"
 
 #include "ui/views/SceneListModel.h"
+#include <QCoreApplication>
 
 QString MixRowText::moonName(bool running, const QString &remaining)
 {
     if (!running)
-        return QStringLiteral("Sleep timer");
-    return QStringLiteral("Sleep timer, %1 left").arg(remaining);
+        return QCoreApplication::translate("MixRowText", "Sleep timer");
+    return QCoreApplication::translate("MixRowText", "Sleep timer, %1 left").arg(remaining);
 }
 
 QVariantList MixRowText::presets(const QVariantList &minutes)
@@ -22,8 +23,8 @@ QVariantList MixRowText::presets(const QVariantList &minutes)
 QString MixRowText::chipDescription(const QString &sceneName)
 {
     if (sceneName.isEmpty())
-        return QStringLiteral("Saved mix");
-    return QStringLiteral("Saved mix with %1").arg(sceneName);
+        return QCoreApplication::translate("MixRowText", "Saved mix");
+    return QCoreApplication::translate("MixRowText", "Saved mix with %1").arg(sceneName);
 }
 
 MixRowState::MixRowState(QObject *parent) : QObject(parent) {}

@@ -13,7 +13,7 @@ PlainButton {
     width: 32
     height: 32
     focusRadius: 16
-    accessibleName: "Ambient Mixer"
+    accessibleName: qsTr("Ambient Mixer")
     toolTip: accessibleName
     onActivated: pill.isOpen = !pill.isOpen
 

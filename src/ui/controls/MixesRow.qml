@@ -78,7 +78,7 @@ Item {
             }
             Chip {
                 symbol: "plus"
-                label: "Save mix…"
+                label: qsTr("Save mix…")
                 highlighted: row.services.savedMixes.offersSave
                 onActivated: row.startNaming()
             }
@@ -108,21 +108,21 @@ Item {
                 selectByMouse: true
                 activeFocusOnTab: true
                 Accessible.role: Accessible.EditableText
-                Accessible.name: "Mix name"
+                Accessible.name: qsTr("Mix name")
                 onAccepted: row.save()
                 Keys.onEscapePressed: row.naming = false
             }
         }
         Chip {
             id: saveButton
-            label: "Save"
-            accessibleName: row.renamingId.length > 0 ? "Rename mix" : "Save mix"
+            label: qsTr("Save")
+            accessibleName: row.renamingId.length > 0 ? qsTr("Rename mix") : qsTr("Save mix")
             highlighted: true
             onActivated: row.save()
         }
         Chip {
             id: cancelButton
-            label: "Cancel"
+            label: qsTr("Cancel")
             onActivated: row.naming = false
         }
     }

@@ -45,8 +45,8 @@ Chip {
             spacing: 4
             Chip {
                 symbol: "pencil"
-                label: "Rename…"
-                accessibleName: "Rename " + chip.entry.name
+                label: qsTr("Rename…")
+                accessibleName: qsTr("Rename %1").arg(chip.entry.name)
                 onActivated: {
                     menu.close();
                     chip.renameRequested(chip.entry.id, chip.entry.name);
@@ -54,8 +54,8 @@ Chip {
             }
             Chip {
                 symbol: "link"
-                label: "Copy link"
-                accessibleName: "Copy link of " + chip.entry.name
+                label: qsTr("Copy link")
+                accessibleName: qsTr("Copy link of %1").arg(chip.entry.name)
                 onActivated: {
                     chip.services.savedMixes.copyLink(chip.entry.id);
                     menu.close();
@@ -63,8 +63,8 @@ Chip {
             }
             Chip {
                 symbol: "trash"
-                label: "Delete"
-                accessibleName: "Delete " + chip.entry.name
+                label: qsTr("Delete")
+                accessibleName: qsTr("Delete %1").arg(chip.entry.name)
                 onActivated: {
                     menu.close();
                     chip.services.savedMixes.remove(chip.entry.id);

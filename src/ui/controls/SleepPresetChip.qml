@@ -9,6 +9,6 @@ Chip {
     required property var entry
 
     label: entry.label
-    accessibleName: "Sleep in " + entry.label
+    accessibleName: qsTr("Sleep in %1").arg(entry.label)
     onActivated: chip.services.sleepTimer.start(chip.entry.minutes)
 }

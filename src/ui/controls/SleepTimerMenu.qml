@@ -13,7 +13,7 @@ Column {
     spacing: 10
 
     Text {
-        text: menu.timer.running ? "Sleep in " + menu.rowState.moonText : "Sleep timer"
+        text: menu.timer.running ? qsTr("Sleep in %1").arg(menu.rowState.moonText) : qsTr("Sleep timer")
         font.pixelSize: 13
         font.weight: Font.DemiBold
         color: Theme.palette.textPrimary
@@ -50,20 +50,20 @@ Column {
                 activeFocusOnTab: true
                 validator: IntValidator { bottom: 1; top: 720 }
                 Accessible.role: Accessible.EditableText
-                Accessible.name: "Custom minutes"
+                Accessible.name: qsTr("Custom minutes")
                 onAccepted: customStart.activated()
             }
         }
         Text {
             anchors.verticalCenter: parent.verticalCenter
-            text: "min"
+            text: qsTr("min")
             font.pixelSize: 11
             color: Theme.palette.text(0.65)
         }
         Chip {
             id: customStart
-            label: "Start"
-            accessibleName: "Start custom timer"
+            label: qsTr("Start")
+            accessibleName: qsTr("Start custom timer")
             enabled: custom.acceptableInput
             opacity: enabled ? 1 : 0.5
             onActivated: menu.timer.start(Number(custom.text))
@@ -73,11 +73,11 @@ Column {
         visible: menu.timer.running
         spacing: 6
         Chip {
-            label: "+15 min"
+            label: qsTr("+15 min")
             onActivated: menu.timer.extend()
         }
         Chip {
-            label: "Cancel timer"
+            label: qsTr("Cancel timer")
             onActivated: {
                 menu.timer.cancel();
                 menu.closeRequested();
@@ -89,7 +89,7 @@ Column {
         height: suspend.height
         Text {
             anchors.verticalCenter: parent.verticalCenter
-            text: "Then suspend the computer"
+            text: qsTr("Then suspend the computer")
             font.pixelSize: 11
             color: Theme.palette.textPrimary
             Accessible.ignored: true
@@ -97,7 +97,7 @@ Column {
         ToggleSwitch {
             id: suspend
             anchors.right: parent.right
-            accessibleName: "Then suspend the computer"
+            accessibleName: qsTr("Then suspend the computer")
             checked: menu.timer.suspendAfter
             onToggled: menu.timer.suspendAfter = !suspend.checked
         }

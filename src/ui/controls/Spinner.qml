@@ -8,7 +8,7 @@ Item {
     implicitWidth: 14
     implicitHeight: 14
     Accessible.role: Accessible.ProgressBar
-    Accessible.name: "Downloading"
+    Accessible.name: qsTr("Downloading")
 
     Canvas {
         id: arc

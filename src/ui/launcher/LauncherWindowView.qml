@@ -102,7 +102,7 @@ Rectangle {
                     width: Math.min(320, cardRow.implicitWidth + 24)
                     height: cardRow.implicitHeight + 20
                     focusRadius: 14
-                    accessibleName: "Now Playing: " + (root.scene ? root.scene.name : "Nothing playing")
+                    accessibleName: qsTr("Now Playing: %1").arg(root.scene ? root.scene.name : qsTr("Nothing playing"))
                     onActivated: root.drawerOpen = true
                     GlassPill {
                         z: -1
@@ -117,12 +117,12 @@ Rectangle {
                         Column {
                             spacing: 2
                             Text {
-                                text: "Now Playing"
+                                text: qsTr("Now Playing")
                                 color: Theme.palette.glow(0.7)
                                 font.pixelSize: 11
                             }
                             Text {
-                                text: root.scene ? root.scene.name : "Nothing playing"
+                                text: root.scene ? root.scene.name : qsTr("Nothing playing")
                                 color: Theme.palette.glow(1)
                                 font.pixelSize: 18
                                 font.weight: Font.DemiBold
@@ -152,7 +152,7 @@ Rectangle {
                         width: scenesRow.implicitWidth + 28
                         height: 34
                         focusRadius: 17
-                        accessibleName: "Scenes"
+                        accessibleName: qsTr("Scenes")
                         onActivated: root.drawerOpen = true
                         GlassPill {
                             z: -1
@@ -172,7 +172,7 @@ Rectangle {
                             }
                             Text {
                                 anchors.verticalCenter: parent.verticalCenter
-                                text: "Scenes"
+                                text: qsTr("Scenes")
                                 font.pixelSize: 13
                                 color: Theme.palette.glow(1)
                             }
@@ -189,7 +189,7 @@ Rectangle {
                         size: 34
                         iconSize: 13
                         symbol: "gearshape.fill"
-                        accessibleName: "Settings"
+                        accessibleName: qsTr("Settings")
                         onActivated: root.services.shell.openSettings()
                         GlassPill {
                             z: -2
@@ -222,7 +222,7 @@ Rectangle {
                             iconSize: 14
                             anchors.verticalCenter: parent.verticalCenter
                             symbol: "shuffle"
-                            accessibleName: "Next scene"
+                            accessibleName: qsTr("Next scene")
                             onActivated: root.services.player.playNextScene()
                         }
                         IconButton {
@@ -231,7 +231,7 @@ Rectangle {
                             size: 52
                             iconSize: 22
                             symbol: root.services.player.isPlaying ? "pause.fill" : "play.fill"
-                            accessibleName: root.services.player.isPlaying ? "Pause" : "Play"
+                            accessibleName: root.services.player.isPlaying ? qsTr("Pause") : qsTr("Play")
                             onActivated: root.services.player.togglePlayFromLauncher()
                         }
                         IconButton {
@@ -241,7 +241,7 @@ Rectangle {
                             anchors.verticalCenter: parent.verticalCenter
                             symbol: root.scene && root.services.player.favoriteIds.length >= 0
                                     && root.services.player.isFavorite(root.scene.id) ? "heart.fill" : "heart"
-                            accessibleName: "Favourite"
+                            accessibleName: qsTr("Favourite")
                             Accessible.checkable: true
                             Accessible.checked: symbol === "heart.fill"
                             onActivated: root.services.player.toggleFavoriteScene()

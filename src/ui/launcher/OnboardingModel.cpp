@@ -28,7 +28,7 @@ QStringList OnboardingModel::selected() const
 
 QString OnboardingModel::countText() const
 {
-    return QStringLiteral("%1 selected · Pick at least 1").arg(m_selected.size());
+    return tr("%n selected · Pick at least 1", nullptr, int(m_selected.size()));
 }
 
 void OnboardingModel::toggle(const QString &sceneId)

@@ -53,7 +53,7 @@ Rectangle {
 
         Text {
             anchors.horizontalCenter: parent.horizontalCenter
-            text: "Dusk Haven"
+            text: qsTr("Dusk Haven")
             color: Theme.palette.textSecondary
             font.pixelSize: 26
             font.weight: Font.Medium
@@ -62,7 +62,7 @@ Rectangle {
             anchors.horizontalCenter: parent.horizontalCenter
             horizontalAlignment: Text.AlignHCenter
             textFormat: Text.StyledText
-            text: "A quiet corner<br><i>for your day</i>"
+            text: qsTr("A quiet corner<br><i>for your day</i>")
             color: Theme.palette.textPrimary
             font.family: "serif"
             font.pixelSize: 40
@@ -71,14 +71,14 @@ Rectangle {
             width: parent.width
             horizontalAlignment: Text.AlignHCenter
             wrapMode: Text.WordWrap
-            text: "A tiny menubar companion for cozy focus, late nights, and rainy afternoons."
+            text: qsTr("A tiny menubar companion for cozy focus, late nights, and rainy afternoons.")
             color: Theme.palette.textSecondary
             font.pixelSize: 14
         }
         TextButton {
             size: "large"
             anchors.horizontalCenter: parent.horizontalCenter
-            label: "Get started →"
+            label: qsTr("Get started →")
             primary: true
             enabled: onboarding.step === 0
             onActivated: onboarding.start()
@@ -97,13 +97,13 @@ Rectangle {
             id: titles
             spacing: 4
             Text {
-                text: "Pick a few scenes you love"
+                text: qsTr("Pick a few scenes you love")
                 color: Theme.palette.textPrimary
                 font.pixelSize: 26
                 font.weight: Font.DemiBold
             }
             Text {
-                text: "We'll surface these first. You can always change later."
+                text: qsTr("We'll surface these first. You can always change later.")
                 color: Theme.palette.textSecondary
                 font.pixelSize: 13
             }
@@ -198,13 +198,13 @@ Rectangle {
                 spacing: 10
                 TextButton {
                     size: "large"
-                    label: "Skip"
+                    label: qsTr("Skip")
                     enabled: onboarding.step === 1
                     onActivated: onboarding.skip()
                 }
                 TextButton {
                     size: "large"
-                    label: "Continue →"
+                    label: qsTr("Continue →")
                     primary: true
                     enabled: onboarding.step === 1 && onboarding.canContinue
                     onActivated: onboarding.finish()

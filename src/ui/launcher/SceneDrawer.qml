@@ -90,13 +90,13 @@ Item {
                     y: 18
                     spacing: 3
                     Text {
-                        text: "Scenes"
+                        text: qsTr("Scenes")
                         color: Theme.palette.textPrimary
                         font.pixelSize: 20
                         font.weight: Font.DemiBold
                     }
                     Text {
-                        text: "Tap any scene to hear it"
+                        text: qsTr("Tap any scene to hear it")
                         color: Theme.palette.textTertiary
                         font.pixelSize: 11
                     }
@@ -107,7 +107,7 @@ Item {
                     y: 16
                     width: 24
                     height: 24
-                    accessibleName: "Close"
+                    accessibleName: qsTr("Close")
                     toolTip: accessibleName
                     onActivated: drawer.closeRequested()
                     Text {
@@ -138,7 +138,7 @@ Item {
                             id: chip
                             required property string modelData
                             readonly property bool selected: drawerModel.selectedPack === modelData
-                            accessibleName: modelData === "" ? "All" : modelData
+                            accessibleName: modelData === "" ? qsTr("All") : modelData
                             Accessible.checkable: true
                             Accessible.checked: selected
                             focusRadius: height / 2
@@ -211,7 +211,7 @@ Item {
                                 anchors.verticalCenter: parent.verticalCenter
                                 spacing: 2
                                 Text {
-                                    text: "Now Previewing"
+                                    text: qsTr("Now Previewing")
                                     color: Theme.palette.textTertiary
                                     font.pixelSize: 11
                                     font.weight: Font.Medium
@@ -232,7 +232,7 @@ Item {
                                 width: cardColumn.width - 38 - 8
                                 height: 38
                                 focusRadius: 10
-                                accessibleName: "Use this scene"
+                                accessibleName: qsTr("Use this scene")
                                 onActivated: drawer.confirmed()
                                 Rectangle {
                                     z: -1
@@ -242,7 +242,7 @@ Item {
                                 }
                                 Text {
                                     anchors.centerIn: parent
-                                    text: "Use this scene"
+                                    text: qsTr("Use this scene")
                                     color: Theme.palette.glow(1)
                                     font.pixelSize: 13
                                     font.weight: Font.Medium

@@ -68,8 +68,8 @@ QVariant SceneDrawerModel::data(const QModelIndex &index, int role) const
     case StatusRole:
         return int(status);
     case StatusTextRole:
-        return status == SceneDrawerRules::TileStatus::Playing      ? QStringLiteral("Playing")
-               : status == SceneDrawerRules::TileStatus::Previewing ? QStringLiteral("Preview")
+        return status == SceneDrawerRules::TileStatus::Playing      ? tr("Playing")
+               : status == SceneDrawerRules::TileStatus::Previewing ? tr("Preview")
                                                                     : QString();
     case FavoriteRole:
         return m_player && m_player->favoriteIds().contains(entry->id());
@@ -197,17 +197,17 @@ QString SceneDrawerModel::pinProgressText() const
 {
     if (!previewPinning())
         return {};
-    return QStringLiteral("%1 of %2").arg(m_pins->pinTracksDone()).arg(m_pins->pinTracksTotal());
+    return tr("%1 of %2").arg(m_pins->pinTracksDone()).arg(m_pins->pinTracksTotal());
 }
 
 QString SceneDrawerModel::pinErrorText() const
 {
     if (!m_previewed || !m_pins || m_pins->failedPlaylistId() != m_previewed->id())
         return {};
-    return QStringLiteral("Could not keep this scene offline: %1").arg(m_pins->failure());
+    return tr("Could not keep this scene offline: %1").arg(m_pins->failure());
 }
 
 QString SceneDrawerModel::pinHelpText() const
 {
-    return previewPinned() ? QStringLiteral("Unpin from offline") : QStringLiteral("Pin for offline");
+    return previewPinned() ? tr("Unpin from offline") : tr("Pin for offline");
 }

@@ -82,7 +82,7 @@ Item {
                             color: Theme.palette.glow(1)
                         }
                         Text {
-                            text: "Now Playing"
+                            text: qsTr("Now Playing")
                             font.pixelSize: 11
                             color: Theme.palette.glow(1)
                         }
@@ -123,7 +123,7 @@ Item {
                         anchors.right: parent.right
                         anchors.rightMargin: 10
                         y: 10
-                        label: "OK"
+                        label: qsTr("OK")
                         onActivated: root.services.startupNotice.dismiss()
                     }
                 }
@@ -175,7 +175,7 @@ Item {
                         IconButton {
                             anchors.verticalCenter: parent.verticalCenter
                             symbol: panel.favorite ? "heart.fill" : "heart"
-                            accessibleName: "Favourite"
+                            accessibleName: qsTr("Favourite")
                             Accessible.checkable: true
                             Accessible.checked: panel.favorite
                             onActivated: root.services.player.toggleFavoriteScene()
@@ -183,7 +183,7 @@ Item {
                         IconButton {
                             anchors.verticalCenter: parent.verticalCenter
                             symbol: "shuffle"
-                            accessibleName: "Next scene"
+                            accessibleName: qsTr("Next scene")
                             onActivated: root.services.player.playNextScene()
                         }
                         IconButton {
@@ -191,7 +191,7 @@ Item {
                             symbol: root.services.player.isPlaying ? "pause.fill" : "play.fill"
                             size: 42
                             primary: true
-                            accessibleName: root.services.player.isPlaying ? "Pause" : "Play"
+                            accessibleName: root.services.player.isPlaying ? qsTr("Pause") : qsTr("Play")
                             onActivated: panel.playPause()
                         }
                     }
@@ -202,7 +202,7 @@ Item {
                     Text {
                         width: 72
                         anchors.verticalCenter: parent.verticalCenter
-                        text: "Volume"
+                        text: qsTr("Volume")
                         font.pixelSize: 11
                         font.weight: Font.Medium
                         color: Theme.palette.glow(0.75)
@@ -223,7 +223,7 @@ Item {
                         height: seeAll.height
                         Text {
                             anchors.verticalCenter: parent.verticalCenter
-                            text: "Change scene"
+                            text: qsTr("Change scene")
                             font.pixelSize: 11
                             font.weight: Font.Medium
                             color: Theme.palette.glow(0.75)
@@ -231,7 +231,7 @@ Item {
                         TextButton {
                             id: seeAll
                             anchors.right: parent.right
-                            label: "See all"
+                            label: qsTr("See all")
                             symbol: "chevron.right"
                             symbolFirst: false
                             onActivated: root.services.shell.openLauncher()
@@ -264,7 +264,7 @@ Item {
                         Text {
                             id: ambientTitle
                             anchors.verticalCenter: parent.verticalCenter
-                            text: "Ambient"
+                            text: qsTr("Ambient")
                             font.pixelSize: 11
                             font.weight: Font.Medium
                             color: Theme.palette.glow(0.75)
@@ -273,7 +273,7 @@ Item {
                             id: removePack
                             anchors.right: parent.right
                             visible: root.services.mixer.isPackDownloaded
-                            label: "Remove pack"
+                            label: qsTr("Remove pack")
                             fontSize: 10
                             onActivated: root.services.mixer.removePack()
                         }
@@ -327,7 +327,7 @@ Item {
                         anchors.verticalCenter: parent.verticalCenter
                         Text {
                             width: parent.width
-                            text: "Auto-pause for calls & audio"
+                            text: qsTr("Auto-pause for calls & audio")
                             elide: Text.ElideRight
                             font.pixelSize: 12
                             font.weight: Font.Medium
@@ -345,7 +345,7 @@ Item {
                         id: autoPause
                         anchors.right: parent.right
                         anchors.verticalCenter: parent.verticalCenter
-                        accessibleName: "Auto-pause for calls & audio"
+                        accessibleName: qsTr("Auto-pause for calls & audio")
                         checked: root.services.autoPause.pauseOnExternalAudio
                         onToggled: root.services.autoPause.pauseOnExternalAudio = !autoPause.checked
                     }
@@ -356,13 +356,13 @@ Item {
                     height: settingsButton.height
                     TextButton {
                         id: settingsButton
-                        label: "Settings"
+                        label: qsTr("Settings")
                         symbol: "gearshape"
                         onActivated: root.services.shell.openSettings()
                     }
                     TextButton {
                         anchors.right: parent.right
-                        label: "Open app"
+                        label: qsTr("Open app")
                         symbol: "arrow.up.right"
                         symbolFirst: false
                         onActivated: root.services.shell.openLauncher()

@@ -1,6 +1,7 @@
 #include "ui/panel/PanelState.h"
 
 #include "ui/views/ViewServices.h"
+#include <QCoreApplication>
 
 QList<qsizetype> PanelText::pickerRows(qsizetype sceneCount, std::optional<qsizetype> displayed)
 {
@@ -15,9 +16,9 @@ QList<qsizetype> PanelText::pickerRows(qsizetype sceneCount, std::optional<qsize
 PanelText::AutoPause PanelText::autoPause(bool enabled, bool externalInput, bool externalOutput)
 {
     if (!enabled || !(externalInput || externalOutput))
-        return {false, QStringLiteral("Pause when another app uses audio")};
-    return {true, externalInput ? QStringLiteral("Mic in use — paused")
-                                : QStringLiteral("Another app is playing — paused")};
+        return {false, QCoreApplication::translate("PanelText", "Pause when another app uses audio")};
+    return {true, externalInput ? QCoreApplication::translate("PanelText", "Mic in use — paused")
+                                : QCoreApplication::translate("PanelText", "Another app is playing — paused")};
 }
 
 PanelState::PanelState(QObject *parent) : QObject(parent) {}
@@ -64,13 +65,13 @@ SceneEntry *PanelState::scene() const
 QString PanelState::title() const
 {
     const SceneEntry *shown = scene();
-    return shown ? shown->name() : QStringLiteral("Nothing playing");
+    return shown ? shown->name() : tr("Nothing playing");
 }
 
 QString PanelState::subtitle() const
 {
     const SceneEntry *shown = scene();
-    return shown ? shown->description() : QStringLiteral("—");
+    return shown ? shown->description() : tr("—");
 }
 
 bool PanelState::isFavorite() const

@@ -24,7 +24,7 @@ Column {
 
         TextButton {
             symbol: "play.fill"
-            label: "Play " + sceneRow.modelData.name
+            label: qsTr("Play %1").arg(sceneRow.modelData.name)
             onActivated: sceneRow.view.playScene(sceneRow.modelData.id)
             symbolOnly: true
             size: "small"
@@ -33,7 +33,7 @@ Column {
         TextButton {
             symbol: "trash"
             destructive: true
-            label: "Delete " + sceneRow.modelData.name
+            label: qsTr("Delete %1").arg(sceneRow.modelData.name)
             onActivated: sceneRow.services.customScenes.remove(sceneRow.modelData.id)
             symbolOnly: true
             size: "small"

@@ -10,14 +10,14 @@ HFSettingsSection {
     id: scenesSection
     required property ViewServices services
     required property SettingsView view
-    title: "Custom scenes"
+    title: qsTr("Custom scenes")
 
     HFSettingRow {
         icon: "plus.circle.fill"
-        label: "Add a custom scene"
-        hint: "Pick a local audio file to use as a private scene"
+        label: qsTr("Add a custom scene")
+        hint: qsTr("Pick a local audio file to use as a private scene")
         TextButton {
-            label: "Add"
+            label: qsTr("Add")
             primary: true
             onActivated: scenesSection.view.toggleAddRow()
             size: "small"
@@ -37,15 +37,15 @@ HFSettingsSection {
         TextField {
             id: nameField
             width: scenesSection.width - 28 - 8 - pickButton.width
-            placeholderText: "Scene name"
+            placeholderText: qsTr("Scene name")
             font.pixelSize: 12
             text: scenesSection.view.newName
             onTextEdited: scenesSection.view.newName = text
-            Accessible.name: "Scene name"
+            Accessible.name: qsTr("Scene name")
         }
         TextButton {
             id: pickButton
-            label: "Pick file"
+            label: qsTr("Pick file")
             enabled: !scenesSection.view.picking
             anchors.verticalCenter: nameField.verticalCenter
             onActivated: scenesSection.view.pickFile()

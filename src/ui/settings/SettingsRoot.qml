@@ -30,7 +30,7 @@ Item {
             x: 10
             y: 8
             symbol: "xmark"
-            label: "Close"
+            label: qsTr("Close")
             z: 1 // over the card's content, yet first in the Tab order
             onActivated: root.services.shell.closeSettings()
             symbolOnly: true
@@ -79,7 +79,7 @@ Item {
                     spacing: 2
                     Text {
                         anchors.horizontalCenter: parent.horizontalCenter
-                        text: "Dusk Haven"
+                        text: qsTr("Dusk Haven")
                         color: Theme.palette.textPrimary
                         font.pixelSize: 18
                         font.weight: Font.DemiBold
@@ -94,26 +94,26 @@ Item {
 
                 HFSettingsSection {
                     width: parent.width
-                    title: "Auto-pause"
+                    title: qsTr("Auto-pause")
                     SettingSwitchRow {
                         icon: "speaker.wave.2.fill"
-                        label: "Pause when another app plays audio"
-                        hint: "Stop when a call, video, or other music app starts; resume 5s after it ends"
+                        label: qsTr("Pause when another app plays audio")
+                        hint: qsTr("Stop when a call, video, or other music app starts; resume 5s after it ends")
                         checked: root.services.autoPause.pauseOnExternalAudio
                         onToggled: root.services.autoPause.pauseOnExternalAudio = !checked
                     }
                     HFSectionDivider {}
                     SettingSwitchRow {
                         icon: "leaf.fill"
-                        label: "Pause in Low Power Mode"
-                        hint: "Stop playback while the power saver profile is on"
+                        label: qsTr("Pause in Low Power Mode")
+                        hint: qsTr("Stop playback while the power saver profile is on")
                         checked: root.services.autoPause.pauseOnLowPowerMode
                         onToggled: root.services.autoPause.pauseOnLowPowerMode = !checked
                     }
                     HFSectionDivider {}
                     SettingSwitchRow {
                         icon: "battery.25"
-                        label: "Pause on low battery"
+                        label: qsTr("Pause on low battery")
                         hint: view.lowBatteryHint
                         checked: root.services.autoPause.pauseOnLowBattery
                         onToggled: root.services.autoPause.pauseOnLowBattery = !checked
@@ -122,19 +122,19 @@ Item {
 
                 HFSettingsSection {
                     width: parent.width
-                    title: "General"
+                    title: qsTr("General")
                     SettingSwitchRow {
                         icon: "power"
-                        label: "Launch at login"
-                        hint: "Opens when you sign in"
+                        label: qsTr("Launch at login")
+                        hint: qsTr("Opens when you sign in")
                         checked: root.services.settings.launchAtLogin
                         onToggled: root.services.settings.launchAtLogin = !checked
                     }
                     HFSectionDivider {}
                     SettingSwitchRow {
                         icon: "macwindow"
-                        label: "Open launcher on app launch"
-                        hint: "Show the launcher window when the app opens"
+                        label: qsTr("Open launcher on app launch")
+                        hint: qsTr("Show the launcher window when the app opens")
                         checked: root.services.settings.openLauncherOnLaunch
                         onToggled: root.services.settings.openLauncherOnLaunch = !checked
                     }
@@ -142,19 +142,19 @@ Item {
 
                 HFSettingsSection {
                     width: parent.width
-                    title: "Scene & audio"
+                    title: qsTr("Scene & audio")
                     SettingSwitchRow {
                         icon: "sparkles"
-                        label: "Animated scene loops"
-                        hint: "Subtle motion in scene illustrations"
+                        label: qsTr("Animated scene loops")
+                        hint: qsTr("Subtle motion in scene illustrations")
                         checked: root.services.settings.animatedSceneLoops
                         onToggled: root.services.settings.animatedSceneLoops = !checked
                     }
                     HFSectionDivider {}
                     SettingSwitchRow {
                         icon: "tortoise.fill"
-                        label: "Reduce motion"
-                        hint: "Pause animated loops"
+                        label: qsTr("Reduce motion")
+                        hint: qsTr("Pause animated loops")
                         checked: root.services.settings.reduceMotion
                         onToggled: root.services.settings.reduceMotion = !checked
                     }
@@ -169,10 +169,10 @@ Item {
 
                 HFSettingsSection {
                     width: parent.width
-                    title: "Global Hotkeys"
+                    title: qsTr("Global Hotkeys")
                     SettingSwitchRow {
                         icon: "command"
-                        label: "Enable global hotkeys"
+                        label: qsTr("Enable global hotkeys")
                         hint: view.hotKeysHint
                         checked: root.services.hotKeys.enabled
                         onToggled: root.services.hotKeys.enabled = !checked
@@ -181,12 +181,12 @@ Item {
 
                 HFSettingsSection {
                     width: parent.width
-                    title: "Cache"
+                    title: qsTr("Cache")
                     HFSettingRow {
                         id: budgetRow
                         icon: "externaldrive"
-                        label: "Cache budget"
-                        hint: "Max disk space for cached audio"
+                        label: qsTr("Cache budget")
+                        hint: qsTr("Max disk space for cached audio")
                         ComboBox {
                             id: budgetMenu
                             width: 110
@@ -225,11 +225,11 @@ Item {
                     HFSectionDivider {}
                     HFSettingRow {
                         icon: "trash"
-                        label: "Reset playback cache"
-                        hint: "Clear cached audio (pinned files kept)"
+                        label: qsTr("Reset playback cache")
+                        hint: qsTr("Clear cached audio (pinned files kept)")
                         TextButton {
-                            label: "Reset"
-                            accessibleName: "Reset playback cache"
+                            label: qsTr("Reset")
+                            accessibleName: qsTr("Reset playback cache")
                             onActivated: resetConfirm.open()
                             size: "small"
                             spaceActivates: true
@@ -269,10 +269,10 @@ Item {
         contentItem: Column {
             spacing: 10
             Accessible.role: Accessible.AlertMessage
-            Accessible.name: "Reset playback cache?"
+            Accessible.name: qsTr("Reset playback cache?")
             Text {
                 width: resetConfirm.availableWidth
-                text: "Reset playback cache?"
+                text: qsTr("Reset playback cache?")
                 color: Theme.palette.textPrimary
                 font.pixelSize: 13
                 font.weight: Font.DemiBold
@@ -280,7 +280,7 @@ Item {
             }
             Text {
                 width: resetConfirm.availableWidth
-                text: "Cached audio files will be deleted. Pinned downloads are kept."
+                text: qsTr("Cached audio files will be deleted. Pinned downloads are kept.")
                 color: Theme.palette.textSecondary
                 font.pixelSize: 12
                 wrapMode: Text.WordWrap
@@ -289,13 +289,13 @@ Item {
                 anchors.right: parent.right
                 spacing: 8
                 TextButton {
-                    label: "Cancel"
+                    label: qsTr("Cancel")
                     onActivated: resetConfirm.close()
                     size: "medium"
                     spaceActivates: true
                 }
                 TextButton {
-                    label: "Reset"
+                    label: qsTr("Reset")
                     destructive: true
                     onActivated: {
                         root.services.cache.clearCache();

@@ -9,15 +9,25 @@
 
 const QList<SettingsView::BudgetChoice> &SettingsView::budgetChoices()
 {
-    static const QList<BudgetChoice> choices{{"100 MB", 100}, {"250 MB", 250}, {"500 MB", 500},
-                                             {"1 GB", 1024},  {"2 GB", 2048},  {"5 GB", 5120}};
+    static const QList<BudgetChoice> choices{{100}, {250}, {500}, {1024}, {2048}, {5120}};
     return choices;
+}
+
+QString SettingsView::budgetText(int megabytes)
+{
+    const QLocale locale;
+    // The choices are whole binary megabytes and gigabytes ("250 MB", "1 GB"); a figure written
+    // by hand into the settings file is shown as it is in effect, in megabytes.
+    if (megabytes < 1024 || megabytes % 1024 == 0)
+        return locale.formattedDataSize(qint64(megabytes) << 20, 0,
+                                        QLocale::DataSizeTraditionalFormat);
+    return tr("%1 MB").arg(locale.toString(megabytes));
 }
 
 QString SettingsView::versionText(const char *buildVersion)
 {
     const QString version = QString::fromUtf8(buildVersion).trimmed();
-    return QStringLiteral("Version ") + (version.isEmpty() ? QStringLiteral("1.0") : version);
+    return tr("Version %1").arg(version.isEmpty() ? QStringLiteral("1.0") : version);
 }
 
 SettingsView::SettingsView(QObject *parent) : QObject(parent) {}
@@ -51,7 +61,7 @@ QString SettingsView::lowBatteryHint() const
 {
     const int threshold = m_services ? m_services->autoPause()->lowBatteryThreshold()
                                      : AutoPauseService::defaultLowBatteryThreshold;
-    return QStringLiteral("Stop when battery falls below %1% and unplugged").arg(threshold);
+    return tr("Stop when battery falls below %1% and unplugged").arg(threshold);
 }
 
 QString SettingsView::hotKeysHint() const
@@ -65,7 +75,7 @@ QStringList SettingsView::budgetLabels()
 {
     QStringList labels;
     for (const BudgetChoice &choice : budgetChoices())
-        labels.append(QString::fromLatin1(choice.label));
+        labels.append(budgetText(choice.megabytes));
     return labels;
 }
 
@@ -83,12 +93,7 @@ int SettingsView::budgetIndex() const
 
 QString SettingsView::budgetLabel() const
 {
-    const int index = budgetIndex();
-    if (index >= 0)
-        return QString::fromLatin1(budgetChoices().at(index).label);
-    // A figure written by hand into the settings file is shown as it is in effect.
-    return m_services ? QStringLiteral("%1 MB").arg(m_services->settings()->cacheSizeBudgetMB())
-                      : QString();
+    return m_services ? budgetText(m_services->settings()->cacheSizeBudgetMB()) : QString();
 }
 
 void SettingsView::chooseBudget(int index)
@@ -156,7 +161,7 @@ QStringList SettingsView::unplayableSceneIds() const
 
 QString SettingsView::unplayableText()
 {
-    return QStringLiteral("The audio file is missing or cannot be read");
+    return tr("The audio file is missing or cannot be read");
 }
 
 void SettingsView::playScene(const QString &sceneId)
@@ -173,6 +178,6 @@ void SettingsView::playScene(const QString &sceneId)
 
 QString SettingsView::dateText(const QDateTime &moment) const
 {
-    return QLocale(QLocale::English, QLocale::UnitedStates)
-        .toString(moment.toLocalTime().date(), QStringLiteral("MMM d, yyyy"));
+    //: The date a custom scene was added, as a QDate pattern: MMM is the month's short name.
+    return QLocale().toString(moment.toLocalTime().date(), tr("MMM d, yyyy"));
 }

@@ -36,10 +36,11 @@ class SettingsView : public QObject
 public:
     struct BudgetChoice
     {
-        const char *label;
         int megabytes;
     };
     static const QList<BudgetChoice> &budgetChoices();
+    // A budget as the settings window shows it, in the user's locale.
+    static QString budgetText(int megabytes);
     // "Version 1.2.0" from the build, "Version 1.0" when the build names none.
     static QString versionText(const char *buildVersion);
 

@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
+#include <QCoreApplication>
 
 namespace {
 // One argument of an Exec line: quoted, with the characters that stay special inside quotes
@@ -63,11 +64,11 @@ bool XdgAutostart::apply(bool launchAtLogin) const
         if (launchAtLogin) {
             const QString folder = QFileInfo(m_filePath).absolutePath();
             if (!QDir().mkpath(folder))
-                throw AppError::file(QStringLiteral("Could not create the folder %1.").arg(folder));
+                throw AppError::folderNotCreated(folder);
             // Whole or not at all: a session starting meanwhile sees the old entry or the new.
             FileWriter::writeWhole(m_filePath, desktopEntry(m_executable));
         } else if (!QFile::remove(m_filePath) && QFileInfo::exists(m_filePath)) {
-            throw AppError::file(QStringLiteral("Could not remove %1.").arg(m_filePath));
+            throw AppError::file(QCoreApplication::translate("XdgAutostart", "Could not remove %1.").arg(m_filePath));
         }
         return true;
     } catch (const AppError &error) {

@@ -87,7 +87,7 @@ QString MenuBarController::toolTipText(const QString &sleepRemaining)
 {
     if (sleepRemaining.isEmpty())
         return QStringLiteral("Dusk Haven");
-    return QStringLiteral("Dusk Haven · sleep in %1").arg(sleepRemaining);
+    return tr("Dusk Haven · sleep in %1").arg(sleepRemaining);
 }
 
 void MenuBarController::showSleepRemaining(const QString &remaining)
@@ -191,11 +191,11 @@ void MenuBarController::hideOnLeaving()
 
 void MenuBarController::buildMenu()
 {
-    m_openAction = m_menu->addAction(QStringLiteral("Open Dusk Haven"));
-    m_settingsAction = m_menu->addAction(QStringLiteral("Settings…"));
-    m_updateAction = m_menu->addAction(QStringLiteral("Check for Updates…"));
+    m_openAction = m_menu->addAction(tr("Open Dusk Haven"));
+    m_settingsAction = m_menu->addAction(tr("Settings…"));
+    m_updateAction = m_menu->addAction(tr("Check for Updates…"));
     m_menu->addSeparator();
-    m_quitAction = m_menu->addAction(QStringLiteral("Quit Dusk Haven"));
+    m_quitAction = m_menu->addAction(tr("Quit Dusk Haven"));
     connect(m_openAction, &QAction::triggered, this, &MenuBarController::openLauncherRequested);
     connect(m_settingsAction, &QAction::triggered, this, &MenuBarController::openSettingsRequested);
     connect(m_updateAction, &QAction::triggered, this,

@@ -100,7 +100,7 @@ void LauncherWindow::resizeEvent(QResizeEvent *event)
 
 SettingsWindow::SettingsWindow(QQmlEngine *engine) : QQuickView(engine, nullptr)
 {
-    setTitle(QStringLiteral("Settings"));
+    setTitle(tr("Settings"));
     setFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
     setColor(Qt::transparent);
     setResizeMode(QQuickView::SizeRootObjectToView);

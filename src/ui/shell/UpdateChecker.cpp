@@ -12,6 +12,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QVersionNumber>
+#include <QCoreApplication>
 
 UpdateChecker::UpdateChecker(QUrl feed, QString currentVersion, QObject *parent)
     : QObject(parent), m_feed(std::move(feed)), m_currentVersion(std::move(currentVersion))
@@ -28,7 +29,7 @@ UpdateChecker::Result UpdateChecker::evaluate(const QByteArray &document,
     const QString latest = feed.value(QStringLiteral("version")).toString();
     const QVersionNumber latestNumber = QVersionNumber::fromString(latest);
     if (latestNumber.isNull()) {
-        result.error = QStringLiteral("The update feed names no version.");
+        result.error = tr("The update feed names no version.");
         return result;
     }
     result.latestVersion = latest;
@@ -40,7 +41,7 @@ UpdateChecker::Result UpdateChecker::evaluate(const QByteArray &document,
     const QString scheme = page.scheme().toLower();
     if (!page.isValid() || page.host().isEmpty() ||
         (scheme != QLatin1String("https") && scheme != QLatin1String("http"))) {
-        result.error = QStringLiteral("The update feed names no download page.");
+        result.error = tr("The update feed names no download page.");
         return result;
     }
     result.kind = Result::Kind::UpdateAvailable;
@@ -52,14 +53,14 @@ QString UpdateChecker::describe(const Result &result, const QString &currentVers
 {
     switch (result.kind) {
     case Result::Kind::NotConfigured:
-        return QStringLiteral("No update source is configured for this build of Dusk Haven.");
+        return tr("No update source is configured for this build of Dusk Haven.");
     case Result::Kind::UpToDate:
-        return QStringLiteral("Dusk Haven %1 is up to date.").arg(currentVersion);
+        return tr("Dusk Haven %1 is up to date.").arg(currentVersion);
     case Result::Kind::UpdateAvailable:
-        return QStringLiteral("Dusk Haven %1 is available (you have %2).")
+        return tr("Dusk Haven %1 is available (you have %2).")
             .arg(result.latestVersion, currentVersion);
     case Result::Kind::Failed:
-        return QStringLiteral("Could not check for updates: %1").arg(result.error);
+        return tr("Could not check for updates: %1").arg(result.error);
     }
     return {};
 }
@@ -86,7 +87,7 @@ QCoro::Task<UpdateChecker::Result> UpdateChecker::check()
     reply->deleteLater();
     const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
     if (status.isValid() && status.toInt() != 200) {
-        failure.error = QStringLiteral("the server answered %1.").arg(status.toInt());
+        failure.error = tr("the server answered %1.").arg(status.toInt());
         co_return failure;
     }
     if (reply->error() != QNetworkReply::NoError) {
@@ -128,10 +129,10 @@ void UpdatePrompt::show(const UpdateChecker::Result &result, const QString &curr
     auto *box = new QMessageBox(
         result.kind == UpdateChecker::Result::Kind::Failed ? QMessageBox::Warning
                                                            : QMessageBox::Information,
-        QStringLiteral("Check for Updates"), UpdateChecker::describe(result, currentVersion));
+        QCoreApplication::translate("UpdatePrompt", "Check for Updates"), UpdateChecker::describe(result, currentVersion));
     box->setAttribute(Qt::WA_DeleteOnClose);
     if (result.kind == UpdateChecker::Result::Kind::UpdateAvailable) {
-        QPushButton *download = box->addButton(QStringLiteral("Download"), QMessageBox::AcceptRole);
+        QPushButton *download = box->addButton(QCoreApplication::translate("UpdatePrompt", "Download"), QMessageBox::AcceptRole);
         box->addButton(QMessageBox::Close);
         const QUrl page = result.downloadPage;
         QObject::connect(download, &QPushButton::clicked, box,

@@ -1,0 +1,1362 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="de" sourcelanguage="en">
+<context>
+    <name>AmbientMixerPopoverContent</name>
+    <message>
+        <location filename="../src/ui/controls/AmbientMixerPopoverContent.qml" line="+15"/>
+        <location line="+3"/>
+        <source>Ambient Mixer</source>
+        <translation>Ambient-Mixer</translation>
+    </message>
+</context>
+<context>
+    <name>AmbientPack</name>
+    <message>
+        <location filename="../src/mixer/AmbientPack.cpp" line="+108"/>
+        <source>Could not download %1: %2</source>
+        <translation>%1 konnte nicht heruntergeladen werden: %2</translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>its name cannot be a file name</source>
+        <translation>der Name taugt nicht als Dateiname</translation>
+    </message>
+    <message>
+        <location line="+14"/>
+        <source>the server answered %1</source>
+        <translation>der Server antwortete mit %1</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>the file could not be saved</source>
+        <translation>die Datei konnte nicht gespeichert werden</translation>
+    </message>
+</context>
+<context>
+    <name>AmbientPackCard</name>
+    <message>
+        <location filename="../src/ui/controls/AmbientPackCard.qml" line="+77"/>
+        <location line="+12"/>
+        <source>Download</source>
+        <translation>Herunterladen</translation>
+    </message>
+</context>
+<context>
+    <name>AppEnvironment</name>
+    <message>
+        <location filename="../src/Duskhaven/AppEnvironment.cpp" line="+47"/>
+        <source>Dusk Haven could not read its saved data or its settings and started afresh: downloaded tracks will be fetched again, custom scenes can be added again from their audio files, and settings are back to their defaults. The damaged files are kept as %1 and %2.</source>
+        <translation>Dusk Haven konnte seine gespeicherten Daten und seine Einstellungen nicht lesen und hat neu begonnen: Heruntergeladene Titel werden erneut geladen, eigene Szenen kannst du aus ihren Audiodateien wieder hinzufügen, und die Einstellungen sind auf die Standardwerte zurückgesetzt. Die beschädigten Dateien sind als %1 und %2 aufbewahrt.</translation>
+    </message>
+    <message>
+        <location line="+8"/>
+        <source>Dusk Haven could not read its saved data and started afresh: downloaded tracks will be fetched again and custom scenes can be added again from their audio files. The damaged file is kept as %1.</source>
+        <translation>Dusk Haven konnte seine gespeicherten Daten nicht lesen und hat neu begonnen: Heruntergeladene Titel werden erneut geladen, und eigene Szenen kannst du aus ihren Audiodateien wieder hinzufügen. Die beschädigte Datei ist als %1 aufbewahrt.</translation>
+    </message>
+    <message>
+        <location line="+7"/>
+        <source>Dusk Haven could not read its settings, so they are back to their defaults. The damaged file is kept as %1.</source>
+        <translation>Dusk Haven konnte seine Einstellungen nicht lesen, daher sind sie auf die Standardwerte zurückgesetzt. Die beschädigte Datei ist als %1 aufbewahrt.</translation>
+    </message>
+</context>
+<context>
+    <name>AppError</name>
+    <message>
+        <location filename="../src/core/AppError.cpp" line="+18"/>
+        <source>The server answered with status %1.</source>
+        <translation>Der Server antwortete mit Status %1.</translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>The operation was cancelled.</source>
+        <translation>Der Vorgang wurde abgebrochen.</translation>
+    </message>
+    <message>
+        <location line="+10"/>
+        <source>Could not create the folder %1.</source>
+        <translation>Der Ordner %1 konnte nicht erstellt werden.</translation>
+    </message>
+</context>
+<context>
+    <name>AutoPauseService</name>
+    <message>
+        <location filename="../src/awareness/AutoPauseService.cpp" line="+204"/>
+        <source>Low Power Mode</source>
+        <translation>Energiesparmodus</translation>
+    </message>
+    <message>
+        <location line="+9"/>
+        <source>Battery below %1%</source>
+        <translation>Akku unter %1 %</translation>
+    </message>
+    <message>
+        <location line="+20"/>
+        <source>Microphone in use</source>
+        <translation>Mikrofon wird verwendet</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Another app is playing audio</source>
+        <translation>Eine andere App gibt Audio wieder</translation>
+    </message>
+</context>
+<context>
+    <name>ByteCount</name>
+    <message numerus="yes">
+        <location filename="../src/ui/controls/AmbientPackState.cpp" line="+12"/>
+        <source>%n bytes</source>
+        <translation>
+            <numerusform>%n Byte</numerusform>
+            <numerusform>%n Byte</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
+    <name>CompactVolumeRail</name>
+    <message>
+        <location filename="../src/ui/controls/CompactVolumeRail.qml" line="+24"/>
+        <source>Volume</source>
+        <translation>Lautstärke</translation>
+    </message>
+</context>
+<context>
+    <name>CustomSceneRow</name>
+    <message>
+        <location filename="../src/ui/settings/CustomSceneRow.qml" line="+27"/>
+        <source>Play %1</source>
+        <translation>%1 wiedergeben</translation>
+    </message>
+    <message>
+        <location line="+9"/>
+        <source>Delete %1</source>
+        <translation>%1 löschen</translation>
+    </message>
+</context>
+<context>
+    <name>CustomScenesSection</name>
+    <message>
+        <location filename="../src/ui/settings/CustomScenesSection.qml" line="+13"/>
+        <source>Custom scenes</source>
+        <translation>Eigene Szenen</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>Add a custom scene</source>
+        <translation>Eigene Szene hinzufügen</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Pick a local audio file to use as a private scene</source>
+        <translation>Wähle eine lokale Audiodatei als private Szene</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Add</source>
+        <translation>Hinzufügen</translation>
+    </message>
+    <message>
+        <location line="+20"/>
+        <location line="+4"/>
+        <source>Scene name</source>
+        <translation>Szenenname</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>Pick file</source>
+        <translation>Datei wählen</translation>
+    </message>
+</context>
+<context>
+    <name>CustomScenesService</name>
+    <message>
+        <location filename="../src/custom_scenes/CustomScenesService.cpp" line="+35"/>
+        <source>Pick an audio file for this scene</source>
+        <translation>Wähle eine Audiodatei für diese Szene</translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>Audio files (*.mp3 *.m4a *.m4b *.mp4 *.aac *.wav *.aif *.aiff *.aifc *.flac *.ogg *.oga *.opus)</source>
+        <translation>Audiodateien (*.mp3 *.m4a *.m4b *.mp4 *.aac *.wav *.aif *.aiff *.aifc *.flac *.ogg *.oga *.opus)</translation>
+    </message>
+    <message>
+        <location line="+53"/>
+        <source>%1 is not a file on this computer.</source>
+        <translation>%1 ist keine Datei auf diesem Computer.</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>The file %1 does not exist.</source>
+        <translation>Die Datei %1 existiert nicht.</translation>
+    </message>
+</context>
+<context>
+    <name>Decoding</name>
+    <message>
+        <location filename="../src/audio/FfmpegDecoder.cpp" line="+36"/>
+        <source>FFmpeg could not be loaded (%1)</source>
+        <translation>FFmpeg konnte nicht geladen werden (%1)</translation>
+    </message>
+    <message>
+        <location filename="../src/audio/FfmpegModule.cpp" line="+84"/>
+        <location line="+64"/>
+        <location line="+19"/>
+        <source>it is damaged</source>
+        <translation>sie ist beschädigt</translation>
+    </message>
+    <message>
+        <location line="-36"/>
+        <source>it is empty</source>
+        <translation>sie ist leer</translation>
+    </message>
+    <message>
+        <location line="+9"/>
+        <source>it is missing</source>
+        <translation>sie fehlt</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>it is not a sound file, or it is damaged</source>
+        <translation>sie ist keine Audiodatei oder beschädigt</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>it cannot be opened</source>
+        <translation>sie lässt sich nicht öffnen</translation>
+    </message>
+    <message>
+        <location line="+7"/>
+        <source>its sound is in a format that cannot be decoded</source>
+        <translation>ihr Ton liegt in einem Format vor, das sich nicht dekodieren lässt</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <location line="+196"/>
+        <source>it holds no sound</source>
+        <translation>sie enthält keinen Ton</translation>
+    </message>
+    <message>
+        <location line="-188"/>
+        <location line="+9"/>
+        <source>there is not enough memory to decode it</source>
+        <translation>zum Dekodieren ist nicht genug Speicher frei</translation>
+    </message>
+    <message>
+        <location line="+26"/>
+        <source>its sound has %1 channels</source>
+        <translation>ihr Ton hat %1 Kanäle</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>its sound has a rate of %1 Hz</source>
+        <translation>ihr Ton hat eine Abtastrate von %1 Hz</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>its samples are of no known kind</source>
+        <translation>ihre Samples haben ein unbekanntes Format</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>a frame lacks its samples</source>
+        <translation>einem Frame fehlen die Samples</translation>
+    </message>
+    <message>
+        <location line="+31"/>
+        <source>its sound cannot be converted to %1 Hz stereo</source>
+        <translation>ihr Ton lässt sich nicht in %1 Hz Stereo umwandeln</translation>
+    </message>
+    <message>
+        <location line="+13"/>
+        <source>it is damaged (a frame lasts over %1 s)</source>
+        <translation>sie ist beschädigt (ein Frame dauert über %1 s)</translation>
+    </message>
+    <message>
+        <location line="+30"/>
+        <source>it is damaged (%1)</source>
+        <translation>sie ist beschädigt (%1)</translation>
+    </message>
+    <message>
+        <location line="+35"/>
+        <source>it could not be read to its end</source>
+        <translation>sie konnte nicht bis zum Ende gelesen werden</translation>
+    </message>
+</context>
+<context>
+    <name>FileWriter</name>
+    <message>
+        <location filename="../src/core/FileWriter.cpp" line="+32"/>
+        <source>Not enough disk space to write %1.</source>
+        <translation>Nicht genug Speicherplatz, um %1 zu schreiben.</translation>
+    </message>
+    <message>
+        <location line="+28"/>
+        <source>Could not create %1: %2</source>
+        <translation>%1 konnte nicht erstellt werden: %2</translation>
+    </message>
+    <message>
+        <location line="+21"/>
+        <location line="+12"/>
+        <location line="+11"/>
+        <source>Could not write %1: %2</source>
+        <translation>%1 konnte nicht geschrieben werden: %2</translation>
+    </message>
+    <message>
+        <location line="+6"/>
+        <source>Could not move into place %1: %2</source>
+        <translation>%1 konnte nicht an den Zielort verschoben werden: %2</translation>
+    </message>
+</context>
+<context>
+    <name>HotKeyService</name>
+    <message>
+        <location filename="../src/awareness/HotKeyService.cpp" line="+40"/>
+        <source>Super+Alt+Space play/pause · Super+Alt+→ next scene · Super+Alt+↑↓ volume</source>
+        <translation>Super+Alt+Leertaste Wiedergabe/Pause · Super+Alt+→ nächste Szene · Super+Alt+↑↓ Lautstärke</translation>
+    </message>
+    <message>
+        <location line="+6"/>
+        <source>Not offered by this desktop: it has neither a global shortcuts portal nor X11</source>
+        <translation>Von dieser Arbeitsumgebung nicht angeboten: Sie hat weder ein Portal für globale Tastenkürzel noch X11</translation>
+    </message>
+    <message>
+        <location line="+7"/>
+        <source>Play or pause the music</source>
+        <translation>Musik wiedergeben oder pausieren</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Play another scene</source>
+        <translation>Eine andere Szene wiedergeben</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Music volume up</source>
+        <translation>Musiklautstärke erhöhen</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Music volume down</source>
+        <translation>Musiklautstärke verringern</translation>
+    </message>
+</context>
+<context>
+    <name>LauncherWindowView</name>
+    <message>
+        <location filename="../src/ui/launcher/LauncherWindowView.qml" line="+105"/>
+        <source>Now Playing: %1</source>
+        <translation>Läuft gerade: %1</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <location line="+20"/>
+        <source>Nothing playing</source>
+        <translation>Keine Wiedergabe</translation>
+    </message>
+    <message>
+        <location line="-5"/>
+        <source>Now Playing</source>
+        <translation>Läuft gerade</translation>
+    </message>
+    <message>
+        <location line="+35"/>
+        <location line="+20"/>
+        <source>Scenes</source>
+        <translation>Szenen</translation>
+    </message>
+    <message>
+        <location line="+17"/>
+        <source>Settings</source>
+        <translation>Einstellungen</translation>
+    </message>
+    <message>
+        <location line="+33"/>
+        <source>Next scene</source>
+        <translation>Nächste Szene</translation>
+    </message>
+    <message>
+        <location line="+9"/>
+        <source>Pause</source>
+        <translation>Pause</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>Play</source>
+        <translation>Wiedergabe</translation>
+    </message>
+    <message>
+        <location line="+10"/>
+        <source>Favourite</source>
+        <translation>Favorit</translation>
+    </message>
+</context>
+<context>
+    <name>LayerDecoder</name>
+    <message>
+        <location filename="../src/mixer/LayerDecoder.cpp" line="+51"/>
+        <source>it is longer than %1 s, too long for a loop</source>
+        <translation>sie ist länger als %1 s, zu lang für eine Schleife</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>it took too long to decode</source>
+        <translation>das Dekodieren dauerte zu lange</translation>
+    </message>
+</context>
+<context>
+    <name>LibraryService</name>
+    <message>
+        <location filename="../src/catalogue/LibraryService.cpp" line="+32"/>
+        <location line="+6"/>
+        <source>Could not read the saved catalogue %1: %2</source>
+        <translation>Der gespeicherte Katalog %1 konnte nicht gelesen werden: %2</translation>
+    </message>
+</context>
+<context>
+    <name>MenuBarController</name>
+    <message>
+        <location filename="../src/ui/shell/MenuBarController.cpp" line="+90"/>
+        <source>Dusk Haven · sleep in %1</source>
+        <translation>Dusk Haven · endet in %1</translation>
+    </message>
+    <message>
+        <location line="+104"/>
+        <source>Open Dusk Haven</source>
+        <translation>Dusk Haven öffnen</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Settings…</source>
+        <translation>Einstellungen…</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Check for Updates…</source>
+        <translation>Nach Updates suchen…</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Quit Dusk Haven</source>
+        <translation>Dusk Haven beenden</translation>
+    </message>
+</context>
+<context>
+    <name>MenuBarPopoverView</name>
+    <message>
+        <location filename="../src/ui/panel/MenuBarPopoverView.qml" line="+85"/>
+        <source>Now Playing</source>
+        <translation>Läuft gerade</translation>
+    </message>
+    <message>
+        <location line="+41"/>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <location line="+52"/>
+        <source>Favourite</source>
+        <translation>Favorit</translation>
+    </message>
+    <message>
+        <location line="+8"/>
+        <source>Next scene</source>
+        <translation>Nächste Szene</translation>
+    </message>
+    <message>
+        <location line="+8"/>
+        <source>Pause</source>
+        <translation>Pause</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>Play</source>
+        <translation>Wiedergabe</translation>
+    </message>
+    <message>
+        <location line="+11"/>
+        <source>Volume</source>
+        <translation>Lautstärke</translation>
+    </message>
+    <message>
+        <location line="+21"/>
+        <source>Change scene</source>
+        <translation>Szene wechseln</translation>
+    </message>
+    <message>
+        <location line="+8"/>
+        <source>See all</source>
+        <translation>Alle zeigen</translation>
+    </message>
+    <message>
+        <location line="+33"/>
+        <source>Ambient</source>
+        <translation>Ambient</translation>
+    </message>
+    <message>
+        <location line="+9"/>
+        <source>Remove pack</source>
+        <translation>Paket entfernen</translation>
+    </message>
+    <message>
+        <location line="+54"/>
+        <location line="+18"/>
+        <source>Auto-pause for calls &amp; audio</source>
+        <translation>Auto-Pause bei Anrufen &amp; Audio</translation>
+    </message>
+    <message>
+        <location line="+11"/>
+        <source>Settings</source>
+        <translation>Einstellungen</translation>
+    </message>
+    <message>
+        <location line="+6"/>
+        <source>Open app</source>
+        <translation>App öffnen</translation>
+    </message>
+</context>
+<context>
+    <name>MixLink</name>
+    <message>
+        <location filename="../src/mixes/MixLink.cpp" line="+48"/>
+        <source>“%1” in the link has no value.</source>
+        <translation>„%1“ hat im Link keinen Wert.</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>“%1” appears twice in the link.</source>
+        <translation>„%1“ kommt im Link zweimal vor.</translation>
+    </message>
+    <message>
+        <location line="+12"/>
+        <source>The %1 in the link must be a number from 0 to 1, not “%2”.</source>
+        <translation>Die %1 im Link muss eine Zahl von 0 bis 1 sein, nicht „%2“.</translation>
+    </message>
+    <message>
+        <location line="+44"/>
+        <source>The scene “%1” of the link is not in the catalogue.</source>
+        <translation>Die Szene „%1“ aus dem Link ist nicht im Katalog.</translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>music volume</source>
+        <translation>Musiklautstärke</translation>
+    </message>
+    <message>
+        <location line="+10"/>
+        <source>volume of “%1”</source>
+        <translation>Lautstärke von „%1“</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>A mix link can hold at most %1 layers.</source>
+        <translation>Ein Mix-Link kann höchstens %1 Ebenen enthalten.</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>“%1” is not part of a mix link.</source>
+        <translation>„%1“ gehört nicht zu einem Mix-Link.</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>The link names no scene.</source>
+        <translation>Der Link nennt keine Szene.</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>The link gives no music volume.</source>
+        <translation>Der Link gibt keine Musiklautstärke an.</translation>
+    </message>
+    <message>
+        <location line="+9"/>
+        <source>“%1” is not part of a sleep link.</source>
+        <translation>„%1“ gehört nicht zu einem Schlaftimer-Link.</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>The sleep minutes must be a number above 0 and at most %1, not “%2”.</source>
+        <translation>Die Minuten für den Schlaftimer müssen eine Zahl über 0 und höchstens %1 sein, nicht „%2“.</translation>
+    </message>
+    <message>
+        <location line="+7"/>
+        <source>The link gives no minutes.</source>
+        <translation>Der Link gibt keine Minuten an.</translation>
+    </message>
+</context>
+<context>
+    <name>MixNames</name>
+    <message>
+        <location filename="../src/mixes/MixNames.cpp" line="+19"/>
+        <source>Give the mix a name.</source>
+        <translation>Gib dem Mix einen Namen.</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>A mix name can have at most %1 characters.</source>
+        <translation>Ein Mix-Name darf höchstens %1 Zeichen haben.</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>There is already a mix called “%1”.</source>
+        <translation>Es gibt schon einen Mix namens „%1“.</translation>
+    </message>
+    <message>
+        <location line="+7"/>
+        <source>Mix %1</source>
+        <translation>Mix %1</translation>
+    </message>
+</context>
+<context>
+    <name>MixRowText</name>
+    <message>
+        <location filename="../src/ui/controls/MixRowState.cpp" line="+9"/>
+        <source>Sleep timer</source>
+        <translation>Schlaftimer</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Sleep timer, %1 left</source>
+        <translation>Schlaftimer, noch %1</translation>
+    </message>
+    <message>
+        <location line="+16"/>
+        <source>Saved mix</source>
+        <translation>Gespeicherter Mix</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Saved mix with %1</source>
+        <translation>Gespeicherter Mix mit %1</translation>
+    </message>
+</context>
+<context>
+    <name>MixStream</name>
+    <message>
+        <location filename="../src/audio/MixStream.cpp" line="+491"/>
+        <source>Music and ambience</source>
+        <translation>Musik und Ambiente</translation>
+    </message>
+</context>
+<context>
+    <name>MixerTriggerPill</name>
+    <message>
+        <location filename="../src/ui/controls/MixerTriggerPill.qml" line="+16"/>
+        <source>Ambient Mixer</source>
+        <translation>Ambient-Mixer</translation>
+    </message>
+</context>
+<context>
+    <name>MixesRow</name>
+    <message>
+        <location filename="../src/ui/controls/MixesRow.qml" line="+81"/>
+        <source>Save mix…</source>
+        <translation>Mix speichern…</translation>
+    </message>
+    <message>
+        <location line="+30"/>
+        <source>Mix name</source>
+        <translation>Mix-Name</translation>
+    </message>
+    <message>
+        <location line="+7"/>
+        <source>Save</source>
+        <translation>Speichern</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Rename mix</source>
+        <translation>Mix umbenennen</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>Save mix</source>
+        <translation>Mix speichern</translation>
+    </message>
+    <message>
+        <location line="+6"/>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+</context>
+<context>
+    <name>OnboardingModel</name>
+    <message numerus="yes">
+        <location filename="../src/ui/launcher/OnboardingModel.cpp" line="+31"/>
+        <source>%n selected · Pick at least 1</source>
+        <translation>
+            <numerusform>%n ausgewählt · Wähle mindestens 1</numerusform>
+            <numerusform>%n ausgewählt · Wähle mindestens 1</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
+    <name>OnboardingView</name>
+    <message>
+        <location filename="../src/ui/launcher/OnboardingView.qml" line="+56"/>
+        <source>Dusk Haven</source>
+        <translation>Dusk Haven</translation>
+    </message>
+    <message>
+        <location line="+9"/>
+        <source>A quiet corner&lt;br&gt;&lt;i&gt;for your day&lt;/i&gt;</source>
+        <translation>Eine ruhige Ecke&lt;br&gt;&lt;i&gt;für deinen Tag&lt;/i&gt;</translation>
+    </message>
+    <message>
+        <location line="+9"/>
+        <source>A tiny menubar companion for cozy focus, late nights, and rainy afternoons.</source>
+        <translation>Ein kleiner Begleiter in der Leiste für gemütliches Arbeiten, lange Nächte und verregnete Nachmittage.</translation>
+    </message>
+    <message>
+        <location line="+7"/>
+        <source>Get started →</source>
+        <translation>Los geht’s →</translation>
+    </message>
+    <message>
+        <location line="+19"/>
+        <source>Pick a few scenes you love</source>
+        <translation>Wähle ein paar Lieblingsszenen</translation>
+    </message>
+    <message>
+        <location line="+6"/>
+        <source>We&apos;ll surface these first. You can always change later.</source>
+        <translation>Diese zeigen wir dir zuerst. Du kannst das jederzeit ändern.</translation>
+    </message>
+    <message>
+        <location line="+95"/>
+        <source>Skip</source>
+        <translation>Überspringen</translation>
+    </message>
+    <message>
+        <location line="+6"/>
+        <source>Continue →</source>
+        <translation>Weiter →</translation>
+    </message>
+</context>
+<context>
+    <name>PackCardText</name>
+    <message>
+        <location filename="../src/ui/controls/AmbientPackState.cpp" line="+26"/>
+        <source>Downloading ambient pack…</source>
+        <translation>Ambient-Paket wird geladen…</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <location line="+11"/>
+        <source>Ambient pack not downloaded</source>
+        <translation>Ambient-Paket nicht geladen</translation>
+    </message>
+    <message>
+        <location line="-10"/>
+        <source>Tap to enable the sliders below · ~5 MB</source>
+        <translation>Klicke, um die Regler unten zu aktivieren · ~5 MB</translation>
+    </message>
+    <message>
+        <location line="+7"/>
+        <source>Downloading…</source>
+        <translation>Wird geladen…</translation>
+    </message>
+    <message numerus="yes">
+        <location line="+0"/>
+        <source>%n layers · %1</source>
+        <translation>
+            <numerusform>%n Ebene · %1</numerusform>
+            <numerusform>%n Ebenen · %1</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <location line="+4"/>
+        <source>~5 MB · %n layers</source>
+        <translation>
+            <numerusform>~5 MB · %n Ebene</numerusform>
+            <numerusform>~5 MB · %n Ebenen</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
+    <name>PanelState</name>
+    <message>
+        <location filename="../src/ui/panel/PanelState.cpp" line="+68"/>
+        <source>Nothing playing</source>
+        <translation>Keine Wiedergabe</translation>
+    </message>
+    <message>
+        <location line="+6"/>
+        <source>—</source>
+        <translation>—</translation>
+    </message>
+</context>
+<context>
+    <name>PanelText</name>
+    <message>
+        <location line="-55"/>
+        <source>Pause when another app uses audio</source>
+        <translation>Bei Audio anderer Apps pausieren</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Mic in use — paused</source>
+        <translation>Mikrofon aktiv — pausiert</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Another app is playing — paused</source>
+        <translation>Andere App spielt ab — pausiert</translation>
+    </message>
+</context>
+<context>
+    <name>PlayerService</name>
+    <message>
+        <location filename="../src/playback/PlayerService.cpp" line="+480"/>
+        <source>Not enough disk space to download this track</source>
+        <translation>Nicht genug Speicherplatz, um diesen Titel herunterzuladen</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Could not download this track: %1</source>
+        <translation>Dieser Titel konnte nicht heruntergeladen werden: %1</translation>
+    </message>
+    <message>
+        <location line="+16"/>
+        <source>No sound output: waiting for the sound server</source>
+        <translation>Keine Tonausgabe: warte auf den Soundserver</translation>
+    </message>
+    <message>
+        <location line="+38"/>
+        <source>This file cannot be played: %1</source>
+        <translation>Diese Datei kann nicht abgespielt werden: %1</translation>
+    </message>
+</context>
+<context>
+    <name>RecordStore</name>
+    <message>
+        <location filename="../src/core/RecordStore.cpp" line="+78"/>
+        <source>unknown database error</source>
+        <translation>unbekannter Datenbankfehler</translation>
+    </message>
+    <message>
+        <location line="+83"/>
+        <source>%1 is a folder, not a record store.</source>
+        <translation>%1 ist ein Ordner, kein Datenspeicher.</translation>
+    </message>
+    <message>
+        <location line="+7"/>
+        <location line="+113"/>
+        <source>Could not open %1</source>
+        <translation>%1 konnte nicht geöffnet werden</translation>
+    </message>
+    <message>
+        <location line="-98"/>
+        <source>Could not read %1</source>
+        <translation>%1 konnte nicht gelesen werden</translation>
+    </message>
+    <message>
+        <location line="+12"/>
+        <source>%1 holds records of schema version %2; this version reads %3.</source>
+        <translation>%1 enthält Datensätze der Schemaversion %2; diese Version liest %3.</translation>
+    </message>
+    <message>
+        <location line="+65"/>
+        <location line="+11"/>
+        <source>Could not update %1</source>
+        <translation>%1 konnte nicht aktualisiert werden</translation>
+    </message>
+    <message>
+        <location line="+20"/>
+        <source>%1 has no field named %2.</source>
+        <translation>%1 hat kein Feld namens %2.</translation>
+    </message>
+    <message>
+        <location line="+14"/>
+        <location line="+9"/>
+        <source>Could not read %1 records</source>
+        <translation>%1-Datensätze konnten nicht gelesen werden</translation>
+    </message>
+    <message>
+        <location line="+24"/>
+        <location line="+5"/>
+        <source>Could not store a %1 record</source>
+        <translation>Ein %1-Datensatz konnte nicht gespeichert werden</translation>
+    </message>
+    <message>
+        <location line="+10"/>
+        <location line="+4"/>
+        <source>Could not delete a %1 record</source>
+        <translation>Ein %1-Datensatz konnte nicht gelöscht werden</translation>
+    </message>
+    <message>
+        <location line="+10"/>
+        <source>Could not change %1</source>
+        <translation>%1 konnte nicht geändert werden</translation>
+    </message>
+    <message>
+        <location line="+10"/>
+        <source>Could not save %1</source>
+        <translation>%1 konnte nicht gespeichert werden</translation>
+    </message>
+</context>
+<context>
+    <name>SafeFileName</name>
+    <message>
+        <location filename="../src/core/SafeFileName.cpp" line="+21"/>
+        <source>The id &quot;%1&quot; cannot be used as a file name.</source>
+        <translation>Die ID „%1“ kann nicht als Dateiname verwendet werden.</translation>
+    </message>
+</context>
+<context>
+    <name>SavedMixChip</name>
+    <message>
+        <location filename="../src/ui/controls/SavedMixChip.qml" line="+48"/>
+        <source>Rename…</source>
+        <translation>Umbenennen…</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Rename %1</source>
+        <translation>%1 umbenennen</translation>
+    </message>
+    <message>
+        <location line="+8"/>
+        <source>Copy link</source>
+        <translation>Link kopieren</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Copy link of %1</source>
+        <translation>Link von %1 kopieren</translation>
+    </message>
+    <message>
+        <location line="+8"/>
+        <source>Delete</source>
+        <translation>Löschen</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Delete %1</source>
+        <translation>%1 löschen</translation>
+    </message>
+</context>
+<context>
+    <name>SavedMixesService</name>
+    <message>
+        <location filename="../src/mixes/SavedMixesService.cpp" line="+36"/>
+        <source>Could not read the saved mixes: %1</source>
+        <translation>Die gespeicherten Mixe konnten nicht gelesen werden: %1</translation>
+    </message>
+    <message>
+        <location line="+70"/>
+        <source>Could not save the mixes: %1</source>
+        <translation>Die Mixe konnten nicht gespeichert werden: %1</translation>
+    </message>
+    <message>
+        <location line="+98"/>
+        <source>Only a mix with a scene from the catalogue can be shared.</source>
+        <translation>Nur ein Mix mit einer Szene aus dem Katalog kann geteilt werden.</translation>
+    </message>
+</context>
+<context>
+    <name>SceneDrawer</name>
+    <message>
+        <location filename="../src/ui/launcher/SceneDrawer.qml" line="+93"/>
+        <source>Scenes</source>
+        <translation>Szenen</translation>
+    </message>
+    <message>
+        <location line="+6"/>
+        <source>Tap any scene to hear it</source>
+        <translation>Klicke auf eine Szene, um sie zu hören</translation>
+    </message>
+    <message>
+        <location line="+11"/>
+        <source>Close</source>
+        <translation>Schließen</translation>
+    </message>
+    <message>
+        <location line="+31"/>
+        <source>All</source>
+        <translation>Alle</translation>
+    </message>
+    <message>
+        <location line="+73"/>
+        <source>Now Previewing</source>
+        <translation>Vorschau läuft</translation>
+    </message>
+    <message>
+        <location line="+21"/>
+        <location line="+10"/>
+        <source>Use this scene</source>
+        <translation>Diese Szene verwenden</translation>
+    </message>
+</context>
+<context>
+    <name>SceneDrawerModel</name>
+    <message>
+        <location filename="../src/ui/launcher/SceneDrawerModel.cpp" line="+71"/>
+        <source>Playing</source>
+        <translation>Läuft</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Preview</source>
+        <translation>Vorschau</translation>
+    </message>
+    <message>
+        <location line="+128"/>
+        <source>%1 of %2</source>
+        <translation>%1 von %2</translation>
+    </message>
+    <message>
+        <location line="+7"/>
+        <source>Could not keep this scene offline: %1</source>
+        <translation>Diese Szene konnte nicht offline gespeichert werden: %1</translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>Unpin from offline</source>
+        <translation>Nicht mehr offline speichern</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>Pin for offline</source>
+        <translation>Offline speichern</translation>
+    </message>
+</context>
+<context>
+    <name>SettingsRoot</name>
+    <message>
+        <location filename="../src/ui/settings/SettingsRoot.qml" line="+33"/>
+        <source>Close</source>
+        <translation>Schließen</translation>
+    </message>
+    <message>
+        <location line="+49"/>
+        <source>Dusk Haven</source>
+        <translation>Dusk Haven</translation>
+    </message>
+    <message>
+        <location line="+15"/>
+        <source>Auto-pause</source>
+        <translation>Auto-Pause</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>Pause when another app plays audio</source>
+        <translation>Bei Audio anderer Apps pausieren</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Stop when a call, video, or other music app starts; resume 5s after it ends</source>
+        <translation>Hält an, wenn ein Anruf, ein Video oder eine andere Musik-App startet; spielt 5 s nach dem Ende weiter</translation>
+    </message>
+    <message>
+        <location line="+7"/>
+        <source>Pause in Low Power Mode</source>
+        <translation>Im Energiesparmodus pausieren</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Stop playback while the power saver profile is on</source>
+        <translation>Hält die Wiedergabe an, solange das Energiesparprofil aktiv ist</translation>
+    </message>
+    <message>
+        <location line="+7"/>
+        <source>Pause on low battery</source>
+        <translation>Bei niedrigem Akkustand pausieren</translation>
+    </message>
+    <message>
+        <location line="+9"/>
+        <source>General</source>
+        <translation>Allgemein</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>Launch at login</source>
+        <translation>Beim Anmelden starten</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Opens when you sign in</source>
+        <translation>Öffnet sich, wenn du dich anmeldest</translation>
+    </message>
+    <message>
+        <location line="+7"/>
+        <source>Open launcher on app launch</source>
+        <translation>Startfenster beim App-Start öffnen</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Show the launcher window when the app opens</source>
+        <translation>Zeigt das Startfenster, wenn die App startet</translation>
+    </message>
+    <message>
+        <location line="+8"/>
+        <source>Scene &amp; audio</source>
+        <translation>Szene &amp; Audio</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>Animated scene loops</source>
+        <translation>Animierte Szenen-Loops</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Subtle motion in scene illustrations</source>
+        <translation>Dezente Bewegung in den Szenenbildern</translation>
+    </message>
+    <message>
+        <location line="+7"/>
+        <source>Reduce motion</source>
+        <translation>Bewegung reduzieren</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Pause animated loops</source>
+        <translation>Pausiert animierte Loops</translation>
+    </message>
+    <message>
+        <location line="+15"/>
+        <source>Global Hotkeys</source>
+        <translation>Globale Tastenkürzel</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>Enable global hotkeys</source>
+        <translation>Globale Tastenkürzel aktivieren</translation>
+    </message>
+    <message>
+        <location line="+9"/>
+        <source>Cache</source>
+        <translation>Cache</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>Cache budget</source>
+        <translation>Cache-Limit</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Max disk space for cached audio</source>
+        <translation>Max. Speicherplatz für Audio im Cache</translation>
+    </message>
+    <message>
+        <location line="+39"/>
+        <location line="+4"/>
+        <source>Reset playback cache</source>
+        <translation>Wiedergabe-Cache zurücksetzen</translation>
+    </message>
+    <message>
+        <location line="-3"/>
+        <source>Clear cached audio (pinned files kept)</source>
+        <translation>Löscht Audio im Cache (offline gespeicherte Dateien bleiben)</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <location line="+67"/>
+        <source>Reset</source>
+        <translation>Zurücksetzen</translation>
+    </message>
+    <message>
+        <location line="-26"/>
+        <location line="+3"/>
+        <source>Reset playback cache?</source>
+        <translation>Wiedergabe-Cache zurücksetzen?</translation>
+    </message>
+    <message>
+        <location line="+8"/>
+        <source>Cached audio files will be deleted. Pinned downloads are kept.</source>
+        <translation>Audiodateien im Cache werden gelöscht. Offline gespeicherte Downloads bleiben erhalten.</translation>
+    </message>
+    <message>
+        <location line="+9"/>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+</context>
+<context>
+    <name>SettingsView</name>
+    <message>
+        <location filename="../src/ui/settings/SettingsView.cpp" line="+24"/>
+        <source>%1 MB</source>
+        <translation>%1 MB</translation>
+    </message>
+    <message>
+        <location line="+6"/>
+        <source>Version %1</source>
+        <translation>Version %1</translation>
+    </message>
+    <message>
+        <location line="+34"/>
+        <source>Stop when battery falls below %1% and unplugged</source>
+        <translation>Hält an, wenn der Akku unter %1 % fällt und kein Netzteil angeschlossen ist</translation>
+    </message>
+    <message>
+        <location line="+100"/>
+        <source>The audio file is missing or cannot be read</source>
+        <translation>Die Audiodatei fehlt oder ist nicht lesbar</translation>
+    </message>
+    <message>
+        <location line="+18"/>
+        <source>MMM d, yyyy</source>
+        <extracomment>The date a custom scene was added, as a QDate pattern: MMM is the month&apos;s short name.</extracomment>
+        <translation>d. MMM yyyy</translation>
+    </message>
+</context>
+<context>
+    <name>SettingsWindow</name>
+    <message>
+        <location filename="../src/ui/shell/ShellWindows.cpp" line="+103"/>
+        <source>Settings</source>
+        <translation>Einstellungen</translation>
+    </message>
+</context>
+<context>
+    <name>SleepPresetChip</name>
+    <message>
+        <location filename="../src/ui/controls/SleepPresetChip.qml" line="+12"/>
+        <source>Sleep in %1</source>
+        <translation>In %1 beenden</translation>
+    </message>
+</context>
+<context>
+    <name>SleepTimer</name>
+    <message>
+        <location filename="../src/mixes/SleepTimer.cpp" line="+90"/>
+        <source>%1 min</source>
+        <translation>%1 min</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>%1 h</source>
+        <translation>%1 h</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>%1 h %2 min</source>
+        <translation>%1 h %2 min</translation>
+    </message>
+    <message>
+        <location line="+36"/>
+        <source>A sleep timer runs for more than 0 minutes and at most %1 hours.</source>
+        <translation>Ein Schlaftimer läuft länger als 0 Minuten und höchstens %1 Stunden.</translation>
+    </message>
+    <message>
+        <location line="+231"/>
+        <source>The computer could not be suspended: %1</source>
+        <translation>Der Computer konnte nicht in den Standby versetzt werden: %1</translation>
+    </message>
+</context>
+<context>
+    <name>SleepTimerMenu</name>
+    <message>
+        <location filename="../src/ui/controls/SleepTimerMenu.qml" line="+16"/>
+        <source>Sleep in %1</source>
+        <translation>Endet in %1</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>Sleep timer</source>
+        <translation>Schlaftimer</translation>
+    </message>
+    <message>
+        <location line="+37"/>
+        <source>Custom minutes</source>
+        <translation>Eigene Minutenzahl</translation>
+    </message>
+    <message>
+        <location line="+6"/>
+        <source>min</source>
+        <translation>min</translation>
+    </message>
+    <message>
+        <location line="+6"/>
+        <source>Start</source>
+        <translation>Starten</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Start custom timer</source>
+        <translation>Eigenen Timer starten</translation>
+    </message>
+    <message>
+        <location line="+10"/>
+        <source>+15 min</source>
+        <translation>+15 min</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>Cancel timer</source>
+        <translation>Timer abbrechen</translation>
+    </message>
+    <message>
+        <location line="+12"/>
+        <location line="+8"/>
+        <source>Then suspend the computer</source>
+        <translation>Danach Computer in Standby versetzen</translation>
+    </message>
+</context>
+<context>
+    <name>Spinner</name>
+    <message>
+        <location filename="../src/ui/controls/Spinner.qml" line="+11"/>
+        <source>Downloading</source>
+        <translation>Wird geladen</translation>
+    </message>
+</context>
+<context>
+    <name>UpdateChecker</name>
+    <message>
+        <location filename="../src/ui/shell/UpdateChecker.cpp" line="+32"/>
+        <source>The update feed names no version.</source>
+        <translation>Der Update-Feed nennt keine Version.</translation>
+    </message>
+    <message>
+        <location line="+12"/>
+        <source>The update feed names no download page.</source>
+        <translation>Der Update-Feed nennt keine Downloadseite.</translation>
+    </message>
+    <message>
+        <location line="+12"/>
+        <source>No update source is configured for this build of Dusk Haven.</source>
+        <translation>Für diesen Build von Dusk Haven ist keine Update-Quelle eingerichtet.</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Dusk Haven %1 is up to date.</source>
+        <translation>Dusk Haven %1 ist aktuell.</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Dusk Haven %1 is available (you have %2).</source>
+        <translation>Dusk Haven %1 ist verfügbar (du hast %2).</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>Could not check for updates: %1</source>
+        <translation>Es konnte nicht nach Updates gesucht werden: %1</translation>
+    </message>
+    <message>
+        <location line="+27"/>
+        <source>the server answered %1.</source>
+        <translation>der Server antwortete mit %1.</translation>
+    </message>
+</context>
+<context>
+    <name>UpdatePrompt</name>
+    <message>
+        <location line="+42"/>
+        <source>Check for Updates</source>
+        <translation>Nach Updates suchen</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>Download</source>
+        <translation>Herunterladen</translation>
+    </message>
+</context>
+<context>
+    <name>XdgAutostart</name>
+    <message>
+        <location filename="../src/ui/settings/XdgAutostart.cpp" line="+71"/>
+        <source>Could not remove %1.</source>
+        <translation>%1 konnte nicht entfernt werden.</translation>
+    </message>
+</context>
+</TS>

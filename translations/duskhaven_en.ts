@@ -1,0 +1,45 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="en" sourcelanguage="en">
+<context>
+    <name>ByteCount</name>
+    <message numerus="yes">
+        <location filename="../src/ui/controls/AmbientPackState.cpp" line="+12"/>
+        <source>%n bytes</source>
+        <translation>
+            <numerusform>%n byte</numerusform>
+            <numerusform>%n bytes</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
+    <name>OnboardingModel</name>
+    <message numerus="yes">
+        <location filename="../src/ui/launcher/OnboardingModel.cpp" line="+31"/>
+        <source>%n selected · Pick at least 1</source>
+        <translation>
+            <numerusform>%n selected · Pick at least 1</numerusform>
+            <numerusform>%n selected · Pick at least 1</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
+    <name>PackCardText</name>
+    <message numerus="yes">
+        <location filename="../src/ui/controls/AmbientPackState.cpp" line="+35"/>
+        <source>%n layers · %1</source>
+        <translation>
+            <numerusform>%n layer · %1</numerusform>
+            <numerusform>%n layers · %1</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <location line="+4"/>
+        <source>~5 MB · %n layers</source>
+        <translation>
+            <numerusform>~5 MB · %n layer</numerusform>
+            <numerusform>~5 MB · %n layers</numerusform>
+        </translation>
+    </message>
+</context>
+</TS>
