@@ -47,6 +47,9 @@ Rectangle {
             Text {
                 width: parent.width
                 text: pack.title
+                // Two lines where a language words it longer, rather than cut.
+                wrapMode: Text.WordWrap
+                maximumLineCount: 2
                 elide: Text.ElideRight
                 font.pixelSize: 11
                 font.weight: card.inPopover ? Font.Medium : Font.DemiBold

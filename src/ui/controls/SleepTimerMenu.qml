@@ -86,9 +86,13 @@ Column {
     }
     Item {
         width: parent.width
-        height: suspend.height
+        height: Math.max(suspend.height, suspendText.implicitHeight)
+        // Wraps rather than running under the switch where a language words it longer.
         Text {
+            id: suspendText
             anchors.verticalCenter: parent.verticalCenter
+            width: parent.width - suspend.width - 8
+            wrapMode: Text.WordWrap
             text: qsTr("Then suspend the computer")
             font.pixelSize: 11
             color: Theme.palette.textPrimary
