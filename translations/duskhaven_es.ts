@@ -13,7 +13,32 @@
 <context>
     <name>AmbientPack</name>
     <message>
-        <location filename="../src/mixer/AmbientPack.cpp" line="+108"/>
+        <location filename="../src/mixer/AmbientPack.cpp" line="+31"/>
+        <source>Rain</source>
+        <translation>Lluvia</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Fireplace</source>
+        <translation>Chimenea</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Café</source>
+        <translation>Cafetería</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Birds</source>
+        <translation>Pájaros</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Waves</source>
+        <translation>Olas</translation>
+    </message>
+    <message>
+        <location line="+76"/>
         <source>Could not download %1: %2</source>
         <translation>No se pudo descargar %1: %2</translation>
     </message>
@@ -36,7 +61,7 @@
 <context>
     <name>AmbientPackCard</name>
     <message>
-        <location filename="../src/ui/controls/AmbientPackCard.qml" line="+77"/>
+        <location filename="../src/ui/controls/AmbientPackCard.qml" line="+80"/>
         <location line="+12"/>
         <source>Download</source>
         <translation>Descargar</translation>
@@ -1286,7 +1311,7 @@
         <translation>Cancelar temporizador</translation>
     </message>
     <message>
-        <location line="+12"/>
+        <location line="+16"/>
         <location line="+8"/>
         <source>Then suspend the computer</source>
         <translation>Después, suspender el equipo</translation>

@@ -16,21 +16,24 @@
 namespace {
 const QString fileSuffix = QStringLiteral(".mp3");
 
+// The built-in layers' names are the app's own, shown in the user's language (a catalogue's
+// layers are named by the catalogue).
 AmbientLayer builtIn(const char *id, const char *name, const char *icon)
 {
-    return AmbientLayer{QString::fromUtf8(id), QString::fromUtf8(name), QString::fromUtf8(icon),
-                        std::nullopt};
+    return AmbientLayer{QString::fromUtf8(id), QCoreApplication::translate("AmbientPack", name),
+                        QString::fromUtf8(icon), std::nullopt};
 }
 } // namespace
 
-const QList<AmbientLayer> &AmbientPack::defaultLayers()
+QList<AmbientLayer> AmbientPack::defaultLayers()
 {
-    static const QList<AmbientLayer> layers = {
-        builtIn("rain", "Rain", "cloud.rain.fill"),     builtIn("fire", "Fireplace", "flame.fill"),
-        builtIn("cafe", "Café", "cup.and.saucer.fill"), builtIn("birds", "Birds", "bird.fill"),
-        builtIn("waves", "Waves", "water.waves"),
+    return {
+        builtIn("rain", QT_TRANSLATE_NOOP("AmbientPack", "Rain"), "cloud.rain.fill"),
+        builtIn("fire", QT_TRANSLATE_NOOP("AmbientPack", "Fireplace"), "flame.fill"),
+        builtIn("cafe", QT_TRANSLATE_NOOP("AmbientPack", "Café"), "cup.and.saucer.fill"),
+        builtIn("birds", QT_TRANSLATE_NOOP("AmbientPack", "Birds"), "bird.fill"),
+        builtIn("waves", QT_TRANSLATE_NOOP("AmbientPack", "Waves"), "water.waves"),
     };
-    return layers;
 }
 
 AmbientPack::AmbientPack(LibraryService &library, HTTPClient http, FileLocations locations,

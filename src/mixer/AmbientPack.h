@@ -23,7 +23,7 @@ class AmbientPack : public QObject
 
 public:
     // The layers in effect when the catalogue names none.
-    static const QList<AmbientLayer> &defaultLayers();
+    static QList<AmbientLayer> defaultLayers();
 
     // Creates the ambient folder (a failure is ignored).
     AmbientPack(LibraryService &library, HTTPClient http, FileLocations locations,

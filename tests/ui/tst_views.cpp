@@ -1,6 +1,8 @@
 // What the views read and write: colours from text, the scene each window displays, the typed
 // settings, the catalogue's scene list, and every window loading without a QML warning.
+#include "core/Translations.h"
 #include "support/AppFixture.h"
+#include "support/QuickItems.h"
 #include "support/TestCatalogue.h"
 #include "support/TestSupport.h"
 #include "ui/shell/ClickOutsideMonitor.h"
@@ -166,6 +168,54 @@ private Q_SLOTS:
         QVERIFY2(QmlWarnings::seen.isEmpty(), qPrintable(QmlWarnings::seen.join('\n')));
         QVERIFY(app.windows->launcher()->rootObject());
         QVERIFY(app.windows->settingsWindow()->rootObject());
+    }
+
+    // What the accessibility bus cannot see: the plain texts of the panel, the launcher, its
+    // drawer and the settings window, with a pseudo-translation (each text wrapped as [¡…!]).
+    // A text that is not wrapped escaped translation, unless it is the catalogue's or a figure.
+    void everyTextShownIsTranslated()
+    {
+        const QTemporaryDir folder;
+        const QString pseudo = folder.filePath(QStringLiteral("duskhaven_de.qm"));
+        QCOMPARE(TestSupport::run(TestSupport::sourceDir() + "/tools/translations",
+                                  {QStringLiteral("pseudo"), pseudo})
+                     .exitCode,
+                 0);
+        const Translations translations{QLocale(QLocale::German), {folder.path()}};
+        TestHttpServer server;
+        const Manifest manifest = servedCatalogue(server, {{"a", {"t1"}}, {"b", {"t2"}}});
+        server.serve("/manifest.json", 200, catalogueJson(manifest));
+        AppFixture app(R"({"onboardingCompleted": true})");
+        app.start(server.url("/manifest.json"));
+        app.startShell();
+        QTRY_COMPARE(app.views->scenes()->count(), 2);
+        app.menuBar->showPanel();
+        app.windows->openLauncher();
+        app.windows->openSettings();
+        QVERIFY(QTest::qWaitForWindowExposed(app.windows->settingsWindow()));
+        QVERIFY(QTest::qWaitForWindowExposed(app.windows->launcher()));
+        QTest::qWait(200);
+
+        const QRegularExpression wrapped(QStringLiteral("\\[¡.*?!\\]"),
+                                         QRegularExpression::DotMatchesEverythingOption);
+        const QRegularExpression sizes(QStringLiteral("\\d+ [KMGT]?B\\b"));
+        const QRegularExpression words(QStringLiteral("[^\\W\\d_]{2,}"));
+        QStringList escaped;
+        for (QQuickWindow *window : {static_cast<QQuickWindow *>(&PanelWindow::of(*app.menuBar)),
+                                     static_cast<QQuickWindow *>(app.windows->launcher()),
+                                     static_cast<QQuickWindow *>(app.windows->settingsWindow())}) {
+            for (QQuickItem *item : QuickItems::itemsOf(window->contentItem(), true)) {
+                if (!item->inherits("QQuickText"))
+                    continue;
+                QString rest = item->property("text").toString().remove(wrapped);
+                for (const Playlist &scene : manifest.playlists)
+                    rest.remove(scene.name);
+                rest.remove(QStringLiteral("Dusk Haven")).remove(sizes);
+                if (rest.contains(words))
+                    escaped.append(item->property("text").toString());
+            }
+        }
+        QVERIFY2(escaped.isEmpty(), qPrintable(escaped.join(QLatin1Char('\n'))));
     }
 
     // Set once on a root, the palette and the symbols reach every item below it: through a
