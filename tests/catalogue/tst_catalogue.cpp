@@ -1,5 +1,5 @@
-#include "core/AppError.h"
 #include "catalogue/Catalogue.h"
+#include "core/AppError.h"
 #include "support/TestHttpServer.h"
 #include "support/TestSupport.h"
 
@@ -66,13 +66,9 @@ QString decodingError(const QByteArray &json)
     return {};
 }
 
-QStringList ids(const QList<Track> &tracks)
-{
-    QStringList result;
-    for (const Track &track : tracks)
-        result.append(track.id);
-    return result;
-}
+const auto ids = [](const QList<Track> &tracks) {
+    return TestSupport::fieldOf(tracks, &Track::id);
+};
 
 } // namespace
 
