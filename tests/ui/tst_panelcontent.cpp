@@ -14,8 +14,6 @@
 #include "ui/shell/PanelWindow.h"
 
 #include <QAccessible>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QQuickItem>
 #include <QQuickView>
 #include <QSignalSpy>
@@ -45,29 +43,18 @@ class TestPanelContent : public QObject
 private Q_SLOTS:
     void initTestCase() { QAccessible::setActive(true); }
 
-    void byteCounts_data()
-    {
-        QTest::addColumn<qint64>("bytes");
-        QTest::addColumn<QString>("text");
-        QTest::newRow("none") << qint64(0) << "0 bytes";
-        QTest::newRow("one") << qint64(1) << "1 byte";
-        QTest::newRow("under a kilobyte") << qint64(999) << "999 bytes";
-        QTest::newRow("kilobytes are whole") << qint64(1499) << "1 KB";
-        QTest::newRow("rounding up a unit") << qint64(999'500) << "1 MB";
-        QTest::newRow("megabytes") << qint64(1'234'567) << "1.2 MB";
-        QTest::newRow("no trailing zero") << qint64(5'000'000) << "5 MB";
-        QTest::newRow("gigabytes") << qint64(1'250'000'000) << "1.25 GB";
-    }
-
-    void byteCounts()
-    {
-        QFETCH(qint64, bytes);
-        QFETCH(QString, text);
-        QCOMPARE(ByteCount::fileStyle(bytes), text);
-    }
-
     void wording()
     {
+        using ByteCount::fileStyle;
+        QCOMPARE(fileStyle(0), "0 bytes");
+        QCOMPARE(fileStyle(1), "1 byte");
+        QCOMPARE(fileStyle(999), "999 bytes");
+        QCOMPARE(fileStyle(1499), "1 KB");    // kilobytes are whole
+        QCOMPARE(fileStyle(999'500), "1 MB"); // rounding up a unit
+        QCOMPARE(fileStyle(1'234'567), "1.2 MB");
+        QCOMPARE(fileStyle(5'000'000), "5 MB"); // no trailing zero
+        QCOMPARE(fileStyle(1'250'000'000), "1.25 GB");
+
         using namespace PackCardText;
         const State idle{false, 0, 5, {}};
         const State running{true, 1'200'000, 5, {}};
@@ -160,16 +147,10 @@ private Q_SLOTS:
         QTest::mouseMove(&view, QPoint(215, 7)); // held to the end
         QCOMPARE(moves, (QList<double>{0.25, 0.75, 1.0}));
         // The file waits while the drag holds it (heldWriteInterval has not passed).
-        QVERIFY(!QJsonDocument::fromJson(TestSupport::readFile(store.filePath()))
-                     .object()
-                     .contains("volume"));
+        QVERIFY(!TestSupport::readJsonObject(store.filePath()).contains("volume"));
         QTest::mouseRelease(&view, Qt::LeftButton, {}, QPoint(215, 7));
         QVERIFY(!slider.isPressed());
-        QCOMPARE(QJsonDocument::fromJson(TestSupport::readFile(store.filePath()))
-                     .object()
-                     .value("volume")
-                     .toDouble(),
-                 1.0);
+        QCOMPARE(TestSupport::readJsonObject(store.filePath()).value("volume").toDouble(), 1.0);
 
         QCOMPARE(SliderInput::valueAt(100.1, 200, 0.5), std::nullopt); // under 0.001
         QCOMPARE(SliderInput::valueAt(10, 0, 0.5), std::nullopt);      // no width yet
@@ -189,8 +170,8 @@ private Q_SLOTS:
         TestHttpServer server;
         Manifest manifest =
             servedCatalogue(server, {{"a", {"t1"}}, {"b", {"t2"}}, {"c", {"t3"}}, {"d", {"t4"}}});
-        manifest.ambientLayers = QList<AmbientLayer>{
-            {"rain", "Rain", "cloud.rain.fill", server.url("/rain.mp3")}};
+        manifest.ambientLayers =
+            QList<AmbientLayer>{{"rain", "Rain", "cloud.rain.fill", server.url("/rain.mp3")}};
         server.serve("/rain.mp3", 404, "gone");
         AppFixture app;
         app.start(server.url("/manifest.json")); // nothing there yet
@@ -220,13 +201,10 @@ private Q_SLOTS:
         QCOMPARE(qAlpha(shown.pixel(shown.width() - 2, 1)), 0);
         QCOMPARE(qAlpha(shown.pixel(shown.width() / 2, 1)), 255);
         const QList<QQuickItem *> chain = tabChain(view->contentItem());
-        QStringList names;
-        for (QQuickItem *item : chain)
-            names.append(accessibleName(item));
-        QCOMPARE(names, (QStringList{"Favourite", "Next scene", "Play", "Volume", "See all",
-                                     "Scene b", "Scene c", "Scene d", "Download",
-                                     "Save mix…", "Sleep timer", "Auto-pause for calls & audio",
-                                     "Settings", "Open app"}));
+        QCOMPARE(TestSupport::fieldOf(chain, accessibleName),
+                 (QStringList{"Favourite", "Next scene", "Play", "Volume", "See all", "Scene b",
+                              "Scene c", "Scene d", "Download", "Save mix…", "Sleep timer",
+                              "Auto-pause for calls & audio", "Settings", "Open app"}));
 
         // Space plays the scene shown, although nothing was played before.
         QTest::keyClick(view, Qt::Key_Space);
