@@ -96,12 +96,18 @@ private Q_SLOTS:
 
     // The curve's shape is heard through the sleep timer's fade (tst_sleeptimer); its ends are
     // exact, so that a finished fade is silence and not a rounding error above it.
-    void theFadeEndsOnExactSilence()
+    void theFadeEndsOnExactSilenceAndTheTimeLeftReads()
     {
         // QCOMPARE would let a double within rounding of 0 pass.
         QVERIFY(FadeCurve::equalPowerOut(0.0) == 1.0);
         QVERIFY(FadeCurve::equalPowerOut(1.0) == 0.0);
         QVERIFY(FadeCurve::equalPowerOut(2.0) == 0.0);
+
+        // And the time left reads naturally.
+        QCOMPARE(SleepTimer::minutesLabel(60), QString("1 h"));
+        QCOMPARE(SleepTimer::minutesLabel(125), QString("2 h 05 min"));
+        QCOMPARE(SleepTimer::clockLabel(59), QString("0:59"));
+        QCOMPARE(SleepTimer::clockLabel(3725), QString("1:02:05"));
     }
 
     void namesAreTrimmedBoundedAndUnique()
@@ -114,14 +120,6 @@ private Q_SLOTS:
         QVERIFY(!MixNames::problem(QString("🌙").repeated(60), {}));
         QVERIFY(MixNames::problem("night RAIN", {"Night rain"})->contains("already a mix"));
         QCOMPARE(MixNames::firstFree({"Mix 1", "mix 2"}), QString("Mix 3"));
-    }
-
-    void timeLeftReadsNaturally()
-    {
-        QCOMPARE(SleepTimer::minutesLabel(60), QString("1 h"));
-        QCOMPARE(SleepTimer::minutesLabel(125), QString("2 h 05 min"));
-        QCOMPARE(SleepTimer::clockLabel(59), QString("0:59"));
-        QCOMPARE(SleepTimer::clockLabel(3725), QString("1:02:05"));
     }
 };
 
