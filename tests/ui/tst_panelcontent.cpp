@@ -43,18 +43,29 @@ class TestPanelContent : public QObject
 private Q_SLOTS:
     void initTestCase() { QAccessible::setActive(true); }
 
+    void byteCounts_data()
+    {
+        QTest::addColumn<qint64>("bytes");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("none") << qint64(0) << "0 bytes";
+        QTest::newRow("one") << qint64(1) << "1 byte";
+        QTest::newRow("under a kilobyte") << qint64(999) << "999 bytes";
+        QTest::newRow("kilobytes are whole") << qint64(1499) << "1 KB";
+        QTest::newRow("rounding up a unit") << qint64(999'500) << "1 MB";
+        QTest::newRow("megabytes") << qint64(1'234'567) << "1.2 MB";
+        QTest::newRow("no trailing zero") << qint64(5'000'000) << "5 MB";
+        QTest::newRow("gigabytes") << qint64(1'250'000'000) << "1.25 GB";
+    }
+
+    void byteCounts()
+    {
+        QFETCH(qint64, bytes);
+        QFETCH(QString, text);
+        QCOMPARE(ByteCount::fileStyle(bytes), text);
+    }
+
     void wording()
     {
-        using ByteCount::fileStyle;
-        QCOMPARE(fileStyle(0), "0 bytes");
-        QCOMPARE(fileStyle(1), "1 byte");
-        QCOMPARE(fileStyle(999), "999 bytes");
-        QCOMPARE(fileStyle(1499), "1 KB");    // kilobytes are whole
-        QCOMPARE(fileStyle(999'500), "1 MB"); // rounding up a unit
-        QCOMPARE(fileStyle(1'234'567), "1.2 MB");
-        QCOMPARE(fileStyle(5'000'000), "5 MB"); // no trailing zero
-        QCOMPARE(fileStyle(1'250'000'000), "1.25 GB");
-
         using namespace PackCardText;
         const State idle{false, 0, 5, {}};
         const State running{true, 1'200'000, 5, {}};
