@@ -36,15 +36,12 @@ struct ProcessDeleter
 using Process = std::unique_ptr<QProcess, ProcessDeleter>;
 
 Process start(const QString &program, const QStringList &arguments,
-              const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment(),
-              bool quiet = false)
+              const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment())
 {
     Process process(new QProcess);
     process->setProcessEnvironment(environment);
     process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
     process->setStandardOutputFile(QProcess::nullDevice());
-    if (quiet)
-        process->setStandardErrorFile(QProcess::nullDevice());
     process->start(program, arguments);
     process->waitForStarted(5000);
     return process;
@@ -133,10 +130,8 @@ private Q_SLOTS:
     void anotherAppPlayingOrRecordingRaisesTheFlags()
     {
         // Four seconds of silence in pacat's raw format (s16, 44.1 kHz, stereo).
-        QFile silence(m_dir.filePath("silence.raw"));
-        QVERIFY(silence.open(QIODevice::WriteOnly));
-        silence.write(QByteArray(4 * 44100 * 2 * 2, '\0'));
-        silence.close();
+        const QString silence = m_dir.filePath("silence.raw");
+        QVERIFY(TestSupport::writeFile(silence, QByteArray(4 * 44100 * 2 * 2, '\0')));
 
         // Not asked to watch, the monitor holds no connection to the server at all.
         AudioContextMonitor monitor;
@@ -148,7 +143,7 @@ private Q_SLOTS:
         QSignalSpy output(&monitor, &AudioContextMonitor::externalOutputActiveChanged);
 
         // Nothing polls: the server's events alone bring the news.
-        Process pacat = start("pacat", {"--raw", silence.fileName()});
+        Process pacat = start("pacat", {"--raw", silence});
         QTRY_VERIFY_WITH_TIMEOUT(monitor.externalOutputActive(), flagTimeoutMs);
         // A monitor that starts watching while another app plays has the flag from its first
         // scan, long before a debounce could raise it.

@@ -1,5 +1,5 @@
-#include "core/AppError.h"
 #include "catalogue/Catalogue.h"
+#include "core/AppError.h"
 #include "support/TestHttpServer.h"
 #include "support/TestSupport.h"
 
@@ -66,13 +66,9 @@ QString decodingError(const QByteArray &json)
     return {};
 }
 
-QStringList ids(const QList<Track> &tracks)
-{
-    QStringList result;
-    for (const Track &track : tracks)
-        result.append(track.id);
-    return result;
-}
+const auto ids = [](const QList<Track> &tracks) {
+    return TestSupport::fieldOf(tracks, &Track::id);
+};
 
 } // namespace
 
@@ -115,7 +111,7 @@ private slots:
     }
 
     // Each case breaks one required rule; the error starts with the key path and the fault.
-    void failsNamingTheKeyPath()
+    void failsNamingTheKeyPathOrWhereTheJsonBreaks()
     {
         const QJsonValue missing(QJsonValue::Undefined);
         const struct
@@ -139,17 +135,15 @@ private slots:
             const QString error = decodingError(edited(c.path, c.value));
             QVERIFY2(error.startsWith(c.error), qPrintable(error));
         }
-    }
 
-    void failsOnDocumentsThatAreNotCatalogues()
-    {
-        const QList<std::pair<QByteArray, QString>> cases = {
+        // A document that is no catalogue at all says so, and where it stops being JSON.
+        const QList<std::pair<QByteArray, QString>> documents = {
             {"", "not valid JSON: unexpected end of the document at line 1, column 1"},
             {"{\n  \"version\": 1,", "not valid JSON: expected a member name at line 2, column 16"},
             {"{\"a\": \"\xC3\x28\"}", "not valid JSON: invalid UTF-8 in a string"},
             {QByteArray(100000, '['), "not valid JSON: nesting too deep"},
         };
-        for (const auto &[json, expected] : cases) {
+        for (const auto &[json, expected] : documents) {
             const QString error = decodingError(json);
             QVERIFY2(error.startsWith(expected), qPrintable(error));
         }

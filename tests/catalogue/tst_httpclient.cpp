@@ -233,25 +233,20 @@ private Q_SLOTS:
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"track.mp3"});
     }
 
-    // That a non-200 answer is never kept is guarded through tst_downloadservice.
-    void downloadIntoAFolderThatIsNotThereFetchesNothing()
+    // Into a folder that is not there nothing is fetched; a disk that refuses the body leaves
+    // no half file. (That a non-200 answer is never kept is guarded through tst_downloadservice.)
+    void aDownloadTheDiskCannotTakeLeavesNothing()
     {
         QTemporaryDir dir;
         TestHttpServer server;
-        server.serve("/t.mp3", 200, "track");
+        server.serve("/t.mp3", 200, pattern(300'000));
         const auto nowhere = TestSupport::wait(
             client().download(server.url("/t.mp3"), dir.filePath("missing/t.mp3")));
         QCOMPARE(nowhere.error.value().domain(), AppError::Domain::File);
         QCOMPARE(server.requestCount("/t.mp3"), 0);
-    }
 
-    void downloadRefusedByTheDiskLeavesNoHalfFile()
-    {
         // A file-size limit on this process makes the disk refuse the body part-way, as a full
         // disk would; root is bound by it too.
-        QTemporaryDir dir;
-        TestHttpServer server;
-        server.serve("/t.mp3", 200, pattern(300'000));
         TestSupport::DiskLimit full(64 * 1024);
         const auto outcome =
             TestSupport::wait(client().download(server.url("/t.mp3"), dir.filePath("t.mp3")));

@@ -55,16 +55,18 @@ class TestLibraryService : public QObject
     std::shared_ptr<QNetworkAccessManager> m_network = std::make_shared<QNetworkAccessManager>();
     std::unique_ptr<QTemporaryDir> m_dir;
     std::optional<FileLocations> m_locations;
+    std::unique_ptr<TestHttpServer> m_server;
 
-    // A service on the given server's /manifest.json.
-    std::unique_ptr<LibraryService> library(const TestHttpServer &server)
-    {
-        return library(server.url("/manifest.json"));
-    }
     std::unique_ptr<LibraryService> library(const QUrl &url)
     {
         return std::make_unique<LibraryService>(url, HTTPClient(m_network, {0ms, 50ms, 100ms}),
                                                 *m_locations);
+    }
+    // A service on the test's server, whose catalogue address answers with `response`.
+    std::unique_ptr<LibraryService> serving(const Response &response)
+    {
+        m_server->serve("/manifest.json", response);
+        return library(m_server->url("/manifest.json"));
     }
 
 private Q_SLOTS:
@@ -72,6 +74,7 @@ private Q_SLOTS:
     {
         m_dir = std::make_unique<QTemporaryDir>();
         m_locations.emplace(m_dir->filePath("dusk-haven"));
+        m_server = std::make_unique<TestHttpServer>();
     }
 
     void firstLaunchWithoutNetwork()
@@ -93,10 +96,8 @@ private Q_SLOTS:
 
     void refreshPublishesAndCachesTheBytesReceived()
     {
-        TestHttpServer server;
         const QByteArray body = catalogue("Rainy Window", "\n\t ");
-        server.serve("/manifest.json", 200, body);
-        auto service = library(server);
+        auto service = serving({.body = body});
         Notifications seen(*service);
 
         QVERIFY(TestSupport::wait(service->refresh()).value);
@@ -113,10 +114,8 @@ private Q_SLOTS:
     {
         // The cached copy and the server's document are the same catalogue, spelt differently.
         QVERIFY(writeFile(m_locations->manifestFile(), catalogue("Rainy Window", " ")));
-        TestHttpServer server;
         const QByteArray respelt = catalogue("Rainy Window", "  \n");
-        server.serve("/manifest.json", 200, respelt);
-        auto service = library(server);
+        auto service = serving({.body = respelt});
         Notifications seen(*service);
 
         service->loadCachedManifest();
@@ -150,9 +149,7 @@ private Q_SLOTS:
         QFETCH(int, code);
         const QByteArray cached = catalogue("Cached Scene");
         QVERIFY(writeFile(m_locations->manifestFile(), cached));
-        TestHttpServer server;
-        server.serve("/manifest.json", response);
-        auto service = library(server);
+        auto service = serving(response);
         service->loadCachedManifest();
         const Manifest before = *service->manifest();
         Notifications seen(*service);
@@ -169,16 +166,14 @@ private Q_SLOTS:
         QCOMPARE(*service->manifest(), before);
         QCOMPARE(readFile(m_locations->manifestFile()), cached);
         // Answers are never retried; only the dropped transfer is.
-        QCOMPARE(server.requestCount("/manifest.json"), response.dropAfter >= 0 ? 6 : 2);
+        QCOMPARE(m_server->requestCount("/manifest.json"), response.dropAfter >= 0 ? 6 : 2);
     }
 
     void unreadableCacheIsReportedAndRepairedByRefresh()
     {
         QVERIFY(writeFile(m_locations->manifestFile(), catalogue("Cut short").left(120)));
-        TestHttpServer server;
         const QByteArray body = catalogue("Fresh");
-        server.serve("/manifest.json", 200, body);
-        auto service = library(server);
+        auto service = serving({.body = body});
         Notifications seen(*service);
 
         service->loadCachedManifest();
@@ -200,9 +195,7 @@ private Q_SLOTS:
         const QByteArray old = catalogue("Old Scene");
         QVERIFY(writeFile(m_locations->manifestFile(), old));
         m_locations->ensureDirectories();
-        TestHttpServer server;
-        server.serve("/manifest.json", 200, catalogue("New Scene"));
-        auto service = library(server);
+        auto service = serving({.body = catalogue("New Scene")});
         service->loadCachedManifest();
         Notifications seen(*service);
 
@@ -223,18 +216,15 @@ private Q_SLOTS:
 
     void destroyingTheServiceAbortsItsRefresh()
     {
-        TestHttpServer server;
-        server.serve("/manifest.json",
-                     Response{.body = catalogue("Slow"), .chunkSize = 16, .chunkPause = 100ms});
-        auto service = library(server);
+        auto service = serving({.body = catalogue("Slow"), .chunkSize = 16, .chunkPause = 100ms});
         auto task = service->refresh();
-        QSignalSpy requests(&server, &TestHttpServer::requestReceived);
+        QSignalSpy requests(m_server.get(), &TestHttpServer::requestReceived);
         QVERIFY(requests.wait());
         service.reset();
 
         const auto outcome = TestSupport::wait(std::move(task), 5s);
         QCOMPARE(outcome.error.value().domain(), AppError::Domain::Cancelled);
-        QCOMPARE(server.requestCount("/manifest.json"), 1);
+        QCOMPARE(m_server->requestCount("/manifest.json"), 1);
         QVERIFY(!QFileInfo::exists(m_locations->manifestFile()));
     }
 };

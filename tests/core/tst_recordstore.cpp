@@ -13,13 +13,12 @@ CacheEntry entry(const QString &id, qint64 size, qint64 minutesAgo)
     return {id, size, QDateTime::currentDateTimeUtc().addSecs(-60 * minutesAgo)};
 }
 
-QStringList ids(const QList<CacheEntry> &entries)
-{
-    QStringList out;
-    for (const CacheEntry &e : entries)
-        out.append(e.trackId);
-    return out;
-}
+// The cache entries' track ids, sorted by `field`.
+const auto ids = [](auto &&store, const char *field = "trackId",
+                    Qt::SortOrder order = Qt::AscendingOrder) {
+    return TestSupport::fieldOf(store.template fetchAll<CacheEntry>(field, order),
+                                &CacheEntry::trackId);
+};
 } // namespace
 
 class TestRecordStore : public QObject
@@ -35,7 +34,7 @@ private:
     }
 
 private Q_SLOTS:
-    void replacesByKeyFetchesSortedAndDeletes()
+    void replacesByKeyFetchesSortedDeletesAndChecksFieldNames()
     {
         RecordStore store(freshPath());
         store.insert(entry("mid", 100, 5));
@@ -47,11 +46,15 @@ private Q_SLOTS:
         QCOMPARE(found.size(), 1);
         QCOMPARE(found.first().sizeBytes, 250);
         QCOMPARE(found.first().lastUsedAt, replacement.lastUsedAt); // to the millisecond
-        QCOMPARE(ids(store.fetchAll<CacheEntry>("lastUsedAt", Qt::AscendingOrder)),
-                 (QStringList{"old", "mid", "new"}));
+        QCOMPARE(ids(store, "lastUsedAt"), (QStringList{"old", "mid", "new"}));
         store.remove(entry("mid", 0, 0));
-        QCOMPARE(ids(store.fetchAll<CacheEntry>("lastUsedAt", Qt::DescendingOrder)),
-                 (QStringList{"new", "old"}));
+        QCOMPARE(ids(store, "lastUsedAt", Qt::DescendingOrder), (QStringList{"new", "old"}));
+
+        // Field names never reach the query unchecked.
+        QVERIFY_THROWS_EXCEPTION(AppError, store.fetch<CacheEntry>("trackId = trackId OR 1", 1));
+        QVERIFY_THROWS_EXCEPTION(
+            AppError, store.fetchAll<CacheEntry>("1; DROP TABLE CacheEntry", Qt::AscendingOrder));
+        QCOMPARE(ids(store).size(), 2);
     }
 
     void onlySavedChangesSurviveAReopen()
@@ -69,17 +72,7 @@ private Q_SLOTS:
         RecordStore reopened(path);
         QCOMPARE(reopened.fetchAll<CustomScene>("createdAt", Qt::DescendingOrder),
                  QList<CustomScene>{scene});
-        QVERIFY(reopened.fetchAll<CacheEntry>("trackId", Qt::AscendingOrder).isEmpty());
-    }
-
-    void fieldNamesNeverReachTheQueryUnchecked()
-    {
-        RecordStore store(freshPath());
-        store.insert(entry("t1", 1, 1));
-        QVERIFY_THROWS_EXCEPTION(AppError, store.fetch<CacheEntry>("trackId = trackId OR 1", 1));
-        QVERIFY_THROWS_EXCEPTION(
-            AppError, store.fetchAll<CacheEntry>("1; DROP TABLE CacheEntry", Qt::AscendingOrder));
-        QCOMPARE(store.fetchAll<CacheEntry>("trackId", Qt::AscendingOrder).size(), 1);
+        QVERIFY(ids(reopened).isEmpty());
     }
 
     void openingFailsWithADescription_data()
@@ -119,7 +112,7 @@ private Q_SLOTS:
         QVERIFY(store->movedAsideFile().startsWith(path + ".damaged-"));
         store->insert(entry("a", 1, 0));
         store->save();
-        QCOMPARE(RecordStore(path).fetchAll<CacheEntry>("trackId", Qt::AscendingOrder).size(), 1);
+        QCOMPARE(ids(RecordStore(path)).size(), 1);
     }
 
     // A full disk at commit: the caller gets the error, the unsaved change is gone, and once
@@ -136,16 +129,13 @@ private Q_SLOTS:
         QVERIFY(store.fetch<CacheEntry>("trackId", "lost").isEmpty());
         store.insert(entry("kept", 1, 0));
         store.save();
-        QCOMPARE(ids(RecordStore(path).fetchAll<CacheEntry>("trackId", Qt::AscendingOrder)),
-                 QStringList{"kept"});
+        QCOMPARE(ids(RecordStore(path)), QStringList{"kept"});
     }
 
     void refusesAnotherSchemaVersion()
     {
         const QString path = freshPath();
-        {
-            RecordStore created(path);
-        }
+        RecordStore{path}; // a store of this version
         {
             QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "raw");
             db.setDatabaseName(path);
@@ -174,8 +164,7 @@ private Q_SLOTS:
                            QDateTime::fromMSecsSinceEpoch(1733700000000, Qt::UTC)};
         {
             RecordStore store(path);
-            QCOMPARE(ids(store.fetchAll<CacheEntry>("trackId", Qt::AscendingOrder)),
-                     (QStringList{"track-a", "track-b"}));
+            QCOMPARE(ids(store), (QStringList{"track-a", "track-b"}));
             QCOMPARE(store.fetch<CacheEntry>("trackId", "track-a").first().sizeBytes, 1234567);
             const auto scenes = store.fetchAll<CustomScene>("createdAt", Qt::AscendingOrder);
             QCOMPARE(scenes.size(), 1);
@@ -187,7 +176,7 @@ private Q_SLOTS:
         }
         RecordStore reopened(path);
         QCOMPARE(reopened.fetchAll<SavedMix>("name", Qt::AscendingOrder), QList<SavedMix>{mix});
-        QCOMPARE(reopened.fetchAll<CacheEntry>("trackId", Qt::AscendingOrder).size(), 2);
+        QCOMPARE(ids(reopened).size(), 2);
         QSqlQuery version(QSqlDatabase::database(QSqlDatabase::connectionNames().constFirst()));
         QVERIFY(version.exec("SELECT value FROM Meta WHERE key = 'schemaVersion'") &&
                 version.next());

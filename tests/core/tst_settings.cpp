@@ -9,6 +9,7 @@
 #include <QTest>
 
 using TestSupport::writeFile;
+constexpr double notANumber = std::numeric_limits<double>::quiet_NaN();
 
 class TestSettings : public QObject
 {
@@ -17,10 +18,7 @@ class TestSettings : public QObject
 private:
     QTemporaryDir m_dir;
     QString path() const { return m_dir.filePath("config/settings.json"); }
-    QJsonObject fileObject() const
-    {
-        return QJsonDocument::fromJson(TestSupport::readFile(path())).object();
-    }
+    QJsonObject fileObject() const { return TestSupport::readJsonObject(path()); }
 
 private Q_SLOTS:
     void init() { QFile::remove(path()); }
@@ -35,8 +33,7 @@ private Q_SLOTS:
             QVERIFY(settings.setString(SettingsKey::lastPlayedPlaylistId, "rain"));
             QVERIFY(settings.setData(SettingsKey::ambientLayerVolumes, "{\"rain\":0.5}"));
             // NaN and infinity have no JSON form: refused, the old value stays.
-            QVERIFY(
-                !settings.setDouble(SettingsKey::volume, std::numeric_limits<double>::quiet_NaN()));
+            QVERIFY(!settings.setDouble(SettingsKey::volume, notANumber));
             QVERIFY(
                 !settings.setDouble(SettingsKey::volume, std::numeric_limits<double>::infinity()));
         }
@@ -66,7 +63,7 @@ private Q_SLOTS:
         QCOMPARE(settings.value(Setting::cacheSizeBudgetMB), 500);
         QVERIFY(settings.set(Setting::volume, 1.7));
         QCOMPARE(settings.value(Setting::volume), 1.0);
-        QVERIFY(!settings.set(Setting::volume, std::numeric_limits<double>::quiet_NaN()));
+        QVERIFY(!settings.set(Setting::volume, notANumber));
         QVERIFY(!settings.set(Setting::cacheSizeBudgetMB, -1));
         QVERIFY(settings.setInteger(SettingsKey::cacheSizeBudgetMB, qint64(1) << 40));
         QCOMPARE(settings.value(Setting::cacheSizeBudgetMB), 500);

@@ -8,13 +8,9 @@
 #include <QTest>
 
 namespace {
-QStringList names(const QList<CustomScene> &scenes)
-{
-    QStringList out;
-    for (const CustomScene &s : scenes)
-        out.append(s.name);
-    return out;
-}
+const auto names = [](const QList<CustomScene> &scenes) {
+    return TestSupport::fieldOf(scenes, &CustomScene::name);
+};
 } // namespace
 
 class TestCustomScenes : public QObject
@@ -40,18 +36,13 @@ private Q_SLOTS:
         QTest::addColumn<QString>("given");
         QTest::addColumn<QString>("fileName");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("blank") << "   "
-                               << "Rain on Tin.m4a"
-                               << "Rain on Tin";
-        QTest::newRow("only the last extension goes") << ""
-                                                      << "side.a.flac"
-                                                      << "side.a";
-        QTest::newRow("a dot file keeps its name") << "\t"
-                                                   << ".hum"
-                                                   << ".hum";
-        QTest::newRow("trimmed") << "  Late Train \n"
-                                 << "x.wav"
-                                 << "Late Train";
+        const auto row = [](const char *name, const char *given, const char *file, const char *to) {
+            QTest::newRow(name) << QString(given) << QString(file) << QString(to);
+        };
+        row("blank", "   ", "Rain on Tin.m4a", "Rain on Tin");
+        row("only the last extension goes", "", "side.a.flac", "side.a");
+        row("a dot file keeps its name", "\t", ".hum", ".hum");
+        row("trimmed", "  Late Train \n", "x.wav", "Late Train");
     }
 
     void nameRules()

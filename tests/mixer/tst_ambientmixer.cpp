@@ -98,8 +98,7 @@ private Q_SLOTS:
     void volumesAreStoredAsDataForPresentFiles()
     {
         MixerFixture f;
-        QVERIFY(f.placeLayerFile("rain"));
-        QVERIFY(f.placeLayerFile("fire"));
+        QVERIFY(f.placeLayerFiles({"rain", "fire"}));
         AmbientMixerService &mixer = f.mixer();
         QSignalSpy volumes(&mixer, &AmbientMixerService::layerVolumesChanged);
 
@@ -150,8 +149,7 @@ private Q_SLOTS:
         QFETCH(Volumes, volumes);
         QFETCH(QByteArray, rewritten);
         MixerFixture f;
-        QVERIFY(f.placeLayerFile("rain"));
-        QVERIFY(f.placeLayerFile("fire")); // cafe's file is gone
+        QVERIFY(f.placeLayerFiles({"rain", "fire"})); // cafe's file is gone
         f.m_settings->setData(SettingsKey::ambientLayerVolumes, stored);
 
         AmbientMixerService &mixer = f.restart();
@@ -174,8 +172,7 @@ private Q_SLOTS:
     void layersFollowTheMusic()
     {
         MixerFixture f;
-        QVERIFY(f.placeLayerFile("rain"));
-        QVERIFY(f.placeLayerFile("fire"));
+        QVERIFY(f.placeLayerFiles({"rain", "fire"}));
         AmbientMixerService &mixer = f.mixer();
 
         mixer.setVolume(0.4f, "rain"); // music paused: a player that waits
@@ -215,12 +212,7 @@ private Q_SLOTS:
     {
         MixerFixture f;
         AmbientMixerService &mixer = f.mixer();
-        auto ids = [&] {
-            QStringList list;
-            for (const AmbientLayer &layer : mixer.layers())
-                list.append(layer.id);
-            return list;
-        };
+        auto ids = [&] { return TestSupport::fieldOf(mixer.layers(), &AmbientLayer::id); };
         QSignalSpy layersChanged(&mixer, &AmbientMixerService::layersChanged);
         QSignalSpy downloading(&mixer, &AmbientMixerService::isDownloadingPackChanged);
         f.publishLayers({}); // an empty list is no list
@@ -233,8 +225,7 @@ private Q_SLOTS:
         f.publishLayers({{"rain", "/rain.mp3"}, {"wind", ""}});
         QCOMPARE(layersChanged.count(), 1);
         QCOMPARE(ids(), (QStringList{"rain", "wind"}));
-        QVERIFY(f.placeLayerFile("wind"));
-        QVERIFY(f.placeLayerFile("snow"));
+        QVERIFY(f.placeLayerFiles({"wind", "snow"}));
         f.m_music.setPlaying(true);
         mixer.setVolume(0.5f, "wind");
         mixer.setVolume(0.5f, "snow");
@@ -257,8 +248,7 @@ private Q_SLOTS:
     {
         MixerFixture f;
         f.publishLayers({{"rain", "/rain.mp3"}, {"fire", "/fire.mp3"}});
-        QVERIFY(f.placeLayerFile("rain"));
-        QVERIFY(f.placeLayerFile("fire"));
+        QVERIFY(f.placeLayerFiles({"rain", "fire"}));
         AmbientMixerService &mixer = f.mixer();
         QVERIFY(mixer.isPackDownloaded());
         f.m_music.setPlaying(true);

@@ -30,12 +30,10 @@ struct Mark
 
 template <typename Heard, typename Change> Mark mark(Heard heardNow, Change change)
 {
-    Mark m;
-    m.before = heardNow();
+    const qint64 before = heardNow();
     change();
     QCoreApplication::processEvents();
-    m.after = heardNow();
-    return m;
+    return {before, heardNow()};
 }
 
 // Whether `effect` (a recorded frame) follows the change within 30 ms.

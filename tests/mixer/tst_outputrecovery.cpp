@@ -56,10 +56,7 @@ class TestOutputRecovery : public QObject
 
     void setPlaying(bool playing)
     {
-        if (playing)
-            m_music->play();
-        else
-            m_music->pause();
+        playing ? m_music->play() : m_music->pause();
         m_ambience->setPlaying("hum", playing);
     }
 

@@ -59,40 +59,31 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("address");
         QTest::addColumn<QString>("reason");
+        const auto row = [](const char *name, const QString &address, const char *reason) {
+            QTest::newRow(name) << address << QString(reason);
+        };
         const QString ok = "dusk-haven://mix?scene=rain&music=0.5";
-        QTest::newRow("unknown key") << ok + "&volume=1"
-                                     << "“volume” is not part of a mix link";
-        QTest::newRow("no value") << ok + "&layer.rain"
-                                  << "has no value";
-        QTest::newRow("twice") << ok + "&music=0.4"
-                               << "appears twice";
-        QTest::newRow("music above 1") << "dusk-haven://mix?scene=rain&music=1.2"
-                                       << "music volume in the link must be a number from 0 to 1";
-        QTest::newRow("music not a number") << "dusk-haven://mix?scene=rain&music=nan"
-                                            << "not “nan”";
-        QTest::newRow("layer below 0") << ok + "&layer.rain=-0.1"
-                                       << "volume of “rain”";
-        QTest::newRow("no scene") << "dusk-haven://mix?music=0.5"
-                                  << "names no scene";
-        QTest::newRow("unknown scene") << "dusk-haven://mix?scene=moon&music=0.5"
-                                       << "“moon” of the link is not in the catalogue";
-        QTest::newRow("no music") << "dusk-haven://mix?scene=rain"
-                                  << "no music volume";
-        QTest::newRow("long name") << ok + "&name=" + QString(61, 'x') << "at most 60 characters";
+        row("unknown key", ok + "&volume=1", "“volume” is not part of a mix link");
+        row("no value", ok + "&layer.rain", "has no value");
+        row("twice", ok + "&music=0.4", "appears twice");
+        row("music above 1", "dusk-haven://mix?scene=rain&music=1.2",
+            "music volume in the link must be a number from 0 to 1");
+        row("music not a number", "dusk-haven://mix?scene=rain&music=nan", "not “nan”");
+        row("layer below 0", ok + "&layer.rain=-0.1", "volume of “rain”");
+        row("no scene", "dusk-haven://mix?music=0.5", "names no scene");
+        row("unknown scene", "dusk-haven://mix?scene=moon&music=0.5",
+            "“moon” of the link is not in the catalogue");
+        row("no music", "dusk-haven://mix?scene=rain", "no music volume");
+        row("long name", ok + "&name=" + QString(61, 'x'), "at most 60 characters");
         QString many = ok;
         for (int i = 0; i <= MixLink::maxLayers; ++i)
             many += QString("&layer.l%1=0.1").arg(i);
-        QTest::newRow("65 layers") << many << "at most 64 layers";
-        QTest::newRow("sleep zero") << "dusk-haven://sleep?minutes=0"
-                                    << "above 0 and at most 720";
-        QTest::newRow("sleep too long") << "dusk-haven://sleep?minutes=721"
-                                        << "not “721”";
-        QTest::newRow("sleep words") << "dusk-haven://sleep?minutes=soon"
-                                     << "not “soon”";
-        QTest::newRow("sleep other key") << "dusk-haven://sleep?hours=1"
-                                         << "“hours” is not part";
-        QTest::newRow("sleep nothing") << "dusk-haven://sleep"
-                                       << "gives no minutes";
+        row("65 layers", many, "at most 64 layers");
+        row("sleep zero", "dusk-haven://sleep?minutes=0", "above 0 and at most 720");
+        row("sleep too long", "dusk-haven://sleep?minutes=721", "not “721”");
+        row("sleep words", "dusk-haven://sleep?minutes=soon", "not “soon”");
+        row("sleep other key", "dusk-haven://sleep?hours=1", "“hours” is not part");
+        row("sleep nothing", "dusk-haven://sleep", "gives no minutes");
     }
 
     void refusedLinksSayWhy()
@@ -105,12 +96,18 @@ private Q_SLOTS:
 
     // The curve's shape is heard through the sleep timer's fade (tst_sleeptimer); its ends are
     // exact, so that a finished fade is silence and not a rounding error above it.
-    void theFadeEndsOnExactSilence()
+    void theFadeEndsOnExactSilenceAndTheTimeLeftReads()
     {
         // QCOMPARE would let a double within rounding of 0 pass.
         QVERIFY(FadeCurve::equalPowerOut(0.0) == 1.0);
         QVERIFY(FadeCurve::equalPowerOut(1.0) == 0.0);
         QVERIFY(FadeCurve::equalPowerOut(2.0) == 0.0);
+
+        // And the time left reads naturally.
+        QCOMPARE(SleepTimer::minutesLabel(60), QString("1 h"));
+        QCOMPARE(SleepTimer::minutesLabel(125), QString("2 h 05 min"));
+        QCOMPARE(SleepTimer::clockLabel(59), QString("0:59"));
+        QCOMPARE(SleepTimer::clockLabel(3725), QString("1:02:05"));
     }
 
     void namesAreTrimmedBoundedAndUnique()
@@ -123,14 +120,6 @@ private Q_SLOTS:
         QVERIFY(!MixNames::problem(QString("🌙").repeated(60), {}));
         QVERIFY(MixNames::problem("night RAIN", {"Night rain"})->contains("already a mix"));
         QCOMPARE(MixNames::firstFree({"Mix 1", "mix 2"}), QString("Mix 3"));
-    }
-
-    void timeLeftReadsNaturally()
-    {
-        QCOMPARE(SleepTimer::minutesLabel(60), QString("1 h"));
-        QCOMPARE(SleepTimer::minutesLabel(125), QString("2 h 05 min"));
-        QCOMPARE(SleepTimer::clockLabel(59), QString("0:59"));
-        QCOMPARE(SleepTimer::clockLabel(3725), QString("1:02:05"));
     }
 };
 

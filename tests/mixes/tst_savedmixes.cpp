@@ -25,7 +25,7 @@ struct Rig : MixerFixture
                        AudioFiles::wavBytes(AudioFiles::sineLoop(4410, 10, 0.05), 44100));
         if (!TestSupport::wait(m_library.refresh()).value)
             qFatal("the catalogue did not load");
-        if (!placeLayerFile("birds"))
+        if (!placeLayerFiles({"birds"}))
             qFatal("no layer file");
         mixer();
         restartMixes();
@@ -42,13 +42,7 @@ struct Rig : MixerFixture
     }
 
     PlayerService &player() { return *m_music.player; }
-    QStringList names() const
-    {
-        QStringList out;
-        for (const SavedMix &mix : mixes->mixes())
-            out.append(mix.name);
-        return out;
-    }
+    QStringList names() const { return TestSupport::fieldOf(mixes->mixes(), &SavedMix::name); }
 };
 } // namespace
 

@@ -181,16 +181,8 @@ private Q_SLOTS:
             // a(tav): one (time, arguments) pair per call.
             const QDBusArgument list = calls->first().value<QDBusArgument>();
             int count = 0;
-            list.beginArray();
-            while (!list.atEnd()) {
-                quint64 time = 0;
-                QVariantList arguments;
-                list.beginStructure();
-                list >> time >> arguments;
-                list.endStructure();
-                ++count;
-            }
-            list.endArray();
+            for (list.beginArray(); !list.atEnd(); ++count)
+                list.asVariant();
             return count;
         };
         Rig rig;

@@ -330,24 +330,22 @@ private Q_SLOTS:
         QTest::addColumn<bool>("loaded");        // a catalogue is in use
         QTest::addColumn<QString>("nowPlaying"); // the player's scene
         QTest::addColumn<bool>("resumable");     // playing, or an item loaded
-        QTest::addColumn<QString>("fromPanel");  // "toggle", "-" (nothing) or the scene
-        QTest::addColumn<QString>("fromLauncher");
-        QTest::newRow("first run") << true << "" << false << "a"
-                                   << "a";
-        QTest::newRow("last scene") << true << "b" << false << "b"
-                                    << "b";
-        QTest::newRow("custom scene, nothing loaded") << true << "custom-x" << false << "-"
-                                                      << "a";
-        QTest::newRow("scene the catalogue dropped") << true << "gone" << false << "-"
-                                                     << "a";
-        QTest::newRow("something to resume") << true << "custom-x" << true << "toggle"
-                                             << "toggle";
-        QTest::newRow("catalogue loading") << false << "b" << false << "b"
-                                           << "b";
-        QTest::newRow("catalogue loading, first run") << false << "" << false << "-"
-                                                      << "-";
-        QTest::newRow("catalogue loading, custom") << false << "custom-x" << false << "-"
-                                                   << "-";
+        // What a press does from the panel, then from the launcher: "toggle", "-" (nothing)
+        // or the scene it starts.
+        QTest::addColumn<QStringList>("presses");
+        const auto row = [](const char *name, bool loaded, const char *nowPlaying, bool resumable,
+                            const char *panel, const char *launcher) {
+            QTest::newRow(name) << loaded << QString(nowPlaying) << resumable
+                                << QStringList{panel, launcher};
+        };
+        row("first run", true, "", false, "a", "a");
+        row("last scene", true, "b", false, "b", "b");
+        row("custom scene, nothing loaded", true, "custom-x", false, "-", "a");
+        row("scene the catalogue dropped", true, "gone", false, "-", "a");
+        row("something to resume", true, "custom-x", true, "toggle", "toggle");
+        row("catalogue loading", false, "b", false, "b", "b");
+        row("catalogue loading, first run", false, "", false, "-", "-");
+        row("catalogue loading, custom", false, "custom-x", false, "-", "-");
     }
     void aPressTogglesOrStartsTheSceneItsWindowShows()
     {
@@ -358,18 +356,14 @@ private Q_SLOTS:
         const PlayPause::Situation situation{resumable, loaded ? &catalogue : nullptr, nowPlaying};
         const auto outcome = [&](DisplayedScene::Window window) {
             const PlayPause::Press press = PlayPause::decide(situation, window);
-            switch (press.action) {
-            case PlayPause::Action::Toggle:
-                return QStringLiteral("toggle");
-            case PlayPause::Action::Nothing:
-                return QStringLiteral("-");
-            case PlayPause::Action::Start:
-                break;
-            }
-            return press.sceneId;
+            if (press.action == PlayPause::Action::Start)
+                return press.sceneId;
+            return QString(press.action == PlayPause::Action::Toggle ? "toggle" : "-");
         };
-        QTEST(outcome(DisplayedScene::Window::Panel), "fromPanel");
-        QTEST(outcome(DisplayedScene::Window::Launcher), "fromLauncher");
+        QFETCH(QStringList, presses);
+        QCOMPARE((QStringList{outcome(DisplayedScene::Window::Panel),
+                              outcome(DisplayedScene::Window::Launcher)}),
+                 presses);
 
         // The player follows it, and canPlay says whether the panel's press does anything.
         m_manifest = loaded ? std::optional(catalogue) : std::nullopt;
@@ -378,11 +372,10 @@ private Q_SLOTS:
         PlayerService &player = makePlayer();
         if (resumable)
             player.playCustom(QUrl::fromLocalFile("/music/x.mp3"), "x");
-        QFETCH(QString, fromPanel);
-        QCOMPARE(player.canPlay(), fromPanel != "-");
+        QCOMPARE(player.canPlay(), presses[0] != "-");
         QSignalSpy playing(&player, &PlayerService::isPlayingChanged);
         player.togglePlayPause();
-        QCOMPARE(playing.count(), fromPanel == "-" ? 0 : 1);
+        QCOMPARE(playing.count(), presses[0] == "-" ? 0 : 1);
     }
 
     // Any pause before a start's file arrives cancels that start: the music does not begin

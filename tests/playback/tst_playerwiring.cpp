@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QSignalSpy>
 #include <QTest>
+#include <numeric>
 
 using namespace std::chrono_literals;
 
@@ -66,8 +67,7 @@ private Q_SLOTS:
         QCOMPARE(QCoro::waitFor(player.play("night")), PlayOutcome::Started);
         const QStringList order = player.queue()->order;
         QCOMPARE(engine()->loads, (QList<QUrl>{cachedFile(order[0])}));
-        QCOMPARE(TestSupport::readFile(cached(order[0])),
-                 "audio of " + order[0].toUtf8());
+        QCOMPARE(TestSupport::readFile(cached(order[0])), "audio of " + order[0].toUtf8());
         QVERIFY(player.isPlaying());
 
         QTRY_VERIFY(recorded(order[1])); // fetched ahead, recorded in the cache
@@ -91,10 +91,9 @@ private Q_SLOTS:
         QSignalSpy playing(&player, &PlayerService::isPlayingChanged);
         player.playScene("night");
         const auto requests = [&] {
-            int total = 0;
-            for (const QString &path : paths)
-                total += m_server->requestCount(path);
-            return total;
+            return std::accumulate(
+                paths.begin(), paths.end(), 0,
+                [&](int sum, const QString &path) { return sum + m_server->requestCount(path); });
         };
         QTRY_COMPARE(requests(), 3);
         QTest::qWait(300);

@@ -142,8 +142,7 @@ private Q_SLOTS:
         DownloadRig rig;
         QVERIFY(rig.f.write(rig.f.cached("old"), "old"));
         const QByteArray body(64 * 1024, 'b');
-        rig.server.serve("/x.mp3",
-                         Response{.body = body, .chunkSize = 8192, .chunkPause = 40ms});
+        rig.server.serve("/x.mp3", Response{.body = body, .chunkSize = 8192, .chunkPause = 40ms});
         auto download = rig.get("x");
         QTRY_VERIFY(QFileInfo(rig.f.partial("x")).size() > 0);
         rig.cache.clearCache();

@@ -1,8 +1,8 @@
 #include "storage/ImageCache.h"
 #include "support/TestHttpServer.h"
+#include "support/TestSupport.h"
 #include "ui/views/CoverImageProvider.h"
 
-#include <QBuffer>
 #include <QNetworkAccessManager>
 #include <QQmlComponent>
 #include <QQmlEngine>
@@ -14,15 +14,6 @@ QImage solid(int width, int height)
     QImage image(width, height, QImage::Format_ARGB32);
     image.fill(Qt::darkCyan);
     return image;
-}
-
-QByteArray png(const QImage &image)
-{
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return bytes;
 }
 } // namespace
 
@@ -54,9 +45,10 @@ private Q_SLOTS:
     void qmlImagesShowCachedAndFetchedCovers()
     {
         TestHttpServer server;
-        server.serve("/fetched.png", 200, png(solid(32, 18)));
+        server.serve("/fetched.png", 200, TestSupport::solidPng(Qt::darkCyan, {32, 18}));
         server.serve("/broken.png", 404, "<html>not found</html>");
-        server.serve("/missing.png", 404, png(solid(8, 8))); // a server's "not found" picture
+        server.serve("/missing.png", 404,
+                     TestSupport::solidPng(Qt::darkCyan, {8, 8})); // a server's "not found" picture
         ImageCache cache;
         CoverImageLoader loader(cache, std::make_shared<QNetworkAccessManager>());
         const QUrl cachedAddress = server.url("/cached.png");

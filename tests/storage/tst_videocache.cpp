@@ -82,7 +82,7 @@ private Q_SLOTS:
         }
     }
 
-    void hashPrefixSeparatesEqualFileNames()
+    void fileNamesAreHashPrefixedAndStayInTheVideoFolder()
     {
         TestHttpServer server;
         server.serve("/a/loop.mp4", 200, "from a");
@@ -98,29 +98,18 @@ private Q_SLOTS:
         const QUrl rain("https://cdn.example/loops/rain.mp4");
         QCOMPARE(VideoCacheService::addressHash(rain), 0xb196659af485359dULL);
         QCOMPARE(m_service->cacheFilePath(rain), videoDir() + "/16xear4m-rain.mp4");
-    }
 
-    void fileNameStaysInTheVideoFolder_data()
-    {
-        QTest::addColumn<QString>("address");
-        QTest::addColumn<QString>("name");
-        QTest::newRow("trailing slash") << "https://h/v/dir/"
-                                        << "dir";
-        QTest::newRow("root") << "https://h/"
-                              << "video";
-        QTest::newRow("escaped dot dot") << "https://h/v/%2E%2E"
-                                         << "video";
-        QTest::newRow("escaped slashes") << "https://h/v/..%2F..%2Fescape.mp4"
-                                         << "escape.mp4";
-    }
-
-    void fileNameStaysInTheVideoFolder()
-    {
-        QFETCH(QString, address);
-        QFETCH(QString, name);
-        const QFileInfo file(m_service->cacheFilePath(QUrl(address)));
-        QCOMPARE(file.absolutePath(), videoDir());
-        QCOMPARE(file.fileName(), VideoCacheService::hashPrefix(QUrl(address)) + u'-' + name);
+        // The name after the prefix never leads out of the video folder.
+        const QList<std::pair<QString, QString>> names = {
+            {"https://h/v/dir/", "dir"},
+            {"https://h/", "video"},
+            {"https://h/v/%2E%2E", "video"},
+            {"https://h/v/..%2F..%2Fescape.mp4", "escape.mp4"}};
+        for (const auto &[address, name] : names) {
+            const QFileInfo file(m_service->cacheFilePath(QUrl(address)));
+            QCOMPARE(file.absolutePath(), videoDir());
+            QCOMPARE(file.fileName(), VideoCacheService::hashPrefix(QUrl(address)) + u'-' + name);
+        }
     }
 
     // Only a scene's http(s) address is fetched; a bundled name or a text that is no address

@@ -67,11 +67,13 @@ public:
     }
 
     QString ambientFile(const QString &name) const { return m_locations.ambientDir() + '/' + name; }
-    // A layer file holding a quiet tone loop.
-    bool placeLayerFile(const QString &id)
+    // A layer file for each id, holding a quiet tone loop.
+    bool placeLayerFiles(const QStringList &ids)
     {
-        return AudioFiles::writeWav(ambientFile(id + ".mp3"), AudioFiles::sineLoop(4410, 10, 0.05),
-                                    44100);
+        return std::all_of(ids.begin(), ids.end(), [&](const QString &id) {
+            return AudioFiles::writeWav(ambientFile(id + ".mp3"),
+                                        AudioFiles::sineLoop(4410, 10, 0.05), 44100);
+        });
     }
     QByteArray storedVolumes() const
     {
@@ -102,4 +104,3 @@ public:
     std::unique_ptr<AmbientMixerService> m_mixer;
     std::unique_ptr<QSignalSpy> m_loaded;
 };
-

@@ -56,9 +56,7 @@ struct StorageFixture
     }
     QStringList recordedIds() const // oldest first
     {
-        QStringList ids;
-        for (const CacheEntry &e : store->fetchAll<CacheEntry>("lastUsedAt", Qt::AscendingOrder))
-            ids.append(e.trackId);
-        return ids;
+        return TestSupport::fieldOf(store->fetchAll<CacheEntry>("lastUsedAt", Qt::AscendingOrder),
+                                    &CacheEntry::trackId);
     }
 };

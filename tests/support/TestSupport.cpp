@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
+#include <QJsonDocument>
 #include <QSignalSpy>
 
 #include <cerrno>
@@ -37,6 +38,11 @@ bool writeFile(const QString &path, const QByteArray &bytes)
     QDir().mkpath(QFileInfo(path).absolutePath());
     QFile file(path);
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+QJsonObject readJsonObject(const QString &path)
+{
+    return QJsonDocument::fromJson(readFile(path)).object();
 }
 
 QByteArray solidPng(const QColor &colour, QSize size)

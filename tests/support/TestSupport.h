@@ -5,11 +5,14 @@
 #include <QColor>
 #include <QCoroTask>
 #include <QEventLoop>
+#include <QJsonObject>
 #include <QProcess>
 #include <QSize>
 #include <QString>
+#include <QStringList>
 #include <QTimer>
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <sys/resource.h>
@@ -26,6 +29,17 @@ QString binaryDir();
 QByteArray readFile(const QString &path);
 // Writes the whole file, making the folders on the way.
 bool writeFile(const QString &path, const QByteArray &bytes);
+// The file's top-level JSON object; empty when it cannot be read or is no object.
+QJsonObject readJsonObject(const QString &path);
+
+// One text field of each item, in order: fieldOf(manifest.tracks, &Track::id).
+template <typename List, typename Field> QStringList fieldOf(const List &items, Field field)
+{
+    QStringList out;
+    for (const auto &item : items)
+        out.append(std::invoke(field, item));
+    return out;
+}
 // A picture of one colour as PNG bytes, as a server sends a cover.
 QByteArray solidPng(const QColor &colour, QSize size = QSize(32, 18));
 

@@ -159,20 +159,19 @@ def focus(role, name, **kw):
     return _poll(lambda: node if _matches(node, role, name) else None, f"{role} {name!r} in view")
 
 
-def set_value(role, name, value, **kw):
-    node = find(role, name, **kw)
-    iface = node.get_value_iface()
-    if iface is None:
-        raise NotFound(f"{role} {name!r} has no value")
-    iface.set_current_value(float(value))
-    return node
-
-
-def value(role, name, **kw):
+def _value_iface(role, name, **kw):
     iface = find(role, name, **kw).get_value_iface()
     if iface is None:
         raise NotFound(f"{role} {name!r} has no value")
-    return iface.get_current_value()
+    return iface
+
+
+def set_value(role, name, value, **kw):
+    _value_iface(role, name, **kw).set_current_value(float(value))
+
+
+def value(role, name, **kw):
+    return _value_iface(role, name, **kw).get_current_value()
 
 
 def describe(node):
@@ -187,31 +186,29 @@ def describe(node):
     return " ".join(parts)
 
 
+# Each command: how many arguments it needs before the optional APP, and what it does.
+COMMANDS = {
+    "press": (2, press),
+    "set-value": (3, set_value),
+    "value": (2, lambda role, name, **kw: print(f"{value(role, name, **kw):g}")),
+    "focus": (2, focus),
+    "focus-press": (2, lambda role, name, **kw: _press(focus(role, name, **kw), role, name)),
+    "wait": (2, find),
+}
+
+
 def main(argv):
-    if not argv:
+    command, rest = (argv or [""])[0], argv[1:]
+    needed, run = COMMANDS.get(command, (None, None))
+    if command != "tree" and (needed is None or len(rest) < needed):
         print(__doc__, file=sys.stderr)
         return 2
-    command, rest = argv[0], argv[1:]
     try:
         if command == "tree":
             for node, depth in walk(app(*rest[:1])):
                 print("  " * depth + describe(node))
-        elif command == "press" and len(rest) >= 2:
-            press(rest[0], rest[1], app_name=(rest[2:] or [DEFAULT_APP])[0])
-        elif command == "set-value" and len(rest) >= 3:
-            set_value(rest[0], rest[1], rest[2], app_name=(rest[3:] or [DEFAULT_APP])[0])
-        elif command == "value" and len(rest) >= 2:
-            print(f"{value(rest[0], rest[1], app_name=(rest[2:] or [DEFAULT_APP])[0]):g}")
-        elif command == "focus" and len(rest) >= 2:
-            focus(rest[0], rest[1], app_name=(rest[2:] or [DEFAULT_APP])[0])
-        elif command == "focus-press" and len(rest) >= 2:
-            node = focus(rest[0], rest[1], app_name=(rest[2:] or [DEFAULT_APP])[0])
-            _press(node, rest[0], rest[1])
-        elif command == "wait" and len(rest) >= 2:
-            find(rest[0], rest[1], app_name=(rest[2:] or [DEFAULT_APP])[0])
         else:
-            print(__doc__, file=sys.stderr)
-            return 2
+            run(*rest[:needed], app_name=(rest[needed:] or [DEFAULT_APP])[0])
     except NotFound as error:
         print(f"atspi: not found: {error}", file=sys.stderr)
         return 1

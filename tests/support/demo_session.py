@@ -19,6 +19,11 @@ def run(*command):
     return subprocess.run(command, capture_output=True, text=True).stdout.strip()
 
 
+def mpris(*arguments):
+    """playerctl on the app's player: its answer, as `run` gives it."""
+    return run("playerctl", "-p", "duskhaven", *arguments)
+
+
 def tray_icon_centre():
     """The app's icon window under the tray host, from xwininfo, as a user sees it."""
     for line in run("xwininfo", "-root", "-tree").splitlines():

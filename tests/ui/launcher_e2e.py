@@ -22,7 +22,7 @@ import urllib.parse
 sys.path.insert(0, os.path.join(sys.argv[3], "tests", "support"))
 import atspi  # noqa: E402
 from atspi import Atspi, press, showing, wait_for  # noqa: E402
-from demo_session import demo_catalogue, loudness, run  # noqa: E402
+from demo_session import demo_catalogue, loudness, mpris, run  # noqa: E402
 
 APP, CATALOGUE, SOURCE = sys.argv[1:4]
 BUTTON = "push button"
@@ -125,14 +125,13 @@ def main():
 
             # Play, the first press of a first run, plays the scene shown.
             press(BUTTON, "Play")
-            wait_for("MPRIS Playing at first", lambda: run("playerctl", "-p", "duskhaven", "status")
-                     == "Playing", timeout=60)
+            wait_for("MPRIS Playing at first", lambda: mpris("status") == "Playing", timeout=60)
             wait_for("the first play at the sink", lambda: loudness() > 0.02)
             wait_for("the illustration in place of the failed video",
                      lambda: centre_brightness() > 20)
-            art = lambda: run("playerctl", "-p", "duskhaven", "metadata", "mpris:artUrl")
-            wait_for("a local picture for the media widget", lambda: art().startswith("file:///"))
-            with open(urllib.parse.unquote(art()[len("file://"):]), "rb") as f:
+            wait_for("a local picture for the media widget",
+                     lambda: mpris("metadata", "mpris:artUrl").startswith("file:///"))
+            with open(urllib.parse.unquote(mpris("metadata", "mpris:artUrl")[7:]), "rb") as f:
                 assert f.read(8) == b"\x89PNG\r\n\x1a\n", "the picture is a PNG"
 
             # The mixer popover, by the right edge, stays inside the window.
@@ -149,8 +148,7 @@ def main():
             press(BUTTON, "Scenes")
             scene = picked[1]
             press(BUTTON, scene["name"])
-            wait_for("MPRIS Playing", lambda: run("playerctl", "-p", "duskhaven", "status") == "Playing",
-                     timeout=60)
+            wait_for("MPRIS Playing", lambda: mpris("status") == "Playing", timeout=60)
             wait_for("the scene at the sink", lambda: loudness() > 0.02)
             heart = atspi.find(BUTTON, "Favourite")
             assert heart.get_state_set().contains(Atspi.StateType.CHECKED), \
@@ -166,8 +164,7 @@ def main():
             app = start(env)
             press(BUTTON, "Scenes")
             press(BUTTON, scene["name"])
-            wait_for("MPRIS Playing offline",
-                     lambda: run("playerctl", "-p", "duskhaven", "status") == "Playing", timeout=60)
+            wait_for("MPRIS Playing offline", lambda: mpris("status") == "Playing", timeout=60)
             wait_for("the pinned scene at the sink", lambda: loudness() > 0.02)
             print("ok: launcher end to end")
         finally:

@@ -15,16 +15,12 @@ import urllib.parse
 sys.path.insert(0, os.path.join(sys.argv[3], "tests", "support"))
 import atspi  # noqa: E402
 from atspi import press, showing, wait_for  # noqa: E402
-from demo_session import demo_catalogue, loudness, open_panel, run  # noqa: E402
+from demo_session import demo_catalogue, loudness, mpris, open_panel, run  # noqa: E402
 
 APP, CATALOGUE, SOURCE = sys.argv[1:4]
 BUTTON = "push button"
 atspi.TIMEOUT = 60
 MIX_NAME = "Evening check"
-
-
-def status():
-    return run("playerctl", "-p", "duskhaven", "status")
 
 
 def suspend_calls():
@@ -55,10 +51,9 @@ def main():
                  "name": MIX_NAME}, quote_via=urllib.parse.quote)
 
             # The link over MPRIS: its scene plays, its layer comes with the pack.
-            run("playerctl", "-p", "duskhaven", "open", link)
-            wait_for("MPRIS Playing", lambda: status() == "Playing", timeout=60)
-            wait_for("the scene", lambda: run("playerctl", "-p", "duskhaven", "metadata",
-                                              "album") == scene["name"], timeout=60)
+            mpris("open", link)
+            wait_for("MPRIS Playing", lambda: mpris("status") == "Playing", timeout=60)
+            wait_for("the scene", lambda: mpris("metadata", "album") == scene["name"], timeout=60)
             wait_for("the pack", lambda: showing(BUTTON, "Remove pack"), timeout=120)
             wait_for("music and layer at the sink", lambda: loudness() > 0.02)
 
@@ -74,19 +69,19 @@ def main():
             app = start(env, manifest, offered=0)
             wait_for("nothing heard after the restart", lambda: loudness() < 0.002)
             press(BUTTON, MIX_NAME)
-            wait_for("MPRIS Playing the mix", lambda: status() == "Playing", timeout=60)
+            wait_for("MPRIS Playing the mix", lambda: mpris("status") == "Playing", timeout=60)
             wait_for("the mix at the sink", lambda: loudness() > 0.02)
 
             # Six seconds to sleep: the last 1.5 s fade out, then the player pauses.
-            run("playerctl", "-p", "duskhaven", "open", "dusk-haven://sleep?minutes=0.1")
+            mpris("open", "dusk-haven://sleep?minutes=0.1")
             wait_for("the moon's time left", lambda: any(
                 showing(BUTTON, f"Sleep timer, 0:0{s} left") for s in range(7)), timeout=10)
-            wait_for("MPRIS Paused by the timer", lambda: status() == "Paused", timeout=20)
+            wait_for("MPRIS Paused by the timer", lambda: mpris("status") == "Paused", timeout=20)
             wait_for("silence", lambda: loudness() < 0.002)
             wait_for("logind asked to suspend", lambda: suspend_calls() == 1, timeout=90)
 
             # The volume is back: the next play is heard.
-            run("playerctl", "-p", "duskhaven", "play")
+            mpris("play")
             wait_for("the music again", lambda: loudness() > 0.02, timeout=30)
             print("ok: mixes end to end")
         finally:

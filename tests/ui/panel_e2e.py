@@ -7,13 +7,12 @@ then the ambient pack fetched through its card and a layer's slider moved until 
     panel_e2e.py <duskhaven> <demo catalogue folder> <source folder>
 """
 import os
-import subprocess
 import sys
 
 sys.path.insert(0, os.path.join(sys.argv[3], "tests", "support"))
 import atspi  # noqa: E402
 from atspi import Atspi, press, press_node, set_value, showing, wait_for  # noqa: E402
-from demo_session import demo_catalogue, loudness, open_panel, run  # noqa: E402
+from demo_session import demo_catalogue, loudness, mpris, open_panel, running  # noqa: E402
 
 APP, CATALOGUE, SOURCE = sys.argv[1:4]
 BUTTON, SLIDER = "push button", "slider"
@@ -21,48 +20,37 @@ BUTTON, SLIDER = "push button", "slider"
 atspi.TIMEOUT = 60
 
 
-
-
 def main():
-    app = None
-    with demo_catalogue(CATALOGUE, SOURCE, {"openLauncherOnLaunch": False}) as (env, manifest, _):
-        try:
-            app = subprocess.Popen([APP], env=env)
+    with demo_catalogue(CATALOGUE, SOURCE, {"openLauncherOnLaunch": False}) as (env, manifest, _), \
+            running([APP], env):
+        # Opened as a user opens it: a click on the icon in the tray.
+        first = manifest["playlists"][0]["name"]
+        card = open_panel(manifest)
+        assert showing(BUTTON, first) is None, "the displayed scene is not offered again"
 
-            # Opened as a user opens it: a click on the icon in the tray.
-            first = manifest["playlists"][0]["name"]
-            card = open_panel(manifest)
-            assert showing(BUTTON, first) is None, "the displayed scene is not offered again"
+        press_node(card)
+        wait_for("MPRIS Playing", lambda: mpris("status") == "Playing", timeout=60)
+        wait_for("the music at the sink", lambda: loudness() > 0.02)
 
-            press_node(card)
-            wait_for("MPRIS Playing", lambda: run("playerctl", "-p", "duskhaven", "status") == "Playing",
-                     timeout=60)
-            wait_for("the music at the sink", lambda: loudness() > 0.02)
+        press(BUTTON, "Pause")
+        wait_for("MPRIS Paused", lambda: mpris("status") == "Paused")
+        wait_for("silence", lambda: loudness() < 0.002)
+        press(BUTTON, "Play")
+        wait_for("MPRIS Playing again", lambda: mpris("status") == "Playing")
 
-            press(BUTTON, "Pause")
-            wait_for("MPRIS Paused", lambda: run("playerctl", "-p", "duskhaven", "status") == "Paused")
-            wait_for("silence", lambda: loudness() < 0.002)
-            press(BUTTON, "Play")
-            wait_for("MPRIS Playing again",
-                     lambda: run("playerctl", "-p", "duskhaven", "status") == "Playing")
-
-            # The music out of the way, so that what is heard next is the layer alone.
-            set_value(SLIDER, "Volume", 0.0)
-            wait_for("the music silenced", lambda: loudness() < 0.002)
-            press(BUTTON, "Download")
-            wait_for("the pack", lambda: showing(BUTTON, "Remove pack"), timeout=120)
-            layer = manifest["ambientLayers"][0]["name"]
-            wait_for(f"the {layer} slider",
-                     lambda: (s := showing(SLIDER, layer)) and
-                     s.get_state_set().contains(Atspi.StateType.ENABLED))
-            set_value(SLIDER, layer, 0.8)
-            wait_for(f"{layer} at the sink", lambda: loudness() > 0.02)
-            assert abs(atspi.value(SLIDER, layer) - 0.8) < 0.01, "the slider shows what is in effect"
-            print("ok: panel end to end")
-        finally:
-            if app is not None:
-                app.terminate()
-                app.wait(10)
+        # The music out of the way, so that what is heard next is the layer alone.
+        set_value(SLIDER, "Volume", 0.0)
+        wait_for("the music silenced", lambda: loudness() < 0.002)
+        press(BUTTON, "Download")
+        wait_for("the pack", lambda: showing(BUTTON, "Remove pack"), timeout=120)
+        layer = manifest["ambientLayers"][0]["name"]
+        wait_for(f"the {layer} slider",
+                 lambda: (s := showing(SLIDER, layer)) and
+                 s.get_state_set().contains(Atspi.StateType.ENABLED))
+        set_value(SLIDER, layer, 0.8)
+        wait_for(f"{layer} at the sink", lambda: loudness() > 0.02)
+        assert abs(atspi.value(SLIDER, layer) - 0.8) < 0.01, "the slider shows what is in effect"
+    print("ok: panel end to end")
 
 
 if __name__ == "__main__":

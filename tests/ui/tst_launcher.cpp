@@ -1,13 +1,13 @@
 // The launcher's rules: the drawer's packs, visible scenes, badges and preview, and what
 // onboarding picks and stores.
 #include "support/AppFixture.h"
+#include "support/QuickItems.h"
 #include "support/TestCatalogue.h"
 #include "support/TestSupport.h"
 #include "ui/launcher/OnboardingModel.h"
 #include "ui/launcher/SceneDrawerModel.h"
 #include "ui/theme/Spring.h"
 
-#include <QJsonDocument>
 #include <QJsonObject>
 #include <QQuickItem>
 #include <QQuickView>
@@ -20,12 +20,8 @@ namespace {
 QList<Playlist> packed(const QList<std::pair<QString, QString>> &idAndPack)
 {
     QList<Playlist> scenes;
-    for (const auto &entry : idAndPack) {
-        Playlist scene{.id = entry.first};
-        if (!entry.second.isNull())
-            scene.pack = entry.second;
-        scenes.append(scene);
-    }
+    for (const auto &[id, pack] : idAndPack)
+        scenes.append({.id = id, .pack = pack.isNull() ? std::nullopt : std::optional(pack)});
     return scenes;
 }
 } // namespace
@@ -131,8 +127,7 @@ private Q_SLOTS:
         skipped.setSettings(&other);
         QVERIFY(skipped.selected().isEmpty());
         skipped.skip();
-        const QJsonObject kept =
-            QJsonDocument::fromJson(TestSupport::readFile(malformed.settings->filePath())).object();
+        const QJsonObject kept = TestSupport::readJsonObject(malformed.settings->filePath());
         QCOMPARE(kept.value("favoriteSceneIds").toString(), "[1,");
         QCOMPARE(kept.value("onboardingCompleted").toBool(), true);
     }
@@ -158,17 +153,13 @@ private Q_SLOTS:
             return item ? item->property("accessibleName").toString() : QString();
         };
         // Delegates are items of the grid, not QObject children of anything.
-        const std::function<QQuickItem *(QQuickItem *, const QString &)> tileIn =
-            [&tileIn](QQuickItem *item, const QString &name) -> QQuickItem * {
-            if (item->isVisible() && item->property("accessibleName").toString() == name)
-                return item;
-            for (QQuickItem *child : item->childItems()) {
-                if (QQuickItem *found = tileIn(child, name))
-                    return found;
+        const auto tileNamed = [window](const QString &name) -> QQuickItem * {
+            for (QQuickItem *item : QuickItems::itemsOf(window->contentItem(), true)) {
+                if (item->property("accessibleName").toString() == name)
+                    return item;
             }
             return nullptr;
         };
-        const auto tileNamed = [&](const QString &name) { return tileIn(window->contentItem(), name); };
         // The closed drawer is drawn ahead out of sight once the window is idle, then hidden.
         const QList<QQuickItem *> items = window->contentItem()->findChildren<QQuickItem *>();
         const auto drawer = std::find_if(items.begin(), items.end(), [](QQuickItem *item) {
@@ -185,8 +176,8 @@ private Q_SLOTS:
         // Two columns: Down is a row, Right a tile; the edges hold the focus in the grid.
         const QList<std::pair<Qt::Key, QString>> steps{
             {Qt::Key_Down, "Scene c"}, {Qt::Key_Right, "Scene d"}, {Qt::Key_Down, "Scene d"},
-            {Qt::Key_Left, "Scene c"}, {Qt::Key_Down, "Scene e"}, {Qt::Key_Up, "Scene c"},
-            {Qt::Key_Up, "Scene a"}, {Qt::Key_Up, "Scene a"}, {Qt::Key_Left, "Scene a"}};
+            {Qt::Key_Left, "Scene c"}, {Qt::Key_Down, "Scene e"},  {Qt::Key_Up, "Scene c"},
+            {Qt::Key_Up, "Scene a"},   {Qt::Key_Up, "Scene a"},    {Qt::Key_Left, "Scene a"}};
         for (const auto &[key, expected] : steps) {
             QTest::keyClick(window, key);
             QCOMPARE(focusedName(), expected);

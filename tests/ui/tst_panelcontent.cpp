@@ -15,8 +15,6 @@
 #include "ui/shell/PanelWindow.h"
 
 #include <QAccessible>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QQuickItem>
 #include <QQuickView>
 #include <QSignalSpy>
@@ -165,16 +163,10 @@ private Q_SLOTS:
         QTest::mouseMove(&view, QPoint(215, 7)); // held to the end
         QCOMPARE(moves, (QList<double>{0.25, 0.75, 1.0}));
         // The file waits while the drag holds it (heldWriteInterval has not passed).
-        QVERIFY(!QJsonDocument::fromJson(TestSupport::readFile(store.filePath()))
-                     .object()
-                     .contains("volume"));
+        QVERIFY(!TestSupport::readJsonObject(store.filePath()).contains("volume"));
         QTest::mouseRelease(&view, Qt::LeftButton, {}, QPoint(215, 7));
         QVERIFY(!slider.isPressed());
-        QCOMPARE(QJsonDocument::fromJson(TestSupport::readFile(store.filePath()))
-                     .object()
-                     .value("volume")
-                     .toDouble(),
-                 1.0);
+        QCOMPARE(TestSupport::readJsonObject(store.filePath()).value("volume").toDouble(), 1.0);
 
         QCOMPARE(SliderInput::valueAt(100.1, 200, 0.5), std::nullopt); // under 0.001
         QCOMPARE(SliderInput::valueAt(10, 0, 0.5), std::nullopt);      // no width yet
@@ -194,8 +186,8 @@ private Q_SLOTS:
         TestHttpServer server;
         Manifest manifest =
             servedCatalogue(server, {{"a", {"t1"}}, {"b", {"t2"}}, {"c", {"t3"}}, {"d", {"t4"}}});
-        manifest.ambientLayers = QList<AmbientLayer>{
-            {"rain", "Rain", "cloud.rain.fill", server.url("/rain.mp3")}};
+        manifest.ambientLayers =
+            QList<AmbientLayer>{{"rain", "Rain", "cloud.rain.fill", server.url("/rain.mp3")}};
         server.serve("/rain.mp3", 404, "gone");
         AppFixture app;
         app.start(server.url("/manifest.json")); // nothing there yet
@@ -225,13 +217,10 @@ private Q_SLOTS:
         QCOMPARE(qAlpha(shown.pixel(shown.width() - 2, 1)), 0);
         QCOMPARE(qAlpha(shown.pixel(shown.width() / 2, 1)), 255);
         const QList<QQuickItem *> chain = tabChain(view->contentItem());
-        QStringList names;
-        for (QQuickItem *item : chain)
-            names.append(accessibleName(item));
-        QCOMPARE(names, (QStringList{"Favourite", "Next scene", "Play", "Volume", "See all",
-                                     "Scene b", "Scene c", "Scene d", "Download",
-                                     "Save mix…", "Sleep timer", "Auto-pause for calls & audio",
-                                     "Settings", "Open app"}));
+        QCOMPARE(TestSupport::fieldOf(chain, accessibleName),
+                 (QStringList{"Favourite", "Next scene", "Play", "Volume", "See all", "Scene b",
+                              "Scene c", "Scene d", "Download", "Save mix…", "Sleep timer",
+                              "Auto-pause for calls & audio", "Settings", "Open app"}));
 
         // Space plays the scene shown, although nothing was played before.
         QTest::keyClick(view, Qt::Key_Space);

@@ -14,11 +14,6 @@
 namespace {
 using namespace QuickItems;
 
-QAccessibleInterface *accessible(QObject *object)
-{
-    return QAccessible::queryAccessibleInterface(object);
-}
-
 // The window's visible control with this accessible role and name.
 QQuickItem *control(QQuickWindow *window, QAccessible::Role role, const QString &name)
 {
@@ -39,9 +34,7 @@ class TestSettingsWindow : public QObject
     {
         app.windows->openSettings();
         SettingsWindow *window = app.windows->settingsWindow();
-        if (!QTest::qWaitForWindowExposed(window))
-            return nullptr;
-        return window;
+        return QTest::qWaitForWindowExposed(window) ? window : nullptr;
     }
 
 private Q_SLOTS:
@@ -76,7 +69,7 @@ private Q_SLOTS:
                                            {"Enable global hotkeys", false}};
         QMap<QString, bool> switches;
         for (QQuickItem *item : itemsOf(root)) {
-            if (QAccessibleInterface *iface = accessible(item);
+            if (QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(item);
                 iface && iface->role() == QAccessible::CheckBox)
                 switches.insert(accessibleName(item), iface->state().checked);
         }
@@ -193,7 +186,9 @@ private Q_SLOTS:
         QVERIFY(autostart.apply(false)); // already gone is done
     }
 
-    void closingTheWindowAnswersItsOpenFileDialog()
+    // Closing the window answers its open file dialog; the row keeps a try after a cancel and
+    // marks a missing file.
+    void customSceneRowAndItsFileDialog()
     {
         AppFixture app;
         app.startShell();
@@ -206,13 +201,7 @@ private Q_SLOTS:
         window->close();
         QTRY_COMPARE(finished.count(), 1);
         QCOMPARE(finished.first().first().toString(), QString());
-    }
 
-    void customSceneRowKeepsATryAfterACancelAndMarksAMissingFile()
-    {
-        AppFixture app;
-        app.startShell();
-        CustomScenesService &scenes = *app.environment->customScenes();
         std::optional<QUrl> answer;
         scenes.setFilePicker([&answer]() -> QCoro::Task<std::optional<QUrl>> { co_return answer; });
         SettingsView view;

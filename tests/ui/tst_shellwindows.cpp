@@ -67,23 +67,12 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitForWindowExposed(app.windows->launcher()));
     }
 
-    void lockedSizeArithmetic_data()
-    {
-        QTest::addColumn<QSize>("requested");
-        QTest::addColumn<QSize>("previous");
-        QTest::addColumn<QSize>("expected");
-        QTest::newRow("height dragged") << QSize(1280, 900) << QSize(1280, 720) << QSize(1600, 900);
-        QTest::newRow("both, width more")
-            << QSize(1400, 760) << QSize(1280, 720) << QSize(1400, 788);
-        QTest::newRow("first size") << QSize(1280, 600) << QSize() << QSize(1280, 720);
-    }
-
     void lockedSizeArithmetic()
     {
-        QFETCH(QSize, requested);
-        QFETCH(QSize, previous);
-        QFETCH(QSize, expected);
-        QCOMPARE(LauncherWindow::lockedSize(requested, previous), expected);
+        const auto lockedSize = &LauncherWindow::lockedSize;
+        QCOMPARE(lockedSize({1280, 900}, {1280, 720}), QSize(1600, 900)); // height dragged
+        QCOMPARE(lockedSize({1400, 760}, {1280, 720}), QSize(1400, 788)); // both, width more
+        QCOMPARE(lockedSize({1280, 600}, {}), QSize(1280, 720));          // the first size
     }
 
     void settingsWindowFloatsCentredAndSeesTheViewObjects()

@@ -18,21 +18,19 @@ private Q_SLOTS:
     {
         QTest::addColumn<QByteArray>("feed");
         QTest::addColumn<QString>("sentence");
-        QTest::newRow("newer") << QByteArray(
-                                      "{\"version\":\"0.2.0\",\"url\":\"https://example.org/get\"}")
-                               << "Dusk Haven 0.2.0 is available (you have 0.1.0).";
-        QTest::newRow("newer patch, longer number")
-            << QByteArray("{\"version\":\"0.1.0.1\",\"url\":\"http://example.org/get\"}")
-            << "Dusk Haven 0.1.0.1 is available (you have 0.1.0).";
-        QTest::newRow("same") << QByteArray("{\"version\":\"0.1.0\"}")
-                              << "Dusk Haven 0.1.0 is up to date.";
-        QTest::newRow("not JSON")
-            << QByteArray("<html>")
-            << "Could not check for updates: The update feed names no version.";
+        const auto row = [](const char *name, const char *feed, const char *sentence) {
+            QTest::newRow(name) << QByteArray(feed) << QString(sentence);
+        };
+        row("newer", "{\"version\":\"0.2.0\",\"url\":\"https://example.org/get\"}",
+            "Dusk Haven 0.2.0 is available (you have 0.1.0).");
+        row("newer patch, longer number",
+            "{\"version\":\"0.1.0.1\",\"url\":\"http://example.org/get\"}",
+            "Dusk Haven 0.1.0.1 is available (you have 0.1.0).");
+        row("same", "{\"version\":\"0.1.0\"}", "Dusk Haven 0.1.0 is up to date.");
+        row("not JSON", "<html>", "Could not check for updates: The update feed names no version.");
         // The feed must not be able to make the app open a local file or another program.
-        QTest::newRow("file address")
-            << QByteArray("{\"version\":\"9.0\",\"url\":\"file:///etc/passwd\"}")
-            << "Could not check for updates: The update feed names no download page.";
+        row("file address", "{\"version\":\"9.0\",\"url\":\"file:///etc/passwd\"}",
+            "Could not check for updates: The update feed names no download page.");
     }
 
     void feedAgainstTheRunningVersion()

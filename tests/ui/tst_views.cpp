@@ -12,7 +12,6 @@
 #include "ui/views/Theme.h"
 #include "visuals/HexColor.h"
 
-#include <QJsonDocument>
 #include <QJsonObject>
 #include <QQmlComponent>
 #include <QQmlEngine>
@@ -98,8 +97,7 @@ private Q_SLOTS:
         QCOMPARE(settings.favoriteSceneIds(), (QStringList{"a", "b"}));
 
         // Saved as the stored forms, and in effect in the services.
-        const QJsonObject file =
-            QJsonDocument::fromJson(TestSupport::readFile(app.settings->filePath())).object();
+        const QJsonObject file = TestSupport::readJsonObject(app.settings->filePath());
         QCOMPARE(file.value("favoriteSceneIds").toString(), "[\"a\",\"b\"]");
         QCOMPARE(file.value("cacheSizeBudgetMB").toInteger(), 100);
         QTRY_COMPARE(app.environment->player()->volume(), 1.0f);

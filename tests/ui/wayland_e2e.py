@@ -14,7 +14,7 @@ sys.path.insert(0, os.path.join(sys.argv[3], "tests", "support"))
 import atspi  # noqa: E402
 import sni_host  # noqa: E402
 from atspi import press, showing, wait_for  # noqa: E402
-from demo_session import demo_catalogue, loudness, run, running  # noqa: E402
+from demo_session import demo_catalogue, loudness, mpris, running  # noqa: E402
 
 APP, CATALOGUE, SOURCE = sys.argv[1:4]
 BUTTON = "push button"
@@ -31,8 +31,7 @@ def main():
         sni_host.activate(item)
         scene = manifest["playlists"][1]["name"]
         press(BUTTON, scene)
-        wait_for("MPRIS Playing",
-                 lambda: run("playerctl", "-p", "duskhaven", "status") == "Playing", timeout=60)
+        wait_for("MPRIS Playing", lambda: mpris("status") == "Playing", timeout=60)
         peak = wait_for("the scene at the sink", lambda: (p := loudness()) > 0.02 and p)
         print(f"heard {scene!r} at the sink: peak {peak:.3f}")
 

@@ -2,6 +2,7 @@
 // only ticks for what can be seen, and the scene picture loading each kind of content without
 // a QML warning.
 #include "support/AppFixture.h"
+#include "support/QuickItems.h"
 #include "support/TestHttpServer.h"
 #include "support/TestSupport.h"
 #include "ui/views/SceneCover.h"
@@ -159,11 +160,9 @@ private Q_SLOTS:
         QObject owner;
         const auto scene = [&](const char *id, const char *video, std::optional<SceneArtKind> art,
                                QUrl cover) {
-            Playlist playlist;
-            playlist.id = QString::fromLatin1(id);
+            Playlist playlist{.id = id, .sceneArt = art};
             if (*video)
                 playlist.videoLoop = QString::fromLatin1(video);
-            playlist.sceneArt = art;
             if (!cover.isEmpty())
                 playlist.coverUrl = cover;
             return new SceneEntry(playlist, &owner);
@@ -188,13 +187,9 @@ private Q_SLOTS:
         QVERIFY(root);
         const auto players = [root] {
             // Delegates hang in the item tree, not under their view as objects.
-            QList<QMediaPlayer *> found;
-            QList<QQuickItem *> items{root};
-            while (!items.isEmpty()) {
-                QQuickItem *item = items.takeLast();
-                items.append(item->childItems());
-                found.append(item->findChildren<QMediaPlayer *>());
-            }
+            QList<QMediaPlayer *> found = root->findChildren<QMediaPlayer *>();
+            for (QQuickItem *item : QuickItems::itemsOf(root))
+                found += item->findChildren<QMediaPlayer *>();
             return found;
         };
         // The carried loop, paused on its first frame: that scene is not playing.
@@ -223,33 +218,17 @@ private Q_SLOTS:
         QVERIFY2(warnings.isEmpty(), qPrintable(warnings.join(QLatin1Char('\n'))));
         QCOMPARE(server.requestCount("/cover.png"), 1);
         QCOMPARE(server.requestCount("/gone.png"), 1);
-    }
 
-    // An illustration takes the vignette into its layers, all of them alike; a cover has it
-    // blended over: both keep their middle and darken to 0.65 in the corners.
-    void vignetteDarkensEveryKindOfPicture()
-    {
-        TestHttpServer server;
-        const QByteArray png = TestSupport::solidPng(Qt::darkCyan);
-        server.serve("/cover.png", 200, png);
-
-        AppFixture app;
-        app.startShell();
-        QObject owner;
-        Playlist art, cover;
-        art.id = QStringLiteral("art");
-        art.sceneArt = SceneArtKind::ForestDawn;
-        cover.id = QStringLiteral("cover");
-        cover.coverUrl = server.url("/cover.png");
-        auto *artScene = new SceneEntry(art, &owner);
-        QQuickView view;
-        view.resize(480, 270);
+        // An illustration takes the vignette into its layers, all of them alike; a cover has it
+        // blended over: both keep their middle and darken to 0.65 in the corners.
+        QQuickView dark;
+        dark.resize(480, 270);
         QVERIFY(app.qml->load(
-            view, QStringLiteral("visuals/SceneCoverArt.qml"), app.qml->darkPalette(),
-            {{"scene", QVariant::fromValue(artScene)}, {"vignette", QVector3D(60, 200, 0.35f)}}));
-        view.rootObject()->setSize({480, 270});
-        view.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&view));
+            dark, QStringLiteral("visuals/SceneCoverArt.qml"), app.qml->darkPalette(),
+            {{"scene", QVariant::fromValue(scenes[1])}, {"vignette", QVector3D(60, 200, 0.35f)}}));
+        dark.rootObject()->setSize({480, 270});
+        dark.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dark));
 
         const auto darkened = [](QColor colour) {
             return QColor(int(colour.red() * 0.65), int(colour.green() * 0.65),
@@ -258,12 +237,12 @@ private Q_SLOTS:
         // The sky in the top corner: still layers only.
         const QColor sky =
             Illustration::forKind("forest-dawn")->render({480, 270}, 0).pixelColor(1, 1);
-        QTRY_VERIFY2(near(view.grabWindow().pixelColor(1, 1), darkened(sky), 4),
-                     qPrintable(view.grabWindow().pixelColor(1, 1).name()));
+        QTRY_VERIFY2(near(dark.grabWindow().pixelColor(1, 1), darkened(sky), 4),
+                     qPrintable(dark.grabWindow().pixelColor(1, 1).name()));
 
-        view.rootObject()->setProperty("scene", QVariant::fromValue(new SceneEntry(cover, &owner)));
-        QTRY_VERIFY(near(view.grabWindow().pixelColor(240, 135), QColor(Qt::darkCyan), 4));
-        QVERIFY(near(view.grabWindow().pixelColor(478, 268), darkened(Qt::darkCyan), 4));
+        dark.rootObject()->setProperty("scene", QVariant::fromValue(scenes[2]));
+        QTRY_VERIFY(near(dark.grabWindow().pixelColor(240, 135), QColor(Qt::darkCyan), 4));
+        QVERIFY(near(dark.grabWindow().pixelColor(478, 268), darkened(Qt::darkCyan), 4));
     }
 };
 
