@@ -26,7 +26,7 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName(QStringLiteral("dusk-haven"));
     // No display name: Qt would append it to every window title ("dusk-haven — Dusk Haven").
     QApplication::setApplicationVersion(QString::fromUtf8(BuildInfo::version));
-    QApplication::setDesktopFileName(QStringLiteral("dusk-haven"));
+    QApplication::setDesktopFileName(QString::fromUtf8(BuildInfo::appId));
     // The app lives in the tray: closing its last window does not end it.
     QApplication::setQuitOnLastWindowClosed(false);
 

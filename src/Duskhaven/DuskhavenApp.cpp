@@ -6,6 +6,7 @@
 #include "core/RecordStore.h"
 #include "core/SettingsStore.h"
 #include "ui/Resources.h"
+#include "ui/settings/XdgAutostart.h"
 #include "ui/shell/ClickOutsideMonitor.h"
 #include "ui/shell/MenuBarController.h"
 #include "ui/shell/SingleInstance.h"
@@ -95,6 +96,9 @@ DuskhavenApp::Start DuskhavenApp::start(const QStringList &arguments, QTextStrea
         err.flush();
         return Start::Failed;
     }
+    // Launch at login set up under the app's earlier name goes on working under its id.
+    XdgAutostart::adoptOldEntry(XdgAutostart::defaultFilePath(),
+                                QCoreApplication::applicationFilePath());
     // Then the icon: on the event loop's first turn the tray host docks it while the services
     // and the windows are built. What no tray icon needs waits until it is shown.
     Resources::init();

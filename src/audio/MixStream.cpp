@@ -1,5 +1,6 @@
 #include "audio/MixStream.h"
 
+#include "core/BuildInfo.h"
 #include "core/FadeCurve.h"
 #include "core/PulseLibrary.h"
 
@@ -444,7 +445,7 @@ struct MixStream::Server
         dropContext();
         pa_proplist *properties = pulse().pa_proplist_new();
         pulse().pa_proplist_sets(properties, PA_PROP_APPLICATION_NAME, "Dusk Haven");
-        pulse().pa_proplist_sets(properties, PA_PROP_APPLICATION_ICON_NAME, "dusk-haven");
+        pulse().pa_proplist_sets(properties, PA_PROP_APPLICATION_ICON_NAME, BuildInfo::appId);
         context = pulse().pa_context_new_with_proplist(api(), "Dusk Haven", properties);
         pulse().pa_proplist_free(properties);
         if (!context) {

@@ -1,5 +1,6 @@
 #include "playback/MprisAdaptors.h"
 
+#include "core/BuildInfo.h"
 #include "playback/NowPlayingBridge.h"
 #include "playback/PlayerService.h"
 
@@ -19,7 +20,7 @@ QString MprisRootAdaptor::identity() const
 
 QString MprisRootAdaptor::desktopEntry() const
 {
-    return QStringLiteral("dusk-haven");
+    return QString::fromUtf8(BuildInfo::appId);
 }
 
 QStringList MprisRootAdaptor::supportedUriSchemes() const

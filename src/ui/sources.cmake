@@ -12,6 +12,7 @@ set(AREA_SOURCES
   shell/SingleInstance.h shell/SingleInstance.cpp
   shell/UpdateChecker.h shell/UpdateChecker.cpp
   shell/ViewShell.h shell/ViewShell.cpp
+  settings/XdgAutostart.h settings/XdgAutostart.cpp
 )
 
 # The views, loaded with Qt Quick when a window first opens.
@@ -37,7 +38,6 @@ set(AREA_VIEW_SOURCES
   controls/MixRowState.h controls/MixRowState.cpp
   panel/PanelState.h panel/PanelState.cpp
   settings/SettingsView.h settings/SettingsView.cpp
-  settings/XdgAutostart.h settings/XdgAutostart.cpp
 )
 
 set(AREA_QML
@@ -117,6 +117,7 @@ pkg_check_modules(DUSKHAVEN_XCB REQUIRED IMPORTED_TARGET xcb xcb-xinput)
 target_link_libraries(duskhaven_services PUBLIC PkgConfig::DUSKHAVEN_XCB)
 target_link_libraries(duskhaven_views PUBLIC PkgConfig::DUSKHAVEN_XCB)
 
-install(FILES ${PROJECT_SOURCE_DIR}/resources/dusk-haven.desktop DESTINATION share/applications)
+install(FILES ${PROJECT_SOURCE_DIR}/resources/${DUSKHAVEN_APP_ID}.desktop
+  DESTINATION share/applications)
 install(FILES ${PROJECT_SOURCE_DIR}/resources/dusk-haven.svg
-  DESTINATION share/icons/hicolor/scalable/apps)
+  DESTINATION share/icons/hicolor/scalable/apps RENAME ${DUSKHAVEN_APP_ID}.svg)

@@ -163,7 +163,7 @@ private Q_SLOTS:
     void autostartEntryFollowsTheSwitchOnly()
     {
         QTemporaryDir dir;
-        const QString entry = dir.filePath("autostart/dusk-haven.desktop");
+        const QString entry = dir.filePath("autostart/app.duskhaven.DuskHaven.desktop");
         const QString executable = dir.filePath("my apps/$dusk \"haven\"");
         SettingsStore settings(dir.filePath("settings.json"));
         // Found at start while the setting says off: left alone until the user toggles.
@@ -179,11 +179,36 @@ private Q_SLOTS:
             "\nExec=\"" + dir.filePath("my apps/\\\\$dusk \\\\\"haven\\\\\"").toUtf8() + "\"\n"));
         QVERIFY(written.contains("\nType=Application\n"));
         QVERIFY(QDir(dir.filePath("autostart")).entryList(QDir::Files | QDir::Hidden) ==
-                QStringList{"dusk-haven.desktop"});
+                QStringList{"app.duskhaven.DuskHaven.desktop"});
 
         settings.setBool(SettingsKey::launchAtLogin, false);
         QTRY_VERIFY(!QFile::exists(entry));
         QVERIFY(autostart.apply(false)); // already gone is done
+    }
+
+    // The entry this app wrote under its earlier name moves to the id's name; one of that name
+    // that a person wrote stays theirs; with both, the old one goes and the new one stays.
+    void anEarlierAutostartEntryIsAdopted()
+    {
+        QTemporaryDir dir;
+        const QString entry = dir.filePath("app.duskhaven.DuskHaven.desktop");
+        const QString old = dir.filePath("dusk-haven.desktop");
+        const QByteArray earlier = XdgAutostart::desktopEntry("/opt/old/duskhaven")
+                                       .replace("Icon=app.duskhaven.DuskHaven", "Icon=dusk-haven");
+        QVERIFY(TestSupport::writeFile(old, earlier));
+        QVERIFY(XdgAutostart::adoptOldEntry(entry, "/usr/bin/duskhaven"));
+        QVERIFY(!QFile::exists(old));
+        QCOMPARE(TestSupport::readFile(entry), XdgAutostart::desktopEntry("/usr/bin/duskhaven"));
+
+        QVERIFY(TestSupport::writeFile(old, "[Desktop Entry]\nName=My own\n"));
+        QVERIFY(!XdgAutostart::adoptOldEntry(entry, "/usr/bin/duskhaven"));
+        QVERIFY(QFile::exists(old));
+
+        QVERIFY(TestSupport::writeFile(old, earlier));
+        QVERIFY(TestSupport::writeFile(entry, "kept"));
+        QVERIFY(XdgAutostart::adoptOldEntry(entry, "/usr/bin/duskhaven"));
+        QCOMPARE(TestSupport::readFile(entry), QByteArray("kept"));
+        QVERIFY(!QFile::exists(old));
     }
 
     // Closing the window answers its open file dialog; the row keeps a try after a cancel and

@@ -1,6 +1,7 @@
 #include "ui/settings/XdgAutostart.h"
 
 #include "core/AppError.h"
+#include "core/BuildInfo.h"
 #include "core/FileWriter.h"
 #include "core/SettingsStore.h"
 
@@ -32,7 +33,34 @@ QString execArgument(const QString &argument)
 QString XdgAutostart::defaultFilePath()
 {
     return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
-           QStringLiteral("/autostart/dusk-haven.desktop");
+           QStringLiteral("/autostart/") + QString::fromUtf8(BuildInfo::appId) +
+           QStringLiteral(".desktop");
+}
+
+bool XdgAutostart::adoptOldEntry(const QString &filePath, const QString &executable)
+{
+    const QString old = QFileInfo(filePath).dir().filePath(QStringLiteral("dusk-haven.desktop"));
+    if (QFileInfo(old) == QFileInfo(filePath))
+        return false;
+    QFile file(old);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    // Only an entry this app wrote: one a person made by hand under that name is theirs.
+    const QByteArray content = file.read(64 * 1024);
+    file.close();
+    if (!content.startsWith("[Desktop Entry]\n") || !content.contains("\nName=Dusk Haven\n") ||
+        !content.contains("\nIcon=dusk-haven\n") ||
+        !content.contains("\nX-GNOME-Autostart-enabled=true\n"))
+        return false;
+    try {
+        if (!QFileInfo::exists(filePath))
+            FileWriter::writeWhole(filePath, desktopEntry(executable));
+    } catch (const AppError &error) {
+        qWarning().noquote() << "Launch at login:" << error.description();
+        return false;
+    }
+    // Removed only once the new one is in place: launch at login never lapses.
+    return QFile::remove(old);
 }
 
 QByteArray XdgAutostart::desktopEntry(const QString &executable)
@@ -42,10 +70,10 @@ QByteArray XdgAutostart::desktopEntry(const QString &executable)
                           "Name=Dusk Haven\n"
                           "Comment=Lo-fi scenes and ambient sounds from the system tray\n"
                           "Exec=%1\n"
-                          "Icon=dusk-haven\n"
+                          "Icon=%2\n"
                           "Terminal=false\n"
                           "X-GNOME-Autostart-enabled=true\n")
-        .arg(execArgument(executable))
+        .arg(execArgument(executable), QString::fromUtf8(BuildInfo::appId))
         .toUtf8();
 }
 

@@ -16,8 +16,13 @@ class XdgAutostart : public QObject
     Q_OBJECT
 
 public:
-    // $XDG_CONFIG_HOME/autostart/dusk-haven.desktop
+    // $XDG_CONFIG_HOME/autostart/<application id>.desktop
     static QString defaultFilePath();
+
+    // An entry this app wrote under its earlier name (dusk-haven.desktop, beside filePath) is
+    // moved to filePath, so that launch at login goes on working; true when one was moved.
+    // An entry of that name that this app did not write is left alone.
+    static bool adoptOldEntry(const QString &filePath, const QString &executable);
 
     // The entry that starts `executable`, quoted for the Exec key whatever its path holds.
     static QByteArray desktopEntry(const QString &executable);
