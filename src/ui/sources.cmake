@@ -119,5 +119,7 @@ target_link_libraries(duskhaven_views PUBLIC PkgConfig::DUSKHAVEN_XCB)
 
 install(FILES ${PROJECT_SOURCE_DIR}/resources/${DUSKHAVEN_APP_ID}.desktop
   DESTINATION share/applications)
+install(FILES ${PROJECT_SOURCE_DIR}/resources/${DUSKHAVEN_APP_ID}.metainfo.xml
+  DESTINATION share/metainfo)
 install(FILES ${PROJECT_SOURCE_DIR}/resources/dusk-haven.svg
   DESTINATION share/icons/hicolor/scalable/apps RENAME ${DUSKHAVEN_APP_ID}.svg)
