@@ -23,6 +23,9 @@
 #include <algorithm>
 
 namespace {
+const QString quitOption = QStringLiteral("--quit");
+const QString toggleOption = QStringLiteral("--toggle");
+
 void describeOptions(QCommandLineParser &parser)
 {
     parser.setApplicationDescription(
@@ -31,6 +34,11 @@ void describeOptions(QCommandLineParser &parser)
                       QStringLiteral("Show this help and exit.")});
     parser.addOption({{QStringLiteral("v"), QStringLiteral("version")},
                       QStringLiteral("Show the version and exit.")});
+    parser.addOption({QStringLiteral("toggle"),
+                      QStringLiteral("Play or pause the music of the running Dusk Haven (it is "
+                                     "started when it is not running).")});
+    parser.addOption({QStringLiteral("quit"),
+                      QStringLiteral("Quit the running Dusk Haven; nothing when none runs.")});
     parser.addPositionalArgument(QStringLiteral("url"),
                                  QStringLiteral("A dusk-haven: address to open, such as "
                                                 "dusk-haven://open."),
@@ -58,6 +66,11 @@ std::optional<int> DuskhavenApp::handleCommandLine(const QStringList &arguments,
         out << "duskhaven " << BuildInfo::version << "\n";
         return 0;
     }
+    if (parser.isSet(QStringLiteral("quit")) && parser.isSet(QStringLiteral("toggle"))) {
+        err << "duskhaven takes --quit or --toggle, not both.\n"
+            << "Try 'duskhaven --help'.\n";
+        return 2;
+    }
     if (parser.positionalArguments().size() > 1) {
         err << "duskhaven takes at most one address.\n"
             << "Try 'duskhaven --help'.\n";
@@ -77,6 +90,9 @@ DuskhavenApp::Start DuskhavenApp::start(const QStringList &arguments, QTextStrea
         std::make_unique<SingleInstance>(SingleInstance::serverNameFor(FileLocations().appRoot()));
     switch (m_instance->claim(arguments.mid(1))) {
     case SingleInstance::Outcome::Primary:
+        // Nothing runs that could be asked to quit.
+        if (arguments.contains(quitOption))
+            return Start::HandedOver;
         break;
     case SingleInstance::Outcome::HandedOver:
         return Start::HandedOver;
@@ -165,8 +181,10 @@ void DuskhavenApp::buildShell(const QStringList &arguments)
 
     // A start for a dusk-haven: address asks for the launcher in person; a plain start leaves
     // it to the cold-start rule, and a launcher kept closed loads no window at all.
-    if (!m_environment->links()->openLaunchArguments(arguments.mid(1)) &&
-        m_settings->value(Setting::openLauncherOnLaunch)) {
+    if (arguments.contains(toggleOption))
+        m_environment->player()->togglePlayPause();
+    else if (!m_environment->links()->openLaunchArguments(arguments.mid(1)) &&
+             m_settings->value(Setting::openLauncherOnLaunch)) {
         if (ViewShell *shell = views())
             shell->openLauncherAtLaunch();
     }
@@ -192,7 +210,16 @@ void DuskhavenApp::openLauncher()
 
 void DuskhavenApp::handleLaunchArguments(const QStringList &arguments)
 {
-    // A second launch brings up the launcher; its dusk-haven: addresses are opened.
-    if (m_environment && !m_environment->links()->openLaunchArguments(arguments))
+    // A second launch brings up the launcher; its dusk-haven: addresses are opened. --quit and
+    // --toggle (a desktop's shortcut, a script) act without a window.
+    if (arguments.contains(quitOption)) {
+        QCoreApplication::quit();
+        return;
+    }
+    if (!m_environment)
+        return;
+    if (arguments.contains(toggleOption))
+        m_environment->player()->togglePlayPause();
+    else if (!m_environment->links()->openLaunchArguments(arguments))
         openLauncher();
 }

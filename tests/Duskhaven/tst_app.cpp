@@ -42,6 +42,8 @@ private Q_SLOTS:
         out.flush();
         QCOMPARE(outText,
                  QStringLiteral("duskhaven %1\n").arg(QString::fromUtf8(BuildInfo::version)));
+        QCOMPARE(handle({"--toggle"}), std::nullopt);
+        QCOMPARE(handle({"--quit", "--toggle"}), 2);
         QCOMPARE(handle({"--bogus"}), 2);
         QCOMPARE(handle({"a", "b"}), 2);
     }

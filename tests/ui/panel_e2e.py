@@ -7,6 +7,7 @@ then the ambient pack fetched through its card and a layer's slider moved until 
     panel_e2e.py <duskhaven> <demo catalogue folder> <source folder>
 """
 import os
+import subprocess
 import sys
 
 sys.path.insert(0, os.path.join(sys.argv[3], "tests", "support"))
@@ -37,6 +38,10 @@ def main():
         wait_for("silence", lambda: loudness() < 0.002)
         press(BUTTON, "Play")
         wait_for("MPRIS Playing again", lambda: mpris("status") == "Playing")
+        # A desktop shortcut's command toggles the running instance.
+        for status in ("Paused", "Playing"):
+            subprocess.run([APP, "--toggle"], env=env, check=True, timeout=30)
+            wait_for(f"MPRIS {status} after --toggle", lambda: mpris("status") == status)
 
         # The music out of the way, so that what is heard next is the layer alone.
         set_value(SLIDER, "Volume", 0.0)

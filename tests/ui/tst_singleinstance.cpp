@@ -103,7 +103,8 @@ private Q_SLOTS:
     }
 
     // The real thing: a running app in the tray, started with the launcher turned off, and a
-    // second start with a dusk-haven: address that ends at once and brings the launcher up.
+    // second start with a dusk-haven: address that ends at once and brings the launcher up;
+    // then --quit ends it, and with nothing running asks nothing and starts nothing.
     void secondProcessBringsUpTheLauncher()
     {
         QTemporaryDir dir;
@@ -132,6 +133,11 @@ private Q_SLOTS:
                  0);
         QTRY_VERIFY_WITH_TIMEOUT(windowShown("dusk-haven"), 10000);
         QCOMPARE(first.state(), QProcess::Running);
+
+        QCOMPARE(TestSupport::run(duskhavenBinary(), {"--quit"}, env, 15000).exitCode, 0);
+        QVERIFY(first.waitForFinished(10000));
+        QCOMPARE(first.exitCode(), 0);
+        QCOMPARE(TestSupport::run(duskhavenBinary(), {"--quit"}, env, 15000).exitCode, 0);
     }
 };
 
