@@ -121,6 +121,5 @@ install(FILES ${PROJECT_SOURCE_DIR}/resources/${DUSKHAVEN_APP_ID}.desktop
   DESTINATION share/applications)
 install(FILES ${PROJECT_SOURCE_DIR}/resources/${DUSKHAVEN_APP_ID}.metainfo.xml
   DESTINATION share/metainfo)
-install(FILES ${PROJECT_SOURCE_DIR}/resources/duskhaven.1 DESTINATION share/man/man1)
 install(FILES ${PROJECT_SOURCE_DIR}/resources/dusk-haven.svg
   DESTINATION share/icons/hicolor/scalable/apps RENAME ${DUSKHAVEN_APP_ID}.svg)
