@@ -1,9 +1,11 @@
-// duskhaven-catalogue: lets a curator check a catalogue document with the application's own
-// decoder before publishing it.
+// duskhaven-catalogue: lets a curator build a catalogue document from a folder of audio files
+// and check one with the application's own decoder before publishing it.
 //
-// Exit status: 0 valid, 1 invalid (the decoding error names the key path, or the server
-// answered with a status other than 200), 2 the document could not be read or fetched, or the
-// command line is wrong.
+// Exit status: 0 valid (or built), 1 invalid (the decoding error names the key path, the
+// server answered with a status other than 200, or the folder cannot make a catalogue), 2 the
+// document or folder could not be read or fetched, or the command line is wrong.
+
+#include "CatalogueBuild.h"
 
 #include "core/AppError.h"
 #include "catalogue/Catalogue.h"
@@ -19,12 +21,11 @@
 
 namespace {
 
-enum Exit { Valid = 0, Invalid = 1, Trouble = 2 };
-
 const char usage[] = "usage: duskhaven-catalogue validate <file or http(s) URL>\n"
+                     "       duskhaven-catalogue build <folder> --base-url <URL> [--out <file>]\n"
                      "       duskhaven-catalogue --help\n";
 
-const char help[] = "Checks a Dusk Haven catalogue document with the application's own decoder.\n"
+const char help[] = "Builds and checks Dusk Haven catalogue documents.\n"
                     "\n"
                     "  validate <file>   decode the file; print the counts of tracks, scenes and\n"
                     "                    ambient layers, or the decoding error with its key path\n"
@@ -32,8 +33,32 @@ const char help[] = "Checks a Dusk Haven catalogue document with the application
                     "                    (retrying transport failures) and decode the body; a\n"
                     "                    status other than 200 makes the document invalid\n"
                     "\n"
-                    "Exit status: 0 valid, 1 invalid, 2 unreadable file, failed transfer or wrong\n"
-                    "command line.\n";
+                    "  build <folder> --base-url <URL> [--out <file>]\n"
+                    "                    write the catalogue of the audio files in the folder\n"
+                    "                    (mp3, m4a, aac, wav, flac, ogg, oga, opus; others are\n"
+                    "                    skipped with a note), served at URL, to <folder>/\n"
+                    "                    manifest.json or <file>, whole and only if the\n"
+                    "                    application's decoder accepts it. Track addresses are\n"
+                    "                    URL + the path in the folder; ids come from the path;\n"
+                    "                    titles and artists from the files' tags (else the file\n"
+                    "                    name and no artist); lengths and sizes are measured.\n"
+                    "                    Each sub-folder is a scene named after it, the files at\n"
+                    "                    the top one named after the folder; or <folder>/\n"
+                    "                    scenes.json groups them:\n"
+                    "                      {\"scenes\": [{\"id\": \"night\", \"name\": \"Night\",\n"
+                    "                        \"description\": \"…\",\n"
+                    "                        \"files\": [\"a.mp3\", \"b/c.ogg\"],\n"
+                    "                        \"sceneArt\": \"rainy-tokyo\", \"pack\": \"…\",\n"
+                    "                        \"tag\": \"…\", \"accentHex\": \"#…\",\n"
+                    "                        \"accentDeepHex\": \"#…\",\n"
+                    "                        \"cover\": \"art/night.jpg\",\n"
+                    "                        \"videoLoop\": \"loops/night.mp4\"}]}\n"
+                    "                    (id, name and files required; cover and videoLoop are\n"
+                    "                    files of the folder or http(s) addresses; audio files in\n"
+                    "                    no scene are left out with a note)\n"
+                    "\n"
+                    "Exit status: 0 valid or written, 1 invalid document or input (nothing is\n"
+                    "written), 2 unreadable file or folder, failed transfer, wrong command line.\n";
 
 QString counted(qsizetype n, const char *one, const char *many)
 {
@@ -139,6 +164,8 @@ int run(const QStringList &arguments, QTextStream &out, QTextStream &err)
         out << usage << '\n' << help;
         return Valid;
     }
+    if (!arguments.isEmpty() && arguments[0] == QLatin1StringView("build"))
+        return buildCatalogue(arguments.mid(1), out, err);
     if (arguments.size() != 2 || arguments[0] != QLatin1StringView("validate")) {
         err << usage;
         return Trouble;

@@ -24,6 +24,9 @@ public:
     virtual const QString &error() const = 0;
     // The length the file declares, in milliseconds; 0 when it declares none.
     virtual qint64 durationMs() const = 0;
+    // A tag the file carries ("title", "artist"; case does not matter), from the container or
+    // else its sound stream, where Ogg keeps them; empty when it carries none.
+    virtual QString tag(const char *key) const = 0;
 
 protected:
     FfmpegDecoder() = default;

@@ -64,6 +64,7 @@ public:
     qsizetype read(float *out, qsizetype frames) override;
     const QString &error() const override { return m_error; }
     qint64 durationMs() const override { return m_durationMs; }
+    QString tag(const char *key) const override;
 
 private:
     FfmpegFileDecoder() = default;
@@ -182,6 +183,18 @@ FfmpegFileDecoder::~FfmpegFileDecoder()
     av_channel_layout_uninit(&m_inLayout);
     avcodec_free_context(&m_codec);
     avformat_close_input(&m_format);
+}
+
+QString FfmpegFileDecoder::tag(const char *key) const
+{
+    for (const AVDictionary *tags : {m_format->metadata, m_format->streams[m_stream]->metadata}) {
+        if (const AVDictionaryEntry *entry = av_dict_get(tags, key, nullptr, 0)) {
+            const QString value = QString::fromUtf8(entry->value).trimmed();
+            if (!value.isEmpty())
+                return value;
+        }
+    }
+    return {};
 }
 
 bool FfmpegFileDecoder::fail(const QString &what, int code)

@@ -16,3 +16,6 @@ set_tests_properties(demo_catalogue_validate PROPERTIES
 duskhaven_add_test(tst_demo_catalogue SOURCES tools/tst_demo_catalogue.cpp LABELS demo TIMEOUT 300)
 set_tests_properties(tst_demo_catalogue PROPERTIES FIXTURES_REQUIRED demo_catalogue)
 duskhaven_add_test(tst_session SOURCES tools/tst_session.cpp LABELS session)
+# The test runs the curator's tool.
+duskhaven_add_test(tst_catalogue_build SOURCES tools/tst_catalogue_build.cpp LABELS catalogue)
+add_dependencies(tst_catalogue_build duskhaven-catalogue)
