@@ -27,10 +27,13 @@ set(DUSKHAVEN_CHANGELOG_GZ ${PROJECT_BINARY_DIR}/changelog.gz)
 add_custom_command(OUTPUT ${DUSKHAVEN_CHANGELOG_GZ}
   COMMAND gzip -9nc ${CMAKE_CURRENT_LIST_DIR}/changelog > ${DUSKHAVEN_CHANGELOG_GZ}
   DEPENDS ${CMAKE_CURRENT_LIST_DIR}/changelog VERBATIM)
-set(DUSKHAVEN_MAN_GZ ${PROJECT_BINARY_DIR}/duskhaven.1.gz)
-add_custom_command(OUTPUT ${DUSKHAVEN_MAN_GZ}
-  COMMAND gzip -9nc ${PROJECT_SOURCE_DIR}/resources/duskhaven.1 > ${DUSKHAVEN_MAN_GZ}
-  DEPENDS ${PROJECT_SOURCE_DIR}/resources/duskhaven.1 VERBATIM)
+set(DUSKHAVEN_MAN_GZ "")
+foreach(page IN ITEMS duskhaven.1 duskhaven-catalogue.1)
+  add_custom_command(OUTPUT ${PROJECT_BINARY_DIR}/${page}.gz
+    COMMAND gzip -9nc ${PROJECT_SOURCE_DIR}/resources/${page} > ${PROJECT_BINARY_DIR}/${page}.gz
+    DEPENDS ${PROJECT_SOURCE_DIR}/resources/${page} VERBATIM)
+  list(APPEND DUSKHAVEN_MAN_GZ ${PROJECT_BINARY_DIR}/${page}.gz)
+endforeach()
 add_custom_target(duskhaven_package_docs ALL DEPENDS ${DUSKHAVEN_CHANGELOG_GZ} ${DUSKHAVEN_MAN_GZ})
 install(FILES ${DUSKHAVEN_CHANGELOG_GZ} DESTINATION ${DUSKHAVEN_DOC})
 install(FILES ${DUSKHAVEN_MAN_GZ} DESTINATION share/man/man1)
