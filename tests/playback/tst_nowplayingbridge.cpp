@@ -267,6 +267,23 @@ private Q_SLOTS:
         QCOMPARE(m_player->nowPlayingPlaylistId(), "late cafe/é");
     }
 
+    // A launch's addresses wait for start-up to have run; any but a sleep timer's brings up
+    // the launcher, and arguments that are not addresses are not the router's.
+    void launchAddressesWaitForStartUpAndASleepTimerAloneOpensNoWindow()
+    {
+        int raised = 0;
+        m_links->setRaiseHandler([&raised] { ++raised; });
+        QVERIFY(!m_links->openLaunchArguments({"--toggle", "song.mp3"}));
+        QVERIFY(m_links->openLaunchArguments({"dusk-haven://sleep?minutes=5"}));
+        QCOMPARE(raised, 0);
+        QVERIFY(m_links->openLaunchArguments({"dusk-haven://scene/rainy"}));
+        QCOMPARE(raised, 1);
+        QTest::qWait(50);
+        QVERIFY(m_player->nowPlayingPlaylistId() != "rainy");
+        m_links->setReady();
+        QTRY_COMPARE(m_player->nowPlayingPlaylistId(), "rainy");
+    }
+
     void changesAreAnnouncedOnce()
     {
         QDBusConnection other =
