@@ -7,9 +7,9 @@
 
 #include "CatalogueBuild.h"
 
-#include "core/AppError.h"
 #include "catalogue/Catalogue.h"
 #include "catalogue/HTTPClient.h"
+#include "core/AppError.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>

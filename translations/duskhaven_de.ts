@@ -43,7 +43,7 @@
         <translation>%1 konnte nicht heruntergeladen werden: %2</translation>
     </message>
     <message>
-        <location line="+5"/>
+        <location line="+7"/>
         <source>its name cannot be a file name</source>
         <translation>der Name taugt nicht als Dateiname</translation>
     </message>
@@ -53,7 +53,7 @@
         <translation>der Server antwortete mit %1</translation>
     </message>
     <message>
-        <location line="+4"/>
+        <location line="+6"/>
         <source>the file could not be saved</source>
         <translation>die Datei konnte nicht gespeichert werden</translation>
     </message>
@@ -93,12 +93,12 @@
         <translation>Der Server antwortete mit Status %1.</translation>
     </message>
     <message>
-        <location line="+5"/>
+        <location line="+6"/>
         <source>The operation was cancelled.</source>
         <translation>Der Vorgang wurde abgebrochen.</translation>
     </message>
     <message>
-        <location line="+10"/>
+        <location line="+11"/>
         <source>Could not create the folder %1.</source>
         <translation>Der Ordner %1 konnte nicht erstellt werden.</translation>
     </message>
@@ -121,7 +121,7 @@
         <translation>Mikrofon wird verwendet</translation>
     </message>
     <message>
-        <location line="+1"/>
+        <location line="+0"/>
         <source>Another app is playing audio</source>
         <translation>Eine andere App gibt Audio wieder</translation>
     </message>
@@ -205,12 +205,12 @@
         <translation>Audiodateien (*.mp3 *.m4a *.m4b *.mp4 *.aac *.wav *.aif *.aiff *.aifc *.flac *.ogg *.oga *.opus)</translation>
     </message>
     <message>
-        <location line="+53"/>
+        <location line="+52"/>
         <source>%1 is not a file on this computer.</source>
         <translation>%1 ist keine Datei auf diesem Computer.</translation>
     </message>
     <message>
-        <location line="+4"/>
+        <location line="+3"/>
         <source>The file %1 does not exist.</source>
         <translation>Die Datei %1 existiert nicht.</translation>
     </message>
@@ -223,14 +223,14 @@
         <translation>FFmpeg konnte nicht geladen werden (%1)</translation>
     </message>
     <message>
-        <location filename="../src/audio/FfmpegModule.cpp" line="+84"/>
-        <location line="+64"/>
-        <location line="+19"/>
+        <location filename="../src/audio/FfmpegModule.cpp" line="+87"/>
+        <location line="+66"/>
+        <location line="+21"/>
         <source>it is damaged</source>
         <translation>sie ist beschädigt</translation>
     </message>
     <message>
-        <location line="-36"/>
+        <location line="-39"/>
         <source>it is empty</source>
         <translation>sie ist leer</translation>
     </message>
@@ -240,7 +240,7 @@
         <translation>sie fehlt</translation>
     </message>
     <message>
-        <location line="+3"/>
+        <location line="+4"/>
         <source>it is not a sound file, or it is damaged</source>
         <translation>sie ist keine Audiodatei oder beschädigt</translation>
     </message>
@@ -255,19 +255,19 @@
         <translation>ihr Ton liegt in einem Format vor, das sich nicht dekodieren lässt</translation>
     </message>
     <message>
-        <location line="+2"/>
-        <location line="+196"/>
+        <location line="+3"/>
+        <location line="+214"/>
         <source>it holds no sound</source>
         <translation>sie enthält keinen Ton</translation>
     </message>
     <message>
-        <location line="-188"/>
-        <location line="+9"/>
+        <location line="-205"/>
+        <location line="+10"/>
         <source>there is not enough memory to decode it</source>
         <translation>zum Dekodieren ist nicht genug Speicher frei</translation>
     </message>
     <message>
-        <location line="+26"/>
+        <location line="+38"/>
         <source>its sound has %1 channels</source>
         <translation>ihr Ton hat %1 Kanäle</translation>
     </message>
@@ -277,7 +277,7 @@
         <translation>ihr Ton hat eine Abtastrate von %1 Hz</translation>
     </message>
     <message>
-        <location line="+4"/>
+        <location line="+5"/>
         <source>its samples are of no known kind</source>
         <translation>ihre Samples haben ein unbekanntes Format</translation>
     </message>
@@ -287,17 +287,17 @@
         <translation>einem Frame fehlen die Samples</translation>
     </message>
     <message>
-        <location line="+31"/>
+        <location line="+32"/>
         <source>its sound cannot be converted to %1 Hz stereo</source>
         <translation>ihr Ton lässt sich nicht in %1 Hz Stereo umwandeln</translation>
     </message>
     <message>
-        <location line="+13"/>
+        <location line="+14"/>
         <source>it is damaged (a frame lasts over %1 s)</source>
         <translation>sie ist beschädigt (ein Frame dauert über %1 s)</translation>
     </message>
     <message>
-        <location line="+30"/>
+        <location line="+31"/>
         <source>it is damaged (%1)</source>
         <translation>sie ist beschädigt (%1)</translation>
     </message>
@@ -310,18 +310,18 @@
 <context>
     <name>FileWriter</name>
     <message>
-        <location filename="../src/core/FileWriter.cpp" line="+32"/>
+        <location filename="../src/core/FileWriter.cpp" line="+33"/>
         <source>Not enough disk space to write %1.</source>
         <translation>Nicht genug Speicherplatz, um %1 zu schreiben.</translation>
     </message>
     <message>
-        <location line="+28"/>
+        <location line="+29"/>
         <source>Could not create %1: %2</source>
         <translation>%1 konnte nicht erstellt werden: %2</translation>
     </message>
     <message>
-        <location line="+21"/>
-        <location line="+12"/>
+        <location line="+22"/>
+        <location line="+13"/>
         <location line="+11"/>
         <source>Could not write %1: %2</source>
         <translation>%1 konnte nicht geschrieben werden: %2</translation>
@@ -423,7 +423,7 @@
         <translation>sie ist länger als %1 s, zu lang für eine Schleife</translation>
     </message>
     <message>
-        <location line="+3"/>
+        <location line="+5"/>
         <source>it took too long to decode</source>
         <translation>das Dekodieren dauerte zu lange</translation>
     </message>
@@ -431,7 +431,7 @@
 <context>
     <name>LibraryService</name>
     <message>
-        <location filename="../src/catalogue/LibraryService.cpp" line="+32"/>
+        <location filename="../src/catalogue/LibraryService.cpp" line="+33"/>
         <location line="+6"/>
         <source>Could not read the saved catalogue %1: %2</source>
         <translation>Der gespeicherte Katalog %1 konnte nicht gelesen werden: %2</translation>
@@ -542,12 +542,12 @@
 <context>
     <name>MixLink</name>
     <message>
-        <location filename="../src/mixes/MixLink.cpp" line="+48"/>
+        <location filename="../src/mixes/MixLink.cpp" line="+49"/>
         <source>“%1” in the link has no value.</source>
         <translation>„%1“ hat im Link keinen Wert.</translation>
     </message>
     <message>
-        <location line="+2"/>
+        <location line="+3"/>
         <source>“%1” appears twice in the link.</source>
         <translation>„%1“ kommt im Link zweimal vor.</translation>
     </message>
@@ -557,27 +557,27 @@
         <translation>Die %1 im Link muss eine Zahl von 0 bis 1 sein, nicht „%2“.</translation>
     </message>
     <message>
-        <location line="+44"/>
+        <location line="+45"/>
         <source>The scene “%1” of the link is not in the catalogue.</source>
         <translation>Die Szene „%1“ aus dem Link ist nicht im Katalog.</translation>
     </message>
     <message>
-        <location line="+5"/>
+        <location line="+7"/>
         <source>music volume</source>
         <translation>Musiklautstärke</translation>
     </message>
     <message>
-        <location line="+10"/>
+        <location line="+12"/>
         <source>volume of “%1”</source>
         <translation>Lautstärke von „%1“</translation>
     </message>
     <message>
-        <location line="+2"/>
+        <location line="+3"/>
         <source>A mix link can hold at most %1 layers.</source>
         <translation>Ein Mix-Link kann höchstens %1 Ebenen enthalten.</translation>
     </message>
     <message>
-        <location line="+2"/>
+        <location line="+4"/>
         <source>“%1” is not part of a mix link.</source>
         <translation>„%1“ gehört nicht zu einem Mix-Link.</translation>
     </message>
@@ -597,12 +597,12 @@
         <translation>„%1“ gehört nicht zu einem Schlaftimer-Link.</translation>
     </message>
     <message>
-        <location line="+4"/>
+        <location line="+5"/>
         <source>The sleep minutes must be a number above 0 and at most %1, not “%2”.</source>
         <translation>Die Minuten für den Schlaftimer müssen eine Zahl über 0 und höchstens %1 sein, nicht „%2“.</translation>
     </message>
     <message>
-        <location line="+7"/>
+        <location line="+8"/>
         <source>The link gives no minutes.</source>
         <translation>Der Link gibt keine Minuten an.</translation>
     </message>
@@ -620,12 +620,12 @@
         <translation>Ein Mix-Name darf höchstens %1 Zeichen haben.</translation>
     </message>
     <message>
-        <location line="+2"/>
+        <location line="+3"/>
         <source>There is already a mix called “%1”.</source>
         <translation>Es gibt schon einen Mix namens „%1“.</translation>
     </message>
     <message>
-        <location line="+7"/>
+        <location line="+8"/>
         <source>Mix %1</source>
         <translation>Mix %1</translation>
     </message>
@@ -656,7 +656,7 @@
 <context>
     <name>MixStream</name>
     <message>
-        <location filename="../src/audio/MixStream.cpp" line="+491"/>
+        <location filename="../src/audio/MixStream.cpp" line="+492"/>
         <source>Music and ambience</source>
         <translation>Musik und Ambiente</translation>
     </message>
@@ -764,23 +764,23 @@
         <translation>Ambient-Paket wird geladen…</translation>
     </message>
     <message>
-        <location line="+1"/>
-        <location line="+11"/>
+        <location line="+2"/>
+        <location line="+13"/>
         <source>Ambient pack not downloaded</source>
         <translation>Ambient-Paket nicht geladen</translation>
     </message>
     <message>
-        <location line="-10"/>
+        <location line="-12"/>
         <source>Tap to enable the sliders below · ~5 MB</source>
         <translation>Klicke, um die Regler unten zu aktivieren · ~5 MB</translation>
     </message>
     <message>
-        <location line="+7"/>
+        <location line="+8"/>
         <source>Downloading…</source>
         <translation>Wird geladen…</translation>
     </message>
     <message numerus="yes">
-        <location line="+0"/>
+        <location line="+1"/>
         <source>%n layers · %1</source>
         <translation>
             <numerusform>%n Ebene · %1</numerusform>
@@ -788,7 +788,7 @@
         </translation>
     </message>
     <message numerus="yes">
-        <location line="+4"/>
+        <location line="+5"/>
         <source>~5 MB · %n layers</source>
         <translation>
             <numerusform>~5 MB · %n Ebene</numerusform>
@@ -799,7 +799,7 @@
 <context>
     <name>PanelState</name>
     <message>
-        <location filename="../src/ui/panel/PanelState.cpp" line="+68"/>
+        <location filename="../src/ui/panel/PanelState.cpp" line="+70"/>
         <source>Nothing playing</source>
         <translation>Keine Wiedergabe</translation>
     </message>
@@ -812,7 +812,7 @@
 <context>
     <name>PanelText</name>
     <message>
-        <location line="-55"/>
+        <location line="-56"/>
         <source>Pause when another app uses audio</source>
         <translation>Bei Audio anderer Apps pausieren</translation>
     </message>
@@ -830,7 +830,7 @@
 <context>
     <name>PlayerService</name>
     <message>
-        <location filename="../src/playback/PlayerService.cpp" line="+480"/>
+        <location filename="../src/playback/PlayerService.cpp" line="+479"/>
         <source>Not enough disk space to download this track</source>
         <translation>Nicht genug Speicherplatz, um diesen Titel herunterzuladen</translation>
     </message>
@@ -858,62 +858,62 @@
         <translation>unbekannter Datenbankfehler</translation>
     </message>
     <message>
-        <location line="+83"/>
+        <location line="+87"/>
         <source>%1 is a folder, not a record store.</source>
         <translation>%1 ist ein Ordner, kein Datenspeicher.</translation>
     </message>
     <message>
-        <location line="+7"/>
-        <location line="+113"/>
+        <location line="+9"/>
+        <location line="+120"/>
         <source>Could not open %1</source>
         <translation>%1 konnte nicht geöffnet werden</translation>
     </message>
     <message>
-        <location line="-98"/>
+        <location line="-104"/>
         <source>Could not read %1</source>
         <translation>%1 konnte nicht gelesen werden</translation>
     </message>
     <message>
-        <location line="+12"/>
+        <location line="+13"/>
         <source>%1 holds records of schema version %2; this version reads %3.</source>
         <translation>%1 enthält Datensätze der Schemaversion %2; diese Version liest %3.</translation>
     </message>
     <message>
-        <location line="+65"/>
-        <location line="+11"/>
+        <location line="+67"/>
+        <location line="+12"/>
         <source>Could not update %1</source>
         <translation>%1 konnte nicht aktualisiert werden</translation>
     </message>
     <message>
-        <location line="+20"/>
+        <location line="+23"/>
         <source>%1 has no field named %2.</source>
         <translation>%1 hat kein Feld namens %2.</translation>
     </message>
     <message>
-        <location line="+14"/>
-        <location line="+9"/>
+        <location line="+16"/>
+        <location line="+10"/>
         <source>Could not read %1 records</source>
         <translation>%1-Datensätze konnten nicht gelesen werden</translation>
     </message>
     <message>
-        <location line="+24"/>
-        <location line="+5"/>
+        <location line="+25"/>
+        <location line="+7"/>
         <source>Could not store a %1 record</source>
         <translation>Ein %1-Datensatz konnte nicht gespeichert werden</translation>
     </message>
     <message>
-        <location line="+10"/>
-        <location line="+4"/>
+        <location line="+12"/>
+        <location line="+6"/>
         <source>Could not delete a %1 record</source>
         <translation>Ein %1-Datensatz konnte nicht gelöscht werden</translation>
     </message>
     <message>
-        <location line="+10"/>
+        <location line="+12"/>
         <source>Could not change %1</source>
         <translation>%1 konnte nicht geändert werden</translation>
     </message>
     <message>
-        <location line="+10"/>
+        <location line="+12"/>
         <source>Could not save %1</source>
         <translation>%1 konnte nicht gespeichert werden</translation>
     </message>
@@ -921,7 +921,7 @@
 <context>
     <name>SafeFileName</name>
     <message>
-        <location filename="../src/core/SafeFileName.cpp" line="+21"/>
+        <location filename="../src/core/SafeFileName.cpp" line="+22"/>
         <source>The id &quot;%1&quot; cannot be used as a file name.</source>
         <translation>Die ID „%1“ kann nicht als Dateiname verwendet werden.</translation>
     </message>
@@ -1258,7 +1258,7 @@
         <translation>%1 h %2 min</translation>
     </message>
     <message>
-        <location line="+36"/>
+        <location line="+34"/>
         <source>A sleep timer runs for more than 0 minutes and at most %1 hours.</source>
         <translation>Ein Schlaftimer läuft länger als 0 Minuten und höchstens %1 Stunden.</translation>
     </message>
@@ -1371,7 +1371,7 @@
         <translation>Nach Updates suchen</translation>
     </message>
     <message>
-        <location line="+3"/>
+        <location line="+5"/>
         <source>Download</source>
         <translation>Herunterladen</translation>
     </message>
@@ -1379,7 +1379,7 @@
 <context>
     <name>XdgAutostart</name>
     <message>
-        <location filename="../src/ui/settings/XdgAutostart.cpp" line="+71"/>
+        <location filename="../src/ui/settings/XdgAutostart.cpp" line="+99"/>
         <source>Could not remove %1.</source>
         <translation>%1 konnte nicht entfernt werden.</translation>
     </message>

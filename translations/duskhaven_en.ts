@@ -26,7 +26,7 @@
 <context>
     <name>PackCardText</name>
     <message numerus="yes">
-        <location filename="../src/ui/controls/AmbientPackState.cpp" line="+35"/>
+        <location filename="../src/ui/controls/AmbientPackState.cpp" line="+38"/>
         <source>%n layers · %1</source>
         <translation>
             <numerusform>%n layer · %1</numerusform>
@@ -34,7 +34,7 @@
         </translation>
     </message>
     <message numerus="yes">
-        <location line="+4"/>
+        <location line="+5"/>
         <source>~5 MB · %n layers</source>
         <translation>
             <numerusform>~5 MB · %n layer</numerusform>

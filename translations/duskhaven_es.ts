@@ -43,7 +43,7 @@
         <translation>No se pudo descargar %1: %2</translation>
     </message>
     <message>
-        <location line="+5"/>
+        <location line="+7"/>
         <source>its name cannot be a file name</source>
         <translation>su nombre no sirve como nombre de archivo</translation>
     </message>
@@ -53,7 +53,7 @@
         <translation>el servidor respondió %1</translation>
     </message>
     <message>
-        <location line="+4"/>
+        <location line="+6"/>
         <source>the file could not be saved</source>
         <translation>no se pudo guardar el archivo</translation>
     </message>
@@ -93,12 +93,12 @@
         <translation>El servidor respondió con el estado %1.</translation>
     </message>
     <message>
-        <location line="+5"/>
+        <location line="+6"/>
         <source>The operation was cancelled.</source>
         <translation>Se canceló la operación.</translation>
     </message>
     <message>
-        <location line="+10"/>
+        <location line="+11"/>
         <source>Could not create the folder %1.</source>
         <translation>No se pudo crear la carpeta %1.</translation>
     </message>
@@ -121,7 +121,7 @@
         <translation>Micrófono en uso</translation>
     </message>
     <message>
-        <location line="+1"/>
+        <location line="+0"/>
         <source>Another app is playing audio</source>
         <translation>Otra aplicación está reproduciendo audio</translation>
     </message>
@@ -205,12 +205,12 @@
         <translation>Archivos de audio (*.mp3 *.m4a *.m4b *.mp4 *.aac *.wav *.aif *.aiff *.aifc *.flac *.ogg *.oga *.opus)</translation>
     </message>
     <message>
-        <location line="+53"/>
+        <location line="+52"/>
         <source>%1 is not a file on this computer.</source>
         <translation>%1 no es un archivo de este equipo.</translation>
     </message>
     <message>
-        <location line="+4"/>
+        <location line="+3"/>
         <source>The file %1 does not exist.</source>
         <translation>El archivo %1 no existe.</translation>
     </message>
@@ -223,14 +223,14 @@
         <translation>No se pudo cargar FFmpeg (%1)</translation>
     </message>
     <message>
-        <location filename="../src/audio/FfmpegModule.cpp" line="+84"/>
-        <location line="+64"/>
-        <location line="+19"/>
+        <location filename="../src/audio/FfmpegModule.cpp" line="+87"/>
+        <location line="+66"/>
+        <location line="+21"/>
         <source>it is damaged</source>
         <translation>está dañado</translation>
     </message>
     <message>
-        <location line="-36"/>
+        <location line="-39"/>
         <source>it is empty</source>
         <translation>está vacío</translation>
     </message>
@@ -240,7 +240,7 @@
         <translation>no se encuentra</translation>
     </message>
     <message>
-        <location line="+3"/>
+        <location line="+4"/>
         <source>it is not a sound file, or it is damaged</source>
         <translation>no es un archivo de sonido o está dañado</translation>
     </message>
@@ -255,19 +255,19 @@
         <translation>su sonido está en un formato que no se puede decodificar</translation>
     </message>
     <message>
-        <location line="+2"/>
-        <location line="+196"/>
+        <location line="+3"/>
+        <location line="+214"/>
         <source>it holds no sound</source>
         <translation>no contiene sonido</translation>
     </message>
     <message>
-        <location line="-188"/>
-        <location line="+9"/>
+        <location line="-205"/>
+        <location line="+10"/>
         <source>there is not enough memory to decode it</source>
         <translation>no hay memoria suficiente para decodificarlo</translation>
     </message>
     <message>
-        <location line="+26"/>
+        <location line="+38"/>
         <source>its sound has %1 channels</source>
         <translation>su sonido tiene %1 canales</translation>
     </message>
@@ -277,7 +277,7 @@
         <translation>su sonido tiene una frecuencia de muestreo de %1 Hz</translation>
     </message>
     <message>
-        <location line="+4"/>
+        <location line="+5"/>
         <source>its samples are of no known kind</source>
         <translation>sus muestras son de un tipo desconocido</translation>
     </message>
@@ -287,17 +287,17 @@
         <translation>a una trama le faltan las muestras</translation>
     </message>
     <message>
-        <location line="+31"/>
+        <location line="+32"/>
         <source>its sound cannot be converted to %1 Hz stereo</source>
         <translation>su sonido no se puede convertir a %1 Hz estéreo</translation>
     </message>
     <message>
-        <location line="+13"/>
+        <location line="+14"/>
         <source>it is damaged (a frame lasts over %1 s)</source>
         <translation>está dañado (una trama dura más de %1 s)</translation>
     </message>
     <message>
-        <location line="+30"/>
+        <location line="+31"/>
         <source>it is damaged (%1)</source>
         <translation>está dañado (%1)</translation>
     </message>
@@ -310,18 +310,18 @@
 <context>
     <name>FileWriter</name>
     <message>
-        <location filename="../src/core/FileWriter.cpp" line="+32"/>
+        <location filename="../src/core/FileWriter.cpp" line="+33"/>
         <source>Not enough disk space to write %1.</source>
         <translation>No hay espacio suficiente en el disco para escribir %1.</translation>
     </message>
     <message>
-        <location line="+28"/>
+        <location line="+29"/>
         <source>Could not create %1: %2</source>
         <translation>No se pudo crear %1: %2</translation>
     </message>
     <message>
-        <location line="+21"/>
-        <location line="+12"/>
+        <location line="+22"/>
+        <location line="+13"/>
         <location line="+11"/>
         <source>Could not write %1: %2</source>
         <translation>No se pudo escribir %1: %2</translation>
@@ -423,7 +423,7 @@
         <translation>dura más de %1 s, demasiado para un bucle</translation>
     </message>
     <message>
-        <location line="+3"/>
+        <location line="+5"/>
         <source>it took too long to decode</source>
         <translation>tardó demasiado en decodificarse</translation>
     </message>
@@ -431,7 +431,7 @@
 <context>
     <name>LibraryService</name>
     <message>
-        <location filename="../src/catalogue/LibraryService.cpp" line="+32"/>
+        <location filename="../src/catalogue/LibraryService.cpp" line="+33"/>
         <location line="+6"/>
         <source>Could not read the saved catalogue %1: %2</source>
         <translation>No se pudo leer el catálogo guardado %1: %2</translation>
@@ -542,12 +542,12 @@
 <context>
     <name>MixLink</name>
     <message>
-        <location filename="../src/mixes/MixLink.cpp" line="+48"/>
+        <location filename="../src/mixes/MixLink.cpp" line="+49"/>
         <source>“%1” in the link has no value.</source>
         <translation>«%1» no tiene valor en el enlace.</translation>
     </message>
     <message>
-        <location line="+2"/>
+        <location line="+3"/>
         <source>“%1” appears twice in the link.</source>
         <translation>«%1» aparece dos veces en el enlace.</translation>
     </message>
@@ -557,27 +557,27 @@
         <translation>El %1 del enlace debe ser un número entre 0 y 1, no «%2».</translation>
     </message>
     <message>
-        <location line="+44"/>
+        <location line="+45"/>
         <source>The scene “%1” of the link is not in the catalogue.</source>
         <translation>La escena «%1» del enlace no está en el catálogo.</translation>
     </message>
     <message>
-        <location line="+5"/>
+        <location line="+7"/>
         <source>music volume</source>
         <translation>volumen de la música</translation>
     </message>
     <message>
-        <location line="+10"/>
+        <location line="+12"/>
         <source>volume of “%1”</source>
         <translation>volumen de «%1»</translation>
     </message>
     <message>
-        <location line="+2"/>
+        <location line="+3"/>
         <source>A mix link can hold at most %1 layers.</source>
         <translation>Un enlace de mezcla puede tener como máximo %1 capas.</translation>
     </message>
     <message>
-        <location line="+2"/>
+        <location line="+4"/>
         <source>“%1” is not part of a mix link.</source>
         <translation>«%1» no forma parte de un enlace de mezcla.</translation>
     </message>
@@ -597,12 +597,12 @@
         <translation>«%1» no forma parte de un enlace de temporizador de sueño.</translation>
     </message>
     <message>
-        <location line="+4"/>
+        <location line="+5"/>
         <source>The sleep minutes must be a number above 0 and at most %1, not “%2”.</source>
         <translation>Los minutos del temporizador de sueño deben ser un número mayor que 0 y como máximo %1, no «%2».</translation>
     </message>
     <message>
-        <location line="+7"/>
+        <location line="+8"/>
         <source>The link gives no minutes.</source>
         <translation>El enlace no indica los minutos.</translation>
     </message>
@@ -620,12 +620,12 @@
         <translation>El nombre de una mezcla puede tener como máximo %1 caracteres.</translation>
     </message>
     <message>
-        <location line="+2"/>
+        <location line="+3"/>
         <source>There is already a mix called “%1”.</source>
         <translation>Ya hay una mezcla llamada «%1».</translation>
     </message>
     <message>
-        <location line="+7"/>
+        <location line="+8"/>
         <source>Mix %1</source>
         <translation>Mezcla %1</translation>
     </message>
@@ -656,7 +656,7 @@
 <context>
     <name>MixStream</name>
     <message>
-        <location filename="../src/audio/MixStream.cpp" line="+491"/>
+        <location filename="../src/audio/MixStream.cpp" line="+492"/>
         <source>Music and ambience</source>
         <translation>Música y ambiente</translation>
     </message>
@@ -764,23 +764,23 @@
         <translation>Descargando paquete de ambiente…</translation>
     </message>
     <message>
-        <location line="+1"/>
-        <location line="+11"/>
+        <location line="+2"/>
+        <location line="+13"/>
         <source>Ambient pack not downloaded</source>
         <translation>Paquete de ambiente no descargado</translation>
     </message>
     <message>
-        <location line="-10"/>
+        <location line="-12"/>
         <source>Tap to enable the sliders below · ~5 MB</source>
         <translation>Haz clic para activar los controles de abajo · ~5 MB</translation>
     </message>
     <message>
-        <location line="+7"/>
+        <location line="+8"/>
         <source>Downloading…</source>
         <translation>Descargando…</translation>
     </message>
     <message numerus="yes">
-        <location line="+0"/>
+        <location line="+1"/>
         <source>%n layers · %1</source>
         <translation>
             <numerusform>%n capa · %1</numerusform>
@@ -788,7 +788,7 @@
         </translation>
     </message>
     <message numerus="yes">
-        <location line="+4"/>
+        <location line="+5"/>
         <source>~5 MB · %n layers</source>
         <translation>
             <numerusform>~5 MB · %n capa</numerusform>
@@ -799,7 +799,7 @@
 <context>
     <name>PanelState</name>
     <message>
-        <location filename="../src/ui/panel/PanelState.cpp" line="+68"/>
+        <location filename="../src/ui/panel/PanelState.cpp" line="+70"/>
         <source>Nothing playing</source>
         <translation>No suena nada</translation>
     </message>
@@ -812,7 +812,7 @@
 <context>
     <name>PanelText</name>
     <message>
-        <location line="-55"/>
+        <location line="-56"/>
         <source>Pause when another app uses audio</source>
         <translation>Pausar si otra aplicación usa audio</translation>
     </message>
@@ -830,7 +830,7 @@
 <context>
     <name>PlayerService</name>
     <message>
-        <location filename="../src/playback/PlayerService.cpp" line="+480"/>
+        <location filename="../src/playback/PlayerService.cpp" line="+479"/>
         <source>Not enough disk space to download this track</source>
         <translation>No hay espacio suficiente en el disco para descargar esta pista</translation>
     </message>
@@ -858,62 +858,62 @@
         <translation>error de base de datos desconocido</translation>
     </message>
     <message>
-        <location line="+83"/>
+        <location line="+87"/>
         <source>%1 is a folder, not a record store.</source>
         <translation>%1 es una carpeta, no un almacén de registros.</translation>
     </message>
     <message>
-        <location line="+7"/>
-        <location line="+113"/>
+        <location line="+9"/>
+        <location line="+120"/>
         <source>Could not open %1</source>
         <translation>No se pudo abrir %1</translation>
     </message>
     <message>
-        <location line="-98"/>
+        <location line="-104"/>
         <source>Could not read %1</source>
         <translation>No se pudo leer %1</translation>
     </message>
     <message>
-        <location line="+12"/>
+        <location line="+13"/>
         <source>%1 holds records of schema version %2; this version reads %3.</source>
         <translation>%1 contiene registros de la versión de esquema %2; esta versión lee la %3.</translation>
     </message>
     <message>
-        <location line="+65"/>
-        <location line="+11"/>
+        <location line="+67"/>
+        <location line="+12"/>
         <source>Could not update %1</source>
         <translation>No se pudo actualizar %1</translation>
     </message>
     <message>
-        <location line="+20"/>
+        <location line="+23"/>
         <source>%1 has no field named %2.</source>
         <translation>%1 no tiene ningún campo llamado %2.</translation>
     </message>
     <message>
-        <location line="+14"/>
-        <location line="+9"/>
+        <location line="+16"/>
+        <location line="+10"/>
         <source>Could not read %1 records</source>
         <translation>No se pudieron leer los registros de %1</translation>
     </message>
     <message>
-        <location line="+24"/>
-        <location line="+5"/>
+        <location line="+25"/>
+        <location line="+7"/>
         <source>Could not store a %1 record</source>
         <translation>No se pudo guardar un registro de %1</translation>
     </message>
     <message>
-        <location line="+10"/>
-        <location line="+4"/>
+        <location line="+12"/>
+        <location line="+6"/>
         <source>Could not delete a %1 record</source>
         <translation>No se pudo eliminar un registro de %1</translation>
     </message>
     <message>
-        <location line="+10"/>
+        <location line="+12"/>
         <source>Could not change %1</source>
         <translation>No se pudo modificar %1</translation>
     </message>
     <message>
-        <location line="+10"/>
+        <location line="+12"/>
         <source>Could not save %1</source>
         <translation>No se pudo guardar %1</translation>
     </message>
@@ -921,7 +921,7 @@
 <context>
     <name>SafeFileName</name>
     <message>
-        <location filename="../src/core/SafeFileName.cpp" line="+21"/>
+        <location filename="../src/core/SafeFileName.cpp" line="+22"/>
         <source>The id &quot;%1&quot; cannot be used as a file name.</source>
         <translation>El identificador «%1» no se puede usar como nombre de archivo.</translation>
     </message>
@@ -1258,7 +1258,7 @@
         <translation>%1 h %2 min</translation>
     </message>
     <message>
-        <location line="+36"/>
+        <location line="+34"/>
         <source>A sleep timer runs for more than 0 minutes and at most %1 hours.</source>
         <translation>Un temporizador de sueño dura más de 0 minutos y como máximo %1 horas.</translation>
     </message>
@@ -1371,7 +1371,7 @@
         <translation>Buscar actualizaciones</translation>
     </message>
     <message>
-        <location line="+3"/>
+        <location line="+5"/>
         <source>Download</source>
         <translation>Descargar</translation>
     </message>
@@ -1379,7 +1379,7 @@
 <context>
     <name>XdgAutostart</name>
     <message>
-        <location filename="../src/ui/settings/XdgAutostart.cpp" line="+71"/>
+        <location filename="../src/ui/settings/XdgAutostart.cpp" line="+99"/>
         <source>Could not remove %1.</source>
         <translation>No se pudo eliminar %1.</translation>
     </message>

@@ -12,9 +12,9 @@
 #include "ui/shell/ViewShell.h"
 #include "visuals/Illustration.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QNetworkAccessManager>
-#include <QCoreApplication>
 
 namespace {
 std::optional<QUrl> parseAbsoluteUrl(const QString &text)
@@ -59,8 +59,10 @@ QString startAfreshNotice(const QString &store, const QString &settings)
                    "audio files. The damaged file is kept as %1.")
             .arg(store);
     if (!settings.isEmpty())
-        return QCoreApplication::translate("AppEnvironment", "Dusk Haven could not read its settings, so they are back to their "
-                              "defaults. The damaged file is kept as %1.")
+        return QCoreApplication::translate(
+                   "AppEnvironment",
+                   "Dusk Haven could not read its settings, so they are back to their "
+                   "defaults. The damaged file is kept as %1.")
             .arg(settings);
     return {};
 }

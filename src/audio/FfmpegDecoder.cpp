@@ -17,10 +17,10 @@ const Module &ffmpegModule()
 {
     static const Module module = [] {
         Module found;
-        found.open = reinterpret_cast<OpenFunction>(resolveAppModule(
-            QStringLiteral("duskhaven-ffmpeg.so"),
-            QStringLiteral(DUSKHAVEN_FFMPEG_MODULE_BUILD_PATH), "duskhavenOpenFfmpegDecoder",
-            &found.error));
+        found.open = reinterpret_cast<OpenFunction>(
+            resolveAppModule(QStringLiteral("duskhaven-ffmpeg.so"),
+                             QStringLiteral(DUSKHAVEN_FFMPEG_MODULE_BUILD_PATH),
+                             "duskhavenOpenFfmpegDecoder", &found.error));
         return found;
     }();
     return module;
@@ -33,7 +33,8 @@ std::unique_ptr<FfmpegDecoder> FfmpegDecoder::open(const QString &path, int samp
     const Module &module = ffmpegModule();
     if (!module.open) {
         if (error)
-            *error = QCoreApplication::translate("Decoding", "FFmpeg could not be loaded (%1)").arg(module.error);
+            *error = QCoreApplication::translate("Decoding", "FFmpeg could not be loaded (%1)")
+                         .arg(module.error);
         return nullptr;
     }
     return std::unique_ptr<FfmpegDecoder>(module.open(path, sampleRate, error));

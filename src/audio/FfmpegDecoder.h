@@ -13,8 +13,7 @@ public:
     // Opens the file; on failure returns none and sets *error (also when FFmpeg itself cannot
     // be loaded). Errors are short and read after "This file cannot be played: ", e.g. "it is
     // empty", "it holds no sound", "it is damaged (…)".
-    static std::unique_ptr<FfmpegDecoder> open(const QString &path, int sampleRate,
-                                               QString *error);
+    static std::unique_ptr<FfmpegDecoder> open(const QString &path, int sampleRate, QString *error);
     virtual ~FfmpegDecoder() = default;
 
     // Writes up to `frames` stereo frames to out. Returns the frames written; 0 at the end of

@@ -82,7 +82,10 @@ private:
     bool runConverter(const uint8_t *const *in, int inFrames);
     bool flushConverter() { return !m_resampler || runConverter(nullptr, 0); }
     bool fail(const QString &what, int code = 0);
-    bool damaged(int code) { return fail(QCoreApplication::translate("Decoding", "it is damaged"), code); }
+    bool damaged(int code)
+    {
+        return fail(QCoreApplication::translate("Decoding", "it is damaged"), code);
+    }
 
     AVFormatContext *m_format = nullptr;
     AVCodecContext *m_codec = nullptr;
@@ -141,7 +144,8 @@ std::unique_ptr<FfmpegFileDecoder> FfmpegFileDecoder::open(const QString &path, 
         return failed(QCoreApplication::translate("Decoding", "it is missing"));
     // A file no format recognises gives either of these.
     if (rc == AVERROR_INVALIDDATA || rc == AVERROR(EINVAL))
-        return failed(QCoreApplication::translate("Decoding", "it is not a sound file, or it is damaged"));
+        return failed(
+            QCoreApplication::translate("Decoding", "it is not a sound file, or it is damaged"));
     if (rc < 0)
         return failed(QCoreApplication::translate("Decoding", "it cannot be opened"), rc);
     rc = avformat_find_stream_info(d->m_format, nullptr);
@@ -150,7 +154,8 @@ std::unique_ptr<FfmpegFileDecoder> FfmpegFileDecoder::open(const QString &path, 
     const AVCodec *codec = nullptr;
     d->m_stream = av_find_best_stream(d->m_format, AVMEDIA_TYPE_AUDIO, -1, -1, &codec, 0);
     if (d->m_stream == AVERROR_DECODER_NOT_FOUND)
-        return failed(QCoreApplication::translate("Decoding", "its sound is in a format that cannot be decoded"));
+        return failed(QCoreApplication::translate(
+            "Decoding", "its sound is in a format that cannot be decoded"));
     if (d->m_stream < 0 || !codec)
         return failed(QCoreApplication::translate("Decoding", "it holds no sound"));
     // Only the sound is read; the other streams (cover art, video) are skipped by the demuxer.
@@ -160,7 +165,8 @@ std::unique_ptr<FfmpegFileDecoder> FfmpegFileDecoder::open(const QString &path, 
     }
     d->m_codec = avcodec_alloc_context3(codec);
     if (!d->m_codec)
-        return failed(QCoreApplication::translate("Decoding", "there is not enough memory to decode it"));
+        return failed(
+            QCoreApplication::translate("Decoding", "there is not enough memory to decode it"));
     rc = avcodec_parameters_to_context(d->m_codec, d->m_format->streams[d->m_stream]->codecpar);
     if (rc >= 0)
         rc = avcodec_open2(d->m_codec, codec, nullptr);
@@ -169,7 +175,8 @@ std::unique_ptr<FfmpegFileDecoder> FfmpegFileDecoder::open(const QString &path, 
     d->m_packet = av_packet_alloc();
     d->m_frame = av_frame_alloc();
     if (!d->m_packet || !d->m_frame)
-        return failed(QCoreApplication::translate("Decoding", "there is not enough memory to decode it"));
+        return failed(
+            QCoreApplication::translate("Decoding", "there is not enough memory to decode it"));
     if (d->m_format->duration != AV_NOPTS_VALUE && d->m_format->duration > 0)
         d->m_durationMs = d->m_format->duration / (AV_TIME_BASE / 1000);
     return d;
@@ -209,7 +216,8 @@ QString FfmpegFileDecoder::unusable(const AVFrame &frame) const
     if (channels < 1 || channels > mostChannels)
         return QCoreApplication::translate("Decoding", "its sound has %1 channels").arg(channels);
     if (frame.sample_rate < lowestRate || frame.sample_rate > highestRate)
-        return QCoreApplication::translate("Decoding", "its sound has a rate of %1 Hz").arg(frame.sample_rate);
+        return QCoreApplication::translate("Decoding", "its sound has a rate of %1 Hz")
+            .arg(frame.sample_rate);
     const auto format = AVSampleFormat(frame.format);
     if (frame.format < 0 || frame.format >= AV_SAMPLE_FMT_NB ||
         av_get_bytes_per_sample(format) <= 0)
@@ -248,8 +256,10 @@ bool FfmpegFileDecoder::setUpConverter(const AVFrame &frame)
         rc = swr_init(m_resampler);
     if (rc < 0) {
         swr_free(&m_resampler);
-        return fail(QCoreApplication::translate("Decoding", "its sound cannot be converted to %1 Hz stereo").arg(m_rate),
-                    rc);
+        return fail(
+            QCoreApplication::translate("Decoding", "its sound cannot be converted to %1 Hz stereo")
+                .arg(m_rate),
+            rc);
     }
     return true;
 }
@@ -261,7 +271,8 @@ bool FfmpegFileDecoder::runConverter(const uint8_t *const *in, int inFrames)
         return damaged(room);
     if (room > longestFrameSeconds * m_rate)
         return fail(
-            QCoreApplication::translate("Decoding", "it is damaged (a frame lasts over %1 s)").arg(longestFrameSeconds));
+            QCoreApplication::translate("Decoding", "it is damaged (a frame lasts over %1 s)")
+                .arg(longestFrameSeconds));
     const std::size_t before = m_pending.size();
     float *target = nullptr;
     if (m_mono) {

@@ -230,8 +230,7 @@ void AutoPauseService::externalAudioCheck()
         return;
     pausePlayer();
     setExternalState(ExternalState::AutoPaused);
-    setLastPauseReason(input ? tr("Microphone in use")
-                             : tr("Another app is playing audio"));
+    setLastPauseReason(input ? tr("Microphone in use") : tr("Another app is playing audio"));
 }
 
 void AutoPauseService::userActionCheck()

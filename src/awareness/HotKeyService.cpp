@@ -38,13 +38,13 @@ HotKeyService::~HotKeyService() = default;
 QString HotKeyService::hint()
 {
     return tr("Super+Alt+Space play/pause · Super+Alt+→ next scene · "
-                          "Super+Alt+↑↓ volume");
+              "Super+Alt+↑↓ volume");
 }
 
 QString HotKeyService::notOfferedHint()
 {
     return tr("Not offered by this desktop: it has neither a global shortcuts "
-                          "portal nor X11");
+              "portal nor X11");
 }
 
 QList<HotKey> HotKeyService::table()

@@ -29,14 +29,14 @@ void LibraryService::loadCachedManifest()
         return;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        setLastError(AppError::file(tr("Could not read the saved catalogue %1: %2")
-                                        .arg(path, file.errorString())));
+        setLastError(AppError::file(
+            tr("Could not read the saved catalogue %1: %2").arg(path, file.errorString())));
         return;
     }
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError) {
-        setLastError(AppError::file(tr("Could not read the saved catalogue %1: %2")
-                                        .arg(path, file.errorString())));
+        setLastError(AppError::file(
+            tr("Could not read the saved catalogue %1: %2").arg(path, file.errorString())));
         return;
     }
     try {

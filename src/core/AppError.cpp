@@ -4,8 +4,7 @@
 AppError::AppError(Domain domain, int code, QString description)
     : m_domain(domain), m_code(code), m_description(std::move(description)),
       m_utf8(m_description.toUtf8())
-{
-}
+{}
 
 AppError AppError::url(int code, const QString &description)
 {
@@ -14,13 +13,15 @@ AppError AppError::url(int code, const QString &description)
 
 AppError AppError::badServerResponse(int status)
 {
-    return AppError(Domain::Url, BadServerResponse,
-                    QCoreApplication::translate("AppError", "The server answered with status %1.").arg(status));
+    return AppError(
+        Domain::Url, BadServerResponse,
+        QCoreApplication::translate("AppError", "The server answered with status %1.").arg(status));
 }
 
 AppError AppError::cancelled()
 {
-    return AppError(Domain::Cancelled, UrlCancelled, QCoreApplication::translate("AppError", "The operation was cancelled."));
+    return AppError(Domain::Cancelled, UrlCancelled,
+                    QCoreApplication::translate("AppError", "The operation was cancelled."));
 }
 
 AppError AppError::file(const QString &description, int code)
@@ -30,7 +31,8 @@ AppError AppError::file(const QString &description, int code)
 
 AppError AppError::folderNotCreated(const QString &path)
 {
-    return file(QCoreApplication::translate("AppError", "Could not create the folder %1.").arg(path));
+    return file(
+        QCoreApplication::translate("AppError", "Could not create the folder %1.").arg(path));
 }
 
 AppError AppError::store(const QString &description)

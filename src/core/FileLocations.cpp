@@ -18,8 +18,7 @@ FileLocations::FileLocations(const std::optional<QString> &root)
       m_pinnedDir(join(m_appRoot, QStringLiteral("pinned"))),
       m_videoCacheDir(join(m_appRoot, QStringLiteral("videos"))),
       m_manifestFile(join(m_appRoot, QStringLiteral("manifest.json")))
-{
-}
+{}
 
 QString FileLocations::defaultRoot()
 {

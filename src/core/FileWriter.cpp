@@ -29,8 +29,10 @@ QByteArray nativePath(const QString &path)
 [[noreturn]] void fail(const QString &what, const QString &path, int error)
 {
     if (error == ENOSPC || error == EDQUOT || error == EFBIG)
-        throw AppError::file(QCoreApplication::translate("FileWriter", "Not enough disk space to write %1.").arg(path),
-                             AppError::FileOutOfSpace);
+        throw AppError::file(
+            QCoreApplication::translate("FileWriter", "Not enough disk space to write %1.")
+                .arg(path),
+            AppError::FileOutOfSpace);
     throw AppError::file(what.arg(path, QString::fromLocal8Bit(std::strerror(error))));
 }
 
@@ -54,10 +56,11 @@ QString FileWriter::partialPathOf(const QString &destination)
 FileWriter::FileWriter(QString destination)
     : m_destination(std::move(destination)), m_partial(partialPathOf(m_destination))
 {
-    m_fd = ::open(nativePath(m_partial).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC,
-                  0644);
+    m_fd =
+        ::open(nativePath(m_partial).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (m_fd < 0)
-        fail(QCoreApplication::translate("FileWriter", "Could not create %1: %2"), m_partial, errno);
+        fail(QCoreApplication::translate("FileWriter", "Could not create %1: %2"), m_partial,
+             errno);
     openPartials().insert(m_partial);
 }
 
@@ -78,7 +81,8 @@ void FileWriter::write(QByteArrayView bytes)
             // A short write of zero bytes sets no errno; the disk simply took nothing.
             const int error = written < 0 ? errno : ENOSPC;
             discard();
-            fail(QCoreApplication::translate("FileWriter", "Could not write %1: %2"), m_partial, error);
+            fail(QCoreApplication::translate("FileWriter", "Could not write %1: %2"), m_partial,
+                 error);
         }
         data += written;
         left -= written;
@@ -107,7 +111,8 @@ void FileWriter::commit()
     if (::rename(nativePath(m_partial).constData(), nativePath(m_destination).constData()) != 0) {
         const int error = errno;
         discard();
-        fail(QCoreApplication::translate("FileWriter", "Could not move into place %1: %2"), m_destination, error);
+        fail(QCoreApplication::translate("FileWriter", "Could not move into place %1: %2"),
+             m_destination, error);
     }
     openPartials().remove(m_partial);
     m_partial.clear();

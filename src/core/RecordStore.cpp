@@ -3,6 +3,7 @@
 #include "core/AppError.h"
 #include "core/FileWriter.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -12,7 +13,6 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QUuid>
-#include <QCoreApplication>
 
 namespace {
 // Dates are kept as milliseconds since the epoch so that sorting by them is numeric.
@@ -83,9 +83,9 @@ AppError storeError(const QString &what, const QSqlError &error)
 
 template <> const RecordStore::Table &RecordStore::table<CacheEntry>()
 {
-    static const Table t{QStringLiteral("CacheEntry"),
-                         {QStringLiteral("trackId"), QStringLiteral("sizeBytes"),
-                          QStringLiteral("lastUsedAt")}};
+    static const Table t{
+        QStringLiteral("CacheEntry"),
+        {QStringLiteral("trackId"), QStringLiteral("sizeBytes"), QStringLiteral("lastUsedAt")}};
     return t;
 }
 
@@ -120,9 +120,12 @@ QVariantList toColumns(const CustomScene &scene)
 
 QVariantList toColumns(const SavedMix &mix)
 {
-    return {text(mix.id),           text(mix.name),
-            text(mix.sceneId),      double(mix.musicVolume),
-            layerVolumesText(mix.layerVolumes), fromDate(mix.createdAt)};
+    return {text(mix.id),
+            text(mix.name),
+            text(mix.sceneId),
+            double(mix.musicVolume),
+            layerVolumesText(mix.layerVolumes),
+            fromDate(mix.createdAt)};
 }
 
 void fromColumns(const QVariantList &columns, SavedMix &mix)
@@ -153,20 +156,23 @@ void fromColumns(const QVariantList &columns, CustomScene &scene)
 } // namespace RecordColumns
 
 RecordStore::RecordStore(const QString &filePath)
-    : m_filePath(filePath),
-      m_connectionName(QStringLiteral("records-") + QUuid::createUuid().toString(QUuid::WithoutBraces))
+    : m_filePath(filePath), m_connectionName(QStringLiteral("records-") +
+                                             QUuid::createUuid().toString(QUuid::WithoutBraces))
 {
     const QFileInfo info(filePath);
     if (info.isDir())
-        throw AppError::store(QCoreApplication::translate("RecordStore", "%1 is a folder, not a record store.").arg(filePath));
+        throw AppError::store(
+            QCoreApplication::translate("RecordStore", "%1 is a folder, not a record store.")
+                .arg(filePath));
     if (!QDir().mkpath(info.absolutePath()))
         throw AppError::store(AppError::folderNotCreated(info.absolutePath()).description());
 
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connectionName);
     db.setDatabaseName(filePath);
     if (!db.open()) {
-        const AppError error = storeError(QCoreApplication::translate("RecordStore", "Could not open %1").arg(filePath),
-                                          db.lastError());
+        const AppError error = storeError(
+            QCoreApplication::translate("RecordStore", "Could not open %1").arg(filePath),
+            db.lastError());
         db = QSqlDatabase();
         QSqlDatabase::removeDatabase(m_connectionName);
         throw error;
@@ -180,7 +186,9 @@ RecordStore::RecordStore(const QString &filePath)
                             "value TEXT NOT NULL)"));
         QSqlQuery query(db);
         if (!query.exec(QStringLiteral("SELECT value FROM Meta WHERE key = 'schemaVersion'")))
-            throw storeError(QCoreApplication::translate("RecordStore", "Could not read %1").arg(filePath), query.lastError());
+            throw storeError(
+                QCoreApplication::translate("RecordStore", "Could not read %1").arg(filePath),
+                query.lastError());
         QString found;
         if (query.next())
             found = query.value(0).toString();
@@ -192,7 +200,8 @@ RecordStore::RecordStore(const QString &filePath)
             migrate(found);
         } else if (found != QLatin1String(schemaVersion)) {
             throw AppError::store(
-                QCoreApplication::translate("RecordStore", "%1 holds records of schema version %2; this version reads %3.")
+                QCoreApplication::translate(
+                    "RecordStore", "%1 holds records of schema version %2; this version reads %3.")
                     .arg(filePath, found, QLatin1String(schemaVersion)));
         }
         exec(QStringLiteral("CREATE TABLE IF NOT EXISTS CacheEntry (trackId TEXT PRIMARY KEY NOT "
@@ -257,7 +266,9 @@ void RecordStore::migrate(const QString &fromVersion)
     QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
     // All or nothing: a failure leaves the file as the earlier version wrote it.
     if (!db.transaction())
-        throw storeError(QCoreApplication::translate("RecordStore", "Could not update %1").arg(m_filePath), db.lastError());
+        throw storeError(
+            QCoreApplication::translate("RecordStore", "Could not update %1").arg(m_filePath),
+            db.lastError());
     try {
         exec(savedMixTable);
         exec(QStringLiteral("UPDATE Meta SET value = '%1' WHERE key = 'schemaVersion'")
@@ -267,8 +278,9 @@ void RecordStore::migrate(const QString &fromVersion)
         throw;
     }
     if (!db.commit()) {
-        const AppError error =
-            storeError(QCoreApplication::translate("RecordStore", "Could not update %1").arg(m_filePath), db.lastError());
+        const AppError error = storeError(
+            QCoreApplication::translate("RecordStore", "Could not update %1").arg(m_filePath),
+            db.lastError());
         db.rollback();
         throw error;
     }
@@ -278,7 +290,9 @@ void RecordStore::exec(const QString &sql)
 {
     QSqlQuery query(QSqlDatabase::database(m_connectionName, false));
     if (!query.exec(sql))
-        throw storeError(QCoreApplication::translate("RecordStore", "Could not open %1").arg(m_filePath), query.lastError());
+        throw storeError(
+            QCoreApplication::translate("RecordStore", "Could not open %1").arg(m_filePath),
+            query.lastError());
 }
 
 QList<QVariantList> RecordStore::select(const Table &table, const QString &whereField,
@@ -288,7 +302,8 @@ QList<QVariantList> RecordStore::select(const Table &table, const QString &where
     for (const QString *field : {&whereField, &sortField}) {
         if (!field->isEmpty() && !table.columns.contains(*field))
             throw AppError::store(
-                QCoreApplication::translate("RecordStore", "%1 has no field named %2.").arg(table.name, *field));
+                QCoreApplication::translate("RecordStore", "%1 has no field named %2.")
+                    .arg(table.name, *field));
     }
     QString sql = QStringLiteral("SELECT %1 FROM %2")
                       .arg(table.columns.join(QStringLiteral(", ")), table.name);
@@ -297,13 +312,14 @@ QList<QVariantList> RecordStore::select(const Table &table, const QString &where
     if (!sortField.isEmpty())
         sql += QStringLiteral(" ORDER BY %1 %2")
                    .arg(sortField, order == Qt::AscendingOrder ? QStringLiteral("ASC")
-                                                                : QStringLiteral("DESC"));
+                                                               : QStringLiteral("DESC"));
 
     QSqlQuery query(QSqlDatabase::database(m_connectionName, false));
     query.setForwardOnly(true);
     if (!query.prepare(sql))
-        throw storeError(QCoreApplication::translate("RecordStore", "Could not read %1 records").arg(table.name),
-                         query.lastError());
+        throw storeError(
+            QCoreApplication::translate("RecordStore", "Could not read %1 records").arg(table.name),
+            query.lastError());
     if (!whereField.isEmpty()) {
         QVariant bound = value;
         if (bound.metaType().id() == QMetaType::QDateTime)
@@ -311,8 +327,9 @@ QList<QVariantList> RecordStore::select(const Table &table, const QString &where
         query.addBindValue(bound);
     }
     if (!query.exec())
-        throw storeError(QCoreApplication::translate("RecordStore", "Could not read %1 records").arg(table.name),
-                         query.lastError());
+        throw storeError(
+            QCoreApplication::translate("RecordStore", "Could not read %1 records").arg(table.name),
+            query.lastError());
     QList<QVariantList> rows;
     const int count = int(table.columns.size());
     while (query.next()) {
@@ -335,13 +352,17 @@ void RecordStore::upsert(const Table &table, const QVariantList &values)
     if (!query.prepare(QStringLiteral("INSERT OR REPLACE INTO %1 (%2) VALUES (%3)")
                            .arg(table.name, table.columns.join(QStringLiteral(", ")),
                                 marks.join(QStringLiteral(", ")))))
-        abandonChanges(storeError(QCoreApplication::translate("RecordStore", "Could not store a %1 record").arg(table.name),
-                                  query.lastError()));
+        abandonChanges(
+            storeError(QCoreApplication::translate("RecordStore", "Could not store a %1 record")
+                           .arg(table.name),
+                       query.lastError()));
     for (const QVariant &value : values)
         query.addBindValue(value);
     if (!query.exec())
-        abandonChanges(storeError(QCoreApplication::translate("RecordStore", "Could not store a %1 record").arg(table.name),
-                                  query.lastError()));
+        abandonChanges(
+            storeError(QCoreApplication::translate("RecordStore", "Could not store a %1 record")
+                           .arg(table.name),
+                       query.lastError()));
 }
 
 void RecordStore::erase(const Table &table, const QVariant &key)
@@ -350,12 +371,16 @@ void RecordStore::erase(const Table &table, const QVariant &key)
     QSqlQuery query(QSqlDatabase::database(m_connectionName, false));
     if (!query.prepare(QStringLiteral("DELETE FROM %1 WHERE %2 = ?")
                            .arg(table.name, table.columns.constFirst())))
-        abandonChanges(storeError(QCoreApplication::translate("RecordStore", "Could not delete a %1 record").arg(table.name),
-                                  query.lastError()));
+        abandonChanges(
+            storeError(QCoreApplication::translate("RecordStore", "Could not delete a %1 record")
+                           .arg(table.name),
+                       query.lastError()));
     query.addBindValue(key);
     if (!query.exec())
-        abandonChanges(storeError(QCoreApplication::translate("RecordStore", "Could not delete a %1 record").arg(table.name),
-                                  query.lastError()));
+        abandonChanges(
+            storeError(QCoreApplication::translate("RecordStore", "Could not delete a %1 record")
+                           .arg(table.name),
+                       query.lastError()));
 }
 
 void RecordStore::beginIfNeeded()
@@ -364,7 +389,9 @@ void RecordStore::beginIfNeeded()
         return;
     QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
     if (!db.transaction())
-        throw storeError(QCoreApplication::translate("RecordStore", "Could not change %1").arg(m_filePath), db.lastError());
+        throw storeError(
+            QCoreApplication::translate("RecordStore", "Could not change %1").arg(m_filePath),
+            db.lastError());
     m_inTransaction = true;
 }
 
@@ -374,8 +401,9 @@ void RecordStore::save()
         return;
     QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
     if (!db.commit())
-        abandonChanges(storeError(QCoreApplication::translate("RecordStore", "Could not save %1").arg(m_filePath),
-                                  db.lastError()));
+        abandonChanges(storeError(
+            QCoreApplication::translate("RecordStore", "Could not save %1").arg(m_filePath),
+            db.lastError()));
     m_inTransaction = false;
 }
 

@@ -18,7 +18,9 @@ void require(const QString &id)
     // The id may hold a NUL or be empty; show it escaped so the message stays readable.
     QString shown = id;
     shown.replace(QChar(u'\0'), QStringLiteral("\\0"));
-    throw AppError::file(QCoreApplication::translate("SafeFileName", "The id \"%1\" cannot be used as a file name.").arg(shown));
+    throw AppError::file(
+        QCoreApplication::translate("SafeFileName", "The id \"%1\" cannot be used as a file name.")
+            .arg(shown));
 }
 
 QString pathIn(const QString &folder, const QString &id, const QString &suffix)

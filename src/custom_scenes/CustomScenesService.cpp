@@ -38,7 +38,7 @@ QString CustomScenesService::pickerTitle()
 QStringList CustomScenesService::pickerNameFilters()
 {
     return {tr("Audio files (*.mp3 *.m4a *.m4b *.mp4 *.aac *.wav *.aif *.aiff *.aifc "
-                           "*.flac *.ogg *.oga *.opus)")};
+               "*.flac *.ogg *.oga *.opus)")};
 }
 
 CustomScenesService::CustomScenesService(RecordStore &store, PlayCustom playCustom,
@@ -89,12 +89,10 @@ QString CustomScenesService::add(const QString &name, const QUrl &fileUrl)
 {
     // The bookmark: the file must be there now, and it is kept by its absolute path.
     if (!fileUrl.isLocalFile())
-        throw AppError::file(
-            tr("%1 is not a file on this computer.").arg(fileUrl.toString()));
+        throw AppError::file(tr("%1 is not a file on this computer.").arg(fileUrl.toString()));
     const QFileInfo file(fileUrl.toLocalFile());
     if (!file.exists() || !file.isFile())
-        throw AppError::file(
-            tr("The file %1 does not exist.").arg(file.absoluteFilePath()));
+        throw AppError::file(tr("The file %1 does not exist.").arg(file.absoluteFilePath()));
 
     CustomScene scene;
     scene.id = QUuid::createUuid().toString(QUuid::WithoutBraces);

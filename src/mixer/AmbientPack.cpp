@@ -5,13 +5,13 @@
 #include "core/FileWriter.h"
 #include "core/SafeFileName.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QPointer>
 #include <QSet>
 #include <algorithm>
-#include <QCoreApplication>
 
 namespace {
 const QString fileSuffix = QStringLiteral(".mp3");
@@ -108,12 +108,14 @@ QCoro::Task<> AmbientPack::download()
     QString firstFailure;
     const auto failed = [&firstFailure](const AmbientLayer &layer, const QString &why) {
         if (firstFailure.isEmpty())
-            firstFailure = QCoreApplication::translate("AmbientPack", "Could not download %1: %2").arg(layer.name, why);
+            firstFailure = QCoreApplication::translate("AmbientPack", "Could not download %1: %2")
+                               .arg(layer.name, why);
     };
     for (const AmbientLayer &layer : missing) {
         // Such a layer can never be stored; it stays missing.
         if (!SafeFileName::isSafe(layer.id)) {
-            failed(layer, QCoreApplication::translate("AmbientPack", "its name cannot be a file name"));
+            failed(layer,
+                   QCoreApplication::translate("AmbientPack", "its name cannot be a file name"));
             continue;
         }
         std::optional<HTTPResponse> response;
@@ -127,11 +129,13 @@ QCoro::Task<> AmbientPack::download()
         if (!response)
             continue;
         if (response->status != 200) {
-            failed(layer, QCoreApplication::translate("AmbientPack", "the server answered %1").arg(response->status));
+            failed(layer, QCoreApplication::translate("AmbientPack", "the server answered %1")
+                              .arg(response->status));
             continue;
         }
         if (!storeFile(layer.id, response->body)) {
-            failed(layer, QCoreApplication::translate("AmbientPack", "the file could not be saved"));
+            failed(layer,
+                   QCoreApplication::translate("AmbientPack", "the file could not be saved"));
             continue;
         }
         setDownloadedBytes(m_downloadedBytes + response->body.size());

@@ -3,11 +3,11 @@
 #include "audio/FfmpegDecoder.h"
 #include "core/AppError.h"
 
+#include <QCoreApplication>
 #include <QCoroFuture>
 #include <QtConcurrent>
 #include <algorithm>
 #include <cmath>
-#include <QCoreApplication>
 
 namespace LayerDecoding {
 namespace {
@@ -48,10 +48,12 @@ Decoded decodeNow(const QString &path, int sampleRate)
         std::transform(chunk.begin(), chunk.begin() + 2 * got, std::back_inserter(pcm->samples),
                        toInt16);
         if (pcm->frameCount() > longest)
-            return {nullptr, QCoreApplication::translate("LayerDecoder", "it is longer than %1 s, too long for a loop")
+            return {nullptr, QCoreApplication::translate(
+                                 "LayerDecoder", "it is longer than %1 s, too long for a loop")
                                  .arg(longestLoop.count())};
         if (std::chrono::steady_clock::now() - startedAt > decodeTimeLimit)
-            return {nullptr, QCoreApplication::translate("LayerDecoder", "it took too long to decode")};
+            return {nullptr,
+                    QCoreApplication::translate("LayerDecoder", "it took too long to decode")};
     }
     // Only a large excess is worth a copy of the whole loop.
     if (pcm->samples.capacity() - pcm->samples.size() > pcm->samples.size() / 32)

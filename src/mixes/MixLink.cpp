@@ -3,11 +3,11 @@
 #include "core/AppError.h"
 #include "mixes/MixNames.h"
 
+#include <QCoreApplication>
 #include <QList>
 #include <QSet>
 #include <cmath>
 #include <utility>
-#include <QCoreApplication>
 
 namespace {
 const QString layerPrefix = QStringLiteral("layer.");
@@ -45,9 +45,11 @@ QList<std::pair<QString, QString>> items(const QUrl &url)
         const qsizetype equals = item.indexOf(QLatin1Char('='));
         const QString key = QUrl::fromPercentEncoding(item.left(equals).toUtf8());
         if (equals < 0)
-            refuse(QCoreApplication::translate("MixLink", "“%1” in the link has no value.").arg(key));
+            refuse(
+                QCoreApplication::translate("MixLink", "“%1” in the link has no value.").arg(key));
         if (seen.contains(key))
-            refuse(QCoreApplication::translate("MixLink", "“%1” appears twice in the link.").arg(key));
+            refuse(
+                QCoreApplication::translate("MixLink", "“%1” appears twice in the link.").arg(key));
         seen.insert(key);
         out.append({key, QUrl::fromPercentEncoding(item.mid(equals + 1).toUtf8())});
     }
@@ -59,7 +61,8 @@ float volumeFrom(const QString &text, const QString &what)
     bool ok = false;
     const double value = text.toDouble(&ok);
     if (!ok || !std::isfinite(value) || value < 0.0 || value > 1.0)
-        refuse(QCoreApplication::translate("MixLink", "The %1 in the link must be a number from 0 to 1, not “%2”.")
+        refuse(QCoreApplication::translate(
+                   "MixLink", "The %1 in the link must be a number from 0 to 1, not “%2”.")
                    .arg(what, text));
     return float(value);
 }
@@ -103,12 +106,14 @@ MixLink::SharedMix MixLink::readMix(const QUrl &url,
     for (const auto &[key, value] : items(url)) {
         if (key == QLatin1String("scene")) {
             if (value.isEmpty() || !sceneKnown(value))
-                refuse(QCoreApplication::translate("MixLink", "The scene “%1” of the link is not in the catalogue.")
+                refuse(QCoreApplication::translate(
+                           "MixLink", "The scene “%1” of the link is not in the catalogue.")
                            .arg(value));
             mix.levels.sceneId = value;
             hasScene = true;
         } else if (key == QLatin1String("music")) {
-            mix.levels.musicVolume = volumeFrom(value, QCoreApplication::translate("MixLink", "music volume"));
+            mix.levels.musicVolume =
+                volumeFrom(value, QCoreApplication::translate("MixLink", "music volume"));
             hasMusic = true;
         } else if (key == QLatin1String("name")) {
             mix.name = MixNames::tidy(value);
@@ -118,11 +123,16 @@ MixLink::SharedMix MixLink::readMix(const QUrl &url,
         } else if (key.startsWith(layerPrefix) && key.size() > layerPrefix.size()) {
             const QString layer = key.mid(layerPrefix.size());
             mix.levels.layerVolumes.insert(
-                layer, volumeFrom(value, QCoreApplication::translate("MixLink", "volume of “%1”").arg(layer)));
+                layer,
+                volumeFrom(value,
+                           QCoreApplication::translate("MixLink", "volume of “%1”").arg(layer)));
             if (mix.levels.layerVolumes.size() > maxLayers)
-                refuse(QCoreApplication::translate("MixLink", "A mix link can hold at most %1 layers.").arg(maxLayers));
+                refuse(
+                    QCoreApplication::translate("MixLink", "A mix link can hold at most %1 layers.")
+                        .arg(maxLayers));
         } else {
-            refuse(QCoreApplication::translate("MixLink", "“%1” is not part of a mix link.").arg(key));
+            refuse(
+                QCoreApplication::translate("MixLink", "“%1” is not part of a mix link.").arg(key));
         }
     }
     if (!hasScene)
@@ -137,11 +147,13 @@ double MixLink::readSleepMinutes(const QUrl &url)
     std::optional<double> minutes;
     for (const auto &[key, value] : items(url)) {
         if (key != QLatin1String("minutes"))
-            refuse(QCoreApplication::translate("MixLink", "“%1” is not part of a sleep link.").arg(key));
+            refuse(QCoreApplication::translate("MixLink", "“%1” is not part of a sleep link.")
+                       .arg(key));
         bool ok = false;
         const double number = value.toDouble(&ok);
         if (!ok || !std::isfinite(number) || number <= 0.0 || number > maxSleepMinutes)
-            refuse(QCoreApplication::translate("MixLink", "The sleep minutes must be a number above 0 and at most %1, "
+            refuse(QCoreApplication::translate(
+                       "MixLink", "The sleep minutes must be a number above 0 and at most %1, "
                                   "not “%2”.")
                        .arg(maxSleepMinutes)
                        .arg(value));

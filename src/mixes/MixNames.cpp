@@ -19,9 +19,11 @@ std::optional<QString> MixNames::problem(const QString &tidied, const QStringLis
         return QCoreApplication::translate("MixNames", "Give the mix a name.");
     // Characters as a person counts them, not UTF-16 units.
     if (tidied.toUcs4().size() > maxLength)
-        return QCoreApplication::translate("MixNames", "A mix name can have at most %1 characters.").arg(maxLength);
+        return QCoreApplication::translate("MixNames", "A mix name can have at most %1 characters.")
+            .arg(maxLength);
     if (taken(tidied, others))
-        return QCoreApplication::translate("MixNames", "There is already a mix called “%1”.").arg(tidied);
+        return QCoreApplication::translate("MixNames", "There is already a mix called “%1”.")
+            .arg(tidied);
     return std::nullopt;
 }
 

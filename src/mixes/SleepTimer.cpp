@@ -90,9 +90,7 @@ QString SleepTimer::minutesLabel(int minutes)
         return tr("%1 min").arg(minutes);
     if (minutes % 60 == 0)
         return tr("%1 h").arg(minutes / 60);
-    return tr("%1 h %2 min")
-        .arg(minutes / 60)
-        .arg(minutes % 60, 2, 10, QLatin1Char('0'));
+    return tr("%1 h %2 min").arg(minutes / 60).arg(minutes % 60, 2, 10, QLatin1Char('0'));
 }
 
 QString SleepTimer::clockLabel(int seconds)
@@ -127,7 +125,7 @@ bool SleepTimer::start(double minutes)
     const double longestMinutes = std::chrono::minutes(longest).count();
     if (!std::isfinite(minutes) || minutes <= 0.0 || minutes > longestMinutes) {
         setMessage(tr("A sleep timer runs for more than 0 minutes and at most %1 "
-                                  "hours.")
+                      "hours.")
                        .arg(longest.count()));
         return false;
     }

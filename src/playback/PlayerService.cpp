@@ -475,10 +475,9 @@ void PlayerService::trackFileFailed(const AppError &error)
 {
     if (error.domain() == AppError::Domain::Cancelled)
         return;
-    setLastError(
-        error.isOutOfSpace()
-            ? tr("Not enough disk space to download this track")
-            : tr("Could not download this track: %1").arg(error.description()));
+    setLastError(error.isOutOfSpace()
+                     ? tr("Not enough disk space to download this track")
+                     : tr("Could not download this track: %1").arg(error.description()));
 }
 
 void PlayerService::setLastError(const QString &text)

@@ -1,10 +1,10 @@
 #include "storage/PinService.h"
 
+#include "catalogue/LibraryService.h"
 #include "core/AppError.h"
 #include "core/FileWriter.h"
 #include "core/SafeFileName.h"
 #include "core/SettingsStore.h"
-#include "catalogue/LibraryService.h"
 
 #include <QCoroSignal>
 #include <QDir>

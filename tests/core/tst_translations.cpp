@@ -24,11 +24,22 @@ private Q_SLOTS:
         QTest::addColumn<QString>("language");
         QTest::addColumn<QString>("one");
         QTest::addColumn<QString>("two");
-        QTest::newRow("German, by its region's locale") << "de_AT" << "de" << "1 Byte" << "2 Byte";
-        QTest::newRow("Spanish") << "es_ES" << "es" << "1 byte" << "2 bytes";
-        QTest::newRow("a language without a translation") << "fr_FR" << "en" << "1 byte"
+        QTest::newRow("German, by its region's locale") << "de_AT"
+                                                        << "de"
+                                                        << "1 Byte"
+                                                        << "2 Byte";
+        QTest::newRow("Spanish") << "es_ES"
+                                 << "es"
+                                 << "1 byte"
+                                 << "2 bytes";
+        QTest::newRow("a language without a translation") << "fr_FR"
+                                                          << "en"
+                                                          << "1 byte"
                                                           << "2 bytes";
-        QTest::newRow("the C locale") << "C" << "en" << "1 byte" << "2 bytes";
+        QTest::newRow("the C locale") << "C"
+                                      << "en"
+                                      << "1 byte"
+                                      << "2 bytes";
     }
 
     void loadsTheLanguageOrEnglish()

@@ -45,6 +45,6 @@ struct AppFixture
                           HTTPClient::Delays retryDelays = {std::chrono::milliseconds(0),
                                                             std::chrono::milliseconds(10)});
     // `monitor`: how the panel hears a click outside it.
-    void startShell(std::unique_ptr<ClickOutsideMonitor> monitor =
-                        ClickOutsideMonitor::forPlatform());
+    void
+    startShell(std::unique_ptr<ClickOutsideMonitor> monitor = ClickOutsideMonitor::forPlatform());
 };

@@ -49,15 +49,24 @@ private Q_SLOTS:
         QTest::addColumn<qint64>("bytes");
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("locale");
-        QTest::newRow("none") << qint64(0) << "0 bytes" << "en_US";
-        QTest::newRow("one") << qint64(1) << "1 byte" << "en_US";
-        QTest::newRow("under a kilobyte") << qint64(999) << "999 bytes" << "en_US";
-        QTest::newRow("kilobytes are whole") << qint64(1499) << "1 KB" << "en_US";
-        QTest::newRow("rounding up a unit") << qint64(999'500) << "1 MB" << "en_US";
-        QTest::newRow("megabytes") << qint64(1'234'567) << "1.2 MB" << "en_US";
-        QTest::newRow("no trailing zero") << qint64(5'000'000) << "5 MB" << "en_US";
-        QTest::newRow("gigabytes") << qint64(1'250'000'000) << "1.25 GB" << "en_US";
-        QTest::newRow("German figures") << qint64(1'250'000'000) << "1,25 GB" << "de_DE";
+        QTest::newRow("none") << qint64(0) << "0 bytes"
+                              << "en_US";
+        QTest::newRow("one") << qint64(1) << "1 byte"
+                             << "en_US";
+        QTest::newRow("under a kilobyte") << qint64(999) << "999 bytes"
+                                          << "en_US";
+        QTest::newRow("kilobytes are whole") << qint64(1499) << "1 KB"
+                                             << "en_US";
+        QTest::newRow("rounding up a unit") << qint64(999'500) << "1 MB"
+                                            << "en_US";
+        QTest::newRow("megabytes") << qint64(1'234'567) << "1.2 MB"
+                                   << "en_US";
+        QTest::newRow("no trailing zero") << qint64(5'000'000) << "5 MB"
+                                          << "en_US";
+        QTest::newRow("gigabytes") << qint64(1'250'000'000) << "1.25 GB"
+                                   << "en_US";
+        QTest::newRow("German figures") << qint64(1'250'000'000) << "1,25 GB"
+                                        << "de_DE";
     }
 
     void byteCounts()

@@ -19,11 +19,11 @@ namespace {
 // what was asked.
 QString atspi(const QStringList &arguments)
 {
-    const TestSupport::Ran ran =
-        TestSupport::run("/usr/bin/python3",
-                         QStringList{TestSupport::sourceDir() + "/tests/support/atspi.py"} +
-                             arguments + QStringList{QCoreApplication::applicationName()});
-    return ran.exitCode == 0 ? QString() : QStringLiteral("%1: %2").arg(arguments.join(' '), ran.err);
+    const TestSupport::Ran ran = TestSupport::run(
+        "/usr/bin/python3", QStringList{TestSupport::sourceDir() + "/tests/support/atspi.py"} +
+                                arguments + QStringList{QCoreApplication::applicationName()});
+    return ran.exitCode == 0 ? QString()
+                             : QStringLiteral("%1: %2").arg(arguments.join(' '), ran.err);
 }
 
 // Focus first, as a screen reader moves to a control, which brings it into view; then press.

@@ -57,8 +57,7 @@ SceneEntry *showcase(const SceneListModel &scenes, int skip = 0)
 }
 } // namespace
 
-QCoro::Task<bool> LauncherShots::take(QString folder, ShellWindows &windows,
-                                      ViewServices &services)
+QCoro::Task<bool> LauncherShots::take(QString folder, ShellWindows &windows, ViewServices &services)
 {
     SceneListModel &scenes = *services.scenes();
     if (scenes.count() < 2)
@@ -104,7 +103,8 @@ QCoro::Task<bool> LauncherShots::take(QString folder, ShellWindows &windows,
     SceneEntry *previewed = showcase(scenes, 1);
     root->setProperty("drawerOpen", true);
     root->setProperty("previewId", previewed->id());
-    if (auto *drawer = root->findChild<SceneDrawerModel *>(); drawer && !previewed->pack().isEmpty())
+    if (auto *drawer = root->findChild<SceneDrawerModel *>();
+        drawer && !previewed->pack().isEmpty())
         drawer->setSelectedPack(previewed->pack());
     co_await QCoro::sleepFor(1500ms);
     if (!alive || !windows.launcher())
@@ -119,8 +119,8 @@ QCoro::Task<bool> LauncherShots::take(QString folder, ShellWindows &windows,
     PinService &pins = *services.pins();
     if (!pins.isPinned(previewed->id()))
         pins.togglePin(previewed->id());
-    co_await waitUntil([&pins] { return pins.pinTracksDone() > 0 || !pins.pinningPlaylistId().isEmpty(); },
-                       5s);
+    co_await waitUntil(
+        [&pins] { return pins.pinTracksDone() > 0 || !pins.pinningPlaylistId().isEmpty(); }, 5s);
     if (!alive || !windows.launcher())
         co_return false;
     all = save(windows.launcher(), dir.filePath(QStringLiteral("launcher-pinning.png"))) && all;

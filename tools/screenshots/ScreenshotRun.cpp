@@ -1,9 +1,9 @@
 #include "ScreenshotRun.h"
 
-#include "catalogue/Catalogue.h"
-#include "core/AppError.h"
 #include "LauncherShots.h"
 #include "PanelShots.h"
+#include "catalogue/Catalogue.h"
+#include "core/AppError.h"
 #include "ui/shell/MenuBarController.h"
 #include "ui/shell/PanelWindow.h"
 #include "ui/shell/QmlHost.h"

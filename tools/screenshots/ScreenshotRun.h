@@ -28,8 +28,8 @@ public:
         std::function<QCoro::Task<QImage>()> take;
     };
 
-    ScreenshotRun(QString folder, ShellWindows &windows, MenuBarController &menuBar,
-                  QmlHost &qml, QObject *parent = nullptr);
+    ScreenshotRun(QString folder, ShellWindows &windows, MenuBarController &menuBar, QmlHost &qml,
+                  QObject *parent = nullptr);
 
     // Appends a shot, taken after those already listed.
     void addShot(Shot shot);

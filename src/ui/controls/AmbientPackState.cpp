@@ -2,9 +2,9 @@
 
 #include "mixer/AmbientMixerService.h"
 
+#include <QCoreApplication>
 #include <array>
 #include <cmath>
-#include <QCoreApplication>
 
 QString ByteCount::fileStyle(qint64 bytes, const QLocale &locale)
 {
@@ -35,22 +35,26 @@ namespace PackCardText {
 Text inPanel(const State &state)
 {
     if (state.downloading)
-        return {QCoreApplication::translate("PackCardText", "Downloading ambient pack…"), ByteCount::fileStyle(state.bytes)};
+        return {QCoreApplication::translate("PackCardText", "Downloading ambient pack…"),
+                ByteCount::fileStyle(state.bytes)};
     return {QCoreApplication::translate("PackCardText", "Ambient pack not downloaded"),
-            state.failure.isEmpty() ? QCoreApplication::translate("PackCardText", "Tap to enable the sliders below · ~5 MB")
+            state.failure.isEmpty() ? QCoreApplication::translate(
+                                          "PackCardText", "Tap to enable the sliders below · ~5 MB")
                                     : state.failure};
 }
 
 Text inPopover(const State &state)
 {
     if (state.downloading)
-        return {QCoreApplication::translate("PackCardText", "Downloading…"), QCoreApplication::translate("PackCardText", "%n layers · %1", nullptr,
-                                                int(state.layerCount))
-                                          .arg(ByteCount::fileStyle(state.bytes))};
+        return {QCoreApplication::translate("PackCardText", "Downloading…"),
+                QCoreApplication::translate("PackCardText", "%n layers · %1", nullptr,
+                                            int(state.layerCount))
+                    .arg(ByteCount::fileStyle(state.bytes))};
     return {QCoreApplication::translate("PackCardText", "Ambient pack not downloaded"),
-            state.failure.isEmpty() ? QCoreApplication::translate("PackCardText", "~5 MB · %n layers",
-                                                                 nullptr, int(state.layerCount))
-                                    : state.failure};
+            state.failure.isEmpty()
+                ? QCoreApplication::translate("PackCardText", "~5 MB · %n layers", nullptr,
+                                              int(state.layerCount))
+                : state.failure};
 }
 } // namespace PackCardText
 

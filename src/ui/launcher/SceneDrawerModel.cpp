@@ -26,8 +26,8 @@ QList<qsizetype> SceneDrawerRules::visible(const QList<Playlist> &scenes, const 
     return rows;
 }
 
-SceneDrawerRules::TileStatus SceneDrawerRules::tileStatus(const QString &id, const QString &activeId,
-                                                          const QString &previewId)
+SceneDrawerRules::TileStatus
+SceneDrawerRules::tileStatus(const QString &id, const QString &activeId, const QString &previewId)
 {
     if (id == activeId)
         return TileStatus::Playing;

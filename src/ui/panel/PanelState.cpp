@@ -16,9 +16,11 @@ QList<qsizetype> PanelText::pickerRows(qsizetype sceneCount, std::optional<qsize
 PanelText::AutoPause PanelText::autoPause(bool enabled, bool externalInput, bool externalOutput)
 {
     if (!enabled || !(externalInput || externalOutput))
-        return {false, QCoreApplication::translate("PanelText", "Pause when another app uses audio")};
+        return {false,
+                QCoreApplication::translate("PanelText", "Pause when another app uses audio")};
     return {true, externalInput ? QCoreApplication::translate("PanelText", "Mic in use — paused")
-                                : QCoreApplication::translate("PanelText", "Another app is playing — paused")};
+                                : QCoreApplication::translate("PanelText",
+                                                              "Another app is playing — paused")};
 }
 
 PanelState::PanelState(QObject *parent) : QObject(parent) {}
@@ -28,9 +30,9 @@ void PanelState::setServices(ViewServices *services)
     if (services == m_services)
         return;
     if (m_services) {
-        for (QObject *source : std::initializer_list<QObject *>{
-                 m_services->scenes(), m_services->player(), m_services->autoPause(),
-                 m_services->audioMonitor()})
+        for (QObject *source :
+             std::initializer_list<QObject *>{m_services->scenes(), m_services->player(),
+                                              m_services->autoPause(), m_services->audioMonitor()})
             disconnect(source, nullptr, this, nullptr);
     }
     m_services = services;

@@ -17,8 +17,8 @@ class SettingsView : public QObject
 {
     Q_OBJECT
     QML_ELEMENT
-    Q_PROPERTY(ViewServices *services READ services WRITE setServices NOTIFY servicesChanged
-                   REQUIRED)
+    Q_PROPERTY(
+        ViewServices *services READ services WRITE setServices NOTIFY servicesChanged REQUIRED)
     Q_PROPERTY(QString versionText READ versionText CONSTANT)
     Q_PROPERTY(QString lowBatteryHint READ lowBatteryHint NOTIFY servicesChanged)
     Q_PROPERTY(QString hotKeysHint READ hotKeysHint NOTIFY hotKeysHintChanged)

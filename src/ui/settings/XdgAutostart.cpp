@@ -5,11 +5,11 @@
 #include "core/FileWriter.h"
 #include "core/SettingsStore.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
-#include <QCoreApplication>
 
 namespace {
 // One argument of an Exec line: quoted, with the characters that stay special inside quotes
@@ -96,7 +96,8 @@ bool XdgAutostart::apply(bool launchAtLogin) const
             // Whole or not at all: a session starting meanwhile sees the old entry or the new.
             FileWriter::writeWhole(m_filePath, desktopEntry(m_executable));
         } else if (!QFile::remove(m_filePath) && QFileInfo::exists(m_filePath)) {
-            throw AppError::file(QCoreApplication::translate("XdgAutostart", "Could not remove %1.").arg(m_filePath));
+            throw AppError::file(QCoreApplication::translate("XdgAutostart", "Could not remove %1.")
+                                     .arg(m_filePath));
         }
         return true;
     } catch (const AppError &error) {

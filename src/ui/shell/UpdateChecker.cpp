@@ -2,6 +2,7 @@
 
 #include "ui/Resources.h"
 
+#include <QCoreApplication>
 #include <QCoroNetworkReply>
 #include <QDesktopServices>
 #include <QJsonDocument>
@@ -12,7 +13,6 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QVersionNumber>
-#include <QCoreApplication>
 
 UpdateChecker::UpdateChecker(QUrl feed, QString currentVersion, QObject *parent)
     : QObject(parent), m_feed(std::move(feed)), m_currentVersion(std::move(currentVersion))
@@ -126,13 +126,15 @@ void UpdateChecker::setChecking(bool checking)
 void UpdatePrompt::show(const UpdateChecker::Result &result, const QString &currentVersion)
 {
     Resources::setAppWindowIcon();
-    auto *box = new QMessageBox(
-        result.kind == UpdateChecker::Result::Kind::Failed ? QMessageBox::Warning
-                                                           : QMessageBox::Information,
-        QCoreApplication::translate("UpdatePrompt", "Check for Updates"), UpdateChecker::describe(result, currentVersion));
+    auto *box = new QMessageBox(result.kind == UpdateChecker::Result::Kind::Failed
+                                    ? QMessageBox::Warning
+                                    : QMessageBox::Information,
+                                QCoreApplication::translate("UpdatePrompt", "Check for Updates"),
+                                UpdateChecker::describe(result, currentVersion));
     box->setAttribute(Qt::WA_DeleteOnClose);
     if (result.kind == UpdateChecker::Result::Kind::UpdateAvailable) {
-        QPushButton *download = box->addButton(QCoreApplication::translate("UpdatePrompt", "Download"), QMessageBox::AcceptRole);
+        QPushButton *download = box->addButton(
+            QCoreApplication::translate("UpdatePrompt", "Download"), QMessageBox::AcceptRole);
         box->addButton(QMessageBox::Close);
         const QUrl page = result.downloadPage;
         QObject::connect(download, &QPushButton::clicked, box,
