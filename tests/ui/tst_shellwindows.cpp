@@ -54,6 +54,8 @@ private Q_SLOTS:
         QTRY_VERIFY2(
             std::abs(launcher->width() * 9 - launcher->height() * 16) <= 16,
             qPrintable(QStringLiteral("%1x%2").arg(launcher->width()).arg(launcher->height())));
+        // The window manager answers each request in turn; let it answer this one first.
+        QTest::qWait(200);
         launcher->resize(600, 400);
         QTRY_COMPARE(launcher->size(), QSize(880, 495));
 

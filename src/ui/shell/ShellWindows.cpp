@@ -13,6 +13,7 @@
 #include <QTimer>
 #include <array>
 #include <cstdlib>
+#include <utility>
 #include <xcb/xcb.h>
 
 // ---------------------------------------------------------------------------------------------
@@ -82,15 +83,23 @@ void LauncherWindow::resizeEvent(QResizeEvent *event)
     if (windowStates() & (Qt::WindowMaximized | Qt::WindowFullScreen))
         return;
     const QSize locked = lockedSize(current, previous);
+    const bool pending = m_pendingLock.isValid();
     if (std::abs(locked.width() - current.width()) <= 1 &&
-        std::abs(locked.height() - current.height()) <= 1)
+        std::abs(locked.height() - current.height()) <= 1) {
+        m_pendingLock = QSize();
         return;
+    }
     // A window manager that keeps the aspect itself never gets here. One that refuses the
     // corrected size leaves the window as it is, which sends no further event.
-    QTimer::singleShot(0, this, [this, locked] {
-        if (size() == locked || (windowStates() & (Qt::WindowMaximized | Qt::WindowFullScreen)))
+    m_pendingLock = locked;
+    if (pending)
+        return;
+    QTimer::singleShot(0, this, [this] {
+        const QSize target = std::exchange(m_pendingLock, QSize());
+        if (!target.isValid() || size() == target ||
+            (windowStates() & (Qt::WindowMaximized | Qt::WindowFullScreen)))
             return;
-        resize(locked);
+        resize(target);
         applyAspectHint();
     });
 }

@@ -34,6 +34,9 @@ protected:
 
 private:
     QSize m_lastSize;
+    // The size the next correction asks for; a newer resize replaces or clears it, so a
+    // correction queued for an older size never undoes a newer one.
+    QSize m_pendingLock;
 };
 
 // The settings window: 420 × 600, frameless, floating above other windows, centred on the
