@@ -38,6 +38,22 @@ add_custom_target(duskhaven_package_docs ALL DEPENDS ${DUSKHAVEN_CHANGELOG_GZ} $
 install(FILES ${DUSKHAVEN_CHANGELOG_GZ} DESTINATION ${DUSKHAVEN_DOC})
 install(FILES ${DUSKHAVEN_MAN_GZ} DESTINATION share/man/man1)
 
+# The starter catalogue: the demo catalogue's media with a manifest whose addresses are
+# relative to its folder, so the app plays something before any download. Made by
+# `./dev package` (the target below) before CPack runs.
+set(DUSKHAVEN_STARTER_DIR ${PROJECT_BINARY_DIR}/starter)
+add_custom_target(duskhaven_starter
+  COMMAND /usr/bin/python3 ${PROJECT_SOURCE_DIR}/tools/demo-catalogue/generate
+          --out ${PROJECT_BINARY_DIR}/demo-catalogue --relative
+          --manifest ${DUSKHAVEN_STARTER_DIR}/manifest.json
+  COMMENT "Making the starter catalogue" VERBATIM)
+install(FILES ${DUSKHAVEN_STARTER_DIR}/manifest.json DESTINATION share/dusk-haven/starter)
+install(DIRECTORY ${PROJECT_BINARY_DIR}/demo-catalogue/tracks
+                  ${PROJECT_BINARY_DIR}/demo-catalogue/ambient
+                  ${PROJECT_BINARY_DIR}/demo-catalogue/covers
+                  ${PROJECT_BINARY_DIR}/demo-catalogue/video
+        DESTINATION share/dusk-haven/starter)
+
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME dusk-haven)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})

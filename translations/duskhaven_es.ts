@@ -70,7 +70,7 @@
 <context>
     <name>AppEnvironment</name>
     <message>
-        <location filename="../src/Duskhaven/AppEnvironment.cpp" line="+47"/>
+        <location filename="../src/Duskhaven/AppEnvironment.cpp" line="+48"/>
         <source>Dusk Haven could not read its saved data or its settings and started afresh: downloaded tracks will be fetched again, custom scenes can be added again from their audio files, and settings are back to their defaults. The damaged files are kept as %1 and %2.</source>
         <translation>Dusk Haven no pudo leer sus datos guardados ni su configuración y ha empezado de cero: las pistas descargadas se volverán a descargar, puedes volver a añadir las escenas personalizadas desde sus archivos de audio y la configuración ha vuelto a sus valores predeterminados. Los archivos dañados se conservan como %1 y %2.</translation>
     </message>
@@ -333,6 +333,14 @@
     </message>
 </context>
 <context>
+    <name>HTTPClient</name>
+    <message>
+        <location filename="../src/catalogue/HTTPClient.cpp" line="+144"/>
+        <source>%1 is not part of the catalogue installed with Dusk Haven, so it is not read.</source>
+        <translation>%1 no forma parte del catálogo instalado con Dusk Haven, así que no se lee.</translation>
+    </message>
+</context>
+<context>
     <name>HotKeyService</name>
     <message>
         <location filename="../src/awareness/HotKeyService.cpp" line="+40"/>
@@ -431,8 +439,7 @@
 <context>
     <name>LibraryService</name>
     <message>
-        <location filename="../src/catalogue/LibraryService.cpp" line="+33"/>
-        <location line="+6"/>
+        <location filename="../src/catalogue/LibraryService.cpp" line="+36"/>
         <source>Could not read the saved catalogue %1: %2</source>
         <translation>No se pudo leer el catálogo guardado %1: %2</translation>
     </message>
@@ -478,7 +485,7 @@
         <translation>Aceptar</translation>
     </message>
     <message>
-        <location line="+52"/>
+        <location line="+61"/>
         <source>Favourite</source>
         <translation>Favorito</translation>
     </message>
@@ -799,7 +806,12 @@
 <context>
     <name>PanelState</name>
     <message>
-        <location filename="../src/ui/panel/PanelState.cpp" line="+70"/>
+        <location filename="../src/ui/panel/PanelState.cpp" line="+71"/>
+        <source>Playing the built-in starter scenes</source>
+        <translation>Sonando las escenas de inicio incluidas</translation>
+    </message>
+    <message>
+        <location line="+12"/>
         <source>Nothing playing</source>
         <translation>No suena nada</translation>
     </message>
@@ -812,7 +824,7 @@
 <context>
     <name>PanelText</name>
     <message>
-        <location line="-56"/>
+        <location line="-67"/>
         <source>Pause when another app uses audio</source>
         <translation>Pausar si otra aplicación usa audio</translation>
     </message>
@@ -1227,7 +1239,7 @@
 <context>
     <name>SettingsWindow</name>
     <message>
-        <location filename="../src/ui/shell/ShellWindows.cpp" line="+103"/>
+        <location filename="../src/ui/shell/ShellWindows.cpp" line="+112"/>
         <source>Settings</source>
         <translation>Configuración</translation>
     </message>

@@ -13,6 +13,7 @@
 #include "visuals/Illustration.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QNetworkAccessManager>
 
@@ -73,7 +74,13 @@ AppEnvironment::Options AppEnvironment::Options::forProcess()
     std::optional<QString> override;
     if (qEnvironmentVariableIsSet("DUSKHAVEN_MANIFEST_URL"))
         override = qEnvironmentVariable("DUSKHAVEN_MANIFEST_URL");
-    return Options{FileLocations(), resolveCatalogueUrl(override)};
+    Options options{FileLocations(), resolveCatalogueUrl(override)};
+    // Installed as share/dusk-haven/starter beside the executable's bin folder.
+    const QString starter =
+        QCoreApplication::applicationDirPath() + QStringLiteral("/../share/dusk-haven/starter");
+    if (QFileInfo(starter).isDir())
+        options.starterFolder = QDir::cleanPath(starter);
+    return options;
 }
 
 QUrl AppEnvironment::resolveCatalogueUrl(const std::optional<QString> &override)
@@ -92,8 +99,10 @@ AppEnvironment::AppEnvironment(RecordStore &store, SettingsStore &settings, Opti
       m_network(std::make_shared<QNetworkAccessManager>()),
       m_http(m_network, std::move(options.retryDelays)),
       m_startupNotice(std::make_unique<StartupNotice>(
-          startAfreshNotice(store.movedAsideFile(), settings.movedAsideFile())))
+          startAfreshNotice(store.movedAsideFile(), settings.movedAsideFile()))),
+      m_starterFolder(std::move(options.starterFolder))
 {
+    m_http.setLocalFolder(m_starterFolder);
     connect(m_startupNotice.get(), &StartupNotice::textChanged, this,
             &AppEnvironment::startupNoticeChanged);
     // Each service reports its own file failures later; a missing folder is not fatal here.
@@ -148,7 +157,7 @@ AppEnvironment::AppEnvironment(RecordStore &store, SettingsStore &settings, Opti
                                                           const QString &uri, QString &refusal) {
         return links && links->open(uri, &refusal);
     });
-    m_coverImages = std::make_unique<CoverImageLoader>(m_imageCache, m_network);
+    m_coverImages = std::make_unique<CoverImageLoader>(m_imageCache, m_http);
     // The media widget's picture of a scene; playback knows nothing of the illustrations, so
     // their stills are painted through here.
     m_artwork = std::make_unique<SceneArtwork>(
@@ -165,6 +174,7 @@ QCoro::Task<> AppEnvironment::runStartup()
 {
     QPointer<AppEnvironment> self(this);
     m_library->loadCachedManifest();
+    m_library->loadStarter(m_starterFolder);
     sweepFolders();
     try {
         co_await m_library->refresh();

@@ -54,6 +54,9 @@ public:
         // layers share (or Qt Multimedia's player when DUSKHAVEN_AUDIO_ENGINE is
         // "qtmultimedia"). Tests hand in a fake.
         std::function<std::unique_ptr<AudioEngine>()> makeAudioEngine;
+        // The catalogue installed with the app, shown until a downloaded one arrives; the
+        // one folder whose files may be read through file: addresses. None in tests.
+        QString starterFolder;
 
         // The per-user folders and the catalogue address of this process.
         static Options forProcess();
@@ -148,4 +151,5 @@ private:
     std::unique_ptr<SceneArtwork> m_artwork;
     bool m_startupFinished = false;
     std::unique_ptr<StartupNotice> m_startupNotice;
+    QString m_starterFolder;
 };

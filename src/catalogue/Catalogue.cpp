@@ -1,7 +1,7 @@
 #include "catalogue/Catalogue.h"
 
-#include "core/AppError.h"
 #include "catalogue/JsonReader.h"
+#include "core/AppError.h"
 
 #include <QHash>
 #include <QSet>
@@ -327,6 +327,32 @@ Manifest Manifest::decode(const QByteArray &json, QStringList *notes)
         manifest.ambientLayers = std::move(list);
     }
     return manifest;
+}
+
+Manifest Manifest::resolvedAgainst(const QUrl &base) const
+{
+    const auto resolve = [&base](std::optional<QUrl> &url) {
+        if (url && url->isRelative())
+            url = base.resolved(*url);
+    };
+    Manifest resolved = *this;
+    for (Track &track : resolved.tracks) {
+        track.url = base.resolved(track.url);
+        resolve(track.coverUrl);
+    }
+    for (Playlist &scene : resolved.playlists) {
+        resolve(scene.coverUrl);
+        if (scene.videoLoop && scene.videoLoop->contains(u'/')) {
+            const QUrl video(*scene.videoLoop, QUrl::StrictMode);
+            if (video.isValid() && video.isRelative())
+                scene.videoLoop = base.resolved(video).toString(QUrl::FullyEncoded);
+        }
+    }
+    if (resolved.ambientLayers) {
+        for (AmbientLayer &layer : *resolved.ambientLayers)
+            resolve(layer.url);
+    }
+    return resolved;
 }
 
 std::optional<Playlist> Manifest::playlist(const QString &id) const

@@ -16,8 +16,8 @@ enum class SceneArtKind { CozyRoom, RainyTokyo, LateCafe, ForestDawn, Subway, Vi
 namespace SceneArt {
 // Every case, in declaration order.
 inline constexpr std::array<SceneArtKind, 6> allCases = {
-    SceneArtKind::CozyRoom, SceneArtKind::RainyTokyo, SceneArtKind::LateCafe,
-    SceneArtKind::ForestDawn, SceneArtKind::Subway, SceneArtKind::VinylBar};
+    SceneArtKind::CozyRoom,   SceneArtKind::RainyTokyo, SceneArtKind::LateCafe,
+    SceneArtKind::ForestDawn, SceneArtKind::Subway,     SceneArtKind::VinylBar};
 // The JSON string of a case ("cozy-room", …).
 QString rawValue(SceneArtKind kind);
 // The case of an exact (case-sensitive) raw value; none for any other string.
@@ -84,6 +84,11 @@ struct Manifest
     // The same, also listing in `notes` what was accepted but left out: a track whose id
     // repeats an earlier track's (the first is kept). For the curator's tool.
     static Manifest decode(const QByteArray &json, QStringList *notes);
+
+    // The same catalogue with its relative addresses made absolute against `base` (the
+    // address of the folder the document came from, ending in "/"). A scene's videoLoop is
+    // taken as an address only when it holds a "/": a bare name is a carried video.
+    Manifest resolvedAgainst(const QUrl &base) const;
 
     // The first scene, in document order, with this id.
     std::optional<Playlist> playlist(const QString &id) const;

@@ -5,6 +5,9 @@
 
 #include <QCoreApplication>
 #include <QCoroNetworkReply>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
@@ -127,11 +130,47 @@ QCoro::Task<Outcome> attempt(QNetworkAccessManager &network, const QUrl &url,
     co_return AppError::url(urlErrorCode(error), reply->errorString());
 }
 
+bool isFileAddress(const QUrl &url)
+{
+    return url.scheme().compare(QLatin1String("file"), Qt::CaseInsensitive) == 0;
+}
+
+// A file of the local folder, read at once (it is small and on a local disk). With a sink
+// the bytes go there in pieces.
+HTTPResponse readLocal(const QString &path, const QUrl &url, FileWriter *sink)
+{
+    if (path.isEmpty())
+        throw AppError::url(AppError::UrlNoPermissionsToReadFile,
+                            QCoreApplication::translate("HTTPClient",
+                                                        "%1 is not part of the catalogue installed "
+                                                        "with Dusk Haven, so it is not read.")
+                                .arg(url.toDisplayString(QUrl::PreferLocalFile)));
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw AppError::url(AppError::UrlNoPermissionsToReadFile, file.errorString());
+    HTTPResponse response{{}, 200};
+    if (!sink) {
+        response.body = file.readAll();
+    } else {
+        sink->restart();
+        while (!file.atEnd()) {
+            const QByteArray piece = file.read(256 * 1024);
+            if (piece.isEmpty())
+                break;
+            sink->write(piece);
+        }
+    }
+    if (file.error() != QFileDevice::NoError)
+        throw AppError::url(AppError::UrlNoPermissionsToReadFile, file.errorString());
+    return response;
+}
+
 // Takes everything by value: the client that started the call may be gone before it ends.
 QCoro::Task<HTTPResponse> fetch(std::shared_ptr<QNetworkAccessManager> network,
                                 HTTPClient::Delays retryDelays,
                                 std::chrono::milliseconds transferTimeout, QUrl url,
-                                CancellationToken cancel, FileWriter *sink = nullptr)
+                                CancellationToken cancel, FileWriter *sink = nullptr,
+                                std::optional<QString> localPath = std::nullopt)
 {
     // When the client is gone, this call holds the last reference to the manager. Dropping it
     // as the call ends would delete the manager, and with it the reply whose finished signal
@@ -143,6 +182,10 @@ QCoro::Task<HTTPResponse> fetch(std::shared_ptr<QNetworkAccessManager> network,
     AppError pending = AppError::url(AppError::UrlUnknown, QStringLiteral("Unknown error."));
     if (retryDelays.isEmpty())
         throw pending;
+    if (localPath) {
+        cancel.throwIfCancelled();
+        co_return readLocal(*localPath, url, sink);
+    }
 
     for (qsizetype attempts = 0;;) {
         cancel.throwIfCancelled();
@@ -159,12 +202,14 @@ QCoro::Task<HTTPResponse> fetch(std::shared_ptr<QNetworkAccessManager> network,
 QCoro::Task<int> fetchToFile(std::shared_ptr<QNetworkAccessManager> network,
                              HTTPClient::Delays retryDelays,
                              std::chrono::milliseconds transferTimeout, QUrl url,
-                             QString destination, CancellationToken cancel)
+                             QString destination, CancellationToken cancel,
+                             std::optional<QString> localPath)
 {
     // However the call ends short of the commit, the writer takes its partial file with it.
     FileWriter writer(destination);
-    const HTTPResponse response = co_await fetch(std::move(network), std::move(retryDelays),
-                                                 transferTimeout, url, cancel, &writer);
+    const HTTPResponse response =
+        co_await fetch(std::move(network), std::move(retryDelays), transferTimeout, url, cancel,
+                       &writer, std::move(localPath));
     if (response.status != 200)
         co_return response.status;
     writer.commit();
@@ -186,13 +231,49 @@ HTTPClient::HTTPClient(std::shared_ptr<QNetworkAccessManager> network, Delays re
     Q_ASSERT(m_network);
 }
 
+HTTPClient HTTPClient::withRetryDelays(Delays retryDelays) const
+{
+    HTTPClient copy = *this;
+    copy.m_retryDelays = std::move(retryDelays);
+    return copy;
+}
+
+void HTTPClient::setLocalFolder(const QString &folder)
+{
+    m_localFolder = folder.isEmpty() ? QString() : QFileInfo(folder).canonicalFilePath();
+}
+
+QString HTTPClient::localFile(const QUrl &url) const
+{
+    if (m_localFolder.isEmpty() || !isFileAddress(url) || !url.host().isEmpty())
+        return {};
+    // Links are followed before the check, so none leads out of the folder.
+    const QFileInfo info(QFileInfo(url.toLocalFile()).canonicalFilePath());
+    if (!info.isFile() || !info.filePath().startsWith(m_localFolder + QLatin1Char('/')))
+        return {};
+    return info.filePath();
+}
+
+namespace {
+// Empty for a network address; for a file: address, the local file to read (empty: refused).
+std::optional<QString> localPathOf(const HTTPClient &client, const QUrl &url)
+{
+    if (!isFileAddress(url))
+        return std::nullopt;
+    return client.localFile(url);
+}
+} // namespace
+
 QCoro::Task<HTTPResponse> HTTPClient::data(QUrl url, CancellationToken cancel) const
 {
-    return fetch(m_network, m_retryDelays, m_transferTimeout, std::move(url), std::move(cancel));
+    std::optional<QString> local = localPathOf(*this, url);
+    return fetch(m_network, m_retryDelays, m_transferTimeout, std::move(url), std::move(cancel),
+                 nullptr, std::move(local));
 }
 
 QCoro::Task<int> HTTPClient::download(QUrl url, QString destination, CancellationToken cancel) const
 {
+    std::optional<QString> local = localPathOf(*this, url);
     return fetchToFile(m_network, m_retryDelays, m_transferTimeout, std::move(url),
-                       std::move(destination), std::move(cancel));
+                       std::move(destination), std::move(cancel), std::move(local));
 }

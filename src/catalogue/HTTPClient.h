@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QCoroTask>
 #include <QList>
+#include <QString>
 #include <QUrl>
 #include <chrono>
 #include <memory>
@@ -16,7 +17,8 @@ class QNetworkAccessManager;
 struct HTTPResponse
 {
     QByteArray body;
-    // The HTTP status code; 0 when the answer was not an HTTP response (a file URL).
+    // The HTTP status code; 200 for a file of the local folder; 0 when the answer was not an
+    // HTTP response (another scheme).
     int status = 0;
 };
 
@@ -43,10 +45,20 @@ public:
                         std::chrono::milliseconds transferTimeout = defaultTransferTimeout);
 
     const Delays &retryDelays() const { return m_retryDelays; }
+    // The same client with other pauses.
+    HTTPClient withRetryDelays(Delays retryDelays) const;
+
+    // The folder of the catalogue installed with the app. Its regular files are read from
+    // disk through file: addresses and answer 200; any other file: address (outside it, a
+    // directory, a pipe, a device) is refused at once, without being opened. None by default.
+    void setLocalFolder(const QString &folder);
+    // The regular file inside the local folder that url names, or empty.
+    QString localFile(const QUrl &url) const;
+
     std::chrono::milliseconds transferTimeout() const { return m_transferTimeout; }
 
     // GETs url (no headers of ours, redirects followed unless they go from https to http) and
-    // holds the whole body in memory.
+    // holds the whole body in memory. A file: address is read as setLocalFolder() says.
     // Throws AppError: the last attempt's transport error (Url domain); URL error "unknown"
     // (UrlUnknown) at once, with no request made, when retryDelays is empty; cancelled()
     // when the token is cancelled before the call, during a pause or during a transfer (the
@@ -57,7 +69,7 @@ public:
     // Like data(), but streams the body of a 200 answer through a FileWriter into
     // destination's partial sibling and, once it is complete, commits it to destination
     // (replacing a file there in one step). Returns the status. Only a 200 answer is kept: with
-    // any other status (0 for a file URL included), a failed transfer or a cancellation, the
+    // any other status (0 for a non-HTTP scheme included), a failed transfer or a cancellation, the
     // partial file is removed and a file already at destination stays as it was. A retry
     // starts the partial file afresh.
     // Throws AppError as data() does, and the FileWriter's File error (never retried) when the
@@ -68,4 +80,5 @@ private:
     std::shared_ptr<QNetworkAccessManager> m_network;
     Delays m_retryDelays;
     std::chrono::milliseconds m_transferTimeout;
+    QString m_localFolder; // canonical; empty when there is none
 };

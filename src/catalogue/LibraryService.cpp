@@ -2,6 +2,8 @@
 
 #include "core/FileWriter.h"
 
+#include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QPointer>
@@ -22,25 +24,46 @@ QString LibraryService::lastErrorDescription() const
     return m_lastError ? m_lastError->description() : QString();
 }
 
+namespace {
+// The whole file, or an error that names it.
+QByteArray readCatalogueFile(const QString &path)
+{
+    QFile file(path);
+    QByteArray bytes;
+    if (file.open(QIODevice::ReadOnly))
+        bytes = file.readAll();
+    if (!file.isOpen() || file.error() != QFileDevice::NoError)
+        throw AppError::file(QCoreApplication::translate("LibraryService",
+                                                         "Could not read the saved catalogue "
+                                                         "%1: %2")
+                                 .arg(path, file.errorString()));
+    return bytes;
+}
+} // namespace
+
 void LibraryService::loadCachedManifest()
 {
     const QString path = m_locations.manifestFile();
     if (!QFileInfo::exists(path))
         return;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        setLastError(AppError::file(
-            tr("Could not read the saved catalogue %1: %2").arg(path, file.errorString())));
-        return;
-    }
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        setLastError(AppError::file(
-            tr("Could not read the saved catalogue %1: %2").arg(path, file.errorString())));
-        return;
-    }
     try {
-        setManifest(Manifest::decode(bytes));
+        setManifest(Manifest::decode(readCatalogueFile(path)));
+    } catch (const AppError &error) {
+        setLastError(error);
+    }
+}
+
+void LibraryService::loadStarter(const QString &folder)
+{
+    if (m_manifest || folder.isEmpty())
+        return;
+    const QString path = QDir(folder).filePath(QStringLiteral("manifest.json"));
+    if (!QFileInfo::exists(path))
+        return;
+    try {
+        const QUrl base = QUrl::fromLocalFile(QDir(folder).absolutePath() + QLatin1Char('/'));
+        setManifest(Manifest::decode(readCatalogueFile(path)).resolvedAgainst(base));
+        setShowsStarter(true);
     } catch (const AppError &error) {
         setLastError(error);
     }
@@ -77,6 +100,7 @@ void LibraryService::accept(const HTTPResponse &response)
         throw AppError::badServerResponse(response.status);
     // A body that does not decode leaves both the catalogue in use and the cached file alone.
     setManifest(Manifest::decode(response.body));
+    setShowsStarter(false);
     // Published before it is cached: a catalogue that arrived is used even if the disk
     // refuses it, and the next start falls back to the older copy.
     m_locations.ensureDirectories();
@@ -112,4 +136,12 @@ void LibraryService::setRefreshing(bool refreshing)
         return;
     m_isRefreshing = refreshing;
     Q_EMIT isRefreshingChanged();
+}
+
+void LibraryService::setShowsStarter(bool shows)
+{
+    if (m_showsStarter == shows)
+        return;
+    m_showsStarter = shows;
+    Q_EMIT showsStarterChanged();
 }

@@ -1,10 +1,10 @@
 #pragma once
 
+#include "catalogue/Catalogue.h"
+#include "catalogue/HTTPClient.h"
 #include "core/AppError.h"
 #include "core/Cancellation.h"
 #include "core/FileLocations.h"
-#include "catalogue/Catalogue.h"
-#include "catalogue/HTTPClient.h"
 
 #include <QCoroTask>
 #include <QObject>
@@ -21,6 +21,8 @@ class LibraryService : public QObject
     // The description of the last failure; empty when there is none.
     Q_PROPERTY(QString lastError READ lastErrorDescription NOTIFY lastErrorChanged)
     Q_PROPERTY(bool isRefreshing READ isRefreshing NOTIFY isRefreshingChanged)
+    // The catalogue in use is the one installed with the app, not a downloaded one.
+    Q_PROPERTY(bool showsStarter READ showsStarter NOTIFY showsStarterChanged)
 
 public:
     // Touches neither the disk nor the network.
@@ -38,9 +40,17 @@ public:
     bool isRefreshing() const { return m_isRefreshing; }
     const QUrl &manifestURL() const { return m_manifestURL; }
 
+    bool showsStarter() const { return m_showsStarter; }
+
     // Publishes the cached copy when there is one. Never throws: an unreadable or undecodable
     // file only sets lastError, and the catalogue in use stays.
     void loadCachedManifest();
+
+    // When no catalogue is in use (none ever downloaded, or its copy is unreadable), publishes
+    // the one installed with the app: `folder`/manifest.json, whose relative addresses point
+    // into that folder. The first successful refresh replaces it. An unreadable one sets
+    // lastError and publishes nothing.
+    void loadStarter(const QString &folder);
 
     // Fetches the catalogue, publishes it, then replaces the cached copy with the bytes just
     // received. Only a 200 answer that decodes is used. On failure lastError is set and the
@@ -54,6 +64,7 @@ Q_SIGNALS:
     // On every assignment, even of an equal value: each load or refresh reports its outcome.
     void lastErrorChanged();
     void isRefreshingChanged();
+    void showsStarterChanged();
 
 private:
     // The steps after a successful fetch; throws AppError.
@@ -62,6 +73,7 @@ private:
     void setManifest(Manifest manifest);
     void setLastError(std::optional<AppError> error);
     void setRefreshing(bool refreshing);
+    void setShowsStarter(bool shows);
 
     const QUrl m_manifestURL;
     const HTTPClient m_http;
@@ -71,4 +83,5 @@ private:
     std::optional<Manifest> m_manifest;
     std::optional<AppError> m_lastError;
     bool m_isRefreshing = false;
+    bool m_showsStarter = false;
 };

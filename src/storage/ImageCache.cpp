@@ -36,11 +36,10 @@ void ImageCache::insert(const QString &address, const QImage &image)
     m_images.insert(address, new QImage(image), cost);
 }
 
-CoverImageLoader::CoverImageLoader(ImageCache &cache,
-                                   std::shared_ptr<QNetworkAccessManager> network, QObject *parent)
+CoverImageLoader::CoverImageLoader(ImageCache &cache, const HTTPClient &http, QObject *parent)
     : QObject(parent), m_cache(cache),
       // One attempt: a cover that fails simply shows its placeholder until it is asked for again.
-      m_http(std::move(network), HTTPClient::Delays{0ms})
+      m_http(http.withRetryDelays({0ms}))
 {}
 
 QCoro::Task<std::optional<QImage>> CoverImageLoader::load(QUrl address)

@@ -48,8 +48,7 @@ public:
     // The name under which the provider is added to a QML engine.
     static constexpr const char *providerName = "cover";
 
-    CoverImageLoader(ImageCache &cache, std::shared_ptr<QNetworkAccessManager> network,
-                     QObject *parent = nullptr);
+    CoverImageLoader(ImageCache &cache, const HTTPClient &http, QObject *parent = nullptr);
 
     // None when there is no address, the fetch fails, the status is not 2xx or the body is not
     // an image; nothing is stored then and a later call tries again.

@@ -75,6 +75,11 @@ std::optional<QString> VideoCacheService::cachedFile(const QUrl &url) const
 
 QUrl VideoCacheService::playableUrl(const QUrl &url)
 {
+    // The installed catalogue's video plays where it lies; no other file is shown.
+    if (url.scheme().compare(QLatin1String("file"), Qt::CaseInsensitive) == 0) {
+        const QString local = m_http.localFile(url);
+        return local.isEmpty() ? QUrl() : QUrl::fromLocalFile(local);
+    }
     if (const std::optional<QString> local = cachedFile(url))
         return QUrl::fromLocalFile(*local);
     download(url);

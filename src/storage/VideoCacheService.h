@@ -1,8 +1,8 @@
 #pragma once
 
-#include "core/FileLocations.h"
 #include "catalogue/Catalogue.h"
 #include "catalogue/HTTPClient.h"
+#include "core/FileLocations.h"
 
 #include <QCoroTask>
 #include <QList>
@@ -45,7 +45,8 @@ public:
     // The copy of url if it exists.
     std::optional<QString> cachedFile(const QUrl &url) const;
 
-    // The local copy as a file URL, or else url itself after starting its download.
+    // The local copy as a file URL, or else url itself after starting its download. A file:
+    // address plays only inside the HTTP client's local folder (none otherwise).
     Q_INVOKABLE QUrl playableUrl(const QUrl &url);
     // Starts, all at once, the download of every address whose copy is missing.
     void prefetch(const QList<QUrl> &urls);

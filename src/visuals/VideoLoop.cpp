@@ -20,6 +20,11 @@ QUrl VideoLoop::location(const QString &source, const std::function<QUrl(const Q
             return {};
         return playable ? playable(address) : address;
     }
+    // Only the cache knows which local files a catalogue may name.
+    if (source.startsWith(QLatin1String("file:"), Qt::CaseInsensitive)) {
+        const QUrl address(source, QUrl::StrictMode);
+        return playable && address.isValid() ? playable(address) : QUrl();
+    }
     for (const char *extension : {".mp4", ".mov", ".m4v", ""}) {
         const QString path = folder + QLatin1Char('/') + source + QLatin1String(extension);
         if (!QFileInfo(path).isFile())

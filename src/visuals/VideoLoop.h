@@ -4,8 +4,8 @@
 
 #include <QMediaPlayer>
 #include <QObject>
-#include <QQmlParserStatus>
 #include <QPointer>
+#include <QQmlParserStatus>
 #include <QQuickItem>
 #include <QString>
 #include <QUrl>
@@ -22,8 +22,8 @@ namespace VideoLoop {
 // The folder of the carried videos among the module's resources.
 inline constexpr QLatin1StringView bundledFolder{":/qt/qml/Duskhaven/videos"};
 
-// `playable` turns a remote address into what to play (the cache's local copy or the
-// address); `folder` holds the carried videos, as a resource (":/…") or a file path.
+// `playable` turns a remote or file: address into what to play (the cache's local copy, the
+// address, or none); `folder` holds the carried videos, as a resource (":/…") or a file path.
 QUrl location(const QString &source, const std::function<QUrl(const QUrl &)> &playable,
               const QString &folder = bundledFolder);
 } // namespace VideoLoop
@@ -41,8 +41,8 @@ class VideoLoopControl : public QObject, public QQmlParserStatus
     QML_ELEMENT
     Q_PROPERTY(QString source READ source WRITE setSource NOTIFY sourceChanged)
     Q_PROPERTY(bool playing READ isPlaying WRITE setPlaying NOTIFY playingChanged)
-    Q_PROPERTY(VideoCacheService *videoCache READ videoCache WRITE setVideoCache NOTIFY
-                   videoCacheChanged)
+    Q_PROPERTY(
+        VideoCacheService *videoCache READ videoCache WRITE setVideoCache NOTIFY videoCacheChanged)
     Q_PROPERTY(QMediaPlayer *player READ player WRITE setPlayer NOTIFY playerChanged)
     // What is loaded; empty when the source has no location.
     Q_PROPERTY(QUrl location READ location NOTIFY locationChanged)

@@ -9,6 +9,7 @@
 #include <QNetworkAccessManager>
 #include <QTemporaryDir>
 #include <QTest>
+#include <sys/stat.h>
 
 using namespace std::chrono_literals;
 using Response = TestHttpServer::Response;
@@ -63,18 +64,38 @@ private Q_SLOTS:
         QCOMPARE(server.requestCount("/doc"), 1);
     }
 
-    void fileUrlHasStatusZero()
+    void onlyTheLocalFolderIsReadFromDisk()
     {
         QTemporaryDir dir;
-        QVERIFY(TestSupport::writeFile(dir.filePath("doc.json"), "{\"a\": 1}\n"));
-        const auto found =
-            TestSupport::wait(client().data(QUrl::fromLocalFile(dir.filePath("doc.json"))));
-        QCOMPARE(found.value.value().status, 0);
-        QCOMPARE(found.value->body, QByteArray("{\"a\": 1}\n"));
+        QVERIFY(QDir(dir.path()).mkpath("starter/tracks"));
+        const QString inside = dir.filePath("starter/tracks/a.mp3");
+        QVERIFY(TestSupport::writeFile(inside, pattern(600'000)));
+        QVERIFY(TestSupport::writeFile(dir.filePath("secret"), "not for the catalogue"));
+        QVERIFY(QFile::link(dir.filePath("secret"), dir.filePath("starter/link")));
+        QVERIFY(mkfifo(QFile::encodeName(dir.filePath("starter/fifo")).constData(), 0600) == 0);
+        HTTPClient http = client({0ms});
+        http.setLocalFolder(dir.filePath("starter"));
 
-        const auto missing =
-            TestSupport::wait(client({0ms}).data(QUrl::fromLocalFile(dir.filePath("none"))));
-        QCOMPARE(missing.error.value().code(), AppError::UrlFileDoesNotExist);
+        const auto read = TestSupport::wait(http.data(QUrl::fromLocalFile(inside)));
+        QCOMPARE(read.value.value().status, 200);
+        QCOMPARE(read.value->body, pattern(600'000));
+        const QString copy = dir.filePath("copy.mp3");
+        QCOMPARE(TestSupport::wait(http.download(QUrl::fromLocalFile(inside), copy)).value, 200);
+        QCOMPARE(readFile(copy), pattern(600'000));
+
+        // Outside the folder, out through "..", out through a link, a pipe that would block
+        // the reader, a folder: each refused without a read; and with no local folder at all.
+        for (const QString &path :
+             {dir.filePath("secret"), dir.filePath("starter/tracks/../../secret"),
+              dir.filePath("starter/link"), dir.filePath("starter/fifo"),
+              dir.filePath("starter/tracks")}) {
+            const auto refused = TestSupport::wait(http.data(QUrl::fromLocalFile(path)));
+            QVERIFY2(refused.error, qPrintable(path));
+            QCOMPARE(refused.error->code(), AppError::UrlNoPermissionsToReadFile);
+            QVERIFY(!TestSupport::wait(http.download(QUrl::fromLocalFile(path), copy + "2")).value);
+            QVERIFY(!QFile::exists(copy + "2"));
+        }
+        QVERIFY(TestSupport::wait(client({0ms}).data(QUrl::fromLocalFile(inside))).error);
     }
 
     void transportFailuresAreRetriedAfterPauses_data()

@@ -214,6 +214,60 @@ private Q_SLOTS:
                  QStringList{"manifest.json"});
     }
 
+    void starterShowsUntilADownloadedCatalogueArrives()
+    {
+        const QString starter = m_dir->filePath("share/starter");
+        QVERIFY(writeFile(starter + "/manifest.json",
+                          R"({"version": 1, "updatedAt": "2026-12-01T10:00:00Z",
+                "tracks": [{"id": "s1", "title": "Warm Lamp", "artist": "Loops",
+                            "url": "tracks/s%201.mp3", "durationSeconds": 90,
+                            "fileSizeBytes": 100}],
+                "playlists": [{"id": "cozy", "name": "Cozy", "description": "",
+                               "trackIds": ["s1"], "coverUrl": "covers/c.png",
+                               "videoLoop": "video/v.mp4"},
+                              {"id": "bare", "name": "Bare", "description": "",
+                               "trackIds": ["s1"], "videoLoop": "rain"}],
+                "ambientLayers": [{"id": "rain", "name": "Rain", "url": "ambient/rain.ogg"}]})"));
+        const QString base = QUrl::fromLocalFile(starter + "/").toString();
+        m_server->serve("/manifest.json", Response{.status = 503});
+        auto service = library(m_server->url("/manifest.json"));
+        QSignalSpy starterChanged(service.get(), &LibraryService::showsStarterChanged);
+
+        service->loadCachedManifest();
+        service->loadStarter(starter);
+        QVERIFY(service->showsStarter());
+        const Manifest &shown = *service->manifest();
+        QCOMPARE(shown.tracks.first().url, QUrl(base + "tracks/s%201.mp3"));
+        QCOMPARE(shown.playlists.at(0).coverUrl, QUrl(base + "covers/c.png"));
+        QCOMPARE(shown.playlists.at(0).videoLoop, base + "video/v.mp4");
+        QCOMPARE(shown.playlists.at(1).videoLoop, "rain"); // a carried video's name
+        QCOMPARE(shown.ambientLayers->first().url, QUrl(base + "ambient/rain.ogg"));
+
+        // A failed download keeps the starter; the first one that arrives replaces it.
+        QVERIFY(TestSupport::wait(service->refresh()).error);
+        QVERIFY(service->showsStarter());
+        m_server->serve("/manifest.json", Response{.body = catalogue("Rainy Window")});
+        QVERIFY(TestSupport::wait(service->refresh()).value);
+        QVERIFY(!service->showsStarter());
+        QCOMPARE(service->manifest()->playlists.first().name, "Rainy Window");
+        QCOMPARE(starterChanged.count(), 2);
+
+        // Once a catalogue was downloaded, later starts never show the starter again.
+        auto later = library(m_server->url("/manifest.json"));
+        later->loadCachedManifest();
+        later->loadStarter(starter);
+        QVERIFY(!later->showsStarter());
+        QCOMPARE(later->manifest()->playlists.first().name, "Rainy Window");
+
+        // A damaged starter is reported and shows nothing.
+        QVERIFY(writeFile(starter + "/manifest.json", "{\"version\": "));
+        QVERIFY(QFile::remove(m_locations->manifestFile()));
+        auto broken = library(m_server->url("/manifest.json"));
+        broken->loadStarter(starter);
+        QVERIFY(!broken->hasManifest() && !broken->showsStarter());
+        QVERIFY(broken->lastError());
+    }
+
     void destroyingTheServiceAbortsItsRefresh()
     {
         auto service = serving({.body = catalogue("Slow"), .chunkSize = 16, .chunkPause = 100ms});

@@ -195,7 +195,7 @@ private Q_SLOTS:
         QVERIFY(makeBridge(scenes));
         QTemporaryDir root;
         ImageCache images;
-        CoverImageLoader covers(images, std::make_shared<QNetworkAccessManager>());
+        CoverImageLoader covers(images, HTTPClient(std::make_shared<QNetworkAccessManager>()));
         std::atomic<int> painted = 0;
         const auto paint = [&painted](SceneArtKind kind, QSize size) {
             ++painted;

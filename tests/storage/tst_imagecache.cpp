@@ -50,7 +50,7 @@ private Q_SLOTS:
         server.serve("/missing.png", 404,
                      TestSupport::solidPng(Qt::darkCyan, {8, 8})); // a server's "not found" picture
         ImageCache cache;
-        CoverImageLoader loader(cache, std::make_shared<QNetworkAccessManager>());
+        CoverImageLoader loader(cache, HTTPClient(std::make_shared<QNetworkAccessManager>()));
         const QUrl cachedAddress = server.url("/cached.png");
         cache.insert(cachedAddress.toString(), solid(16, 9));
         // The provider must get the whole address back, escapes and query included.

@@ -60,6 +60,21 @@ private Q_SLOTS:
         QCOMPARE(inFlightChanged.count(), 2);
     }
 
+    void onlyTheInstalledCataloguesVideoPlaysFromDisk()
+    {
+        QVERIFY(TestSupport::writeFile(m_root->filePath("starter/video/v.mp4"), "loop"));
+        QVERIFY(TestSupport::writeFile(m_root->filePath("elsewhere.mp4"), "not ours"));
+        HTTPClient http(std::make_shared<QNetworkAccessManager>(), {0ms});
+        http.setLocalFolder(m_root->filePath("starter"));
+        VideoCacheService service(FileLocations(m_root->filePath("data")), http);
+        const QUrl inside = QUrl::fromLocalFile(m_root->filePath("starter/video/v.mp4"));
+        QCOMPARE(service.playableUrl(inside), inside); // played where it lies, not copied
+        QCOMPARE(service.playableUrl(QUrl::fromLocalFile(m_root->filePath("elsewhere.mp4"))),
+                 QUrl());
+        QCOMPARE(m_service->playableUrl(inside), QUrl()); // no installed catalogue
+        QVERIFY(service.inFlight().isEmpty());
+    }
+
     void failedDownloadLeavesNothing_data()
     {
         QTest::addColumn<Response>("response");

@@ -19,6 +19,7 @@ AppFixture::AppFixture(const QByteArray &settingsJson, const QByteArray &storeBy
 AppEnvironment &AppFixture::start(const QUrl &catalogue, HTTPClient::Delays retryDelays)
 {
     AppEnvironment::Options options{locations, catalogue, std::move(retryDelays)};
+    options.starterFolder = starterFolder;
     options.makeAudioEngine = [this] {
         auto fake = std::make_unique<FakeAudioEngine>();
         engine = fake.get();

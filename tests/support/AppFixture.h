@@ -25,6 +25,8 @@ struct AppFixture
     std::unique_ptr<SettingsStore> settings;
     std::unique_ptr<RecordStore> store;
     FakeAudioEngine *engine = nullptr;
+    // The catalogue installed with the app; none unless a test sets it before start().
+    QString starterFolder;
     std::unique_ptr<AppEnvironment> environment;
     std::unique_ptr<DesktopColorScheme> desktop;
     // Declared before the tray's controller, as in the application: the panel it holds is a

@@ -190,6 +190,37 @@ private Q_SLOTS:
         QCOMPARE(moves.at(2), 0.4);
     }
 
+    void starterScenesPlayFromDiskUntilTheCatalogueArrives()
+    {
+        TestHttpServer server;
+        server.serve("/manifest.json", 503, "busy");
+        Manifest starter = sceneCatalogue({{"starter", {"s1"}}});
+        starter.tracks.first().url = QUrl("tracks/s1.mp3");
+        AppFixture app;
+        app.starterFolder = app.dir.filePath("share/starter");
+        QVERIFY(
+            TestSupport::writeFile(app.starterFolder + "/manifest.json", catalogueJson(starter)));
+        QVERIFY(TestSupport::writeFile(app.starterFolder + "/tracks/s1.mp3", "starter audio"));
+        app.start(server.url("/manifest.json"));
+        app.startShell();
+        PanelState panel;
+        panel.setServices(app.views);
+
+        QCOMPARE(panel.title(), "Scene starter");
+        QCOMPARE(panel.catalogueNote(), "Playing the built-in starter scenes");
+        panel.playPause();
+        QTRY_VERIFY(app.environment->player()->isPlaying());
+        QCOMPARE(TestSupport::readFile(app.engine->currentFile().toLocalFile()), "starter audio");
+
+        QSignalSpy noteChanged(&panel, &PanelState::catalogueNoteChanged);
+        server.serve("/manifest.json", 200,
+                     catalogueJson(servedCatalogue(server, {{"a", {"t1"}}})));
+        QVERIFY(TestSupport::wait(app.environment->library()->refresh()).value);
+        QCOMPARE(panel.catalogueNote(), QString());
+        QCOMPARE(noteChanged.count(), 1);
+        QCOMPARE(app.environment->library()->manifest()->playlists.first().id, "a");
+    }
+
     void panelFollowsTheCatalogueAndTheKeyboard()
     {
         TestHttpServer server;

@@ -158,6 +158,15 @@ Item {
                             color: Theme.palette.glow(0.65)
                         }
                         Text {
+                            // Where the scenes come from, until the downloaded catalogue.
+                            width: parent.width
+                            visible: text.length > 0
+                            text: panel.catalogueNote
+                            wrapMode: Text.WordWrap
+                            font.pixelSize: 11
+                            color: Theme.palette.glow(0.65)
+                        }
+                        Text {
                             // Why the last track could not be had (a full disk, no network).
                             width: parent.width
                             visible: text.length > 0

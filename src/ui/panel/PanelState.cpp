@@ -1,6 +1,8 @@
 #include "ui/panel/PanelState.h"
 
+#include "catalogue/LibraryService.h"
 #include "ui/views/ViewServices.h"
+
 #include <QCoreApplication>
 
 QList<qsizetype> PanelText::pickerRows(qsizetype sceneCount, std::optional<qsizetype> displayed)
@@ -30,9 +32,9 @@ void PanelState::setServices(ViewServices *services)
     if (services == m_services)
         return;
     if (m_services) {
-        for (QObject *source :
-             std::initializer_list<QObject *>{m_services->scenes(), m_services->player(),
-                                              m_services->autoPause(), m_services->audioMonitor()})
+        for (QObject *source : std::initializer_list<QObject *>{
+                 m_services->scenes(), m_services->player(), m_services->autoPause(),
+                 m_services->audioMonitor(), m_services->library()})
             disconnect(source, nullptr, this, nullptr);
     }
     m_services = services;
@@ -51,12 +53,22 @@ void PanelState::setServices(ViewServices *services)
         for (const auto signal : {&AudioContextMonitor::externalInputActiveChanged,
                                   &AudioContextMonitor::externalOutputActiveChanged})
             connect(services->audioMonitor(), signal, this, &PanelState::autoPauseChanged);
+        connect(services->library(), &LibraryService::showsStarterChanged, this,
+                &PanelState::catalogueNoteChanged);
     }
     Q_EMIT servicesChanged();
     Q_EMIT sceneChanged();
     Q_EMIT favoriteChanged();
     Q_EMIT autoPauseChanged();
+    Q_EMIT catalogueNoteChanged();
     updatePicker();
+}
+
+QString PanelState::catalogueNote() const
+{
+    return m_services && m_services->library()->showsStarter()
+               ? tr("Playing the built-in starter scenes")
+               : QString();
 }
 
 SceneEntry *PanelState::scene() const

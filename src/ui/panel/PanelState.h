@@ -3,13 +3,12 @@
 #include "ui/views/ViewServices.h"
 
 #include <QList>
-#include <QVariantList>
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <QVariantList>
 #include <QtQml/qqmlregistration.h>
 #include <optional>
-
 
 // The panel's wording and choices, apart from the views so that they can be tested.
 namespace PanelText {
@@ -41,6 +40,8 @@ class PanelState : public QObject
     Q_PROPERTY(QVariantList pickerSlots READ pickerSlots NOTIFY pickerChanged)
     Q_PROPERTY(bool autoPauseActive READ autoPauseActive NOTIFY autoPauseChanged)
     Q_PROPERTY(QString autoPauseStatus READ autoPauseStatus NOTIFY autoPauseChanged)
+    // Says where the scenes come from when that is not the downloaded catalogue; else empty.
+    Q_PROPERTY(QString catalogueNote READ catalogueNote NOTIFY catalogueNoteChanged)
 
 public:
     explicit PanelState(QObject *parent = nullptr);
@@ -57,6 +58,7 @@ public:
     int placeholderCount() const { return int(PanelText::pickerSlots - m_picker.size()); }
     bool autoPauseActive() const { return autoPause().active; }
     QString autoPauseStatus() const { return autoPause().status; }
+    QString catalogueNote() const;
 
     // The play/pause button and Space. Before anything has been played the player has nothing
     // to resume, yet the panel shows a scene with a play button: that scene starts.
@@ -68,6 +70,7 @@ Q_SIGNALS:
     void favoriteChanged();
     void pickerChanged();
     void autoPauseChanged();
+    void catalogueNoteChanged();
 
 private:
     void updatePicker();
