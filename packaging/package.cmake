@@ -43,6 +43,7 @@ install(FILES ${DUSKHAVEN_MAN_GZ} DESTINATION share/man/man1)
 # `./dev package` (the target below) before CPack runs.
 set(DUSKHAVEN_STARTER_DIR ${PROJECT_BINARY_DIR}/starter)
 add_custom_target(duskhaven_starter
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${DUSKHAVEN_STARTER_DIR}
   COMMAND /usr/bin/python3 ${PROJECT_SOURCE_DIR}/tools/demo-catalogue/generate
           --out ${PROJECT_BINARY_DIR}/demo-catalogue --relative
           --manifest ${DUSKHAVEN_STARTER_DIR}/manifest.json

@@ -16,4 +16,4 @@ set_target_properties(duskhaven-ffmpeg PROPERTIES PREFIX "" CXX_VISIBILITY_PRESE
 add_dependencies(duskhaven_services duskhaven-ffmpeg)
 target_compile_definitions(duskhaven_services PRIVATE
   DUSKHAVEN_FFMPEG_MODULE_BUILD_PATH="$<TARGET_FILE:duskhaven-ffmpeg>")
-install(TARGETS duskhaven-ffmpeg LIBRARY DESTINATION lib/dusk-haven)
+install(TARGETS duskhaven-ffmpeg LIBRARY DESTINATION ${DUSKHAVEN_MODULE_DIR})

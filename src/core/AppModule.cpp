@@ -1,5 +1,7 @@
 #include "core/AppModule.h"
 
+#include "core/BuildInfo.h"
+
 #include <QCoreApplication>
 #include <QLibrary>
 
@@ -9,7 +11,8 @@ QFunctionPointer resolveAppModule(const QString &fileName, const QString &buildP
     QStringList candidates;
     if (QCoreApplication::instance())
         candidates.append(QCoreApplication::applicationDirPath() +
-                          QStringLiteral("/../lib/dusk-haven/") + fileName);
+                          QStringLiteral("/../%1/%2")
+                              .arg(QString::fromUtf8(BuildInfo::moduleDir), fileName));
     candidates.append(buildPath);
     QString reason;
     for (const QString &path : candidates) {

@@ -162,6 +162,8 @@ Item {
                             width: parent.width
                             visible: text.length > 0
                             text: panel.catalogueNote
+                            Accessible.role: Accessible.StaticText
+                            Accessible.name: text
                             wrapMode: Text.WordWrap
                             font.pixelSize: 11
                             color: Theme.palette.glow(0.65)
