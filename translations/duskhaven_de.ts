@@ -70,7 +70,7 @@
 <context>
     <name>AppEnvironment</name>
     <message>
-        <location filename="../src/Duskhaven/AppEnvironment.cpp" line="+48"/>
+        <location filename="../src/Duskhaven/AppEnvironment.cpp" line="+49"/>
         <source>Dusk Haven could not read its saved data or its settings and started afresh: downloaded tracks will be fetched again, custom scenes can be added again from their audio files, and settings are back to their defaults. The damaged files are kept as %1 and %2.</source>
         <translation>Dusk Haven konnte seine gespeicherten Daten und seine Einstellungen nicht lesen und hat neu begonnen: Heruntergeladene Titel werden erneut geladen, eigene Szenen kannst du aus ihren Audiodateien wieder hinzufügen, und die Einstellungen sind auf die Standardwerte zurückgesetzt. Die beschädigten Dateien sind als %1 und %2 aufbewahrt.</translation>
     </message>
@@ -485,7 +485,7 @@
         <translation>OK</translation>
     </message>
     <message>
-        <location line="+61"/>
+        <location line="+63"/>
         <source>Favourite</source>
         <translation>Favorit</translation>
     </message>
@@ -806,7 +806,7 @@
 <context>
     <name>PanelState</name>
     <message>
-        <location filename="../src/ui/panel/PanelState.cpp" line="+71"/>
+        <location filename="../src/ui/panel/PanelState.cpp" line="+70"/>
         <source>Playing the built-in starter scenes</source>
         <translation>Es laufen die mitgelieferten Start-Szenen</translation>
     </message>
@@ -824,7 +824,7 @@
 <context>
     <name>PanelText</name>
     <message>
-        <location line="-67"/>
+        <location line="-66"/>
         <source>Pause when another app uses audio</source>
         <translation>Bei Audio anderer Apps pausieren</translation>
     </message>
@@ -1174,7 +1174,22 @@
         <translation>Max. Speicherplatz für Audio im Cache</translation>
     </message>
     <message>
-        <location line="+39"/>
+        <location line="+40"/>
+        <source>Catalogue address</source>
+        <translation>Katalogadresse</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Where the scenes come from. Press Enter to use a new one.</source>
+        <translation>Woher die Szenen kommen. Drücke die Eingabetaste, um eine neue Adresse zu verwenden.</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Reset to default</source>
+        <translation>Auf Standard zurücksetzen</translation>
+    </message>
+    <message>
+        <location line="+46"/>
         <location line="+4"/>
         <source>Reset playback cache</source>
         <translation>Wiedergabe-Cache zurücksetzen</translation>
@@ -1210,7 +1225,7 @@
 <context>
     <name>SettingsView</name>
     <message>
-        <location filename="../src/ui/settings/SettingsView.cpp" line="+24"/>
+        <location filename="../src/ui/settings/SettingsView.cpp" line="+26"/>
         <source>%1 MB</source>
         <translation>%1 MB</translation>
     </message>
@@ -1220,7 +1235,22 @@
         <translation>Version %1</translation>
     </message>
     <message>
-        <location line="+34"/>
+        <location line="+52"/>
+        <source>Could not load the catalogue: %1 The scenes shown stay until it loads.</source>
+        <translation>Der Katalog konnte nicht geladen werden: %1 Die angezeigten Szenen bleiben, bis er geladen ist.</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>This run uses %1, set by DUSKHAVEN_MANIFEST_URL.</source>
+        <translation>Dieser Start verwendet %1, festgelegt durch DUSKHAVEN_MANIFEST_URL.</translation>
+    </message>
+    <message>
+        <location line="+11"/>
+        <source>“%1” is not a web address. Use one that starts with https:// or http://.</source>
+        <translation>„%1“ ist keine Webadresse. Verwende eine, die mit https:// oder http:// beginnt.</translation>
+    </message>
+    <message>
+        <location line="+24"/>
         <source>Stop when battery falls below %1% and unplugged</source>
         <translation>Hält an, wenn der Akku unter %1 % fällt und kein Netzteil angeschlossen ist</translation>
     </message>

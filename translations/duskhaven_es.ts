@@ -70,7 +70,7 @@
 <context>
     <name>AppEnvironment</name>
     <message>
-        <location filename="../src/Duskhaven/AppEnvironment.cpp" line="+48"/>
+        <location filename="../src/Duskhaven/AppEnvironment.cpp" line="+49"/>
         <source>Dusk Haven could not read its saved data or its settings and started afresh: downloaded tracks will be fetched again, custom scenes can be added again from their audio files, and settings are back to their defaults. The damaged files are kept as %1 and %2.</source>
         <translation>Dusk Haven no pudo leer sus datos guardados ni su configuración y ha empezado de cero: las pistas descargadas se volverán a descargar, puedes volver a añadir las escenas personalizadas desde sus archivos de audio y la configuración ha vuelto a sus valores predeterminados. Los archivos dañados se conservan como %1 y %2.</translation>
     </message>
@@ -485,7 +485,7 @@
         <translation>Aceptar</translation>
     </message>
     <message>
-        <location line="+61"/>
+        <location line="+63"/>
         <source>Favourite</source>
         <translation>Favorito</translation>
     </message>
@@ -806,7 +806,7 @@
 <context>
     <name>PanelState</name>
     <message>
-        <location filename="../src/ui/panel/PanelState.cpp" line="+71"/>
+        <location filename="../src/ui/panel/PanelState.cpp" line="+70"/>
         <source>Playing the built-in starter scenes</source>
         <translation>Sonando las escenas de inicio incluidas</translation>
     </message>
@@ -824,7 +824,7 @@
 <context>
     <name>PanelText</name>
     <message>
-        <location line="-67"/>
+        <location line="-66"/>
         <source>Pause when another app uses audio</source>
         <translation>Pausar si otra aplicación usa audio</translation>
     </message>
@@ -1174,7 +1174,22 @@
         <translation>Espacio máximo en disco para el audio en caché</translation>
     </message>
     <message>
-        <location line="+39"/>
+        <location line="+40"/>
+        <source>Catalogue address</source>
+        <translation>Dirección del catálogo</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Where the scenes come from. Press Enter to use a new one.</source>
+        <translation>De dónde vienen las escenas. Pulsa Intro para usar una nueva.</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Reset to default</source>
+        <translation>Restablecer el predeterminado</translation>
+    </message>
+    <message>
+        <location line="+46"/>
         <location line="+4"/>
         <source>Reset playback cache</source>
         <translation>Restablecer caché de reproducción</translation>
@@ -1210,7 +1225,7 @@
 <context>
     <name>SettingsView</name>
     <message>
-        <location filename="../src/ui/settings/SettingsView.cpp" line="+24"/>
+        <location filename="../src/ui/settings/SettingsView.cpp" line="+26"/>
         <source>%1 MB</source>
         <translation>%1 MB</translation>
     </message>
@@ -1220,7 +1235,22 @@
         <translation>Versión %1</translation>
     </message>
     <message>
-        <location line="+34"/>
+        <location line="+52"/>
+        <source>Could not load the catalogue: %1 The scenes shown stay until it loads.</source>
+        <translation>No se pudo cargar el catálogo: %1 Las escenas mostradas se quedan hasta que cargue.</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>This run uses %1, set by DUSKHAVEN_MANIFEST_URL.</source>
+        <translation>Esta ejecución usa %1, fijada por DUSKHAVEN_MANIFEST_URL.</translation>
+    </message>
+    <message>
+        <location line="+11"/>
+        <source>“%1” is not a web address. Use one that starts with https:// or http://.</source>
+        <translation>«%1» no es una dirección web. Usa una que empiece por https:// o http://.</translation>
+    </message>
+    <message>
+        <location line="+24"/>
         <source>Stop when battery falls below %1% and unplugged</source>
         <translation>Se detiene cuando la batería baja del %1 % y no está enchufado</translation>
     </message>

@@ -1,5 +1,6 @@
 #include "Duskhaven/AppEnvironment.h"
 
+#include "catalogue/CatalogueAddress.h"
 #include "catalogue/LibraryService.h"
 #include "core/AppError.h"
 #include "core/BuildInfo.h"
@@ -74,7 +75,7 @@ AppEnvironment::Options AppEnvironment::Options::forProcess()
     std::optional<QString> override;
     if (qEnvironmentVariableIsSet("DUSKHAVEN_MANIFEST_URL"))
         override = qEnvironmentVariable("DUSKHAVEN_MANIFEST_URL");
-    Options options{FileLocations(), resolveCatalogueUrl(override)};
+    Options options{FileLocations(), fixedCatalogueUrl(override)};
     // Installed as share/dusk-haven/starter beside the executable's bin folder.
     const QString starter =
         QCoreApplication::applicationDirPath() + QStringLiteral("/../share/dusk-haven/starter");
@@ -83,19 +84,15 @@ AppEnvironment::Options AppEnvironment::Options::forProcess()
     return options;
 }
 
-QUrl AppEnvironment::resolveCatalogueUrl(const std::optional<QString> &override)
+std::optional<QUrl> AppEnvironment::fixedCatalogueUrl(const std::optional<QString> &override)
 {
-    if (override) {
-        if (auto url = parseAbsoluteUrl(*override))
-            return *url;
-    }
-    return QUrl(QString::fromUtf8(BuildInfo::defaultManifestUrl), QUrl::StrictMode);
+    return override ? parseAbsoluteUrl(*override) : std::nullopt;
 }
 
 AppEnvironment::AppEnvironment(RecordStore &store, SettingsStore &settings, Options options,
                                QObject *parent)
     : QObject(parent), m_store(store), m_settings(settings),
-      m_locations(std::move(options.locations)), m_catalogueUrl(std::move(options.catalogueUrl)),
+      m_locations(std::move(options.locations)),
       m_network(std::make_shared<QNetworkAccessManager>()),
       m_http(m_network, std::move(options.retryDelays)),
       m_startupNotice(std::make_unique<StartupNotice>(
@@ -111,7 +108,12 @@ AppEnvironment::AppEnvironment(RecordStore &store, SettingsStore &settings, Opti
     } catch (const AppError &) {
     }
     // The order matters: each service gets only what is built before it.
-    m_library = std::make_unique<LibraryService>(m_catalogueUrl, m_http, m_locations);
+    m_library = std::make_unique<LibraryService>(
+        options.catalogueUrl.value_or(CatalogueAddress::chosen(m_settings)), m_http, m_locations);
+    if (!options.catalogueUrl) {
+        // A new address is fetched at once; the catalogue in use stays until it answers.
+        m_settings.follow(SettingsKey::catalogueUrl, this, [this] { useChosenCatalogue(); });
+    }
     m_cache = std::make_unique<CacheService>(m_locations, m_store, m_settings);
     m_download = std::make_unique<DownloadService>(m_http, *m_cache, m_locations);
     m_audioStream = std::make_shared<MixStream>();
@@ -193,6 +195,16 @@ QCoro::Task<> AppEnvironment::runStartup()
         co_return;
     m_startupFinished = true;
     Q_EMIT startupFinishedChanged();
+}
+
+QCoro::Task<> AppEnvironment::useChosenCatalogue()
+{
+    m_library->setManifestURL(CatalogueAddress::chosen(m_settings));
+    try {
+        co_await m_library->refresh();
+    } catch (const AppError &) {
+        // Shown through the library's lastError; the catalogue in use stays.
+    }
 }
 
 void AppEnvironment::sweepFolders()

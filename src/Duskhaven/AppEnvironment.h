@@ -47,7 +47,9 @@ public:
     struct Options
     {
         FileLocations locations;
-        QUrl catalogueUrl;
+        // An address fixed for the run; none: the catalogueUrl setting's, followed as it
+        // changes, or the built-in one.
+        std::optional<QUrl> catalogueUrl;
         // Pauses between attempts of every transfer; tests shorten them.
         HTTPClient::Delays retryDelays = HTTPClient::defaultRetryDelays();
         // The music's audio engine; none means the FFmpeg engine on the stream the ambient
@@ -62,16 +64,15 @@ public:
         static Options forProcess();
     };
 
-    // The catalogue address: the override when it is a usable URL, otherwise the built-in
-    // default. The override comes from DUSKHAVEN_MANIFEST_URL.
-    static QUrl resolveCatalogueUrl(const std::optional<QString> &override);
+    // The address DUSKHAVEN_MANIFEST_URL fixes for the run (the demo, tests): any absolute
+    // URL; none when it is unset or not one, and then the setting decides.
+    static std::optional<QUrl> fixedCatalogueUrl(const std::optional<QString> &override);
 
     AppEnvironment(RecordStore &store, SettingsStore &settings, Options options,
                    QObject *parent = nullptr);
     ~AppEnvironment() override;
 
     const FileLocations &locations() const { return m_locations; }
-    const QUrl &catalogueUrl() const { return m_catalogueUrl; }
     RecordStore &store() const { return m_store; }
     SettingsStore *settings() const { return &m_settings; }
     // The one client value every service copies.
@@ -118,6 +119,8 @@ private:
     // Loads the cached catalogue, refreshes it from the network, warms the video cache and
     // loads the last scene without sound.
     QCoro::Task<> runStartup();
+    // Fetches from the address the catalogueUrl setting now names.
+    QCoro::Task<> useChosenCatalogue();
     // Once a start, before any download: partial files and files no record, pin, scene video
     // or ambient layer knows are deleted, so that a crash never strands space for good.
     void sweepFolders();
@@ -125,7 +128,6 @@ private:
     RecordStore &m_store;
     SettingsStore &m_settings;
     FileLocations m_locations;
-    QUrl m_catalogueUrl;
     std::shared_ptr<QNetworkAccessManager> m_network;
     HTTPClient m_http;
     std::unique_ptr<LibraryService> m_library;

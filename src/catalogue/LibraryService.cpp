@@ -69,22 +69,38 @@ void LibraryService::loadStarter(const QString &folder)
     }
 }
 
+void LibraryService::setManifestURL(const QUrl &url)
+{
+    if (url == m_manifestURL)
+        return;
+    m_manifestURL = url;
+    Q_EMIT manifestURLChanged();
+}
+
 QCoro::Task<> LibraryService::refresh()
 {
+    if (m_isRefreshing) {
+        m_refreshAgain = true;
+        co_return;
+    }
     QPointer<LibraryService> self(this);
     setRefreshing(true);
 
     std::optional<AppError> failure;
-    try {
-        // The client retries transport failures itself.
-        const HTTPResponse response = co_await m_http.data(m_manifestURL, m_cancel);
-        if (self)
-            self->accept(response);
-    } catch (const AppError &error) {
-        failure = error;
-    }
-    if (!self)
-        throw AppError::cancelled();
+    do {
+        m_refreshAgain = false;
+        failure.reset();
+        try {
+            // The client retries transport failures itself.
+            const HTTPResponse response = co_await m_http.data(m_manifestURL, m_cancel);
+            if (self)
+                self->accept(response);
+        } catch (const AppError &error) {
+            failure = error;
+        }
+        if (!self)
+            throw AppError::cancelled();
+    } while (m_refreshAgain);
 
     if (failure) {
         setLastError(*failure);

@@ -18,6 +18,7 @@ class LibraryService : public QObject
 {
     Q_OBJECT
     Q_PROPERTY(bool hasManifest READ hasManifest NOTIFY manifestChanged)
+    Q_PROPERTY(QUrl manifestURL READ manifestURL NOTIFY manifestURLChanged)
     // The description of the last failure; empty when there is none.
     Q_PROPERTY(QString lastError READ lastErrorDescription NOTIFY lastErrorChanged)
     Q_PROPERTY(bool isRefreshing READ isRefreshing NOTIFY isRefreshingChanged)
@@ -39,6 +40,8 @@ public:
     QString lastErrorDescription() const;
     bool isRefreshing() const { return m_isRefreshing; }
     const QUrl &manifestURL() const { return m_manifestURL; }
+    // Where the next refresh fetches from; the catalogue in use stays until one succeeds.
+    void setManifestURL(const QUrl &url);
 
     bool showsStarter() const { return m_showsStarter; }
 
@@ -55,12 +58,14 @@ public:
     // Fetches the catalogue, publishes it, then replaces the cached copy with the bytes just
     // received. Only a 200 answer that decodes is used. On failure lastError is set and the
     // same AppError is thrown to the caller; a catalogue that was received and decoded stays
-    // published even when it could not be cached. Not meant to run twice at once.
+    // published even when it could not be cached. Asked for while one runs, it returns at
+    // once and the running refresh fetches again when it ends (the address may have changed).
     QCoro::Task<> refresh();
 
 Q_SIGNALS:
     // Only when the new catalogue differs from the one in use.
     void manifestChanged();
+    void manifestURLChanged();
     // On every assignment, even of an equal value: each load or refresh reports its outcome.
     void lastErrorChanged();
     void isRefreshingChanged();
@@ -75,7 +80,7 @@ private:
     void setRefreshing(bool refreshing);
     void setShowsStarter(bool shows);
 
-    const QUrl m_manifestURL;
+    QUrl m_manifestURL;
     const HTTPClient m_http;
     const FileLocations m_locations;
     const CancellationToken m_cancel = CancellationToken::create();
@@ -83,5 +88,6 @@ private:
     std::optional<Manifest> m_manifest;
     std::optional<AppError> m_lastError;
     bool m_isRefreshing = false;
+    bool m_refreshAgain = false;
     bool m_showsStarter = false;
 };

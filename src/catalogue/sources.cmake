@@ -1,5 +1,6 @@
 set(AREA_SOURCES
   Catalogue.h Catalogue.cpp
+  CatalogueAddress.h CatalogueAddress.cpp
   HTTPClient.h HTTPClient.cpp
   JsonReader.h JsonReader.cpp
   LibraryService.h LibraryService.cpp

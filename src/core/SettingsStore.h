@@ -29,6 +29,8 @@ inline const QString reduceMotion = QStringLiteral("reduceMotion");
 inline const QString launchAtLogin = QStringLiteral("launchAtLogin");
 inline const QString cacheSizeBudgetMB = QStringLiteral("cacheSizeBudgetMB");
 inline const QString sleepTimerSuspends = QStringLiteral("sleepTimerSuspends");
+// The catalogue's address, when a person points the app at a catalogue of their own.
+inline const QString catalogueUrl = QStringLiteral("catalogueUrl");
 } // namespace SettingsKey
 
 // A setting with a typed value: what it reads as when absent or of another type, and the range

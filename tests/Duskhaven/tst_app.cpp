@@ -1,10 +1,12 @@
 #include "Duskhaven/DuskhavenApp.h"
+#include "catalogue/CatalogueAddress.h"
 #include "core/AppError.h"
 #include "core/BuildInfo.h"
 #include "support/AppFixture.h"
 #include "support/TestSupport.h"
 
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
@@ -21,12 +23,23 @@ class TestApp : public QObject
 private Q_SLOTS:
     void catalogueAddressResolution()
     {
-        const QUrl fallback(QString::fromUtf8(BuildInfo::defaultManifestUrl));
-        const auto resolved = &AppEnvironment::resolveCatalogueUrl;
-        QCOMPARE(resolved(std::nullopt), fallback);
-        QCOMPARE(resolved("http://127.0.0.1:8123/m.json"), QUrl("http://127.0.0.1:8123/m.json"));
-        QCOMPARE(resolved("http://exa mple/%zz"), fallback); // not an address
-        QCOMPARE(resolved("manifest.json"), fallback);       // relative
+        const auto fixed = &AppEnvironment::fixedCatalogueUrl;
+        QCOMPARE(fixed(std::nullopt), std::nullopt);
+        QCOMPARE(fixed("http://127.0.0.1:8123/m.json"), QUrl("http://127.0.0.1:8123/m.json"));
+        QCOMPARE(fixed("http://exa mple/%zz"), std::nullopt); // not an address
+        QCOMPARE(fixed("manifest.json"), std::nullopt);       // relative
+
+        // The setting's address when it is a web address, else the built-in one.
+        QTemporaryDir dir;
+        SettingsStore settings(dir.filePath("settings.json"));
+        QCOMPARE(CatalogueAddress::chosen(settings), CatalogueAddress::builtIn());
+        for (const char *wrong : {"ftp://host/m.json", "file:///etc/passwd", "host/m.json",
+                                  "https://", "http://exa mple/"}) {
+            settings.setString(SettingsKey::catalogueUrl, wrong);
+            QVERIFY2(CatalogueAddress::chosen(settings) == CatalogueAddress::builtIn(), wrong);
+        }
+        settings.setString(SettingsKey::catalogueUrl, " https://cdn.example/m.json ");
+        QCOMPARE(CatalogueAddress::chosen(settings), QUrl("https://cdn.example/m.json"));
     }
 
     void commandLine()

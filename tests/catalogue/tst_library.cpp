@@ -268,6 +268,23 @@ private Q_SLOTS:
         QVERIFY(broken->lastError());
     }
 
+    void aRefreshAskedDuringOneFetchesAgainFromTheNewAddress()
+    {
+        m_server->serve("/old.json", Response{.body = catalogue("Old"), .delay = 200ms});
+        m_server->serve("/new.json", Response{.body = catalogue("New")});
+        auto service = library(m_server->url("/old.json"));
+        QSignalSpy urlChanged(service.get(), &LibraryService::manifestURLChanged);
+        auto running = service->refresh();
+        service->setManifestURL(m_server->url("/new.json"));
+        service->setManifestURL(m_server->url("/new.json"));
+        QCOMPARE(urlChanged.count(), 1);
+        QVERIFY(TestSupport::wait(service->refresh(), 0ms).value); // folded into the running one
+        QVERIFY(TestSupport::wait(std::move(running)).value);
+        QCOMPARE(service->manifest()->playlists.first().name, "New");
+        QCOMPARE(m_server->requestCount("/new.json"), 1);
+        QVERIFY(!service->isRefreshing());
+    }
+
     void destroyingTheServiceAbortsItsRefresh()
     {
         auto service = serving({.body = catalogue("Slow"), .chunkSize = 16, .chunkPause = 100ms});

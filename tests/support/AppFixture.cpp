@@ -16,9 +16,9 @@ AppFixture::AppFixture(const QByteArray &settingsJson, const QByteArray &storeBy
     store = RecordStore::openOrStartAfresh(storePath);
 }
 
-AppEnvironment &AppFixture::start(const QUrl &catalogue, HTTPClient::Delays retryDelays)
+AppEnvironment &AppFixture::start(std::optional<QUrl> catalogue, HTTPClient::Delays retryDelays)
 {
-    AppEnvironment::Options options{locations, catalogue, std::move(retryDelays)};
+    AppEnvironment::Options options{locations, std::move(catalogue), std::move(retryDelays)};
     options.starterFolder = starterFolder;
     options.makeAudioEngine = [this] {
         auto fake = std::make_unique<FakeAudioEngine>();

@@ -43,9 +43,11 @@ struct AppFixture
     explicit AppFixture(const QByteArray &settingsJson = "{}", const QByteArray &storeBytes = {});
 
     // A catalogue address where nothing answers unless one is given.
-    AppEnvironment &start(const QUrl &catalogue = QUrl(QStringLiteral("http://127.0.0.1:1/m")),
-                          HTTPClient::Delays retryDelays = {std::chrono::milliseconds(0),
-                                                            std::chrono::milliseconds(10)});
+    // std::nullopt: the catalogueUrl setting decides, as in the app without an override.
+    AppEnvironment &
+    start(std::optional<QUrl> catalogue = QUrl(QStringLiteral("http://127.0.0.1:1/m")),
+          HTTPClient::Delays retryDelays = {std::chrono::milliseconds(0),
+                                            std::chrono::milliseconds(10)});
     // `monitor`: how the panel hears a click outside it.
     void
     startShell(std::unique_ptr<ClickOutsideMonitor> monitor = ClickOutsideMonitor::forPlatform());

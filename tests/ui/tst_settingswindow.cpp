@@ -1,6 +1,10 @@
+#include "catalogue/CatalogueAddress.h"
+#include "catalogue/LibraryService.h"
 #include "core/BuildInfo.h"
 #include "support/AppFixture.h"
 #include "support/QuickItems.h"
+#include "support/TestCatalogue.h"
+#include "support/TestHttpServer.h"
 #include "support/TestSupport.h"
 #include "ui/settings/SettingsView.h"
 #include "ui/settings/XdgAutostart.h"
@@ -78,7 +82,7 @@ private Q_SLOTS:
         // Tab walks the controls from the top of the card to its bottom, scrolling along.
         QVERIFY(QTest::qWaitForWindowActive(window));
         QStringList order;
-        for (int i = 0; i < 12; ++i) {
+        for (int i = 0; i < 13; ++i) {
             QTest::keyClick(window, Qt::Key_Tab);
             order.append(accessibleName(window->activeFocusItem()));
         }
@@ -87,7 +91,7 @@ private Q_SLOTS:
             (QStringList{"Close", "Pause when another app plays audio", "Pause in Low Power Mode",
                          "Pause on low battery", "Launch at login", "Open launcher on app launch",
                          "Animated scene loops", "Reduce motion", "Add", "Enable global hotkeys",
-                         "Cache budget", "Reset playback cache"}));
+                         "Cache budget", "Catalogue address", "Reset playback cache"}));
         QVERIFY(root->findChild<QQuickItem *>("settingsScroll")->property("contentY").toReal() > 0);
 
         QTest::qWait(50); // a follower of a setting would act on a later turn
@@ -128,6 +132,66 @@ private Q_SLOTS:
         QTest::qWait(50);
         QCOMPARE(budget.count(), 0);
         QCOMPARE(TestSupport::readFile(app.dir.filePath("settings.json")), stored);
+    }
+
+    void catalogueAddressIsASettingTheLibraryFollows()
+    {
+        TestHttpServer server;
+        const QUrl a = server.url("/a.json"), b = server.url("/b.json"), bad = server.url("/x");
+        server.serve("/a.json", 200, catalogueJson(sceneCatalogue({{"from-a", {"t1"}}})));
+        server.serve("/b.json", 200, catalogueJson(sceneCatalogue({{"from-b", {"t1"}}})));
+        server.serve("/x", 404, "no catalogue here");
+        AppFixture app(QStringLiteral(R"({"catalogueUrl": "%1"})").arg(a.toString()).toUtf8());
+        app.start(std::nullopt);
+        app.startShell();
+        LibraryService *library = app.environment->library();
+        const auto sceneShown = [library] {
+            return library->hasManifest() ? library->manifest()->playlists.first().id : QString();
+        };
+        QTRY_COMPARE(sceneShown(), "from-a");
+        SettingsView view;
+        view.setServices(app.views);
+        QCOMPARE(view.catalogueAddress(), a.toString());
+        QVERIFY(!view.catalogueAddressIsDefault());
+        QCOMPARE(view.catalogueStatus(), QString());
+
+        // Not a web address: refused with its reason, nothing stored or fetched.
+        view.setCatalogueAddress("file:///etc/passwd");
+        QCOMPARE(view.catalogueStatus(), "“file:///etc/passwd” is not a web address. Use one "
+                                         "that starts with https:// or http://.");
+        QCOMPARE(view.catalogueAddress(), a.toString());
+
+        // A wrong address is stored and tried; the catalogue in use and its copy stay.
+        const QByteArray cached = TestSupport::readFile(app.locations.manifestFile());
+        view.setCatalogueAddress(bad.toString());
+        QTRY_COMPARE(view.catalogueStatus(), "Could not load the catalogue: The server answered "
+                                             "with status 404. The scenes shown stay until it "
+                                             "loads.");
+        QCOMPARE(sceneShown(), "from-a");
+        QCOMPARE(TestSupport::readFile(app.locations.manifestFile()), cached);
+
+        view.setCatalogueAddress("  " + b.toString() + " ");
+        QTRY_COMPARE(sceneShown(), "from-b");
+        QTRY_COMPARE(view.catalogueStatus(), QString());
+
+        view.resetCatalogueAddress();
+        QVERIFY(view.catalogueAddressIsDefault());
+        QVERIFY(!app.settings->contains(SettingsKey::catalogueUrl));
+        QTRY_COMPARE(library->manifestURL(), CatalogueAddress::builtIn());
+
+        // An address fixed for the run (DUSKHAVEN_MANIFEST_URL) wins over the setting.
+        AppFixture fixed;
+        fixed.start(a);
+        fixed.startShell();
+        QTRY_VERIFY(fixed.environment->library()->hasManifest());
+        SettingsView fixedView;
+        fixedView.setServices(fixed.views);
+        fixedView.setCatalogueAddress(b.toString());
+        QTest::qWait(50); // a follower of a setting would act on a later turn
+        QCOMPARE(fixed.environment->library()->manifestURL(), a);
+        QCOMPARE(fixedView.catalogueStatus(),
+                 QStringLiteral("This run uses %1, set by DUSKHAVEN_MANIFEST_URL.")
+                     .arg(a.toDisplayString()));
     }
 
     void resetAsksFirstAndCopesWithAnEmptyFolder()

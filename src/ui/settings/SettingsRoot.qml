@@ -224,6 +224,56 @@ Item {
                     }
                     HFSectionDivider {}
                     HFSettingRow {
+                        id: catalogueRow
+                        icon: "link"
+                        label: qsTr("Catalogue address")
+                        hint: qsTr("Where the scenes come from. Press Enter to use a new one.")
+                        TextButton {
+                            label: qsTr("Reset to default")
+                            enabled: !view.catalogueAddressIsDefault
+                            onActivated: view.resetCatalogueAddress()
+                            size: "small"
+                            spaceActivates: true
+                        }
+                    }
+                    Column {
+                        x: 14
+                        width: parent.width - 28
+                        bottomPadding: 10
+                        spacing: 6
+                        TextField {
+                            id: addressField
+                            width: parent.width
+                            font.pixelSize: 12
+                            text: view.catalogueAddress
+                            selectByMouse: true
+                            inputMethodHints: Qt.ImhUrlCharactersOnly | Qt.ImhNoAutoUppercase
+                            Accessible.name: catalogueRow.label
+                            Accessible.description: view.catalogueStatus
+                            onAccepted: view.setCatalogueAddress(text)
+                            Connections {
+                                // Typing breaks the binding; a stored change shows again
+                                // unless the person is typing.
+                                target: view
+                                function onCatalogueChanged() {
+                                    if (!addressField.activeFocus)
+                                        addressField.text = view.catalogueAddress
+                                }
+                            }
+                        }
+                        Text {
+                            width: parent.width
+                            visible: text.length > 0
+                            text: view.catalogueStatus
+                            wrapMode: Text.Wrap
+                            font.pixelSize: 11
+                            color: Theme.palette.warning
+                            Accessible.role: Accessible.StaticText
+                            Accessible.name: text
+                        }
+                    }
+                    HFSectionDivider {}
+                    HFSettingRow {
                         icon: "trash"
                         label: qsTr("Reset playback cache")
                         hint: qsTr("Clear cached audio (pinned files kept)")

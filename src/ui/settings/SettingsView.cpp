@@ -1,6 +1,8 @@
 #include "ui/settings/SettingsView.h"
 
 #include "awareness/HotKeyService.h"
+#include "catalogue/CatalogueAddress.h"
+#include "catalogue/LibraryService.h"
 #include "core/BuildInfo.h"
 #include "ui/views/ViewServices.h"
 
@@ -39,6 +41,7 @@ void SettingsView::setServices(ViewServices *services)
     if (m_services) {
         m_services->settings()->disconnect(this);
         m_services->hotKeys()->disconnect(this);
+        m_services->library()->disconnect(this);
     }
     m_services = services;
     if (m_services) {
@@ -46,10 +49,65 @@ void SettingsView::setServices(ViewServices *services)
                 &SettingsView::budgetChanged);
         connect(m_services->hotKeys(), &HotKeyService::offeredChanged, this,
                 &SettingsView::hotKeysHintChanged);
+        connect(m_services->settings(), &ViewSettings::catalogueUrlChanged, this,
+                &SettingsView::catalogueChanged);
+        for (const auto signal :
+             {&LibraryService::lastErrorChanged, &LibraryService::manifestURLChanged})
+            connect(m_services->library(), signal, this, &SettingsView::catalogueChanged);
     }
     Q_EMIT servicesChanged();
     Q_EMIT hotKeysHintChanged();
     Q_EMIT budgetChanged();
+    Q_EMIT catalogueChanged();
+}
+
+QString SettingsView::catalogueAddress() const
+{
+    return m_services ? m_services->settings()->catalogueUrl()
+                      : CatalogueAddress::builtIn().toString();
+}
+
+bool SettingsView::catalogueAddressIsDefault() const
+{
+    return catalogueAddress() == CatalogueAddress::builtIn().toString();
+}
+
+QString SettingsView::catalogueStatus() const
+{
+    if (!m_addressRefusal.isEmpty())
+        return m_addressRefusal;
+    if (!m_services)
+        return {};
+    const LibraryService *library = m_services->library();
+    const QString error = library->lastErrorDescription();
+    if (!error.isEmpty())
+        return tr("Could not load the catalogue: %1 The scenes shown stay until it loads.")
+            .arg(error);
+    if (library->manifestURL() != QUrl(catalogueAddress()))
+        return tr("This run uses %1, set by DUSKHAVEN_MANIFEST_URL.")
+            .arg(library->manifestURL().toDisplayString());
+    return {};
+}
+
+void SettingsView::setCatalogueAddress(const QString &text)
+{
+    if (!m_services)
+        return;
+    QString refusal;
+    if (!text.trimmed().isEmpty() && !CatalogueAddress::parse(text))
+        refusal = tr("“%1” is not a web address. Use one that starts with https:// or http://.")
+                      .arg(text.trimmed());
+    else
+        m_services->settings()->setCatalogueUrl(text);
+    if (refusal != m_addressRefusal) {
+        m_addressRefusal = refusal;
+        Q_EMIT catalogueChanged();
+    }
+}
+
+void SettingsView::resetCatalogueAddress()
+{
+    setCatalogueAddress(QString());
 }
 
 QString SettingsView::versionText() const

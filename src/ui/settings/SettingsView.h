@@ -32,6 +32,13 @@ class SettingsView : public QObject
     Q_PROPERTY(bool picking READ picking NOTIFY pickingChanged)
     Q_PROPERTY(QStringList unplayableSceneIds READ unplayableSceneIds NOTIFY unplayableChanged)
     Q_PROPERTY(QString unplayableText READ unplayableText CONSTANT)
+    // The catalogue's address as the field shows it, whether it is the built-in one, and what
+    // to say under it: why a typed address was refused, why the catalogue could not be
+    // loaded, or that this run uses another address; empty when all is well.
+    Q_PROPERTY(QString catalogueAddress READ catalogueAddress NOTIFY catalogueChanged)
+    Q_PROPERTY(
+        bool catalogueAddressIsDefault READ catalogueAddressIsDefault NOTIFY catalogueChanged)
+    Q_PROPERTY(QString catalogueStatus READ catalogueStatus NOTIFY catalogueChanged)
 
 public:
     struct BudgetChoice
@@ -62,6 +69,9 @@ public:
     bool picking() const { return m_picking; }
     QStringList unplayableSceneIds() const;
     static QString unplayableText();
+    QString catalogueAddress() const;
+    bool catalogueAddressIsDefault() const;
+    QString catalogueStatus() const;
 
     // Stores the chosen budget; the cache service applies and enforces it at once. Choosing
     // the budget already stored changes nothing.
@@ -72,6 +82,10 @@ public:
     Q_INVOKABLE void pickFile();
     // Plays the custom scene, or marks its row when its file is gone or cannot be read.
     Q_INVOKABLE void playScene(const QString &sceneId);
+    // Stores a typed web address (the app then fetches from it); anything else is refused
+    // with a reason and stores nothing. An empty text is the built-in address.
+    Q_INVOKABLE void setCatalogueAddress(const QString &text);
+    Q_INVOKABLE void resetCatalogueAddress();
     // The scene's date as the list shows it: "Mar 4, 2025".
     Q_INVOKABLE QString dateText(const QDateTime &moment) const;
 
@@ -83,6 +97,7 @@ Q_SIGNALS:
     void newNameChanged();
     void pickingChanged();
     void unplayableChanged();
+    void catalogueChanged();
 
 private:
     void setAddRowShown(bool shown);
@@ -93,4 +108,5 @@ private:
     QString m_newName;
     bool m_picking = false;
     QSet<QString> m_unplayable;
+    QString m_addressRefusal;
 };

@@ -1,5 +1,6 @@
 #include "ui/views/ViewSettings.h"
 
+#include "catalogue/CatalogueAddress.h"
 #include "core/SettingsStore.h"
 
 #include <QMetaProperty>
@@ -16,6 +17,7 @@ ViewSettings::ViewSettings(SettingsStore &store, QObject *parent) : QObject(pare
     track(SettingsKey::launchAtLogin, &ViewSettings::launchAtLoginChanged);
     track(SettingsKey::cacheSizeBudgetMB, &ViewSettings::cacheSizeBudgetMBChanged);
     track(SettingsKey::favoriteSceneIds, &ViewSettings::favoriteSceneIdsChanged);
+    track(SettingsKey::catalogueUrl, &ViewSettings::catalogueUrlChanged);
 }
 
 void ViewSettings::track(const QString &key, void (ViewSettings::*notify)())
@@ -101,6 +103,18 @@ void ViewSettings::setLaunchAtLogin(bool value)
 void ViewSettings::setCacheSizeBudgetMB(int value)
 {
     m_store.set(Setting::cacheSizeBudgetMB, value);
+}
+QString ViewSettings::catalogueUrl() const
+{
+    return CatalogueAddress::chosen(m_store).toString();
+}
+void ViewSettings::setCatalogueUrl(const QString &address)
+{
+    const std::optional<QUrl> url = CatalogueAddress::parse(address);
+    if (!url || *url == CatalogueAddress::builtIn())
+        m_store.remove(SettingsKey::catalogueUrl);
+    else
+        m_store.setString(SettingsKey::catalogueUrl, url->toString());
 }
 void ViewSettings::setFavoriteSceneIds(const QStringList &ids)
 {

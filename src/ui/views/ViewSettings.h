@@ -28,6 +28,9 @@ class ViewSettings : public QObject
         bool launchAtLogin READ launchAtLogin WRITE setLaunchAtLogin NOTIFY launchAtLoginChanged)
     Q_PROPERTY(int cacheSizeBudgetMB READ cacheSizeBudgetMB WRITE setCacheSizeBudgetMB NOTIFY
                    cacheSizeBudgetMBChanged)
+    // The catalogue's address: the one set when it is a web address, else the built-in one.
+    Q_PROPERTY(
+        QString catalogueUrl READ catalogueUrl WRITE setCatalogueUrl NOTIFY catalogueUrlChanged)
     // Sorted ascending; written as the stored JSON array.
     Q_PROPERTY(QStringList favoriteSceneIds READ favoriteSceneIds WRITE setFavoriteSceneIds NOTIFY
                    favoriteSceneIdsChanged)
@@ -43,6 +46,7 @@ public:
     bool launchAtLogin() const;
     int cacheSizeBudgetMB() const;
     QStringList favoriteSceneIds() const;
+    QString catalogueUrl() const;
 
     void setVolume(double value);
     void setAnimatedSceneLoops(bool value);
@@ -52,6 +56,8 @@ public:
     void setLaunchAtLogin(bool value);
     void setCacheSizeBudgetMB(int value);
     void setFavoriteSceneIds(const QStringList &ids);
+    // The built-in address, or one that is no web address, removes the key.
+    void setCatalogueUrl(const QString &address);
 
     // While a slider is dragged: values take effect at once, the file is written a few times
     // a second and at the release (SettingsStore::holdWrites). Holds nest.
@@ -67,6 +73,7 @@ Q_SIGNALS:
     void launchAtLoginChanged();
     void cacheSizeBudgetMBChanged();
     void favoriteSceneIdsChanged();
+    void catalogueUrlChanged();
 
 private:
     // Follows `key` in the store and emits `notify` when what this object reads changes.
