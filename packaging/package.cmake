@@ -38,22 +38,21 @@ add_custom_target(duskhaven_package_docs ALL DEPENDS ${DUSKHAVEN_CHANGELOG_GZ} $
 install(FILES ${DUSKHAVEN_CHANGELOG_GZ} DESTINATION ${DUSKHAVEN_DOC})
 install(FILES ${DUSKHAVEN_MAN_GZ} DESTINATION share/man/man1)
 
-# The starter catalogue: the demo catalogue's media with a manifest whose addresses are
-# relative to its folder, so the app plays something before any download. Made by
-# `./dev package` (the target below) before CPack runs.
+# The starter catalogue, build/starter: the demo catalogue's media (hard links, no copies)
+# with a manifest whose addresses are relative to the folder, so the app plays something
+# before any download. Made by `./dev package` (and the headless demo) before it is used.
 set(DUSKHAVEN_STARTER_DIR ${PROJECT_BINARY_DIR}/starter)
+set(DUSKHAVEN_STARTER_MEDIA tracks ambient covers video)
 add_custom_target(duskhaven_starter
+  COMMAND ${CMAKE_COMMAND} -E rm -rf ${DUSKHAVEN_STARTER_DIR}
   COMMAND ${CMAKE_COMMAND} -E make_directory ${DUSKHAVEN_STARTER_DIR}
   COMMAND /usr/bin/python3 ${PROJECT_SOURCE_DIR}/tools/demo-catalogue/generate
           --out ${PROJECT_BINARY_DIR}/demo-catalogue --relative
           --manifest ${DUSKHAVEN_STARTER_DIR}/manifest.json
+  COMMAND cp -al ${DUSKHAVEN_STARTER_MEDIA} ${DUSKHAVEN_STARTER_DIR}/
+  WORKING_DIRECTORY ${PROJECT_BINARY_DIR}/demo-catalogue
   COMMENT "Making the starter catalogue" VERBATIM)
-install(FILES ${DUSKHAVEN_STARTER_DIR}/manifest.json DESTINATION share/dusk-haven/starter)
-install(DIRECTORY ${PROJECT_BINARY_DIR}/demo-catalogue/tracks
-                  ${PROJECT_BINARY_DIR}/demo-catalogue/ambient
-                  ${PROJECT_BINARY_DIR}/demo-catalogue/covers
-                  ${PROJECT_BINARY_DIR}/demo-catalogue/video
-        DESTINATION share/dusk-haven/starter)
+install(DIRECTORY ${DUSKHAVEN_STARTER_DIR}/ DESTINATION share/dusk-haven/starter)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME dusk-haven)

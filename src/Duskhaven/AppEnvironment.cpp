@@ -76,9 +76,12 @@ AppEnvironment::Options AppEnvironment::Options::forProcess()
     if (qEnvironmentVariableIsSet("DUSKHAVEN_MANIFEST_URL"))
         override = qEnvironmentVariable("DUSKHAVEN_MANIFEST_URL");
     Options options{FileLocations(), fixedCatalogueUrl(override)};
-    // Installed as share/dusk-haven/starter beside the executable's bin folder.
-    const QString starter =
-        QCoreApplication::applicationDirPath() + QStringLiteral("/../share/dusk-haven/starter");
+    // Installed as share/dusk-haven/starter beside the executable's bin folder; the demo
+    // names the build's own.
+    QString starter = qEnvironmentVariable("DUSKHAVEN_STARTER_DIR");
+    if (starter.isEmpty())
+        starter =
+            QCoreApplication::applicationDirPath() + QStringLiteral("/../share/dusk-haven/starter");
     if (QFileInfo(starter).isDir())
         options.starterFolder = QDir::cleanPath(starter);
     return options;

@@ -52,8 +52,11 @@ ScreenshotRun::ScreenshotRun(QString folder, ShellWindows &windows, MenuBarContr
     addShot({QStringLiteral("panel.png"),
              [this]() -> QCoro::Task<QImage> { co_return grab(&PanelWindow::of(m_menuBar)); }});
     addPictureShots();
-    addShot({QStringLiteral("settings.png"), [this] { return settingsShot(false); }});
-    addShot({QStringLiteral("settings-custom.png"), [this] { return settingsShot(true); }});
+    addShot({QStringLiteral("settings.png"), [this] { return settingsShot({}); }});
+    addShot({QStringLiteral("settings-custom.png"),
+             [this] { return settingsShot(QStringLiteral("customScenesSection")); }});
+    addShot({QStringLiteral("settings-cache.png"),
+             [this] { return settingsShot(QStringLiteral("cacheSection")); }});
 }
 
 void ScreenshotRun::addShot(Shot shot)
@@ -168,11 +171,11 @@ QCoro::Task<QImage> ScreenshotRun::pictureShot(QVariantMap properties, int settl
     co_return self ? grab(&view) : QImage();
 }
 
-QCoro::Task<QImage> ScreenshotRun::settingsShot(bool scrolledToCustomScenes)
+QCoro::Task<QImage> ScreenshotRun::settingsShot(QString section)
 {
     QPointer<ScreenshotRun> self(this);
     m_windows.openSettings();
-    if (!scrolledToCustomScenes) {
+    if (section.isEmpty()) {
         // Two scenes of the user's own, from the files the demo names
         // (DUSKHAVEN_SCREENSHOT_SCENES, separated by ':'), unless they are listed already.
         const QStringList files =
@@ -190,16 +193,19 @@ QCoro::Task<QImage> ScreenshotRun::settingsShot(bool scrolledToCustomScenes)
             }
         }
     } else if (m_windows.settingsWindow()) {
-        // Scrolled so that the custom scenes section starts near the top of the card.
+        // Scrolled so that the section starts near the top of the card, as far as it goes.
         QQuickItem *root = m_windows.settingsWindow()->rootObject();
         auto *scroll = root->findChild<QQuickItem *>(QStringLiteral("settingsScroll"));
-        auto *section = root->findChild<QQuickItem *>(QStringLiteral("customScenesSection"));
-        if (scroll && section) {
+        auto *shown = root->findChild<QQuickItem *>(section);
+        if (scroll && shown) {
             auto *content = scroll->property("contentItem").value<QQuickItem *>();
-            scroll->setProperty("contentY", section->mapToItem(content, QPointF()).y() - 20);
+            const qreal end =
+                std::max(0.0, scroll->property("contentHeight").toReal() - scroll->height());
+            scroll->setProperty("contentY",
+                                std::min(end, shown->mapToItem(content, QPointF()).y() - 20));
         }
     }
-    co_await QCoro::sleepFor(scrolledToCustomScenes ? 500ms : 1000ms);
+    co_await QCoro::sleepFor(section.isEmpty() ? 1000ms : 500ms);
     if (!self)
         co_return QImage();
     co_return grab(m_windows.settingsWindow());

@@ -46,7 +46,9 @@ private:
     QCoro::Task<QImage> pictureShot(QVariantMap properties, int settle);
     void addPictureShots();
     // The settings window at the top, or scrolled to the custom scenes.
-    QCoro::Task<QImage> settingsShot(bool scrolledToCustomScenes);
+    // The settings window at its top (with the demo's own scenes added), or scrolled to the
+    // section of this object name.
+    QCoro::Task<QImage> settingsShot(QString section);
 
     QString m_folder;
     ShellWindows &m_windows;

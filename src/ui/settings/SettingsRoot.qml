@@ -180,6 +180,7 @@ Item {
                 }
 
                 HFSettingsSection {
+                    objectName: "cacheSection"
                     width: parent.width
                     title: qsTr("Cache")
                     HFSettingRow {
