@@ -322,7 +322,7 @@
     <message>
         <location line="+22"/>
         <location line="+13"/>
-        <location line="+11"/>
+        <location line="+16"/>
         <source>Could not write %1: %2</source>
         <translation>No se pudo escribir %1: %2</translation>
     </message>
@@ -335,7 +335,12 @@
 <context>
     <name>HTTPClient</name>
     <message>
-        <location filename="../src/catalogue/HTTPClient.cpp" line="+144"/>
+        <location filename="../src/catalogue/HTTPClient.cpp" line="+178"/>
+        <source>%1 sent more than %2, so the download was cut off.</source>
+        <translation>%1 envió más de %2, así que la descarga se cortó.</translation>
+    </message>
+    <message>
+        <location line="+65"/>
         <source>%1 is not part of the catalogue installed with Dusk Haven, so it is not read.</source>
         <translation>%1 no forma parte del catálogo instalado con Dusk Haven, así que no se lee.</translation>
     </message>
@@ -439,7 +444,7 @@
 <context>
     <name>LibraryService</name>
     <message>
-        <location filename="../src/catalogue/LibraryService.cpp" line="+36"/>
+        <location filename="../src/catalogue/LibraryService.cpp" line="+39"/>
         <source>Could not read the saved catalogue %1: %2</source>
         <translation>No se pudo leer el catálogo guardado %1: %2</translation>
     </message>
@@ -1159,7 +1164,7 @@
         <translation>Activar atajos globales</translation>
     </message>
     <message>
-        <location line="+9"/>
+        <location line="+10"/>
         <source>Cache</source>
         <translation>Caché</translation>
     </message>

@@ -144,11 +144,21 @@ std::optional<QUrl> toUrl(const QString &text)
     return url;
 }
 
+// What the app fetches comes over http or https; a relative address stands for a file beside
+// the document (the catalogue installed with the app).
+bool isFetchable(const QUrl &url)
+{
+    const QString scheme = url.scheme().toLower();
+    return url.isRelative() || scheme == QLatin1String("http") || scheme == QLatin1String("https");
+}
+
 QUrl checkedUrl(const QString &text, const Path &path)
 {
     const auto url = toUrl(text);
     if (!url)
         fail(path, quoted(text) + QStringLiteral(" is not a valid URL"));
+    if (!isFetchable(*url))
+        fail(path, quoted(text) + QStringLiteral(" is not an http or https address"));
     return *url;
 }
 
@@ -203,7 +213,8 @@ std::optional<QString> tolerantString(const Value &object, QLatin1StringView key
 std::optional<QUrl> tolerantUrl(const Value &object, QLatin1StringView key)
 {
     const auto text = tolerantString(object, key);
-    return text ? toUrl(*text) : std::nullopt;
+    const std::optional<QUrl> url = text ? toUrl(*text) : std::nullopt;
+    return url && isFetchable(*url) ? url : std::nullopt;
 }
 
 Track decodeTrack(const Value &value, const Path &path)

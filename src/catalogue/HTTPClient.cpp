@@ -8,10 +8,13 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLocale>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QRandomGenerator>
 #include <QScopeGuard>
+#include <algorithm>
 #include <optional>
 #include <variant>
 
@@ -79,14 +82,42 @@ int urlErrorCode(QNetworkReply::NetworkError error)
 
 using Outcome = std::variant<HTTPResponse, AppError>;
 
+// Where a download cut by the network goes on from: the bytes already in its partial file, and
+// the validator of the answer they came from. The server sends the rest (206) only when its
+// copy is still that one; otherwise it sends the whole body again (200), which starts over.
+struct Resume
+{
+    qint64 offset = 0;
+    QByteArray validator;
+};
+
+// The validator that may stand in If-Range: a strong ETag, else the Last-Modified date.
+QByteArray rangeValidator(const QNetworkReply &reply)
+{
+    const QByteArray etag = reply.rawHeader("ETag");
+    if (!etag.isEmpty() && !etag.startsWith("W/"))
+        return etag;
+    return reply.rawHeader("Last-Modified");
+}
+
 // One GET. With a sink, the body of a 200 answer is streamed into it as it arrives instead of
 // being held in memory (the returned body is then empty); a sink that refuses bytes ends the
 // whole call with a File error.
 QCoro::Task<Outcome> attempt(QNetworkAccessManager &network, const QUrl &url,
                              std::chrono::milliseconds transferTimeout,
-                             const CancellationToken &cancel, FileWriter *sink)
+                             const CancellationToken &cancel, FileWriter *sink,
+                             const HTTPClient::Headers &headers, qint64 maxBytes,
+                             std::optional<Resume> *resume = nullptr)
 {
     QNetworkRequest request(url);
+    for (const auto &[name, value] : headers)
+        request.setRawHeader(name, value);
+    const bool resuming = sink && resume && resume->has_value();
+    const qint64 resumedFrom = resuming ? (*resume)->offset : 0;
+    if (resuming) {
+        request.setRawHeader("Range", "bytes=" + QByteArray::number((*resume)->offset) + '-');
+        request.setRawHeader("If-Range", (*resume)->validator);
+    }
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
                          QNetworkRequest::NoLessSafeRedirectPolicy);
     request.setTransferTimeout(int(transferTimeout.count()));
@@ -97,10 +128,16 @@ QCoro::Task<Outcome> attempt(QNetworkAccessManager &network, const QUrl &url,
         return raw->attribute(QNetworkRequest::HttpStatusCodeAttribute);
     };
     std::optional<AppError> sinkFailure;
+    // A 206 goes on where the partial file ends; a 200 to a resumed request starts it over.
+    bool continuing = resuming;
     const auto drain = [&, raw] {
-        if (sinkFailure || statusOf().toInt() != 200)
+        const int status = statusOf().toInt();
+        if (sinkFailure || (status != 200 && !(status == 206 && resuming)))
             return;
         try {
+            if (continuing && status == 200)
+                sink->restart();
+            continuing = false;
             sink->write(raw->readAll());
         } catch (const AppError &error) {
             sinkFailure = error;
@@ -109,24 +146,87 @@ QCoro::Task<Outcome> attempt(QNetworkAccessManager &network, const QUrl &url,
     };
     QMetaObject::Connection streaming;
     if (sink) {
-        sink->restart(); // a retry starts the file afresh
+        if (!resuming)
+            sink->restart(); // a retry that cannot resume starts the file afresh
         streaming = QObject::connect(raw, &QNetworkReply::readyRead, raw, drain);
     }
+    // A host that sends more than it should, or an endless error page, is cut off.
+    const auto isBody = [statusOf] {
+        const QVariant status = statusOf();
+        return !status.isValid() || status.toInt() == 200 || status.toInt() == 206;
+    };
+    bool cut = false;
+    const auto sizing =
+        QObject::connect(raw, &QNetworkReply::downloadProgress, raw,
+                         [&cut, raw, isBody, maxBytes](qint64 received, qint64 total) {
+                             const qint64 limit = isBody() ? maxBytes : HTTPClient::errorBodyLimit;
+                             if (!cut && (received > limit || total > limit)) {
+                                 cut = true;
+                                 raw->abort();
+                             }
+                         });
     const auto cancelling = cancel.onCancel(raw, [raw] { raw->abort(); });
     co_await raw;
     QObject::disconnect(cancelling);
     QObject::disconnect(streaming);
+    QObject::disconnect(sizing);
     cancel.throwIfCancelled();
 
     const QVariant status = statusOf();
+    if (cut && isBody())
+        throw AppError::url(AppError::UrlDataLengthExceedsMaximum,
+                            QCoreApplication::translate(
+                                "HTTPClient", "%1 sent more than %2, so the download was cut off.")
+                                .arg(url.host(), QLocale().formattedDataSize(maxBytes)));
+    if (cut) // an error page past its limit: its status is the answer
+        co_return HTTPResponse{{}, status.toInt()};
     const QNetworkReply::NetworkError error = reply->error();
     if (sink) {
         drain();
         if (sinkFailure)
             throw *sinkFailure;
     }
+    const int answered = status.toInt();
+    const bool continued = answered == 206 && resuming &&
+                           reply->rawHeader("Content-Range")
+                               .startsWith("bytes " + QByteArray::number(resumedFrom) + '-');
+    const QByteArray body = sink ? QByteArray() : reply->readAll();
+    // Qt may report a connection closed halfway through a body as a finished transfer; the
+    // announced length tells (unless the body came compressed, when the two differ anyway).
+    bool lengthKnown = false;
+    const qint64 announced = reply->rawHeader("Content-Length").toLongLong(&lengthKnown);
+    const qint64 arrived = sink ? sink->size() - (continued ? resumedFrom : 0) : body.size();
+    const bool cutShort = (answered == 200 || continued) && error == QNetworkReply::NoError &&
+                          lengthKnown && reply->rawHeader("Content-Encoding").isEmpty() &&
+                          arrived < announced;
+    if (resume) {
+        // What a next attempt may go on from, should this one have been cut.
+        if (answered == 200)
+            *resume = Resume{0, rangeValidator(*reply)};
+        if ((answered == 200 || continued) && resume->has_value() &&
+            !(*resume)->validator.isEmpty())
+            (*resume)->offset = sink->size();
+        else
+            resume->reset();
+    }
+    if (answered == 206 && resuming && !continued) {
+        // Not the rest that was asked for: the next attempt starts over.
+        sink->restart();
+        co_return AppError::url(AppError::UrlCannotParseResponse,
+                                QStringLiteral("The server sent another part of the file."));
+    }
+    if (cutShort)
+        co_return AppError::url(AppError::UrlNetworkConnectionLost,
+                                QStringLiteral("The connection closed before the whole answer "
+                                               "arrived."));
+    if (continued && error == QNetworkReply::NoError) {
+        // The rest of the body the partial file began: the call's answer is the whole of it.
+        co_return HTTPResponse{
+            {}, 200, reply->rawHeader("ETag"), reply->rawHeader("Last-Modified")};
+    }
     if (error == QNetworkReply::NoError || (status.isValid() && !isTransportError(error)))
-        co_return HTTPResponse{reply->readAll(), status.isValid() ? status.toInt() : 0};
+        co_return HTTPResponse{body, status.isValid() ? status.toInt() : 0,
+                               reply->rawHeader("ETag"), reply->rawHeader("Last-Modified")};
     co_return AppError::url(urlErrorCode(error), reply->errorString());
 }
 
@@ -166,11 +266,11 @@ HTTPResponse readLocal(const QString &path, const QUrl &url, FileWriter *sink)
 }
 
 // Takes everything by value: the client that started the call may be gone before it ends.
-QCoro::Task<HTTPResponse> fetch(std::shared_ptr<QNetworkAccessManager> network,
-                                HTTPClient::Delays retryDelays,
-                                std::chrono::milliseconds transferTimeout, QUrl url,
-                                CancellationToken cancel, FileWriter *sink = nullptr,
-                                std::optional<QString> localPath = std::nullopt)
+QCoro::Task<HTTPResponse>
+fetch(std::shared_ptr<QNetworkAccessManager> network, HTTPClient::Delays retryDelays,
+      std::chrono::milliseconds transferTimeout, QUrl url, CancellationToken cancel,
+      FileWriter *sink = nullptr, std::optional<QString> localPath = std::nullopt,
+      HTTPClient::Headers headers = {}, qint64 maxBytes = HTTPClient::mediaLimit)
 {
     // When the client is gone, this call holds the last reference to the manager. Dropping it
     // as the call ends would delete the manager, and with it the reply whose finished signal
@@ -187,15 +287,20 @@ QCoro::Task<HTTPResponse> fetch(std::shared_ptr<QNetworkAccessManager> network,
         co_return readLocal(*localPath, url, sink);
     }
 
+    // Only a download resumes: its partial file holds what came before the cut.
+    std::optional<Resume> resume;
     for (qsizetype attempts = 0;;) {
         cancel.throwIfCancelled();
-        Outcome outcome = co_await attempt(*network, url, transferTimeout, cancel, sink);
+        Outcome outcome = co_await attempt(*network, url, transferTimeout, cancel, sink, headers,
+                                           maxBytes, sink ? &resume : nullptr);
         if (auto *response = std::get_if<HTTPResponse>(&outcome))
             co_return std::move(*response);
         pending = std::get<AppError>(std::move(outcome));
         if (++attempts == retryDelays.size())
             throw pending;
-        co_await sleepFor(retryDelays.at(attempts), cancel);
+        co_await sleepFor(HTTPClient::jitteredPause(retryDelays.at(attempts),
+                                                    QRandomGenerator::global()->generateDouble()),
+                          cancel);
     }
 }
 
@@ -203,13 +308,13 @@ QCoro::Task<int> fetchToFile(std::shared_ptr<QNetworkAccessManager> network,
                              HTTPClient::Delays retryDelays,
                              std::chrono::milliseconds transferTimeout, QUrl url,
                              QString destination, CancellationToken cancel,
-                             std::optional<QString> localPath)
+                             std::optional<QString> localPath, qint64 maxBytes)
 {
     // However the call ends short of the commit, the writer takes its partial file with it.
     FileWriter writer(destination);
     const HTTPResponse response =
         co_await fetch(std::move(network), std::move(retryDelays), transferTimeout, url, cancel,
-                       &writer, std::move(localPath));
+                       &writer, std::move(localPath), {}, maxBytes);
     if (response.status != 200)
         co_return response.status;
     writer.commit();
@@ -229,6 +334,12 @@ HTTPClient::HTTPClient(std::shared_ptr<QNetworkAccessManager> network, Delays re
       m_transferTimeout(transferTimeout)
 {
     Q_ASSERT(m_network);
+}
+
+std::chrono::milliseconds HTTPClient::jitteredPause(std::chrono::milliseconds mean, double unit)
+{
+    return std::chrono::milliseconds(
+        qRound64(double(mean.count()) * (0.5 + std::clamp(unit, 0.0, 1.0))));
 }
 
 HTTPClient HTTPClient::withRetryDelays(Delays retryDelays) const
@@ -264,16 +375,18 @@ std::optional<QString> localPathOf(const HTTPClient &client, const QUrl &url)
 }
 } // namespace
 
-QCoro::Task<HTTPResponse> HTTPClient::data(QUrl url, CancellationToken cancel) const
+QCoro::Task<HTTPResponse> HTTPClient::data(QUrl url, CancellationToken cancel, Headers headers,
+                                           qint64 maxBytes) const
 {
     std::optional<QString> local = localPathOf(*this, url);
     return fetch(m_network, m_retryDelays, m_transferTimeout, std::move(url), std::move(cancel),
-                 nullptr, std::move(local));
+                 nullptr, std::move(local), std::move(headers), maxBytes);
 }
 
-QCoro::Task<int> HTTPClient::download(QUrl url, QString destination, CancellationToken cancel) const
+QCoro::Task<int> HTTPClient::download(QUrl url, QString destination, CancellationToken cancel,
+                                      qint64 maxBytes) const
 {
     std::optional<QString> local = localPathOf(*this, url);
     return fetchToFile(m_network, m_retryDelays, m_transferTimeout, std::move(url),
-                       std::move(destination), std::move(cancel), std::move(local));
+                       std::move(destination), std::move(cancel), std::move(local), maxBytes);
 }

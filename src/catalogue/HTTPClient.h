@@ -20,22 +20,39 @@ struct HTTPResponse
     // The HTTP status code; 200 for a file of the local folder; 0 when the answer was not an
     // HTTP response (another scheme).
     int status = 0;
+    // The answer's validators, for a conditional request later; empty when not sent.
+    QByteArray etag;
+    QByteArray lastModified;
 };
 
 // The one way the application fetches anything over the network. A plain value: copies share
 // the transfer engine and each service keeps its own copy.
 //
-// A call makes one attempt per entry of retryDelays. Entry k (k >= 1) is the pause before
-// attempt k; entry 0 only counts the first attempt and is never waited. Only transport
+// A call makes one attempt per entry of retryDelays. Entry k (k >= 1) is the mean pause before
+// attempt k (each pause is drawn between half and one and a half of it, so that copies that
+// failed together do not come back together); entry 0 only counts the first attempt and is
+// never waited. Only transport
 // failures (no connection, connection lost, time-out, host not found, TLS failure…) are
 // retried; any HTTP status, 4xx and 5xx included, is an answer and ends the call at once.
 class HTTPClient
 {
 public:
     using Delays = QList<std::chrono::milliseconds>;
+    // Header lines sent with a request, for example {"If-None-Match", etag}.
+    using Headers = QList<std::pair<QByteArray, QByteArray>>;
 
-    // The application's pauses: at most three attempts, 3 s and then 7 s apart.
+    // The application's pauses: at most three attempts, about 3 s and then 7 s apart.
     static Delays defaultRetryDelays();
+    // The pause drawn for a mean pause: `unit` (0 to 1) spreads it from half to one and a half.
+    static std::chrono::milliseconds jitteredPause(std::chrono::milliseconds mean, double unit);
+    // The most a body may hold. An answer other than 200 whose body runs past errorBodyLimit
+    // is cut off there and comes back with its status alone; a 200 body that runs over its call's
+    // limit is cut off and reported (UrlDataLengthExceedsMaximum, not retried).
+    static constexpr qint64 errorBodyLimit = 64 * 1024;
+    static constexpr qint64 catalogueLimit = 32 * 1024 * 1024;
+    static constexpr qint64 coverLimit = 16 * 1024 * 1024;
+    static constexpr qint64 layerLimit = 64 * 1024 * 1024;
+    static constexpr qint64 mediaLimit = 512 * 1024 * 1024; // a track or a video
     // A transfer that receives nothing for this long fails with a time-out (and is retried).
     static constexpr std::chrono::milliseconds defaultTransferTimeout{60'000};
 
@@ -64,7 +81,8 @@ public:
     // when the token is cancelled before the call, during a pause or during a transfer (the
     // transfer is aborted and no further attempt is made).
     // The call keeps what it needs, so the client may be destroyed while it runs.
-    QCoro::Task<HTTPResponse> data(QUrl url, CancellationToken cancel = {}) const;
+    QCoro::Task<HTTPResponse> data(QUrl url, CancellationToken cancel = {}, Headers headers = {},
+                                   qint64 maxBytes = mediaLimit) const;
 
     // Like data(), but streams the body of a 200 answer through a FileWriter into
     // destination's partial sibling and, once it is complete, commits it to destination
@@ -74,7 +92,8 @@ public:
     // starts the partial file afresh.
     // Throws AppError as data() does, and the FileWriter's File error (never retried) when the
     // partial file cannot be created, written or moved into place.
-    QCoro::Task<int> download(QUrl url, QString destination, CancellationToken cancel = {}) const;
+    QCoro::Task<int> download(QUrl url, QString destination, CancellationToken cancel = {},
+                              qint64 maxBytes = mediaLimit) const;
 
 private:
     std::shared_ptr<QNetworkAccessManager> m_network;

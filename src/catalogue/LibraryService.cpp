@@ -3,9 +3,12 @@
 #include "core/FileWriter.h"
 
 #include <QCoreApplication>
+#include <QCoroSignal>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QPointer>
 
 LibraryService::LibraryService(QUrl manifestURL, HTTPClient http, FileLocations locations,
@@ -48,6 +51,7 @@ void LibraryService::loadCachedManifest()
         return;
     try {
         setManifest(Manifest::decode(readCatalogueFile(path)));
+        readValidators();
     } catch (const AppError &error) {
         setLastError(error);
     }
@@ -79,11 +83,19 @@ void LibraryService::setManifestURL(const QUrl &url)
 
 QCoro::Task<> LibraryService::refresh()
 {
+    QPointer<LibraryService> self(this);
     if (m_isRefreshing) {
+        // Folded into the running one, which fetches again when it ends; this call ends with
+        // that outcome.
         m_refreshAgain = true;
+        while (self && self->m_isRefreshing)
+            co_await qCoro(this, &LibraryService::isRefreshingChanged);
+        if (!self)
+            throw AppError::cancelled();
+        if (m_lastError)
+            throw *m_lastError;
         co_return;
     }
-    QPointer<LibraryService> self(this);
     setRefreshing(true);
 
     std::optional<AppError> failure;
@@ -92,9 +104,16 @@ QCoro::Task<> LibraryService::refresh()
         failure.reset();
         try {
             // The client retries transport failures itself.
-            const HTTPResponse response = co_await m_http.data(m_manifestURL, m_cancel);
+            const bool conditional = canAskIfChanged();
+            HTTPClient::Headers headers;
+            if (conditional && !m_validators->etag.isEmpty())
+                headers.append({"If-None-Match", m_validators->etag});
+            if (conditional && !m_validators->lastModified.isEmpty())
+                headers.append({"If-Modified-Since", m_validators->lastModified});
+            const HTTPResponse response = co_await m_http.data(
+                m_manifestURL, m_cancel, std::move(headers), HTTPClient::catalogueLimit);
             if (self)
-                self->accept(response);
+                self->accept(response, conditional);
         } catch (const AppError &error) {
             failure = error;
         }
@@ -110,8 +129,18 @@ QCoro::Task<> LibraryService::refresh()
     setRefreshing(false);
 }
 
-void LibraryService::accept(const HTTPResponse &response)
+bool LibraryService::canAskIfChanged() const
 {
+    // Only the saved copy that the validators describe may stand in for an unchanged answer.
+    return m_validators && m_validators->url == m_manifestURL && m_manifest && !m_showsStarter;
+}
+
+void LibraryService::accept(const HTTPResponse &response, bool conditional)
+{
+    if (response.status == 304 && conditional) {
+        setLastError(std::nullopt); // unchanged: the catalogue in use is the current one
+        return;
+    }
     if (response.status != 200)
         throw AppError::badServerResponse(response.status);
     // A body that does not decode leaves both the catalogue in use and the cached file alone.
@@ -121,7 +150,44 @@ void LibraryService::accept(const HTTPResponse &response)
     // refuses it, and the next start falls back to the older copy.
     m_locations.ensureDirectories();
     writeCache(response.body);
+    writeValidators(response);
     setLastError(std::nullopt);
+}
+
+QString LibraryService::validatorsFile() const
+{
+    return m_locations.manifestFile() + QStringLiteral(".validators");
+}
+
+void LibraryService::writeValidators(const HTTPResponse &response)
+{
+    // Written after the copy they describe, so they are never newer than it.
+    m_validators.reset();
+    if (response.etag.isEmpty() && response.lastModified.isEmpty()) {
+        QFile::remove(validatorsFile());
+        return;
+    }
+    FileWriter::writeWhole(
+        validatorsFile(),
+        QJsonDocument(QJsonObject{{QStringLiteral("url"), m_manifestURL.toString()},
+                                  {QStringLiteral("etag"), QString::fromLatin1(response.etag)},
+                                  {QStringLiteral("lastModified"),
+                                   QString::fromLatin1(response.lastModified)}})
+            .toJson(QJsonDocument::Compact));
+    m_validators = Validators{m_manifestURL, response.etag, response.lastModified};
+}
+
+void LibraryService::readValidators()
+{
+    QFile file(validatorsFile());
+    if (!file.open(QIODevice::ReadOnly))
+        return;
+    const QJsonObject saved = QJsonDocument::fromJson(file.readAll()).object();
+    const QUrl url(saved.value(QStringLiteral("url")).toString());
+    if (url.isValid())
+        m_validators =
+            Validators{url, saved.value(QStringLiteral("etag")).toString().toLatin1(),
+                       saved.value(QStringLiteral("lastModified")).toString().toLatin1()};
 }
 
 void LibraryService::writeCache(const QByteArray &bytes) const

@@ -56,10 +56,12 @@ public:
     void loadStarter(const QString &folder);
 
     // Fetches the catalogue, publishes it, then replaces the cached copy with the bytes just
-    // received. Only a 200 answer that decodes is used. On failure lastError is set and the
-    // same AppError is thrown to the caller; a catalogue that was received and decoded stays
-    // published even when it could not be cached. Asked for while one runs, it returns at
-    // once and the running refresh fetches again when it ends (the address may have changed).
+    // received. When the saved copy came with an ETag or Last-Modified from this address, the
+    // request asks whether it changed, and a 304 keeps it. Only a 200 answer that decodes is used.
+    // On failure lastError is set and the same AppError is thrown to the caller; a catalogue that
+    // was received and decoded stays published even when it could not be cached. Asked for while
+    // one runs, it is folded into it: the running refresh fetches again when it ends (the address
+    // may have changed), and both calls end with that outcome.
     QCoro::Task<> refresh();
 
 Q_SIGNALS:
@@ -72,8 +74,22 @@ Q_SIGNALS:
     void showsStarterChanged();
 
 private:
-    // The steps after a successful fetch; throws AppError.
-    void accept(const HTTPResponse &response);
+    // What the saved copy was answered with, so that a refresh can ask whether it changed.
+    struct Validators
+    {
+        QUrl url;
+        QByteArray etag;
+        QByteArray lastModified;
+    };
+
+    // The steps after a successful fetch; throws AppError. A 304 to a conditional request
+    // keeps everything as it is.
+    void accept(const HTTPResponse &response, bool conditional);
+    bool canAskIfChanged() const;
+    QString validatorsFile() const;
+    void readValidators();
+    // Throws the FileWriter's AppError.
+    void writeValidators(const HTTPResponse &response);
     void writeCache(const QByteArray &bytes) const;
     void setManifest(Manifest manifest);
     void setLastError(std::optional<AppError> error);
@@ -87,6 +103,7 @@ private:
 
     std::optional<Manifest> m_manifest;
     std::optional<AppError> m_lastError;
+    std::optional<Validators> m_validators;
     bool m_isRefreshing = false;
     bool m_refreshAgain = false;
     bool m_showsStarter = false;

@@ -31,6 +31,7 @@ public:
     static constexpr int UrlCannotParseResponse = -1017;
     static constexpr int UrlFileDoesNotExist = -1100;
     static constexpr int UrlNoPermissionsToReadFile = -1102;
+    static constexpr int UrlDataLengthExceedsMaximum = -1103;
     static constexpr int UrlSecureConnectionFailed = -1200;
     // The File domain's one code that callers test for: the disk has no room left.
     static constexpr int FileOutOfSpace = 28;

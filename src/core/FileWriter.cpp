@@ -98,6 +98,11 @@ void FileWriter::restart()
     }
 }
 
+qint64 FileWriter::size() const
+{
+    return m_fd >= 0 ? qint64(::lseek(m_fd, 0, SEEK_CUR)) : 0;
+}
+
 void FileWriter::commit()
 {
     // The data must be on the disk before the new name points at it, or a crash could leave

@@ -34,6 +34,8 @@ public:
     void write(QByteArrayView bytes);
     // Empties the partial file, for a transfer that starts over.
     void restart();
+    // The bytes written since the start or the last restart.
+    qint64 size() const;
     // Puts the bytes written under the destination name, replacing a file there in one step.
     // On failure the partial file is gone and the destination is as it was.
     void commit();

@@ -120,7 +120,7 @@ QCoro::Task<> AmbientPack::download()
         }
         std::optional<HTTPResponse> response;
         try {
-            response = co_await http.data(*layer.url, cancel);
+            response = co_await http.data(*layer.url, cancel, {}, HTTPClient::layerLimit);
         } catch (const AppError &error) {
             failed(layer, error.description());
         }

@@ -54,7 +54,7 @@ QCoro::Task<std::optional<QImage>> CoverImageLoader::load(QUrl address)
     const HTTPClient http = m_http;
     HTTPResponse response;
     try {
-        response = co_await http.data(address);
+        response = co_await http.data(address, {}, {}, HTTPClient::coverLimit);
     } catch (const AppError &) {
         co_return std::nullopt;
     }

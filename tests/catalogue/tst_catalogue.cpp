@@ -124,6 +124,10 @@ private slots:
             {"updatedAt", QJsonValue(), "updatedAt: is null, expected a string"},
             {"tracks", QJsonObject(), "tracks: expected an array, found an object"},
             {"tracks[2].url", "https://x/a b.mp3", "tracks[2].url: \"https://x/a b.mp3\" is not a"},
+            {"tracks[1].url", "file:///tmp/fifo",
+             "tracks[1].url: \"file:///tmp/fifo\" is not an http or https address"},
+            {"tracks[0].coverUrl", "ftp://x/c.png",
+             "tracks[0].coverUrl: \"ftp://x/c.png\" is not an"},
             {"tracks[1].fileSizeBytes", 1.5,
              "tracks[1].fileSizeBytes: expected an integer, found 1.5"},
             {"tracks[0].coverUrl", 42,
@@ -185,6 +189,7 @@ private slots:
     {
         const QList<std::pair<QString, QJsonValue>> cases = {
             {"playlists[0].coverUrl", "a b"},
+            {"playlists[0].coverUrl", "file:///etc/passwd"},
             {"playlists[0].tag", 5},
             {"playlists[0].accentHex", QJsonValue()},
             {"playlists[0].sceneArt", "beach"},
@@ -192,6 +197,7 @@ private slots:
             {"playlists[0].videoLoop", false},
             {"ambientLayers[0].icon", 7},
             {"ambientLayers[0].url", ""},
+            {"ambientLayers[0].url", "data:audio/ogg;base64,AAAA"},
             {"ambientLayers", QJsonValue()},
         };
         const Manifest original = Manifest::decode(fixture());

@@ -98,6 +98,57 @@ private Q_SLOTS:
         QVERIFY(TestSupport::wait(client({0ms}).data(QUrl::fromLocalFile(inside))).error);
     }
 
+    void oversizedAndEndlessBodiesAreCutOff()
+    {
+        TestHttpServer server;
+        server.serve("/big", Response{.body = pattern(2000)});
+        server.serve("/endless", Response{.body = pattern(64 * 1024), .endless = true});
+        server.serve("/error-page",
+                     Response{.status = 404, .body = pattern(64 * 1024), .endless = true});
+        const HTTPClient http = client({0ms});
+
+        // An announced length over the limit, and a body with no end: cut and reported.
+        for (const char *path : {"/big", "/endless"}) {
+            const auto cut = TestSupport::wait(http.data(server.url(path), {}, {}, 1000));
+            QVERIFY2(cut.error, path);
+            QCOMPARE(cut.error->code(), AppError::UrlDataLengthExceedsMaximum);
+        }
+        QTemporaryDir dir;
+        const auto download = TestSupport::wait(
+            http.download(server.url("/endless"), dir.filePath("t"), {}, 300'000));
+        QCOMPARE(download.error.value().code(), AppError::UrlDataLengthExceedsMaximum);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList()); // no partial file
+
+        // An endless error page is still an answer: its status, and at most 64 KiB of it.
+        const auto page = TestSupport::wait(http.data(server.url("/error-page")));
+        QCOMPARE(page.value.value().status, 404);
+        QVERIFY(page.value->body.size() <= HTTPClient::errorBodyLimit);
+        QCOMPARE(server.requestCount("/endless"), 2); // never retried
+    }
+
+    void aCutDownloadGoesOnWhereItStoppedWhileTheFileIsTheSame()
+    {
+        TestHttpServer server;
+        const QByteArray track = pattern(200'000), changed = pattern(150'000).toUpper();
+        server.serve("/same", QList<Response>{{.body = track, .dropAfter = 80'000, .etag = "\"a\""},
+                                              {.body = track, .etag = "\"a\""}});
+        server.serve("/changed",
+                     QList<Response>{{.body = track, .dropAfter = 80'000, .etag = "\"a\""},
+                                     {.body = changed, .etag = "\"b\""}});
+        QTemporaryDir dir;
+        const HTTPClient http = client({0ms, 10ms});
+
+        QCOMPARE(TestSupport::wait(http.download(server.url("/same"), dir.filePath("s"))).value,
+                 200);
+        QCOMPARE(readFile(dir.filePath("s")), track);
+        QCOMPARE(server.lastRequestHeader("/same", "Range"), "bytes=80000-");
+
+        // The host's copy changed meanwhile: it answers 200 with the whole new body.
+        QCOMPARE(TestSupport::wait(http.download(server.url("/changed"), dir.filePath("c"))).value,
+                 200);
+        QCOMPARE(readFile(dir.filePath("c")), changed);
+    }
+
     void transportFailuresAreRetriedAfterPauses_data()
     {
         QTest::addColumn<bool>("refused");
@@ -126,7 +177,16 @@ private Q_SLOTS:
         QCOMPARE(outcome.error.value().domain(), AppError::Domain::Url);
         QCOMPARE(outcome.error->code(), code);
         QCOMPARE(server.requestCount("/track"), refused ? 0 : 3);
-        QVERIFY2(clock.elapsed() >= 500, qPrintable(QString::number(clock.elapsed())));
+        // At least half of each mean pause.
+        QVERIFY2(clock.elapsed() >= 250, qPrintable(QString::number(clock.elapsed())));
+    }
+
+    void retryPausesAreSpreadAroundTheirMean()
+    {
+        QCOMPARE(HTTPClient::jitteredPause(3000ms, 0.0), 1500ms);
+        QCOMPARE(HTTPClient::jitteredPause(3000ms, 0.5), 3000ms);
+        QCOMPARE(HTTPClient::jitteredPause(7000ms, 1.0), 10500ms);
+        QCOMPARE(HTTPClient::jitteredPause(7000ms, 7.0), 10500ms); // held to the range
     }
 
     void laterAttemptCanSucceedAfterTheClientIsGone()

@@ -278,11 +278,40 @@ private Q_SLOTS:
         service->setManifestURL(m_server->url("/new.json"));
         service->setManifestURL(m_server->url("/new.json"));
         QCOMPARE(urlChanged.count(), 1);
-        QVERIFY(TestSupport::wait(service->refresh(), 0ms).value); // folded into the running one
+        auto folded = service->refresh(); // folded into the running one
         QVERIFY(TestSupport::wait(std::move(running)).value);
+        QVERIFY(TestSupport::wait(std::move(folded)).value);
         QCOMPARE(service->manifest()->playlists.first().name, "New");
         QCOMPARE(m_server->requestCount("/new.json"), 1);
         QVERIFY(!service->isRefreshing());
+    }
+
+    void aSavedCopyIsRevalidatedAndA304KeepsIt()
+    {
+        m_server->serve("/manifest.json", Response{.body = catalogue("First"), .etag = "\"v1\""});
+        QVERIFY(TestSupport::wait(library(m_server->url("/manifest.json"))->refresh()).value);
+        QCOMPARE(m_server->lastRequestHeader("/manifest.json", "If-None-Match"), QByteArray());
+
+        // The next start asks whether its copy changed; the answer costs no body.
+        auto later = library(m_server->url("/manifest.json"));
+        later->loadCachedManifest();
+        Notifications seen(*later);
+        QVERIFY(TestSupport::wait(later->refresh()).value);
+        QCOMPARE(m_server->lastRequestHeader("/manifest.json", "If-None-Match"), "\"v1\"");
+        QCOMPARE(seen.events, QStringList({"refreshing", "lastError", "idle"}));
+        QCOMPARE(later->manifest()->playlists.first().name, "First");
+
+        m_server->serve("/manifest.json", Response{.body = catalogue("Second"), .etag = "\"v2\""});
+        QVERIFY(TestSupport::wait(later->refresh()).value);
+        QCOMPARE(later->manifest()->playlists.first().name, "Second");
+        QCOMPARE(readFile(m_locations->manifestFile()), catalogue("Second"));
+
+        // Validators of one address are never sent to another.
+        m_server->serve("/other.json", Response{.body = catalogue("Other"), .etag = "\"v2\""});
+        later->setManifestURL(m_server->url("/other.json"));
+        QVERIFY(TestSupport::wait(later->refresh()).value);
+        QCOMPARE(m_server->lastRequestHeader("/other.json", "If-None-Match"), QByteArray());
+        QCOMPARE(later->manifest()->playlists.first().name, "Other");
     }
 
     void destroyingTheServiceAbortsItsRefresh()

@@ -96,6 +96,7 @@ void TestHttpServer::onReadyRead(QTcpSocket *socket)
                              ? QString::fromLatin1(requestLine.at(1).split('?').first())
                              : QString();
     ++m_counts[path];
+    m_lastRequests.insert(path, buffer.left(buffer.indexOf("\r\n\r\n")));
 
     Response response{.status = 404, .body = "Not found"};
     if (auto it = m_responses.find(path); it != m_responses.end()) {
@@ -103,10 +104,41 @@ void TestHttpServer::onReadyRead(QTcpSocket *socket)
         if (it->size() > 1)
             it->removeFirst();
     }
+    if (!response.etag.isEmpty()) {
+        response.headers.append({"ETag", response.etag});
+        if (lastRequestHeader(path, "If-None-Match") == response.etag) {
+            response.status = 304;
+            response.body.clear();
+        }
+        const QByteArray range = lastRequestHeader(path, "Range");
+        if (response.status == 200 && range.startsWith("bytes=") && range.endsWith('-') &&
+            lastRequestHeader(path, "If-Range") == response.etag) {
+            const qint64 from = range.mid(6, range.size() - 7).toLongLong();
+            const qint64 size = response.body.size();
+            response.headers.append({"Content-Range", "bytes " + QByteArray::number(from) + '-' +
+                                                          QByteArray::number(size - 1) + '/' +
+                                                          QByteArray::number(size)});
+            response.status = 206;
+            response.body = response.body.mid(from);
+            if (response.dropAfter >= 0)
+                response.dropAfter = std::max<qint64>(0, response.dropAfter - from);
+        }
+    }
     Q_EMIT requestReceived(path);
 
     QTimer::singleShot(response.delay, socket,
                        [this, socket, response] { answer(socket, response); });
+}
+
+QByteArray TestHttpServer::lastRequestHeader(const QString &path, const QByteArray &name) const
+{
+    const QList<QByteArray> lines = m_lastRequests.value(path).split('\n');
+    for (const QByteArray &line : lines) {
+        const qsizetype colon = line.indexOf(':');
+        if (colon > 0 && line.left(colon).trimmed().compare(name, Qt::CaseInsensitive) == 0)
+            return line.mid(colon + 1).trimmed();
+    }
+    return {};
 }
 
 void TestHttpServer::answer(QTcpSocket *socket, const Response &response)
@@ -114,7 +146,7 @@ void TestHttpServer::answer(QTcpSocket *socket, const Response &response)
     // Clients go by the number; the reason phrase is free text.
     QByteArray head =
         "HTTP/1.1 " + QByteArray::number(response.status) + " Status\r\nConnection: close\r\n";
-    if (mayHaveBody(response.status))
+    if (mayHaveBody(response.status) && !response.endless)
         head += "Content-Length: " + QByteArray::number(response.body.size()) + "\r\n";
     for (const auto &[name, value] : response.headers)
         head += name + ": " + value + "\r\n";
@@ -128,6 +160,16 @@ void TestHttpServer::answer(QTcpSocket *socket, const Response &response)
 
 void TestHttpServer::sendBody(QTcpSocket *socket, const Response &response, qint64 offset)
 {
+    if (response.endless) {
+        // Only as fast as the client reads, so the server's own buffer stays small.
+        if (socket->bytesToWrite() < 1024 * 1024)
+            socket->write(response.body);
+        QTimer::singleShot(1, socket, [this, socket, response] {
+            if (socket->state() == QAbstractSocket::ConnectedState)
+                sendBody(socket, response, 0);
+        });
+        return;
+    }
     const qint64 end = response.dropAfter >= 0
                            ? std::min<qint64>(response.dropAfter, response.body.size())
                            : response.body.size();

@@ -34,6 +34,13 @@ public:
         // piece after the first (a slow server).
         qint64 chunkSize = 0;
         std::chrono::milliseconds chunkPause{0};
+        // When set: sent as the ETag; a request whose If-None-Match names it is answered 304
+        // with no body, and one with "Range: bytes=N-" whose If-Range names it 206 with the
+        // body from byte N (dropAfter still counts from the start of the whole body).
+        QByteArray etag;
+        // When true: no Content-Length, and the body is sent again and again until the client
+        // goes (a host that never stops).
+        bool endless = false;
     };
 
     explicit TestHttpServer(QObject *parent = nullptr);
@@ -50,6 +57,8 @@ public:
 
     // GETs of path received so far (including ones still being answered).
     int requestCount(const QString &path) const;
+    // The value of a header of the last GET of path (name in any case); empty when absent.
+    QByteArray lastRequestHeader(const QString &path, const QByteArray &name) const;
 
     // Stops listening and drops every open connection: later requests are refused.
     void close();
@@ -70,4 +79,5 @@ private:
     QTcpServer m_server;
     QHash<QString, QList<Response>> m_responses;
     QHash<QString, int> m_counts;
+    QHash<QString, QByteArray> m_lastRequests;
 };

@@ -59,6 +59,7 @@ def unwrapped(exempt):
         for shown in filter(None, (t.strip() for t in texts)):
             # Wrapped texts may hold exempt ones ("[¡Play %1!]" with a scene's name).
             rest = re.sub(r"\[¡.*?!\]", "", shown, flags=re.S)
+            rest = re.sub(r"\b[a-z]+://\S+", "", rest)  # addresses, such as the catalogue's
             for name in sorted(exempt, key=len, reverse=True):
                 rest = rest.replace(name, "")
             # Figures, times, punctuation and the symbol font's private-use glyphs.
