@@ -1,6 +1,7 @@
 #include "Duskhaven/AppEnvironment.h"
 
 #include "catalogue/CatalogueAddress.h"
+#include "catalogue/CatalogueRefresher.h"
 #include "catalogue/LibraryService.h"
 #include "core/AppError.h"
 #include "core/BuildInfo.h"
@@ -17,6 +18,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QNetworkAccessManager>
+#include <QNetworkInformation>
 
 namespace {
 std::optional<QUrl> parseAbsoluteUrl(const QString &text)
@@ -113,6 +115,21 @@ AppEnvironment::AppEnvironment(RecordStore &store, SettingsStore &settings, Opti
     // The order matters: each service gets only what is built before it.
     m_library = std::make_unique<LibraryService>(
         options.catalogueUrl.value_or(CatalogueAddress::chosen(m_settings)), m_http, m_locations);
+    m_refresher = std::make_unique<CatalogueRefresher>(*m_library);
+    // The network coming back after it was gone asks for the catalogue soon.
+    if (QNetworkInformation::loadBackendByFeatures(QNetworkInformation::Feature::Reachability)) {
+        QNetworkInformation *network = QNetworkInformation::instance();
+        connect(network, &QNetworkInformation::reachabilityChanged, m_refresher.get(),
+                [refresher = m_refresher.get(),
+                 was = network->reachability()](QNetworkInformation::Reachability now) mutable {
+                    const bool back = now == QNetworkInformation::Reachability::Online &&
+                                      was != QNetworkInformation::Reachability::Online &&
+                                      was != QNetworkInformation::Reachability::Unknown;
+                    was = now;
+                    if (back)
+                        refresher->networkReturned();
+                });
+    }
     if (!options.catalogueUrl) {
         // A new address is fetched at once; the catalogue in use stays until it answers.
         m_settings.follow(SettingsKey::catalogueUrl, this, [this] { useChosenCatalogue(); });

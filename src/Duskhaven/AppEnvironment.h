@@ -3,6 +3,7 @@
 #include "awareness/AudioContextMonitor.h"
 #include "awareness/AutoPauseService.h"
 #include "awareness/HotKeyService.h"
+#include "catalogue/CatalogueRefresher.h"
 #include "catalogue/HTTPClient.h"
 #include "catalogue/LibraryService.h"
 #include "core/AppServices.h"
@@ -131,6 +132,7 @@ private:
     std::shared_ptr<QNetworkAccessManager> m_network;
     HTTPClient m_http;
     std::unique_ptr<LibraryService> m_library;
+    std::unique_ptr<CatalogueRefresher> m_refresher;
     std::unique_ptr<CacheService> m_cache;
     std::unique_ptr<DownloadService> m_download;
     // The one audio stream of music and ambient layers.

@@ -221,12 +221,16 @@ QCoro::Task<Outcome> attempt(QNetworkAccessManager &network, const QUrl &url,
                                                "arrived."));
     if (continued && error == QNetworkReply::NoError) {
         // The rest of the body the partial file began: the call's answer is the whole of it.
-        co_return HTTPResponse{
-            {}, 200, reply->rawHeader("ETag"), reply->rawHeader("Last-Modified")};
+        co_return HTTPResponse{{},
+                               200,
+                               reply->rawHeader("ETag"),
+                               reply->rawHeader("Last-Modified"),
+                               reply->rawHeader("Cache-Control")};
     }
     if (error == QNetworkReply::NoError || (status.isValid() && !isTransportError(error)))
         co_return HTTPResponse{body, status.isValid() ? status.toInt() : 0,
-                               reply->rawHeader("ETag"), reply->rawHeader("Last-Modified")};
+                               reply->rawHeader("ETag"), reply->rawHeader("Last-Modified"),
+                               reply->rawHeader("Cache-Control")};
     co_return AppError::url(urlErrorCode(error), reply->errorString());
 }
 

@@ -23,6 +23,7 @@ struct HTTPResponse
     // The answer's validators, for a conditional request later; empty when not sent.
     QByteArray etag;
     QByteArray lastModified;
+    QByteArray cacheControl;
 };
 
 // The one way the application fetches anything over the network. A plain value: copies share

@@ -10,6 +10,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QPointer>
+#include <QRegularExpression>
 
 LibraryService::LibraryService(QUrl manifestURL, HTTPClient http, FileLocations locations,
                                QObject *parent)
@@ -137,6 +138,12 @@ bool LibraryService::canAskIfChanged() const
 
 void LibraryService::accept(const HTTPResponse &response, bool conditional)
 {
+    if (response.status == 200 || response.status == 304) {
+        static const QRegularExpression maxAge(QStringLiteral("(?:^|[,\\s])max-age=(\\d{1,10})"));
+        const QRegularExpressionMatch found =
+            maxAge.match(QString::fromLatin1(response.cacheControl));
+        m_maxAge = std::chrono::seconds(found.hasMatch() ? found.captured(1).toLongLong() : 0);
+    }
     if (response.status == 304 && conditional) {
         setLastError(std::nullopt); // unchanged: the catalogue in use is the current one
         return;

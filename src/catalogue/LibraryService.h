@@ -9,6 +9,7 @@
 #include <QCoroTask>
 #include <QObject>
 #include <QUrl>
+#include <chrono>
 #include <optional>
 
 // Holds the catalogue the rest of the application works from. At start-up the cached copy is
@@ -44,6 +45,8 @@ public:
     void setManifestURL(const QUrl &url);
 
     bool showsStarter() const { return m_showsStarter; }
+    // The Cache-Control max-age of the last answer (200 or 304); zero when it named none.
+    std::chrono::milliseconds maxAge() const { return m_maxAge; }
 
     // Publishes the cached copy when there is one. Never throws: an unreadable or undecodable
     // file only sets lastError, and the catalogue in use stays.
@@ -106,5 +109,6 @@ private:
     std::optional<Validators> m_validators;
     bool m_isRefreshing = false;
     bool m_refreshAgain = false;
+    std::chrono::milliseconds m_maxAge{0};
     bool m_showsStarter = false;
 };

@@ -1,3 +1,4 @@
+#include "catalogue/CatalogueRefresher.h"
 #include "catalogue/LibraryService.h"
 #include "core/AppError.h"
 #include "core/FileLocations.h"
@@ -312,6 +313,42 @@ private Q_SLOTS:
         QVERIFY(TestSupport::wait(later->refresh()).value);
         QCOMPARE(m_server->lastRequestHeader("/other.json", "If-None-Match"), QByteArray());
         QCOMPARE(later->manifest()->playlists.first().name, "Other");
+    }
+
+    void refreshesADayLaterAndBacksOffWithJitterAfterFailures()
+    {
+        m_server->serve("/manifest.json",
+                        QList<Response>{{.status = 503},
+                                        {.status = 503},
+                                        {.body = catalogue("A"),
+                                         .headers = {{"Cache-Control", "public, max-age=1"}}}});
+        auto service = library(m_server->url("/manifest.json"));
+        const CatalogueRefresher::Options options{.day = 300ms,
+                                                  .spread = 100ms,
+                                                  .firstBackoff = 40ms,
+                                                  .backoffCeiling = 60ms,
+                                                  .networkReturnSpread = 20ms,
+                                                  .random = [] { return 0.5; }};
+        CatalogueRefresher refresher(*service, options);
+
+        QVERIFY(TestSupport::wait(service->refresh()).error); // the one at start
+        QCOMPARE(refresher.plannedPause(), 20ms);             // half of the first back-off
+        QTRY_COMPARE(refresher.failures(), 2);
+        QCOMPARE(refresher.plannedPause(), 30ms); // doubled, held to the ceiling, halved
+        QTRY_VERIFY(service->hasManifest());
+        QCOMPARE(refresher.failures(), 0);
+        QCOMPARE(refresher.plannedPause(), 1050ms); // max-age over a day, then the spread
+        refresher.networkReturned();
+        QCOMPARE(refresher.plannedPause(), 10ms);
+        QTRY_COMPARE(m_server->requestCount("/manifest.json"), 4);
+
+        // The application's own spacing: a day and up to an hour; back-off up to six hours.
+        const CatalogueRefresher::Options real;
+        QCOMPARE(CatalogueRefresher::pauseAfter(0, 1.0, 0ms, real), 25h);
+        QCOMPARE(CatalogueRefresher::pauseAfter(0, 0.0, 48h, real), 48h);
+        QCOMPARE(CatalogueRefresher::pauseAfter(3, 1.0, 0ms, real), 4min);
+        QCOMPARE(CatalogueRefresher::pauseAfter(1000, 1.0, 0ms, real), 6h);
+        QCOMPARE(CatalogueRefresher::pauseAfter(1000, 0.0, 0ms, real), 0ms);
     }
 
     void destroyingTheServiceAbortsItsRefresh()
