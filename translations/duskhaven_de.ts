@@ -70,7 +70,7 @@
 <context>
     <name>AppEnvironment</name>
     <message>
-        <location filename="../src/Duskhaven/AppEnvironment.cpp" line="+49"/>
+        <location filename="../src/Duskhaven/AppEnvironment.cpp" line="+51"/>
         <source>Dusk Haven could not read its saved data or its settings and started afresh: downloaded tracks will be fetched again, custom scenes can be added again from their audio files, and settings are back to their defaults. The damaged files are kept as %1 and %2.</source>
         <translation>Dusk Haven konnte seine gespeicherten Daten und seine Einstellungen nicht lesen und hat neu begonnen: Heruntergeladene Titel werden erneut geladen, eigene Szenen kannst du aus ihren Audiodateien wieder hinzufügen, und die Einstellungen sind auf die Standardwerte zurückgesetzt. Die beschädigten Dateien sind als %1 und %2 aufbewahrt.</translation>
     </message>
@@ -340,7 +340,17 @@
         <translation>%1 hat mehr als %2 gesendet, daher wurde der Download abgebrochen.</translation>
     </message>
     <message>
-        <location line="+65"/>
+        <location line="+39"/>
+        <source>The server sent another part of the file.</source>
+        <translation>Der Server hat einen anderen Teil der Datei gesendet.</translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>The connection closed before the whole answer arrived.</source>
+        <translation>Die Verbindung wurde geschlossen, bevor die ganze Antwort angekommen ist.</translation>
+    </message>
+    <message>
+        <location line="+28"/>
         <source>%1 is not part of the catalogue installed with Dusk Haven, so it is not read.</source>
         <translation>%1 gehört nicht zum mit Dusk Haven installierten Katalog und wird daher nicht gelesen.</translation>
     </message>
@@ -444,7 +454,7 @@
 <context>
     <name>LibraryService</name>
     <message>
-        <location filename="../src/catalogue/LibraryService.cpp" line="+39"/>
+        <location filename="../src/catalogue/LibraryService.cpp" line="+40"/>
         <source>Could not read the saved catalogue %1: %2</source>
         <translation>Der gespeicherte Katalog %1 konnte nicht gelesen werden: %2</translation>
     </message>

@@ -70,7 +70,7 @@
 <context>
     <name>AppEnvironment</name>
     <message>
-        <location filename="../src/Duskhaven/AppEnvironment.cpp" line="+49"/>
+        <location filename="../src/Duskhaven/AppEnvironment.cpp" line="+51"/>
         <source>Dusk Haven could not read its saved data or its settings and started afresh: downloaded tracks will be fetched again, custom scenes can be added again from their audio files, and settings are back to their defaults. The damaged files are kept as %1 and %2.</source>
         <translation>Dusk Haven no pudo leer sus datos guardados ni su configuración y ha empezado de cero: las pistas descargadas se volverán a descargar, puedes volver a añadir las escenas personalizadas desde sus archivos de audio y la configuración ha vuelto a sus valores predeterminados. Los archivos dañados se conservan como %1 y %2.</translation>
     </message>
@@ -340,7 +340,17 @@
         <translation>%1 envió más de %2, así que la descarga se cortó.</translation>
     </message>
     <message>
-        <location line="+65"/>
+        <location line="+39"/>
+        <source>The server sent another part of the file.</source>
+        <translation>El servidor envió otra parte del archivo.</translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>The connection closed before the whole answer arrived.</source>
+        <translation>La conexión se cerró antes de que llegara toda la respuesta.</translation>
+    </message>
+    <message>
+        <location line="+28"/>
         <source>%1 is not part of the catalogue installed with Dusk Haven, so it is not read.</source>
         <translation>%1 no forma parte del catálogo instalado con Dusk Haven, así que no se lee.</translation>
     </message>
@@ -444,7 +454,7 @@
 <context>
     <name>LibraryService</name>
     <message>
-        <location filename="../src/catalogue/LibraryService.cpp" line="+39"/>
+        <location filename="../src/catalogue/LibraryService.cpp" line="+40"/>
         <source>Could not read the saved catalogue %1: %2</source>
         <translation>No se pudo leer el catálogo guardado %1: %2</translation>
     </message>

@@ -212,13 +212,15 @@ QCoro::Task<Outcome> attempt(QNetworkAccessManager &network, const QUrl &url,
     if (answered == 206 && resuming && !continued) {
         // Not the rest that was asked for: the next attempt starts over.
         sink->restart();
-        co_return AppError::url(AppError::UrlCannotParseResponse,
-                                QStringLiteral("The server sent another part of the file."));
+        co_return AppError::url(
+            AppError::UrlCannotParseResponse,
+            QCoreApplication::translate("HTTPClient", "The server sent another part of the file."));
     }
     if (cutShort)
-        co_return AppError::url(AppError::UrlNetworkConnectionLost,
-                                QStringLiteral("The connection closed before the whole answer "
-                                               "arrived."));
+        co_return AppError::url(
+            AppError::UrlNetworkConnectionLost,
+            QCoreApplication::translate("HTTPClient",
+                                        "The connection closed before the whole answer arrived."));
     if (continued && error == QNetworkReply::NoError) {
         // The rest of the body the partial file began: the call's answer is the whole of it.
         co_return HTTPResponse{{},
