@@ -91,6 +91,48 @@ struct Resume
     QByteArray validator;
 };
 
+} // namespace
+
+// Downloads cut by the network whose partial files wait for the same download to be asked for
+// again in this process. Only the latest few: the oldest one's file goes when one more is kept.
+struct KeptDownloads
+{
+    static constexpr qsizetype limit = 8;
+    struct Entry
+    {
+        QUrl url;
+        QString destination;
+        Resume resume;
+    };
+    QList<Entry> entries;
+
+    std::optional<Resume> take(const QUrl &url, const QString &destination)
+    {
+        for (qsizetype i = 0; i < entries.size(); ++i) {
+            if (entries.at(i).destination != destination)
+                continue;
+            const Entry entry = entries.takeAt(i);
+            if (entry.url != url)
+                return std::nullopt;
+            return entry.resume;
+        }
+        return std::nullopt;
+    }
+
+    void put(const QUrl &url, const QString &destination, const Resume &resume)
+    {
+        take(url, destination);
+        entries.append({url, destination, resume});
+        if (entries.size() <= limit)
+            return;
+        const QString oldest = FileWriter::partialPathOf(entries.takeFirst().destination);
+        if (!FileWriter::isBeingWritten(oldest))
+            QFile::remove(oldest);
+    }
+};
+
+namespace {
+
 // The validator that may stand in If-Range: a strong ETag, else the Last-Modified date.
 QByteArray rangeValidator(const QNetworkReply &reply)
 {
@@ -156,15 +198,18 @@ QCoro::Task<Outcome> attempt(QNetworkAccessManager &network, const QUrl &url,
         return !status.isValid() || status.toInt() == 200 || status.toInt() == 206;
     };
     bool cut = false;
-    const auto sizing =
-        QObject::connect(raw, &QNetworkReply::downloadProgress, raw,
-                         [&cut, raw, isBody, maxBytes](qint64 received, qint64 total) {
-                             const qint64 limit = isBody() ? maxBytes : HTTPClient::errorBodyLimit;
-                             if (!cut && (received > limit || total > limit)) {
-                                 cut = true;
-                                 raw->abort();
-                             }
-                         });
+    const auto sizing = QObject::connect(
+        raw, &QNetworkReply::downloadProgress, raw,
+        [&cut, raw, isBody, statusOf, maxBytes, resumedFrom](qint64 received, qint64 total) {
+            // The bytes a resumed transfer began with count too.
+            const qint64 limit = !isBody()                   ? HTTPClient::errorBodyLimit
+                                 : statusOf().toInt() == 206 ? maxBytes - resumedFrom
+                                                             : maxBytes;
+            if (!cut && (received > limit || total > limit)) {
+                cut = true;
+                raw->abort();
+            }
+        });
     const auto cancelling = cancel.onCancel(raw, [raw] { raw->abort(); });
     co_await raw;
     QObject::disconnect(cancelling);
@@ -200,13 +245,14 @@ QCoro::Task<Outcome> attempt(QNetworkAccessManager &network, const QUrl &url,
                           lengthKnown && reply->rawHeader("Content-Encoding").isEmpty() &&
                           arrived < announced;
     if (resume) {
-        // What a next attempt may go on from, should this one have been cut.
+        // What a next attempt may go on from, should this one have been cut. A failure before
+        // any answer leaves the partial file as it was, so what held before still holds.
         if (answered == 200)
             *resume = Resume{0, rangeValidator(*reply)};
         if ((answered == 200 || continued) && resume->has_value() &&
             !(*resume)->validator.isEmpty())
             (*resume)->offset = sink->size();
-        else
+        else if (status.isValid())
             resume->reset();
     }
     if (answered == 206 && resuming && !continued) {
@@ -276,7 +322,8 @@ QCoro::Task<HTTPResponse>
 fetch(std::shared_ptr<QNetworkAccessManager> network, HTTPClient::Delays retryDelays,
       std::chrono::milliseconds transferTimeout, QUrl url, CancellationToken cancel,
       FileWriter *sink = nullptr, std::optional<QString> localPath = std::nullopt,
-      HTTPClient::Headers headers = {}, qint64 maxBytes = HTTPClient::mediaLimit)
+      HTTPClient::Headers headers = {}, qint64 maxBytes = HTTPClient::mediaLimit,
+      std::optional<Resume> *resume = nullptr)
 {
     // When the client is gone, this call holds the last reference to the manager. Dropping it
     // as the call ends would delete the manager, and with it the reply whose finished signal
@@ -293,12 +340,10 @@ fetch(std::shared_ptr<QNetworkAccessManager> network, HTTPClient::Delays retryDe
         co_return readLocal(*localPath, url, sink);
     }
 
-    // Only a download resumes: its partial file holds what came before the cut.
-    std::optional<Resume> resume;
     for (qsizetype attempts = 0;;) {
         cancel.throwIfCancelled();
         Outcome outcome = co_await attempt(*network, url, transferTimeout, cancel, sink, headers,
-                                           maxBytes, sink ? &resume : nullptr);
+                                           maxBytes, resume);
         if (auto *response = std::get_if<HTTPResponse>(&outcome))
             co_return std::move(*response);
         pending = std::get<AppError>(std::move(outcome));
@@ -311,18 +356,33 @@ fetch(std::shared_ptr<QNetworkAccessManager> network, HTTPClient::Delays retryDe
 }
 
 QCoro::Task<int> fetchToFile(std::shared_ptr<QNetworkAccessManager> network,
-                             HTTPClient::Delays retryDelays,
+                             std::shared_ptr<KeptDownloads> kept, HTTPClient::Delays retryDelays,
                              std::chrono::milliseconds transferTimeout, QUrl url,
                              QString destination, CancellationToken cancel,
                              std::optional<QString> localPath, qint64 maxBytes)
 {
-    // However the call ends short of the commit, the writer takes its partial file with it.
-    FileWriter writer(destination);
-    const HTTPResponse response =
-        co_await fetch(std::move(network), std::move(retryDelays), transferTimeout, url, cancel,
-                       &writer, std::move(localPath), {}, maxBytes);
-    if (response.status != 200)
-        co_return response.status;
+    // Only a download resumes: its partial file holds what came before the cut.
+    std::optional<Resume> resume = localPath ? std::nullopt : kept->take(url, destination);
+    // However the call ends short of the commit, the writer takes its partial file with it,
+    // unless it is kept for a later call.
+    FileWriter writer(destination,
+                      resume ? FileWriter::Start::Continue : FileWriter::Start::Afresh);
+    if (resume && writer.size() != resume->offset)
+        resume.reset(); // the first attempt starts afresh
+    std::optional<HTTPResponse> response;
+    try {
+        response = co_await fetch(std::move(network), std::move(retryDelays), transferTimeout, url,
+                                  cancel, &writer, std::move(localPath), {}, maxBytes, &resume);
+    } catch (const AppError &error) {
+        if (error.domain() == AppError::Domain::Url &&
+            error.code() != AppError::UrlDataLengthExceedsMaximum && resume && resume->offset > 0) {
+            writer.keep();
+            kept->put(url, destination, *resume);
+        }
+        throw;
+    }
+    if (response->status != 200)
+        co_return response->status;
     writer.commit();
     co_return 200;
 }
@@ -337,7 +397,7 @@ HTTPClient::Delays HTTPClient::defaultRetryDelays()
 HTTPClient::HTTPClient(std::shared_ptr<QNetworkAccessManager> network, Delays retryDelays,
                        std::chrono::milliseconds transferTimeout)
     : m_network(std::move(network)), m_retryDelays(std::move(retryDelays)),
-      m_transferTimeout(transferTimeout)
+      m_transferTimeout(transferTimeout), m_kept(std::make_shared<KeptDownloads>())
 {
     Q_ASSERT(m_network);
 }
@@ -393,6 +453,6 @@ QCoro::Task<int> HTTPClient::download(QUrl url, QString destination, Cancellatio
                                       qint64 maxBytes) const
 {
     std::optional<QString> local = localPathOf(*this, url);
-    return fetchToFile(m_network, m_retryDelays, m_transferTimeout, std::move(url),
+    return fetchToFile(m_network, m_kept, m_retryDelays, m_transferTimeout, std::move(url),
                        std::move(destination), std::move(cancel), std::move(local), maxBytes);
 }

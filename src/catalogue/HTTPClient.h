@@ -11,6 +11,7 @@
 #include <memory>
 
 class QNetworkAccessManager;
+struct KeptDownloads;
 
 // What a GET brought back. The client never judges the status: callers decide (every current
 // caller accepts only 200).
@@ -88,9 +89,12 @@ public:
     // Like data(), but streams the body of a 200 answer through a FileWriter into
     // destination's partial sibling and, once it is complete, commits it to destination
     // (replacing a file there in one step). Returns the status. Only a 200 answer is kept: with
-    // any other status (0 for a non-HTTP scheme included), a failed transfer or a cancellation, the
-    // partial file is removed and a file already at destination stays as it was. A retry
-    // starts the partial file afresh.
+    // any other status (0 for a non-HTTP scheme included) or a cancellation the partial file is
+    // removed, and a file already at destination stays as it was.
+    // A transfer cut by the network goes on where it stopped ("Range"), on the next attempt and,
+    // once the call has failed, on a later call for the same url and destination from any copy
+    // of this client in this process, but only while the host's copy is the same one (an ETag
+    // or Last-Modified it sent, in "If-Range"); otherwise it starts afresh.
     // Throws AppError as data() does, and the FileWriter's File error (never retried) when the
     // partial file cannot be created, written or moved into place.
     QCoro::Task<int> download(QUrl url, QString destination, CancellationToken cancel = {},
@@ -100,5 +104,6 @@ private:
     std::shared_ptr<QNetworkAccessManager> m_network;
     Delays m_retryDelays;
     std::chrono::milliseconds m_transferTimeout;
-    QString m_localFolder; // canonical; empty when there is none
+    QString m_localFolder;                 // canonical; empty when there is none
+    std::shared_ptr<KeptDownloads> m_kept; // shared by the copies
 };

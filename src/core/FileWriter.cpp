@@ -53,11 +53,16 @@ QString FileWriter::partialPathOf(const QString &destination)
     return destination + partialSuffix;
 }
 
-FileWriter::FileWriter(QString destination)
+FileWriter::FileWriter(QString destination, Start start)
     : m_destination(std::move(destination)), m_partial(partialPathOf(m_destination))
 {
+    const int truncate = start == Start::Afresh ? O_TRUNC : 0;
     m_fd =
-        ::open(nativePath(m_partial).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+        ::open(nativePath(m_partial).constData(), O_WRONLY | O_CREAT | truncate | O_CLOEXEC, 0644);
+    if (m_fd >= 0 && start == Start::Continue && ::lseek(m_fd, 0, SEEK_END) < 0) {
+        ::close(m_fd);
+        m_fd = -1;
+    }
     if (m_fd < 0)
         fail(QCoreApplication::translate("FileWriter", "Could not create %1: %2"), m_partial,
              errno);
@@ -122,6 +127,13 @@ void FileWriter::commit()
     openPartials().remove(m_partial);
     m_partial.clear();
     syncFolderOf(m_destination);
+}
+
+void FileWriter::keep()
+{
+    close();
+    openPartials().remove(m_partial);
+    m_partial.clear();
 }
 
 void FileWriter::writeWhole(const QString &destination, QByteArrayView bytes)

@@ -20,9 +20,10 @@ public:
     static constexpr QLatin1StringView partialSuffix{".partial"};
     static QString partialPathOf(const QString &destination);
 
-    // Opens the partial file afresh (a stale one from an earlier run is emptied). The folder
-    // must exist.
-    explicit FileWriter(QString destination);
+    enum class Start { Afresh, Continue };
+    // Opens the partial file afresh (a stale one from an earlier run is emptied), or with
+    // Continue keeps what it holds and appends to it. The folder must exist.
+    explicit FileWriter(QString destination, Start start = Start::Afresh);
     ~FileWriter();
     FileWriter(const FileWriter &) = delete;
     FileWriter &operator=(const FileWriter &) = delete;
@@ -39,6 +40,9 @@ public:
     // Puts the bytes written under the destination name, replacing a file there in one step.
     // On failure the partial file is gone and the destination is as it was.
     void commit();
+    // Closes the partial file and leaves it on disk, for a later writer to Continue. It is no
+    // longer held, so a sweep may take it.
+    void keep();
 
     // A writer, one write and a commit.
     static void writeWhole(const QString &destination, QByteArrayView bytes);

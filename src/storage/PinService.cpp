@@ -135,13 +135,18 @@ QCoro::Task<> PinService::runPin(QString playlistId, quint64 ticket)
     for (const Track &track : tracks) {
         const QString path = SafeFileName::pathIn(folder, track.id, mp3);
         if (!isFile(path)) {
-            const HTTPResponse response = co_await m_http.data(track.url, m_cancel);
-            // Unpinned meanwhile: its files are meant to be gone, so this one is not written.
-            if (!self || isAbandoned(ticket))
+            // Streamed to disk: a track may be far larger than memory should hold.
+            const int status = co_await m_http.download(track.url, path, m_cancel);
+            // Unpinned meanwhile: its files are meant to be gone, so this one goes too (unless
+            // another pinned scene relies on it).
+            if (!self)
                 throw AppError::cancelled();
-            if (response.status != 200)
-                throw AppError::badServerResponse(response.status);
-            FileWriter::writeWhole(path, response.body);
+            if (isAbandoned(ticket)) {
+                removeFilesOnlyNeededBy(playlistId);
+                throw AppError::cancelled();
+            }
+            if (status != 200)
+                throw AppError::badServerResponse(status);
         }
         setProgress(playlistId, ++done, total);
     }

@@ -113,23 +113,16 @@ QCoro::Task<> VideoCacheService::download(QUrl url)
 
     const QPointer<VideoCacheService> self(this);
     const HTTPClient http = m_http;
-    std::optional<QByteArray> body;
-    try {
-        HTTPResponse response = co_await http.data(url);
-        if (response.status == 200)
-            body = std::move(response.body);
-    } catch (const AppError &) {
-    }
-    if (!self)
-        co_return;
-
-    if (body && QDir().mkpath(m_locations.videoCacheDir())) {
+    if (QDir().mkpath(m_locations.videoCacheDir())) {
         try {
-            FileWriter::writeWhole(finalPath, *body);
+            // Streamed to disk, and only a whole 200 body is put under the final name.
+            co_await http.download(url, finalPath);
         } catch (const AppError &) {
             // No file is left behind; the next time the video is asked for it is fetched again.
         }
     }
+    if (!self)
+        co_return;
     finish(key);
 }
 

@@ -147,6 +147,21 @@ private Q_SLOTS:
         QCOMPARE(TestSupport::wait(http.download(server.url("/changed"), dir.filePath("c"))).value,
                  200);
         QCOMPARE(readFile(dir.filePath("c")), changed);
+
+        // A call that fails keeps its partial file; a later call, from another copy of the
+        // client, asks only for the rest.
+        server.serve("/later",
+                     QList<Response>{{.body = track, .dropAfter = 80'000, .etag = "\"a\""},
+                                     {.body = track, .etag = "\"a\""}});
+        const HTTPClient once = http.withRetryDelays({0ms});
+        QVERIFY(TestSupport::wait(once.download(server.url("/later"), dir.filePath("l"))).error);
+        QCOMPARE(QFileInfo(dir.filePath("l.partial")).size(), 80'000);
+        QCOMPARE(
+            TestSupport::wait(HTTPClient(http).download(server.url("/later"), dir.filePath("l")))
+                .value,
+            200);
+        QCOMPARE(server.lastRequestHeader("/later", "Range"), "bytes=80000-");
+        QCOMPARE(readFile(dir.filePath("l")), track);
     }
 
     void transportFailuresAreRetriedAfterPauses_data()
@@ -290,8 +305,9 @@ private Q_SLOTS:
         const QByteArray body = pattern(200'000);
         server.serve(
             "/t.mp3",
-            QList<Response>{Response{.body = body, .dropAfter = 120'000},
-                            Response{.body = body, .chunkSize = 50'000, .chunkPause = 150ms}});
+            QList<Response>{
+                Response{.body = body, .dropAfter = 120'000},
+                Response{.body = body, .chunkSize = 50'000, .chunkPause = 150ms, .etag = "\"t\""}});
 
         auto task = client().download(server.url("/t.mp3"), destination);
         // Mid-transfer the bytes so far sit in the partial file; the old file is untouched.
@@ -304,7 +320,7 @@ private Q_SLOTS:
         QCOMPARE(readFile(destination), body);
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"track.mp3"});
 
-        // Cancelled half-way: no half file.
+        // Cancelled half-way: no half file, though the host could have sent the rest later.
         const CancellationToken cancel = CancellationToken::create();
         task = client().download(server.url("/t.mp3"), dir.filePath("again.mp3"), cancel);
         QTRY_VERIFY(QFileInfo(dir.filePath("again.mp3.partial")).size() > 0);
