@@ -4,6 +4,7 @@
 #include "core/AppError.h"
 
 #include <QCoroTask>
+#include <QDateTime>
 #include <QRandomGenerator>
 #include <algorithm>
 #include <cmath>
@@ -46,14 +47,24 @@ std::chrono::milliseconds CatalogueRefresher::pauseAfter(int failures, double un
         return base + std::chrono::milliseconds(qRound64(double(options.spread.count()) * unit));
     }
     // Doubling stops at the ceiling long before the exponent could overflow.
-    const double grown = double(options.firstBackoff.count()) * std::ldexp(1.0, std::min(failures - 1, 40));
+    const double grown =
+        double(options.firstBackoff.count()) * std::ldexp(1.0, std::min(failures - 1, 40));
     const double bound = std::min(grown, double(options.backoffCeiling.count()));
     return std::chrono::milliseconds(qRound64(bound * unit));
+}
+
+bool CatalogueRefresher::refreshOnReturn(int failures,
+                                         std::optional<std::chrono::milliseconds> sinceSuccess,
+                                         const Options &options)
+{
+    return failures > 0 || !sinceSuccess || *sinceSuccess >= options.day;
 }
 
 void CatalogueRefresher::refreshEnded()
 {
     m_failures = m_library.lastError() ? m_failures + 1 : 0;
+    if (m_failures == 0)
+        m_lastSuccess = QDateTime::currentMSecsSinceEpoch();
     plan(pauseAfter(m_failures, m_options.random(), m_library.maxAge(), m_options));
 }
 
@@ -61,6 +72,12 @@ void CatalogueRefresher::networkReturned()
 {
     const auto soon = std::chrono::milliseconds(
         qRound64(double(m_options.networkReturnSpread.count()) * m_options.random()));
+    std::optional<std::chrono::milliseconds> sinceSuccess;
+    if (m_lastSuccess)
+        sinceSuccess =
+            std::chrono::milliseconds(QDateTime::currentMSecsSinceEpoch() - *m_lastSuccess);
+    if (!refreshOnReturn(m_failures, sinceSuccess, m_options))
+        return;
     if (!m_library.isRefreshing() && (!m_planned || soon < m_timer.remainingTimeAsDuration()))
         plan(soon);
 }

@@ -14,7 +14,11 @@ class LibraryService;
 //     max-age longer than a day spaces them further;
 //   - after failures, an exponential back-off with full jitter: a pause drawn between nothing
 //     and min(ceiling, first × 2^(failures − 1));
-//   - when the network comes back, within a random minute, unless one is due sooner.
+//   - when the network comes back, within a random minute, unless one is due sooner, but only
+//     when it matters: a refresh failed meanwhile, or the last success is a day old by the wall
+//     clock (the timer counts only time awake, so a machine that slept through its refresh
+//     catches up here). A short blip with nothing missed costs the host nothing, and a crowd
+//     that loses and regains its network together does not come back as one.
 // Copies that started or failed together thus come back spread out. Its timer is coarse and
 // single: the process wakes once per planned refresh.
 class CatalogueRefresher : public QObject
@@ -44,9 +48,12 @@ public:
     int failures() const { return m_failures; }
 
     // The pause after `failures` failures in a row (0: after a success) for a random `unit`.
-    static std::chrono::milliseconds pauseAfter(int failures, double unit,
-                                                std::chrono::milliseconds maxAge,
-                                                const Options &options);
+    static std::chrono::milliseconds
+    pauseAfter(int failures, double unit, std::chrono::milliseconds maxAge, const Options &options);
+    // Whether the network's return calls for a refresh; sinceSuccess is empty before the first
+    // success.
+    static bool refreshOnReturn(int failures, std::optional<std::chrono::milliseconds> sinceSuccess,
+                                const Options &options);
 
 private:
     void refreshEnded();
@@ -57,4 +64,5 @@ private:
     QTimer m_timer;
     int m_failures = 0;
     std::optional<std::chrono::milliseconds> m_planned;
+    std::optional<qint64> m_lastSuccess; // wall clock, ms since the epoch
 };

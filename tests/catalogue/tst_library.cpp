@@ -338,6 +338,10 @@ private Q_SLOTS:
         QTRY_VERIFY(service->hasManifest());
         QCOMPARE(refresher.failures(), 0);
         QCOMPARE(refresher.plannedPause(), 1050ms); // max-age over a day, then the spread
+        // The network's return asks again only once the last success is a day old.
+        refresher.networkReturned();
+        QCOMPARE(refresher.plannedPause(), 1050ms);
+        QTest::qWait(350);
         refresher.networkReturned();
         QCOMPARE(refresher.plannedPause(), 10ms);
         QTRY_COMPARE(m_server->requestCount("/manifest.json"), 4);

@@ -96,6 +96,7 @@ void TestHttpServer::onReadyRead(QTcpSocket *socket)
                              ? QString::fromLatin1(requestLine.at(1).split('?').first())
                              : QString();
     ++m_counts[path];
+    m_bytesReceived += buffer.indexOf("\r\n\r\n") + 4;
     m_lastRequests.insert(path, buffer.left(buffer.indexOf("\r\n\r\n")));
 
     Response response{.status = 404, .body = "Not found"};
@@ -150,7 +151,7 @@ void TestHttpServer::answer(QTcpSocket *socket, const Response &response)
         head += "Content-Length: " + QByteArray::number(response.body.size()) + "\r\n";
     for (const auto &[name, value] : response.headers)
         head += name + ": " + value + "\r\n";
-    socket->write(head + "\r\n");
+    m_bytesSent += socket->write(head + "\r\n");
     if (!mayHaveBody(response.status)) {
         socket->disconnectFromHost();
         return;
@@ -163,7 +164,7 @@ void TestHttpServer::sendBody(QTcpSocket *socket, const Response &response, qint
     if (response.endless) {
         // Only as fast as the client reads, so the server's own buffer stays small.
         if (socket->bytesToWrite() < 1024 * 1024)
-            socket->write(response.body);
+            m_bytesSent += socket->write(response.body);
         QTimer::singleShot(1, socket, [this, socket, response] {
             if (socket->state() == QAbstractSocket::ConnectedState)
                 sendBody(socket, response, 0);
@@ -175,7 +176,7 @@ void TestHttpServer::sendBody(QTcpSocket *socket, const Response &response, qint
                            : response.body.size();
     const qint64 piece = response.chunkSize > 0 ? response.chunkSize : end - offset;
     const qint64 next = std::min(end, offset + piece);
-    socket->write(response.body.mid(offset, next - offset));
+    m_bytesSent += socket->write(response.body.mid(offset, next - offset));
     if (next >= end) {
         // disconnectFromHost() still sends what is buffered, so a drop is a clean close that
         // arrives before the announced length.

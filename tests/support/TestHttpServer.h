@@ -60,6 +60,10 @@ public:
     // The value of a header of the last GET of path (name in any case); empty when absent.
     QByteArray lastRequestHeader(const QString &path, const QByteArray &name) const;
 
+    // HTTP bytes so far: the requests' heads received, the answers (head and body) sent.
+    qint64 bytesReceived() const { return m_bytesReceived; }
+    qint64 bytesSent() const { return m_bytesSent; }
+
     // Stops listening and drops every open connection: later requests are refused.
     void close();
 
@@ -80,4 +84,6 @@ private:
     QHash<QString, QList<Response>> m_responses;
     QHash<QString, int> m_counts;
     QHash<QString, QByteArray> m_lastRequests;
+    qint64 m_bytesReceived = 0;
+    qint64 m_bytesSent = 0;
 };
