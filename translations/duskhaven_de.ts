@@ -315,7 +315,7 @@
         <translation>Nicht genug Speicherplatz, um %1 zu schreiben.</translation>
     </message>
     <message>
-        <location line="+29"/>
+        <location line="+34"/>
         <source>Could not create %1: %2</source>
         <translation>%1 konnte nicht erstellt werden: %2</translation>
     </message>
@@ -333,14 +333,60 @@
     </message>
 </context>
 <context>
+    <name>FocusSession</name>
+    <message>
+        <location filename="../src/mixes/FocusSession.cpp" line="+113"/>
+        <source>Focus</source>
+        <translation>Fokus</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Break</source>
+        <translation>Pause</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Long break</source>
+        <translation>Lange Pause</translation>
+    </message>
+    <message numerus="yes">
+        <location line="+14"/>
+        <source>%n focus session(s) today</source>
+        <translation>
+            <numerusform>%n Fokus-Sitzung heute</numerusform>
+            <numerusform>%n Fokus-Sitzungen heute</numerusform>
+        </translation>
+    </message>
+    <message>
+        <location line="+18"/>
+        <source>Focus and breaks last from %1 to %2 minutes.</source>
+        <translation>Fokus und Pausen dauern %1 bis %2 Minuten.</translation>
+    </message>
+    <message>
+        <location line="+104"/>
+        <source>No focus session is running.</source>
+        <translation>Es läuft keine Fokus-Sitzung.</translation>
+    </message>
+    <message>
+        <location line="+150"/>
+        <source>Paused · %1 · %2</source>
+        <translation>Angehalten · %1 · %2</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>%1 · %2</source>
+        <translation>%1 · %2</translation>
+    </message>
+</context>
+<context>
     <name>HTTPClient</name>
     <message>
-        <location filename="../src/catalogue/HTTPClient.cpp" line="+178"/>
+        <location filename="../src/catalogue/HTTPClient.cpp" line="+223"/>
         <source>%1 sent more than %2, so the download was cut off.</source>
         <translation>%1 hat mehr als %2 gesendet, daher wurde der Download abgebrochen.</translation>
     </message>
     <message>
-        <location line="+39"/>
+        <location line="+40"/>
         <source>The server sent another part of the file.</source>
         <translation>Der Server hat einen anderen Teil der Datei gesendet.</translation>
     </message>
@@ -463,11 +509,16 @@
     <name>MenuBarController</name>
     <message>
         <location filename="../src/ui/shell/MenuBarController.cpp" line="+90"/>
-        <source>Dusk Haven · sleep in %1</source>
-        <translation>Dusk Haven · endet in %1</translation>
+        <source>%1 · %2</source>
+        <translation>%1 · %2</translation>
     </message>
     <message>
-        <location line="+104"/>
+        <location line="+2"/>
+        <source>%1 · sleep in %2</source>
+        <translation>%1 · endet in %2</translation>
+    </message>
+    <message>
+        <location line="+105"/>
         <source>Open Dusk Haven</source>
         <translation>Dusk Haven öffnen</translation>
     </message>
@@ -564,7 +615,7 @@
 <context>
     <name>MixLink</name>
     <message>
-        <location filename="../src/mixes/MixLink.cpp" line="+49"/>
+        <location filename="../src/mixes/MixLink.cpp" line="+50"/>
         <source>“%1” in the link has no value.</source>
         <translation>„%1“ hat im Link keinen Wert.</translation>
     </message>
@@ -579,7 +630,22 @@
         <translation>Die %1 im Link muss eine Zahl von 0 bis 1 sein, nicht „%2“.</translation>
     </message>
     <message>
-        <location line="+45"/>
+        <location line="+49"/>
+        <source>The link&apos;s numbers must be whole, from %1 to %2, not “%3”.</source>
+        <translation>Die Zahlen im Link müssen ganze Zahlen von %1 bis %2 sein, nicht „%3“.</translation>
+    </message>
+    <message>
+        <location line="+20"/>
+        <source>“%1” is not part of a focus link.</source>
+        <translation>„%1“ gehört nicht zu einem Fokus-Link.</translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>A focus link either starts a session or acts on one.</source>
+        <translation>Ein Fokus-Link startet entweder eine Sitzung oder steuert eine laufende.</translation>
+    </message>
+    <message>
+        <location line="+14"/>
         <source>The scene “%1” of the link is not in the catalogue.</source>
         <translation>Die Szene „%1“ aus dem Link ist nicht im Katalog.</translation>
     </message>
@@ -880,23 +946,23 @@
 <context>
     <name>RecordStore</name>
     <message>
-        <location filename="../src/core/RecordStore.cpp" line="+78"/>
+        <location filename="../src/core/RecordStore.cpp" line="+82"/>
         <source>unknown database error</source>
         <translation>unbekannter Datenbankfehler</translation>
     </message>
     <message>
-        <location line="+87"/>
+        <location line="+105"/>
         <source>%1 is a folder, not a record store.</source>
         <translation>%1 ist ein Ordner, kein Datenspeicher.</translation>
     </message>
     <message>
         <location line="+9"/>
-        <location line="+120"/>
+        <location line="+122"/>
         <source>Could not open %1</source>
         <translation>%1 konnte nicht geöffnet werden</translation>
     </message>
     <message>
-        <location line="-104"/>
+        <location line="-106"/>
         <source>Could not read %1</source>
         <translation>%1 konnte nicht gelesen werden</translation>
     </message>
@@ -906,8 +972,8 @@
         <translation>%1 enthält Datensätze der Schemaversion %2; diese Version liest %3.</translation>
     </message>
     <message>
-        <location line="+67"/>
-        <location line="+12"/>
+        <location line="+68"/>
+        <location line="+13"/>
         <source>Could not update %1</source>
         <translation>%1 konnte nicht aktualisiert werden</translation>
     </message>

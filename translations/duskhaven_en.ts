@@ -13,6 +13,17 @@
     </message>
 </context>
 <context>
+    <name>FocusSession</name>
+    <message numerus="yes">
+        <location filename="../src/mixes/FocusSession.cpp" line="+131"/>
+        <source>%n focus session(s) today</source>
+        <translation>
+            <numerusform>%n focus session today</numerusform>
+            <numerusform>%n focus sessions today</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
     <name>OnboardingModel</name>
     <message numerus="yes">
         <location filename="../src/ui/launcher/OnboardingModel.cpp" line="+31"/>

@@ -315,7 +315,7 @@
         <translation>No hay espacio suficiente en el disco para escribir %1.</translation>
     </message>
     <message>
-        <location line="+29"/>
+        <location line="+34"/>
         <source>Could not create %1: %2</source>
         <translation>No se pudo crear %1: %2</translation>
     </message>
@@ -333,14 +333,60 @@
     </message>
 </context>
 <context>
+    <name>FocusSession</name>
+    <message>
+        <location filename="../src/mixes/FocusSession.cpp" line="+113"/>
+        <source>Focus</source>
+        <translation>Concentración</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Break</source>
+        <translation>Descanso</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Long break</source>
+        <translation>Descanso largo</translation>
+    </message>
+    <message numerus="yes">
+        <location line="+14"/>
+        <source>%n focus session(s) today</source>
+        <translation>
+            <numerusform>%n sesión de concentración hoy</numerusform>
+            <numerusform>%n sesiones de concentración hoy</numerusform>
+        </translation>
+    </message>
+    <message>
+        <location line="+18"/>
+        <source>Focus and breaks last from %1 to %2 minutes.</source>
+        <translation>La concentración y los descansos duran de %1 a %2 minutos.</translation>
+    </message>
+    <message>
+        <location line="+104"/>
+        <source>No focus session is running.</source>
+        <translation>No hay ninguna sesión de concentración en curso.</translation>
+    </message>
+    <message>
+        <location line="+150"/>
+        <source>Paused · %1 · %2</source>
+        <translation>En pausa · %1 · %2</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>%1 · %2</source>
+        <translation>%1 · %2</translation>
+    </message>
+</context>
+<context>
     <name>HTTPClient</name>
     <message>
-        <location filename="../src/catalogue/HTTPClient.cpp" line="+178"/>
+        <location filename="../src/catalogue/HTTPClient.cpp" line="+223"/>
         <source>%1 sent more than %2, so the download was cut off.</source>
         <translation>%1 envió más de %2, así que la descarga se cortó.</translation>
     </message>
     <message>
-        <location line="+39"/>
+        <location line="+40"/>
         <source>The server sent another part of the file.</source>
         <translation>El servidor envió otra parte del archivo.</translation>
     </message>
@@ -463,11 +509,16 @@
     <name>MenuBarController</name>
     <message>
         <location filename="../src/ui/shell/MenuBarController.cpp" line="+90"/>
-        <source>Dusk Haven · sleep in %1</source>
-        <translation>Dusk Haven · se apaga en %1</translation>
+        <source>%1 · %2</source>
+        <translation>%1 · %2</translation>
     </message>
     <message>
-        <location line="+104"/>
+        <location line="+2"/>
+        <source>%1 · sleep in %2</source>
+        <translation>%1 · se apaga en %2</translation>
+    </message>
+    <message>
+        <location line="+105"/>
         <source>Open Dusk Haven</source>
         <translation>Abrir Dusk Haven</translation>
     </message>
@@ -564,7 +615,7 @@
 <context>
     <name>MixLink</name>
     <message>
-        <location filename="../src/mixes/MixLink.cpp" line="+49"/>
+        <location filename="../src/mixes/MixLink.cpp" line="+50"/>
         <source>“%1” in the link has no value.</source>
         <translation>«%1» no tiene valor en el enlace.</translation>
     </message>
@@ -579,7 +630,22 @@
         <translation>El %1 del enlace debe ser un número entre 0 y 1, no «%2».</translation>
     </message>
     <message>
-        <location line="+45"/>
+        <location line="+49"/>
+        <source>The link&apos;s numbers must be whole, from %1 to %2, not “%3”.</source>
+        <translation>Los números del enlace deben ser enteros de %1 a %2, no «%3».</translation>
+    </message>
+    <message>
+        <location line="+20"/>
+        <source>“%1” is not part of a focus link.</source>
+        <translation>«%1» no forma parte de un enlace de concentración.</translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>A focus link either starts a session or acts on one.</source>
+        <translation>Un enlace de concentración inicia una sesión o actúa sobre la que está en curso.</translation>
+    </message>
+    <message>
+        <location line="+14"/>
         <source>The scene “%1” of the link is not in the catalogue.</source>
         <translation>La escena «%1» del enlace no está en el catálogo.</translation>
     </message>
@@ -880,23 +946,23 @@
 <context>
     <name>RecordStore</name>
     <message>
-        <location filename="../src/core/RecordStore.cpp" line="+78"/>
+        <location filename="../src/core/RecordStore.cpp" line="+82"/>
         <source>unknown database error</source>
         <translation>error de base de datos desconocido</translation>
     </message>
     <message>
-        <location line="+87"/>
+        <location line="+105"/>
         <source>%1 is a folder, not a record store.</source>
         <translation>%1 es una carpeta, no un almacén de registros.</translation>
     </message>
     <message>
         <location line="+9"/>
-        <location line="+120"/>
+        <location line="+122"/>
         <source>Could not open %1</source>
         <translation>No se pudo abrir %1</translation>
     </message>
     <message>
-        <location line="-104"/>
+        <location line="-106"/>
         <source>Could not read %1</source>
         <translation>No se pudo leer %1</translation>
     </message>
@@ -906,8 +972,8 @@
         <translation>%1 contiene registros de la versión de esquema %2; esta versión lee la %3.</translation>
     </message>
     <message>
-        <location line="+67"/>
-        <location line="+12"/>
+        <location line="+68"/>
+        <location line="+13"/>
         <source>Could not update %1</source>
         <translation>No se pudo actualizar %1</translation>
     </message>

@@ -172,7 +172,10 @@ AppEnvironment::AppEnvironment(RecordStore &store, SettingsStore &settings, Opti
                                                        m_player.get(), m_mixer.get());
     m_sleepTimer =
         std::make_unique<SleepTimer>(m_settings, m_player.get(), m_mixer.get(), m_autoPause.get());
-    m_links = std::make_unique<LinkRouter>(*m_player, m_savedMixes.get(), m_sleepTimer.get());
+    m_focus = std::make_unique<FocusSession>(m_settings, &m_store, m_savedMixes.get(),
+                                             m_sleepTimer.get());
+    m_links = std::make_unique<LinkRouter>(*m_player, m_savedMixes.get(), m_sleepTimer.get(),
+                                           m_focus.get());
     connect(this, &AppEnvironment::startupFinishedChanged, m_links.get(), &LinkRouter::setReady);
     // The desktop's media widget opens addresses too; playback knows nothing of their rules.
     m_nowPlaying->setUriHandler({LinkRouter::scheme}, [links = QPointer<LinkRouter>(m_links.get())](

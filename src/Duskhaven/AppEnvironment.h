@@ -13,6 +13,7 @@
 #include "custom_scenes/CustomScenesService.h"
 #include "custom_scenes/DialogFilePicker.h"
 #include "mixer/AmbientMixerService.h"
+#include "mixes/FocusSession.h"
 #include "mixes/LinkRouter.h"
 #include "mixes/SavedMixesService.h"
 #include "mixes/SleepTimer.h"
@@ -94,6 +95,7 @@ public:
     VideoCacheService *videoCache() const { return m_videoCache.get(); }
     SavedMixesService *savedMixes() const { return m_savedMixes.get(); }
     SleepTimer *sleepTimer() const { return m_sleepTimer.get(); }
+    FocusSession *focusSession() const { return m_focus.get(); }
     // What every dusk-haven: address does; addresses of a launch wait for the start-up.
     LinkRouter *links() const { return m_links.get(); }
     // Decoded cover pictures, shared by every view; a QML engine serves them through a
@@ -149,6 +151,7 @@ private:
     std::unique_ptr<VideoCacheService> m_videoCache;
     std::unique_ptr<SavedMixesService> m_savedMixes;
     std::unique_ptr<SleepTimer> m_sleepTimer;
+    std::unique_ptr<FocusSession> m_focus;
     std::unique_ptr<LinkRouter> m_links;
     ImageCache m_imageCache;
     std::unique_ptr<CoverImageLoader> m_coverImages;

@@ -5,6 +5,7 @@
 #include "core/BuildInfo.h"
 #include "core/RecordStore.h"
 #include "core/SettingsStore.h"
+#include "mixes/MixLink.h"
 #include "ui/Resources.h"
 #include "ui/settings/XdgAutostart.h"
 #include "ui/shell/ClickOutsideMonitor.h"
@@ -26,6 +27,19 @@ namespace {
 const QString quitOption = QStringLiteral("--quit");
 const QString toggleOption = QStringLiteral("--toggle");
 
+// The focus options are short names for focus addresses, so that a start and a second
+// launch handle them as the links they stand for.
+QStringList withFocusAddresses(QStringList arguments)
+{
+    for (QString &argument : arguments) {
+        if (argument == QLatin1String("--focus"))
+            argument = MixLink::scheme + QStringLiteral("://focus");
+        else if (argument == QLatin1String("--focus-stop"))
+            argument = MixLink::scheme + QStringLiteral("://focus?action=stop");
+    }
+    return arguments;
+}
+
 void describeOptions(QCommandLineParser &parser)
 {
     parser.setApplicationDescription(
@@ -37,6 +51,11 @@ void describeOptions(QCommandLineParser &parser)
     parser.addOption({QStringLiteral("toggle"),
                       QStringLiteral("Play or pause the music of the running Dusk Haven (it is "
                                      "started when it is not running).")});
+    parser.addOption({QStringLiteral("focus"),
+                      QStringLiteral("Start a focus session with the durations set in the "
+                                     "settings (Dusk Haven is started when it is not running).")});
+    parser.addOption(
+        {QStringLiteral("focus-stop"), QStringLiteral("Stop the running focus session.")});
     parser.addOption({QStringLiteral("quit"),
                       QStringLiteral("Quit the running Dusk Haven; nothing when none runs.")});
     parser.addPositionalArgument(QStringLiteral("url"),
@@ -68,6 +87,11 @@ std::optional<int> DuskhavenApp::handleCommandLine(const QStringList &arguments,
     }
     if (parser.isSet(QStringLiteral("quit")) && parser.isSet(QStringLiteral("toggle"))) {
         err << "duskhaven takes --quit or --toggle, not both.\n"
+            << "Try 'duskhaven --help'.\n";
+        return 2;
+    }
+    if (parser.isSet(QStringLiteral("focus")) && parser.isSet(QStringLiteral("focus-stop"))) {
+        err << "duskhaven takes --focus or --focus-stop, not both.\n"
             << "Try 'duskhaven --help'.\n";
         return 2;
     }
@@ -149,14 +173,20 @@ void DuskhavenApp::buildShell(const QStringList &arguments)
             });
     connect(m_instance.get(), &SingleInstance::argumentsReceived, this,
             &DuskhavenApp::handleLaunchArguments);
-    // The tooltip follows the timer in whole minutes, whatever a view watching it asks for.
-    const auto showSleep = [menuBar = m_menuBar.get(), timer = m_environment->sleepTimer()] {
-        menuBar->showSleepRemaining(
-            timer->running() ? SleepTimer::minutesLabel(timer->remainingMinutes()) : QString());
+    // The tooltip follows the sleep timer and the focus session in whole minutes, whatever a
+    // view watching them asks for.
+    const auto showStatus = [menuBar = m_menuBar.get(), timer = m_environment->sleepTimer(),
+                             focus = m_environment->focusSession()] {
+        menuBar->showStatus(timer->running() ? SleepTimer::minutesLabel(timer->remainingMinutes())
+                                             : QString(),
+                            focus->minutesStatus());
     };
     connect(m_environment->sleepTimer(), &SleepTimer::remainingMinutesChanged, m_menuBar.get(),
-            showSleep);
-    connect(m_environment->sleepTimer(), &SleepTimer::runningChanged, m_menuBar.get(), showSleep);
+            showStatus);
+    connect(m_environment->sleepTimer(), &SleepTimer::runningChanged, m_menuBar.get(), showStatus);
+    for (const auto change : {&FocusSession::remainingChanged, &FocusSession::pausedChanged,
+                              &FocusSession::phaseChanged, &FocusSession::runningChanged})
+        connect(m_environment->focusSession(), change, m_menuBar.get(), showStatus);
     // A desktop media widget's "raise" and the addresses that want a window bring up the
     // launcher.
     const auto raise = [app = QPointer<DuskhavenApp>(this)] {
@@ -183,7 +213,7 @@ void DuskhavenApp::buildShell(const QStringList &arguments)
     // it to the cold-start rule, and a launcher kept closed loads no window at all.
     if (arguments.contains(toggleOption))
         m_environment->player()->togglePlayPause();
-    else if (!m_environment->links()->openLaunchArguments(arguments.mid(1)) &&
+    else if (!m_environment->links()->openLaunchArguments(withFocusAddresses(arguments.mid(1))) &&
              m_settings->value(Setting::openLauncherOnLaunch)) {
         if (ViewShell *shell = views())
             shell->openLauncherAtLaunch();
@@ -220,6 +250,6 @@ void DuskhavenApp::handleLaunchArguments(const QStringList &arguments)
         return;
     if (arguments.contains(toggleOption))
         m_environment->player()->togglePlayPause();
-    else if (!m_environment->links()->openLaunchArguments(arguments))
+    else if (!m_environment->links()->openLaunchArguments(withFocusAddresses(arguments)))
         openLauncher();
 }

@@ -59,12 +59,16 @@ QMap<QString, float> layerVolumesFrom(const QVariant &value)
 }
 
 // Schemas an earlier version wrote that this one brings up to date when it opens the file.
-const QStringList migratableVersions = {QStringLiteral("1.0.0")};
+const QStringList migratableVersions = {QStringLiteral("1.0.0"), QStringLiteral("1.1.0")};
 
 const QString savedMixTable = QStringLiteral(
     "CREATE TABLE IF NOT EXISTS SavedMix (id TEXT PRIMARY KEY NOT NULL, name TEXT NOT NULL, "
     "sceneId TEXT NOT NULL, musicVolume REAL NOT NULL, layerVolumes TEXT NOT NULL, "
     "createdAt INTEGER NOT NULL)");
+
+const QString focusDayTable = QStringLiteral(
+    "CREATE TABLE IF NOT EXISTS FocusDay (day TEXT PRIMARY KEY NOT NULL, completed INTEGER NOT "
+    "NULL)");
 
 // SQLite's primary result codes of a file that is not a readable database.
 constexpr int sqliteCorrupt = 11;
@@ -106,7 +110,25 @@ template <> const RecordStore::Table &RecordStore::table<SavedMix>()
     return t;
 }
 
+template <> const RecordStore::Table &RecordStore::table<FocusDay>()
+{
+    static const Table t{QStringLiteral("FocusDay"),
+                         {QStringLiteral("day"), QStringLiteral("completed")}};
+    return t;
+}
+
 namespace RecordColumns {
+QVariantList toColumns(const FocusDay &day)
+{
+    return {text(day.day), day.completed};
+}
+
+void fromColumns(const QVariantList &columns, FocusDay &day)
+{
+    day.day = columns.at(0).toString();
+    day.completed = columns.at(1).toInt();
+}
+
 QVariantList toColumns(const CacheEntry &entry)
 {
     return {text(entry.trackId), entry.sizeBytes, fromDate(entry.lastUsedAt)};
@@ -210,6 +232,7 @@ RecordStore::RecordStore(const QString &filePath)
                             "name TEXT NOT NULL, note TEXT NOT NULL, audioBookmark BLOB NOT NULL, "
                             "createdAt INTEGER NOT NULL)"));
         exec(savedMixTable);
+        exec(focusDayTable);
     } catch (...) {
         db.close();
         db = QSqlDatabase();
@@ -262,7 +285,7 @@ QString RecordStore::defaultFilePath()
 
 void RecordStore::migrate(const QString &fromVersion)
 {
-    Q_UNUSED(fromVersion); // 1.0.0 lacks only the saved mixes
+    Q_UNUSED(fromVersion); // 1.0.0 lacks the saved mixes and the focus days, 1.1.0 the latter
     QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
     // All or nothing: a failure leaves the file as the earlier version wrote it.
     if (!db.transaction())
@@ -271,6 +294,7 @@ void RecordStore::migrate(const QString &fromVersion)
             db.lastError());
     try {
         exec(savedMixTable);
+        exec(focusDayTable);
         exec(QStringLiteral("UPDATE Meta SET value = '%1' WHERE key = 'schemaVersion'")
                  .arg(QLatin1String(schemaVersion)));
     } catch (...) {

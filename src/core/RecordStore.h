@@ -46,6 +46,15 @@ struct SavedMix
     bool operator==(const SavedMix &) const = default;
 };
 
+// The focus phases a person completed on one day, by the local calendar.
+struct FocusDay
+{
+    QString day; // unique: yyyy-MM-dd
+    int completed = 0;
+
+    bool operator==(const FocusDay &) const = default;
+};
+
 // The application's persistent records in one SQLite file, one table per record type keyed by
 // its unique field. The store is also the one context the services work through: changes are
 // visible to the next fetch at once and become durable at save(). Every failure throws
@@ -55,7 +64,7 @@ struct SavedMix
 class RecordStore
 {
 public:
-    static constexpr const char *schemaVersion = "1.1.0";
+    static constexpr const char *schemaVersion = "1.2.0";
 
     // Opens (creating when needed) the store file; a file of an earlier schema is brought up
     // to this one, every record kept. Throws when the file cannot be opened, is not a
@@ -96,9 +105,8 @@ private:
     template <class R> static const Table &table();
 
     // Field names are checked against the table's columns before they reach any SQL text.
-    QList<QVariantList> select(const Table &table, const QString &whereField,
-                               const QVariant &value, const QString &sortField,
-                               Qt::SortOrder order);
+    QList<QVariantList> select(const Table &table, const QString &whereField, const QVariant &value,
+                               const QString &sortField, Qt::SortOrder order);
     void upsert(const Table &table, const QVariantList &values);
     void erase(const Table &table, const QVariant &key);
     void beginIfNeeded();

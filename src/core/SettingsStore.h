@@ -29,6 +29,11 @@ inline const QString reduceMotion = QStringLiteral("reduceMotion");
 inline const QString launchAtLogin = QStringLiteral("launchAtLogin");
 inline const QString cacheSizeBudgetMB = QStringLiteral("cacheSizeBudgetMB");
 inline const QString sleepTimerSuspends = QStringLiteral("sleepTimerSuspends");
+inline const QString focusMinutes = QStringLiteral("focusMinutes");
+inline const QString breakMinutes = QStringLiteral("breakMinutes");
+inline const QString longBreakMinutes = QStringLiteral("longBreakMinutes");
+inline const QString focusMixId = QStringLiteral("focusMixId");
+inline const QString breakMixId = QStringLiteral("breakMixId");
 // The catalogue's address, when a person points the app at a catalogue of their own.
 inline const QString catalogueUrl = QStringLiteral("catalogueUrl");
 } // namespace SettingsKey
@@ -72,6 +77,10 @@ inline constexpr NumberSetting volume{SettingsKey::volume, 0.8, 0.0, 1.0};
 // The audio cache's budget in megabytes; the settings window shows it as a whole number.
 inline constexpr WholeNumberSetting cacheSizeBudgetMB{SettingsKey::cacheSizeBudgetMB, 500, 0,
                                                       std::numeric_limits<int>::max()};
+// A focus session's phases, in minutes.
+inline constexpr WholeNumberSetting focusMinutes{SettingsKey::focusMinutes, 25, 1, 120};
+inline constexpr WholeNumberSetting breakMinutes{SettingsKey::breakMinutes, 5, 1, 120};
+inline constexpr WholeNumberSetting longBreakMinutes{SettingsKey::longBreakMinutes, 15, 1, 120};
 } // namespace Setting
 
 // The user's settings: one flat JSON object of typed values in a file a person can read and

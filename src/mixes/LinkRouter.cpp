@@ -1,5 +1,6 @@
 #include "mixes/LinkRouter.h"
 
+#include "mixes/FocusSession.h"
 #include "mixes/MixLink.h"
 #include "mixes/SavedMixesService.h"
 #include "mixes/SleepTimer.h"
@@ -9,8 +10,8 @@
 #include <utility>
 
 LinkRouter::LinkRouter(PlayerService &player, SavedMixesService *mixes, SleepTimer *timer,
-                       QObject *parent)
-    : QObject(parent), m_player(player), m_mixes(mixes), m_timer(timer)
+                       FocusSession *focus, QObject *parent)
+    : QObject(parent), m_player(player), m_mixes(mixes), m_timer(timer), m_focus(focus)
 {}
 
 void LinkRouter::setRaiseHandler(std::function<void()> raise)
@@ -43,6 +44,8 @@ bool LinkRouter::open(const QString &uri, QString *refusal)
         reason = m_mixes->openMixAddress(url);
     else if (MixLink::isSleepAddress(url) && m_timer)
         reason = m_timer->openSleepAddress(url);
+    else if (MixLink::isFocusAddress(url) && m_focus)
+        reason = m_focus->openFocusAddress(url);
     else
         return false;
     if (refusal)
@@ -53,21 +56,21 @@ bool LinkRouter::open(const QString &uri, QString *refusal)
 bool LinkRouter::openLaunchArguments(const QStringList &arguments)
 {
     bool anyAddress = false;
-    bool onlySleep = true;
+    bool windowless = true;
     for (const QString &argument : arguments) {
         const QUrl url(argument);
         if (url.scheme() != scheme)
             continue;
         anyAddress = true;
-        onlySleep = onlySleep && MixLink::isSleepAddress(url);
+        windowless = windowless && (MixLink::isSleepAddress(url) || MixLink::isFocusAddress(url));
         // A mix names its scene, which only a loaded catalogue can tell known or unknown.
         if (m_ready)
             open(argument);
         else
             m_waiting.append(argument);
     }
-    // A sleep timer set from a shortcut or a script needs no window.
-    if (anyAddress && !onlySleep && m_raise)
+    // A sleep timer or a focus session set from a shortcut or a script needs no window.
+    if (anyAddress && !windowless && m_raise)
         m_raise();
     return anyAddress;
 }

@@ -11,6 +11,7 @@
 class PlayerService;
 class SavedMixesService;
 class SleepTimer;
+class FocusSession;
 
 // What each dusk-haven: address does, wherever it comes from (the command line, a second
 // launch, the desktop's media widget):
@@ -18,7 +19,9 @@ class SleepTimer;
 //   dusk-haven://scene/<id>    plays that scene (one path segment, percent-encoded as needed)
 //   dusk-haven://mix?…         applies a shared mix (see MixLink)
 //   dusk-haven://sleep?…       starts the sleep timer (see MixLink)
-// The mixes and the timer may be absent: their addresses are then not handled.
+//   dusk-haven://focus?…       starts or acts on a focus session (see MixLink)
+// The mixes, the timer and the focus session may be absent: their addresses are then not
+// handled.
 class LinkRouter : public QObject
 {
     Q_OBJECT
@@ -27,7 +30,7 @@ public:
     static inline const QString &scheme = MixLink::scheme;
 
     LinkRouter(PlayerService &player, SavedMixesService *mixes, SleepTimer *timer,
-               QObject *parent = nullptr);
+               FocusSession *focus = nullptr, QObject *parent = nullptr);
 
     // What brings up the launcher; nothing happens without one.
     void setRaiseHandler(std::function<void()> raise);
@@ -37,7 +40,7 @@ public:
     bool open(const QString &uri, QString *refusal = nullptr);
 
     // The addresses among a launch's arguments. They wait until setReady(); any but a sleep
-    // timer's also brings up the launcher. True when there was any.
+    // timer's or a focus session's also brings up the launcher. True when there was any.
     bool openLaunchArguments(const QStringList &arguments);
     // Start-up has run: addresses of a launch that waited are opened now.
     void setReady();
@@ -46,6 +49,7 @@ private:
     PlayerService &m_player;
     QPointer<SavedMixesService> m_mixes;
     QPointer<SleepTimer> m_timer;
+    QPointer<FocusSession> m_focus;
     std::function<void()> m_raise;
     bool m_ready = false;
     QStringList m_waiting;

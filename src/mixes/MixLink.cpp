@@ -1,6 +1,7 @@
 #include "mixes/MixLink.h"
 
 #include "core/AppError.h"
+#include "core/SettingsStore.h"
 #include "mixes/MixNames.h"
 
 #include <QCoreApplication>
@@ -95,6 +96,49 @@ bool MixLink::isMixAddress(const QUrl &url)
 bool MixLink::isSleepAddress(const QUrl &url)
 {
     return isAddressOf(url, QStringLiteral("sleep"));
+}
+
+bool MixLink::isFocusAddress(const QUrl &url)
+{
+    return isAddressOf(url, QStringLiteral("focus"));
+}
+
+MixLink::FocusRequest MixLink::readFocus(const QUrl &url)
+{
+    FocusRequest request;
+    const auto wholeNumber = [](const QString &text, qint64 least, qint64 most) {
+        bool ok = false;
+        const int value = text.toInt(&ok);
+        // The bounds are the settings' own, so a link can ask for nothing the window refuses.
+        if (!ok || value < least || value > most)
+            refuse(QCoreApplication::translate(
+                       "MixLink", "The link's numbers must be whole, from %1 to %2, not “%3”.")
+                       .arg(least)
+                       .arg(most)
+                       .arg(text));
+        return value;
+    };
+    for (const auto &[key, value] : items(url)) {
+        if (key == QLatin1String("focus"))
+            request.focusMinutes =
+                wholeNumber(value, Setting::focusMinutes.min, Setting::focusMinutes.max);
+        else if (key == QLatin1String("break"))
+            request.breakMinutes =
+                wholeNumber(value, Setting::breakMinutes.min, Setting::breakMinutes.max);
+        else if (key == QLatin1String("cycles"))
+            request.cycles = wholeNumber(value, 1, 100);
+        else if (key == QLatin1String("action") &&
+                 QStringList{"pause", "resume", "skip", "stop"}.contains(value))
+            request.action = value;
+        else
+            refuse(QCoreApplication::translate("MixLink", "“%1” is not part of a focus link.")
+                       .arg(key == QLatin1String("action") ? value : key));
+    }
+    if (!request.action.isEmpty() &&
+        (request.focusMinutes || request.breakMinutes || request.cycles))
+        refuse(QCoreApplication::translate("MixLink",
+                                           "A focus link either starts a session or acts on one."));
+    return request;
 }
 
 MixLink::SharedMix MixLink::readMix(const QUrl &url,

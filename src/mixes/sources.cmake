@@ -4,5 +4,6 @@ set(AREA_SOURCES
   VolumeGlide.h VolumeGlide.cpp
   SavedMixesService.h SavedMixesService.cpp
   SleepTimer.h SleepTimer.cpp
+  FocusSession.h FocusSession.cpp
   LinkRouter.h LinkRouter.cpp
 )

@@ -57,6 +57,8 @@ private Q_SLOTS:
                  QStringLiteral("duskhaven %1\n").arg(QString::fromUtf8(BuildInfo::version)));
         QCOMPARE(handle({"--toggle"}), std::nullopt);
         QCOMPARE(handle({"--quit", "--toggle"}), 2);
+        QCOMPARE(handle({"--focus"}), std::nullopt);
+        QCOMPARE(handle({"--focus", "--focus-stop"}), 2);
         QCOMPARE(handle({"--bogus"}), 2);
         QCOMPARE(handle({"a", "b"}), 2);
     }

@@ -119,6 +119,8 @@ private Q_SLOTS:
         QCOMPARE(MixRowText::chipDescription("Scene a"), "Saved mix with Scene a");
         QCOMPARE(MenuBarController::toolTipText({}), "Dusk Haven");
         QCOMPARE(MenuBarController::toolTipText("28 min"), "Dusk Haven · sleep in 28 min");
+        QCOMPARE(MenuBarController::toolTipText("28 min", "Break · 4 min"),
+                 "Dusk Haven · Break · 4 min · sleep in 28 min");
     }
 
     void popoversStayInsideTheirWindow()

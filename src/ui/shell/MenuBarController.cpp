@@ -83,16 +83,19 @@ void MenuBarController::buildPanel()
     });
 }
 
-QString MenuBarController::toolTipText(const QString &sleepRemaining)
+QString MenuBarController::toolTipText(const QString &sleepRemaining, const QString &focus)
 {
-    if (sleepRemaining.isEmpty())
-        return QStringLiteral("Dusk Haven");
-    return tr("Dusk Haven · sleep in %1").arg(sleepRemaining);
+    QString text = QStringLiteral("Dusk Haven");
+    if (!focus.isEmpty())
+        text = tr("%1 · %2").arg(text, focus);
+    if (!sleepRemaining.isEmpty())
+        text = tr("%1 · sleep in %2").arg(text, sleepRemaining);
+    return text;
 }
 
-void MenuBarController::showSleepRemaining(const QString &remaining)
+void MenuBarController::showStatus(const QString &sleepRemaining, const QString &focus)
 {
-    const QString text = toolTipText(remaining);
+    const QString text = toolTipText(sleepRemaining, focus);
     // The tray host is told only of a real change: most ticks of a watched timer change
     // nothing here.
     if (text != m_trayIcon->toolTip())

@@ -45,10 +45,10 @@ public:
     QAction *updateAction() const { return m_updateAction; }
     QAction *quitAction() const { return m_quitAction; }
 
-    // The icon's tooltip: the application's name, and the sleep timer's time left ("28 min")
-    // while one runs.
-    static QString toolTipText(const QString &sleepRemaining);
-    void showSleepRemaining(const QString &remaining);
+    // The icon's tooltip: the application's name, a focus session's phase and time left
+    // ("Focus · 24 min") and the sleep timer's time left ("28 min") while they run.
+    static QString toolTipText(const QString &sleepRemaining, const QString &focus = {});
+    void showStatus(const QString &sleepRemaining, const QString &focus);
 
 public Q_SLOTS:
     void togglePanel();
