@@ -333,6 +333,24 @@
     </message>
 </context>
 <context>
+    <name>FocusCues</name>
+    <message>
+        <location filename="../src/mixes/FocusCues.cpp" line="+105"/>
+        <source>Focus session done</source>
+        <translation>Sesión de concentración terminada</translation>
+    </message>
+    <message>
+        <location line="+13"/>
+        <source>%1: %2</source>
+        <translation>%1: %2</translation>
+    </message>
+    <message>
+        <location line="+25"/>
+        <source>Skip break</source>
+        <translation>Saltar descanso</translation>
+    </message>
+</context>
+<context>
     <name>FocusSession</name>
     <message>
         <location filename="../src/mixes/FocusSession.cpp" line="+113"/>

@@ -174,6 +174,7 @@ AppEnvironment::AppEnvironment(RecordStore &store, SettingsStore &settings, Opti
         std::make_unique<SleepTimer>(m_settings, m_player.get(), m_mixer.get(), m_autoPause.get());
     m_focus = std::make_unique<FocusSession>(m_settings, &m_store, m_savedMixes.get(),
                                              m_sleepTimer.get());
+    m_focusCues = std::make_unique<FocusCues>(*m_focus, m_audioStream, m_sleepTimer.get());
     m_links = std::make_unique<LinkRouter>(*m_player, m_savedMixes.get(), m_sleepTimer.get(),
                                            m_focus.get());
     connect(this, &AppEnvironment::startupFinishedChanged, m_links.get(), &LinkRouter::setReady);

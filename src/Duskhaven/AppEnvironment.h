@@ -13,6 +13,7 @@
 #include "custom_scenes/CustomScenesService.h"
 #include "custom_scenes/DialogFilePicker.h"
 #include "mixer/AmbientMixerService.h"
+#include "mixes/FocusCues.h"
 #include "mixes/FocusSession.h"
 #include "mixes/LinkRouter.h"
 #include "mixes/SavedMixesService.h"
@@ -152,6 +153,7 @@ private:
     std::unique_ptr<SavedMixesService> m_savedMixes;
     std::unique_ptr<SleepTimer> m_sleepTimer;
     std::unique_ptr<FocusSession> m_focus;
+    std::unique_ptr<FocusCues> m_focusCues;
     std::unique_ptr<LinkRouter> m_links;
     ImageCache m_imageCache;
     std::unique_ptr<CoverImageLoader> m_coverImages;

@@ -5,5 +5,6 @@ set(AREA_SOURCES
   SavedMixesService.h SavedMixesService.cpp
   SleepTimer.h SleepTimer.cpp
   FocusSession.h FocusSession.cpp
+  FocusCues.h FocusCues.cpp
   LinkRouter.h LinkRouter.cpp
 )

@@ -1,9 +1,13 @@
+#include "audio/MixStream.h"
 #include "core/AppError.h"
 #include "core/RecordStore.h"
 #include "core/SettingsStore.h"
 #include "core/Translations.h"
+#include "mixes/FocusCues.h"
 #include "mixes/FocusSession.h"
 #include "mixes/MixLink.h"
+#include "support/DbusMock.h"
+#include "support/NullSink.h"
 
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -138,6 +142,43 @@ private Q_SLOTS:
         QCOMPARE(rig.session->statusText(), "Focus · 22:59");
         rig.session->unwatch();
         QCOMPARE(rig.session->statusText(), "Focus · 23 min");
+    }
+
+    // A phase change rings the chime once at the null sink and shows a notification whose
+    // "Skip break" skips the break; the session's start does neither.
+    void aPhaseChangeChimesAndNotifies()
+    {
+        DbusMock daemon(DbusMock::Bus::Session, "org.freedesktop.Notifications",
+                        {"--template", "notification_daemon"});
+        QVERIFY(daemon.waitUntilServing());
+        const auto shown = [&daemon] {
+            return daemon.methodCalls("/org/freedesktop/Notifications", "Notify")
+                .value_or(QList<QVariantList>{});
+        };
+        Rig rig;
+        const auto stream = std::make_shared<MixStream>();
+        FocusCues cues(*rig.session, stream, nullptr);
+        NullSink::MonitorRecording heard;
+        QVERIFY(heard.start());
+
+        QVERIFY(rig.session->start({1, 5, 15, 0}));
+        QTest::qWait(500);
+        QVERIFY(!stream->isRunning());
+        QVERIFY(shown().isEmpty());
+        const qsizetype before = heard.samples().size();
+
+        rig.at(minute);
+        QTRY_COMPARE(shown().size(), 1);
+        const QVariantList notice = shown().first();
+        QCOMPARE(notice.at(3).toString(), "Break: 5 min");
+        QCOMPARE(qdbus_cast<QStringList>(notice.at(5)), (QStringList{"skip", "Skip break"}));
+        QTRY_VERIFY(NullSink::rms(heard.samples(), before) > 200);
+        QTRY_VERIFY_WITH_TIMEOUT(!stream->isRunning(), 10000); // rang once, then closed
+
+        QVERIFY(daemon.mock(
+            "/org/freedesktop/Notifications", "EmitSignal",
+            {"org.freedesktop.Notifications", "ActionInvoked", "us", QVariantList{1u, "skip"}}));
+        QTRY_COMPARE(rig.session->phase(), Phase::Focus);
     }
 
     void focusLinks_data()

@@ -174,16 +174,8 @@ private Q_SLOTS:
         DbusMock logind(DbusMock::Bus::System, "org.freedesktop.login1", {"--template", "logind"});
         QVERIFY(logind.waitUntilServing());
         const auto suspends = [&logind] {
-            const auto calls =
-                logind.mock("/org/freedesktop/login1", "GetMethodCalls", {"Suspend"});
-            if (!calls)
-                return -1;
-            // a(tav): one (time, arguments) pair per call.
-            const QDBusArgument list = calls->first().value<QDBusArgument>();
-            int count = 0;
-            for (list.beginArray(); !list.atEnd(); ++count)
-                list.asVariant();
-            return count;
+            const auto calls = logind.methodCalls("/org/freedesktop/login1", "Suspend");
+            return calls ? int(calls->size()) : -1;
         };
         Rig rig;
         rig.timer->setSuspendAfter(true);

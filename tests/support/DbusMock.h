@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDBusArgument>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
@@ -61,6 +62,36 @@ public:
                                      const QVariantList &arguments = {})
     {
         return call(path, QStringLiteral("org.freedesktop.DBus.Mock"), method, arguments);
+    }
+
+    // The arguments of each call of a method the daemon received so far; none when the mock
+    // could not be asked.
+    std::optional<QList<QVariantList>> methodCalls(const QString &path, const QString &method)
+    {
+        const auto reply = mock(path, QStringLiteral("GetMethodCalls"), {method});
+        if (!reply)
+            return std::nullopt;
+        // a(tav): one (time, arguments) pair per call.
+        QList<QVariantList> calls;
+        const QDBusArgument list = reply->first().value<QDBusArgument>();
+        list.beginArray();
+        while (!list.atEnd()) {
+            quint64 time = 0;
+            QVariantList arguments;
+            list.beginStructure();
+            list >> time;
+            list.beginArray();
+            while (!list.atEnd()) {
+                QDBusVariant argument;
+                list >> argument;
+                arguments.append(argument.variant());
+            }
+            list.endArray();
+            list.endStructure();
+            calls.append(arguments);
+        }
+        list.endArray();
+        return calls;
     }
 
     // Sets a property the way a daemon changes it: with PropertiesChanged.
