@@ -345,15 +345,48 @@
         <translation>%1: %2</translation>
     </message>
     <message>
-        <location line="+25"/>
+        <location line="+26"/>
         <source>Skip break</source>
         <translation>Pause überspringen</translation>
     </message>
 </context>
 <context>
+    <name>FocusMenu</name>
+    <message>
+        <location filename="../src/ui/controls/FocusMenu.qml" line="+16"/>
+        <source>Focus session</source>
+        <translation>Fokus-Sitzung</translation>
+    </message>
+    <message>
+        <location line="+47"/>
+        <source>Start focus</source>
+        <translation>Fokus starten</translation>
+    </message>
+    <message>
+        <location line="+6"/>
+        <source>Resume</source>
+        <translation>Fortsetzen</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>Pause</source>
+        <translation>Pausieren</translation>
+    </message>
+    <message>
+        <location line="+10"/>
+        <source>Stop</source>
+        <translation>Beenden</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Stop focus session</source>
+        <translation>Fokus-Sitzung beenden</translation>
+    </message>
+</context>
+<context>
     <name>FocusSession</name>
     <message>
-        <location filename="../src/mixes/FocusSession.cpp" line="+113"/>
+        <location filename="../src/mixes/FocusSession.cpp" line="+128"/>
         <source>Focus</source>
         <translation>Fokus</translation>
     </message>
@@ -750,6 +783,26 @@
     </message>
     <message>
         <location line="+16"/>
+        <source>Focus session</source>
+        <translation>Fokus-Sitzung</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Focus session, %1</source>
+        <translation>Fokus-Sitzung, %1</translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>Skip break</source>
+        <translation>Pause überspringen</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Skip focus</source>
+        <translation>Fokus überspringen</translation>
+    </message>
+    <message>
+        <location line="+6"/>
         <source>Saved mix</source>
         <translation>Gespeicherter Mix</translation>
     </message>
@@ -757,6 +810,16 @@
         <location line="+1"/>
         <source>Saved mix with %1</source>
         <translation>Gespeicherter Mix mit %1</translation>
+    </message>
+    <message>
+        <location line="+134"/>
+        <source>Shorter: %1</source>
+        <translation>Kürzer: %1</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Longer: %1</source>
+        <translation>Länger: %1</translation>
     </message>
 </context>
 <context>
@@ -778,12 +841,12 @@
 <context>
     <name>MixesRow</name>
     <message>
-        <location filename="../src/ui/controls/MixesRow.qml" line="+81"/>
+        <location filename="../src/ui/controls/MixesRow.qml" line="+82"/>
         <source>Save mix…</source>
         <translation>Mix speichern…</translation>
     </message>
     <message>
-        <location line="+30"/>
+        <location line="+31"/>
         <source>Mix name</source>
         <translation>Mix-Name</translation>
     </message>

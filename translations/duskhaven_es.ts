@@ -345,15 +345,48 @@
         <translation>%1: %2</translation>
     </message>
     <message>
-        <location line="+25"/>
+        <location line="+26"/>
         <source>Skip break</source>
         <translation>Saltar descanso</translation>
     </message>
 </context>
 <context>
+    <name>FocusMenu</name>
+    <message>
+        <location filename="../src/ui/controls/FocusMenu.qml" line="+16"/>
+        <source>Focus session</source>
+        <translation>Sesión de concentración</translation>
+    </message>
+    <message>
+        <location line="+47"/>
+        <source>Start focus</source>
+        <translation>Empezar a concentrarse</translation>
+    </message>
+    <message>
+        <location line="+6"/>
+        <source>Resume</source>
+        <translation>Reanudar</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>Pause</source>
+        <translation>Pausar</translation>
+    </message>
+    <message>
+        <location line="+10"/>
+        <source>Stop</source>
+        <translation>Detener</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Stop focus session</source>
+        <translation>Detener la sesión de concentración</translation>
+    </message>
+</context>
+<context>
     <name>FocusSession</name>
     <message>
-        <location filename="../src/mixes/FocusSession.cpp" line="+113"/>
+        <location filename="../src/mixes/FocusSession.cpp" line="+128"/>
         <source>Focus</source>
         <translation>Concentración</translation>
     </message>
@@ -750,6 +783,26 @@
     </message>
     <message>
         <location line="+16"/>
+        <source>Focus session</source>
+        <translation>Sesión de concentración</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Focus session, %1</source>
+        <translation>Sesión de concentración, %1</translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>Skip break</source>
+        <translation>Saltar descanso</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Skip focus</source>
+        <translation>Saltar concentración</translation>
+    </message>
+    <message>
+        <location line="+6"/>
         <source>Saved mix</source>
         <translation>Mezcla guardada</translation>
     </message>
@@ -757,6 +810,16 @@
         <location line="+1"/>
         <source>Saved mix with %1</source>
         <translation>Mezcla guardada con %1</translation>
+    </message>
+    <message>
+        <location line="+134"/>
+        <source>Shorter: %1</source>
+        <translation>Más corto: %1</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Longer: %1</source>
+        <translation>Más largo: %1</translation>
     </message>
 </context>
 <context>
@@ -778,12 +841,12 @@
 <context>
     <name>MixesRow</name>
     <message>
-        <location filename="../src/ui/controls/MixesRow.qml" line="+81"/>
+        <location filename="../src/ui/controls/MixesRow.qml" line="+82"/>
         <source>Save mix…</source>
         <translation>Guardar mezcla…</translation>
     </message>
     <message>
-        <location line="+30"/>
+        <location line="+31"/>
         <source>Mix name</source>
         <translation>Nombre de la mezcla</translation>
     </message>

@@ -258,5 +258,5 @@ AppServices AppEnvironment::viewServices() const
     return {*m_player,       *m_library, *m_mixer,        *m_autoPause,         *m_hotKeys,
             *m_pin,          *m_cache,   *m_customScenes, *m_customScenePicker, *m_videoCache,
             *m_audioMonitor, m_settings, *m_coverImages,  *m_startupNotice,     *m_savedMixes,
-            *m_sleepTimer};
+            *m_sleepTimer,  *m_focus};
 }

@@ -7,6 +7,7 @@ class CacheService;
 class CoverImageLoader;
 class CustomScenesService;
 class DialogFilePicker;
+class FocusSession;
 class HotKeyService;
 class LibraryService;
 class PinService;
@@ -36,4 +37,5 @@ struct AppServices
     StartupNotice &startupNotice;
     SavedMixesService &savedMixes;
     SleepTimer &sleepTimer;
+    FocusSession &focus;
 };

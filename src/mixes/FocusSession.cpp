@@ -106,6 +106,21 @@ void FocusSession::setBreakMixId(const QString &id)
     m_settings.setString(SettingsKey::breakMixId, id);
 }
 
+void FocusSession::stepMinutes(const QString &phase, int direction)
+{
+    const WholeNumberSetting &setting = phase == QLatin1String("focus") ? Setting::focusMinutes
+                                        : phase == QLatin1String("break")
+                                            ? Setting::breakMinutes
+                                            : Setting::longBreakMinutes;
+    const qint64 step = &setting == &Setting::focusMinutes ? 5 : 1;
+    const qint64 current = m_settings.value(setting);
+    // From 1 the first longer step lands on 5, and 5 steps back to 1, not to nothing.
+    qint64 next = current + (direction > 0 ? step : -step);
+    if (step == 5 && direction > 0 && current % 5 != 0)
+        next = (current / 5 + 1) * 5;
+    m_settings.set(setting, std::clamp(next, setting.min, setting.max));
+}
+
 QString FocusSession::phaseName(Phase phase)
 {
     switch (phase) {

@@ -104,6 +104,9 @@ public:
     int cycle() const { return m_cycle; }
     int cycles() const { return m_plan.cycles; }
 
+    // One step longer (+1) or shorter (-1) in the settings, within 1…120 minutes: five minutes
+    // for "focus", one for "break" and "longBreak".
+    Q_INVOKABLE void stepMinutes(const QString &phase, int direction);
     // The plan the settings hold, until stopped.
     Plan settingsPlan() const;
     // Starts (or restarts) a session with the settings' durations and no end.

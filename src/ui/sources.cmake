@@ -60,6 +60,9 @@ set(AREA_QML
   controls/SleepPresetChip.qml
   controls/SleepTimerMenu.qml
   controls/SleepTimerButton.qml
+  controls/MenuPill.qml
+  controls/FocusButton.qml
+  controls/FocusMenu.qml
   controls/MixesRow.qml
   panel/MenuBarPopoverView.qml
   panel/ScenePickerCard.qml

@@ -259,10 +259,11 @@ private Q_SLOTS:
         QCOMPARE(qAlpha(shown.pixel(shown.width() - 2, 1)), 0);
         QCOMPARE(qAlpha(shown.pixel(shown.width() / 2, 1)), 255);
         const QList<QQuickItem *> chain = tabChain(view->contentItem());
-        QCOMPARE(TestSupport::fieldOf(chain, accessibleName),
-                 (QStringList{"Favourite", "Next scene", "Play", "Volume", "See all", "Scene b",
-                              "Scene c", "Scene d", "Download", "Save mix…", "Sleep timer",
-                              "Auto-pause for calls & audio", "Settings", "Open app"}));
+        QCOMPARE(
+            TestSupport::fieldOf(chain, accessibleName),
+            (QStringList{"Favourite", "Next scene", "Play", "Volume", "See all", "Scene b",
+                         "Scene c", "Scene d", "Download", "Save mix…", "Focus session",
+                         "Sleep timer", "Auto-pause for calls & audio", "Settings", "Open app"}));
 
         // Space plays the scene shown, although nothing was played before.
         QTest::keyClick(view, Qt::Key_Space);
@@ -313,8 +314,22 @@ private Q_SLOTS:
                                     .arg(view->isExposed())));
         QTRY_VERIFY(named(tabChain(view->contentItem()), "Sleep timer, 15:00 left") ||
                     named(tabChain(view->contentItem()), "Sleep timer, 14:59 left"));
+
+        // The focus button beside it starts a session of the length its menu sets.
+        QVERIFY(press(named(tabChain(view->contentItem()), "Focus session")));
+        QQuickItem *longer = nullptr;
+        QTRY_VERIFY((longer = named(itemsOf(view->contentItem(), true), "Longer: Focus")));
+        QVERIFY(press(longer));
+        QTRY_COMPARE(app.environment->focusSession()->focusMinutes(), 30);
+        QVERIFY(press(named(itemsOf(view->contentItem(), true), "Start focus")));
+        FocusSession *focus = app.environment->focusSession();
+        QVERIFY(focus->running());
+        QCOMPARE(focus->watchers(), 1);
+        QTRY_VERIFY(named(tabChain(view->contentItem()), "Focus session, Focus · 30:00") ||
+                    named(tabChain(view->contentItem()), "Focus session, Focus · 29:59"));
         menuBar.hidePanel();
         QTRY_COMPARE(timer->watchers(), 0);
+        QCOMPARE(focus->watchers(), 0);
         QCOMPARE(timer->remainingText(), "15 min");
     }
 };

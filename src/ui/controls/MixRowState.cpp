@@ -20,6 +20,19 @@ QVariantList MixRowText::presets(const QVariantList &minutes)
     return list;
 }
 
+QString MixRowText::focusName(const QString &status)
+{
+    if (status.isEmpty())
+        return QCoreApplication::translate("MixRowText", "Focus session");
+    return QCoreApplication::translate("MixRowText", "Focus session, %1").arg(status);
+}
+
+QString MixRowText::skipLabel(bool inBreak)
+{
+    return inBreak ? QCoreApplication::translate("MixRowText", "Skip break")
+                   : QCoreApplication::translate("MixRowText", "Skip focus");
+}
+
 QString MixRowText::chipDescription(const QString &sceneName)
 {
     if (sceneName.isEmpty())
@@ -42,6 +55,7 @@ void MixRowState::setServices(ViewServices *services)
     if (m_services) {
         m_services->savedMixes()->disconnect(this);
         m_services->sleepTimer()->disconnect(this);
+        m_services->focus()->disconnect(this);
         m_services->library()->disconnect(this);
     }
     m_services = services;
@@ -54,11 +68,17 @@ void MixRowState::setServices(ViewServices *services)
                 &MixRowState::timerChanged);
         connect(services->sleepTimer(), &SleepTimer::runningChanged, this,
                 &MixRowState::timerChanged);
+        connect(services->focus(), &FocusSession::statusTextChanged, this,
+                &MixRowState::focusChanged);
+        connect(services->focus(), &FocusSession::planChanged, this,
+                &MixRowState::focusPlanChanged);
     }
     watch(m_shown);
     Q_EMIT servicesChanged();
     Q_EMIT chipsChanged();
     Q_EMIT timerChanged();
+    Q_EMIT focusChanged();
+    Q_EMIT focusPlanChanged();
 }
 
 void MixRowState::setShown(bool shown)
@@ -75,10 +95,13 @@ void MixRowState::watch(bool on)
     if (on == m_watching || !m_services)
         return;
     m_watching = on;
-    if (on)
+    if (on) {
         m_services->sleepTimer()->watch();
-    else
+        m_services->focus()->watch();
+    } else {
         m_services->sleepTimer()->unwatch();
+        m_services->focus()->unwatch();
+    }
 }
 
 QVariantList MixRowState::chips() const
@@ -119,4 +142,39 @@ QString MixRowState::moonName() const
 QVariantList MixRowState::presets() const
 {
     return MixRowText::presets(SleepTimer::presetMinutes());
+}
+
+QString MixRowState::focusText() const
+{
+    return m_services ? m_services->focus()->statusText() : QString();
+}
+
+QString MixRowState::focusName() const
+{
+    return MixRowText::focusName(focusText());
+}
+
+QString MixRowState::skipLabel() const
+{
+    return MixRowText::skipLabel(m_services &&
+                                 m_services->focus()->phase() != FocusSession::Phase::Focus);
+}
+
+QVariantList MixRowState::focusLengths() const
+{
+    if (!m_services)
+        return {};
+    const FocusSession *focus = m_services->focus();
+    const auto entry = [](const QString &key, FocusSession::Phase phase, int minutes) {
+        const QString title = FocusSession::phaseName(phase);
+        return QVariantMap{{QStringLiteral("key"), key},
+                           {QStringLiteral("title"), title},
+                           {QStringLiteral("length"), SleepTimer::minutesLabel(minutes)},
+                           {QStringLiteral("shorterName"),
+                            QCoreApplication::translate("MixRowText", "Shorter: %1").arg(title)},
+                           {QStringLiteral("longerName"),
+                            QCoreApplication::translate("MixRowText", "Longer: %1").arg(title)}};
+    };
+    return {entry(QStringLiteral("focus"), FocusSession::Phase::Focus, focus->focusMinutes()),
+            entry(QStringLiteral("break"), FocusSession::Phase::Break, focus->breakMinutes())};
 }

@@ -15,13 +15,18 @@ namespace MixRowText {
 QString moonName(bool running, const QString &remaining);
 // The timer menu's choices: {minutes, label} for each preset.
 QVariantList presets(const QVariantList &minutes);
+// The focus button's name for assistive tools: "Focus session", or with its phase and time.
+QString focusName(const QString &status);
+// What the focus menu's skip does: "Skip break" during a break, "Skip focus" during focus.
+QString skipLabel(bool inBreak);
 // What a saved mix's chip tells assistive tools besides its name.
 QString chipDescription(const QString &sceneName);
 } // namespace MixRowText
 
 // What the saved-mixes row shows: the chips, the moon button's time left and names, the
-// timer menu's choices. While `shown` (the row is on screen) it counts itself among the sleep
-// timer's watchers, so the time left moves each second only then.
+// timer menu's choices, and the focus button beside the moon. While `shown` (the row is on
+// screen) it counts itself among the sleep timer's and the focus session's watchers, so their
+// time left moves each second only then.
 class MixRowState : public QObject
 {
     Q_OBJECT
@@ -33,6 +38,11 @@ class MixRowState : public QObject
     Q_PROPERTY(QString moonText READ moonText NOTIFY timerChanged)
     Q_PROPERTY(QString moonName READ moonName NOTIFY timerChanged)
     Q_PROPERTY(QVariantList presets READ presets CONSTANT)
+    Q_PROPERTY(QString focusText READ focusText NOTIFY focusChanged)
+    Q_PROPERTY(QString focusName READ focusName NOTIFY focusChanged)
+    Q_PROPERTY(QString skipLabel READ skipLabel NOTIFY focusChanged)
+    // Each entry: {key, title, length, shorterName, longerName} for focus and break.
+    Q_PROPERTY(QVariantList focusLengths READ focusLengths NOTIFY focusPlanChanged)
 
 public:
     explicit MixRowState(QObject *parent = nullptr);
@@ -47,8 +57,14 @@ public:
     QString moonText() const;
     QString moonName() const;
     QVariantList presets() const;
+    QString focusText() const;
+    QString focusName() const;
+    QString skipLabel() const;
+    QVariantList focusLengths() const;
 
 Q_SIGNALS:
+    void focusChanged();
+    void focusPlanChanged();
     void servicesChanged();
     void shownChanged();
     void chipsChanged();

@@ -1,9 +1,10 @@
 import QtQuick
 import Duskhaven
 
-// The saved mixes as chips with "Save mix…" at their end, and the sleep timer's moon on the
-// right. "Save mix…" (or a chip's "Rename…") turns the row into a name field (Return saves,
-// Escape gives up); while a mix opened from a link plays unsaved, the chip is highlighted.
+// The saved mixes as chips with "Save mix…" at their end, and the focus session's timer and
+// the sleep timer's moon on the right. "Save mix…" (or a chip's "Rename…") turns the row into
+// a name field (Return saves, Escape gives up); while a mix opened from a link plays unsaved,
+// the chip is highlighted.
 Item {
     id: row
     required property ViewServices services
@@ -47,7 +48,7 @@ Item {
         // scroll sideways, and the one that takes the keyboard focus scrolls into view.
         id: chips
         visible: !row.naming
-        width: row.width - moon.width - 8
+        width: row.width - moon.width - focusButton.width - 14
         height: 24
         clip: true
         contentWidth: chipRow.width
@@ -90,7 +91,8 @@ Item {
         visible: row.naming
         spacing: 6
         Rectangle {
-            width: row.width - moon.width - saveButton.width - cancelButton.width - 26
+            width: row.width - moon.width - focusButton.width - saveButton.width
+                   - cancelButton.width - 32
             height: 24
             radius: 6
             color: Theme.palette.text(0.08)
@@ -125,6 +127,14 @@ Item {
             label: qsTr("Cancel")
             onActivated: row.naming = false
         }
+    }
+
+    FocusButton {
+        id: focusButton
+        anchors.right: moon.left
+        anchors.rightMargin: 6
+        services: row.services
+        rowState: rowState
     }
 
     SleepTimerButton {

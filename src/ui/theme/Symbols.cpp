@@ -10,7 +10,7 @@ struct Symbol
     char16_t codePoint; // Material Icons; the glyph's own name follows in the comment
 };
 
-constexpr std::array<Symbol, 41> table{{
+constexpr std::array<Symbol, 42> table{{
     // transport and scenes
     {u"play.fill", 0xe037},              // play_arrow
     {u"pause.fill", 0xe034},             // pause
@@ -56,6 +56,7 @@ constexpr std::array<Symbol, 41> table{{
     {u"moon.fill", 0xe51c},               // dark_mode
     {u"plus", 0xe145},                    // add
     {u"link", 0xe157},                    // link
+    {u"timer", 0xe425},                   // timer
 }};
 
 constexpr char16_t fallback = 0xe04d; // volume_down, as "speaker.wave.2"

@@ -37,6 +37,7 @@ class ViewServices : public QObject
     Q_PROPERTY(StartupNotice *startupNotice READ startupNotice CONSTANT)
     Q_PROPERTY(SavedMixesService *savedMixes READ savedMixes CONSTANT)
     Q_PROPERTY(SleepTimer *sleepTimer READ sleepTimer CONSTANT)
+    Q_PROPERTY(FocusSession *focus READ focus CONSTANT)
     Q_PROPERTY(SceneListModel *scenes READ scenes CONSTANT)
     Q_PROPERTY(ShellWindows *shell READ shell CONSTANT)
     // The one clock that moves every picture of every window.
@@ -63,6 +64,7 @@ public:
     StartupNotice *startupNotice() const { return &m_services.startupNotice; }
     SavedMixesService *savedMixes() const { return &m_services.savedMixes; }
     SleepTimer *sleepTimer() const { return &m_services.sleepTimer; }
+    FocusSession *focus() const { return &m_services.focus; }
     SceneListModel *scenes() const { return m_scenes; }
     ShellWindows *shell() const { return &m_shell; }
     ArtClock *artClock() const { return m_artClock; }
