@@ -129,11 +129,22 @@ struct GainRamp
             glide.since += frames;
             return frames;
         }
+        // The curve is followed exactly every `block` frames and linearly in between, which
+        // no ear tells apart from exact, at the cost of a linear ramp.
+        constexpr qsizetype block = 64;
         const qsizetype piece = std::min(frames, left);
-        for (qsizetype i = 0; i < piece; ++i) {
-            const float g = glide.gainAfter(glide.since + i + 1) * scale;
-            out[2 * i] += float(in[2 * i]) * g;
-            out[2 * i + 1] += float(in[2 * i + 1]) * g;
+        float g = gain;
+        for (qsizetype done = 0; done < piece;) {
+            const qsizetype n = std::min(block, piece - done);
+            const float next = glide.gainAfter(glide.since + done + n);
+            const float step = (next - g) / float(n);
+            for (qsizetype i = done; i < done + n; ++i) {
+                g += step;
+                out[2 * i] += float(in[2 * i]) * (g * scale);
+                out[2 * i + 1] += float(in[2 * i + 1]) * (g * scale);
+            }
+            g = next;
+            done += n;
         }
         glide.since += piece;
         left -= piece;
