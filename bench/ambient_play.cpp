@@ -1,25 +1,59 @@
 // Plays ambient layer files through the application's layer engine, the way the mixer does:
 //   ambient_play [--seconds N] [--volume V] [--pause-at S --resume-at S] [--music F]
-//                [--cycles C] file…
+//                [--cycles C] [--glide-to V --glide-minutes M [--stepped]] file…
 // Every file becomes one looping layer; --music plays F through the music engine on the same
 // stream, as the app does. --cycles first pauses and resumes everything C times (a quarter
-// second each). Prints the stream format, the decode time and the memory held by the decoded
-// layers, then plays for N seconds (default 60) and exits.
+// second each). --glide-to then glides every volume there over M minutes as a saved mix does
+// (VolumeGlide): handed to the stream, or with --stepped stepped as for an engine without it.
+// Prints the stream format, the decode time and the memory held by the decoded layers, then
+// plays for N seconds (default 60) and exits.
 
 #include "audio/MixStream.h"
+#include "core/SettingsStore.h"
 #include "mixer/AmbientEngine.h"
+#include "mixes/VolumeGlide.h"
 #include "playback/FfmpegEngine.h"
 
 #include <QCoreApplication>
+#include <QCoroTimer>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QTemporaryDir>
 #include <QTimer>
-#include <QCoroTimer>
 #include <cstdio>
 
 namespace {
+struct Glide
+{
+    float to = -1.0f;
+    double minutes = 20.0;
+    bool stepped = false;
+};
+
+void startGlide(AmbientEngine &engine, FfmpegEngine *music, float from, const Glide &glide,
+                SettingsStore &settings)
+{
+    QList<VolumeGlide::Channel> channels;
+    using HandOver = std::function<bool(float, std::chrono::milliseconds)>;
+    const auto handOver = [&glide](HandOver hand) { return glide.stepped ? HandOver() : hand; };
+    if (music)
+        channels.append({from, glide.to, [music](float v) { music->setVolume(v); },
+                         handOver([music](float v, std::chrono::milliseconds over) {
+                             return music->glideVolume(v, over);
+                         })});
+    for (const QString &id : engine.layerIds())
+        channels.append({from, glide.to, [&engine, id](float v) { engine.setVolume(id, v); },
+                         handOver([&engine, id](float v, std::chrono::milliseconds over) {
+                             engine.glideVolume(id, v, over);
+                             return true;
+                         })});
+    const auto length = std::chrono::milliseconds(qint64(glide.minutes * 60000));
+    new VolumeGlide(channels, length, settings, &engine);
+}
+
 QCoro::Task<> run(AmbientEngine &engine, FfmpegEngine *music, QStringList files, float volume,
-                  int seconds, double pauseAt, double resumeAt, int cycles)
+                  int seconds, double pauseAt, double resumeAt, int cycles, Glide glide,
+                  SettingsStore &settings)
 {
     QElapsedTimer clock;
     clock.start();
@@ -57,6 +91,8 @@ QCoro::Task<> run(AmbientEngine &engine, FfmpegEngine *music, QStringList files,
         co_await quarter;
         setAll(i % 2 == 1);
     }
+    if (glide.to >= 0.0f)
+        startGlide(engine, music, volume, glide, settings);
     if (pauseAt >= 0)
         QTimer::singleShot(int(pauseAt * 1000), &engine, [setAll] { setAll(false); });
     if (resumeAt >= 0)
@@ -74,6 +110,7 @@ int main(int argc, char **argv)
     double pauseAt = -1, resumeAt = -1;
     int cycles = 0;
     QString musicFile;
+    Glide glide;
     QStringList files;
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString &arg = args[i];
@@ -90,14 +127,24 @@ int main(int argc, char **argv)
             musicFile = args[++i];
         else if (arg == QLatin1String("--cycles") && hasValue)
             cycles = args[++i].toInt();
+        else if (arg == QLatin1String("--glide-to") && hasValue)
+            glide.to = args[++i].toFloat();
+        else if (arg == QLatin1String("--glide-minutes") && hasValue)
+            glide.minutes = args[++i].toDouble();
+        else if (arg == QLatin1String("--stepped"))
+            glide.stepped = true;
         else
             files.append(arg);
     }
     if (files.isEmpty()) {
         std::fprintf(stderr, "usage: ambient_play [--seconds N] [--volume V] "
-                             "[--pause-at S --resume-at S] [--music F] [--cycles C] file…\n");
+                             "[--pause-at S --resume-at S] [--music F] [--cycles C] "
+                             "[--glide-to V --glide-minutes M [--stepped]] file…\n");
         return 2;
     }
+    // The glide holds the settings' writes, as in the app; they go nowhere that stays.
+    QTemporaryDir settingsDir;
+    SettingsStore settings(settingsDir.filePath("settings.json"));
     const auto stream = std::make_shared<MixStream>();
     AmbientEngine engine(stream);
     std::unique_ptr<FfmpegEngine> music;
@@ -107,7 +154,8 @@ int main(int argc, char **argv)
         music->load(QUrl::fromLocalFile(QFileInfo(musicFile).absoluteFilePath()));
     }
     QTimer::singleShot(0, &engine, [&] {
-        run(engine, music.get(), files, volume, seconds, pauseAt, resumeAt, cycles);
+        run(engine, music.get(), files, volume, seconds, pauseAt, resumeAt, cycles, glide,
+            settings);
     });
     return app.exec();
 }

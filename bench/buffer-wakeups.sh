@@ -37,13 +37,8 @@ for i in 1 2 3; do sox "$WORK/loop$i.mp3" "$WORK/long$i.wav" repeat 2 trim 0 $LE
 sox -m -v 0.5 "$WORK/music.mp3" -v 0.5 "$WORK/long1.wav" -v 0.5 "$WORK/long2.wav" \
     -v 0.5 "$WORK/long3.wav" "$WORK/mix.wav"
 
-switches() {
-    local task
-    for task in /proc/"$1"/task/*; do
-        awk '/^voluntary_ctxt_switches/ {s += $2} END {print s + 0}' "$task/status" 2>/dev/null || true
-    done | awk '{s += $1} END {print s + 0}'
-}
-ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
+# shellcheck source=bench/proc-usage.sh
+source "$ROOT/bench/proc-usage.sh"
 HZ=$(getconf CLK_TCK)
 
 "$PLAY" --seconds $((WINDOW + 12)) --music "$WORK/music.mp3" "${LOOPS[@]}" >/dev/null &

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/FadeCurve.h"
+
 #include <QtGlobal>
 #include <algorithm>
 #include <limits>
@@ -34,62 +36,82 @@ public:
     virtual void skipFadeOuts() = 0;
 };
 
-// A gain that glides linearly to each new target, so that no change of volume, start or pause
-// puts a step into the waveform.
+// A gain that glides to each new target, so that no change of volume, start or pause puts a
+// step into the waveform: linearly over a few milliseconds, or eased at both ends over as long
+// as a mix's glide takes (rendered ahead with the queued sound, so a long glide wakes nobody).
 struct GainRamp
 {
+    enum class Shape { Linear, Eased };
+
+    // One glide: its start, its end, its length and the frames mixed since it began.
+    struct Glide
+    {
+        float from = 0.0f;
+        float target = 0.0f;
+        qsizetype length = 0;
+        qint64 since = 0;
+        Shape shape = Shape::Linear;
+
+        float gainAfter(qint64 frames) const
+        {
+            if (frames >= length)
+                return target;
+            const double done = double(frames) / double(length);
+            const double eased = shape == Shape::Eased ? FadeCurve::smoothStep(done) : done;
+            return float(from + (target - from) * eased);
+        }
+    };
+
     float gain = 0.0f;
-    float target = 0.0f;
-    float step = 0.0f;
     qsizetype left = 0;
-    // The last glide, to step back through: its start, its length and the frames mixed since.
-    float from = 0.0f;
-    qsizetype length = 0;
-    qint64 since = 0;
+    Glide glide;
+    // The glide before, as far as it had been mixed when this one began: a rewind past this
+    // one's start finds there the gain that was heard.
+    Glide before;
 
     // 20 ms: long enough that a jump of gain is not heard as a click, short enough that a
     // slider or a pause feels immediate.
     static qsizetype framesAt(int sampleRate) { return std::max(1, sampleRate / 50); }
 
-    bool isSounding() const { return left > 0 || gain > 0.0f || target > 0.0f; }
+    bool isSounding() const { return left > 0 || gain > 0.0f || glide.target > 0.0f; }
     bool isSilentAndSettled() const { return left == 0 && gain == 0.0f; }
 
     void skipFadeOut()
     {
-        if (target == 0.0f)
+        if (glide.target == 0.0f)
             *this = GainRamp{};
     }
 
-    void retarget(float newTarget, qsizetype rampFrames)
+    // Glides from the gain reached to newTarget over `frames`. A glide of the same shape
+    // already heading there goes on as it is.
+    void retarget(float newTarget, qsizetype frames, Shape shape = Shape::Linear)
     {
-        if (newTarget == target && (left > 0 || gain == newTarget))
+        if (newTarget == glide.target && (gain == newTarget || (left > 0 && shape == glide.shape)))
             return;
-        from = gain;
-        since = 0;
-        if (newTarget == gain) {
-            // Already there (a layer stopped before it was ever heard): nothing to glide.
-            target = newTarget;
-            left = length = 0;
-            step = 0.0f;
-            return;
-        }
-        target = newTarget;
-        left = length = rampFrames;
-        step = (newTarget - gain) / float(rampFrames);
+        // A glide never mixed was never heard: the one before it still tells what was.
+        if (glide.since > 0)
+            before = glide;
+        glide = {gain, newTarget, std::max<qsizetype>(1, frames), 0, shape};
+        left = newTarget == gain ? 0 : glide.length;
     }
 
     // Steps back `frames` mixed frames. Back past the start of the last glide, that glide
-    // starts again where the rewound sound resumes, as if the change came there.
+    // starts again where the rewound sound resumes, as if the change came there, and from the
+    // gain heard there: a change made while a long glide is queued ahead goes on from what is
+    // being heard, not from what was queued.
     void rewind(qint64 frames)
     {
-        since = std::max<qint64>(0, since - frames);
-        if (since >= length) {
-            gain = target;
-            left = 0;
-            return;
+        if (frames > glide.since) {
+            before.since = std::max<qint64>(0, before.since - (frames - glide.since));
+            glide.from = before.gainAfter(before.since);
+            glide.since = 0;
+        } else {
+            glide.since -= frames;
         }
-        gain = from + step * float(since);
-        left = length - qsizetype(since);
+        gain = glide.gainAfter(glide.since);
+        left = glide.from == glide.target
+                   ? 0
+                   : qsizetype(std::max<qint64>(0, glide.length - glide.since));
     }
 
     // Adds in × gain to out for up to `frames` stereo frames, stopping where a glide ends so
@@ -104,19 +126,29 @@ struct GainRamp
             const float g = gain * scale;
             for (qsizetype i = 0; i < 2 * frames; ++i)
                 out[i] += float(in[i]) * g;
-            since += frames;
+            glide.since += frames;
             return frames;
         }
+        // The curve is followed exactly every `block` frames and linearly in between, which
+        // no ear tells apart from exact, at the cost of a linear ramp.
+        constexpr qsizetype block = 64;
         const qsizetype piece = std::min(frames, left);
-        since += piece;
         float g = gain;
-        for (qsizetype i = 0; i < piece; ++i) {
-            g += step;
-            out[2 * i] += float(in[2 * i]) * (g * scale);
-            out[2 * i + 1] += float(in[2 * i + 1]) * (g * scale);
+        for (qsizetype done = 0; done < piece;) {
+            const qsizetype n = std::min(block, piece - done);
+            const float next = glide.gainAfter(glide.since + done + n);
+            const float step = (next - g) / float(n);
+            for (qsizetype i = done; i < done + n; ++i) {
+                g += step;
+                out[2 * i] += float(in[2 * i]) * (g * scale);
+                out[2 * i + 1] += float(in[2 * i + 1]) * (g * scale);
+            }
+            g = next;
+            done += n;
         }
+        glide.since += piece;
         left -= piece;
-        gain = left == 0 ? target : gain + step * float(piece);
+        gain = glide.gainAfter(glide.since);
         return piece;
     }
 };

@@ -57,6 +57,12 @@ void AmbientEngine::setVolume(const QString &id, float volume)
     m_stream->touch();
 }
 
+void AmbientEngine::glideVolume(const QString &id, float volume, std::chrono::milliseconds over)
+{
+    m_mixer->glideVolume(id, volume, qsizetype(over.count() * sampleRate() / 1000));
+    m_stream->touch();
+}
+
 void AmbientEngine::setPlaying(const QString &id, bool playing)
 {
     m_mixer->setPlaying(id, playing);

@@ -5,6 +5,7 @@
 #include <QCoroTask>
 #include <QObject>
 #include <QStringList>
+#include <chrono>
 #include <memory>
 
 class LayerMixer;
@@ -39,6 +40,10 @@ public:
     void removeLayer(const QString &id);
     void removeAll();
     void setVolume(const QString &id, float volume);
+    // The layer's volume goes to `volume` over `over`, eased at both ends, from the gain being
+    // heard; the curve is rendered ahead with the queued sound, so it costs no wake-ups of its
+    // own. A later volume or play change calls it off from where it is.
+    void glideVolume(const QString &id, float volume, std::chrono::milliseconds over);
     // Pausing keeps the layer's position; playing again continues from it.
     void setPlaying(const QString &id, bool playing);
 

@@ -86,19 +86,26 @@ void AmbientMixerService::musicChanged()
 
 // ---- Volumes and players ----
 
-void AmbientMixerService::setVolume(float volume, const QString &layerId)
+bool AmbientMixerService::keepVolume(float volume, const QString &layerId)
 {
     // JSON has no NaN: one stored would make the whole map unreadable at the next start.
     if (!std::isfinite(volume))
-        return;
+        return false;
     if (!m_pack.hasFile(layerId))
-        return;
+        return false;
     if (!m_layerVolumes.contains(layerId) || m_layerVolumes.value(layerId) != volume) {
         m_layerVolumes.insert(layerId, volume);
         Q_EMIT layerVolumesChanged();
         saveVolumes();
     }
+    return true;
+}
 
+void AmbientMixerService::setVolume(float volume, const QString &layerId)
+{
+    m_glideEnds.remove(layerId);
+    if (!keepVolume(volume, layerId))
+        return;
     if (volume <= 0.0f) {
         m_loading.remove(layerId);
         m_engine->removeLayer(layerId);
@@ -116,6 +123,36 @@ void AmbientMixerService::setVolume(float volume, const QString &layerId)
         startLayer(layerId);
     }
     // A layer still decoding takes the volume stored when it is ready.
+}
+
+void AmbientMixerService::glideVolume(float volume, const QString &layerId,
+                                      std::chrono::milliseconds over)
+{
+    if (!keepVolume(volume, layerId))
+        return;
+    m_glideEnds.insert(layerId, std::chrono::steady_clock::now() + over);
+    if (!m_pack.isListed(layerId))
+        return;
+    if (m_engine->hasLayer(layerId)) {
+        if (volume > 0.0f && musicIsPlaying() && !m_engine->isLayerPlaying(layerId))
+            m_engine->setPlaying(layerId, true);
+        m_engine->glideVolume(layerId, volume, over);
+    } else if (volume > 0.0f && !m_loading.contains(layerId)) {
+        startLayer(layerId);
+    }
+}
+
+void AmbientMixerService::continueGlide(const QString &layerId)
+{
+    const auto end = m_glideEnds.find(layerId);
+    if (end == m_glideEnds.end())
+        return;
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        *end - std::chrono::steady_clock::now());
+    if (left.count() > 0)
+        m_engine->glideVolume(layerId, volumeFor(layerId), left);
+    else
+        m_glideEnds.erase(end);
 }
 
 void AmbientMixerService::startLayer(const QString &layerId)
@@ -139,8 +176,10 @@ QCoro::Task<> AmbientMixerService::loadLayer(QString layerId, QString path, quin
     m_loading.remove(layerId);
     const bool decoded = pcm != nullptr;
     const float volume = m_layerVolumes.value(layerId, 0.0f);
-    if (decoded && volume > 0.0f)
+    if (decoded && volume > 0.0f) {
         m_engine->setLayer(layerId, std::move(pcm), volume, musicIsPlaying());
+        continueGlide(layerId);
+    }
     Q_EMIT layerLoaded(layerId, decoded);
 }
 
@@ -169,8 +208,13 @@ void AmbientMixerService::syncPlayers()
 void AmbientMixerService::followMusic()
 {
     const bool playing = musicIsPlaying();
-    for (const QString &id : m_engine->layerIds())
-        m_engine->setPlaying(id, playing && m_layerVolumes.value(id, 0.0f) > 0.0f);
+    for (const QString &id : m_engine->layerIds()) {
+        const bool sounds = playing && m_layerVolumes.value(id, 0.0f) > 0.0f;
+        const bool wasPlaying = m_engine->isLayerPlaying(id);
+        m_engine->setPlaying(id, sounds);
+        if (sounds && !wasPlaying)
+            continueGlide(id);
+    }
 }
 
 void AmbientMixerService::removePack()
@@ -178,6 +222,7 @@ void AmbientMixerService::removePack()
     // Every player goes, also one of a layer the current catalogue no longer lists: its
     // volume is forgotten below, and a slider at 0 must not leave a sound playing.
     m_loading.clear();
+    m_glideEnds.clear();
     m_engine->removeAll();
     if (!m_layerVolumes.isEmpty()) {
         m_layerVolumes.clear();

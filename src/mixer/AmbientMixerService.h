@@ -10,6 +10,7 @@
 #include <QPointer>
 #include <QVariantList>
 #include <QVariantMap>
+#include <chrono>
 #include <functional>
 #include <memory>
 
@@ -76,6 +77,12 @@ public:
     // music plays) or updated, at 0 or below it is stopped and dropped. A volume that is not a
     // number is ignored.
     Q_INVOKABLE void setVolume(float volume, const QString &layerId);
+    // As setVolume(), but the sound glides there over `over`, eased at both ends, rendered
+    // ahead with the queued sound; the volume shown (and stored) is the new one from the
+    // start. At 0 the layer keeps its player to the end of the glide: the setVolume() that
+    // ends the glide drops it. A layer whose player is still to be made, or that the music
+    // pauses and plays again meanwhile, glides to the volume over the time left.
+    void glideVolume(float volume, const QString &layerId, std::chrono::milliseconds over);
     // Deletes every layer file, silences every layer and forgets every volume.
     Q_INVOKABLE void removePack();
     // For views, which cannot await.
@@ -115,6 +122,10 @@ private:
     QCoro::Task<> loadLayer(QString layerId, QString path, quint64 ticket);
     void startLayer(const QString &layerId);
     void followMusic();
+    // Stores the layer's volume; false for one the mixer takes no volume for.
+    bool keepVolume(float volume, const QString &layerId);
+    // Goes on with the glide under way for the layer, over its time left.
+    void continueGlide(const QString &layerId);
     bool musicIsPlaying() const;
     // Players exist exactly for the layers in effect that have a stored volume above 0 and a
     // file: a layer the catalogue stops listing has no slider left to silence it, and one
@@ -129,6 +140,8 @@ private:
     AmbientEngine *m_engine;
 
     QMap<QString, float> m_layerVolumes;
+    // The ends of the layers' glides under way.
+    QHash<QString, std::chrono::steady_clock::time_point> m_glideEnds;
 
     // Layers being decoded: id → ticket. A decode whose ticket is no longer here (its volume
     // went to 0, the pack was removed, or a newer decode started) is dropped when it ends.

@@ -22,9 +22,14 @@ const LayerMixer::Layer *LayerMixer::find(const QString &id) const
     return const_cast<LayerMixer *>(this)->find(id);
 }
 
-void LayerMixer::retarget(Layer &layer) const
+void LayerMixer::retarget(Layer &layer, qsizetype glideFrames) const
 {
-    layer.ramp.retarget((layer.playing && !layer.removed) ? layer.volume : 0.0f, m_rampFrames);
+    // A glide shorter than the short ramp would be heard as a click.
+    const float target = (layer.playing && !layer.removed) ? layer.volume : 0.0f;
+    if (glideFrames > m_rampFrames)
+        layer.ramp.retarget(target, glideFrames, GainRamp::Shape::Eased);
+    else
+        layer.ramp.retarget(target, m_rampFrames);
 }
 
 void LayerMixer::setLayer(const QString &id, std::shared_ptr<const LayerPcm> pcm, float volume,
@@ -85,10 +90,20 @@ void LayerMixer::setVolume(const QString &id, float volume)
     }
 }
 
-void LayerMixer::setPlaying(const QString &id, bool playing)
+void LayerMixer::glideVolume(const QString &id, float volume, qsizetype frames)
 {
     std::lock_guard lock(m_mutex);
     if (Layer *layer = find(id)) {
+        layer->volume = std::clamp(volume, 0.0f, 1.0f);
+        retarget(*layer, frames);
+    }
+}
+
+void LayerMixer::setPlaying(const QString &id, bool playing)
+{
+    std::lock_guard lock(m_mutex);
+    // Unchanged, a glide of its volume under way goes on.
+    if (Layer *layer = find(id); layer && layer->playing != playing) {
         layer->playing = playing;
         retarget(*layer);
     }

@@ -14,8 +14,9 @@
 // inside the same render call, so the loop has no seam of its own making.
 //
 // Every gain change (volume, start, pause, removal) glides linearly over rampFrames() so no
-// change puts a step into the waveform. A paused layer keeps its position (it moves on by the
-// short fade only); a removed one fades out and is then dropped.
+// change puts a step into the waveform; a mix's glide of a volume is one eased curve, however
+// long. A paused layer keeps its position (it moves on by the short fade only); a removed one
+// fades out and is then dropped.
 //
 // Thread-safe: the audio thread renders while the main thread changes layers. Rendering is a
 // plain loop over contiguous 16-bit buffers per sounding layer; silent layers cost nothing.
@@ -34,6 +35,9 @@ public:
     void removeLayer(const QString &id);
     void removeAll();
     void setVolume(const QString &id, float volume);
+    // Moves the layer's volume to `volume` over `frames`, eased at both ends, from the gain
+    // being heard; a later change of volume or play state calls the glide off from where it is.
+    void glideVolume(const QString &id, float volume, qsizetype frames);
     void setPlaying(const QString &id, bool playing);
 
     bool hasLayer(const QString &id) const;
@@ -69,7 +73,8 @@ private:
 
     Layer *find(const QString &id);
     const Layer *find(const QString &id) const;
-    void retarget(Layer &layer) const;
+    // Over the short ramp, or eased over `glideFrames` when that is longer.
+    void retarget(Layer &layer, qsizetype glideFrames = 0) const;
     // Under the lock.
     void dropGone();
     // Returns the frames it advanced.

@@ -255,11 +255,20 @@ QList<VolumeGlide::Channel> SavedMixesService::layerChannels(const MixLevels &le
     for (const QString &id : layerIds) {
         const float from = m_mixer->volumeFor(id);
         const float to = levels.layerVolumes.value(id, 0.0f);
-        if (from != to)
-            channels.append({from, to, [mixer = m_mixer, id](float volume) {
-                                 if (mixer)
-                                     mixer->setVolume(volume, id);
-                             }});
+        if (from == to)
+            continue;
+        const QPointer<AmbientMixerService> mixer = m_mixer;
+        channels.append({from, to,
+                         [mixer, id](float volume) {
+                             if (mixer)
+                                 mixer->setVolume(volume, id);
+                         },
+                         [mixer, id](float volume, std::chrono::milliseconds over) {
+                             if (mixer)
+                                 mixer->glideVolume(volume, id, over);
+                             return true;
+                         },
+                         [mixer, id] { return mixer ? mixer->volumeFor(id) : -1.0f; }});
     }
     return channels;
 }
@@ -297,11 +306,18 @@ QCoro::Task<> SavedMixesService::applyLevels(MixLevels levels)
     }
 
     QList<VolumeGlide::Channel> channels;
-    if (m_player && m_player->volume() != levels.musicVolume)
-        channels.append({m_player->volume(), levels.musicVolume, [player = m_player](float volume) {
+    if (m_player && m_player->volume() != levels.musicVolume) {
+        const QPointer<PlayerService> player = m_player;
+        channels.append({player->volume(), levels.musicVolume,
+                         [player](float volume) {
                              if (player)
                                  player->setVolume(volume);
-                         }});
+                         },
+                         [player](float volume, std::chrono::milliseconds over) {
+                             return !player || player->glideVolume(volume, over);
+                         },
+                         [player] { return player ? player->volume() : -1.0f; }});
+    }
     QStringList present, missing;
     if (m_mixer) {
         for (const AmbientLayer &layer : m_mixer->layers()) {

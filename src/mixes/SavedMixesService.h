@@ -24,7 +24,9 @@ class SettingsStore;
 // Applying a mix glides every volume to the mix's over glideDuration and plays its scene; the
 // layers the catalogue no longer lists are left alone, and a listed layer whose sound is not
 // on disk yet is fetched with the ambient pack and glides in once it is here. A mix without a
-// scene leaves the music as it is. The player and the mixer are held weakly.
+// scene leaves the music as it is. The engines render the glides ahead with the sound (see
+// VolumeGlide), and the volumes show the mix's from the start; one the user changes meanwhile
+// stays as they set it. The player and the mixer are held weakly.
 class SavedMixesService : public QObject
 {
     Q_OBJECT

@@ -3,6 +3,7 @@
 #include <QObject>
 #include <QString>
 #include <QUrl>
+#include <chrono>
 
 // The audio player that the music goes through: one current item made from a local file,
 // play, pause, volume, position, and a signal at the end of the item. Each load makes a new
@@ -41,6 +42,17 @@ public:
     virtual void pause() = 0;
     // Linear gain 0.0–1.0, kept across items.
     virtual void setVolume(float volume) = 0;
+    // Moves the volume to `volume` over `over`, eased at both ends, from the gain being heard;
+    // volume() is the new one from the start. An engine that renders its sound ahead renders
+    // the curve with it, so that even a glide of many minutes wakes nobody; a later setVolume()
+    // calls the glide off from where it is. False, with nothing changed, from an engine that
+    // cannot: its caller steps the volume itself.
+    virtual bool glideVolume(float volume, std::chrono::milliseconds over)
+    {
+        Q_UNUSED(volume);
+        Q_UNUSED(over);
+        return false;
+    }
     virtual float volume() const = 0;
 
     // Milliseconds into the current item, and its length (0 while unknown).

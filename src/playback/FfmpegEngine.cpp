@@ -266,11 +266,15 @@ public:
         return old;
     }
 
-    void setPlaying(bool playing, float volume)
+    // Over the short ramp, or eased over `glideFrames` when that is longer.
+    void setPlaying(bool playing, float volume, qsizetype glideFrames = 0)
     {
         std::lock_guard lock(m_mutex);
         m_playing = playing;
-        m_ramp.retarget(playing ? volume : 0.0f, m_rampFrames);
+        if (glideFrames > m_rampFrames)
+            m_ramp.retarget(playing ? volume : 0.0f, glideFrames, GainRamp::Shape::Eased);
+        else
+            m_ramp.retarget(playing ? volume : 0.0f, m_rampFrames);
     }
 
     // The frames of `item` heard by output frame `heard`.
@@ -527,7 +531,7 @@ void FfmpegEngine::play()
     if (m_ended)
         startItem();
     m_playing = true;
-    m_source->setPlaying(true, m_volume);
+    m_source->setPlaying(true, m_volume, glideFramesLeft());
     m_stream->touch();
 }
 
@@ -541,10 +545,29 @@ void FfmpegEngine::pause()
 void FfmpegEngine::setVolume(float volume)
 {
     m_volume = std::clamp(volume, 0.0f, 1.0f);
+    m_glideEnd = {};
     if (!m_playing)
         return;
     m_source->setPlaying(true, m_volume);
     m_stream->touch();
+}
+
+bool FfmpegEngine::glideVolume(float volume, std::chrono::milliseconds over)
+{
+    m_volume = std::clamp(volume, 0.0f, 1.0f);
+    m_glideEnd = std::chrono::steady_clock::now() + over;
+    if (m_playing) {
+        m_source->setPlaying(true, m_volume, glideFramesLeft());
+        m_stream->touch();
+    }
+    return true;
+}
+
+qsizetype FfmpegEngine::glideFramesLeft() const
+{
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        m_glideEnd - std::chrono::steady_clock::now());
+    return left.count() > 0 ? qsizetype(left.count() * m_stream->sampleRate() / 1000) : 0;
 }
 
 qint64 FfmpegEngine::position() const

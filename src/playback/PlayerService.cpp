@@ -335,6 +335,19 @@ void PlayerService::setVolume(float volume)
     Q_EMIT volumeChanged();
 }
 
+bool PlayerService::glideVolume(float volume, std::chrono::milliseconds over)
+{
+    const std::optional<float> usable = usableVolume(volume);
+    if (!usable || !m_engine->glideVolume(*usable, over))
+        return false;
+    if (*usable == m_volume)
+        return true;
+    m_volume = *usable;
+    m_settings.set(Setting::volume, double(m_volume));
+    Q_EMIT volumeChanged();
+    return true;
+}
+
 QString PlayerService::currentTrackId() const
 {
     return m_queue ? m_queue->currentId().value_or(QString()) : QString();

@@ -137,6 +137,10 @@ public:
     // Applied to the engine at once and stored as the "volume" setting, so the volume
     // controls and the sound agree; held within 0.0–1.0.
     void setVolume(float volume);
+    // Glides the sound to `volume` over `over`, eased at both ends, rendered ahead by the
+    // engine; volume() and the setting show the new volume from the start. False, with
+    // nothing changed, when the engine cannot (the caller then steps setVolume()).
+    bool glideVolume(float volume, std::chrono::milliseconds over);
     QString currentTrackId() const;
     bool hasLoadedItem() const { return m_engine->currentItem() != AudioEngine::noItem; }
     // A play/pause press from the panel, a hot key or the media controls does something: it

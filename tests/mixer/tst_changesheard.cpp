@@ -1,6 +1,7 @@
 // What is heard when something changes while the stream holds a long queue: the change
 // replaces the queued sound from the frame being heard, so it is heard within 30 ms of it, and
-// the sound goes on from the same place, with neither a gap nor a repeat. Every recorded
+// the sound goes on from the same place, with neither a gap nor a repeat; a glide written
+// ahead into the queue follows its curve. Every recorded
 // sample is compared with the mix expected of it; the sounds are noise, so a place in them is
 // told by a few samples.
 
@@ -219,6 +220,69 @@ private Q_SLOTS:
         const qsizetype back = heard.firstSound(fade + rate / 2);
         QVERIFY(heardInTime(heard, backMark, shift, back));
         QVERIFY(heard.firstChange(back + glide, shift, 1.0) >= back + rate / 2 - glide);
+    }
+
+    // A glide of a layer's volume, handed to the stream whole: the gain heard follows the eased
+    // curve from one level to the other (a quarter, half and most of the way at a quarter, half
+    // and three quarters of its time) with no step anywhere; a volume change in the middle of
+    // the next glide goes on from the gain being heard, and the glide is over.
+    void aGlideFollowsItsCurveAndAVolumeChangeCallsItOff()
+    {
+        using namespace std::chrono_literals;
+        const auto stream = std::make_shared<MixStream>();
+        AmbientEngine ambience(stream);
+        const std::vector<qint16> content = HeardSound::noise(17, noiseFrames);
+        NullSink::MonitorRecording monitor;
+        QVERIFY(monitor.start("duskhaven_null.monitor", {}, recorderLatencyMs));
+        ambience.setLayer("noise", HeardSound::stereoLayer(content), 0.2f, true);
+        QTRY_VERIFY_WITH_TIMEOUT(stream->heardFrame() > 2 * rate, 10000);
+
+        const auto heardNow = [&stream] { return stream->heardFrame(); };
+        QTRY_VERIFY_WITH_TIMEOUT(stream->queuedFrames() >= rate, 5000);
+        const Mark up = mark(heardNow, [&] { ambience.glideVolume("noise", 1.0f, 2s); });
+        QTRY_VERIFY_WITH_TIMEOUT(stream->heardFrame() > up.after + 3 * rate, 15000);
+        QTRY_VERIFY_WITH_TIMEOUT(stream->queuedFrames() >= rate, 5000);
+        const Mark down = mark(heardNow, [&] { ambience.glideVolume("noise", 0.2f, 4s); });
+        QTRY_VERIFY_WITH_TIMEOUT(stream->heardFrame() > down.after + rate, 10000);
+        const Mark change = mark(heardNow, [&] { ambience.setVolume("noise", 0.6f); });
+        QTRY_VERIFY_WITH_TIMEOUT(stream->heardFrame() > change.after + 4 * rate, 15000);
+        ambience.setPlaying("noise", false);
+        QTRY_VERIFY_WITH_TIMEOUT(!stream->isRunning(), 10000);
+
+        const HeardSound::Heard heard{HeardSound::leftOf(monitor.samples()), content};
+        const qsizetype from = heard.firstSound(0) + glide;
+        const qsizetype shift = heard.shiftAt(from, 0.2);
+        QVERIFY(shift >= 0);
+        // The layer started with the stream: its place is the output frame's.
+        const auto recorded = [&](qint64 output) {
+            return heard.frameOf(output, shift, qsizetype(output) + from);
+        };
+        const auto gainIs = [&](qsizetype at, double expected, double within) {
+            const double gain = gainAt(heard, at, shift);
+            if (std::abs(gain - expected) < within)
+                return true;
+            qWarning() << "gain" << gain << "at" << at << "not" << expected;
+            return false;
+        };
+        const qsizetype end = recorded(change.after) + 7 * rate / 2;
+        QVERIFY(end + 64 < heard.size());
+        qsizetype middle = -1;
+        for (qsizetype at = from; at < end; at += 64) {
+            const double step = gainAt(heard, at + 64, shift) - gainAt(heard, at, shift);
+            QVERIFY2(std::abs(step) < 0.05, qPrintable(QStringLiteral("a step of %1").arg(step)));
+            if (middle < 0 && gainAt(heard, at, shift) >= 0.6)
+                middle = at;
+        }
+        QVERIFY(middle >= recorded(up.before) + rate - 64 &&
+                middle <= recorded(up.after) + heardWithin + rate + 64);
+        QVERIFY(gainIs(middle - rate / 2, 0.2 + 0.8 * FadeCurve::smoothStep(0.25), 0.02));
+        QVERIFY(gainIs(middle + rate / 2, 0.2 + 0.8 * FadeCurve::smoothStep(0.75), 0.02));
+        QVERIFY(gainIs(middle - rate - rate / 10, 0.2, 0.01));
+        QVERIFY(gainIs(middle + rate + rate / 10, 1.0, 0.01));
+        // A second into the four-second glide down, then the change from there.
+        QVERIFY(gainIs(recorded(change.before) - 64, 0.85, 0.1));
+        for (qsizetype at = recorded(change.after) + heardWithin + glide; at < end; at += rate / 2)
+            QVERIFY(gainIs(at, 0.6, 0.01));
     }
 };
 

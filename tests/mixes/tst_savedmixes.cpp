@@ -4,6 +4,7 @@
 #include "playback/NowPlayingBridge.h"
 #include "support/MixerFixture.h"
 
+#include <QSignalSpy>
 #include <QTest>
 
 namespace {
@@ -107,6 +108,26 @@ private Q_SLOTS:
                  (QMap<QString, float>{{"birds", 0.0f}, {"waves", 0.5f}}));
         QVERIFY(QFileInfo::exists(rig.mixer().layerFile("waves")));
         QTRY_VERIFY(rig.mixer().isLayerPlaying("waves"));
+    }
+
+    // The layers' glides are handed to the sound: their volumes show the mix's at once and
+    // change only then (the test player's engine cannot, so the music is stepped). A volume
+    // the user sets during the glide stays as they set it, stepped or handed over.
+    void aVolumeTheUserSetsDuringTheGlideStays()
+    {
+        Rig rig;
+        rig.player().setVolume(0.1f);
+        rig.mixer().setVolume(0.8f, "birds");
+        QSignalSpy layers(&rig.mixer(), &AmbientMixerService::layerVolumesChanged);
+        rig.mixes->applyLevels({"rain", 0.9f, {{"birds", 0.3f}}});
+        QCOMPARE(rig.mixer().volumeFor("birds"), 0.3f);
+        QCOMPARE(layers.size(), 1);
+        rig.player().setVolume(0.5f);
+        rig.mixer().setVolume(0.6f, "birds");
+        QTRY_VERIFY(!rig.mixes->isGliding());
+        QCOMPARE(rig.player().volume(), 0.5f);
+        QCOMPARE(rig.mixer().volumeFor("birds"), 0.6f);
+        QCOMPARE(layers.size(), 2);
     }
 
     // A link applies at once and is then offered for saving under its own name; a refused
