@@ -155,6 +155,20 @@ QCoro::Task<bool> PanelShots::take(QString folder, MenuBarController &menuBar)
     if (moon)
         moon->setProperty("menuOpen", false);
 
+    // A focus session under way beside the moon, then its menu open.
+    FocusSession *focus = services->focus();
+    focus->start();
+    QObject *focusButton = root->findChild<QObject *>(QStringLiteral("focusButton"));
+    if (focusButton)
+        focusButton->setProperty("menuOpen", true);
+    co_await QCoro::sleepFor(800ms);
+    if (!alive)
+        co_return false;
+    written = focusButton && save(panel, dir.filePath(QStringLiteral("focus-menu.png"))) && written;
+    if (focusButton)
+        focusButton->setProperty("menuOpen", false);
+    focus->stop();
+
     QQuickView stage(panel.engine(), nullptr);
     QQmlComponent component(panel.engine());
     component.setData(popoverStage, QUrl(QStringLiteral("qrc:/panel-shots/stage.qml")));
