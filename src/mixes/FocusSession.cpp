@@ -11,18 +11,6 @@
 #include <utility>
 
 namespace {
-constexpr qint64 minuteMs = 60000;
-constexpr qint64 secondMs = 1000;
-
-std::function<qint64()> steadyClock()
-{
-    return [] {
-        return std::chrono::duration_cast<std::chrono::milliseconds>(
-                   std::chrono::steady_clock::now().time_since_epoch())
-            .count();
-    };
-}
-
 QString dayKey(const QDate &day)
 {
     return day.toString(Qt::ISODate);
@@ -42,13 +30,11 @@ FocusSession::FocusSession(SettingsStore &settings, RecordStore *store, SavedMix
 FocusSession::FocusSession(SettingsStore &settings, RecordStore *store, SavedMixesService *mixes,
                            SleepTimer *sleepTimer, Options options, QObject *parent)
     : QObject(parent), m_settings(settings), m_store(store), m_mixes(mixes),
-      m_sleepTimer(sleepTimer), m_clock(options.clock ? std::move(options.clock) : steadyClock()),
+      m_sleepTimer(sleepTimer), m_countdown(std::move(options.clock)),
       m_today(options.today ? std::move(options.today) : [] { return QDate::currentDate(); })
 {
-    // Precise: a coarse timer may wake up to 5 % early, which would publish a minute late.
-    m_wake.setSingleShot(true);
-    m_wake.setTimerType(Qt::PreciseTimer);
-    connect(&m_wake, &QTimer::timeout, this, &FocusSession::update);
+    connect(&m_countdown, &Countdown::due, this, &FocusSession::update);
+    connect(&m_countdown, &Countdown::watchersChanged, this, &FocusSession::watchersChanged);
     for (const QString &key :
          {SettingsKey::focusMinutes, SettingsKey::breakMinutes, SettingsKey::longBreakMinutes,
           SettingsKey::focusMixId, SettingsKey::breakMixId})
@@ -183,7 +169,7 @@ void FocusSession::pause()
     if (!m_running || m_paused)
         return;
     m_pausedLeft = std::max<qint64>(m_deadline - now(), 1);
-    m_wake.stop();
+    m_countdown.stop();
     setPaused(true);
     publish(m_pausedLeft);
     refreshStatus();
@@ -216,7 +202,7 @@ void FocusSession::stop()
 {
     if (!m_running)
         return;
-    m_wake.stop();
+    m_countdown.stop();
     m_cycle = 0;
     setPaused(false);
     setRunning(false);
@@ -226,20 +212,12 @@ void FocusSession::stop()
 
 void FocusSession::watch()
 {
-    ++m_watchers;
-    Q_EMIT watchersChanged();
-    if (m_watchers == 1)
-        update();
+    m_countdown.watch();
 }
 
 void FocusSession::unwatch()
 {
-    if (m_watchers == 0)
-        return;
-    --m_watchers;
-    Q_EMIT watchersChanged();
-    if (m_watchers == 0)
-        update();
+    m_countdown.unwatch();
 }
 
 bool FocusSession::isFocusAddress(const QUrl &url)
@@ -386,42 +364,29 @@ void FocusSession::update()
     }
     publish(left);
     refreshStatus();
-    schedule(left);
+    m_countdown.schedule(left);
 }
 
 void FocusSession::publish(qint64 remainingMs)
 {
-    const int seconds = int((remainingMs + secondMs - 1) / secondMs);
-    // Unwatched, the value moves in whole minutes only, so nothing bound to it redraws more
-    // often than that.
-    const int value = m_watchers > 0 || seconds == 0 ? seconds : (seconds + 59) / 60 * 60;
-    if (value == m_published)
-        return;
-    m_published = value;
-    Q_EMIT remainingChanged();
-}
-
-void FocusSession::schedule(qint64 remainingMs)
-{
-    const qint64 unit = m_watchers > 0 ? secondMs : minuteMs;
-    // Until the time left reaches the next whole unit below it.
-    const qint64 wait = remainingMs - (remainingMs - 1) / unit * unit;
-    m_wake.start(std::chrono::milliseconds(std::max<qint64>(wait, 1)));
+    if (m_countdown.publish(remainingMs))
+        Q_EMIT remainingChanged();
 }
 
 QString FocusSession::describe(bool inSeconds) const
 {
     if (!m_running)
         return {};
-    const QString left = inSeconds ? SleepTimer::clockLabel(m_published)
-                                   : SleepTimer::minutesLabel((m_published + 59) / 60);
+    const int seconds = m_countdown.published();
+    const QString left =
+        inSeconds ? SleepTimer::clockLabel(seconds) : SleepTimer::minutesLabel((seconds + 59) / 60);
     return m_paused ? tr("Paused · %1 · %2").arg(phaseName(m_phase), left)
                     : tr("%1 · %2").arg(phaseName(m_phase), left);
 }
 
 void FocusSession::refreshStatus()
 {
-    const QString status = describe(m_watchers > 0);
+    const QString status = describe(m_countdown.watched());
     if (status == m_status)
         return;
     m_status = status;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "mixes/Countdown.h"
+
 #include <QDate>
 #include <QObject>
 #include <QPointer>
@@ -82,7 +84,7 @@ public:
     bool running() const { return m_running; }
     bool paused() const { return m_paused; }
     Phase phase() const { return m_phase; }
-    int remainingSeconds() const { return m_published; }
+    int remainingSeconds() const { return m_countdown.published(); }
     QString statusText() const;
     // statusText in whole minutes, even while a view watches: what the tray's tooltip shows.
     QString minutesStatus() const { return describe(false); }
@@ -98,7 +100,7 @@ public:
     void setLongBreakMinutes(int minutes);
     void setFocusMixId(const QString &id);
     void setBreakMixId(const QString &id);
-    int watchers() const { return m_watchers; }
+    int watchers() const { return m_countdown.watchers(); }
     const QString &message() const { return m_message; }
     // The number of the focus phase under way in this session, from 1; 0 when not running.
     int cycle() const { return m_cycle; }
@@ -149,7 +151,7 @@ Q_SIGNALS:
     void ended();
 
 private:
-    qint64 now() const { return m_clock(); }
+    qint64 now() const { return m_countdown.now(); }
     std::chrono::minutes lengthOf(Phase phase) const;
     // The phase after the current one and its cycle; none when the session ends with it.
     std::optional<std::pair<Phase, int>> following() const;
@@ -160,7 +162,6 @@ private:
     void countCompleted();
     void readCompletedToday();
     void publish(qint64 remainingMs);
-    void schedule(qint64 remainingMs);
     void setRunning(bool running);
     void setPaused(bool paused);
     void setMessage(const QString &text);
@@ -171,7 +172,7 @@ private:
     RecordStore *m_store;
     QPointer<SavedMixesService> m_mixes;
     QPointer<SleepTimer> m_sleepTimer;
-    std::function<qint64()> m_clock;
+    Countdown m_countdown;
     std::function<QDate()> m_today;
 
     Plan m_plan;
@@ -181,10 +182,7 @@ private:
     int m_cycle = 0;
     qint64 m_deadline = 0;   // while running and not paused
     qint64 m_pausedLeft = 0; // while paused
-    int m_published = 0;
-    int m_watchers = 0;
     int m_completedToday = 0;
     QString m_status;
     QString m_message;
-    QTimer m_wake;
 };

@@ -20,19 +20,10 @@
 
 namespace {
 constexpr qint64 minuteMs = 60000;
-constexpr qint64 secondMs = 1000;
 // After the fade, the mix comes back to full gain once the pauses' glides under it have
 // surely been heard.
 constexpr std::chrono::milliseconds fadeEndsAfterPause{250};
 
-std::function<qint64()> steadyClock()
-{
-    return [] {
-        return std::chrono::duration_cast<std::chrono::milliseconds>(
-                   std::chrono::steady_clock::now().time_since_epoch())
-            .count();
-    };
-}
 } // namespace
 
 SleepTimer::SleepTimer(SettingsStore &settings, PlayerService *player, AmbientMixerService *mixer,
@@ -43,14 +34,12 @@ SleepTimer::SleepTimer(SettingsStore &settings, PlayerService *player, AmbientMi
 SleepTimer::SleepTimer(SettingsStore &settings, PlayerService *player, AmbientMixerService *mixer,
                        AutoPauseService *autoPause, Options options, QObject *parent)
     : QObject(parent), m_settings(settings), m_player(player), m_mixer(mixer),
-      m_autoPause(autoPause), m_clock(options.clock ? std::move(options.clock) : steadyClock()),
+      m_autoPause(autoPause), m_countdown(std::move(options.clock)),
       m_suspendDelay(options.suspendDelay), m_bus(options.systemBus),
       m_suspendAfter(settings.value(Setting::sleepTimerSuspends))
 {
-    // Precise: a coarse timer may wake up to 5 % early, which would publish a minute late.
-    m_wake.setSingleShot(true);
-    m_wake.setTimerType(Qt::PreciseTimer);
-    connect(&m_wake, &QTimer::timeout, this, &SleepTimer::update);
+    connect(&m_countdown, &Countdown::due, this, &SleepTimer::update);
+    connect(&m_countdown, &Countdown::watchersChanged, this, &SleepTimer::watchersChanged);
     m_suspendWait.setSingleShot(true);
     connect(&m_suspendWait, &QTimer::timeout, this, [this] { suspend(); });
 
@@ -106,7 +95,8 @@ QString SleepTimer::remainingText() const
 {
     if (!m_running)
         return {};
-    return m_watchers > 0 ? clockLabel(m_published) : minutesLabel(remainingMinutes());
+    return m_countdown.watched() ? clockLabel(m_countdown.published())
+                                 : minutesLabel(remainingMinutes());
 }
 
 void SleepTimer::setSuspendAfter(bool on)
@@ -175,20 +165,12 @@ void SleepTimer::cancel()
 
 void SleepTimer::watch()
 {
-    ++m_watchers;
-    Q_EMIT watchersChanged();
-    if (m_watchers == 1)
-        update();
+    m_countdown.watch();
 }
 
 void SleepTimer::unwatch()
 {
-    if (m_watchers == 0)
-        return;
-    --m_watchers;
-    Q_EMIT watchersChanged();
-    if (m_watchers == 0)
-        update();
+    m_countdown.unwatch();
 }
 
 qint64 SleepTimer::fadeLength() const
@@ -223,14 +205,9 @@ void SleepTimer::update()
 
 void SleepTimer::publish(qint64 remainingMs)
 {
-    const int seconds = int((remainingMs + secondMs - 1) / secondMs);
-    // Unwatched, the value moves in whole minutes only, so nothing bound to it redraws more
-    // often than that.
-    const int value = m_watchers > 0 || seconds == 0 ? seconds : (seconds + 59) / 60 * 60;
-    if (value == m_published)
-        return;
     const int minutesBefore = remainingMinutes();
-    m_published = value;
+    if (!m_countdown.publish(remainingMs))
+        return;
     Q_EMIT remainingChanged();
     if (remainingMinutes() != minutesBefore)
         Q_EMIT remainingMinutesChanged();
@@ -238,15 +215,13 @@ void SleepTimer::publish(qint64 remainingMs)
 
 void SleepTimer::schedule(qint64 remainingMs)
 {
-    const qint64 unit = m_watchers > 0 ? secondMs : minuteMs;
-    // Until the time left reaches the next whole unit below it.
-    qint64 wait = remainingMs - (remainingMs - 1) / unit * unit;
     // A fade written ahead needs nothing from here until its end.
+    qint64 sooner = -1;
     if (m_fading && !m_fadeWritten)
-        wait = std::min<qint64>(wait, fadeStep.count());
+        sooner = fadeStep.count();
     else if (!m_fading)
-        wait = std::min(wait, remainingMs - fadeLength());
-    m_wake.start(std::chrono::milliseconds(std::max<qint64>(wait, 1)));
+        sooner = remainingMs - fadeLength();
+    m_countdown.schedule(remainingMs, sooner);
 }
 
 MixStream *SleepTimer::fadeStream() const
@@ -318,7 +293,7 @@ void SleepTimer::finish()
 
 void SleepTimer::stop()
 {
-    m_wake.stop();
+    m_countdown.stop();
     setFading(false);
     setRunning(false);
     publish(0);

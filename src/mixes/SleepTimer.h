@@ -1,5 +1,7 @@
 #pragma once
 
+#include "mixes/Countdown.h"
+
 #include <QCoroTask>
 #include <QDBusConnection>
 #include <QObject>
@@ -72,10 +74,10 @@ public:
 
     bool running() const { return m_running; }
     bool fading() const { return m_fading; }
-    int remainingSeconds() const { return m_published; }
-    int remainingMinutes() const { return (m_published + 59) / 60; }
+    int remainingSeconds() const { return m_countdown.published(); }
+    int remainingMinutes() const { return (m_countdown.published() + 59) / 60; }
     QString remainingText() const;
-    int watchers() const { return m_watchers; }
+    int watchers() const { return m_countdown.watchers(); }
     bool suspendAfter() const { return m_suspendAfter; }
     void setSuspendAfter(bool on);
     const QString &message() const { return m_message; }
@@ -113,7 +115,7 @@ Q_SIGNALS:
     void messageChanged();
 
 private:
-    qint64 now() const { return m_clock(); }
+    qint64 now() const { return m_countdown.now(); }
     qint64 fadeLength() const;
     void publish(qint64 remainingMs);
     void schedule(qint64 remainingMs);
@@ -134,7 +136,7 @@ private:
     QPointer<PlayerService> m_player;
     QPointer<AmbientMixerService> m_mixer;
     QPointer<AutoPauseService> m_autoPause;
-    std::function<qint64()> m_clock;
+    Countdown m_countdown;
     std::chrono::milliseconds m_suspendDelay;
     QDBusConnection m_bus;
 
@@ -145,11 +147,8 @@ private:
     bool m_fadeEnding = false;
     qint64 m_startedAt = 0;
     qint64 m_deadline = 0;
-    int m_published = 0;
-    int m_watchers = 0;
     bool m_suspendAfter = false;
     QString m_message;
-    QTimer m_wake;
     QTimer m_suspendWait;
     // The next pause of the player is not the user's: the auto-pause service or this timer
     // is about to make it.

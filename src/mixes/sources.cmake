@@ -4,6 +4,7 @@ set(AREA_SOURCES
   VolumeGlide.h VolumeGlide.cpp
   SavedMixesService.h SavedMixesService.cpp
   SleepTimer.h SleepTimer.cpp
+  Countdown.h Countdown.cpp
   FocusSession.h FocusSession.cpp
   FocusCues.h FocusCues.cpp
   LinkRouter.h LinkRouter.cpp
