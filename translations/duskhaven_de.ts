@@ -386,7 +386,7 @@
 <context>
     <name>FocusSession</name>
     <message>
-        <location filename="../src/mixes/FocusSession.cpp" line="+128"/>
+        <location filename="../src/mixes/FocusSession.cpp" line="+114"/>
         <source>Focus</source>
         <translation>Fokus</translation>
     </message>
@@ -400,8 +400,18 @@
         <source>Long break</source>
         <translation>Lange Pause</translation>
     </message>
+    <message>
+        <location line="+7"/>
+        <source>Skip focus</source>
+        <translation>Fokus überspringen</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>Skip break</source>
+        <translation>Pause überspringen</translation>
+    </message>
     <message numerus="yes">
-        <location line="+14"/>
+        <location line="+12"/>
         <source>%n focus session(s) today</source>
         <translation>
             <numerusform>%n Fokus-Sitzung heute</numerusform>
@@ -414,12 +424,12 @@
         <translation>Fokus und Pausen dauern %1 bis %2 Minuten.</translation>
     </message>
     <message>
-        <location line="+104"/>
+        <location line="+96"/>
         <source>No focus session is running.</source>
         <translation>Es läuft keine Fokus-Sitzung.</translation>
     </message>
     <message>
-        <location line="+150"/>
+        <location line="+137"/>
         <source>Paused · %1 · %2</source>
         <translation>Angehalten · %1 · %2</translation>
     </message>
@@ -585,8 +595,28 @@
     </message>
     <message>
         <location line="+2"/>
+        <source>Start Focus Session</source>
+        <translation>Fokus-Sitzung starten</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>Stop Focus Session</source>
+        <translation>Fokus-Sitzung beenden</translation>
+    </message>
+    <message>
+        <location line="+3"/>
         <source>Quit Dusk Haven</source>
         <translation>Dusk Haven beenden</translation>
+    </message>
+    <message>
+        <location line="+16"/>
+        <source>Resume Focus Session</source>
+        <translation>Fokus-Sitzung fortsetzen</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>Pause Focus Session</source>
+        <translation>Fokus-Sitzung pausieren</translation>
     </message>
 </context>
 <context>
@@ -792,16 +822,6 @@
         <translation>Fokus-Sitzung, %1</translation>
     </message>
     <message>
-        <location line="+5"/>
-        <source>Skip break</source>
-        <translation>Pause überspringen</translation>
-    </message>
-    <message>
-        <location line="+1"/>
-        <source>Skip focus</source>
-        <translation>Fokus überspringen</translation>
-    </message>
-    <message>
         <location line="+6"/>
         <source>Saved mix</source>
         <translation>Gespeicherter Mix</translation>
@@ -812,7 +832,7 @@
         <translation>Gespeicherter Mix mit %1</translation>
     </message>
     <message>
-        <location line="+134"/>
+        <location line="+133"/>
         <source>Shorter: %1</source>
         <translation>Kürzer: %1</translation>
     </message>
@@ -1004,7 +1024,7 @@
 <context>
     <name>PlayerService</name>
     <message>
-        <location filename="../src/playback/PlayerService.cpp" line="+479"/>
+        <location filename="../src/playback/PlayerService.cpp" line="+492"/>
         <source>Not enough disk space to download this track</source>
         <translation>Nicht genug Speicherplatz, um diesen Titel herunterzuladen</translation>
     </message>
@@ -1447,7 +1467,7 @@
 <context>
     <name>SleepTimer</name>
     <message>
-        <location filename="../src/mixes/SleepTimer.cpp" line="+90"/>
+        <location filename="../src/mixes/SleepTimer.cpp" line="+79"/>
         <source>%1 min</source>
         <translation>%1 min</translation>
     </message>
@@ -1462,12 +1482,12 @@
         <translation>%1 h %2 min</translation>
     </message>
     <message>
-        <location line="+34"/>
+        <location line="+35"/>
         <source>A sleep timer runs for more than 0 minutes and at most %1 hours.</source>
         <translation>Ein Schlaftimer läuft länger als 0 Minuten und höchstens %1 Stunden.</translation>
     </message>
     <message>
-        <location line="+231"/>
+        <location line="+216"/>
         <source>The computer could not be suspended: %1</source>
         <translation>Der Computer konnte nicht in den Standby versetzt werden: %1</translation>
     </message>

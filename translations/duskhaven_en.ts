@@ -15,7 +15,7 @@
 <context>
     <name>FocusSession</name>
     <message numerus="yes">
-        <location filename="../src/mixes/FocusSession.cpp" line="+146"/>
+        <location filename="../src/mixes/FocusSession.cpp" line="+137"/>
         <source>%n focus session(s) today</source>
         <translation>
             <numerusform>%n focus session today</numerusform>

@@ -386,7 +386,7 @@
 <context>
     <name>FocusSession</name>
     <message>
-        <location filename="../src/mixes/FocusSession.cpp" line="+128"/>
+        <location filename="../src/mixes/FocusSession.cpp" line="+114"/>
         <source>Focus</source>
         <translation>Concentración</translation>
     </message>
@@ -400,8 +400,18 @@
         <source>Long break</source>
         <translation>Descanso largo</translation>
     </message>
+    <message>
+        <location line="+7"/>
+        <source>Skip focus</source>
+        <translation>Saltar concentración</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>Skip break</source>
+        <translation>Saltar descanso</translation>
+    </message>
     <message numerus="yes">
-        <location line="+14"/>
+        <location line="+12"/>
         <source>%n focus session(s) today</source>
         <translation>
             <numerusform>%n sesión de concentración hoy</numerusform>
@@ -414,12 +424,12 @@
         <translation>La concentración y los descansos duran de %1 a %2 minutos.</translation>
     </message>
     <message>
-        <location line="+104"/>
+        <location line="+96"/>
         <source>No focus session is running.</source>
         <translation>No hay ninguna sesión de concentración en curso.</translation>
     </message>
     <message>
-        <location line="+150"/>
+        <location line="+137"/>
         <source>Paused · %1 · %2</source>
         <translation>En pausa · %1 · %2</translation>
     </message>
@@ -585,8 +595,28 @@
     </message>
     <message>
         <location line="+2"/>
+        <source>Start Focus Session</source>
+        <translation>Iniciar sesión de concentración</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>Stop Focus Session</source>
+        <translation>Detener sesión de concentración</translation>
+    </message>
+    <message>
+        <location line="+3"/>
         <source>Quit Dusk Haven</source>
         <translation>Salir de Dusk Haven</translation>
+    </message>
+    <message>
+        <location line="+16"/>
+        <source>Resume Focus Session</source>
+        <translation>Reanudar sesión de concentración</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>Pause Focus Session</source>
+        <translation>Pausar sesión de concentración</translation>
     </message>
 </context>
 <context>
@@ -792,16 +822,6 @@
         <translation>Sesión de concentración, %1</translation>
     </message>
     <message>
-        <location line="+5"/>
-        <source>Skip break</source>
-        <translation>Saltar descanso</translation>
-    </message>
-    <message>
-        <location line="+1"/>
-        <source>Skip focus</source>
-        <translation>Saltar concentración</translation>
-    </message>
-    <message>
         <location line="+6"/>
         <source>Saved mix</source>
         <translation>Mezcla guardada</translation>
@@ -812,7 +832,7 @@
         <translation>Mezcla guardada con %1</translation>
     </message>
     <message>
-        <location line="+134"/>
+        <location line="+133"/>
         <source>Shorter: %1</source>
         <translation>Más corto: %1</translation>
     </message>
@@ -1004,7 +1024,7 @@
 <context>
     <name>PlayerService</name>
     <message>
-        <location filename="../src/playback/PlayerService.cpp" line="+479"/>
+        <location filename="../src/playback/PlayerService.cpp" line="+492"/>
         <source>Not enough disk space to download this track</source>
         <translation>No hay espacio suficiente en el disco para descargar esta pista</translation>
     </message>
@@ -1447,7 +1467,7 @@
 <context>
     <name>SleepTimer</name>
     <message>
-        <location filename="../src/mixes/SleepTimer.cpp" line="+90"/>
+        <location filename="../src/mixes/SleepTimer.cpp" line="+79"/>
         <source>%1 min</source>
         <translation>%1 min</translation>
     </message>
@@ -1462,12 +1482,12 @@
         <translation>%1 h %2 min</translation>
     </message>
     <message>
-        <location line="+34"/>
+        <location line="+35"/>
         <source>A sleep timer runs for more than 0 minutes and at most %1 hours.</source>
         <translation>Un temporizador de sueño dura más de 0 minutos y como máximo %1 horas.</translation>
     </message>
     <message>
-        <location line="+231"/>
+        <location line="+216"/>
         <source>The computer could not be suspended: %1</source>
         <translation>No se pudo suspender el equipo: %1</translation>
     </message>

@@ -187,6 +187,19 @@ void DuskhavenApp::buildShell(const QStringList &arguments)
     for (const auto change : {&FocusSession::remainingChanged, &FocusSession::pausedChanged,
                               &FocusSession::phaseChanged, &FocusSession::runningChanged})
         connect(m_environment->focusSession(), change, m_menuBar.get(), showStatus);
+    FocusSession *focus = m_environment->focusSession();
+    const auto showFocus = [menuBar = m_menuBar.get(), focus] {
+        menuBar->showFocus(focus->running(), focus->paused(), focus->skipLabel());
+    };
+    for (const auto change :
+         {&FocusSession::pausedChanged, &FocusSession::phaseChanged, &FocusSession::runningChanged})
+        connect(focus, change, m_menuBar.get(), showFocus);
+    connect(m_menuBar.get(), &MenuBarController::focusStartRequested, focus,
+            qOverload<>(&FocusSession::start));
+    connect(m_menuBar.get(), &MenuBarController::focusPauseRequested, focus,
+            &FocusSession::togglePause);
+    connect(m_menuBar.get(), &MenuBarController::focusSkipRequested, focus, &FocusSession::skip);
+    connect(m_menuBar.get(), &MenuBarController::focusStopRequested, focus, &FocusSession::stop);
     // A desktop media widget's "raise" and the addresses that want a window bring up the
     // launcher.
     const auto raise = [app = QPointer<DuskhavenApp>(this)] {

@@ -120,6 +120,11 @@ QString FocusSession::phaseName(Phase phase)
     return {};
 }
 
+QString FocusSession::skipLabel() const
+{
+    return m_phase == Phase::Focus ? tr("Skip focus") : tr("Skip break");
+}
+
 QString FocusSession::statusText() const
 {
     return m_status;

@@ -50,6 +50,8 @@ class FocusSession : public QObject
     // Saved mixes' ids; empty: the phase leaves the music as it is.
     Q_PROPERTY(QString focusMixId READ focusMixId WRITE setFocusMixId NOTIFY planChanged)
     Q_PROPERTY(QString breakMixId READ breakMixId WRITE setBreakMixId NOTIFY planChanged)
+    // What skipping does now: "Skip break" during a break, "Skip focus" during focus.
+    Q_PROPERTY(QString skipLabel READ skipLabel NOTIFY phaseChanged)
     Q_PROPERTY(int watchers READ watchers NOTIFY watchersChanged)
     // Why a link was refused or the day's count could not be kept; empty after the next start.
     Q_PROPERTY(QString message READ message NOTIFY messageChanged)
@@ -101,6 +103,7 @@ public:
     void setFocusMixId(const QString &id);
     void setBreakMixId(const QString &id);
     int watchers() const { return m_countdown.watchers(); }
+    QString skipLabel() const;
     const QString &message() const { return m_message; }
     // The number of the focus phase under way in this session, from 1; 0 when not running.
     int cycle() const { return m_cycle; }

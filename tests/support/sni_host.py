@@ -157,7 +157,7 @@ def _menu(item):
 def menu_labels(item=None):
     """The labels of the item's menu in order, a separator as "-", as a host would draw it."""
     return ["-" if p.get("type") == "separator" else p.get("label", "")
-            for _, p in _menu(item)[2]]
+            for _, p in _menu(item)[2] if p.get("visible", True)]
 
 
 def click(label, item=None):

@@ -21,7 +21,8 @@ from demo_session import running  # noqa: E402
 APP, SOURCE = sys.argv[1:3]
 BUTTON, FRAME = "push button", "frame"
 PANEL = (BUTTON, "Open app")  # a control only the panel has
-MENU = ["Open Dusk Haven", "Settings…", "Check for Updates…", "-", "Quit Dusk Haven"]
+MENU = ["Open Dusk Haven", "Settings…", "Check for Updates…", "-", "Start Focus Session", "-",
+        "Quit Dusk Haven"]
 atspi.TIMEOUT = 30
 
 
@@ -74,6 +75,19 @@ def main():
         wait_for("the panel beside the settings window", panel_shown)
         sni_host.click("Open Dusk Haven", item)
         wait_for("the panel closed for the launcher", lambda: not panel_shown())
+
+        # A focus session from the menu: the menu then steers it, and the panel's focus button
+        # tells its phase.
+        sni_host.click("Start Focus Session", item)
+        running_menu = ["Pause Focus Session", "Skip focus", "Stop Focus Session"]
+        wait_for("the running session's entries",
+                 lambda: sni_host.menu_labels(item)[4:7] == running_menu)
+        sni_host.activate(item)
+        times = ["25:00"] + [f"24:{second:02d}" for second in range(59, 29, -1)]
+        wait_for("the panel's focus button",
+                 lambda: any(showing(BUTTON, f"Focus session, Focus · {time}") for time in times))
+        sni_host.click("Stop Focus Session", item)
+        wait_for("the menu back to its start", lambda: sni_host.menu_labels(item) == MENU)
     print(f"ok: tray over StatusNotifierItem ({os.environ.get('QT_QPA_PLATFORM')}), "
           f"item {item}, menu {MENU}, launcher {width}×{height}")
 

@@ -27,12 +27,6 @@ QString MixRowText::focusName(const QString &status)
     return QCoreApplication::translate("MixRowText", "Focus session, %1").arg(status);
 }
 
-QString MixRowText::skipLabel(bool inBreak)
-{
-    return inBreak ? QCoreApplication::translate("MixRowText", "Skip break")
-                   : QCoreApplication::translate("MixRowText", "Skip focus");
-}
-
 QString MixRowText::chipDescription(const QString &sceneName)
 {
     if (sceneName.isEmpty())
@@ -156,8 +150,7 @@ QString MixRowState::focusName() const
 
 QString MixRowState::skipLabel() const
 {
-    return MixRowText::skipLabel(m_services &&
-                                 m_services->focus()->phase() != FocusSession::Phase::Focus);
+    return m_services ? m_services->focus()->skipLabel() : QString();
 }
 
 QVariantList MixRowState::focusLengths() const

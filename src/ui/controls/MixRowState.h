@@ -17,8 +17,6 @@ QString moonName(bool running, const QString &remaining);
 QVariantList presets(const QVariantList &minutes);
 // The focus button's name for assistive tools: "Focus session", or with its phase and time.
 QString focusName(const QString &status);
-// What the focus menu's skip does: "Skip break" during a break, "Skip focus" during focus.
-QString skipLabel(bool inBreak);
 // What a saved mix's chip tells assistive tools besides its name.
 QString chipDescription(const QString &sceneName);
 } // namespace MixRowText

@@ -198,12 +198,32 @@ void MenuBarController::buildMenu()
     m_settingsAction = m_menu->addAction(tr("Settings…"));
     m_updateAction = m_menu->addAction(tr("Check for Updates…"));
     m_menu->addSeparator();
+    m_focusStart = m_menu->addAction(tr("Start Focus Session"));
+    m_focusPause = m_menu->addAction(QString());
+    m_focusSkip = m_menu->addAction(QString());
+    m_focusStop = m_menu->addAction(tr("Stop Focus Session"));
+    showFocus(false, false, {});
+    m_menu->addSeparator();
     m_quitAction = m_menu->addAction(tr("Quit Dusk Haven"));
+    connect(m_focusStart, &QAction::triggered, this, &MenuBarController::focusStartRequested);
+    connect(m_focusPause, &QAction::triggered, this, &MenuBarController::focusPauseRequested);
+    connect(m_focusSkip, &QAction::triggered, this, &MenuBarController::focusSkipRequested);
+    connect(m_focusStop, &QAction::triggered, this, &MenuBarController::focusStopRequested);
     connect(m_openAction, &QAction::triggered, this, &MenuBarController::openLauncherRequested);
     connect(m_settingsAction, &QAction::triggered, this, &MenuBarController::openSettingsRequested);
     connect(m_updateAction, &QAction::triggered, this,
             &MenuBarController::checkForUpdatesRequested);
     connect(m_quitAction, &QAction::triggered, this, &MenuBarController::quitRequested);
+}
+
+void MenuBarController::showFocus(bool running, bool paused, const QString &skipLabel)
+{
+    m_focusStart->setVisible(!running);
+    m_focusPause->setVisible(running);
+    m_focusPause->setText(paused ? tr("Resume Focus Session") : tr("Pause Focus Session"));
+    m_focusSkip->setVisible(running);
+    m_focusSkip->setText(skipLabel);
+    m_focusStop->setVisible(running);
 }
 
 void MenuBarController::updateIcon()

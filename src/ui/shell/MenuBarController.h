@@ -45,6 +45,10 @@ public:
     QAction *updateAction() const { return m_updateAction; }
     QAction *quitAction() const { return m_quitAction; }
 
+    // The focus session's entries: "Start Focus Session" while none runs; pause or resume,
+    // skip and stop while one does.
+    void showFocus(bool running, bool paused, const QString &skipLabel);
+
     // The icon's tooltip: the application's name, a focus session's phase and time left
     // ("Focus · 24 min") and the sleep timer's time left ("28 min") while they run.
     static QString toolTipText(const QString &sleepRemaining, const QString &focus = {});
@@ -58,6 +62,10 @@ public Q_SLOTS:
 Q_SIGNALS:
     void panelVisibleChanged();
     void openLauncherRequested();
+    void focusStartRequested();
+    void focusPauseRequested(); // pause or resume
+    void focusSkipRequested();
+    void focusStopRequested();
     void openSettingsRequested();
     void checkForUpdatesRequested();
     void quitRequested();
@@ -80,5 +88,9 @@ private:
     QAction *m_settingsAction = nullptr;
     QAction *m_updateAction = nullptr;
     QAction *m_quitAction = nullptr;
+    QAction *m_focusStart = nullptr;
+    QAction *m_focusPause = nullptr;
+    QAction *m_focusSkip = nullptr;
+    QAction *m_focusStop = nullptr;
     QElapsedTimer m_leftAt;
 };
