@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# What a running sleep timer costs while nothing else changes: CPU time and wake-ups of an idle
-# process without a timer (the floor), with a 90-minute timer, and with the timer watched by a
-# view (its time left then moves every second), run side by side.
+# What a running sleep timer or focus session costs while nothing else changes: CPU time and
+# wake-ups of an idle process without either (the floor), with a 90-minute timer, with a focus
+# session of the default lengths, and with the timer watched by a view (its time left then
+# moves every second), run side by side.
 #
 #   BUILD_DIR=<build dir> bench/sleep-timer-cpu.sh [runs] [seconds]
 #
@@ -26,28 +27,30 @@ switches() {
 }
 
 WINDOW=$((SECONDS_EACH - 3))
+MODES=(floor timer focus watched)
 for run in $(seq "$RUNS"); do
     PIDS=()
-    for mode in floor timer watched; do
+    for mode in "${MODES[@]}"; do
         case $mode in
         floor) args=() ;;
         timer) args=(--timer) ;;
+        focus) args=(--focus) ;;
         watched) args=(--timer --watch) ;;
         esac
         QT_QPA_PLATFORM=offscreen "$IDLE" --seconds "$SECONDS_EACH" "${args[@]}" &
         PIDS+=($!)
     done
     sleep 2
-    for i in 0 1 2; do
+    for i in "${!MODES[@]}"; do
         echo "$(ticks "${PIDS[i]}") $(switches "${PIDS[i]}")" >"$WORK/start-$i"
     done
     sleep "$WINDOW"
     line="run $run:"
-    for i in 0 1 2; do
+    for i in "${!MODES[@]}"; do
         read -r t0 s0 <"$WORK/start-$i"
         t1=$(ticks "${PIDS[i]}")
         s1=$(switches "${PIDS[i]}")
-        mode=$(echo floor timer watched | cut -d' ' -f$((i + 1)))
+        mode=${MODES[i]}
         cpu=$(awk -v d=$((t1 - t0)) 'BEGIN { printf "%.2f", d / 1e6 }')
         wake=$(awk -v d=$((s1 - s0)) -v w="$WINDOW" 'BEGIN { printf "%.1f", d / w * 60 }')
         line="$line  $mode ${cpu} ms CPU, ${wake} wake-ups/min;"
@@ -56,7 +59,7 @@ for run in $(seq "$RUNS"); do
     echo "$line"
     wait
 done
-for mode in floor timer watched; do
+for mode in "${MODES[@]}"; do
     awk -v m="$mode" '$1 == m { c += $2; w += $3; n++ } END {
         printf "%-8s mean CPU %.2f ms per window, %.1f wake-ups/min\n", m, c / n, w / n }' "$WORK/all"
 done
