@@ -59,7 +59,8 @@ QMap<QString, float> layerVolumesFrom(const QVariant &value)
 }
 
 // Schemas an earlier version wrote that this one brings up to date when it opens the file.
-const QStringList migratableVersions = {QStringLiteral("1.0.0"), QStringLiteral("1.1.0")};
+const QStringList migratableVersions = {QStringLiteral("1.0.0"), QStringLiteral("1.1.0"),
+                                        QStringLiteral("1.2.0")};
 
 const QString savedMixTable = QStringLiteral(
     "CREATE TABLE IF NOT EXISTS SavedMix (id TEXT PRIMARY KEY NOT NULL, name TEXT NOT NULL, "
@@ -69,6 +70,11 @@ const QString savedMixTable = QStringLiteral(
 const QString focusDayTable = QStringLiteral(
     "CREATE TABLE IF NOT EXISTS FocusDay (day TEXT PRIMARY KEY NOT NULL, completed INTEGER NOT "
     "NULL)");
+
+const QString scheduledMixTable = QStringLiteral(
+    "CREATE TABLE IF NOT EXISTS ScheduledMix (id TEXT PRIMARY KEY NOT NULL, mixId TEXT NOT NULL, "
+    "minuteOfDay INTEGER NOT NULL, weekdays INTEGER NOT NULL, glideMinutes INTEGER NOT NULL, "
+    "startPlaying INTEGER NOT NULL, createdAt INTEGER NOT NULL)");
 
 // SQLite's primary result codes of a file that is not a readable database.
 constexpr int sqliteCorrupt = 11;
@@ -117,7 +123,35 @@ template <> const RecordStore::Table &RecordStore::table<FocusDay>()
     return t;
 }
 
+template <> const RecordStore::Table &RecordStore::table<ScheduledMix>()
+{
+    static const Table t{QStringLiteral("ScheduledMix"),
+                         {QStringLiteral("id"), QStringLiteral("mixId"),
+                          QStringLiteral("minuteOfDay"), QStringLiteral("weekdays"),
+                          QStringLiteral("glideMinutes"), QStringLiteral("startPlaying"),
+                          QStringLiteral("createdAt")}};
+    return t;
+}
+
 namespace RecordColumns {
+QVariantList toColumns(const ScheduledMix &schedule)
+{
+    return {text(schedule.id),           text(schedule.mixId),  schedule.minuteOfDay,
+            schedule.weekdays,           schedule.glideMinutes, int(schedule.startPlaying),
+            fromDate(schedule.createdAt)};
+}
+
+void fromColumns(const QVariantList &columns, ScheduledMix &schedule)
+{
+    schedule.id = columns.at(0).toString();
+    schedule.mixId = columns.at(1).toString();
+    schedule.minuteOfDay = columns.at(2).toInt();
+    schedule.weekdays = columns.at(3).toInt();
+    schedule.glideMinutes = columns.at(4).toInt();
+    schedule.startPlaying = columns.at(5).toInt() != 0;
+    schedule.createdAt = toDate(columns.at(6));
+}
+
 QVariantList toColumns(const FocusDay &day)
 {
     return {text(day.day), day.completed};
@@ -233,6 +267,7 @@ RecordStore::RecordStore(const QString &filePath)
                             "createdAt INTEGER NOT NULL)"));
         exec(savedMixTable);
         exec(focusDayTable);
+        exec(scheduledMixTable);
     } catch (...) {
         db.close();
         db = QSqlDatabase();
@@ -285,7 +320,8 @@ QString RecordStore::defaultFilePath()
 
 void RecordStore::migrate(const QString &fromVersion)
 {
-    Q_UNUSED(fromVersion); // 1.0.0 lacks the saved mixes and the focus days, 1.1.0 the latter
+    // 1.0.0 lacks the saved mixes, 1.1.0 the focus days, 1.2.0 the scheduled mixes.
+    Q_UNUSED(fromVersion);
     QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
     // All or nothing: a failure leaves the file as the earlier version wrote it.
     if (!db.transaction())
@@ -295,6 +331,7 @@ void RecordStore::migrate(const QString &fromVersion)
     try {
         exec(savedMixTable);
         exec(focusDayTable);
+        exec(scheduledMixTable);
         exec(QStringLiteral("UPDATE Meta SET value = '%1' WHERE key = 'schemaVersion'")
                  .arg(QLatin1String(schemaVersion)));
     } catch (...) {

@@ -55,6 +55,20 @@ struct FocusDay
     bool operator==(const FocusDay &) const = default;
 };
 
+// A saved mix the music glides to at a time of the local wall clock on chosen weekdays.
+struct ScheduledMix
+{
+    QString id;          // unique: a UUID in its 36-character text form
+    QString mixId;       // a SavedMix's id
+    int minuteOfDay = 0; // 0…1439
+    int weekdays = 0x7f; // bit 0 Monday … bit 6 Sunday
+    int glideMinutes = 10;
+    bool startPlaying = false; // may start the music when nothing plays
+    QDateTime createdAt;
+
+    bool operator==(const ScheduledMix &) const = default;
+};
+
 // The application's persistent records in one SQLite file, one table per record type keyed by
 // its unique field. The store is also the one context the services work through: changes are
 // visible to the next fetch at once and become durable at save(). Every failure throws
@@ -64,7 +78,7 @@ struct FocusDay
 class RecordStore
 {
 public:
-    static constexpr const char *schemaVersion = "1.2.0";
+    static constexpr const char *schemaVersion = "1.3.0";
 
     // Opens (creating when needed) the store file; a file of an earlier schema is brought up
     // to this one, every record kept. Throws when the file cannot be opened, is not a

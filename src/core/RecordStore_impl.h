@@ -12,16 +12,19 @@ template <> const RecordStore::Table &RecordStore::table<CacheEntry>();
 template <> const RecordStore::Table &RecordStore::table<CustomScene>();
 template <> const RecordStore::Table &RecordStore::table<SavedMix>();
 template <> const RecordStore::Table &RecordStore::table<FocusDay>();
+template <> const RecordStore::Table &RecordStore::table<ScheduledMix>();
 
 namespace RecordColumns {
 QVariantList toColumns(const CacheEntry &entry);
 QVariantList toColumns(const CustomScene &scene);
 QVariantList toColumns(const SavedMix &mix);
 QVariantList toColumns(const FocusDay &day);
+QVariantList toColumns(const ScheduledMix &schedule);
 void fromColumns(const QVariantList &columns, CacheEntry &entry);
 void fromColumns(const QVariantList &columns, CustomScene &scene);
 void fromColumns(const QVariantList &columns, SavedMix &mix);
 void fromColumns(const QVariantList &columns, FocusDay &day);
+void fromColumns(const QVariantList &columns, ScheduledMix &schedule);
 } // namespace RecordColumns
 
 template <class R> QList<R> RecordStore::fetch(const QString &field, const QVariant &value)

@@ -149,7 +149,8 @@ private Q_SLOTS:
     }
 
     // The fixture is a store written by the version before saved mixes (schema 1.0.0): it
-    // opens with every record intact, takes mixes, and stays readable after a reopen.
+    // opens with every record intact, takes mixes and schedules, and stays readable after a
+    // reopen.
     void anEarlierStoreKeepsItsRecordsAndGainsMixes()
     {
         const QString path = freshPath();
@@ -162,6 +163,8 @@ private Q_SLOTS:
                            0.4f,
                            {{"rain", 0.75f}, {"fire", 0.125f}},
                            QDateTime::fromMSecsSinceEpoch(1733700000000, Qt::UTC)};
+        const ScheduledMix schedule{
+            "0b7e9d43-1111-4000-8000-000000000003", mix.id, 22 * 60, 0x1f, 20, true, mix.createdAt};
         {
             RecordStore store(path);
             QCOMPARE(ids(store), (QStringList{"track-a", "track-b"}));
@@ -172,10 +175,12 @@ private Q_SLOTS:
             QCOMPARE(scenes.first().audioBookmark, QByteArray("/home/someone/Music/morning.flac"));
             QVERIFY(store.fetchAll<SavedMix>("createdAt", Qt::AscendingOrder).isEmpty());
             store.insert(mix);
+            store.insert(schedule);
             store.save();
         }
         RecordStore reopened(path);
         QCOMPARE(reopened.fetchAll<SavedMix>("name", Qt::AscendingOrder), QList<SavedMix>{mix});
+        QCOMPARE(reopened.fetch<ScheduledMix>("mixId", mix.id), QList<ScheduledMix>{schedule});
         QCOMPARE(ids(reopened).size(), 2);
         QSqlQuery version(QSqlDatabase::database(QSqlDatabase::connectionNames().constFirst()));
         QVERIFY(version.exec("SELECT value FROM Meta WHERE key = 'schemaVersion'") &&
