@@ -199,18 +199,31 @@ void AutoPauseService::powerCheck()
 {
     if (!m_player || !m_player->isPlaying())
         return;
-    if (m_pauseOnLowPowerMode && m_power->lowPowerModeEnabled()) {
-        pausePlayer();
-        setLastPauseReason(tr("Low Power Mode"));
-        return;
-    }
-    if (!m_pauseOnLowBattery)
-        return;
-    const std::optional<BatteryReading> battery = m_power->battery();
-    if (!battery || battery->onAC || battery->percentage > m_lowBatteryThreshold)
+    const QString reason = powerPauseReason();
+    if (reason.isEmpty())
         return;
     pausePlayer();
-    setLastPauseReason(tr("Battery below %1%").arg(m_lowBatteryThreshold));
+    setLastPauseReason(reason);
+}
+
+QString AutoPauseService::powerPauseReason() const
+{
+    if (m_pauseOnLowPowerMode && m_power->lowPowerModeEnabled())
+        return tr("Low Power Mode");
+    if (!m_pauseOnLowBattery)
+        return {};
+    const std::optional<BatteryReading> battery = m_power->battery();
+    if (!battery || battery->onAC || battery->percentage > m_lowBatteryThreshold)
+        return {};
+    return tr("Battery below %1%").arg(m_lowBatteryThreshold);
+}
+
+bool AutoPauseService::holdsMusic() const
+{
+    if (!powerPauseReason().isEmpty() || m_externalState == ExternalState::AutoPaused)
+        return true;
+    return m_pauseOnExternalAudio && m_monitor && m_externalState != ExternalState::UserOverride &&
+           (m_monitor->externalOutputActive() || m_monitor->externalInputActive());
 }
 
 void AutoPauseService::externalAudioCheck()

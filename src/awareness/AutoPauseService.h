@@ -78,6 +78,10 @@ public:
     // The music is to stay paused, whatever made this service pause it: a resume due when the
     // other app's audio ends is dropped. (A sleep timer that ran out meanwhile says so.)
     void stayPaused();
+    // Whether this service would pause the music now if it played: another app's audio or the
+    // microphone, the power saver or a low battery, each as its setting allows. Something that
+    // starts the music by itself asks first.
+    bool holdsMusic() const;
 
 Q_SIGNALS:
     void pauseOnLowPowerModeChanged();
@@ -92,6 +96,8 @@ Q_SIGNALS:
 private:
     void pausePlayer();
     void powerCheck();
+    // Why the power calls for a pause now; empty when it does not.
+    QString powerPauseReason() const;
     // The power poll runs only while it could pause something.
     void updatePowerPolling();
     void externalAudioCheck();

@@ -4,6 +4,7 @@
 #include "core/RecordStore.h"
 #include "core/SettingsStore.h"
 #include "mixes/MixLink.h"
+#include "mixes/MixPrecedence.h"
 #include "mixes/SavedMixesService.h"
 #include "mixes/SleepTimer.h"
 
@@ -39,6 +40,8 @@ FocusSession::FocusSession(SettingsStore &settings, RecordStore *store, SavedMix
          {SettingsKey::focusMinutes, SettingsKey::breakMinutes, SettingsKey::longBreakMinutes,
           SettingsKey::focusMixId, SettingsKey::breakMixId})
         m_settings.follow(key, this, [this] { Q_EMIT planChanged(); });
+    if (m_mixes)
+        connect(m_mixes, &SavedMixesService::mixesChanged, this, &FocusSession::planChanged);
     readCompletedToday();
 }
 
@@ -105,6 +108,59 @@ void FocusSession::stepMinutes(const QString &phase, int direction)
     if (step == 5 && direction > 0 && current % 5 != 0)
         next = (current / 5 + 1) * 5;
     m_settings.set(setting, std::clamp(next, setting.min, setting.max));
+}
+
+void FocusSession::stepMix(const QString &phase, int direction)
+{
+    QStringList choices{QString()};
+    if (m_mixes) {
+        for (const SavedMix &mix : m_mixes->mixes())
+            choices.append(mix.id);
+    }
+    const bool focus = phase == QLatin1String("focus");
+    // A mix deleted since counts as none.
+    const qsizetype at =
+        std::max<qsizetype>(0, choices.indexOf(focus ? focusMixId() : breakMixId()));
+    const QString next =
+        choices.at((at + (direction < 0 ? -1 : 1) + choices.size()) % choices.size());
+    if (focus)
+        setFocusMixId(next);
+    else
+        setBreakMixId(next);
+}
+
+QVariantList FocusSession::lengthRows() const
+{
+    const auto row = [](const QString &key, Phase phase, int minutes) {
+        const QString title = phaseName(phase);
+        return QVariantMap{{QStringLiteral("key"), key},
+                           {QStringLiteral("title"), title},
+                           {QStringLiteral("length"), SleepTimer::minutesLabel(minutes)},
+                           {QStringLiteral("shorterName"), tr("Shorter: %1").arg(title)},
+                           {QStringLiteral("longerName"), tr("Longer: %1").arg(title)}};
+    };
+    return {row(QStringLiteral("focus"), Phase::Focus, focusMinutes()),
+            row(QStringLiteral("break"), Phase::Break, breakMinutes()),
+            row(QStringLiteral("longBreak"), Phase::LongBreak, longBreakMinutes())};
+}
+
+QVariantList FocusSession::mixRows() const
+{
+    const auto row = [this](const QString &key, const QString &title, const QString &id) {
+        QString name = tr("None");
+        if (m_mixes && !id.isEmpty()) {
+            for (const SavedMix &mix : m_mixes->mixes()) {
+                if (mix.id == id)
+                    name = mix.name;
+            }
+        }
+        return QVariantMap{{QStringLiteral("key"), key},
+                           {QStringLiteral("title"), title},
+                           {QStringLiteral("name"), name},
+                           {QStringLiteral("accessibleName"), tr("%1: %2").arg(title, name)}};
+    };
+    return {row(QStringLiteral("focus"), tr("Focus mix"), focusMixId()),
+            row(QStringLiteral("break"), tr("Break mix"), breakMixId())};
 }
 
 QString FocusSession::phaseName(Phase phase)
@@ -306,10 +362,16 @@ void FocusSession::beginPhase(bool first)
     update();
 }
 
+QString FocusSession::phaseMixId() const
+{
+    if (!m_running)
+        return {};
+    return m_phase == Phase::Focus ? focusMixId() : breakMixId();
+}
+
 void FocusSession::applyMix(Phase phase)
 {
-    // The sleep timer's fade wins over everything: the music is on its way out.
-    if (!m_mixes || (m_sleepTimer && m_sleepTimer->fading()))
+    if (!m_mixes || !MixPrecedence::mayMove(MixPrecedence::Mover::FocusPhase, m_sleepTimer, this))
         return;
     const QString id = phase == Phase::Focus ? focusMixId() : breakMixId();
     if (!id.isEmpty())

@@ -7,6 +7,7 @@
 #include <QPointer>
 #include <QTimer>
 #include <QUrl>
+#include <QVariantList>
 #include <chrono>
 #include <functional>
 #include <optional>
@@ -50,6 +51,12 @@ class FocusSession : public QObject
     // Saved mixes' ids; empty: the phase leaves the music as it is.
     Q_PROPERTY(QString focusMixId READ focusMixId WRITE setFocusMixId NOTIFY planChanged)
     Q_PROPERTY(QString breakMixId READ breakMixId WRITE setBreakMixId NOTIFY planChanged)
+    // What the focus menu and the settings show of the plan, one entry a phase:
+    // {key, title, length "25 min", shorterName "Shorter: Focus", longerName "Longer: Focus"}.
+    Q_PROPERTY(QVariantList lengthRows READ lengthRows NOTIFY planChanged)
+    // One entry for the focus phases' mix and one for the breaks': {key, title "Focus mix",
+    // name "Morning" or "None", accessibleName "Focus mix: Morning"}.
+    Q_PROPERTY(QVariantList mixRows READ mixRows NOTIFY planChanged)
     // What skipping does now: "Skip break" during a break, "Skip focus" during focus.
     Q_PROPERTY(QString skipLabel READ skipLabel NOTIFY phaseChanged)
     Q_PROPERTY(int watchers READ watchers NOTIFY watchersChanged)
@@ -108,10 +115,16 @@ public:
     // The number of the focus phase under way in this session, from 1; 0 when not running.
     int cycle() const { return m_cycle; }
     int cycles() const { return m_plan.cycles; }
+    // The saved mix the phase under way names; empty when none does or no session runs.
+    QString phaseMixId() const;
 
     // One step longer (+1) or shorter (-1) in the settings, within 1…120 minutes: five minutes
     // for "focus", one for "break" and "longBreak".
     Q_INVOKABLE void stepMinutes(const QString &phase, int direction);
+    // The next saved mix (+1) or the one before (-1) for "focus" or "break", through "None".
+    Q_INVOKABLE void stepMix(const QString &phase, int direction);
+    QVariantList lengthRows() const;
+    QVariantList mixRows() const;
     // The plan the settings hold, until stopped.
     Plan settingsPlan() const;
     // Starts (or restarts) a session with the settings' durations and no end.

@@ -176,13 +176,18 @@ bool SavedMixesService::remove(const QString &id)
 
 bool SavedMixesService::apply(const QString &id)
 {
+    return apply(id, m_glideDuration);
+}
+
+bool SavedMixesService::apply(const QString &id, std::chrono::milliseconds glide)
+{
     const qsizetype index = indexOf(id);
     if (index < 0)
         return false;
     const SavedMix &mix = m_mixes.at(index);
     setOffer(std::nullopt);
     setMessage({});
-    applyLevels({mix.sceneId, mix.musicVolume, mix.layerVolumes});
+    applyLevels({mix.sceneId, mix.musicVolume, mix.layerVolumes}, glide);
     return true;
 }
 
@@ -273,9 +278,10 @@ QList<VolumeGlide::Channel> SavedMixesService::layerChannels(const MixLevels &le
     return channels;
 }
 
-void SavedMixesService::startGlide(QList<VolumeGlide::Channel> channels)
+void SavedMixesService::startGlide(QList<VolumeGlide::Channel> channels,
+                                   std::chrono::milliseconds duration)
 {
-    auto *glide = new VolumeGlide(std::move(channels), m_glideDuration, m_settings, this);
+    auto *glide = new VolumeGlide(std::move(channels), duration, m_settings, this);
     m_glides.append(glide);
     connect(glide, &VolumeGlide::finished, this, [this, glide] {
         m_glides.removeAll(glide);
@@ -293,8 +299,10 @@ void SavedMixesService::stopGlides()
     m_target.reset();
 }
 
-QCoro::Task<> SavedMixesService::applyLevels(MixLevels levels)
+QCoro::Task<> SavedMixesService::applyLevels(MixLevels levels,
+                                             std::optional<std::chrono::milliseconds> glide)
 {
+    const std::chrono::milliseconds duration = glide.value_or(m_glideDuration);
     stopGlides();
     const quint64 generation = ++m_generation;
     m_target = levels;
@@ -329,7 +337,7 @@ QCoro::Task<> SavedMixesService::applyLevels(MixLevels levels)
         channels += layerChannels(levels, present);
     }
     m_fetching = !missing.isEmpty();
-    startGlide(std::move(channels));
+    startGlide(std::move(channels), duration);
     if (missing.isEmpty())
         co_return;
 
@@ -348,7 +356,7 @@ QCoro::Task<> SavedMixesService::applyLevels(MixLevels levels)
         if (layerOnDisk(id))
             arrived.append(id);
     }
-    startGlide(layerChannels(levels, arrived));
+    startGlide(layerChannels(levels, arrived), duration);
 }
 
 void SavedMixesService::setMessage(const QString &text)

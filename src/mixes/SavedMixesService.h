@@ -65,6 +65,8 @@ public:
     Q_INVOKABLE bool rename(const QString &id, const QString &name);
     Q_INVOKABLE bool remove(const QString &id);
     Q_INVOKABLE bool apply(const QString &id);
+    // Over a glide of its own rather than the usual one (a schedule's twenty minutes).
+    bool apply(const QString &id, std::chrono::milliseconds glide);
     // The link of a saved mix, or of what is heard now when id is empty; empty (and `message`
     // set) when it has no catalogue scene to share.
     Q_INVOKABLE QString linkFor(const QString &id);
@@ -76,9 +78,11 @@ public:
     // (nothing changed then); empty when it was applied.
     QString openMixAddress(const QUrl &url);
 
-    // Glides to the levels and plays their scene. Finishes when every volume is at its
-    // target, including layers that had to be fetched first.
-    QCoro::Task<> applyLevels(MixLevels levels);
+    // Glides to the levels (over `glide`, else the usual glide) and plays their scene.
+    // Finishes when every volume is at its target, including layers that had to be fetched
+    // first.
+    QCoro::Task<> applyLevels(MixLevels levels,
+                              std::optional<std::chrono::milliseconds> glide = std::nullopt);
 
     bool isGliding() const { return m_target.has_value(); }
 
@@ -91,7 +95,7 @@ Q_SIGNALS:
 private:
     QList<VolumeGlide::Channel> layerChannels(const MixLevels &levels,
                                               const QStringList &layerIds) const;
-    void startGlide(QList<VolumeGlide::Channel> channels);
+    void startGlide(QList<VolumeGlide::Channel> channels, std::chrono::milliseconds duration);
     void stopGlides();
     bool layerOnDisk(const QString &layerId) const;
     QStringList namesExcept(const QString &id) const;
