@@ -175,6 +175,9 @@ AppEnvironment::AppEnvironment(RecordStore &store, SettingsStore &settings, Opti
     m_focus = std::make_unique<FocusSession>(m_settings, &m_store, m_savedMixes.get(),
                                              m_sleepTimer.get());
     m_focusCues = std::make_unique<FocusCues>(*m_focus, m_audioStream, m_sleepTimer.get());
+    m_schedule =
+        std::make_unique<MixSchedule>(m_store, m_savedMixes.get(), m_player.get(),
+                                      m_autoPause.get(), m_focus.get(), m_sleepTimer.get());
     m_links = std::make_unique<LinkRouter>(*m_player, m_savedMixes.get(), m_sleepTimer.get(),
                                            m_focus.get());
     connect(this, &AppEnvironment::startupFinishedChanged, m_links.get(), &LinkRouter::setReady);
@@ -258,5 +261,5 @@ AppServices AppEnvironment::viewServices() const
     return {*m_player,       *m_library, *m_mixer,        *m_autoPause,         *m_hotKeys,
             *m_pin,          *m_cache,   *m_customScenes, *m_customScenePicker, *m_videoCache,
             *m_audioMonitor, m_settings, *m_coverImages,  *m_startupNotice,     *m_savedMixes,
-            *m_sleepTimer,  *m_focus};
+            *m_sleepTimer,   *m_focus,   *m_schedule};
 }

@@ -16,6 +16,7 @@
 #include "mixes/FocusCues.h"
 #include "mixes/FocusSession.h"
 #include "mixes/LinkRouter.h"
+#include "mixes/MixSchedule.h"
 #include "mixes/SavedMixesService.h"
 #include "mixes/SleepTimer.h"
 #include "playback/AudioEngine.h"
@@ -97,6 +98,7 @@ public:
     SavedMixesService *savedMixes() const { return m_savedMixes.get(); }
     SleepTimer *sleepTimer() const { return m_sleepTimer.get(); }
     FocusSession *focusSession() const { return m_focus.get(); }
+    MixSchedule *schedule() const { return m_schedule.get(); }
     // What every dusk-haven: address does; addresses of a launch wait for the start-up.
     LinkRouter *links() const { return m_links.get(); }
     // Decoded cover pictures, shared by every view; a QML engine serves them through a
@@ -154,6 +156,7 @@ private:
     std::unique_ptr<SleepTimer> m_sleepTimer;
     std::unique_ptr<FocusSession> m_focus;
     std::unique_ptr<FocusCues> m_focusCues;
+    std::unique_ptr<MixSchedule> m_schedule;
     std::unique_ptr<LinkRouter> m_links;
     ImageCache m_imageCache;
     std::unique_ptr<CoverImageLoader> m_coverImages;

@@ -10,6 +10,7 @@ class DialogFilePicker;
 class FocusSession;
 class HotKeyService;
 class LibraryService;
+class MixSchedule;
 class PinService;
 class PlayerService;
 class SavedMixesService;
@@ -38,4 +39,5 @@ struct AppServices
     SavedMixesService &savedMixes;
     SleepTimer &sleepTimer;
     FocusSession &focus;
+    MixSchedule &schedule;
 };

@@ -8,4 +8,7 @@ set(AREA_SOURCES
   FocusSession.h FocusSession.cpp
   FocusCues.h FocusCues.cpp
   LinkRouter.h LinkRouter.cpp
+  MixPrecedence.h MixPrecedence.cpp
+  MixSchedule.h MixSchedule.cpp
+  WallClockWatch.h WallClockWatch.cpp
 )

@@ -13,6 +13,7 @@
 #include "custom_scenes/DialogFilePicker.h"
 #include "mixer/AmbientMixerService.h"
 #include "mixes/FocusSession.h"
+#include "mixes/MixSchedule.h"
 #include "mixes/SavedMixesService.h"
 #include "mixes/SleepTimer.h"
 #include "playback/PlayerService.h"
@@ -40,6 +41,7 @@ DUSKHAVEN_HANDED_IN_QML_TYPE(PlayerService)
 DUSKHAVEN_HANDED_IN_QML_TYPE(SavedMixesService)
 DUSKHAVEN_HANDED_IN_QML_TYPE(SleepTimer)
 DUSKHAVEN_HANDED_IN_QML_TYPE(FocusSession)
+DUSKHAVEN_HANDED_IN_QML_TYPE(MixSchedule)
 DUSKHAVEN_HANDED_IN_QML_TYPE(LibraryService)
 DUSKHAVEN_HANDED_IN_QML_TYPE(AmbientMixerService)
 DUSKHAVEN_HANDED_IN_QML_TYPE(AutoPauseService)

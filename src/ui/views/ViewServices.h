@@ -38,6 +38,7 @@ class ViewServices : public QObject
     Q_PROPERTY(SavedMixesService *savedMixes READ savedMixes CONSTANT)
     Q_PROPERTY(SleepTimer *sleepTimer READ sleepTimer CONSTANT)
     Q_PROPERTY(FocusSession *focus READ focus CONSTANT)
+    Q_PROPERTY(MixSchedule *schedule READ schedule CONSTANT)
     Q_PROPERTY(SceneListModel *scenes READ scenes CONSTANT)
     Q_PROPERTY(ShellWindows *shell READ shell CONSTANT)
     // The one clock that moves every picture of every window.
@@ -65,6 +66,7 @@ public:
     SavedMixesService *savedMixes() const { return &m_services.savedMixes; }
     SleepTimer *sleepTimer() const { return &m_services.sleepTimer; }
     FocusSession *focus() const { return &m_services.focus; }
+    MixSchedule *schedule() const { return &m_services.schedule; }
     SceneListModel *scenes() const { return m_scenes; }
     ShellWindows *shell() const { return &m_shell; }
     ArtClock *artClock() const { return m_artClock; }
