@@ -106,17 +106,17 @@
 <context>
     <name>AutoPauseService</name>
     <message>
-        <location filename="../src/awareness/AutoPauseService.cpp" line="+204"/>
+        <location filename="../src/awareness/AutoPauseService.cpp" line="+212"/>
         <source>Low Power Mode</source>
         <translation>Energiesparmodus</translation>
     </message>
     <message>
-        <location line="+9"/>
+        <location line="+6"/>
         <source>Battery below %1%</source>
         <translation>Akku unter %1 %</translation>
     </message>
     <message>
-        <location line="+20"/>
+        <location line="+28"/>
         <source>Microphone in use</source>
         <translation>Mikrofon wird verwendet</translation>
     </message>
@@ -358,7 +358,7 @@
         <translation>Fokus-Sitzung</translation>
     </message>
     <message>
-        <location line="+47"/>
+        <location line="+12"/>
         <source>Start focus</source>
         <translation>Fokus starten</translation>
     </message>
@@ -386,7 +386,37 @@
 <context>
     <name>FocusSession</name>
     <message>
-        <location filename="../src/mixes/FocusSession.cpp" line="+114"/>
+        <location filename="../src/mixes/FocusSession.cpp" line="+137"/>
+        <source>Shorter: %1</source>
+        <translation>Kürzer: %1</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Longer: %1</source>
+        <translation>Länger: %1</translation>
+    </message>
+    <message>
+        <location line="+10"/>
+        <source>None</source>
+        <translation>Keiner</translation>
+    </message>
+    <message>
+        <location line="+10"/>
+        <source>%1: %2</source>
+        <translation>%1: %2</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Focus mix</source>
+        <translation>Fokus-Mix</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Break mix</source>
+        <translation>Pausen-Mix</translation>
+    </message>
+    <message>
+        <location line="+7"/>
         <source>Focus</source>
         <translation>Fokus</translation>
     </message>
@@ -429,7 +459,7 @@
         <translation>Es läuft keine Fokus-Sitzung.</translation>
     </message>
     <message>
-        <location line="+137"/>
+        <location line="+143"/>
         <source>Paused · %1 · %2</source>
         <translation>Angehalten · %1 · %2</translation>
     </message>
@@ -831,15 +861,76 @@
         <source>Saved mix with %1</source>
         <translation>Gespeicherter Mix mit %1</translation>
     </message>
+</context>
+<context>
+    <name>MixSchedule</name>
     <message>
-        <location line="+133"/>
-        <source>Shorter: %1</source>
-        <translation>Kürzer: %1</translation>
+        <location filename="../src/mixes/MixSchedule.cpp" line="+75"/>
+        <source>Could not read the schedules: %1</source>
+        <translation>Die Zeitpläne konnten nicht gelesen werden: %1</translation>
+    </message>
+    <message>
+        <location line="+18"/>
+        <source>Every day</source>
+        <translation>Jeden Tag</translation>
     </message>
     <message>
         <location line="+2"/>
-        <source>Longer: %1</source>
-        <translation>Länger: %1</translation>
+        <source>Weekdays</source>
+        <translation>Werktags</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Weekends</source>
+        <translation>Am Wochenende</translation>
+    </message>
+    <message>
+        <location line="+34"/>
+        <source>A deleted mix</source>
+        <translation>Ein gelöschter Mix</translation>
+    </message>
+    <message numerus="yes">
+        <location line="+9"/>
+        <source>over %n min</source>
+        <translation>
+            <numerusform>über %n Min.</numerusform>
+            <numerusform>über %n Min.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>starts playing</source>
+        <translation>startet die Wiedergabe</translation>
+    </message>
+    <message>
+        <location line="+11"/>
+        <source>%1 · %2</source>
+        <translation>%1 · %2</translation>
+    </message>
+    <message>
+        <location line="+12"/>
+        <source>Choose one of your saved mixes.</source>
+        <translation>Wähle einen deiner gespeicherten Mixe.</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Choose a time between 00:00 and 23:59.</source>
+        <translation>Wähle eine Uhrzeit zwischen 00:00 und 23:59.</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Choose at least one day.</source>
+        <translation>Wähle mindestens einen Tag.</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>A glide lasts from 1 to %1 minutes.</source>
+        <translation>Ein Übergang dauert 1 bis %1 Minuten.</translation>
+    </message>
+    <message>
+        <location line="+12"/>
+        <source>Could not save the schedules: %1</source>
+        <translation>Die Zeitpläne konnten nicht gespeichert werden: %1</translation>
     </message>
 </context>
 <context>
@@ -1047,23 +1138,23 @@
 <context>
     <name>RecordStore</name>
     <message>
-        <location filename="../src/core/RecordStore.cpp" line="+82"/>
+        <location filename="../src/core/RecordStore.cpp" line="+88"/>
         <source>unknown database error</source>
         <translation>unbekannter Datenbankfehler</translation>
     </message>
     <message>
-        <location line="+105"/>
+        <location line="+134"/>
         <source>%1 is a folder, not a record store.</source>
         <translation>%1 ist ein Ordner, kein Datenspeicher.</translation>
     </message>
     <message>
         <location line="+9"/>
-        <location line="+122"/>
+        <location line="+125"/>
         <source>Could not open %1</source>
         <translation>%1 konnte nicht geöffnet werden</translation>
     </message>
     <message>
-        <location line="-106"/>
+        <location line="-109"/>
         <source>Could not read %1</source>
         <translation>%1 konnte nicht gelesen werden</translation>
     </message>
@@ -1073,8 +1164,8 @@
         <translation>%1 enthält Datensätze der Schemaversion %2; diese Version liest %3.</translation>
     </message>
     <message>
-        <location line="+68"/>
-        <location line="+13"/>
+        <location line="+70"/>
+        <location line="+14"/>
         <source>Could not update %1</source>
         <translation>%1 konnte nicht aktualisiert werden</translation>
     </message>
@@ -1166,7 +1257,7 @@
         <translation>Die Mixe konnten nicht gespeichert werden: %1</translation>
     </message>
     <message>
-        <location line="+98"/>
+        <location line="+103"/>
         <source>Only a mix with a scene from the catalogue can be shared.</source>
         <translation>Nur ein Mix mit einer Szene aus dem Katalog kann geteilt werden.</translation>
     </message>
@@ -1239,9 +1330,177 @@
     </message>
 </context>
 <context>
+    <name>ScheduleDraft</name>
+    <message>
+        <location filename="../src/ui/settings/ScheduleDraft.cpp" line="+42"/>
+        <source>New schedule</source>
+        <translation>Neuer Zeitplan</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>Edit schedule</source>
+        <translation>Zeitplan bearbeiten</translation>
+    </message>
+    <message>
+        <location line="+11"/>
+        <source>Choose a mix</source>
+        <translation>Mix wählen</translation>
+    </message>
+    <message numerus="yes">
+        <location line="+10"/>
+        <source>%n min</source>
+        <translation>
+            <numerusform>%n Min.</numerusform>
+            <numerusform>%n Min.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <location line="+14"/>
+        <source>%1, on</source>
+        <translation>%1, an</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>%1, off</source>
+        <translation>%1, aus</translation>
+    </message>
+    <message>
+        <location line="+9"/>
+        <source>Save a mix first: a schedule glides to one of your saved mixes.</source>
+        <translation>Speichere zuerst einen Mix: Ein Zeitplan gleitet zu einem deiner gespeicherten Mixe.</translation>
+    </message>
+</context>
+<context>
+    <name>ScheduleRow</name>
+    <message>
+        <location filename="../src/ui/settings/ScheduleRow.qml" line="+24"/>
+        <source>Edit %1</source>
+        <translation>%1 bearbeiten</translation>
+    </message>
+    <message>
+        <location line="+9"/>
+        <source>Delete %1</source>
+        <translation>%1 löschen</translation>
+    </message>
+</context>
+<context>
+    <name>ScheduleSection</name>
+    <message>
+        <location filename="../src/ui/settings/ScheduleSection.qml" line="+9"/>
+        <source>Scheduled mixes</source>
+        <translation>Geplante Mixe</translation>
+    </message>
+    <message>
+        <location line="+9"/>
+        <location line="+4"/>
+        <source>Add a schedule</source>
+        <translation>Zeitplan hinzufügen</translation>
+    </message>
+    <message>
+        <location line="-3"/>
+        <source>Glide to a saved mix at a time of day</source>
+        <translation>Zu einer Tageszeit sanft zu einem gespeicherten Mix wechseln</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Add</source>
+        <translation>Hinzufügen</translation>
+    </message>
+    <message>
+        <location line="+32"/>
+        <source>Mix</source>
+        <translation>Mix</translation>
+    </message>
+    <message>
+        <location line="+8"/>
+        <source>Mix: %1</source>
+        <translation>Mix: %1</translation>
+    </message>
+    <message>
+        <location line="+9"/>
+        <source>Time</source>
+        <translation>Uhrzeit</translation>
+    </message>
+    <message>
+        <location line="+6"/>
+        <source>−1 h</source>
+        <translation>−1 Std.</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>An hour earlier</source>
+        <translation>Eine Stunde früher</translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>5 minutes earlier</source>
+        <translation>5 Minuten früher</translation>
+    </message>
+    <message>
+        <location line="+14"/>
+        <source>5 minutes later</source>
+        <translation>5 Minuten später</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>+1 h</source>
+        <translation>+1 Std.</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>An hour later</source>
+        <translation>Eine Stunde später</translation>
+    </message>
+    <message>
+        <location line="+12"/>
+        <source>Glide</source>
+        <translation>Übergang</translation>
+    </message>
+    <message>
+        <location line="+7"/>
+        <source>Shorter glide</source>
+        <translation>Kürzerer Übergang</translation>
+    </message>
+    <message>
+        <location line="+13"/>
+        <source>Longer glide</source>
+        <translation>Längerer Übergang</translation>
+    </message>
+    <message>
+        <location line="+8"/>
+        <source>Start playing</source>
+        <translation>Wiedergabe starten</translation>
+    </message>
+    <message>
+        <location line="+10"/>
+        <source>Start playing: also when nothing plays, unless auto-pause holds the music</source>
+        <translation>Wiedergabe starten: auch wenn nichts läuft, außer die Auto-Pause hält die Musik an</translation>
+    </message>
+    <message>
+        <location line="+10"/>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Cancel the schedule</source>
+        <translation>Zeitplan verwerfen</translation>
+    </message>
+    <message>
+        <location line="+6"/>
+        <source>Save</source>
+        <translation>Speichern</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Save the schedule</source>
+        <translation>Zeitplan speichern</translation>
+    </message>
+</context>
+<context>
     <name>SettingsRoot</name>
     <message>
-        <location filename="../src/ui/settings/SettingsRoot.qml" line="+33"/>
+        <location filename="../src/ui/settings/SettingsRoot.qml" line="+34"/>
         <source>Close</source>
         <translation>Schließen</translation>
     </message>
@@ -1331,7 +1590,12 @@
         <translation>Pausiert animierte Loops</translation>
     </message>
     <message>
-        <location line="+15"/>
+        <location line="+9"/>
+        <source>Focus</source>
+        <translation>Fokus</translation>
+    </message>
+    <message>
+        <location line="+24"/>
         <source>Global Hotkeys</source>
         <translation>Globale Tastenkürzel</translation>
     </message>

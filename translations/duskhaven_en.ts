@@ -15,11 +15,22 @@
 <context>
     <name>FocusSession</name>
     <message numerus="yes">
-        <location filename="../src/mixes/FocusSession.cpp" line="+137"/>
+        <location filename="../src/mixes/FocusSession.cpp" line="+191"/>
         <source>%n focus session(s) today</source>
         <translation>
             <numerusform>%n focus session today</numerusform>
             <numerusform>%n focus sessions today</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
+    <name>MixSchedule</name>
+    <message numerus="yes">
+        <location filename="../src/mixes/MixSchedule.cpp" line="+140"/>
+        <source>over %n min</source>
+        <translation>
+            <numerusform>over %n min</numerusform>
+            <numerusform>over %n min</numerusform>
         </translation>
     </message>
 </context>
@@ -50,6 +61,17 @@
         <translation>
             <numerusform>~5 MB · %n layer</numerusform>
             <numerusform>~5 MB · %n layers</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
+    <name>ScheduleDraft</name>
+    <message numerus="yes">
+        <location filename="../src/ui/settings/ScheduleDraft.cpp" line="+63"/>
+        <source>%n min</source>
+        <translation>
+            <numerusform>%n min</numerusform>
+            <numerusform>%n min</numerusform>
         </translation>
     </message>
 </context>

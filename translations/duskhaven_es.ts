@@ -106,17 +106,17 @@
 <context>
     <name>AutoPauseService</name>
     <message>
-        <location filename="../src/awareness/AutoPauseService.cpp" line="+204"/>
+        <location filename="../src/awareness/AutoPauseService.cpp" line="+212"/>
         <source>Low Power Mode</source>
         <translation>Modo de ahorro de energía</translation>
     </message>
     <message>
-        <location line="+9"/>
+        <location line="+6"/>
         <source>Battery below %1%</source>
         <translation>Batería por debajo del %1 %</translation>
     </message>
     <message>
-        <location line="+20"/>
+        <location line="+28"/>
         <source>Microphone in use</source>
         <translation>Micrófono en uso</translation>
     </message>
@@ -358,7 +358,7 @@
         <translation>Sesión de concentración</translation>
     </message>
     <message>
-        <location line="+47"/>
+        <location line="+12"/>
         <source>Start focus</source>
         <translation>Empezar a concentrarse</translation>
     </message>
@@ -386,7 +386,37 @@
 <context>
     <name>FocusSession</name>
     <message>
-        <location filename="../src/mixes/FocusSession.cpp" line="+114"/>
+        <location filename="../src/mixes/FocusSession.cpp" line="+137"/>
+        <source>Shorter: %1</source>
+        <translation>Más corto: %1</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Longer: %1</source>
+        <translation>Más largo: %1</translation>
+    </message>
+    <message>
+        <location line="+10"/>
+        <source>None</source>
+        <translation>Ninguna</translation>
+    </message>
+    <message>
+        <location line="+10"/>
+        <source>%1: %2</source>
+        <translation>%1: %2</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Focus mix</source>
+        <translation>Mezcla de concentración</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Break mix</source>
+        <translation>Mezcla de descanso</translation>
+    </message>
+    <message>
+        <location line="+7"/>
         <source>Focus</source>
         <translation>Concentración</translation>
     </message>
@@ -429,7 +459,7 @@
         <translation>No hay ninguna sesión de concentración en curso.</translation>
     </message>
     <message>
-        <location line="+137"/>
+        <location line="+143"/>
         <source>Paused · %1 · %2</source>
         <translation>En pausa · %1 · %2</translation>
     </message>
@@ -831,15 +861,76 @@
         <source>Saved mix with %1</source>
         <translation>Mezcla guardada con %1</translation>
     </message>
+</context>
+<context>
+    <name>MixSchedule</name>
     <message>
-        <location line="+133"/>
-        <source>Shorter: %1</source>
-        <translation>Más corto: %1</translation>
+        <location filename="../src/mixes/MixSchedule.cpp" line="+75"/>
+        <source>Could not read the schedules: %1</source>
+        <translation>No se pudieron leer las programaciones: %1</translation>
+    </message>
+    <message>
+        <location line="+18"/>
+        <source>Every day</source>
+        <translation>Todos los días</translation>
     </message>
     <message>
         <location line="+2"/>
-        <source>Longer: %1</source>
-        <translation>Más largo: %1</translation>
+        <source>Weekdays</source>
+        <translation>Entre semana</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Weekends</source>
+        <translation>Fines de semana</translation>
+    </message>
+    <message>
+        <location line="+34"/>
+        <source>A deleted mix</source>
+        <translation>Una mezcla eliminada</translation>
+    </message>
+    <message numerus="yes">
+        <location line="+9"/>
+        <source>over %n min</source>
+        <translation>
+            <numerusform>en %n min</numerusform>
+            <numerusform>en %n min</numerusform>
+        </translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>starts playing</source>
+        <translation>empieza a reproducir</translation>
+    </message>
+    <message>
+        <location line="+11"/>
+        <source>%1 · %2</source>
+        <translation>%1 · %2</translation>
+    </message>
+    <message>
+        <location line="+12"/>
+        <source>Choose one of your saved mixes.</source>
+        <translation>Elige una de tus mezclas guardadas.</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Choose a time between 00:00 and 23:59.</source>
+        <translation>Elige una hora entre las 00:00 y las 23:59.</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Choose at least one day.</source>
+        <translation>Elige al menos un día.</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>A glide lasts from 1 to %1 minutes.</source>
+        <translation>Una transición dura de 1 a %1 minutos.</translation>
+    </message>
+    <message>
+        <location line="+12"/>
+        <source>Could not save the schedules: %1</source>
+        <translation>No se pudieron guardar las programaciones: %1</translation>
     </message>
 </context>
 <context>
@@ -1047,23 +1138,23 @@
 <context>
     <name>RecordStore</name>
     <message>
-        <location filename="../src/core/RecordStore.cpp" line="+82"/>
+        <location filename="../src/core/RecordStore.cpp" line="+88"/>
         <source>unknown database error</source>
         <translation>error de base de datos desconocido</translation>
     </message>
     <message>
-        <location line="+105"/>
+        <location line="+134"/>
         <source>%1 is a folder, not a record store.</source>
         <translation>%1 es una carpeta, no un almacén de registros.</translation>
     </message>
     <message>
         <location line="+9"/>
-        <location line="+122"/>
+        <location line="+125"/>
         <source>Could not open %1</source>
         <translation>No se pudo abrir %1</translation>
     </message>
     <message>
-        <location line="-106"/>
+        <location line="-109"/>
         <source>Could not read %1</source>
         <translation>No se pudo leer %1</translation>
     </message>
@@ -1073,8 +1164,8 @@
         <translation>%1 contiene registros de la versión de esquema %2; esta versión lee la %3.</translation>
     </message>
     <message>
-        <location line="+68"/>
-        <location line="+13"/>
+        <location line="+70"/>
+        <location line="+14"/>
         <source>Could not update %1</source>
         <translation>No se pudo actualizar %1</translation>
     </message>
@@ -1166,7 +1257,7 @@
         <translation>No se pudieron guardar las mezclas: %1</translation>
     </message>
     <message>
-        <location line="+98"/>
+        <location line="+103"/>
         <source>Only a mix with a scene from the catalogue can be shared.</source>
         <translation>Solo se puede compartir una mezcla con una escena del catálogo.</translation>
     </message>
@@ -1239,9 +1330,177 @@
     </message>
 </context>
 <context>
+    <name>ScheduleDraft</name>
+    <message>
+        <location filename="../src/ui/settings/ScheduleDraft.cpp" line="+42"/>
+        <source>New schedule</source>
+        <translation>Nueva programación</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>Edit schedule</source>
+        <translation>Editar programación</translation>
+    </message>
+    <message>
+        <location line="+11"/>
+        <source>Choose a mix</source>
+        <translation>Elige una mezcla</translation>
+    </message>
+    <message numerus="yes">
+        <location line="+10"/>
+        <source>%n min</source>
+        <translation>
+            <numerusform>%n min</numerusform>
+            <numerusform>%n min</numerusform>
+        </translation>
+    </message>
+    <message>
+        <location line="+14"/>
+        <source>%1, on</source>
+        <translation>%1, activado</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>%1, off</source>
+        <translation>%1, desactivado</translation>
+    </message>
+    <message>
+        <location line="+9"/>
+        <source>Save a mix first: a schedule glides to one of your saved mixes.</source>
+        <translation>Guarda antes una mezcla: una programación pasa poco a poco a una de tus mezclas guardadas.</translation>
+    </message>
+</context>
+<context>
+    <name>ScheduleRow</name>
+    <message>
+        <location filename="../src/ui/settings/ScheduleRow.qml" line="+24"/>
+        <source>Edit %1</source>
+        <translation>Editar %1</translation>
+    </message>
+    <message>
+        <location line="+9"/>
+        <source>Delete %1</source>
+        <translation>Eliminar %1</translation>
+    </message>
+</context>
+<context>
+    <name>ScheduleSection</name>
+    <message>
+        <location filename="../src/ui/settings/ScheduleSection.qml" line="+9"/>
+        <source>Scheduled mixes</source>
+        <translation>Mezclas programadas</translation>
+    </message>
+    <message>
+        <location line="+9"/>
+        <location line="+4"/>
+        <source>Add a schedule</source>
+        <translation>Añadir una programación</translation>
+    </message>
+    <message>
+        <location line="-3"/>
+        <source>Glide to a saved mix at a time of day</source>
+        <translation>Pasar poco a poco a una mezcla guardada a una hora del día</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Add</source>
+        <translation>Añadir</translation>
+    </message>
+    <message>
+        <location line="+32"/>
+        <source>Mix</source>
+        <translation>Mezcla</translation>
+    </message>
+    <message>
+        <location line="+8"/>
+        <source>Mix: %1</source>
+        <translation>Mezcla: %1</translation>
+    </message>
+    <message>
+        <location line="+9"/>
+        <source>Time</source>
+        <translation>Hora</translation>
+    </message>
+    <message>
+        <location line="+6"/>
+        <source>−1 h</source>
+        <translation>−1 h</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>An hour earlier</source>
+        <translation>Una hora antes</translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>5 minutes earlier</source>
+        <translation>5 minutos antes</translation>
+    </message>
+    <message>
+        <location line="+14"/>
+        <source>5 minutes later</source>
+        <translation>5 minutos después</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>+1 h</source>
+        <translation>+1 h</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>An hour later</source>
+        <translation>Una hora después</translation>
+    </message>
+    <message>
+        <location line="+12"/>
+        <source>Glide</source>
+        <translation>Transición</translation>
+    </message>
+    <message>
+        <location line="+7"/>
+        <source>Shorter glide</source>
+        <translation>Transición más corta</translation>
+    </message>
+    <message>
+        <location line="+13"/>
+        <source>Longer glide</source>
+        <translation>Transición más larga</translation>
+    </message>
+    <message>
+        <location line="+8"/>
+        <source>Start playing</source>
+        <translation>Empezar a reproducir</translation>
+    </message>
+    <message>
+        <location line="+10"/>
+        <source>Start playing: also when nothing plays, unless auto-pause holds the music</source>
+        <translation>Empezar a reproducir: también cuando no suena nada, salvo si la pausa automática retiene la música</translation>
+    </message>
+    <message>
+        <location line="+10"/>
+        <source>Cancel</source>
+        <translation>Cancelar</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Cancel the schedule</source>
+        <translation>Descartar la programación</translation>
+    </message>
+    <message>
+        <location line="+6"/>
+        <source>Save</source>
+        <translation>Guardar</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Save the schedule</source>
+        <translation>Guardar la programación</translation>
+    </message>
+</context>
+<context>
     <name>SettingsRoot</name>
     <message>
-        <location filename="../src/ui/settings/SettingsRoot.qml" line="+33"/>
+        <location filename="../src/ui/settings/SettingsRoot.qml" line="+34"/>
         <source>Close</source>
         <translation>Cerrar</translation>
     </message>
@@ -1331,7 +1590,12 @@
         <translation>Pausa los bucles animados</translation>
     </message>
     <message>
-        <location line="+15"/>
+        <location line="+9"/>
+        <source>Focus</source>
+        <translation>Concentración</translation>
+    </message>
+    <message>
+        <location line="+24"/>
         <source>Global Hotkeys</source>
         <translation>Atajos globales</translation>
     </message>

@@ -38,6 +38,7 @@ set(AREA_VIEW_SOURCES
   controls/MixRowState.h controls/MixRowState.cpp
   panel/PanelState.h panel/PanelState.cpp
   settings/SettingsView.h settings/SettingsView.cpp
+  settings/ScheduleDraft.h settings/ScheduleDraft.cpp
 )
 
 set(AREA_QML
@@ -63,6 +64,7 @@ set(AREA_QML
   controls/MenuPill.qml
   controls/FocusButton.qml
   controls/FocusMenu.qml
+  controls/FocusPlan.qml
   controls/MixesRow.qml
   panel/MenuBarPopoverView.qml
   panel/ScenePickerCard.qml
@@ -80,6 +82,10 @@ set(AREA_QML
   settings/CustomScenesSection.qml
   settings/CustomSceneList.qml
   settings/CustomSceneRow.qml
+  settings/ScheduleSection.qml
+  settings/ScheduleList.qml
+  settings/ScheduleRow.qml
+  settings/ScheduleDays.qml
 )
 
 # The logo drawn at the tray's sizes at build time: the tray process then needs no SVG support.

@@ -78,6 +78,42 @@ private Q_SLOTS:
         QTRY_VERIFY(!QFile::exists(entry));
     }
 
+    // A schedule made, changed and deleted with the keyboard's worth of buttons alone, kept in
+    // the store; and the focus phases' mix chosen in the Focus section, kept in the settings.
+    void scheduleAndFocusMixOverTheAccessibilityBus()
+    {
+        AppFixture app;
+        app.startShell();
+        QVERIFY(app.environment->savedMixes()->saveCurrent("Morning"));
+        app.windows->openSettings();
+        QVERIFY(QTest::qWaitForWindowExposed(app.windows->settingsWindow()));
+        const auto stored = [&app] {
+            return app.store->fetchAll<ScheduledMix>("createdAt", Qt::AscendingOrder);
+        };
+
+        for (const char *name : {"Add a schedule", "An hour earlier", "5 minutes later",
+                                 "Saturday, on", "Sunday, on", "Longer glide", "Save the schedule"})
+            QCOMPARE(press("push button", name), QString());
+        QTRY_COMPARE(stored().size(), 1);
+        const ScheduledMix made = stored().constFirst();
+        QCOMPARE(made.minuteOfDay, 7 * 60 + 5);
+        QCOMPARE(made.weekdays, 0x1f);
+        QCOMPARE(made.glideMinutes, 15);
+        QCOMPARE(made.mixId, app.environment->savedMixes()->mixes().constFirst().id);
+
+        QCOMPARE(press("push button", "Edit 07:05 · Morning"), QString());
+        QCOMPARE(press("check box", "Start playing"), QString());
+        QCOMPARE(press("push button", "Save the schedule"), QString());
+        QTRY_VERIFY(stored().constFirst().startPlaying);
+        QCOMPARE(press("push button", "Delete 07:05 · Morning"), QString());
+        QTRY_VERIFY(stored().isEmpty());
+
+        QCOMPARE(press("push button", "Focus mix: None"), QString());
+        QTRY_COMPARE(app.environment->focusSession()->focusMixId(), made.mixId);
+        QVERIFY(
+            TestSupport::readFile(app.dir.filePath("settings.json")).contains(made.mixId.toUtf8()));
+    }
+
     void backgroundMovesTheWindowAndCloseStillCloses()
     {
         AppFixture app;

@@ -155,8 +155,11 @@ QCoro::Task<bool> PanelShots::take(QString folder, MenuBarController &menuBar)
     if (moon)
         moon->setProperty("menuOpen", false);
 
-    // A focus session under way beside the moon, then its menu open.
+    // A focus session under way beside the moon, its phases naming the mix "Focus", then its
+    // menu open.
     FocusSession *focus = services->focus();
+    const QString focusMixWas = focus->focusMixId();
+    focus->setFocusMixId(shownMixes.value(1));
     focus->start();
     QObject *focusButton = root->findChild<QObject *>(QStringLiteral("focusButton"));
     if (focusButton)
@@ -168,6 +171,7 @@ QCoro::Task<bool> PanelShots::take(QString folder, MenuBarController &menuBar)
     if (focusButton)
         focusButton->setProperty("menuOpen", false);
     focus->stop();
+    focus->setFocusMixId(focusMixWas);
 
     QQuickView stage(panel.engine(), nullptr);
     QQmlComponent component(panel.engine());

@@ -4,6 +4,7 @@
 #include "PanelShots.h"
 #include "catalogue/Catalogue.h"
 #include "core/AppError.h"
+#include "ui/settings/ScheduleDraft.h"
 #include "ui/shell/MenuBarController.h"
 #include "ui/shell/PanelWindow.h"
 #include "ui/shell/QmlHost.h"
@@ -57,6 +58,8 @@ ScreenshotRun::ScreenshotRun(QString folder, ShellWindows &windows, MenuBarContr
              [this] { return settingsShot(QStringLiteral("customScenesSection")); }});
     addShot({QStringLiteral("settings-cache.png"),
              [this] { return settingsShot(QStringLiteral("cacheSection")); }});
+    addShot({QStringLiteral("settings-schedules.png"), [this] { return schedulesShot(false); }});
+    addShot({QStringLiteral("settings-schedule-edit.png"), [this] { return schedulesShot(true); }});
 }
 
 void ScreenshotRun::addShot(Shot shot)
@@ -169,6 +172,37 @@ QCoro::Task<QImage> ScreenshotRun::pictureShot(QVariantMap properties, int settl
         }
     }
     co_return self ? grab(&view) : QImage();
+}
+
+QCoro::Task<QImage> ScreenshotRun::schedulesShot(bool editing)
+{
+    QPointer<ScreenshotRun> self(this);
+    SavedMixesService *mixes = m_qml.services()->savedMixes();
+    MixSchedule *schedule = m_qml.services()->schedule();
+    if (!editing) {
+        mixes->saveCurrent(QStringLiteral("Morning"));
+        mixes->saveCurrent(QStringLiteral("Night"));
+        const QList<SavedMix> &saved = mixes->mixes();
+        if (saved.size() >= 2) {
+            schedule->add(saved.at(saved.size() - 2).id, 7 * 60 + 30, 0x1f, 10, true);
+            schedule->add(saved.constLast().id, 22 * 60, MixSchedule::everyDay, 20, false);
+        }
+        co_return co_await settingsShot(QStringLiteral("scheduleSection"));
+    }
+    QQuickView *view = m_windows.settingsWindow();
+    auto *draft = view ? view->rootObject()->findChild<ScheduleDraft *>() : nullptr;
+    if (draft && !schedule->schedules().isEmpty())
+        draft->beginEdit(schedule->schedules().constFirst().id);
+    QImage image = co_await settingsShot(QStringLiteral("scheduleSection"));
+    if (!self)
+        co_return QImage();
+    if (draft)
+        draft->cancel();
+    for (const ScheduledMix &made : QList<ScheduledMix>(schedule->schedules())) {
+        schedule->remove(made.id);
+        mixes->remove(made.mixId);
+    }
+    co_return image;
 }
 
 QCoro::Task<QImage> ScreenshotRun::settingsShot(QString section)

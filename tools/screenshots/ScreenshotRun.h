@@ -49,6 +49,9 @@ private:
     // The settings window at its top (with the demo's own scenes added), or scrolled to the
     // section of this object name.
     QCoro::Task<QImage> settingsShot(QString section);
+    // The scheduled mixes: the list of two, then (editing) the first one open in the editor,
+    // after which the schedules and their mixes go again.
+    QCoro::Task<QImage> schedulesShot(bool editing);
 
     QString m_folder;
     ShellWindows &m_windows;

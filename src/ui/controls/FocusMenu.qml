@@ -1,8 +1,8 @@
 import QtQuick
 import Duskhaven
 
-// The focus menu: the session's phase and time left or its title, the lengths of focus and
-// break, start (or pause, skip and stop while one runs), today's count and what went wrong.
+// The focus menu: the session's phase and time left or its title, the plan (lengths and
+// mixes), start (or pause, skip and stop while one runs), today's count and what went wrong.
 Column {
     id: menu
     required property ViewServices services
@@ -18,43 +18,8 @@ Column {
         font.weight: Font.DemiBold
         color: Theme.palette.textPrimary
     }
-    Repeater {
-        model: ViewRows {
-            services: menu.services
-            entries: menu.rowState.focusLengths
-        }
-        delegate: Row {
-            id: lengthRow
-            required property ViewServices services
-            required property var entry
-            spacing: 6
-            Text {
-                width: 72
-                anchors.verticalCenter: parent.verticalCenter
-                text: lengthRow.entry.title
-                font.pixelSize: 11
-                color: Theme.palette.textPrimary
-                Accessible.ignored: true
-            }
-            Chip {
-                label: "−"
-                accessibleName: lengthRow.entry.shorterName
-                onActivated: lengthRow.services.focus.stepMinutes(lengthRow.entry.key, -1)
-            }
-            Text {
-                width: 48
-                anchors.verticalCenter: parent.verticalCenter
-                horizontalAlignment: Text.AlignHCenter
-                text: lengthRow.entry.length
-                font.pixelSize: 11
-                color: Theme.palette.textPrimary
-            }
-            Chip {
-                label: "+"
-                accessibleName: lengthRow.entry.longerName
-                onActivated: lengthRow.services.focus.stepMinutes(lengthRow.entry.key, 1)
-            }
-        }
+    FocusPlan {
+        services: menu.services
     }
     Row {
         spacing: 6

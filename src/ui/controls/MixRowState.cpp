@@ -64,15 +64,12 @@ void MixRowState::setServices(ViewServices *services)
                 &MixRowState::timerChanged);
         connect(services->focus(), &FocusSession::statusTextChanged, this,
                 &MixRowState::focusChanged);
-        connect(services->focus(), &FocusSession::planChanged, this,
-                &MixRowState::focusPlanChanged);
     }
     watch(m_shown);
     Q_EMIT servicesChanged();
     Q_EMIT chipsChanged();
     Q_EMIT timerChanged();
     Q_EMIT focusChanged();
-    Q_EMIT focusPlanChanged();
 }
 
 void MixRowState::setShown(bool shown)
@@ -151,23 +148,4 @@ QString MixRowState::focusName() const
 QString MixRowState::skipLabel() const
 {
     return m_services ? m_services->focus()->skipLabel() : QString();
-}
-
-QVariantList MixRowState::focusLengths() const
-{
-    if (!m_services)
-        return {};
-    const FocusSession *focus = m_services->focus();
-    const auto entry = [](const QString &key, FocusSession::Phase phase, int minutes) {
-        const QString title = FocusSession::phaseName(phase);
-        return QVariantMap{{QStringLiteral("key"), key},
-                           {QStringLiteral("title"), title},
-                           {QStringLiteral("length"), SleepTimer::minutesLabel(minutes)},
-                           {QStringLiteral("shorterName"),
-                            QCoreApplication::translate("MixRowText", "Shorter: %1").arg(title)},
-                           {QStringLiteral("longerName"),
-                            QCoreApplication::translate("MixRowText", "Longer: %1").arg(title)}};
-    };
-    return {entry(QStringLiteral("focus"), FocusSession::Phase::Focus, focus->focusMinutes()),
-            entry(QStringLiteral("break"), FocusSession::Phase::Break, focus->breakMinutes())};
 }

@@ -39,8 +39,6 @@ class MixRowState : public QObject
     Q_PROPERTY(QString focusText READ focusText NOTIFY focusChanged)
     Q_PROPERTY(QString focusName READ focusName NOTIFY focusChanged)
     Q_PROPERTY(QString skipLabel READ skipLabel NOTIFY focusChanged)
-    // Each entry: {key, title, length, shorterName, longerName} for focus and break.
-    Q_PROPERTY(QVariantList focusLengths READ focusLengths NOTIFY focusPlanChanged)
 
 public:
     explicit MixRowState(QObject *parent = nullptr);
@@ -58,11 +56,9 @@ public:
     QString focusText() const;
     QString focusName() const;
     QString skipLabel() const;
-    QVariantList focusLengths() const;
 
 Q_SIGNALS:
     void focusChanged();
-    void focusPlanChanged();
     void servicesChanged();
     void shownChanged();
     void chipsChanged();

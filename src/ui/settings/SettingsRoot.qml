@@ -3,7 +3,8 @@ import QtQuick.Controls.Basic
 import Duskhaven
 
 // The settings window: one scrolling card 420 × 600 with every preference, top to bottom the
-// header, auto-pause, general, scene & audio, custom scenes, global hot keys and the cache.
+// header, auto-pause, general, scene & audio, focus, scheduled mixes, custom scenes, global hot
+// keys and the cache.
 // Each control writes one setting or one service property. Dragging anywhere but on a control
 // moves the window (it has no title bar); the close button and Escape close it.
 Item {
@@ -158,6 +159,24 @@ Item {
                         checked: root.services.settings.reduceMotion
                         onToggled: root.services.settings.reduceMotion = !checked
                     }
+                }
+
+                HFSettingsSection {
+                    objectName: "focusSection"
+                    width: parent.width
+                    title: qsTr("Focus")
+                    FocusPlan {
+                        x: 14
+                        topPadding: 10
+                        bottomPadding: 10
+                        services: root.services
+                    }
+                }
+
+                ScheduleSection {
+                    objectName: "scheduleSection"
+                    width: parent.width
+                    services: root.services
                 }
 
                 CustomScenesSection {
