@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# What a running sleep timer or focus session costs while nothing else changes: CPU time and
-# wake-ups of an idle process without either (the floor), with a 90-minute timer, with a focus
-# session of the default lengths, and with the timer watched by a view (its time left then
-# moves every second), run side by side.
+# What a running sleep timer, focus session or waiting schedule costs while nothing else
+# changes: CPU time and wake-ups of an idle process without any (the floor), with a 90-minute
+# timer, with a focus session of the default lengths, with two scheduled mixes due in hours, and
+# with the timer watched by a view (its time left then moves every second), run side by side.
 #
 #   BUILD_DIR=<build dir> bench/sleep-timer-cpu.sh [runs] [seconds]
 #
@@ -27,7 +27,7 @@ switches() {
 }
 
 WINDOW=$((SECONDS_EACH - 3))
-MODES=(floor timer focus watched)
+MODES=(floor timer focus schedules watched)
 for run in $(seq "$RUNS"); do
     PIDS=()
     for mode in "${MODES[@]}"; do
@@ -35,6 +35,7 @@ for run in $(seq "$RUNS"); do
         floor) args=() ;;
         timer) args=(--timer) ;;
         focus) args=(--focus) ;;
+        schedules) args=(--schedules) ;;
         watched) args=(--timer --watch) ;;
         esac
         QT_QPA_PLATFORM=offscreen "$IDLE" --seconds "$SECONDS_EACH" "${args[@]}" &

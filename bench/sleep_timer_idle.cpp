@@ -1,16 +1,20 @@
-// Idles for a while with or without a sleep timer or a focus session running, for
+// Idles for a while with or without a sleep timer, a focus session or scheduled mixes, for
 // bench/sleep-timer-cpu.sh:
-//   sleep_timer_idle --seconds N [--timer] [--focus] [--watch]
-// --timer starts a 90-minute timer; --focus a focus session of the default lengths; --watch
-// counts one view in, as a visible panel does.
+//   sleep_timer_idle --seconds N [--timer] [--focus] [--schedules] [--watch]
+// --timer starts a 90-minute timer; --focus a focus session of the default lengths;
+// --schedules keeps two schedules waiting, due in 6 and 12 hours, and watches the system for
+// wakes and clock changes as the app does; --watch counts one view in, as a visible panel does.
+#include "core/RecordStore.h"
 #include "core/SettingsStore.h"
 #include "mixes/FocusSession.h"
+#include "mixes/MixSchedule.h"
 #include "mixes/SleepTimer.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <memory>
 
 int main(int argc, char **argv)
 {
@@ -20,6 +24,7 @@ int main(int argc, char **argv)
                       QStringLiteral("n"), QStringLiteral("30")});
     parser.addOption({QStringLiteral("timer"), QStringLiteral("Run a sleep timer.")});
     parser.addOption({QStringLiteral("focus"), QStringLiteral("Run a focus session.")});
+    parser.addOption({QStringLiteral("schedules"), QStringLiteral("Keep schedules waiting.")});
     parser.addOption({QStringLiteral("watch"), QStringLiteral("Watch its time left.")});
     parser.process(app);
 
@@ -31,6 +36,20 @@ int main(int argc, char **argv)
         timer.start(90);
     if (parser.isSet(QStringLiteral("focus")))
         focus.start();
+    RecordStore store(dir.filePath(QStringLiteral("records.sqlite")));
+    std::unique_ptr<MixSchedule> schedule;
+    if (parser.isSet(QStringLiteral("schedules"))) {
+        const QDateTime now = QDateTime::currentDateTime();
+        for (const int hours : {6, 12}) {
+            const QTime at = now.addSecs(hours * 3600).time();
+            store.insert(ScheduledMix{QString::number(hours), QStringLiteral("mix"),
+                                      at.hour() * 60 + at.minute(), MixSchedule::everyDay, 20,
+                                      false, now});
+        }
+        store.save();
+        schedule =
+            std::make_unique<MixSchedule>(store, nullptr, nullptr, nullptr, nullptr, nullptr);
+    }
     if (parser.isSet(QStringLiteral("watch"))) {
         timer.watch();
         focus.watch();
