@@ -10,8 +10,8 @@
 #include "core/SettingsStore.h"
 
 #include "audio/MixStream.h"
+#include "playback/FallbackEngine.h"
 #include "playback/FfmpegEngine.h"
-#include "ui/shell/ViewShell.h"
 #include "visuals/Illustration.h"
 
 #include <QCoreApplication>
@@ -31,12 +31,12 @@ std::optional<QUrl> parseAbsoluteUrl(const QString &text)
 }
 
 // Qt Multimedia's player stays as a fallback, chosen at start, for a system where the mixed
-// stream misbehaves; it plays through a stream of its own, and comes with the views' module.
+// stream misbehaves; it plays through a stream of its own, from a module of its own.
 std::unique_ptr<AudioEngine> makeMusicEngine(const std::shared_ptr<MixStream> &stream)
 {
     if (qEnvironmentVariable("DUSKHAVEN_AUDIO_ENGINE") == QLatin1String("qtmultimedia")) {
         QString error;
-        if (auto engine = ViewShell::loadQtMultimediaEngine(&error))
+        if (auto engine = loadQtMultimediaEngine(&error))
             return engine;
         qWarning().noquote() << "Qt Multimedia's player cannot be loaded, so the music plays "
                                 "on the mixed stream:"

@@ -105,6 +105,29 @@ private Q_SLOTS:
         QVERIFY(!QFileInfo::exists(dataHome + "/dusk-haven/cache"));
     }
 
+    // The fallback engine comes from a module of its own, mapped only when it is chosen.
+    void theFallbackEngineLoadsFromItsModule()
+    {
+        QTemporaryDir dir;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("XDG_DATA_HOME", dir.filePath("data"));
+        env.insert("XDG_CONFIG_HOME", dir.filePath("config"));
+        env.insert("XDG_CACHE_HOME", dir.filePath("cache"));
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        env.insert("DUSKHAVEN_AUDIO_ENGINE", "qtmultimedia");
+        env.insert("DUSKHAVEN_MANIFEST_URL", "http://127.0.0.1:1/m");
+        QProcess app;
+        app.setProcessEnvironment(env);
+        app.start(duskhavenBinary(), {});
+        QVERIFY(app.waitForStarted());
+        const QString maps = QString("/proc/%1/maps").arg(app.processId());
+        QTRY_VERIFY_WITH_TIMEOUT(TestSupport::readFile(maps).contains("duskhaven-qtmultimedia.so"),
+                                 15000);
+        app.terminate();
+        QVERIFY(app.waitForFinished(10000));
+        QVERIFY2(!app.readAllStandardError().contains("cannot be loaded"), "no fallback engine");
+    }
+
     void defaultRootFollowsXdgDataHome()
     {
         const QByteArray saved = qgetenv("XDG_DATA_HOME");

@@ -2,14 +2,12 @@
 
 #include "core/AppModule.h"
 #include "core/SettingsStore.h"
-#include "playback/AudioEngine.h"
 
 namespace {
 QFunctionPointer viewsEntry(const char *symbol, QString *error)
 {
     // The headless demo loads the build of the views that carries the screenshot harness. Only
-    // one of the two can live in a process (both register the same QML types), so the rule
-    // holds for every entry.
+    // one of the two can live in a process (both register the same QML types).
     if (qEnvironmentVariableIsSet("DUSKHAVEN_SCREENSHOTS"))
         return resolveAppModule(QStringLiteral("duskhaven-views-shots.so"),
                                 QStringLiteral(DUSKHAVEN_SHOTS_MODULE_BUILD_PATH), symbol, error);
@@ -23,11 +21,4 @@ std::unique_ptr<ViewShell> ViewShell::load(const Context &context, QString *erro
     const auto make =
         reinterpret_cast<MakeViewShellFunction>(viewsEntry("duskhavenMakeViewShell", error));
     return std::unique_ptr<ViewShell>(make ? make(context) : nullptr);
-}
-
-std::unique_ptr<AudioEngine> ViewShell::loadQtMultimediaEngine(QString *error)
-{
-    const auto make = reinterpret_cast<MakeQtMultimediaEngineFunction>(
-        viewsEntry("duskhavenMakeQtMultimediaEngine", error));
-    return std::unique_ptr<AudioEngine>(make ? make() : nullptr);
 }

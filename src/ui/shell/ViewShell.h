@@ -6,7 +6,6 @@
 #include <QString>
 #include <memory>
 
-class AudioEngine;
 class DesktopColorScheme;
 class MenuBarController;
 class PanelSurface;
@@ -33,9 +32,6 @@ public:
     // Loads the views' module and builds its shell; none, with the reason in `error`, when the
     // module cannot be loaded.
     static std::unique_ptr<ViewShell> load(const Context &context, QString *error);
-    // Qt Multimedia's player as the music's engine (the fallback engine), which comes with the
-    // views' module; none when the module cannot be loaded.
-    static std::unique_ptr<AudioEngine> loadQtMultimediaEngine(QString *error);
 
     using QObject::QObject;
 
@@ -55,4 +51,3 @@ Q_SIGNALS:
 
 // The module's entries, by these names (see Duskhaven/ViewsModuleEntry.cpp).
 using MakeViewShellFunction = ViewShell *(*)(const ViewShell::Context &context);
-using MakeQtMultimediaEngineFunction = AudioEngine *(*)();
