@@ -18,6 +18,7 @@
 #include "playback/FfmpegEngine.h"
 #include "playback/PlayerService.h"
 #include "playback/QtMultimediaEngine.h"
+#include "storage/CacheEntry.h"
 #include "storage/CacheService.h"
 #include "storage/DownloadService.h"
 

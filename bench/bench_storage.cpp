@@ -3,6 +3,7 @@
 #include "core/FileLocations.h"
 #include "core/RecordStore.h"
 #include "core/SettingsStore.h"
+#include "storage/CacheEntry.h"
 #include "storage/CacheService.h"
 
 #include <QCoreApplication>

@@ -10,6 +10,7 @@
 #include "core/FileWriter.h"
 #include "core/RecordStore.h"
 #include "core/SettingsStore.h"
+#include "storage/CacheEntry.h"
 #include "support/FakeAudioEngine.h"
 #include "support/TestCatalogue.h"
 #include "support/TestHttpServer.h"
@@ -51,9 +52,8 @@ QByteArray serveCatalogue(TestHttpServer &server)
                                                                 .chunkPause = 40ms});
     }
     const QByteArray document = catalogueJson(manifest);
-    server.serve("/manifest.json", TestHttpServer::Response{.body = document,
-                                                            .chunkSize = 256,
-                                                            .chunkPause = 5ms});
+    server.serve("/manifest.json",
+                 TestHttpServer::Response{.body = document, .chunkSize = 256, .chunkPause = 5ms});
     return document;
 }
 
@@ -82,8 +82,7 @@ struct Writers
     Writers(const Paths &paths, const QUrl &catalogue)
         : settings(paths.settings), store(RecordStore::openOrStartAfresh(paths.store)),
           library(catalogue, http, paths.locations), cache(paths.locations, *store, settings),
-          downloads(http, cache, paths.locations),
-          pins(library, http, paths.locations, settings)
+          downloads(http, cache, paths.locations), pins(library, http, paths.locations, settings)
     {}
 };
 
@@ -153,10 +152,10 @@ Counts inspectAfterStart(const Paths &paths)
     if (!store->movedAsideFile().isEmpty())
         ++counts.storeFailed;
 
-    AppEnvironment::Options options{paths.locations,
-                                    QUrl(QStringLiteral("http://127.0.0.1:%1/m")
-                                             .arg(TestHttpServer::unusedPort())),
-                                    {0ms}};
+    AppEnvironment::Options options{
+        paths.locations,
+        QUrl(QStringLiteral("http://127.0.0.1:%1/m").arg(TestHttpServer::unusedPort())),
+        {0ms}};
     options.makeAudioEngine = [] { return std::make_unique<FakeAudioEngine>(); };
     const QString root = QFileInfo(paths.store).absolutePath();
     counts.stranded = partialsUnder(root);
@@ -238,10 +237,10 @@ DiskFullRun runDiskFull(TestHttpServer &server)
         failed += w.settings.setInteger(QStringLiteral("probeFull"), full ? 1 : 0) ? 0 : 1;
         if (library.manifest()) {
             failed += TestSupport::wait(w.pins.pin(scene)).error ? 1 : 0;
-            failed += TestSupport::wait(w.downloads.localURL(library.manifest()->tracks.first()))
-                              .error
-                          ? 1
-                          : 0;
+            failed +=
+                TestSupport::wait(w.downloads.localURL(library.manifest()->tracks.first())).error
+                    ? 1
+                    : 0;
         }
         limit.reset();
         if (full)
@@ -293,11 +292,11 @@ int main(int argc, char **argv)
         << "orphaned partials after the next start: " << total.partials << "\n"
         << "records not equal to files: " << total.recordsNotFiles << "\n"
         << "store failed to open: " << total.storeFailed << "\n"
-        << "disk-full run: operations refused " << full.refused << " of 4, failed once space was back "
-        << full.failedOnceSpaceWasBack << ", corrupt or half files " << full.counts.corrupt
-        << ", orphaned partials " << full.counts.partials << ", records not equal to files "
-        << full.counts.recordsNotFiles << ", store failed to open " << full.counts.storeFailed
-        << "\n";
+        << "disk-full run: operations refused " << full.refused
+        << " of 4, failed once space was back " << full.failedOnceSpaceWasBack
+        << ", corrupt or half files " << full.counts.corrupt << ", orphaned partials "
+        << full.counts.partials << ", records not equal to files " << full.counts.recordsNotFiles
+        << ", store failed to open " << full.counts.storeFailed << "\n";
     const bool clean = total.corrupt + total.partials + total.recordsNotFiles + total.storeFailed +
                            full.failedOnceSpaceWasBack + full.counts.corrupt +
                            full.counts.partials + full.counts.recordsNotFiles +

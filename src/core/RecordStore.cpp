@@ -2,79 +2,21 @@
 
 #include "core/AppError.h"
 #include "core/FileWriter.h"
+#include "core/RecordColumns.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QUuid>
 
 namespace {
-// Dates are kept as milliseconds since the epoch so that sorting by them is numeric.
-QVariant fromDate(const QDateTime &date)
-{
-    return date.isValid() ? QVariant(date.toMSecsSinceEpoch()) : QVariant(qint64(0));
-}
-
-QDateTime toDate(const QVariant &value)
-{
-    return QDateTime::fromMSecsSinceEpoch(value.toLongLong(), Qt::UTC);
-}
-
-// SQLite keeps a null string as NULL, which the NOT NULL columns refuse; an empty value is meant.
-QVariant text(const QString &value)
-{
-    return value.isNull() ? QVariant(QStringLiteral("")) : QVariant(value);
-}
-
-QVariant bytes(const QByteArray &value)
-{
-    return value.isNull() ? QVariant(QByteArray("")) : QVariant(value);
-}
-
-// Layer volumes are one JSON object in a text column: the set of layers is the catalogue's and
-// changes without a schema change. A value that does not read as one gives no volumes.
-QString layerVolumesText(const QMap<QString, float> &volumes)
-{
-    QJsonObject object;
-    for (auto it = volumes.begin(); it != volumes.end(); ++it)
-        object.insert(it.key(), double(it.value()));
-    return QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact));
-}
-
-QMap<QString, float> layerVolumesFrom(const QVariant &value)
-{
-    QMap<QString, float> volumes;
-    const QJsonObject object = QJsonDocument::fromJson(value.toString().toUtf8()).object();
-    for (auto it = object.begin(); it != object.end(); ++it) {
-        if (it.value().isDouble())
-            volumes.insert(it.key(), float(it.value().toDouble()));
-    }
-    return volumes;
-}
-
 // Schemas an earlier version wrote that this one brings up to date when it opens the file.
 const QStringList migratableVersions = {QStringLiteral("1.0.0"), QStringLiteral("1.1.0"),
                                         QStringLiteral("1.2.0")};
-
-const QString savedMixTable = QStringLiteral(
-    "CREATE TABLE IF NOT EXISTS SavedMix (id TEXT PRIMARY KEY NOT NULL, name TEXT NOT NULL, "
-    "sceneId TEXT NOT NULL, musicVolume REAL NOT NULL, layerVolumes TEXT NOT NULL, "
-    "createdAt INTEGER NOT NULL)");
-
-const QString focusDayTable = QStringLiteral(
-    "CREATE TABLE IF NOT EXISTS FocusDay (day TEXT PRIMARY KEY NOT NULL, completed INTEGER NOT "
-    "NULL)");
-
-const QString scheduledMixTable = QStringLiteral(
-    "CREATE TABLE IF NOT EXISTS ScheduledMix (id TEXT PRIMARY KEY NOT NULL, mixId TEXT NOT NULL, "
-    "minuteOfDay INTEGER NOT NULL, weekdays INTEGER NOT NULL, glideMinutes INTEGER NOT NULL, "
-    "startPlaying INTEGER NOT NULL, createdAt INTEGER NOT NULL)");
 
 // SQLite's primary result codes of a file that is not a readable database.
 constexpr int sqliteCorrupt = 11;
@@ -91,125 +33,13 @@ AppError storeError(const QString &what, const QSqlError &error)
 }
 } // namespace
 
-template <> const RecordStore::Table &RecordStore::table<CacheEntry>()
+QStringList RecordTable::columnNames() const
 {
-    static const Table t{
-        QStringLiteral("CacheEntry"),
-        {QStringLiteral("trackId"), QStringLiteral("sizeBytes"), QStringLiteral("lastUsedAt")}};
-    return t;
+    QStringList names;
+    for (const auto &[name, type] : columns)
+        names.append(name);
+    return names;
 }
-
-template <> const RecordStore::Table &RecordStore::table<CustomScene>()
-{
-    static const Table t{QStringLiteral("CustomScene"),
-                         {QStringLiteral("id"), QStringLiteral("name"), QStringLiteral("note"),
-                          QStringLiteral("audioBookmark"), QStringLiteral("createdAt")}};
-    return t;
-}
-
-template <> const RecordStore::Table &RecordStore::table<SavedMix>()
-{
-    static const Table t{QStringLiteral("SavedMix"),
-                         {QStringLiteral("id"), QStringLiteral("name"), QStringLiteral("sceneId"),
-                          QStringLiteral("musicVolume"), QStringLiteral("layerVolumes"),
-                          QStringLiteral("createdAt")}};
-    return t;
-}
-
-template <> const RecordStore::Table &RecordStore::table<FocusDay>()
-{
-    static const Table t{QStringLiteral("FocusDay"),
-                         {QStringLiteral("day"), QStringLiteral("completed")}};
-    return t;
-}
-
-template <> const RecordStore::Table &RecordStore::table<ScheduledMix>()
-{
-    static const Table t{QStringLiteral("ScheduledMix"),
-                         {QStringLiteral("id"), QStringLiteral("mixId"),
-                          QStringLiteral("minuteOfDay"), QStringLiteral("weekdays"),
-                          QStringLiteral("glideMinutes"), QStringLiteral("startPlaying"),
-                          QStringLiteral("createdAt")}};
-    return t;
-}
-
-namespace RecordColumns {
-QVariantList toColumns(const ScheduledMix &schedule)
-{
-    return {text(schedule.id),           text(schedule.mixId),  schedule.minuteOfDay,
-            schedule.weekdays,           schedule.glideMinutes, int(schedule.startPlaying),
-            fromDate(schedule.createdAt)};
-}
-
-void fromColumns(const QVariantList &columns, ScheduledMix &schedule)
-{
-    schedule.id = columns.at(0).toString();
-    schedule.mixId = columns.at(1).toString();
-    schedule.minuteOfDay = columns.at(2).toInt();
-    schedule.weekdays = columns.at(3).toInt();
-    schedule.glideMinutes = columns.at(4).toInt();
-    schedule.startPlaying = columns.at(5).toInt() != 0;
-    schedule.createdAt = toDate(columns.at(6));
-}
-
-QVariantList toColumns(const FocusDay &day)
-{
-    return {text(day.day), day.completed};
-}
-
-void fromColumns(const QVariantList &columns, FocusDay &day)
-{
-    day.day = columns.at(0).toString();
-    day.completed = columns.at(1).toInt();
-}
-
-QVariantList toColumns(const CacheEntry &entry)
-{
-    return {text(entry.trackId), entry.sizeBytes, fromDate(entry.lastUsedAt)};
-}
-
-QVariantList toColumns(const CustomScene &scene)
-{
-    return {text(scene.id), text(scene.name), text(scene.note), bytes(scene.audioBookmark),
-            fromDate(scene.createdAt)};
-}
-
-QVariantList toColumns(const SavedMix &mix)
-{
-    return {text(mix.id),
-            text(mix.name),
-            text(mix.sceneId),
-            double(mix.musicVolume),
-            layerVolumesText(mix.layerVolumes),
-            fromDate(mix.createdAt)};
-}
-
-void fromColumns(const QVariantList &columns, SavedMix &mix)
-{
-    mix.id = columns.at(0).toString();
-    mix.name = columns.at(1).toString();
-    mix.sceneId = columns.at(2).toString();
-    mix.musicVolume = float(columns.at(3).toDouble());
-    mix.layerVolumes = layerVolumesFrom(columns.at(4));
-    mix.createdAt = toDate(columns.at(5));
-}
-
-void fromColumns(const QVariantList &columns, CacheEntry &entry)
-{
-    entry.trackId = columns.at(0).toString();
-    entry.sizeBytes = columns.at(1).toLongLong();
-    entry.lastUsedAt = toDate(columns.at(2));
-}
-
-void fromColumns(const QVariantList &columns, CustomScene &scene)
-{
-    scene.id = columns.at(0).toString();
-    scene.name = columns.at(1).toString();
-    scene.note = columns.at(2).toString();
-    scene.audioBookmark = columns.at(3).toByteArray();
-    scene.createdAt = toDate(columns.at(4));
-}
-} // namespace RecordColumns
 
 RecordStore::RecordStore(const QString &filePath)
     : m_filePath(filePath), m_connectionName(QStringLiteral("records-") +
@@ -260,14 +90,6 @@ RecordStore::RecordStore(const QString &filePath)
                     "RecordStore", "%1 holds records of schema version %2; this version reads %3.")
                     .arg(filePath, found, QLatin1String(schemaVersion)));
         }
-        exec(QStringLiteral("CREATE TABLE IF NOT EXISTS CacheEntry (trackId TEXT PRIMARY KEY NOT "
-                            "NULL, sizeBytes INTEGER NOT NULL, lastUsedAt INTEGER NOT NULL)"));
-        exec(QStringLiteral("CREATE TABLE IF NOT EXISTS CustomScene (id TEXT PRIMARY KEY NOT NULL, "
-                            "name TEXT NOT NULL, note TEXT NOT NULL, audioBookmark BLOB NOT NULL, "
-                            "createdAt INTEGER NOT NULL)"));
-        exec(savedMixTable);
-        exec(focusDayTable);
-        exec(scheduledMixTable);
     } catch (...) {
         db.close();
         db = QSqlDatabase();
@@ -320,7 +142,8 @@ QString RecordStore::defaultFilePath()
 
 void RecordStore::migrate(const QString &fromVersion)
 {
-    // 1.0.0 lacks the saved mixes, 1.1.0 the focus days, 1.2.0 the scheduled mixes.
+    // 1.0.0 lacks the saved mixes, 1.1.0 the focus days, 1.2.0 the scheduled mixes: tables
+    // that are made at their first use.
     Q_UNUSED(fromVersion);
     QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
     // All or nothing: a failure leaves the file as the earlier version wrote it.
@@ -329,9 +152,6 @@ void RecordStore::migrate(const QString &fromVersion)
             QCoreApplication::translate("RecordStore", "Could not update %1").arg(m_filePath),
             db.lastError());
     try {
-        exec(savedMixTable);
-        exec(focusDayTable);
-        exec(scheduledMixTable);
         exec(QStringLiteral("UPDATE Meta SET value = '%1' WHERE key = 'schemaVersion'")
                  .arg(QLatin1String(schemaVersion)));
     } catch (...) {
@@ -347,6 +167,24 @@ void RecordStore::migrate(const QString &fromVersion)
     }
 }
 
+const RecordTable &RecordStore::ensure(const RecordTable &table)
+{
+    if (m_ensured.contains(table.name))
+        return table;
+    QStringList columns;
+    for (const auto &[name, type] : table.columns)
+        columns.append(name + u' ' + type);
+    columns.first() += QStringLiteral(" PRIMARY KEY");
+    QSqlQuery query(QSqlDatabase::database(m_connectionName, false));
+    if (!query.exec(QStringLiteral("CREATE TABLE IF NOT EXISTS %1 (%2)")
+                        .arg(table.name, columns.join(QStringLiteral(", ")))))
+        throw storeError(
+            QCoreApplication::translate("RecordStore", "Could not open %1").arg(m_filePath),
+            query.lastError());
+    m_ensured.insert(table.name);
+    return table;
+}
+
 void RecordStore::exec(const QString &sql)
 {
     QSqlQuery query(QSqlDatabase::database(m_connectionName, false));
@@ -356,18 +194,18 @@ void RecordStore::exec(const QString &sql)
             query.lastError());
 }
 
-QList<QVariantList> RecordStore::select(const Table &table, const QString &whereField,
+QList<QVariantList> RecordStore::select(const RecordTable &table, const QString &whereField,
                                         const QVariant &value, const QString &sortField,
                                         Qt::SortOrder order)
 {
     for (const QString *field : {&whereField, &sortField}) {
-        if (!field->isEmpty() && !table.columns.contains(*field))
+        if (!field->isEmpty() && !table.columnNames().contains(*field))
             throw AppError::store(
                 QCoreApplication::translate("RecordStore", "%1 has no field named %2.")
                     .arg(table.name, *field));
     }
     QString sql = QStringLiteral("SELECT %1 FROM %2")
-                      .arg(table.columns.join(QStringLiteral(", ")), table.name);
+                      .arg(table.columnNames().join(QStringLiteral(", ")), table.name);
     if (!whereField.isEmpty())
         sql += QStringLiteral(" WHERE %1 = ?").arg(whereField);
     if (!sortField.isEmpty())
@@ -384,7 +222,7 @@ QList<QVariantList> RecordStore::select(const Table &table, const QString &where
     if (!whereField.isEmpty()) {
         QVariant bound = value;
         if (bound.metaType().id() == QMetaType::QDateTime)
-            bound = fromDate(bound.toDateTime());
+            bound = RecordColumns::date(bound.toDateTime());
         query.addBindValue(bound);
     }
     if (!query.exec())
@@ -403,7 +241,7 @@ QList<QVariantList> RecordStore::select(const Table &table, const QString &where
     return rows;
 }
 
-void RecordStore::upsert(const Table &table, const QVariantList &values)
+void RecordStore::upsert(const RecordTable &table, const QVariantList &values)
 {
     beginIfNeeded();
     QStringList marks;
@@ -411,7 +249,7 @@ void RecordStore::upsert(const Table &table, const QVariantList &values)
         marks.append(QStringLiteral("?"));
     QSqlQuery query(QSqlDatabase::database(m_connectionName, false));
     if (!query.prepare(QStringLiteral("INSERT OR REPLACE INTO %1 (%2) VALUES (%3)")
-                           .arg(table.name, table.columns.join(QStringLiteral(", ")),
+                           .arg(table.name, table.columnNames().join(QStringLiteral(", ")),
                                 marks.join(QStringLiteral(", ")))))
         abandonChanges(
             storeError(QCoreApplication::translate("RecordStore", "Could not store a %1 record")
@@ -426,12 +264,12 @@ void RecordStore::upsert(const Table &table, const QVariantList &values)
                        query.lastError()));
 }
 
-void RecordStore::erase(const Table &table, const QVariant &key)
+void RecordStore::erase(const RecordTable &table, const QVariant &key)
 {
     beginIfNeeded();
     QSqlQuery query(QSqlDatabase::database(m_connectionName, false));
     if (!query.prepare(QStringLiteral("DELETE FROM %1 WHERE %2 = ?")
-                           .arg(table.name, table.columns.constFirst())))
+                           .arg(table.name, table.columns.constFirst().first)))
         abandonChanges(
             storeError(QCoreApplication::translate("RecordStore", "Could not delete a %1 record")
                            .arg(table.name),
@@ -474,5 +312,7 @@ void RecordStore::abandonChanges(const AppError &error)
     // open afterwards, and the next change begins a new one.
     QSqlDatabase::database(m_connectionName, false).rollback();
     m_inTransaction = false;
+    // A table made within the transaction went with it.
+    m_ensured.clear();
     throw error;
 }

@@ -1,76 +1,31 @@
 #pragma once
 
-#include <QByteArray>
-#include <QDateTime>
 #include <QList>
-#include <QMap>
+#include <QSet>
 #include <QSqlDatabase>
 #include <QString>
 #include <QVariant>
 #include <memory>
+#include <utility>
 
 class AppError;
 
-// One cached track file of the audio cache.
-struct CacheEntry
+// One record type's table: its name and its columns with their SQL types, the unique key
+// first. A record type R gives its table as R::table(), its values in that order as
+// R::toColumns() and reads them back with R::fromColumns() (see RecordColumns for the types).
+struct RecordTable
 {
-    QString trackId; // unique
-    qint64 sizeBytes = 0;
-    QDateTime lastUsedAt;
-
-    bool operator==(const CacheEntry &) const = default;
-};
-
-// A private scene made from one of the user's own audio files.
-struct CustomScene
-{
-    QString id; // unique: a UUID in its 36-character text form
     QString name;
-    QString note;
-    QByteArray audioBookmark; // the file's absolute path in UTF-8
-    QDateTime createdAt;
+    QList<std::pair<QString, QString>> columns; // {name, SQL type}
 
-    bool operator==(const CustomScene &) const = default;
-};
-
-// A mix the user kept under a name: the scene, the music's volume and each ambient layer's.
-struct SavedMix
-{
-    QString id; // unique: a UUID in its 36-character text form
-    QString name;
-    QString sceneId; // empty: the mix plays over whatever is playing
-    float musicVolume = 0.0f;
-    QMap<QString, float> layerVolumes; // layer id → volume 0…1
-    QDateTime createdAt;
-
-    bool operator==(const SavedMix &) const = default;
-};
-
-// The focus phases a person completed on one day, by the local calendar.
-struct FocusDay
-{
-    QString day; // unique: yyyy-MM-dd
-    int completed = 0;
-
-    bool operator==(const FocusDay &) const = default;
-};
-
-// A saved mix the music glides to at a time of the local wall clock on chosen weekdays.
-struct ScheduledMix
-{
-    QString id;          // unique: a UUID in its 36-character text form
-    QString mixId;       // a SavedMix's id
-    int minuteOfDay = 0; // 0…1439
-    int weekdays = 0x7f; // bit 0 Monday … bit 6 Sunday
-    int glideMinutes = 10;
-    bool startPlaying = false; // may start the music when nothing plays
-    QDateTime createdAt;
-
-    bool operator==(const ScheduledMix &) const = default;
+    QStringList columnNames() const;
 };
 
 // The application's persistent records in one SQLite file, one table per record type keyed by
-// its unique field. The store is also the one context the services work through: changes are
+// its unique field; each feature defines its record types beside itself. A table is made the
+// first time its type is used.
+//
+// The store is also the one context the services work through: changes are
 // visible to the next fetch at once and become durable at save(). Every failure throws
 // AppError (Store domain) with the database's own description; a failed change or save rolls
 // back every change since the last save, so the next change starts afresh and no failure
@@ -81,7 +36,8 @@ public:
     static constexpr const char *schemaVersion = "1.3.0";
 
     // Opens (creating when needed) the store file; a file of an earlier schema is brought up
-    // to this one, every record kept. Throws when the file cannot be opened, is not a
+    // to this one, every record kept (so far each version only added tables, which are made
+    // at their first use). Throws when the file cannot be opened, is not a
     // database of this application, or holds a schema this version does not know.
     explicit RecordStore(const QString &filePath);
     ~RecordStore();
@@ -115,25 +71,27 @@ public:
     void save();
 
 private:
-    struct Table;
-    template <class R> static const Table &table();
+    // Makes the table when this store has not yet; a failed change forgets what it made.
+    const RecordTable &ensure(const RecordTable &table);
 
     // Field names are checked against the table's columns before they reach any SQL text.
-    QList<QVariantList> select(const Table &table, const QString &whereField, const QVariant &value,
-                               const QString &sortField, Qt::SortOrder order);
-    void upsert(const Table &table, const QVariantList &values);
-    void erase(const Table &table, const QVariant &key);
+    QList<QVariantList> select(const RecordTable &table, const QString &whereField,
+                               const QVariant &value, const QString &sortField,
+                               Qt::SortOrder order);
+    void upsert(const RecordTable &table, const QVariantList &values);
+    void erase(const RecordTable &table, const QVariant &key);
     void beginIfNeeded();
     // Ends the transaction after a failure; SQLite may already have rolled it back itself.
     [[noreturn]] void abandonChanges(const AppError &error);
     void exec(const QString &sql);
-    // Creates what the current schema has and an earlier one lacked; one transaction.
+    // Marks the file as of the current schema.
     void migrate(const QString &fromVersion);
 
     QString m_filePath;
     QString m_movedAsideFile;
     QString m_connectionName;
     bool m_inTransaction = false;
+    QSet<QString> m_ensured;
 };
 
 #include "core/RecordStore_impl.h"

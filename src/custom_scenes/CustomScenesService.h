@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/RecordStore.h"
+#include "custom_scenes/CustomScene.h"
 
 #include <QCoroTask>
 #include <QObject>

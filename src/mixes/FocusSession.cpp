@@ -1,10 +1,10 @@
 #include "mixes/FocusSession.h"
 
 #include "core/AppError.h"
-#include "core/RecordStore.h"
 #include "core/SettingsStore.h"
 #include "mixes/MixLink.h"
 #include "mixes/MixPrecedence.h"
+#include "mixes/MixRecords.h"
 #include "mixes/SavedMixesService.h"
 #include "mixes/SleepTimer.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/RecordStore.h"
+#include "mixes/MixRecords.h"
 
 #include <QDBusConnection>
 #include <QDateTime>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/RecordStore.h"
 #include "mixes/MixLink.h"
+#include "mixes/MixRecords.h"
 #include "mixes/VolumeGlide.h"
 
 #include <QCoroTask>

@@ -1,5 +1,6 @@
 set(AREA_SOURCES
   MixLink.h MixLink.cpp
+  MixRecords.h MixRecords.cpp
   MixNames.h MixNames.cpp
   VolumeGlide.h VolumeGlide.cpp
   SavedMixesService.h SavedMixesService.cpp

@@ -2,9 +2,9 @@
 
 #include "core/AppError.h"
 #include "core/FileWriter.h"
-#include "core/RecordStore.h"
 #include "core/SafeFileName.h"
 #include "core/SettingsStore.h"
+#include "storage/CacheEntry.h"
 
 #include <QDateTime>
 #include <QDir>

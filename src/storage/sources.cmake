@@ -1,4 +1,5 @@
 list(APPEND AREA_SOURCES
+  CacheEntry.h CacheEntry.cpp
   CacheService.h CacheService.cpp
   DownloadService.h DownloadService.cpp
   ImageCache.h ImageCache.cpp

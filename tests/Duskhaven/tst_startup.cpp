@@ -1,5 +1,6 @@
 // The environment's start-up task against a real loopback catalogue server.
 #include "core/FileWriter.h"
+#include "storage/CacheEntry.h"
 #include "support/AppFixture.h"
 #include "support/TestCatalogue.h"
 #include "support/TestSupport.h"

@@ -1,5 +1,8 @@
 #include "core/AppError.h"
 #include "core/RecordStore.h"
+#include "custom_scenes/CustomScene.h"
+#include "mixes/MixRecords.h"
+#include "storage/CacheEntry.h"
 #include "support/TestSupport.h"
 
 #include <QSqlDatabase>

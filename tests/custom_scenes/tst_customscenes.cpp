@@ -1,4 +1,5 @@
 #include "core/RecordStore.h"
+#include "custom_scenes/CustomScene.h"
 #include "custom_scenes/CustomScenesService.h"
 #include "custom_scenes/DialogFilePicker.h"
 #include "support/TestSupport.h"

@@ -6,6 +6,7 @@
 #include "mixes/FocusCues.h"
 #include "mixes/FocusSession.h"
 #include "mixes/MixLink.h"
+#include "mixes/MixRecords.h"
 #include "support/DbusMock.h"
 #include "support/NullSink.h"
 

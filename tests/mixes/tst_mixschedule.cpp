@@ -3,6 +3,7 @@
 #include "core/Translations.h"
 #include "mixes/FocusSession.h"
 #include "mixes/MixPrecedence.h"
+#include "mixes/MixRecords.h"
 #include "mixes/MixSchedule.h"
 #include "mixes/SavedMixesService.h"
 #include "mixes/SleepTimer.h"

@@ -1,5 +1,6 @@
 #include "core/RecordStore.h"
 #include "mixes/LinkRouter.h"
+#include "mixes/MixRecords.h"
 #include "mixes/SavedMixesService.h"
 #include "playback/NowPlayingBridge.h"
 #include "support/MixerFixture.h"

@@ -1,6 +1,7 @@
 // The player on the real library, download and cache services as the application builds them:
 // a catalogue and track files served by a loopback HTTP server, a real record store and
 // settings file; only the sound is left out (the silent engine).
+#include "storage/CacheEntry.h"
 #include "support/AppFixture.h"
 #include "support/TestCatalogue.h"
 #include "support/TestSupport.h"

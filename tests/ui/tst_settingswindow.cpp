@@ -1,6 +1,7 @@
 #include "catalogue/CatalogueAddress.h"
 #include "catalogue/LibraryService.h"
 #include "core/BuildInfo.h"
+#include "storage/CacheEntry.h"
 #include "support/AppFixture.h"
 #include "support/QuickItems.h"
 #include "support/TestCatalogue.h"
