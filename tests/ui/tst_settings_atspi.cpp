@@ -5,6 +5,7 @@
 // close button still closes it.
 #include "support/AppFixture.h"
 #include "support/NullSink.h"
+#include "support/QuickItems.h"
 #include "support/TestSupport.h"
 #include "ui/settings/XdgAutostart.h"
 
@@ -101,10 +102,14 @@ private Q_SLOTS:
         QCOMPARE(made.glideMinutes, 15);
         QCOMPARE(made.mixId, app.environment->savedMixes()->mixes().constFirst().id);
 
+        // Opened from the keyboard, the draft takes the focus; closed, "Add" has it again.
         QCOMPARE(press("push button", "Edit 07:05 · Morning"), QString());
+        QQuickWindow *window = app.windows->settingsWindow();
+        QTRY_COMPARE(QuickItems::accessibleName(window->activeFocusItem()), "Mix: Morning");
         QCOMPARE(press("check box", "Start playing"), QString());
         QCOMPARE(press("push button", "Save the schedule"), QString());
         QTRY_VERIFY(stored().constFirst().startPlaying);
+        QTRY_COMPARE(QuickItems::accessibleName(window->activeFocusItem()), "Add a schedule");
         QCOMPARE(press("push button", "Delete 07:05 · Morning"), QString());
         QTRY_VERIFY(stored().isEmpty());
 

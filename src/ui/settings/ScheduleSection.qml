@@ -18,6 +18,7 @@ HFSettingsSection {
         label: qsTr("Add a schedule")
         hint: qsTr("Glide to a saved mix at a time of day")
         TextButton {
+            id: addButton
             label: qsTr("Add")
             accessibleName: qsTr("Add a schedule")
             primary: true
@@ -32,6 +33,20 @@ HFSettingsSection {
         id: editor
         objectName: "scheduleEditor"
         visible: draft.open
+        // The keyboard goes into the draft as it opens, and back to "Add" as it closes (once
+        // "Add" is enabled again, on a later turn).
+        property bool wasOpen: false
+        onVisibleChanged: {
+            if (visible !== wasOpen) {
+                wasOpen = visible;
+                focusMove.start();
+            }
+        }
+        Timer {
+            id: focusMove
+            interval: 0
+            onTriggered: editor.visible ? mixChip.forceActiveFocus() : addButton.forceActiveFocus()
+        }
         x: 14
         width: section.width - 28
         bottomPadding: 10
@@ -56,6 +71,7 @@ HFSettingsSection {
                 Accessible.ignored: true
             }
             Chip {
+                id: mixChip
                 label: draft.mixName
                 symbol: "music.note"
                 accessibleName: qsTr("Mix: %1").arg(draft.mixName)
