@@ -58,6 +58,8 @@ ScreenshotRun::ScreenshotRun(QString folder, ShellWindows &windows, MenuBarContr
              [this] { return settingsShot(QStringLiteral("customScenesSection")); }});
     addShot({QStringLiteral("settings-cache.png"),
              [this] { return settingsShot(QStringLiteral("cacheSection")); }});
+    addShot({QStringLiteral("settings-focus.png"),
+             [this] { return settingsShot(QStringLiteral("focusSection")); }});
     addShot({QStringLiteral("settings-schedules.png"), [this] { return schedulesShot(false); }});
     addShot({QStringLiteral("settings-schedule-edit.png"), [this] { return schedulesShot(true); }});
 }
