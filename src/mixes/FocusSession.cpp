@@ -147,13 +147,8 @@ QVariantList FocusSession::lengthRows() const
 QVariantList FocusSession::mixRows() const
 {
     const auto row = [this](const QString &key, const QString &title, const QString &id) {
-        QString name = tr("None");
-        if (m_mixes && !id.isEmpty()) {
-            for (const SavedMix &mix : m_mixes->mixes()) {
-                if (mix.id == id)
-                    name = mix.name;
-            }
-        }
+        const SavedMix *mix = m_mixes ? m_mixes->mix(id) : nullptr;
+        const QString name = mix ? mix->name : tr("None");
         return QVariantMap{{QStringLiteral("key"), key},
                            {QStringLiteral("title"), title},
                            {QStringLiteral("name"), name},

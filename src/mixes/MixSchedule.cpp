@@ -127,13 +127,8 @@ QVariantList MixSchedule::scheduleList() const
 {
     QVariantList list;
     for (const ScheduledMix &schedule : m_schedules) {
-        QString mixName = tr("A deleted mix");
-        if (m_mixes) {
-            for (const SavedMix &mix : m_mixes->mixes()) {
-                if (mix.id == schedule.mixId)
-                    mixName = mix.name;
-            }
-        }
+        const SavedMix *mix = m_mixes ? m_mixes->mix(schedule.mixId) : nullptr;
+        const QString mixName = mix ? mix->name : tr("A deleted mix");
         const QTime time(schedule.minuteOfDay / 60, schedule.minuteOfDay % 60);
         QStringList detail{daysText(schedule.weekdays),
                            tr("over %n min", nullptr, schedule.glideMinutes)};
@@ -157,9 +152,7 @@ QVariantList MixSchedule::scheduleList() const
 std::optional<QString> MixSchedule::problem(const QString &mixId, int minuteOfDay, int weekdays,
                                             int glideMinutes) const
 {
-    const bool known = m_mixes && std::any_of(m_mixes->mixes().begin(), m_mixes->mixes().end(),
-                                              [&](const SavedMix &mix) { return mix.id == mixId; });
-    if (!known)
+    if (!m_mixes || !m_mixes->mix(mixId))
         return tr("Choose one of your saved mixes.");
     if (minuteOfDay < 0 || minuteOfDay >= 24 * 60)
         return tr("Choose a time between 00:00 and 23:59.");
@@ -326,9 +319,7 @@ void MixSchedule::act(const ScheduledMix &schedule)
 {
     if (!m_mixes || !MixPrecedence::mayMove(MixPrecedence::Mover::Schedule, m_sleepTimer, m_focus))
         return;
-    const bool known = std::any_of(m_mixes->mixes().begin(), m_mixes->mixes().end(),
-                                   [&](const SavedMix &mix) { return mix.id == schedule.mixId; });
-    if (!known)
+    if (!m_mixes->mix(schedule.mixId))
         return;
     const bool playing = m_player && m_player->isPlaying();
     if (!playing) {

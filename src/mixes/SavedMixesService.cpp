@@ -67,6 +67,12 @@ QStringList SavedMixesService::namesExcept(const QString &id) const
     return names;
 }
 
+const SavedMix *SavedMixesService::mix(const QString &id) const
+{
+    const qsizetype index = indexOf(id);
+    return index < 0 ? nullptr : &m_mixes.at(index);
+}
+
 qsizetype SavedMixesService::indexOf(const QString &id) const
 {
     const auto it = std::find_if(m_mixes.begin(), m_mixes.end(),

@@ -51,6 +51,8 @@ public:
     ~SavedMixesService() override;
 
     const QList<SavedMix> &mixes() const { return m_mixes; }
+    // The saved mix with this id; none when there is none (deleted since, or never saved).
+    const SavedMix *mix(const QString &id) const;
     QVariantList mixList() const;
     const QString &message() const { return m_message; }
     bool offersSave() const { return m_offer.has_value(); }

@@ -44,13 +44,8 @@ QString ScheduleDraft::heading() const
 
 QString ScheduleDraft::mixName() const
 {
-    if (m_services) {
-        for (const SavedMix &mix : m_services->savedMixes()->mixes()) {
-            if (mix.id == m_mixId)
-                return mix.name;
-        }
-    }
-    return tr("Choose a mix");
+    const SavedMix *mix = m_services ? m_services->savedMixes()->mix(m_mixId) : nullptr;
+    return mix ? mix->name : tr("Choose a mix");
 }
 
 QString ScheduleDraft::timeText() const
