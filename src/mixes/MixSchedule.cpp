@@ -149,6 +149,13 @@ QVariantList MixSchedule::scheduleList() const
     return list;
 }
 
+const ScheduledMix *MixSchedule::schedule(const QString &id) const
+{
+    const auto it = std::find_if(m_schedules.begin(), m_schedules.end(),
+                                 [&](const ScheduledMix &s) { return s.id == id; });
+    return it == m_schedules.end() ? nullptr : &*it;
+}
+
 std::optional<QString> MixSchedule::problem(const QString &mixId, int minuteOfDay, int weekdays,
                                             int glideMinutes) const
 {
@@ -209,15 +216,14 @@ QString MixSchedule::add(const QString &mixId, int minuteOfDay, int weekdays, in
 bool MixSchedule::edit(const QString &id, const QString &mixId, int minuteOfDay, int weekdays,
                        int glideMinutes, bool startPlaying)
 {
-    const auto it = std::find_if(m_schedules.begin(), m_schedules.end(),
-                                 [&](const ScheduledMix &s) { return s.id == id; });
-    if (it == m_schedules.end())
+    const ScheduledMix *found = schedule(id);
+    if (!found)
         return false;
     if (const auto why = problem(mixId, minuteOfDay, weekdays, glideMinutes)) {
         setMessage(*why);
         return false;
     }
-    ScheduledMix changed = *it;
+    ScheduledMix changed = *found;
     changed.mixId = mixId;
     changed.minuteOfDay = minuteOfDay;
     changed.weekdays = weekdays;
@@ -225,7 +231,9 @@ bool MixSchedule::edit(const QString &id, const QString &mixId, int minuteOfDay,
     changed.startPlaying = startPlaying;
     if (!store([&] { m_store.insert(changed); }))
         return false;
-    *it = changed;
+    std::replace_if(
+        m_schedules.begin(), m_schedules.end(), [&](const ScheduledMix &s) { return s.id == id; },
+        changed);
     sort();
     setMessage({});
     restart();
@@ -235,11 +243,10 @@ bool MixSchedule::edit(const QString &id, const QString &mixId, int minuteOfDay,
 
 bool MixSchedule::remove(const QString &id)
 {
-    const auto it = std::find_if(m_schedules.begin(), m_schedules.end(),
-                                 [&](const ScheduledMix &s) { return s.id == id; });
-    if (it == m_schedules.end())
+    const ScheduledMix *found = schedule(id);
+    if (!found)
         return false;
-    const ScheduledMix gone = *it;
+    const ScheduledMix gone = *found;
     if (!store([&] { m_store.remove(gone); }))
         return false;
     m_schedules.removeIf([&](const ScheduledMix &s) { return s.id == id; });
@@ -297,10 +304,8 @@ void MixSchedule::recheck()
     const std::optional<Due> due = latestDue(now);
     if (due && due != m_lastDue) {
         m_lastDue = due;
-        const auto it = std::find_if(m_schedules.begin(), m_schedules.end(),
-                                     [&](const ScheduledMix &s) { return s.id == due->id; });
-        if (it != m_schedules.end())
-            act(*it);
+        if (const ScheduledMix *found = schedule(due->id))
+            act(*found);
     }
     arm(now);
 }

@@ -64,6 +64,8 @@ public:
 
     const QList<ScheduledMix> &schedules() const { return m_schedules; }
     QVariantList scheduleList() const;
+    // The schedule with this id; none when there is none.
+    const ScheduledMix *schedule(const QString &id) const;
     const QString &message() const { return m_message; }
 
     // Each returns the schedule's id (add) or whether it was done; otherwise `message` says why.

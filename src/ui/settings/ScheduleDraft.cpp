@@ -96,20 +96,18 @@ void ScheduleDraft::beginEdit(const QString &id)
 {
     if (!m_services)
         return;
-    for (const ScheduledMix &schedule : m_services->schedule()->schedules()) {
-        if (schedule.id != id)
-            continue;
-        m_id = id;
-        m_mixId = schedule.mixId;
-        m_minuteOfDay = schedule.minuteOfDay;
-        m_weekdays = schedule.weekdays;
-        m_glideMinutes = schedule.glideMinutes;
-        m_startPlaying = schedule.startPlaying;
-        m_open = true;
-        m_message.clear();
-        Q_EMIT changed();
+    const ScheduledMix *schedule = m_services->schedule()->schedule(id);
+    if (!schedule)
         return;
-    }
+    m_id = id;
+    m_mixId = schedule->mixId;
+    m_minuteOfDay = schedule->minuteOfDay;
+    m_weekdays = schedule->weekdays;
+    m_glideMinutes = schedule->glideMinutes;
+    m_startPlaying = schedule->startPlaying;
+    m_open = true;
+    m_message.clear();
+    Q_EMIT changed();
 }
 
 void ScheduleDraft::cancel()
