@@ -1,13 +1,12 @@
 // The test session itself: every later suite relies on these services being real and private.
+// The display, the tray host and the null sink are waited for by tools/test-session, which
+// stops when one does not come up, and used for real by the suites that need them.
 #include "support/DbusMock.h"
 #include "support/TestSupport.h"
 
-#include <QApplication>
 #include <QDBusConnectionInterface>
 #include <QDir>
-#include <QSystemTrayIcon>
 #include <QTest>
-#include <QWidget>
 
 class TestSession : public QObject
 {
@@ -37,26 +36,7 @@ private Q_SLOTS:
         QVERIFY(mock.call("/org/freedesktop/UPower", "org.freedesktop.DBus.Properties", "Get",
                           {upower, "OnBattery"}));
     }
-
-    void theLanesSoundServerHasTheNullSinkAsDefault()
-    {
-        QCOMPARE(TestSupport::run("pactl", {"get-default-sink"}).out.trimmed(), "duskhaven_null");
-        const QString server = TestSupport::run("pactl", {"info"}).out;
-        QCOMPARE(server.contains("on PipeWire"),
-                 qEnvironmentVariable("DUSKHAVEN_SOUND_SERVER") == "pipewire");
-    }
-
-    void displayWindowManagerAndTrayAreReachable()
-    {
-        QCOMPARE(QGuiApplication::platformName(), "xcb");
-        QVERIFY(QSystemTrayIcon::isSystemTrayAvailable());
-        // The window manager gives a new window the focus.
-        QWidget window;
-        window.resize(200, 100);
-        window.show();
-        QVERIFY(QTest::qWaitForWindowActive(&window, 5000));
-    }
 };
 
-QTEST_MAIN(TestSession)
+QTEST_GUILESS_MAIN(TestSession)
 #include "tst_session.moc"
