@@ -24,7 +24,6 @@ class TestAutoPause : public QObject
 
 private:
     std::unique_ptr<TestPlayer> m_music;
-    SettingsStore *m_settings = nullptr;
     PlayerService *m_player = nullptr;
     std::unique_ptr<QSignalSpy> m_changes;
     FakeAudioClients *m_clients = nullptr;
@@ -36,7 +35,7 @@ private:
     {
         auto power = std::make_unique<FakePowerState>();
         m_power = power.get();
-        m_service = std::make_unique<AutoPauseService>(*m_settings, m_player, m_monitor.get(),
+        m_service = std::make_unique<AutoPauseService>(m_music->settings, m_player, m_monitor.get(),
                                                        std::move(power), timing);
     }
 
@@ -44,10 +43,8 @@ private:
     // service has had its turn.
     void external(bool output, bool input)
     {
-        QList<AudioClient> clients;
-        if (output || input)
-            clients.append({otherPid, output, input});
-        m_clients->set(clients);
+        m_clients->set(output || input ? QList<AudioClient>{{otherPid, output, input}}
+                                       : QList<AudioClient>{});
         // Unwatched, the monitor hears nothing and its flags stay down.
         const bool seen = m_monitor->isWatching();
         QTRY_VERIFY_WITH_TIMEOUT(m_monitor->externalOutputActive() == (seen && output) &&
@@ -73,13 +70,11 @@ private Q_SLOTS:
     {
         m_music = std::make_unique<TestPlayer>();
         m_music->loadPaused("rain");
-        m_settings = &m_music->settings;
         m_player = m_music->player.get();
         m_changes = std::make_unique<QSignalSpy>(m_player, &PlayerService::isPlayingChanged);
-        auto clients = std::make_unique<FakeAudioClients>();
-        m_clients = clients.get();
-        m_monitor = std::make_unique<AudioContextMonitor>(std::move(clients), 1000,
-                                                          AudioContextMonitor::Timing{10ms});
+        m_clients = new FakeAudioClients; // the monitor owns it
+        m_monitor = std::make_unique<AudioContextMonitor>(
+            std::unique_ptr<AudioClientSource>(m_clients), 1000, AudioContextMonitor::Timing{10ms});
     }
 
     void cleanup()
@@ -226,7 +221,7 @@ private Q_SLOTS:
         QTest::qWait(700);
         QVERIFY(!m_player->isPlaying());
         QCOMPARE(m_changes->count(), 1);
-        QCOMPARE(m_settings->boolValue(SettingsKey::autoPauseExternalAudio), false);
+        QCOMPARE(m_music->settings.boolValue(SettingsKey::autoPauseExternalAudio), false);
     }
 
     void lowPowerModePausesAndNeverResumes()
@@ -267,9 +262,9 @@ private Q_SLOTS:
         // The monitor's first look after it starts watching counts at once, undebounced.
         QTRY_VERIFY_WITH_TIMEOUT(!m_player->isPlaying(), 100);
         QCOMPARE(m_service->externalState(), State::AutoPaused);
-        QCOMPARE(m_settings->boolValue(SettingsKey::autoPauseExternalAudio), true);
+        QCOMPARE(m_music->settings.boolValue(SettingsKey::autoPauseExternalAudio), true);
         // Turned off by another writer, the watching stops with it.
-        m_settings->setBool(SettingsKey::autoPauseExternalAudio, false);
+        m_music->settings.setBool(SettingsKey::autoPauseExternalAudio, false);
         QTRY_VERIFY(!m_clients->watching);
         QVERIFY(!m_monitor->externalOutputActive());
 
@@ -277,16 +272,16 @@ private Q_SLOTS:
         m_music->setPlaying(true);
         m_service->setPauseOnLowBattery(true);
         QVERIFY(!m_player->isPlaying());
-        QCOMPARE(m_settings->boolValue(SettingsKey::autoPauseLowBattery), true);
+        QCOMPARE(m_music->settings.boolValue(SettingsKey::autoPauseLowBattery), true);
 
         m_power->lowPowerMode = true;
         m_music->setPlaying(true);
         QSignalSpy power(m_service.get(), &AutoPauseService::pauseOnLowPowerModeChanged);
-        m_settings->setBool(SettingsKey::autoPauseLowPowerMode, true);
+        m_music->settings.setBool(SettingsKey::autoPauseLowPowerMode, true);
         QTRY_VERIFY(m_service->pauseOnLowPowerMode());
         QTRY_VERIFY(!m_player->isPlaying());
         QCOMPARE(m_service->lastPauseReason(), "Low Power Mode");
-        m_settings->remove(SettingsKey::autoPauseLowPowerMode);
+        m_music->settings.remove(SettingsKey::autoPauseLowPowerMode);
         QTRY_VERIFY(!m_service->pauseOnLowPowerMode());
         QCOMPARE(power.count(), 2);
     }

@@ -38,27 +38,15 @@ class TestPortalHotKeys : public QObject
 {
     Q_OBJECT
 
-private:
-    std::unique_ptr<TestPlayer> m_music;
-    SettingsStore *m_settings = nullptr;
-    PlayerService *m_player = nullptr;
-
 private Q_SLOTS:
-    void init()
-    {
-        m_music = std::make_unique<TestPlayer>();
-        m_music->loadPaused("rain");
-        m_settings = &m_music->settings;
-        m_player = m_music->player.get();
-    }
-
-    void cleanup() { m_music.reset(); }
-
     void bindsActsOnActivationAndClosesWhenTurnedOff()
     {
         auto portal = mockPortal();
         QVERIFY(portal->waitUntilServing());
-        HotKeyService service(*m_settings, m_player, std::make_unique<PortalHotKeys>());
+        TestPlayer music;
+        music.loadPaused("rain");
+        HotKeyService service(music.settings, music.player.get(),
+                              std::make_unique<PortalHotKeys>());
         QSignalSpy offered(&service, &HotKeyService::offeredChanged);
         QVERIFY(service.registeredIds().isEmpty());
         QTRY_VERIFY_WITH_TIMEOUT(service.offered(), 5000);
@@ -68,9 +56,9 @@ private Q_SLOTS:
         const QString session = lastSession(*portal);
 
         activate(*portal, session, "play-pause");
-        QTRY_VERIFY_WITH_TIMEOUT(m_player->isPlaying(), 3000);
+        QTRY_VERIFY_WITH_TIMEOUT(music.player->isPlaying(), 3000);
         activate(*portal, session, "volume-up");
-        QTRY_VERIFY_WITH_TIMEOUT(qAbs(m_player->volume() - 0.85f) < 1e-5f, 3000);
+        QTRY_VERIFY_WITH_TIMEOUT(qAbs(music.player->volume() - 0.85f) < 1e-5f, 3000);
 
         service.setEnabled(false);
         QVERIFY(service.registeredIds().isEmpty());
@@ -78,18 +66,21 @@ private Q_SLOTS:
                                   QStringList{session}, 3000);
         activate(*portal, session, "play-pause");
         QTest::qWait(300);
-        QVERIFY(m_player->isPlaying());
+        QVERIFY(music.player->isPlaying());
     }
 
     void aShortcutTheDesktopRefusesIsLeftOut()
     {
         auto portal = mockPortal(QStringLiteral(R"({"taken": ["play-pause"]})"));
         QVERIFY(portal->waitUntilServing());
-        m_settings->setBool(SettingsKey::globalHotkeysEnabled, true);
-        HotKeyService service(*m_settings, m_player, std::make_unique<PortalHotKeys>());
+        TestPlayer music;
+        music.loadPaused("rain");
+        music.settings.setBool(SettingsKey::globalHotkeysEnabled, true);
+        HotKeyService service(music.settings, music.player.get(),
+                              std::make_unique<PortalHotKeys>());
         QTRY_COMPARE_WITH_TIMEOUT(service.registeredIds(), (QList<quint32>{2, 3, 4}), 5000);
         activate(*portal, lastSession(*portal), "next-scene");
-        QTRY_COMPARE_WITH_TIMEOUT(m_player->nowPlayingPlaylistId(), "fire", 3000);
+        QTRY_COMPARE_WITH_TIMEOUT(music.player->nowPlayingPlaylistId(), "fire", 3000);
     }
 
     // The settings window then says that the desktop offers no combinations.

@@ -3,11 +3,10 @@
 #include "awareness/AudioContextMonitor.h"
 #include "awareness/PulseAudioClients.h"
 #include "support/PulseTestStream.h"
+#include "support/SoundServer.h"
 #include "support/TestSupport.h"
 
 #include <QCoreApplication>
-#include <QDir>
-#include <QFile>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -35,11 +34,9 @@ struct ProcessDeleter
 };
 using Process = std::unique_ptr<QProcess, ProcessDeleter>;
 
-Process start(const QString &program, const QStringList &arguments,
-              const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment())
+Process start(const QString &program, const QStringList &arguments)
 {
     Process process(new QProcess);
-    process->setProcessEnvironment(environment);
     process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
     process->setStandardOutputFile(QProcess::nullDevice());
     process->start(program, arguments);
@@ -185,10 +182,9 @@ private Q_SLOTS:
 
     void serverThatAppearsLaterIsFoundAndOneThatGoesIsLetGo()
     {
-        QTemporaryDir dir;
-        const QString socket = dir.filePath("native");
+        SoundServer server;
         const QByteArray savedServer = qgetenv("PULSE_SERVER");
-        qputenv("PULSE_SERVER", "unix:" + socket.toUtf8());
+        qputenv("PULSE_SERVER", server.address().toUtf8());
         auto restore = qScopeGuard([&] { qputenv("PULSE_SERVER", savedServer); });
 
         AudioContextMonitor monitor;
@@ -199,26 +195,11 @@ private Q_SLOTS:
         QVERIFY(!monitor.externalOutputActive());
         QVERIFY(!monitor.externalInputActive());
 
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        // The session's server holds the D-Bus name a second one would ask for.
-        environment.insert("DBUS_SESSION_BUS_ADDRESS", "unix:path=" + dir.filePath("no-bus"));
-        environment.insert("PULSE_RUNTIME_PATH", dir.filePath("run"));
-        environment.insert("PULSE_STATE_PATH", dir.filePath("state"));
-        QDir().mkpath(dir.filePath("run"));
-        QDir().mkpath(dir.filePath("state"));
-        Process server =
-            start("pulseaudio",
-                  {"--daemonize=no", "--exit-idle-time=-1", "--use-pid-file=no",
-                   "--disable-shm=true", "-n",
-                   QStringLiteral("--load=module-native-protocol-unix socket=%1 auth-anonymous=1")
-                       .arg(socket),
-                   "--load=module-null-sink sink_name=late_null"},
-                  environment);
-        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(socket), 10000);
-        Process pacat = start("pacat", {"--raw", "/dev/zero"}, environment);
+        QVERIFY(server.start());
+        Process pacat = start("pacat", {"-s", server.address(), "--raw", "/dev/zero"});
         QTRY_VERIFY_WITH_TIMEOUT(monitor.externalOutputActive(), 2 * flagTimeoutMs);
 
-        server.reset();
+        server.kill();
         QTRY_VERIFY_WITH_TIMEOUT(!monitor.externalOutputActive(), 2 * flagTimeoutMs);
     }
 };

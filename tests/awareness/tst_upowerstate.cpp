@@ -42,69 +42,42 @@ class TestUPowerState : public QObject
 {
     Q_OBJECT
 
-private:
-    std::unique_ptr<TestPlayer> m_music;
-    SettingsStore *m_settings = nullptr;
-    PlayerService *m_player = nullptr;
-    std::unique_ptr<QSignalSpy> m_changes; // every start and stop of the music
-    UPowerState *m_power = nullptr;
-    std::unique_ptr<AutoPauseService> m_service;
-
-    void build()
-    {
-        auto power = std::make_unique<UPowerState>();
-        m_power = power.get();
-        m_service = std::make_unique<AutoPauseService>(
-            *m_settings, m_player, nullptr, std::move(power), AutoPauseService::Timing{1h, 5s});
-    }
-
 private Q_SLOTS:
-    void init()
-    {
-        m_music = std::make_unique<TestPlayer>();
-        m_music->loadPaused("rain");
-        m_settings = &m_music->settings;
-        m_player = m_music->player.get();
-        m_changes = std::make_unique<QSignalSpy>(m_player, &PlayerService::isPlayingChanged);
-    }
-
-    void cleanup()
-    {
-        m_service.reset();
-        m_changes.reset();
-        m_music.reset();
-    }
-
     void lowBatteryPausesOnlyOnBatteryAtOrBelowTwentyPercent()
     {
         auto daemon = fromTemplate(upower, "upower", QStringLiteral(R"({"OnBattery": true})"));
         QVERIFY(daemon->waitUntilServing());
         QVERIFY(setUpBattery(*daemon, 50));
-        m_settings->setBool(SettingsKey::autoPauseLowBattery, true);
-        m_music->setPlaying(true);
-        build();
-        QTRY_COMPARE_WITH_TIMEOUT(m_power->battery(), std::optional(BatteryReading{50, false}),
-                                  5000);
+        TestPlayer music;
+        music.loadPaused("rain");
+        QSignalSpy changes(music.player.get(),
+                           &PlayerService::isPlayingChanged); // every start and stop
+        music.settings.setBool(SettingsKey::autoPauseLowBattery, true);
+        music.setPlaying(true);
+        auto source = std::make_unique<UPowerState>();
+        const UPowerState *power = source.get();
+        AutoPauseService service(music.settings, music.player.get(), nullptr, std::move(source),
+                                 AutoPauseService::Timing{1h, 5s});
+        QTRY_COMPARE_WITH_TIMEOUT(power->battery(), std::optional(BatteryReading{50, false}), 5000);
 
         QVERIFY(daemon->set(display, device, "Percentage", 21.7));
-        QTRY_COMPARE_WITH_TIMEOUT(m_power->battery(), std::optional(BatteryReading{21, false}),
-                                  5000);
+        QTRY_COMPARE_WITH_TIMEOUT(power->battery(), std::optional(BatteryReading{21, false}), 5000);
         QTest::qWait(50);
-        QVERIFY(m_player->isPlaying());
+        QVERIFY(music.player->isPlaying());
 
         QVERIFY(daemon->set(display, device, "Percentage", 20.0));
-        QTRY_VERIFY_WITH_TIMEOUT(!m_player->isPlaying(), 5000);
-        QCOMPARE(m_service->lastPauseReason(), "Battery below 20%");
+        QTRY_VERIFY_WITH_TIMEOUT(!music.player->isPlaying(), 5000);
+        QCOMPARE(service.lastPauseReason(), "Battery below 20%");
 
         // Plugged in and charging at 5 %: the music the user starts again plays on.
-        m_music->setPlaying(true);
+        music.setPlaying(true);
         QVERIFY(daemon->set(upowerPath, upower, "OnBattery", false));
         QVERIFY(daemon->set(display, device, "State", uint(1)));
         QVERIFY(daemon->set(display, device, "Percentage", 5.0));
-        QTRY_COMPARE_WITH_TIMEOUT(m_power->battery(), std::optional(BatteryReading{5, true}), 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(power->battery(), std::optional(BatteryReading{5, true}), 5000);
         QTest::qWait(50);
-        QVERIFY(m_player->isPlaying());
-        QCOMPARE(m_changes->count(), 3);
+        QVERIFY(music.player->isPlaying());
+        QCOMPARE(changes.count(), 3);
     }
 
     void theNewerProfilesNameComesFirst()
