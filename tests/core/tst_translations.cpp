@@ -18,43 +18,26 @@ class TestTranslations : public QObject
     }
 
 private Q_SLOTS:
-    void loadsTheLanguageOrEnglish_data()
-    {
-        QTest::addColumn<QString>("locale");
-        QTest::addColumn<QString>("language");
-        QTest::addColumn<QString>("one");
-        QTest::addColumn<QString>("two");
-        QTest::newRow("German, by its region's locale") << "de_AT"
-                                                        << "de"
-                                                        << "1 Byte"
-                                                        << "2 Byte";
-        QTest::newRow("Spanish") << "es_ES"
-                                 << "es"
-                                 << "1 byte"
-                                 << "2 bytes";
-        QTest::newRow("a language without a translation") << "fr_FR"
-                                                          << "en"
-                                                          << "1 byte"
-                                                          << "2 bytes";
-        QTest::newRow("the C locale") << "C"
-                                      << "en"
-                                      << "1 byte"
-                                      << "2 bytes";
-    }
-
     void loadsTheLanguageOrEnglish()
     {
-        QFETCH(QString, locale);
-        QFETCH(QString, language);
-        QFETCH(QString, one);
-        QFETCH(QString, two);
+        const struct
         {
-            const Translations translations{QLocale(locale)};
-            QCOMPARE(translations.language(), language);
-            QCOMPARE(bytes(1), one);
-            QCOMPARE(bytes(2), two);
+            const char *locale, *language, *one, *two;
+        } cases[] = {
+            {"de_AT", "de", "1 Byte", "2 Byte"}, // German, by its region's locale
+            {"es_ES", "es", "1 byte", "2 bytes"},
+            {"fr_FR", "en", "1 byte", "2 bytes"}, // a language without a translation
+            {"C", "en", "1 byte", "2 bytes"},
+        };
+        for (const auto &c : cases) {
+            {
+                const Translations translations{QLocale(c.locale)};
+                QCOMPARE(translations.language(), c.language);
+                QCOMPARE(bytes(1), c.one);
+                QCOMPARE(bytes(2), c.two);
+            }
+            QCOMPARE(bytes(1), QStringLiteral("1 bytes"));
         }
-        QCOMPARE(bytes(1), QStringLiteral("1 bytes"));
     }
 
     void theUsersFolderWinsOverTheBuiltIn()
