@@ -1,9 +1,8 @@
 // What is heard when something changes while the stream holds a long queue: the change
 // replaces the queued sound from the frame being heard, so it is heard within 30 ms of it, and
 // the sound goes on from the same place, with neither a gap nor a repeat; a glide written
-// ahead into the queue follows its curve. Every recorded
-// sample is compared with the mix expected of it; the sounds are noise, so a place in them is
-// told by a few samples.
+// ahead into the queue follows its curve. Every recorded sample is compared with the mix expected
+// of it; the sounds are noise, so a place in them is told by a few samples.
 
 #include "audio/MixStream.h"
 #include "core/FadeCurve.h"
@@ -15,6 +14,8 @@
 
 #include <QTemporaryDir>
 #include <QTest>
+
+using namespace std::chrono_literals;
 
 namespace {
 constexpr int rate = MixStream::sampleRate();
@@ -77,45 +78,6 @@ class TestChangesHeard : public QObject
     QTemporaryDir m_dir;
 
 private Q_SLOTS:
-    // A layer's volume is changed, then the layer is paused, each while a second or more is
-    // queued: from the frame heard at the change the queued sound is replaced, within 30 ms,
-    // and the layer goes on at its place at the new volume; paused, it is silent after its
-    // glide.
-    void aLayerChangeIsHeardAtOnceAndGoesOnFromItsPlace()
-    {
-        const auto stream = std::make_shared<MixStream>();
-        AmbientEngine ambience(stream);
-        const std::vector<qint16> content = HeardSound::noise(7, noiseFrames);
-        const auto pcm = HeardSound::stereoLayer(content);
-        NullSink::MonitorRecording monitor;
-        QVERIFY(monitor.start("duskhaven_null.monitor", {}, recorderLatencyMs));
-        QTest::qWait(300);
-        // Started before the stream opens, the layer's place is the output frame's.
-        ambience.setLayer("noise", pcm, 0.5f, true);
-        QTRY_VERIFY_WITH_TIMEOUT(stream->heardFrame() > 2 * rate, 10000);
-
-        const auto heardNow = [&stream] { return stream->heardFrame(); };
-        // The queue runs down to a second before it is refilled, a little below it while the
-        // refill is on its way.
-        QTRY_VERIFY_WITH_TIMEOUT(stream->queuedFrames() >= rate, 5000);
-        const Mark volumeMark = mark(heardNow, [&] { ambience.setVolume("noise", 0.25f); });
-        QTRY_VERIFY_WITH_TIMEOUT(stream->heardFrame() > volumeMark.after + rate, 10000);
-        QTRY_VERIFY_WITH_TIMEOUT(stream->queuedFrames() >= rate, 5000);
-        const Mark pauseMark = mark(heardNow, [&] { ambience.setPlaying("noise", false); });
-        QTRY_VERIFY_WITH_TIMEOUT(!stream->isRunning(), 10000);
-        QTest::qWait(300);
-
-        const HeardSound::Heard heard{HeardSound::leftOf(monitor.samples()), content};
-        const qsizetype from = heard.firstSound(0) + glide;
-        const qsizetype shift = heard.shiftAt(from, 0.5);
-        QVERIFY(shift >= 0);
-        const qsizetype volume = heard.firstChange(from, shift, 0.5);
-        QVERIFY(heardInTime(heard, volumeMark, shift, volume));
-        const qsizetype pause = heard.firstChange(volume + glide, shift, 0.25);
-        QVERIFY(heardInTime(heard, pauseMark, shift, pause));
-        QCOMPARE(heard.firstSound(pause + glide), heard.size());
-    }
-
     // Paused while a second or more is queued, the music is silent within 30 ms and its glide;
     // played again, it goes on from the frame after its glide: nothing lost, nothing repeated.
     // A silent layer keeps the stream open, so that both are replacements of queued sound.
@@ -177,58 +139,16 @@ private Q_SLOTS:
             qPrintable(QStringLiteral("the place %1 is not as expected").arg(second + shiftAfter)));
     }
 
-    // A fade of the whole mix, handed to the stream whole: from the frame heard at the request
-    // (within 30 ms) the gain follows the equal-power curve down to silence; called off, the
-    // mix is back at full gain within 30 ms and a glide.
-    void aFadeFollowsItsCurveAndIsCalledOffAtOnce()
-    {
-        using namespace std::chrono_literals;
-        const auto stream = std::make_shared<MixStream>();
-        AmbientEngine ambience(stream);
-        const std::vector<qint16> content = HeardSound::noise(13, noiseFrames);
-        NullSink::MonitorRecording monitor;
-        QVERIFY(monitor.start("duskhaven_null.monitor", {}, recorderLatencyMs));
-        ambience.setLayer("noise", HeardSound::stereoLayer(content), 1.0f, true);
-        QTRY_VERIFY_WITH_TIMEOUT(stream->heardFrame() > 2 * rate, 10000);
-
-        const auto heardNow = [&stream] { return stream->heardFrame(); };
-        QTRY_VERIFY_WITH_TIMEOUT(stream->queuedFrames() >= rate, 5000);
-        // The second half of a one-second fade: the gain drops at once to 0.71, which marks
-        // where it begins.
-        const Mark fadeMark = mark(heardNow, [&] { stream->fadeOut(0.5, 500ms); });
-        QTRY_VERIFY_WITH_TIMEOUT(stream->heardFrame() > fadeMark.after + rate, 10000);
-        const Mark backMark = mark(heardNow, [&] { stream->endFade(); });
-        QTRY_VERIFY_WITH_TIMEOUT(stream->heardFrame() > backMark.after + rate / 2, 10000);
-        ambience.setPlaying("noise", false);
-        QTRY_VERIFY_WITH_TIMEOUT(!stream->isRunning(), 10000);
-
-        const HeardSound::Heard heard{HeardSound::leftOf(monitor.samples()), content};
-        const qsizetype from = heard.firstSound(0) + glide;
-        const qsizetype shift = heard.shiftAt(from, 1.0);
-        QVERIFY(shift >= 0);
-        const qsizetype fade = heard.firstChange(from, shift, 1.0);
-        QVERIFY(heardInTime(heard, fadeMark, shift, fade));
-        for (int tenth = 0; tenth < 10; ++tenth) {
-            const double expected = FadeCurve::equalPowerOut(0.5 + 0.05 * tenth);
-            const double gain = gainAt(heard, fade + tenth * rate / 20, shift);
-            QVERIFY2(std::abs(gain - expected) < 0.03,
-                     qPrintable(QStringLiteral("%1 after %2 ms, not %3")
-                                    .arg(gain)
-                                    .arg(tenth * 50)
-                                    .arg(expected)));
-        }
-        const qsizetype back = heard.firstSound(fade + rate / 2);
-        QVERIFY(heardInTime(heard, backMark, shift, back));
-        QVERIFY(heard.firstChange(back + glide, shift, 1.0) >= back + rate / 2 - glide);
-    }
-
     // A glide of a layer's volume, handed to the stream whole: the gain heard follows the eased
     // curve from one level to the other (a quarter, half and most of the way at a quarter, half
     // and three quarters of its time) with no step anywhere; a volume change in the middle of
-    // the next glide goes on from the gain being heard, and the glide is over.
-    void aGlideFollowsItsCurveAndAVolumeChangeCallsItOff()
+    // the next glide goes on from the gain being heard, and the glide is over. A fade of the
+    // whole mix, handed to the stream whole: from the frame heard at the request the gain
+    // follows the equal-power curve down to silence; called off, the mix is back at its gain
+    // within 30 ms and a glide. Each change is heard within 30 ms and the layer goes on from its
+    // place; paused, it is silent after its glide.
+    void glidesFadesAndPausesFollowTheirCurvesFromTheFrameHeard()
     {
-        using namespace std::chrono_literals;
         const auto stream = std::make_shared<MixStream>();
         AmbientEngine ambience(stream);
         const std::vector<qint16> content = HeardSound::noise(17, noiseFrames);
@@ -238,6 +158,8 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(stream->heardFrame() > 2 * rate, 10000);
 
         const auto heardNow = [&stream] { return stream->heardFrame(); };
+        // The queue runs down to a second before it is refilled, a little below it while the
+        // refill is on its way.
         QTRY_VERIFY_WITH_TIMEOUT(stream->queuedFrames() >= rate, 5000);
         const Mark up = mark(heardNow, [&] { ambience.glideVolume("noise", 1.0f, 2s); });
         QTRY_VERIFY_WITH_TIMEOUT(stream->heardFrame() > up.after + 3 * rate, 15000);
@@ -246,8 +168,17 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(stream->heardFrame() > down.after + rate, 10000);
         const Mark change = mark(heardNow, [&] { ambience.setVolume("noise", 0.6f); });
         QTRY_VERIFY_WITH_TIMEOUT(stream->heardFrame() > change.after + 4 * rate, 15000);
-        ambience.setPlaying("noise", false);
+        QTRY_VERIFY_WITH_TIMEOUT(stream->queuedFrames() >= rate, 5000);
+        // The second half of a one-second fade: the gain drops at once to 0.71 of the layer's,
+        // which marks where it begins.
+        const Mark fadeMark = mark(heardNow, [&] { stream->fadeOut(0.5, 500ms); });
+        QTRY_VERIFY_WITH_TIMEOUT(stream->heardFrame() > fadeMark.after + rate, 10000);
+        const Mark backMark = mark(heardNow, [&] { stream->endFade(); });
+        QTRY_VERIFY_WITH_TIMEOUT(stream->heardFrame() > backMark.after + rate / 2, 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(stream->queuedFrames() >= rate, 5000);
+        const Mark pauseMark = mark(heardNow, [&] { ambience.setPlaying("noise", false); });
         QTRY_VERIFY_WITH_TIMEOUT(!stream->isRunning(), 10000);
+        QTest::qWait(300);
 
         const HeardSound::Heard heard{HeardSound::leftOf(monitor.samples()), content};
         const qsizetype from = heard.firstSound(0) + glide;
@@ -283,6 +214,18 @@ private Q_SLOTS:
         QVERIFY(gainIs(recorded(change.before) - 64, 0.85, 0.1));
         for (qsizetype at = recorded(change.after) + heardWithin + glide; at < end; at += rate / 2)
             QVERIFY(gainIs(at, 0.6, 0.01));
+        const qsizetype fade = heard.firstChange(end, shift, 0.6);
+        QVERIFY(heardInTime(heard, fadeMark, shift, fade));
+        // Within 0.03 of the full gain, as the layer's 0.6 of it.
+        for (int tenth = 0; tenth < 10; ++tenth)
+            QVERIFY(gainIs(fade + tenth * rate / 20,
+                           0.6 * FadeCurve::equalPowerOut(0.5 + 0.05 * tenth), 0.6 * 0.03));
+        const qsizetype back = heard.firstSound(fade + rate / 2);
+        QVERIFY(heardInTime(heard, backMark, shift, back));
+        const qsizetype pause = heard.firstChange(back + glide, shift, 0.6);
+        QVERIFY(pause >= back + rate / 2 - glide);
+        QVERIFY(heardInTime(heard, pauseMark, shift, pause));
+        QCOMPARE(heard.firstSound(pause + glide), heard.size());
     }
 };
 
