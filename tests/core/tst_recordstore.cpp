@@ -16,10 +16,9 @@ CacheEntry entry(const QString &id, qint64 size, qint64 minutesAgo)
     return {id, size, QDateTime::currentDateTimeUtc().addSecs(-60 * minutesAgo)};
 }
 
-// The cache entries' track ids, sorted by `field`.
-const auto ids = [](auto &&store, const char *field = "trackId",
-                    Qt::SortOrder order = Qt::AscendingOrder) {
-    return TestSupport::fieldOf(store.template fetchAll<CacheEntry>(field, order),
+// The cache entries' track ids.
+const auto ids = [](auto &&store) {
+    return TestSupport::fieldOf(store.template fetchAll<CacheEntry>("trackId", Qt::AscendingOrder),
                                 &CacheEntry::trackId);
 };
 } // namespace
@@ -37,27 +36,14 @@ private:
     }
 
 private Q_SLOTS:
-    void replacesByKeyFetchesSortedDeletesAndChecksFieldNames()
+    void fieldNamesNeverReachTheQueryUnchecked()
     {
         RecordStore store(freshPath());
-        store.insert(entry("mid", 100, 5));
-        store.insert(entry("new", 1, 1));
-        store.insert(entry("old", 1, 60));
-        const CacheEntry replacement = entry("mid", 250, 30);
-        store.insert(replacement);
-        const auto found = store.fetch<CacheEntry>("trackId", "mid");
-        QCOMPARE(found.size(), 1);
-        QCOMPARE(found.first().sizeBytes, 250);
-        QCOMPARE(found.first().lastUsedAt, replacement.lastUsedAt); // to the millisecond
-        QCOMPARE(ids(store, "lastUsedAt"), (QStringList{"old", "mid", "new"}));
-        store.remove(entry("mid", 0, 0));
-        QCOMPARE(ids(store, "lastUsedAt", Qt::DescendingOrder), (QStringList{"new", "old"}));
-
-        // Field names never reach the query unchecked.
+        store.insert(entry("a", 1, 1));
         QVERIFY_THROWS_EXCEPTION(AppError, store.fetch<CacheEntry>("trackId = trackId OR 1", 1));
         QVERIFY_THROWS_EXCEPTION(
             AppError, store.fetchAll<CacheEntry>("1; DROP TABLE CacheEntry", Qt::AscendingOrder));
-        QCOMPARE(ids(store).size(), 2);
+        QCOMPARE(ids(store).size(), 1);
     }
 
     void onlySavedChangesSurviveAReopen()
@@ -76,46 +62,6 @@ private Q_SLOTS:
         QCOMPARE(reopened.fetchAll<CustomScene>("createdAt", Qt::DescendingOrder),
                  QList<CustomScene>{scene});
         QVERIFY(ids(reopened).isEmpty());
-    }
-
-    void openingFailsWithADescription_data()
-    {
-        QTest::addColumn<QByteArray>("content");
-        QTest::addColumn<QString>("expected");
-        QTest::addColumn<bool>("startsAfresh");
-        QTest::newRow("not a database") << QByteArray(4096, 'x') << "not a database" << true;
-        QTest::newRow("folder") << QByteArray() << "folder" << false;
-    }
-
-    // Only a damaged file is moved aside for a fresh one; it is kept, never deleted.
-    void openingFailsWithADescription()
-    {
-        QFETCH(QByteArray, content);
-        QFETCH(QString, expected);
-        QFETCH(bool, startsAfresh);
-        const QString path = freshPath();
-        if (content.isEmpty()) {
-            QVERIFY(QDir().mkpath(path));
-        } else {
-            QVERIFY(TestSupport::writeFile(path, content));
-        }
-        try {
-            RecordStore store(path);
-            QFAIL("opening should have failed");
-        } catch (const AppError &error) {
-            QCOMPARE(error.domain(), AppError::Domain::Store);
-            QVERIFY2(error.description().contains(expected), qPrintable(error.description()));
-        }
-        if (!startsAfresh) {
-            QVERIFY_THROWS_EXCEPTION(AppError, RecordStore::openOrStartAfresh(path));
-            return;
-        }
-        const auto store = RecordStore::openOrStartAfresh(path);
-        QCOMPARE(TestSupport::readFile(store->movedAsideFile()), content);
-        QVERIFY(store->movedAsideFile().startsWith(path + ".damaged-"));
-        store->insert(entry("a", 1, 0));
-        store->save();
-        QCOMPARE(ids(RecordStore(path)).size(), 1);
     }
 
     // A full disk at commit: the caller gets the error, the unsaved change is gone, and once
