@@ -62,20 +62,6 @@ private Q_SLOTS:
         QCOMPARE(server.requestCount("/t1.mp3"), restored ? 1 : 0);
     }
 
-    void failingRefreshKeepsTheCachedCatalogue()
-    {
-        TestHttpServer server;
-        AppFixture app;
-        QVERIFY(TestSupport::writeFile(app.locations.manifestFile(), catalogue(server)));
-        server.serve("/manifest.json", 500, "oops");
-        AppEnvironment &environment = app.start(server.url("/manifest.json"));
-        // The cached copy is published before the network answers.
-        QVERIFY(environment.library()->hasManifest());
-        QTRY_VERIFY(environment.startupFinished());
-        QVERIFY(environment.library()->hasManifest());
-        QVERIFY(!environment.library()->lastErrorDescription().isEmpty());
-    }
-
     // Before anything downloads, every folder loses what no record, pin, scene or layer knows.
     void startupSweepsWhatNoRecordOrPinKnows()
     {

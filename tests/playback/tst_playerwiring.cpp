@@ -64,12 +64,11 @@ private Q_SLOTS:
 
     void playDownloadsIntoTheCacheAndFetchesOneAhead()
     {
-        PlayerService &player = *m_player;
-        QCOMPARE(QCoro::waitFor(player.play("night")), PlayOutcome::Started);
-        const QStringList order = player.queue()->order;
+        QCOMPARE(QCoro::waitFor(m_player->play("night")), PlayOutcome::Started);
+        const QStringList order = m_player->queue()->order;
         QCOMPARE(engine()->loads, (QList<QUrl>{cachedFile(order[0])}));
         QCOMPARE(TestSupport::readFile(cached(order[0])), "audio of " + order[0].toUtf8());
-        QVERIFY(player.isPlaying());
+        QVERIFY(m_player->isPlaying());
 
         QTRY_VERIFY(recorded(order[1])); // fetched ahead, recorded in the cache
         QVERIFY(QFile::exists(cached(order[1])));
@@ -119,6 +118,7 @@ private Q_SLOTS:
         m_server->close();
 
         PlayerService &player = start();
+        QVERIFY(m_app->environment->library()->hasManifest()); // the cached copy, at once
         QTRY_VERIFY(m_app->environment->startupFinished());
         QVERIFY(m_app->environment->library()->lastError());
         QCOMPARE(player.nowPlayingPlaylistId(), "day");
