@@ -4,21 +4,17 @@ set_tests_properties(qmllint PROPERTIES LABELS ui TIMEOUT 300)
 duskhaven_add_test(tst_views SOURCES ui/tst_views.cpp LABELS ui)
 duskhaven_add_test(tst_launcher SOURCES ui/tst_launcher.cpp LABELS ui)
 duskhaven_add_test(tst_panelcontent SOURCES ui/tst_panelcontent.cpp LABELS ui)
-# Over the accessibility bus, the tray and MPRIS in the test session, on the demo catalogue.
+# Over the accessibility bus, the tray, MPRIS and logind in the test session, on the demo
+# catalogue: the panel, saved mixes and the sleep timer.
 add_test(NAME panel_end_to_end
          COMMAND /usr/bin/python3 ${CMAKE_CURRENT_SOURCE_DIR}/ui/panel_e2e.py
                  $<TARGET_FILE:duskhaven> ${PROJECT_BINARY_DIR}/demo-catalogue ${PROJECT_SOURCE_DIR})
 set_tests_properties(panel_end_to_end PROPERTIES
-  FIXTURES_REQUIRED demo_catalogue LABELS "ui;session" TIMEOUT 300)
+  FIXTURES_REQUIRED demo_catalogue LABELS "ui;session" TIMEOUT 500)
 add_test(NAME launcher_end_to_end
          COMMAND /usr/bin/python3 ${CMAKE_CURRENT_SOURCE_DIR}/ui/launcher_e2e.py
                  $<TARGET_FILE:duskhaven> ${PROJECT_BINARY_DIR}/demo-catalogue ${PROJECT_SOURCE_DIR})
 set_tests_properties(launcher_end_to_end PROPERTIES
-  FIXTURES_REQUIRED demo_catalogue LABELS "ui;session" TIMEOUT 400)
-add_test(NAME mixes_end_to_end
-         COMMAND /usr/bin/python3 ${CMAKE_CURRENT_SOURCE_DIR}/ui/mixes_e2e.py
-                 $<TARGET_FILE:duskhaven> ${PROJECT_BINARY_DIR}/demo-catalogue ${PROJECT_SOURCE_DIR})
-set_tests_properties(mixes_end_to_end PROPERTIES
   FIXTURES_REQUIRED demo_catalogue LABELS "ui;session" TIMEOUT 400)
 duskhaven_add_test(tst_settingswindow SOURCES ui/tst_settingswindow.cpp LABELS ui)
 duskhaven_add_test(tst_settings_atspi SOURCES ui/tst_settings_atspi.cpp LABELS ui session TIMEOUT 180)
@@ -37,11 +33,6 @@ foreach(lane IN ITEMS x11 wayland)
 endforeach()
 # Tests labelled "wayland" run in the second lane of ./dev test (tools/test-session --wayland).
 set_tests_properties(tray_statusnotifier_wayland PROPERTIES LABELS "wayland")
-add_test(NAME wayland_end_to_end
-         COMMAND /usr/bin/python3 ${CMAKE_CURRENT_SOURCE_DIR}/ui/wayland_e2e.py
-                 $<TARGET_FILE:duskhaven> ${PROJECT_BINARY_DIR}/demo-catalogue ${PROJECT_SOURCE_DIR})
-set_tests_properties(wayland_end_to_end PROPERTIES
-  FIXTURES_REQUIRED demo_catalogue LABELS wayland TIMEOUT 400)
 # Every source text is in the .ts files and translated there, glossary terms alike everywhere;
 # and with a pseudo-translation, no text of the windows escapes translation.
 add_test(NAME translations_complete COMMAND ${PROJECT_SOURCE_DIR}/tools/translations check)
