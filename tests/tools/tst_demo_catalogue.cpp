@@ -2,6 +2,8 @@
 // tools/demo serving it to a stand-in app.
 
 #include "catalogue/Catalogue.h"
+#include "catalogue/HTTPClient.h"
+#include "core/AppError.h"
 #include "support/TestSupport.h"
 #include "ui/theme/Symbols.h"
 
@@ -9,7 +11,6 @@
 #include <QFileInfo>
 #include <QImage>
 #include <QNetworkAccessManager>
-#include <QNetworkReply>
 #include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTest>
@@ -74,23 +75,11 @@ double rms(const Pcm &pcm, qint64 from, qint64 count, int ch)
     return std::sqrt(sum / double(count));
 }
 
-struct Fetched
+TestSupport::Outcome<HTTPResponse> fetch(const QUrl &url)
 {
-    int status = 0;
-    QNetworkReply::NetworkError error = QNetworkReply::NoError;
-    QByteArray body;
-};
-
-Fetched fetch(const QUrl &url)
-{
-    QNetworkAccessManager network;
-    std::unique_ptr<QNetworkReply> reply(network.get(QNetworkRequest(url)));
-    QEventLoop loop;
-    QObject::connect(reply.get(), &QNetworkReply::finished, &loop, &QEventLoop::quit);
-    QTimer::singleShot(30000, &loop, &QEventLoop::quit);
-    loop.exec();
-    return {reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt(), reply->error(),
-            reply->readAll()};
+    return TestSupport::wait(
+        HTTPClient(std::make_shared<QNetworkAccessManager>(), {std::chrono::milliseconds(0)})
+            .data(url));
 }
 
 // A stand-in for the app: records what it was started with, then waits to be released.
@@ -240,12 +229,12 @@ private slots:
         QCOMPARE(url.host(), "127.0.0.1");
         QVERIFY(url.port() > 0 && url.port() != squatter.serverPort());
 
-        const Fetched document = fetch(url);
-        QCOMPARE(document.status, 200);
-        const Manifest served = Manifest::decode(document.body);
+        const auto document = fetch(url);
+        QCOMPARE(document.value.value().status, 200);
+        const Manifest served = Manifest::decode(document.value->body);
         const Track &track = served.tracks.last();
         QCOMPARE(track.url.port(), url.port());
-        QCOMPARE(fetch(track.url).body.size(), track.fileSizeBytes);
+        QCOMPARE(fetch(track.url).value.value().body.size(), track.fileSizeBytes);
 
         if (terminated)
             demo.terminate();
@@ -255,7 +244,7 @@ private slots:
         QCOMPARE(demo.exitStatus(), QProcess::NormalExit);
         QCOMPARE(demo.exitCode(), terminated ? 143 : 7);
         QCOMPARE(QFile::exists(dir.filePath("terminated")), terminated);
-        QCOMPARE(fetch(url).error, QNetworkReply::ConnectionRefusedError);
+        QCOMPARE(fetch(url).error.value().code(), AppError::UrlCannotConnect);
     }
 };
 
