@@ -57,11 +57,6 @@ qsizetype longestQuietRunAtJoin(const QByteArray &bytes, qsizetype fromByte, dou
     return longest;
 }
 
-QString seed(const QString &name)
-{
-    return TestSupport::sourceDir() + "/tests/playback/decode-seeds/" + name;
-}
-
 // How loud the left channel of interleaved stereo floats is, as 16-bit samples would be.
 double floatRms(const std::vector<float> &samples, std::size_t from, std::size_t to)
 {
@@ -205,7 +200,8 @@ private Q_SLOTS:
         QFETCH(QString, why);
         constexpr int rate = 44100;
         QString error;
-        const auto decoder = FfmpegDecoder::open(seed(file), rate, &error);
+        const auto decoder = FfmpegDecoder::open(
+            TestSupport::sourceDir() + "/tests/playback/decode-seeds/" + file, rate, &error);
         std::vector<float> sound;
         if (decoder) {
             std::vector<float> chunk(2 * 4096);
@@ -224,31 +220,6 @@ private Q_SLOTS:
             const double level = floatRms(sound, from, to);
             QVERIFY2(level > 1000, qPrintable(QString("%1 from frame %2").arg(level).arg(from)));
         }
-    }
-
-    // A file that turns from stereo to mono midway plays to its end through the music engine.
-    void aFileJoinedFromStereoAndMonoPlaysToItsEnd()
-    {
-        FfmpegEngine music(std::make_shared<MixStream>());
-        QSignalSpy ends(&music, &AudioEngine::endOfMedia);
-        QSignalSpy failures(&music, &AudioEngine::failed);
-        MonitorRecording monitor;
-        QVERIFY(monitor.start());
-        const AudioEngine::ItemId item =
-            music.load(QUrl::fromLocalFile(seed("joined-stereo-mono.mp3")));
-        const qsizetype playedFrom = monitor.samples().size();
-        music.play();
-        QTRY_COMPARE_WITH_TIMEOUT(ends.count(), 1, 10000);
-        QCOMPARE(ends.first().first().value<AudioEngine::ItemId>(), item);
-        QCOMPARE(failures.count(), 0);
-        // Both halves were heard: a second of sound, not the half before a failure.
-        QTest::qWait(400);
-        const QByteArray &heard = monitor.samples();
-        const auto *samples = reinterpret_cast<const qint16 *>(heard.constData() + playedFrom);
-        qsizetype loud = 0;
-        for (qsizetype i = 0; i < (heard.size() - playedFrom) / 4; ++i)
-            loud += std::abs(samples[2 * i]) > 1000 ? 1 : 0;
-        QVERIFY2(loud > 44100 * 0.7, qPrintable(QString::number(loud)));
     }
 
     // Music and a layer sound through one stream, which is opened afresh at every start (a
