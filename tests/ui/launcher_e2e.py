@@ -22,22 +22,11 @@ import urllib.parse
 sys.path.insert(0, os.path.join(sys.argv[3], "tests", "support"))
 import atspi  # noqa: E402
 from atspi import Atspi, press, showing, wait_for  # noqa: E402
-from demo_session import demo_catalogue, loudness, mpris, run  # noqa: E402
+from demo_session import demo_catalogue, loudness, mpris, run, running  # noqa: E402
 
 APP, CATALOGUE, SOURCE = sys.argv[1:4]
 BUTTON = "push button"
 atspi.TIMEOUT = 60
-
-
-def start(env):
-    app = subprocess.Popen([APP], env=env)
-    atspi.app()
-    return app
-
-
-def stop(app):
-    app.terminate()
-    app.wait(10)
 
 
 def launcher_window():
@@ -96,21 +85,19 @@ def popover_inside_at(width, height):
 
 
 def main():
-    app = None
     with demo_catalogue(CATALOGUE, SOURCE) as (env, manifest, server):
-        try:
-            settings = os.path.join(env["XDG_CONFIG_HOME"], "dusk-haven", "settings.json")
-            scenes = manifest["playlists"]
-            # The scene shown first gets a video that cannot be fetched.
-            base, name = env["DUSKHAVEN_MANIFEST_URL"].rsplit("/", 1)
-            assert "sceneArt" in scenes[0]
-            scenes[0]["videoLoop"] = base + "/video/no-such-loop.mp4"
-            with open(os.path.join(CATALOGUE, name), "w") as f:
-                json.dump(manifest, f)
+        settings = os.path.join(env["XDG_CONFIG_HOME"], "dusk-haven", "settings.json")
+        scenes = manifest["playlists"]
+        # The scene shown first gets a video that cannot be fetched.
+        base, name = env["DUSKHAVEN_MANIFEST_URL"].rsplit("/", 1)
+        assert "sceneArt" in scenes[0]
+        scenes[0]["videoLoop"] = base + "/video/no-such-loop.mp4"
+        with open(os.path.join(CATALOGUE, name), "w") as f:
+            json.dump(manifest, f)
 
-            # A first run: the launcher opens with onboarding, and a screen reader meets
-            # nothing else until it ends.
-            app = start(env)
+        # A first run: the launcher opens with onboarding, and a screen reader meets
+        # nothing else until it ends.
+        with running([APP], env):
             atspi.find(BUTTON, "Get started →")
             for name in ("Play", "Scenes", "Ambient Mixer", "Settings", "Favourite"):
                 assert not on_bus(BUTTON, name), f"{name} is on the bus behind onboarding"
@@ -157,19 +144,14 @@ def main():
             # Kept offline, then played offline after a restart.
             press(BUTTON, "Pin for offline")
             wait_for("the scene pinned", lambda: showing(BUTTON, "Unpin from offline"), timeout=180)
-            stop(app)
-            app = None
-            server.terminate()
-            server.wait(10)
-            app = start(env)
+        server.terminate()
+        server.wait(10)
+        with running([APP], env):
             press(BUTTON, "Scenes")
             press(BUTTON, scene["name"])
             wait_for("MPRIS Playing offline", lambda: mpris("status") == "Playing", timeout=60)
             wait_for("the pinned scene at the sink", lambda: loudness() > 0.02)
-            print("ok: launcher end to end")
-        finally:
-            if app is not None:
-                stop(app)
+    print("ok: launcher end to end")
 
 
 if __name__ == "__main__":

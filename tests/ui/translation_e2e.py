@@ -16,7 +16,7 @@ import sys
 sys.path.insert(0, os.path.join(sys.argv[3], "tests", "support"))
 import atspi  # noqa: E402
 from atspi import Atspi, press, wait_for  # noqa: E402
-from demo_session import demo_catalogue, open_panel  # noqa: E402
+from demo_session import demo_catalogue, open_panel, running  # noqa: E402
 
 APP, CATALOGUE, SOURCE = sys.argv[1:4]
 BUTTON = "push button"
@@ -68,7 +68,9 @@ def unwrapped(exempt):
     return escaped
 
 
-def check(where, exempt):
+def check(where, exempt, role=BUTTON, name=None):
+    if name is not None:
+        atspi.find(role, name)
     escaped = unwrapped(exempt)
     assert not escaped, f"{where} shows untranslated text:\n  " + "\n  ".join(escaped)
     print(f"{where}: every text translated")
@@ -82,34 +84,25 @@ def main():
                         os.path.join(folder, "duskhaven_de.qm")], check=True)
         env = dict(env, LANG="de_DE.UTF-8", LANGUAGE="de")
         exempt = exempt_texts(manifest)
-        app = subprocess.Popen([APP], env=env)
-        try:
+        with running([APP], env):
             # The first run opens onboarding with the catalogue's scenes to pick from.
-            atspi.find(BUTTON, wrapped("Get started →"))
-            check("onboarding", exempt)
+            check("onboarding", exempt, name=wrapped("Get started →"))
             press(BUTTON, wrapped("Get started →"))
-            atspi.find(BUTTON, manifest["playlists"][0]["name"])
-            check("onboarding's scenes", exempt)
+            check("onboarding's scenes", exempt, name=manifest["playlists"][0]["name"])
             press(BUTTON, wrapped("Skip"))
 
-            atspi.find(BUTTON, wrapped("Scenes"))
-            check("the launcher", exempt)
+            check("the launcher", exempt, name=wrapped("Scenes"))
             press(BUTTON, wrapped("Scenes"))
-            atspi.find(BUTTON, wrapped("Close"))
-            check("the scene drawer", exempt)
+            check("the scene drawer", exempt, name=wrapped("Close"))
             press(BUTTON, wrapped("Close"))
 
             open_panel(manifest)
             check("the panel", exempt)
             press(BUTTON, wrapped("Settings"))
-            atspi.find("frame", wrapped("Settings"))
-            check("the settings window", exempt)
+            check("the settings window", exempt, "frame", wrapped("Settings"))
             # Its lower half, scrolled into view as a keyboard user's focus does.
             atspi.focus(BUTTON, wrapped("Reset playback cache"))
             check("the settings window's lower half", exempt)
-        finally:
-            app.terminate()
-            app.wait(10)
 
 
 if __name__ == "__main__":
