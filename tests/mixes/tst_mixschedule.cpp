@@ -235,9 +235,7 @@ private Q_SLOTS:
         QTest::addColumn<bool>("scheduleMoves");
         QTest::newRow("schedule alone") << false << "" << false << true << true;
         QTest::newRow("in a focus phase with a mix") << false << "mix" << false << true << false;
-        QTest::newRow("in a focus phase without") << false << "" << false << true << true;
         QTest::newRow("sleep fading") << true << "" << false << false << false;
-        QTest::newRow("sleep fading in focus") << true << "mix" << false << false << false;
         QTest::newRow("the user's volume") << false << "" << true << true << false;
     }
 
