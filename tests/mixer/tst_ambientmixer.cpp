@@ -5,7 +5,6 @@
 
 #include "mixer/AmbientEngine.h"
 
-using Response = TestHttpServer::Response;
 using Volumes = QMap<QString, float>;
 
 class TestAmbientMixer : public QObject
@@ -23,7 +22,7 @@ private Q_SLOTS:
             {{"rain", "/rain.mp3"}, {"fire", "/fire.mp3"}, {"cafe", "/cafe.mp3"}, {"wind", ""}});
         const QByteArray rain(3000, 'r'), fire(500, 'f'), cafe(7000, 'c');
         // The first answer is slow, so a second request in parallel would show.
-        f.m_server.serve("/rain.mp3", Response{200, rain, {}, 200ms});
+        f.m_server.serve("/rain.mp3", TestHttpServer::Response{200, rain, {}, 200ms});
         f.m_server.serve("/fire.mp3", 404, "gone");
         f.m_server.serve("/cafe.mp3", 200, cafe);
         QStringList requests;
@@ -136,7 +135,6 @@ private Q_SLOTS:
                                     << Volumes{{"cafe", 0.7f}, {"fire", 0.0f}, {"rain", 0.5f}}
                                     << QByteArray(R"({"cafe":0.7,"fire":0,"rain":0.25})");
         QTest::newRow("not json") << QByteArray("rain=0.5") << Volumes{} << onlyRain;
-        QTest::newRow("array") << QByteArray("[0.5]") << Volumes{} << onlyRain;
         QTest::newRow("a value not a number")
             << QByteArray(R"({"rain":0.5,"fire":"loud"})") << Volumes{} << onlyRain;
         QTest::newRow("too large for a float")
