@@ -1,11 +1,9 @@
 #include "audio/MixStream.h"
-#include "core/AppError.h"
 #include "core/RecordStore.h"
 #include "core/SettingsStore.h"
 #include "core/Translations.h"
 #include "mixes/FocusCues.h"
 #include "mixes/FocusSession.h"
-#include "mixes/MixLink.h"
 #include "mixes/MixRecords.h"
 #include "support/DbusMock.h"
 #include "support/NullSink.h"
@@ -186,20 +184,16 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("link");
         QTest::addColumn<QString>("refusal"); // empty: accepted
-        QTest::newRow("start") << "dusk-haven://focus?focus=50&break=10&cycles=3"
-                               << "";
-        QTest::newRow("settings' durations") << "dusk-haven://focus"
-                                             << "";
-        QTest::newRow("too long") << "dusk-haven://focus?focus=121"
-                                  << "from 1 to 120";
-        QTest::newRow("not whole") << "dusk-haven://focus?break=2.5"
-                                   << "must be whole";
-        QTest::newRow("unknown key") << "dusk-haven://focus?long=5"
-                                     << "“long” is not part";
-        QTest::newRow("unknown action") << "dusk-haven://focus?action=reset"
-                                        << "“reset”";
-        QTest::newRow("both") << "dusk-haven://focus?action=stop&focus=5"
-                              << "either starts";
+        const auto row = [](const char *name, const char *link, const char *refusal) {
+            QTest::newRow(name) << QString(link) << QString(refusal);
+        };
+        row("start", "dusk-haven://focus?focus=50&break=10&cycles=3", "");
+        row("settings' durations", "dusk-haven://focus", "");
+        row("too long", "dusk-haven://focus?focus=121", "from 1 to 120");
+        row("not whole", "dusk-haven://focus?break=2.5", "must be whole");
+        row("unknown key", "dusk-haven://focus?long=5", "“long” is not part");
+        row("unknown action", "dusk-haven://focus?action=reset", "“reset”");
+        row("both", "dusk-haven://focus?action=stop&focus=5", "either starts");
     }
 
     void focusLinks()

@@ -103,7 +103,6 @@ private Q_SLOTS:
         QVERIFY(FadeCurve::equalPowerOut(1.0) == 0.0);
         QVERIFY(FadeCurve::equalPowerOut(2.0) == 0.0);
 
-        // And the time left reads naturally.
         QCOMPARE(SleepTimer::minutesLabel(60), QString("1 h"));
         QCOMPARE(SleepTimer::minutesLabel(125), QString("2 h 05 min"));
         QCOMPARE(SleepTimer::clockLabel(59), QString("0:59"));

@@ -5,7 +5,6 @@
 #include "support/FakeAwareness.h"
 #include "support/TestPlayer.h"
 
-#include <QDBusArgument>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -28,9 +27,8 @@ struct Rig
     Rig()
     {
         music.player->setVolume(0.5f);
-        music.player->playScene("rain");
-        if (!QTest::qWaitFor([this] { return music.player->isPlaying(); }, 2000))
-            qFatal("the test player did not start");
+        music.loadPaused("rain");
+        music.setPlaying(true);
         auto clients = std::make_unique<FakeAudioClients>();
         others = clients.get();
         monitor = std::make_unique<AudioContextMonitor>(std::move(clients), 1000,
