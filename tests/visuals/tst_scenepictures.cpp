@@ -111,8 +111,8 @@ private Q_SLOTS:
     }
 
     // The player starts or pauses only when asked to, and ends in the state last asked for.
-    // The video shows only once it has a frame; one that fails never shows (its scene's next
-    // picture stays).
+    // The video shows only once it has a frame. (One that fails never shows, its scene's next
+    // picture staying: the launcher's end-to-end test gives a scene a video that answers 404.)
     void videoLoopFollowsPlayingOnly()
     {
         QMediaPlayer player;
@@ -139,12 +139,6 @@ private Q_SLOTS:
         QCOMPARE(control.location(), QUrl());
         QCOMPARE(player.source(), QUrl());
         QVERIFY(!control.showsVideo());
-
-        TestHttpServer server;
-        server.serve("/gone.mp4", 404, "not here");
-        control.setSource(server.url("/gone.mp4").toString());
-        QTRY_VERIFY(player.error() != QMediaPlayer::NoError);
-        QVERIFY(!control.showsVideo());
     }
 
     // Every kind of picture loads cleanly, and a change of scene fades one into the next.
@@ -158,21 +152,17 @@ private Q_SLOTS:
         AppFixture app;
         app.startShell();
         QObject owner;
-        const auto scene = [&](const char *id, const char *video, std::optional<SceneArtKind> art,
-                               QUrl cover) {
-            Playlist playlist{.id = id, .sceneArt = art};
-            if (*video)
-                playlist.videoLoop = QString::fromLatin1(video);
-            if (!cover.isEmpty())
-                playlist.coverUrl = cover;
-            return new SceneEntry(playlist, &owner);
+        const auto scene = [&](const char *id, std::optional<QString> video,
+                               std::optional<SceneArtKind> art, std::optional<QUrl> cover) {
+            return new SceneEntry(
+                Playlist{.id = id, .coverUrl = cover, .sceneArt = art, .videoLoop = video}, &owner);
         };
         const QList<SceneEntry *> scenes = {
             scene("video", "dusk-glow", SceneArtKind::Subway, {}),
-            scene("art", "", SceneArtKind::ForestDawn, {}),
-            scene("cover", "", {}, server.url("/cover.png")),
-            scene("broken cover", "", {}, server.url("/gone.png")),
-            scene("nothing", "", {}, {}),
+            scene("art", {}, SceneArtKind::ForestDawn, {}),
+            scene("cover", {}, {}, server.url("/cover.png")),
+            scene("broken cover", {}, {}, server.url("/gone.png")),
+            scene("nothing", {}, {}, {}),
         };
 
         warnings.clear();
