@@ -314,11 +314,9 @@ private Q_SLOTS:
     {
         const QString root = "org.mpris.MediaPlayer2";
         const auto canRaise = [&] {
-            return call("org.freedesktop.DBus.Properties", "Get", {root, "CanRaise"})
-                .arguments()
-                .value(0)
-                .value<QDBusVariant>()
-                .variant();
+            const QDBusMessage got =
+                call("org.freedesktop.DBus.Properties", "Get", {root, "CanRaise"});
+            return got.arguments().value(0).value<QDBusVariant>().variant();
         };
         QCOMPARE(canRaise(), QVariant(false));
         int raised = 0, quits = 0;
