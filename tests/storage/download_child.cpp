@@ -1,6 +1,6 @@
 // Downloads one track in a process of its own, so that a test can kill it mid-transfer:
 //   storage_download_child <app root> <record store file> <track id> <url>
-// Prints the local file and exits 0, or exits 1.
+// Exits 0 once the track is in place, or 1.
 #include "core/RecordStore.h"
 #include "core/SettingsStore.h"
 #include "storage/CacheService.h"
@@ -9,7 +9,6 @@
 
 #include <QCoreApplication>
 #include <QNetworkAccessManager>
-#include <QTextStream>
 
 int main(int argc, char **argv)
 {
@@ -24,8 +23,5 @@ int main(int argc, char **argv)
         cache, locations);
     const auto outcome = TestSupport::wait(
         downloads.localURL(Track{.id = args.value(3), .url = QUrl(args.value(4))}));
-    if (!outcome.value)
-        return 1;
-    QTextStream(stdout) << outcome.value->toLocalFile() << Qt::endl;
-    return 0;
+    return outcome.value ? 0 : 1;
 }
