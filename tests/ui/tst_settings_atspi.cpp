@@ -16,27 +16,26 @@
 using namespace std::chrono_literals;
 
 namespace {
-// The shared helper's command, against this test's own process on the bus; empty when it did
+// The shared helper's command, against this test's own process on the bus: focus first, as a
+// screen reader moves to a control, which brings it into view; then press. Empty when it did
 // what was asked.
-QString atspi(const QStringList &arguments)
-{
-    const TestSupport::Ran ran = TestSupport::run(
-        "/usr/bin/python3", QStringList{TestSupport::sourceDir() + "/tests/support/atspi.py"} +
-                                arguments + QStringList{QCoreApplication::applicationName()});
-    return ran.exitCode == 0 ? QString()
-                             : QStringLiteral("%1: %2").arg(arguments.join(' '), ran.err);
-}
-
-// Focus first, as a screen reader moves to a control, which brings it into view; then press.
 QString press(const QString &role, const QString &name)
 {
-    return atspi({"focus-press", role, name});
+    const TestSupport::Ran ran = TestSupport::run(
+        "/usr/bin/python3", {TestSupport::sourceDir() + "/tests/support/atspi.py", "focus-press",
+                             role, name, QCoreApplication::applicationName()});
+    return ran.exitCode == 0 ? QString() : QStringLiteral("%1 %2: %3").arg(role, name, ran.err);
 }
 
-// Real pointer events from the X server, as the window manager sees them; each step on its
-// own, so that the app handles the press before the pointer moves on.
-bool pointer(const QStringList &arguments)
+// Real pointer events from the X server, as the window manager sees them, at a point unless
+// none is given; each step on its own, so that the app handles the press before the pointer
+// moves on.
+bool pointer(std::optional<QPoint> at, const QStringList &then = {})
 {
+    QStringList arguments = then;
+    if (at)
+        arguments =
+            QStringList{"mousemove", QString::number(at->x()), QString::number(at->y())} + then;
     const bool done = TestSupport::run("xdotool", arguments).exitCode == 0;
     QTest::qWait(300);
     return done;
@@ -130,17 +129,13 @@ private Q_SLOTS:
         const QPoint before = window->position();
         // Beside the title, on the card's background, then 60 right and 40 down.
         const QPoint grip = before + QPoint(330, 40);
-        QVERIFY(pointer(
-            {"mousemove", QString::number(grip.x()), QString::number(grip.y()), "mousedown", "1"}));
+        QVERIFY(pointer(grip, {"mousedown", "1"}));
         for (int step = 1; step <= 4; ++step)
-            QVERIFY(pointer({"mousemove", QString::number(grip.x() + 15 * step),
-                             QString::number(grip.y() + 10 * step)}));
-        QVERIFY(pointer({"mouseup", "1"}));
+            QVERIFY(pointer(grip + QPoint(15 * step, 10 * step)));
+        QVERIFY(pointer(std::nullopt, {"mouseup", "1"}));
         QTRY_COMPARE(window->position(), before + QPoint(60, 40));
 
-        const QPoint close = window->position() + QPoint(22, 18);
-        QVERIFY(pointer(
-            {"mousemove", QString::number(close.x()), QString::number(close.y()), "click", "1"}));
+        QVERIFY(pointer(window->position() + QPoint(22, 18), {"click", "1"}));
         QTRY_VERIFY(!app.windows->isSettingsOpen());
     }
 };
