@@ -108,7 +108,6 @@ private Q_SLOTS:
 
         // The saved-mixes row and the tray tooltip.
         QCOMPARE(MixRowText::moonName(false, {}), "Sleep timer");
-        QCOMPARE(MixRowText::moonName(true, "28 min"), "Sleep timer, 28 min left");
         QCOMPARE(MixRowText::chipDescription("Scene a"), "Saved mix with Scene a");
         QCOMPARE(MenuBarController::toolTipText({}), "Dusk Haven");
         QCOMPARE(MenuBarController::toolTipText("28 min"), "Dusk Haven · sleep in 28 min");
