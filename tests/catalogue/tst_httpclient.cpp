@@ -31,6 +31,7 @@ class TestHTTPClient : public QObject
     Q_OBJECT
 
     std::shared_ptr<QNetworkAccessManager> m_network = std::make_shared<QNetworkAccessManager>();
+    std::unique_ptr<TestHttpServer> m_server;
 
     HTTPClient client(HTTPClient::Delays delays = {0ms, 50ms, 100ms}) const
     {
@@ -38,30 +39,17 @@ class TestHTTPClient : public QObject
     }
 
 private Q_SLOTS:
+    void init() { m_server = std::make_unique<TestHttpServer>(); }
 
-    void anyStatusIsAnAnswerAndIsNotRetried_data()
+    // Error statuses are answers too; tst_library and tst_catalogue see that they are not retried.
+    void aRedirectIsFollowed()
     {
-        QTest::addColumn<QString>("path");
-        QTest::addColumn<int>("status");
-        QTest::addColumn<QByteArray>("body");
-        QTest::newRow("200") << "/doc" << 200 << QByteArray("{\"version\": 1}");
-        QTest::newRow("404 error page") << "/doc" << 404 << QByteArray("<h1>Not here</h1>");
-        QTest::newRow("redirect followed") << "/old" << 200 << QByteArray("moved here");
-    }
-
-    void anyStatusIsAnAnswerAndIsNotRetried()
-    {
-        QFETCH(QString, path);
-        QFETCH(int, status);
-        QFETCH(QByteArray, body);
-        TestHttpServer server;
-        server.serve("/doc", status, body);
-        server.serve("/old", Response{.status = 302, .headers = {{"Location", "/doc"}}});
-
-        const auto outcome = TestSupport::wait(client().data(server.url(path)));
-        QCOMPARE(outcome.value.value().status, status);
-        QCOMPARE(outcome.value->body, body);
-        QCOMPARE(server.requestCount("/doc"), 1);
+        m_server->serve("/doc", 200, "moved here");
+        m_server->serve("/old", Response{.status = 302, .headers = {{"Location", "/doc"}}});
+        const auto outcome = TestSupport::wait(client().data(m_server->url("/old")));
+        QCOMPARE(outcome.value.value().status, 200);
+        QCOMPARE(outcome.value->body, QByteArray("moved here"));
+        QCOMPARE(m_server->requestCount("/doc"), 1);
     }
 
     void onlyTheLocalFolderIsReadFromDisk()
@@ -100,67 +88,67 @@ private Q_SLOTS:
 
     void oversizedAndEndlessBodiesAreCutOff()
     {
-        TestHttpServer server;
-        server.serve("/big", Response{.body = pattern(2000)});
-        server.serve("/endless", Response{.body = pattern(64 * 1024), .endless = true});
-        server.serve("/error-page",
-                     Response{.status = 404, .body = pattern(64 * 1024), .endless = true});
+        m_server->serve("/big", Response{.body = pattern(2000)});
+        m_server->serve("/endless", Response{.body = pattern(64 * 1024), .endless = true});
+        m_server->serve("/error-page",
+                        Response{.status = 404, .body = pattern(64 * 1024), .endless = true});
         const HTTPClient http = client({0ms});
 
         // An announced length over the limit, and a body with no end: cut and reported.
         for (const char *path : {"/big", "/endless"}) {
-            const auto cut = TestSupport::wait(http.data(server.url(path), {}, {}, 1000));
+            const auto cut = TestSupport::wait(http.data(m_server->url(path), {}, {}, 1000));
             QVERIFY2(cut.error, path);
             QCOMPARE(cut.error->code(), AppError::UrlDataLengthExceedsMaximum);
         }
         QTemporaryDir dir;
         const auto download = TestSupport::wait(
-            http.download(server.url("/endless"), dir.filePath("t"), {}, 300'000));
+            http.download(m_server->url("/endless"), dir.filePath("t"), {}, 300'000));
         QCOMPARE(download.error.value().code(), AppError::UrlDataLengthExceedsMaximum);
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList()); // no partial file
 
         // An endless error page is still an answer: its status, and at most 64 KiB of it.
-        const auto page = TestSupport::wait(http.data(server.url("/error-page")));
+        const auto page = TestSupport::wait(http.data(m_server->url("/error-page")));
         QCOMPARE(page.value.value().status, 404);
         QVERIFY(page.value->body.size() <= HTTPClient::errorBodyLimit);
-        QCOMPARE(server.requestCount("/endless"), 2); // never retried
+        QCOMPARE(m_server->requestCount("/endless"), 2); // never retried
     }
 
     void aCutDownloadGoesOnWhereItStoppedWhileTheFileIsTheSame()
     {
-        TestHttpServer server;
         const QByteArray track = pattern(200'000), changed = pattern(150'000).toUpper();
-        server.serve("/same", QList<Response>{{.body = track, .dropAfter = 80'000, .etag = "\"a\""},
-                                              {.body = track, .etag = "\"a\""}});
-        server.serve("/changed",
-                     QList<Response>{{.body = track, .dropAfter = 80'000, .etag = "\"a\""},
-                                     {.body = changed, .etag = "\"b\""}});
+        m_server->serve("/same",
+                        QList<Response>{{.body = track, .dropAfter = 80'000, .etag = "\"a\""},
+                                        {.body = track, .etag = "\"a\""}});
+        m_server->serve("/changed",
+                        QList<Response>{{.body = track, .dropAfter = 80'000, .etag = "\"a\""},
+                                        {.body = changed, .etag = "\"b\""}});
         QTemporaryDir dir;
         const HTTPClient http = client({0ms, 10ms});
 
-        QCOMPARE(TestSupport::wait(http.download(server.url("/same"), dir.filePath("s"))).value,
+        QCOMPARE(TestSupport::wait(http.download(m_server->url("/same"), dir.filePath("s"))).value,
                  200);
         QCOMPARE(readFile(dir.filePath("s")), track);
-        QCOMPARE(server.lastRequestHeader("/same", "Range"), "bytes=80000-");
+        QCOMPARE(m_server->lastRequestHeader("/same", "Range"), "bytes=80000-");
 
         // The host's copy changed meanwhile: it answers 200 with the whole new body.
-        QCOMPARE(TestSupport::wait(http.download(server.url("/changed"), dir.filePath("c"))).value,
-                 200);
+        QCOMPARE(
+            TestSupport::wait(http.download(m_server->url("/changed"), dir.filePath("c"))).value,
+            200);
         QCOMPARE(readFile(dir.filePath("c")), changed);
 
         // A call that fails keeps its partial file; a later call, from another copy of the
         // client, asks only for the rest.
-        server.serve("/later",
-                     QList<Response>{{.body = track, .dropAfter = 80'000, .etag = "\"a\""},
-                                     {.body = track, .etag = "\"a\""}});
+        m_server->serve("/later",
+                        QList<Response>{{.body = track, .dropAfter = 80'000, .etag = "\"a\""},
+                                        {.body = track, .etag = "\"a\""}});
         const HTTPClient once = http.withRetryDelays({0ms});
-        QVERIFY(TestSupport::wait(once.download(server.url("/later"), dir.filePath("l"))).error);
+        QVERIFY(TestSupport::wait(once.download(m_server->url("/later"), dir.filePath("l"))).error);
         QCOMPARE(QFileInfo(dir.filePath("l.partial")).size(), 80'000);
         QCOMPARE(
-            TestSupport::wait(HTTPClient(http).download(server.url("/later"), dir.filePath("l")))
+            TestSupport::wait(HTTPClient(http).download(m_server->url("/later"), dir.filePath("l")))
                 .value,
             200);
-        QCOMPARE(server.lastRequestHeader("/later", "Range"), "bytes=80000-");
+        QCOMPARE(m_server->lastRequestHeader("/later", "Range"), "bytes=80000-");
         QCOMPARE(readFile(dir.filePath("l")), track);
     }
 
@@ -178,20 +166,17 @@ private Q_SLOTS:
     {
         QFETCH(bool, refused);
         QFETCH(int, code);
-        TestHttpServer server;
-        server.serve("/track", Response{.body = QByteArray(1000, 'x'), .dropAfter = 500});
-        const QUrl url =
-            refused
-                ? QUrl(
-                      QStringLiteral("http://127.0.0.1:%1/track").arg(TestHttpServer::unusedPort()))
-                : server.url("/track");
+        m_server->serve("/track", Response{.body = QByteArray(1000, 'x'), .dropAfter = 500});
+        QUrl url = m_server->url("/track");
+        if (refused)
+            url.setPort(TestHttpServer::unusedPort());
 
         QElapsedTimer clock;
         clock.start();
         const auto outcome = TestSupport::wait(client({0ms, 200ms, 300ms}).data(url));
         QCOMPARE(outcome.error.value().domain(), AppError::Domain::Url);
         QCOMPARE(outcome.error->code(), code);
-        QCOMPARE(server.requestCount("/track"), refused ? 0 : 3);
+        QCOMPARE(m_server->requestCount("/track"), refused ? 0 : 3);
         // At least half of each mean pause.
         QVERIFY2(clock.elapsed() >= 250, qPrintable(QString::number(clock.elapsed())));
     }
@@ -206,25 +191,24 @@ private Q_SLOTS:
 
     void laterAttemptCanSucceedAfterTheClientIsGone()
     {
-        TestHttpServer server;
         const Response dropped{.body = "partial body", .dropAfter = 3};
-        server.serve("/doc", QList<Response>{dropped, dropped, Response{.body = "whole"}});
+        m_server->serve("/doc", QList<Response>{dropped, dropped, Response{.body = "whole"}});
 
         QCoro::Task<HTTPResponse> task = [&] {
             const HTTPClient shortLived(std::make_shared<QNetworkAccessManager>(),
                                         {0ms, 50ms, 50ms});
-            return shortLived.data(server.url("/doc"));
+            return shortLived.data(m_server->url("/doc"));
         }();
         const auto outcome = TestSupport::wait(std::move(task));
         QCOMPARE(outcome.value.value().body, QByteArray("whole"));
-        QCOMPARE(server.requestCount("/doc"), 3);
+        QCOMPARE(m_server->requestCount("/doc"), 3);
 
         // One entry: one attempt and no pause, however long the entry.
-        server.serve("/dropped", dropped);
+        m_server->serve("/dropped", dropped);
         QElapsedTimer clock;
         clock.start();
-        QVERIFY(TestSupport::wait(client({5s}).data(server.url("/dropped"))).error);
-        QCOMPARE(server.requestCount("/dropped"), 1);
+        QVERIFY(TestSupport::wait(client({5s}).data(m_server->url("/dropped"))).error);
+        QCOMPARE(m_server->requestCount("/dropped"), 1);
         QVERIFY(clock.elapsed() < 4000);
     }
 
@@ -233,8 +217,7 @@ private Q_SLOTS:
     // would delete the reply under it.
     void aCallNobodyWaitsForReleasesTheManagerAfterItsReply()
     {
-        TestHttpServer server;
-        server.serve("/doc", 200, "body");
+        m_server->serve("/doc", 200, "body");
         auto network = std::make_shared<QNetworkAccessManager>();
         bool finishing = false, destroyed = false, destroyedWhileFinishing = false;
         connect(network.get(), &QNetworkAccessManager::finished, this, [&] {
@@ -246,21 +229,21 @@ private Q_SLOTS:
             destroyed = true;
             destroyedWhileFinishing = finishing;
         });
-        HTTPClient(std::exchange(network, nullptr), {0ms}).data(server.url("/doc")); // not awaited
+        HTTPClient(std::exchange(network, nullptr), {0ms})
+            .data(m_server->url("/doc")); // not awaited
         QTRY_VERIFY(destroyed);
         QVERIFY(!destroyedWhileFinishing);
     }
 
     void transferTimeoutIsRetried()
     {
-        TestHttpServer server;
-        server.serve("/slow", QList<Response>{Response{.body = "late", .delay = 3s},
-                                              Response{.body = "in time"}});
+        m_server->serve("/slow", QList<Response>{Response{.body = "late", .delay = 3s},
+                                                 Response{.body = "in time"}});
 
         const HTTPClient impatient(m_network, {0ms, 50ms}, 300ms);
-        const auto outcome = TestSupport::wait(impatient.data(server.url("/slow")));
+        const auto outcome = TestSupport::wait(impatient.data(m_server->url("/slow")));
         QCOMPARE(outcome.value.value().body, QByteArray("in time"));
-        QCOMPARE(server.requestCount("/slow"), 2);
+        QCOMPARE(m_server->requestCount("/slow"), 2);
     }
 
     void cancelStopsAPauseOrATransferAtOnce_data()
@@ -274,14 +257,13 @@ private Q_SLOTS:
     void cancelStopsAPauseOrATransferAtOnce()
     {
         QFETCH(Response, response);
-        TestHttpServer server;
-        server.serve("/doc", response);
+        m_server->serve("/doc", response);
         const CancellationToken cancel = CancellationToken::create();
 
         QElapsedTimer clock;
         clock.start();
-        auto task = client({0ms, 1s, 7s}).data(server.url("/doc"), cancel);
-        QTRY_COMPARE(server.requestCount("/doc"), 1);
+        auto task = client({0ms, 1s, 7s}).data(m_server->url("/doc"), cancel);
+        QTRY_COMPARE(m_server->requestCount("/doc"), 1);
         QTest::qWait(300); // the first attempt has failed or is half-way through
         cancel.cancel();
         const auto outcome = TestSupport::wait(std::move(task));
@@ -291,9 +273,9 @@ private Q_SLOTS:
         // No further attempt, not even once the pause would have ended; and a token cancelled
         // beforehand makes no request at all.
         QTest::qWait(1000);
-        const auto early = TestSupport::wait(client().data(server.url("/doc"), cancel));
+        const auto early = TestSupport::wait(client().data(m_server->url("/doc"), cancel));
         QCOMPARE(early.error.value().domain(), AppError::Domain::Cancelled);
-        QCOMPARE(server.requestCount("/doc"), 1);
+        QCOMPARE(m_server->requestCount("/doc"), 1);
     }
 
     void downloadStreamsIntoPlaceAndRetriesAfresh()
@@ -301,17 +283,16 @@ private Q_SLOTS:
         QTemporaryDir dir;
         const QString destination = dir.filePath("track.mp3");
         QVERIFY(TestSupport::writeFile(destination, "previous file"));
-        TestHttpServer server;
         const QByteArray body = pattern(200'000);
-        server.serve(
+        m_server->serve(
             "/t.mp3",
             QList<Response>{
                 Response{.body = body, .dropAfter = 120'000},
                 Response{.body = body, .chunkSize = 50'000, .chunkPause = 150ms, .etag = "\"t\""}});
 
-        auto task = client().download(server.url("/t.mp3"), destination);
+        auto task = client().download(m_server->url("/t.mp3"), destination);
         // Mid-transfer the bytes so far sit in the partial file; the old file is untouched.
-        QTRY_COMPARE(server.requestCount("/t.mp3"), 2);
+        QTRY_COMPARE(m_server->requestCount("/t.mp3"), 2);
         QTRY_VERIFY(QFileInfo(destination + ".partial").size() > 0);
         QCOMPARE(readFile(destination), QByteArray("previous file"));
 
@@ -322,7 +303,7 @@ private Q_SLOTS:
 
         // Cancelled half-way: no half file, though the host could have sent the rest later.
         const CancellationToken cancel = CancellationToken::create();
-        task = client().download(server.url("/t.mp3"), dir.filePath("again.mp3"), cancel);
+        task = client().download(m_server->url("/t.mp3"), dir.filePath("again.mp3"), cancel);
         QTRY_VERIFY(QFileInfo(dir.filePath("again.mp3.partial")).size() > 0);
         cancel.cancel();
         QCOMPARE(TestSupport::wait(std::move(task)).error.value().domain(),
@@ -335,22 +316,21 @@ private Q_SLOTS:
     void aDownloadTheDiskCannotTakeLeavesNothing()
     {
         QTemporaryDir dir;
-        TestHttpServer server;
-        server.serve("/t.mp3", 200, pattern(300'000));
+        m_server->serve("/t.mp3", 200, pattern(300'000));
         const auto nowhere = TestSupport::wait(
-            client().download(server.url("/t.mp3"), dir.filePath("missing/t.mp3")));
+            client().download(m_server->url("/t.mp3"), dir.filePath("missing/t.mp3")));
         QCOMPARE(nowhere.error.value().domain(), AppError::Domain::File);
-        QCOMPARE(server.requestCount("/t.mp3"), 0);
+        QCOMPARE(m_server->requestCount("/t.mp3"), 0);
 
         // A file-size limit on this process makes the disk refuse the body part-way, as a full
         // disk would; root is bound by it too.
         TestSupport::DiskLimit full(64 * 1024);
         const auto outcome =
-            TestSupport::wait(client().download(server.url("/t.mp3"), dir.filePath("t.mp3")));
+            TestSupport::wait(client().download(m_server->url("/t.mp3"), dir.filePath("t.mp3")));
         full.lift();
 
         QVERIFY(outcome.error.value().isOutOfSpace());
-        QCOMPARE(server.requestCount("/t.mp3"), 1); // a disk failure is not retried
+        QCOMPARE(m_server->requestCount("/t.mp3"), 1); // a disk failure is not retried
         QVERIFY(QDir(dir.path()).isEmpty());
     }
 };
