@@ -82,19 +82,12 @@ private slots:
         Manifest m = Manifest::decode(fixture());
         QCOMPARE(m.version, 7);
         QCOMPARE(m.updatedAt, QDateTime(QDate(2025, 1, 31), QTime(18, 0), Qt::UTC));
-        QCOMPARE(ids(m.tracks), QStringList({"t1", "t2", "t3"}));
-        const Track &t1 = m.tracks[0];
-        QCOMPARE(t1.url, QUrl("https://media.example/audio/t1.mp3"));
-        QCOMPARE(t1.durationSeconds, 184);
-        QCOMPARE(t1.fileSizeBytes, 4412034);
-        QCOMPARE(t1.coverUrl, QUrl("https://media.example/covers/t1.jpg"));
+        // The rest of each record is read back from tst_catalogue_build's built catalogues.
+        QCOMPARE(m.tracks[0].coverUrl, QUrl("https://media.example/covers/t1.jpg"));
         QCOMPARE(m.tracks[1].coverUrl, std::nullopt);
         const Playlist &scene = m.playlists[0];
         QCOMPARE(scene.tag, "Focus");
         QCOMPARE(scene.accentDeepHex, "#2B335C");
-        QCOMPARE(scene.sceneArt, SceneArtKind::RainyTokyo);
-        QCOMPARE(scene.videoLoop, "https://media.example/video/rainy-night.mp4");
-        QCOMPARE(m.playlists[1].name, QString::fromUtf8("Late Café"));
         QCOMPARE(m.playlists[1].pack, std::nullopt);
         QCOMPARE(m.ambientLayers->at(0).icon, "cloud.rain");
         QCOMPARE(m.ambientLayers->at(1).icon, "speaker.wave.2");
