@@ -57,8 +57,6 @@ private Q_SLOTS:
         QTest::addColumn<QList<AudioClient>>("clients");
         QTest::addColumn<bool>("output");
         QTest::addColumn<bool>("input");
-        QTest::newRow("own playback and recording")
-            << QList<AudioClient>{{selfPid, true, true}} << false << false;
         QTest::newRow("pid unknown") << QList<AudioClient>{{0, true, true}} << false << false;
         QTest::newRow("pid 1 counts") << QList<AudioClient>{{1, true, false}} << true << false;
         QTest::newRow("own streams beside another's")
