@@ -161,8 +161,6 @@ private Q_SLOTS:
         made->play();
         QTRY_COMPARE_WITH_TIMEOUT(failures.count(), 1, 10000);
         QCOMPARE(failures.first().first().value<AudioEngine::ItemId>(), item);
-        if (engine == "ffmpeg")
-            QCOMPARE(failures.first().at(1).toString(), "it is not a sound file, or it is damaged");
         QTest::qWait(300);
         QCOMPARE(failures.count(), 1);
         QCOMPARE(ends.count(), 0);
