@@ -3,7 +3,8 @@
 extension, waybar), in either lane of the test session: the item registers, its exported menu
 holds the tray menu's entries, the host's Activate opens the panel and a second one closes it,
 opening another of our windows closes it, and every window opens, all over the accessibility
-bus; a switch of the settings window is stored. In the X11 lane the host stands beside the XEmbed tray; the Wayland lane runs one.
+bus; a switch of the settings window is stored. In the X11 lane the host stands beside the
+XEmbed tray; the Wayland lane runs one, where the hot-key row says the desktop offers none.
 
     tray_sni_e2e.py <duskhaven> <source folder>
 """
