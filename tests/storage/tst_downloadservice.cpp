@@ -80,24 +80,6 @@ private Q_SLOTS:
         QVERIFY(rig.f.recordedIds().isEmpty());
     }
 
-    // Files equal records whatever the disk refuses, and the same download works once space is
-    // back, without a restart.
-    void diskFullLeavesNoFileAndTheDownloadWorksOnceSpaceIsBack()
-    {
-        DownloadRig rig;
-        const QByteArray body(64 * 1024, 'b');
-        rig.server.serve("/x.mp3", 200, body);
-        TestSupport::DiskLimit full(16 * 1024);
-        const auto refused = wait(rig.get("x"));
-        full.lift();
-        QVERIFY(refused.error.value().isOutOfSpace());
-        QVERIFY(rig.f.filesIn(rig.f.locations.cacheDir()).isEmpty());
-        QVERIFY(rig.f.recordedIds().isEmpty());
-
-        QCOMPARE(wait(rig.get("x")).value, QUrl::fromLocalFile(rig.f.cached("x")));
-        QCOMPARE(rig.f.entry("x")->sizeBytes, body.size());
-    }
-
     void downloadEnforcesTheBudgetButKeepsItsOwnFile()
     {
         DownloadRig rig;
