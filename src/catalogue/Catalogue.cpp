@@ -3,6 +3,7 @@
 #include "catalogue/JsonReader.h"
 #include "core/AppError.h"
 
+#include <QDebug>
 #include <QHash>
 #include <QSet>
 
@@ -278,7 +279,11 @@ AmbientLayer decodeLayer(const Value &value, const Path &path)
 
 Manifest Manifest::decode(const QByteArray &json)
 {
-    return decode(json, nullptr);
+    QStringList notes;
+    Manifest manifest = decode(json, &notes);
+    for (const QString &note : std::as_const(notes))
+        qInfo().noquote() << "Catalogue:" << note;
+    return manifest;
 }
 
 Manifest Manifest::decode(const QByteArray &json, QStringList *notes)
@@ -324,8 +329,20 @@ Manifest Manifest::decode(const QByteArray &json, QStringList *notes)
     const Path playlistsPath = top / QLatin1StringView("playlists");
     const Value &playlists = required(document, playlistsPath, Type::Array, "an array");
     manifest.playlists.reserve(qsizetype(playlists.items.size()));
-    for (size_t i = 0; i < playlists.items.size(); ++i)
-        manifest.playlists.append(decodePlaylist(playlists.items[i], playlistsPath[qsizetype(i)]));
+    for (size_t i = 0; i < playlists.items.size(); ++i) {
+        Playlist scene = decodePlaylist(playlists.items[i], playlistsPath[qsizetype(i)]);
+        // Taken for one of the user's own scenes, it would be neither restored nor kept in a
+        // saved mix; the rest of the catalogue is still good.
+        if (scene.id.startsWith(Playlist::customIdPrefix)) {
+            if (notes)
+                notes->append(QStringLiteral("playlists[%1]: the id %2 begins with %3, which "
+                                             "names the user's own scenes; the scene is left out")
+                                  .arg(i)
+                                  .arg(quoted(scene.id), quoted(Playlist::customIdPrefix)));
+            continue;
+        }
+        manifest.playlists.append(std::move(scene));
+    }
 
     const Path layersPath = top / QLatin1StringView("ambientLayers");
     if (const Value *layers = document.member(layersPath.key);

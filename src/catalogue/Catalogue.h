@@ -40,6 +40,10 @@ struct Track
 // A scene.
 struct Playlist
 {
+    // Ids of this form name the user's own scenes, which the player, the saved mixes and the
+    // start-up restore treat apart; a catalogue scene never carries one.
+    static inline const QString customIdPrefix = QStringLiteral("custom-");
+
     QString id;
     QString name;
     QString description;
@@ -82,7 +86,8 @@ struct Manifest
     // Of tracks sharing an id, only the first is kept (each is still decoded strictly).
     static Manifest decode(const QByteArray &json);
     // The same, also listing in `notes` what was accepted but left out: a track whose id
-    // repeats an earlier track's (the first is kept). For the curator's tool.
+    // repeats an earlier track's (the first is kept), a scene whose id is reserved for the
+    // user's own scenes (dropped). For the curator's tool; without `notes` they are logged.
     static Manifest decode(const QByteArray &json, QStringList *notes);
 
     // The same catalogue with its relative addresses made absolute against `base` (the

@@ -219,18 +219,26 @@ private slots:
                 Manifest::decode(edited("ambientLayers", QJsonValue())));
     }
 
-    void keepsTheFirstOfRepeatedTrackIds()
+    // A repeated track id and a scene id reserved for the user's own scenes are left out,
+    // with a note each; the rest of the catalogue loads.
+    void leavesOutRepeatedTracksAndReservedScenes()
     {
         QJsonObject copy = QJsonDocument::fromJson(fixture())["tracks"][0].toObject();
         copy["title"] = "Impostor";
         QJsonObject root = QJsonDocument::fromJson(fixture()).object();
         root["tracks"] = QJsonArray(root["tracks"].toArray()) << copy;
+        QJsonObject reserved = root["playlists"][0].toObject();
+        reserved["id"] = "custom-1";
+        root["playlists"] = QJsonArray(root["playlists"].toArray()) << reserved;
         QStringList notes;
         const Manifest m = Manifest::decode(QJsonDocument(root).toJson(), &notes);
         QCOMPARE(ids(m.tracks), QStringList({"t1", "t2", "t3"}));
+        QCOMPARE(m.playlists, Manifest::decode(fixture()).playlists);
         QCOMPARE(m.tracksForPlaylist("rainy-night")[1].title, "Warm Static");
         QCOMPARE(notes,
-                 QStringList{"tracks[3]: the id \"t1\" repeats tracks[0]; the first is kept"});
+                 QStringList({"tracks[3]: the id \"t1\" repeats tracks[0]; the first is kept",
+                              "playlists[2]: the id \"custom-1\" begins with \"custom-\", which "
+                              "names the user's own scenes; the scene is left out"}));
         // The copy is still decoded strictly.
         copy["url"] = "";
         root["tracks"] = QJsonArray(root["tracks"].toArray()) << copy;
