@@ -32,7 +32,7 @@ NowPlayingBridge::NowPlayingBridge(PlayerService &player, QObject *parent)
     new MprisPlayerAdaptor(this);
 
     for (auto signal :
-         {&PlayerService::isPlayingChanged, &PlayerService::hasLoadedItemChanged,
+         {&PlayerService::intendsToPlayChanged, &PlayerService::hasLoadedItemChanged,
           &PlayerService::nowPlayingPlaylistIdChanged, &PlayerService::queueChanged,
           &PlayerService::currentTrackIdChanged, &PlayerService::volumeChanged,
           &PlayerService::canPlayChanged, &PlayerService::canGoNextChanged,
@@ -83,10 +83,12 @@ void NowPlayingBridge::setQuitHandler(std::function<void()> quit)
 
 QString NowPlayingBridge::playbackStatus() const
 {
-    // Without an output nothing is heard; the music goes on by itself once the server is back.
-    if (m_player.isPlaying() && m_player.outputAvailable())
+    // A start waiting for its file shows as playing, so that the desktop offers Pause, which
+    // cancels it. Without an output nothing is heard; the music goes on by itself once the
+    // server is back.
+    if (m_player.intendsToPlay() && m_player.outputAvailable())
         return QStringLiteral("Playing");
-    if (m_player.isPlaying())
+    if (m_player.intendsToPlay())
         return QStringLiteral("Paused");
     if (m_player.hasLoadedItem() || m_player.queue())
         return QStringLiteral("Paused");
@@ -149,14 +151,13 @@ void NowPlayingBridge::previous()
 
 void NowPlayingBridge::play()
 {
-    if (!m_player.isPlaying())
+    if (!m_player.intendsToPlay())
         toggle();
 }
 
 void NowPlayingBridge::pause()
 {
-    if (m_player.isPlaying())
-        m_player.togglePlayPause();
+    m_player.pause();
 }
 
 void NowPlayingBridge::setUriHandler(QStringList schemes, UriHandler handler)

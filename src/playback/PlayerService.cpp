@@ -118,6 +118,34 @@ PlayerService::~PlayerService()
 QCoro::Task<PlayOutcome> PlayerService::play(QString playlistId,
                                              std::optional<QString> startTrackId)
 {
+    // A link or a click on the scene that is current but silent means "play it": what is
+    // loaded (the start-up restore's track, a paused one, one still on its way) is resumed
+    // rather than a new shuffle fetched.
+    if (!startTrackId && m_queue && playlistId == nowPlayingPlaylistId() && !intendsToPlay() &&
+        (hasLoadedItem() || m_awaitingFile || m_resumeStart) && m_sources.manifest() &&
+        m_sources.manifest()->playlist(playlistId)) {
+        resume();
+        co_return PlayOutcome::Started;
+    }
+    co_return co_await startRequested(std::move(playlistId), startTrackId);
+}
+
+QCoro::Task<PlayOutcome> PlayerService::startRequested(QString playlistId,
+                                                       std::optional<QString> startTrackId)
+{
+    // Before the start, which may find its file at once; a scene that cannot start leaves the
+    // wish as it was, so that a restore still on its way stays silent.
+    const bool wanted = std::exchange(m_wantSound, true);
+    QPointer<PlayerService> self(this);
+    const PlayOutcome outcome = co_await startScene(std::move(playlistId), startTrackId);
+    if (self && outcome != PlayOutcome::Started)
+        m_wantSound = wanted;
+    co_return outcome;
+}
+
+QCoro::Task<PlayOutcome> PlayerService::startScene(QString playlistId,
+                                                   std::optional<QString> startTrackId)
+{
     const std::optional<Manifest> manifest = m_sources.manifest();
     if (!manifest || !manifest->playlist(playlistId))
         co_return PlayOutcome::NotFound;
@@ -155,22 +183,9 @@ QCoro::Task<> PlayerService::prepare(QString playlistId)
     const QStringList order = shuffled(ids);
     setNowPlaying(playlistId);
     setQueue(PlaybackQueue(order, 0, ids, true, true));
-    const std::optional<Track> track = findTrack(*manifest, order.first());
-    if (!track)
-        co_return;
-
-    const Generation generation = beginStart();
-    QPointer<PlayerService> self(this);
-    const std::optional<QUrl> file = co_await fetchFile(*track);
-    if (!self || !isLatest(generation))
-        co_return;
-    m_awaitingFile = false;
-    // Offline at start-up: nothing is loaded and nothing is skipped; the play button tries
-    // again.
-    if (!file)
-        co_return;
-    loadItem(*file);
-    schedulePrefetch(*manifest);
+    // No sound is wanted yet, so the file is loaded silently; offline nothing is loaded and
+    // nothing is skipped, and the play button tries again. A press meanwhile makes it sound.
+    co_await playTrack(order.first(), *manifest);
 }
 
 QCoro::Task<> PlayerService::restoreLastScene()
@@ -182,7 +197,7 @@ QCoro::Task<> PlayerService::restoreLastScene()
 PlayPause::Press PlayerService::pressFrom(DisplayedScene::Window window) const
 {
     const std::optional<Manifest> manifest = m_sources.manifest();
-    return PlayPause::decide({m_isPlaying || hasLoadedItem() || m_resumeStart,
+    return PlayPause::decide({m_isPlaying || hasLoadedItem() || m_resumeStart || m_awaitingFile,
                               manifest ? &*manifest : nullptr, nowPlayingPlaylistId()},
                              window);
 }
@@ -193,30 +208,52 @@ void PlayerService::togglePlayPause(DisplayedScene::Window window)
     switch (press.action) {
     case PlayPause::Action::Nothing:
         return;
-    case PlayPause::Action::Start:
-        // At once, so the button answers the press while the file (or the catalogue) comes.
-        setIsPlaying(true);
+    case PlayPause::Action::Start: {
+        m_wantSound = true;
         m_failuresInARow = 0;
-        playWhenReady(press.sceneId, beginStart());
+        const Generation generation = beginStart();
+        // Starting from now, so the button answers the press while the catalogue and the file
+        // come.
+        m_awaitingFile = true;
+        publishIntent();
+        playWhenReady(press.sceneId, generation);
         return;
+    }
     case PlayPause::Action::Toggle:
         break;
     }
-    if (m_isPlaying) {
-        Q_EMIT pauseRequested();
-        // A start still waiting for its file must not make the music play once it lands: the
-        // user (or auto-pause, or the sleep timer) asked for quiet.
-        const bool cancelsStart = m_awaitingFile;
-        beginStart();
-        m_resumeStart = cancelsStart;
-        m_engine->pause();
-        setIsPlaying(false);
+    if (intendsToPlay())
+        pause();
+    else
+        resume();
+}
+
+void PlayerService::pause()
+{
+    if (!intendsToPlay())
+        return;
+    Q_EMIT pauseRequested();
+    // A start still waiting for its file goes on without sound: the user (or auto-pause, or
+    // the sleep timer) asked for quiet.
+    m_wantSound = false;
+    m_engine->pause();
+    setIsPlaying(false);
+    publishIntent();
+}
+
+void PlayerService::resume()
+{
+    m_wantSound = true;
+    if (m_awaitingFile) {
+        // The start on its way sounds when its file is here; whatever was loaded before it
+        // stays silent, as the latest request wins.
+        publishIntent();
     } else if (m_resumeStart) {
-        setIsPlaying(true);
         resumeCancelledStart();
     } else {
         m_engine->play();
         setIsPlaying(true);
+        publishIntent();
     }
 }
 
@@ -226,14 +263,33 @@ void PlayerService::resumeCancelledStart()
     m_failuresInARow = 0;
     const std::optional<Manifest> manifest = m_sources.manifest();
     const QString trackId = currentTrackId();
-    if (manifest && !trackId.isEmpty())
+    if (manifest && !trackId.isEmpty()) {
         playTrack(trackId, *manifest);
-    else if (m_nowPlayingPlaylistId)
-        playWhenReady(*m_nowPlayingPlaylistId, beginStart());
+    } else if (m_nowPlayingPlaylistId) {
+        const Generation generation = beginStart();
+        m_awaitingFile = true;
+        publishIntent();
+        playWhenReady(*m_nowPlayingPlaylistId, generation);
+    }
+}
+
+void PlayerService::publishIntent()
+{
+    const bool starting = isStarting();
+    const bool intent = intendsToPlay();
+    const bool startingChanged = std::exchange(m_publishedStarting, starting) != starting;
+    const bool intentChanged = std::exchange(m_publishedIntent, intent) != intent;
+    if (startingChanged)
+        Q_EMIT isStartingChanged();
+    if (intentChanged)
+        Q_EMIT intendsToPlayChanged();
+    updateAbilities();
 }
 
 QCoro::Task<> PlayerService::next()
 {
+    if (m_queue)
+        m_wantSound = true;
     return step(Step::User);
 }
 
@@ -250,6 +306,7 @@ QCoro::Task<> PlayerService::previous()
     if (!id)
         co_return;
     m_failuresInARow = 0;
+    m_wantSound = true;
     setQueue(back);
     co_await playTrack(*id, *manifest);
 }
@@ -269,7 +326,7 @@ QCoro::Task<> PlayerService::nextScene()
     if (candidates.isEmpty())
         co_return;
     const auto pick = QRandomGenerator::system()->bounded(qint64(candidates.size()));
-    co_await play(candidates.at(pick).id);
+    co_await startRequested(candidates.at(pick).id, std::nullopt);
 }
 
 void PlayerService::toggleFavorite()
@@ -287,9 +344,13 @@ void PlayerService::playCustom(const QUrl &localFile, const QString &sceneId)
     beginStart();
     withdrawPreloadUnless({});
     m_failuresInARow = 0;
+    m_wantSound = true;
     loadItem(localFile);
     m_engine->play();
     setIsPlaying(true);
+    // An earlier scene's failure is no longer what the user hears about.
+    setLastError({});
+    publishIntent();
     const QString id = customPrefix + sceneId;
     setNowPlaying(id);
     m_settings.setString(SettingsKey::lastPlayedPlaylistId, id);
@@ -391,6 +452,7 @@ QCoro::Task<std::optional<QUrl>> PlayerService::fetchFile(Track track)
 {
     m_sources.protect(track.id);
     m_awaitingFile = true;
+    publishIntent();
     QPointer<PlayerService> self(this);
     try {
         co_return co_await m_sources.localFile(track);
@@ -406,8 +468,10 @@ QCoro::Task<> PlayerService::playTrack(QString id, Manifest manifest)
 {
     const Generation generation = beginStart();
     const std::optional<Track> track = findTrack(manifest, id);
-    if (!track)
+    if (!track) {
+        publishIntent();
         co_return;
+    }
     // Otherwise, should the current track end while this one's file is on its way, the
     // readied track would follow it in the meantime.
     withdrawPreloadUnless(id);
@@ -422,9 +486,12 @@ QCoro::Task<> PlayerService::playTrack(QString id, Manifest manifest)
         co_return;
     }
     loadItem(*file);
-    m_engine->play();
-    setIsPlaying(true);
-    setLastError({});
+    if (m_wantSound) {
+        m_engine->play();
+        setIsPlaying(true);
+        setLastError({});
+    }
+    publishIntent();
     schedulePrefetch(manifest);
 }
 
@@ -433,11 +500,20 @@ QCoro::Task<> PlayerService::trackFailed()
     setIsPlaying(false);
     // Whatever was heard before this start stops too, so that the sound and isPlaying agree.
     clearItem();
+    if (!m_wantSound) {
+        // Nobody is listening: no chain of downloads; the next press tries this track again.
+        m_resumeStart = m_queue.has_value();
+        publishIntent();
+        co_return;
+    }
     m_failuresInARow += 1;
     // Offline, every download fails: after one pass over the queue the chain rests until the
     // user asks again, instead of cycling through downloads for ever.
-    if (!m_queue || m_failuresInARow >= m_queue->order.size())
+    if (!m_queue || m_failuresInARow >= m_queue->order.size()) {
+        m_wantSound = false;
+        publishIntent();
         co_return;
+    }
     co_await step(Step::AfterFailure);
 }
 
@@ -449,11 +525,17 @@ QCoro::Task<> PlayerService::playWhenReady(QString playlistId, Generation genera
         if (!self || !isLatest(generation))
             co_return;
     }
-    const PlayOutcome outcome = co_await play(playlistId);
+    if (!isLatest(generation))
+        co_return;
+    // A pause during the wait leaves the start going on without sound, as for a file.
+    const PlayOutcome outcome = co_await startScene(playlistId, std::nullopt);
     if (!self)
         co_return;
-    if (outcome != PlayOutcome::Started && isLatest(generation))
-        setIsPlaying(false);
+    if (outcome != PlayOutcome::Started && isLatest(generation)) {
+        m_awaitingFile = false;
+        m_wantSound = false;
+        publishIntent();
+    }
 }
 
 QCoro::Task<> PlayerService::prefetch(Track track, quint64 serial)
@@ -534,7 +616,9 @@ void PlayerService::onEndOfMedia(AudioEngine::ItemId item)
         return;
     if (!m_queue) {
         // A custom scene plays its file once; nothing follows it.
+        m_wantSound = false;
         setIsPlaying(false);
+        publishIntent();
         return;
     }
     step(Step::EndOfItem);
@@ -546,8 +630,10 @@ void PlayerService::onEngineFailed(AudioEngine::ItemId item, const QString &desc
         return;
     setLastError(tr("This file cannot be played: %1").arg(description));
     if (m_awaitingFile) {
+        // What sounded before the start on its way broke; that start still stands.
         clearItem();
         setIsPlaying(false);
+        publishIntent();
         return;
     }
     trackFailed();

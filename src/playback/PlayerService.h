@@ -56,6 +56,33 @@ enum class PlayOutcome {
 // files are fetched: the latest start wins. A start that a later one overtook neither replaces
 // the item nor touches isPlaying when its file arrives. Tracks whose file cannot be had are
 // skipped, but one full pass over the queue without a playable track ends the chain.
+//
+// One rule for what the user asked for. A play request (a scene, next, previous, a custom
+// file, a link, a press that starts or resumes) is the wish to hear music, and from it until
+// that music sounds the player is starting. A pause (a press that pauses, the media controls'
+// Pause or Stop, auto-pause, the sleep timer) withdraws the wish at once, from a start still
+// waiting for its file too: the download goes on, since the track is still wanted, and its
+// file is then loaded without sound. Nothing starts again until the next play request.
+//
+//   request \ now      | Idle        | Starting             | Playing     | Paused
+//   -------------------+-------------+----------------------+-------------+-----------------
+//   play request       | Starting    | Starting (the latest | Starting ¹  | Starting ²
+//                      |             |  request wins)       |             |
+//   press              | Starting ³  | Paused (cancelled)   | Paused      | Playing ⁴
+//   pause, Stop        | Idle        | Paused (cancelled)   | Paused      | Paused
+//   the file is here   |             | Playing              |             | Paused, loaded ⁵
+//   no file to be had  |             | skips to the next; Idle after a whole pass    | Paused
+//
+//   isStarting         | false       | true                 | false       | false
+//   isPlaying          | false       | as before ¹          | true        | false
+//   MPRIS status       | Stopped     | Playing              | Playing     | Paused
+//
+// ¹ What sounded goes on sounding until the new file is here.
+// ² The scene already current and loaded (or on its way) is resumed rather than started anew.
+// ³ The scene the pressing window shows (PlayPause::decide); nothing when it shows none.
+// ⁴ With a cancelled start still on its way, that start is taken up again and sounds when its
+//   file is here; a cancelled start whose file could not be had is begun again.
+// ⁵ A cancelled start's file, or the start-up restore's.
 class PlayerService : public QObject
 {
     Q_OBJECT
@@ -63,6 +90,11 @@ class PlayerService : public QObject
     Q_PROPERTY(
         QString nowPlayingPlaylistId READ nowPlayingPlaylistId NOTIFY nowPlayingPlaylistIdChanged)
     Q_PROPERTY(bool isPlaying READ isPlaying NOTIFY isPlayingChanged)
+    // A play request waits for its file (or the catalogue) to sound.
+    Q_PROPERTY(bool isStarting READ isStarting NOTIFY isStartingChanged)
+    // Playing or starting: what the transport buttons and the desktop's media controls show,
+    // so that a press during a download pauses rather than starts again.
+    Q_PROPERTY(bool intendsToPlay READ intendsToPlay NOTIFY intendsToPlayChanged)
     // Sorted ascending.
     Q_PROPERTY(QStringList favoriteIds READ favoriteIdList NOTIFY favoriteIdsChanged)
     Q_PROPERTY(float volume READ volume WRITE setVolume NOTIFY volumeChanged)
@@ -85,7 +117,7 @@ class PlayerService : public QObject
     Q_PROPERTY(bool outputAvailable READ outputAvailable NOTIFY outputAvailableChanged)
 
 public:
-    static inline const QString customPrefix = QStringLiteral("custom-");
+    static inline const QString &customPrefix = Playlist::customIdPrefix;
 
     // Reads the favourites, the last scene and the volume from settings; starts no sound.
     // Takes ownership of the engine.
@@ -108,6 +140,8 @@ public:
     // cancels a start still waiting for its file (the download goes on into the cache), and
     // the next press takes that start up again.
     void togglePlayPause(DisplayedScene::Window window = DisplayedScene::Window::Panel);
+    // Pauses the music or cancels a start; nothing when neither plays nor starts.
+    void pause();
     QCoro::Task<> next();
     QCoro::Task<> previous();
     // Plays a scene other than the current one, picked at random.
@@ -127,6 +161,8 @@ public:
     QString nowPlayingPlaylistId() const { return m_nowPlayingPlaylistId.value_or(QString()); }
     const std::optional<PlaybackQueue> &queue() const { return m_queue; }
     bool isPlaying() const { return m_isPlaying; }
+    bool isStarting() const { return m_wantSound && m_awaitingFile; }
+    bool intendsToPlay() const { return m_isPlaying || isStarting(); }
     const QSet<QString> &favoriteIds() const { return m_favoriteIds; }
     QStringList favoriteIdList() const;
     Q_INVOKABLE bool isFavorite(const QString &sceneId) const
@@ -167,6 +203,8 @@ Q_SIGNALS:
     void nowPlayingPlaylistIdChanged();
     void queueChanged();
     void isPlayingChanged();
+    void isStartingChanged();
+    void intendsToPlayChanged();
     void favoriteIdsChanged();
     void volumeChanged();
     void currentTrackIdChanged();
@@ -177,8 +215,9 @@ Q_SIGNALS:
     void customScenePlayingChanged();
     void lastErrorChanged();
     void outputAvailableChanged();
-    // togglePlayPause() is about to pause: whoever toggled (a view, a key, the desktop's media
-    // controls, the auto-pause service) wants the music stopped. Emitted inside the toggle.
+    // togglePlayPause() or pause() is about to pause: whoever asked (a view, a key, the
+    // desktop's media controls, the auto-pause service) wants the music stopped. Emitted
+    // inside the call.
     void pauseRequested();
 
 private:
@@ -186,6 +225,12 @@ private:
 
     enum class Step { User, EndOfItem, AfterFailure };
 
+    // play() without the request: builds the scene's queue and starts its first track, which
+    // sounds if the user still wants sound when its file is here.
+    QCoro::Task<PlayOutcome> startScene(QString playlistId, std::optional<QString> startTrackId);
+    // startScene() as a play request: sound is wanted from now on.
+    QCoro::Task<PlayOutcome> startRequested(QString playlistId,
+                                            std::optional<QString> startTrackId);
     QCoro::Task<> step(Step reason);
     // Marks the track protected and its file awaited, then fetches it; none on failure.
     // Callers check that they are still the latest start after it returns.
@@ -206,8 +251,13 @@ private:
     // A new start: every earlier start still waiting for its file is overtaken.
     Generation beginStart();
     PlayPause::Press pressFrom(DisplayedScene::Window window) const;
-    // Takes up again the start that a pause cancelled while it waited for its file.
+    // A press or a request that resumes: the loaded item, a start still on its way, or a
+    // cancelled start whose file could not be had.
+    void resume();
+    // Begins again the start whose file could not be had while the user did not want sound.
     void resumeCancelledStart();
+    // Emits isStartingChanged and intendsToPlayChanged for a real change since the last call.
+    void publishIntent();
     bool isLatest(Generation generation) const { return generation == m_generation; }
 
     void setNowPlaying(const std::optional<QString> &id);
@@ -241,10 +291,16 @@ private:
     Abilities m_abilities;
 
     Generation m_generation = 0;
-    // The latest start is still waiting for its file.
+    // The latest start is still waiting for its file (or for the catalogue).
     bool m_awaitingFile = false;
-    // A pause cancelled a start while it waited; the item loaded (if any) is not the one the
-    // queue stands at, so a resume starts the queue's track rather than that item.
+    // The user wants sound: set by every play request, cleared by a pause. A start whose file
+    // arrives without it loads the file silently.
+    bool m_wantSound = false;
+    // What publishIntent() last told.
+    bool m_publishedStarting = false;
+    bool m_publishedIntent = false;
+    // A start failed to get its file while no sound was wanted; the item loaded (if any) is not
+    // the one the queue stands at, so a resume starts the queue's track rather than that item.
     bool m_resumeStart = false;
     // Tracks that failed in a row since the last user start or the last track played to its
     // end; a full queue of them ends the skip chain.

@@ -4,13 +4,17 @@
 #include "audio/MixStream.h"
 #include "mixer/AmbientEngine.h"
 #include "playback/FfmpegEngine.h"
+#include "playback/NowPlayingBridge.h"
 #include "playback/QtMultimediaEngine.h"
 #include "support/AudioFiles.h"
 #include "support/NullSink.h"
 #include "support/TestPlayer.h"
 #include "support/TestSupport.h"
 
+#include <QCoroSignal>
 #include <QCoroTask>
+#include <QDBusConnection>
+#include <QDBusMessage>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -145,6 +149,51 @@ private Q_SLOTS:
             const qsizetype quietRun = longestQuietRunAtJoin(monitor.samples(), playedFrom, 2.0);
             QVERIFY2(quietRun <= 3, qPrintable(QString::number(quietRun)));
         }
+    }
+
+    // The desktop's Pause while the first track is still on its way: the start shows as
+    // playing, the pause holds, and the file that lands afterwards is loaded without a sound.
+    void aPauseFromTheDesktopHoldsThroughTheDownload()
+    {
+        Manifest manifest = sceneCatalogue({{"tones", {"long"}}});
+        manifest.tracks[0].url = QUrl::fromLocalFile(m_dir.filePath("long.mp3"));
+        QTimer download;
+        download.setSingleShot(true);
+        PlayerSources sources{[manifest] { return std::optional(manifest); },
+                              [&download](Track track) -> QCoro::Task<QUrl> {
+                                  co_await qCoro(&download, &QTimer::timeout);
+                                  co_return track.url;
+                              },
+                              [](const QString &) {}};
+        SettingsStore settings(m_dir.filePath("held-settings.json"));
+        PlayerService player(std::move(sources), settings, makeEngine("ffmpeg"));
+        NowPlayingBridge bridge(player);
+        QVERIFY(bridge.registerCommands());
+        const auto command = [&bridge](const char *method) {
+            const QDBusMessage call =
+                QDBusMessage::createMethodCall(bridge.busName(), NowPlayingBridge::objectPath,
+                                               "org.mpris.MediaPlayer2.Player", method);
+            return QDBusConnection::connectToBus(QDBusConnection::SessionBus, "client")
+                .call(call, QDBus::BlockWithGui, 10000)
+                .type();
+        };
+
+        MonitorRecording monitor;
+        QVERIFY(monitor.start());
+        player.playScene("tones");
+        QCOMPARE(bridge.playbackStatus(), "Playing");
+        QCOMPARE(command("Pause"), QDBusMessage::ReplyMessage);
+        QCOMPARE(bridge.playbackStatus(), "Paused");
+        download.start(0);
+        QTRY_VERIFY(player.hasLoadedItem());
+        QCOMPARE(QProcess::execute("paplay", {m_dir.filePath("silence.wav")}), 0);
+        QTRY_VERIFY(monitor.samples().size() > 44100);
+        QCOMPARE(rms(monitor.samples()), 0.0);
+        QCOMPARE(bridge.playbackStatus(), "Paused");
+
+        const qsizetype playedFrom = monitor.samples().size();
+        QCOMPARE(command("Play"), QDBusMessage::ReplyMessage);
+        QTRY_VERIFY_WITH_TIMEOUT(rms(monitor.samples(), playedFrom) > 1000, 5000);
     }
 
     void anUnplayableFileFailsOnce_data() { addEngineRows(); }

@@ -1,6 +1,7 @@
 // The player on the real library, download and cache services as the application builds them:
 // a catalogue and track files served by a loopback HTTP server, a real record store and
 // settings file; only the sound is left out (the silent engine).
+#include "playback/NowPlayingBridge.h"
 #include "storage/CacheEntry.h"
 #include "support/AppFixture.h"
 #include "support/TestCatalogue.h"
@@ -109,6 +110,92 @@ private Q_SLOTS:
         player.togglePlayPause();
         QTRY_COMPARE(engine()->loads.size(), 1);
         QVERIFY(player.isPlaying());
+    }
+
+    // The player's rule of intent, request by request, against downloads the host holds open
+    // for a moment. Steps: "day" (another scene sounds first), "restart" (with "night"
+    // remembered, its first track then on its way), "play" (a click or a link on "night"),
+    // "press" (play/pause), "pause" (the media controls' Pause), "land" (the held download
+    // ends).
+    void aPlayRequestStartsAndAPauseHoldsUntilTheNextRequest_data()
+    {
+        QTest::addColumn<QString>("steps");
+        QTest::addColumn<bool>("sounding");
+        QTest::addColumn<QString>("status");     // MPRIS PlaybackStatus at the end
+        QTest::addColumn<int>("playingChanges"); // isPlaying, from the first held step on
+        QTest::addColumn<int>("startingChanges");
+        QTest::addColumn<int>("loads"); // items the engine was given in all
+        const auto row = [](const char *steps, bool sounding, const char *status, int playing,
+                            int starting, int loads) {
+            QTest::newRow(steps) << QString(steps) << sounding << QString(status) << playing
+                                 << starting << loads;
+        };
+        row("play", false, "Playing", 0, 1, 0);
+        row("play land", true, "Playing", 1, 2, 1);
+        row("play pause land", false, "Paused", 0, 2, 1);
+        row("play press land", false, "Paused", 0, 2, 1);
+        row("play pause land press", true, "Playing", 1, 2, 1);
+        row("play pause press land", true, "Playing", 1, 4, 1);
+        row("press press land", false, "Paused", 0, 2, 1);
+        row("day play pause land", false, "Paused", 1, 2, 2);
+        row("day play land", true, "Playing", 0, 2, 2);
+        row("restart play land", true, "Playing", 1, 2, 1);
+        row("restart land play", true, "Playing", 1, 0, 1);
+        row("restart land pause", false, "Paused", 0, 0, 1);
+    }
+    void aPlayRequestStartsAndAPauseHoldsUntilTheNextRequest()
+    {
+        QFETCH(QString, steps);
+        QFETCH(bool, sounding);
+        QFETCH(QString, status);
+        QFETCH(int, playingChanges);
+        QFETCH(int, startingChanges);
+        QFETCH(int, loads);
+        QStringList step = steps.split(' ');
+        if (step.first() == "day") {
+            QCoro::waitFor(m_player->play("day"));
+            step.removeFirst();
+        }
+        // Every track of "night" held; each is fetched once whatever the steps.
+        for (const QString id : {"n1", "n2", "n3"})
+            m_server->serve("/" + id + ".mp3", {200, "audio of " + id.toUtf8(), {}, 400ms});
+        PlayerService *player = m_player;
+        QString restored;
+        if (step.first() == "restart") {
+            m_app->settings->setString(SettingsKey::lastPlayedPlaylistId, "night");
+            player = &start();
+            QTRY_VERIFY(player->queue()); // the restore waits for its first track
+            restored = player->currentTrackId();
+            step.removeFirst();
+        }
+        QSignalSpy playing(player, &PlayerService::isPlayingChanged);
+        QSignalSpy starting(player, &PlayerService::isStartingChanged);
+        for (const QString &action : std::as_const(step)) {
+            if (action == "play") {
+                player->playScene("night");
+            } else if (action == "press") {
+                player->togglePlayPause();
+            } else if (action == "pause") {
+                m_app->environment->nowPlaying()->pause();
+            } else if (action == "land") {
+                QTRY_VERIFY(recorded(player->currentTrackId()));
+                QTest::qWait(20);
+            }
+        }
+        QCOMPARE(engine()->isSounding(), sounding);
+        QCOMPARE(m_app->environment->nowPlaying()->playbackStatus(), status);
+        QCOMPARE(player->isPlaying(), sounding);
+        QCOMPARE(player->intendsToPlay(), status == "Playing");
+        QCOMPARE(playing.count(), playingChanges);
+        QCOMPARE(starting.count(), startingChanges);
+        QCOMPARE(engine()->loads.size(), loads);
+        if (loads > 0 && steps.contains("land"))
+            QCOMPARE(engine()->loads.last(), cachedFile(player->currentTrackId()));
+        // A restored scene is resumed, not shuffled anew; a pause never throws the download
+        // away, and no request starts a second one.
+        if (!restored.isEmpty())
+            QCOMPARE(player->currentTrackId(), restored);
+        QTRY_COMPARE(m_server->requestCount("/" + player->currentTrackId() + ".mp3"), 1);
     }
 
     void aRestartOfflineRestoresTheLastSceneFromTheCache()

@@ -230,8 +230,8 @@ Rectangle {
                             anchors.verticalCenter: parent.verticalCenter
                             size: 52
                             iconSize: 22
-                            symbol: root.services.player.isPlaying ? "pause.fill" : "play.fill"
-                            accessibleName: root.services.player.isPlaying ? qsTr("Pause") : qsTr("Play")
+                            symbol: root.services.player.intendsToPlay ? "pause.fill" : "play.fill"
+                            accessibleName: root.services.player.intendsToPlay ? qsTr("Pause") : qsTr("Play")
                             onActivated: root.services.player.togglePlayFromLauncher()
                         }
                         IconButton {

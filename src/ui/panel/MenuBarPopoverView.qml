@@ -199,10 +199,10 @@ Item {
                         }
                         IconButton {
                             anchors.verticalCenter: parent.verticalCenter
-                            symbol: root.services.player.isPlaying ? "pause.fill" : "play.fill"
+                            symbol: root.services.player.intendsToPlay ? "pause.fill" : "play.fill"
                             size: 42
                             primary: true
-                            accessibleName: root.services.player.isPlaying ? qsTr("Pause") : qsTr("Play")
+                            accessibleName: root.services.player.intendsToPlay ? qsTr("Pause") : qsTr("Play")
                             onActivated: panel.playPause()
                         }
                     }
