@@ -15,7 +15,7 @@
 <context>
     <name>FocusSession</name>
     <message numerus="yes">
-        <location filename="../src/mixes/FocusSession.cpp" line="+191"/>
+        <location filename="../src/mixes/FocusSession.cpp" line="+188"/>
         <source>%n focus session(s) today</source>
         <translation>
             <numerusform>%n focus session today</numerusform>
@@ -26,7 +26,7 @@
 <context>
     <name>MixSchedule</name>
     <message numerus="yes">
-        <location filename="../src/mixes/MixSchedule.cpp" line="+140"/>
+        <location filename="../src/mixes/MixSchedule.cpp" line="+134"/>
         <source>over %n min</source>
         <translation>
             <numerusform>over %n min</numerusform>
@@ -67,7 +67,7 @@
 <context>
     <name>ScheduleDraft</name>
     <message numerus="yes">
-        <location filename="../src/ui/settings/ScheduleDraft.cpp" line="+63"/>
+        <location filename="../src/ui/settings/ScheduleDraft.cpp" line="+58"/>
         <source>%n min</source>
         <translation>
             <numerusform>%n min</numerusform>

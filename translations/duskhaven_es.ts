@@ -70,7 +70,7 @@
 <context>
     <name>AppEnvironment</name>
     <message>
-        <location filename="../src/Duskhaven/AppEnvironment.cpp" line="+51"/>
+        <location filename="../src/Duskhaven/AppEnvironment.cpp" line="+52"/>
         <source>Dusk Haven could not read its saved data or its settings and started afresh: downloaded tracks will be fetched again, custom scenes can be added again from their audio files, and settings are back to their defaults. The damaged files are kept as %1 and %2.</source>
         <translation>Dusk Haven no pudo leer sus datos guardados ni su configuración y ha empezado de cero: las pistas descargadas se volverán a descargar, puedes volver a añadir las escenas personalizadas desde sus archivos de audio y la configuración ha vuelto a sus valores predeterminados. Los archivos dañados se conservan como %1 y %2.</translation>
     </message>
@@ -195,7 +195,7 @@
 <context>
     <name>CustomScenesService</name>
     <message>
-        <location filename="../src/custom_scenes/CustomScenesService.cpp" line="+35"/>
+        <location filename="../src/custom_scenes/CustomScenesService.cpp" line="+46"/>
         <source>Pick an audio file for this scene</source>
         <translation>Elige un archivo de audio para esta escena</translation>
     </message>
@@ -205,7 +205,7 @@
         <translation>Archivos de audio (*.mp3 *.m4a *.m4b *.mp4 *.aac *.wav *.aif *.aiff *.aifc *.flac *.ogg *.oga *.opus)</translation>
     </message>
     <message>
-        <location line="+52"/>
+        <location line="+54"/>
         <source>%1 is not a file on this computer.</source>
         <translation>%1 no es un archivo de este equipo.</translation>
     </message>
@@ -218,19 +218,19 @@
 <context>
     <name>Decoding</name>
     <message>
-        <location filename="../src/audio/FfmpegDecoder.cpp" line="+36"/>
+        <location filename="../src/audio/FfmpegDecoder.cpp" line="+41"/>
         <source>FFmpeg could not be loaded (%1)</source>
         <translation>No se pudo cargar FFmpeg (%1)</translation>
     </message>
     <message>
-        <location filename="../src/audio/FfmpegModule.cpp" line="+87"/>
-        <location line="+66"/>
+        <location filename="../src/audio/FfmpegModule.cpp" line="+88"/>
+        <location line="+67"/>
         <location line="+21"/>
         <source>it is damaged</source>
         <translation>está dañado</translation>
     </message>
     <message>
-        <location line="-39"/>
+        <location line="-40"/>
         <source>it is empty</source>
         <translation>está vacío</translation>
     </message>
@@ -240,7 +240,7 @@
         <translation>no se encuentra</translation>
     </message>
     <message>
-        <location line="+4"/>
+        <location line="+5"/>
         <source>it is not a sound file, or it is damaged</source>
         <translation>no es un archivo de sonido o está dañado</translation>
     </message>
@@ -256,18 +256,18 @@
     </message>
     <message>
         <location line="+3"/>
-        <location line="+214"/>
+        <location line="+226"/>
         <source>it holds no sound</source>
         <translation>no contiene sonido</translation>
     </message>
     <message>
-        <location line="-205"/>
+        <location line="-217"/>
         <location line="+10"/>
         <source>there is not enough memory to decode it</source>
         <translation>no hay memoria suficiente para decodificarlo</translation>
     </message>
     <message>
-        <location line="+38"/>
+        <location line="+50"/>
         <source>its sound has %1 channels</source>
         <translation>su sonido tiene %1 canales</translation>
     </message>
@@ -386,7 +386,7 @@
 <context>
     <name>FocusSession</name>
     <message>
-        <location filename="../src/mixes/FocusSession.cpp" line="+137"/>
+        <location filename="../src/mixes/FocusSession.cpp" line="+139"/>
         <source>Shorter: %1</source>
         <translation>Más corto: %1</translation>
     </message>
@@ -396,12 +396,12 @@
         <translation>Más largo: %1</translation>
     </message>
     <message>
-        <location line="+10"/>
+        <location line="+11"/>
         <source>None</source>
         <translation>Ninguna</translation>
     </message>
     <message>
-        <location line="+10"/>
+        <location line="+4"/>
         <source>%1: %2</source>
         <translation>%1: %2</translation>
     </message>
@@ -870,7 +870,7 @@
         <translation>No se pudieron leer las programaciones: %1</translation>
     </message>
     <message>
-        <location line="+18"/>
+        <location line="+17"/>
         <source>Every day</source>
         <translation>Todos los días</translation>
     </message>
@@ -885,12 +885,12 @@
         <translation>Fines de semana</translation>
     </message>
     <message>
-        <location line="+34"/>
+        <location line="+35"/>
         <source>A deleted mix</source>
         <translation>Una mezcla eliminada</translation>
     </message>
     <message numerus="yes">
-        <location line="+9"/>
+        <location line="+3"/>
         <source>over %n min</source>
         <translation>
             <numerusform>en %n min</numerusform>
@@ -903,12 +903,12 @@
         <translation>empieza a reproducir</translation>
     </message>
     <message>
-        <location line="+11"/>
+        <location line="+10"/>
         <source>%1 · %2</source>
         <translation>%1 · %2</translation>
     </message>
     <message>
-        <location line="+12"/>
+        <location line="+17"/>
         <source>Choose one of your saved mixes.</source>
         <translation>Elige una de tus mezclas guardadas.</translation>
     </message>
@@ -1130,7 +1130,8 @@
         <translation>Sin salida de sonido: esperando al servidor de sonido</translation>
     </message>
     <message>
-        <location line="+38"/>
+        <location filename="../src/custom_scenes/SoundProbe.cpp" line="+7"/>
+        <location filename="../src/playback/PlayerService.cpp" line="+38"/>
         <source>This file cannot be played: %1</source>
         <translation>No se puede reproducir este archivo: %1</translation>
     </message>
@@ -1138,23 +1139,24 @@
 <context>
     <name>RecordStore</name>
     <message>
-        <location filename="../src/core/RecordStore.cpp" line="+88"/>
+        <location filename="../src/core/RecordStore.cpp" line="+30"/>
         <source>unknown database error</source>
         <translation>error de base de datos desconocido</translation>
     </message>
     <message>
-        <location line="+134"/>
+        <location line="+21"/>
         <source>%1 is a folder, not a record store.</source>
         <translation>%1 es una carpeta, no un almacén de registros.</translation>
     </message>
     <message>
         <location line="+9"/>
-        <location line="+125"/>
+        <location line="+122"/>
+        <location line="+11"/>
         <source>Could not open %1</source>
         <translation>No se pudo abrir %1</translation>
     </message>
     <message>
-        <location line="-109"/>
+        <location line="-117"/>
         <source>Could not read %1</source>
         <translation>No se pudo leer %1</translation>
     </message>
@@ -1164,13 +1166,13 @@
         <translation>%1 contiene registros de la versión de esquema %2; esta versión lee la %3.</translation>
     </message>
     <message>
-        <location line="+70"/>
-        <location line="+14"/>
+        <location line="+63"/>
+        <location line="+11"/>
         <source>Could not update %1</source>
         <translation>No se pudo actualizar %1</translation>
     </message>
     <message>
-        <location line="+23"/>
+        <location line="+41"/>
         <source>%1 has no field named %2.</source>
         <translation>%1 no tiene ningún campo llamado %2.</translation>
     </message>
@@ -1252,7 +1254,7 @@
         <translation>No se pudieron leer las mezclas guardadas: %1</translation>
     </message>
     <message>
-        <location line="+70"/>
+        <location line="+76"/>
         <source>Could not save the mixes: %1</source>
         <translation>No se pudieron guardar las mezclas: %1</translation>
     </message>
@@ -1330,6 +1332,15 @@
     </message>
 </context>
 <context>
+    <name>SceneListModel</name>
+    <message>
+        <location filename="../src/ui/views/SceneListModel.cpp" line="+47"/>
+        <source>%1 by %2</source>
+        <comment>a custom scene&apos;s file: its title, then its artist</comment>
+        <translation>%1 de %2</translation>
+    </message>
+</context>
+<context>
     <name>ScheduleDraft</name>
     <message>
         <location filename="../src/ui/settings/ScheduleDraft.cpp" line="+42"/>
@@ -1342,7 +1353,7 @@
         <translation>Editar programación</translation>
     </message>
     <message>
-        <location line="+11"/>
+        <location line="+6"/>
         <source>Choose a mix</source>
         <translation>Elige una mezcla</translation>
     </message>
@@ -1392,27 +1403,27 @@
     </message>
     <message>
         <location line="+9"/>
-        <location line="+4"/>
+        <location line="+5"/>
         <source>Add a schedule</source>
         <translation>Añadir una programación</translation>
     </message>
     <message>
-        <location line="-3"/>
+        <location line="-4"/>
         <source>Glide to a saved mix at a time of day</source>
         <translation>Pasar poco a poco a una mezcla guardada a una hora del día</translation>
     </message>
     <message>
-        <location line="+2"/>
+        <location line="+3"/>
         <source>Add</source>
         <translation>Añadir</translation>
     </message>
     <message>
-        <location line="+32"/>
+        <location line="+46"/>
         <source>Mix</source>
         <translation>Mezcla</translation>
     </message>
     <message>
-        <location line="+8"/>
+        <location line="+9"/>
         <source>Mix: %1</source>
         <translation>Mezcla: %1</translation>
     </message>

@@ -9,6 +9,7 @@
 #include "core/RecordStore.h"
 #include "core/SettingsStore.h"
 
+#include "audio/FfmpegDecoder.h"
 #include "audio/MixStream.h"
 #include "playback/FallbackEngine.h"
 #include "playback/FfmpegEngine.h"
@@ -166,7 +167,15 @@ AppEnvironment::AppEnvironment(RecordStore &store, SettingsStore &settings, Opti
             if (player)
                 player->playCustom(file, id);
         },
-        m_customScenePicker->picker());
+        m_customScenePicker->picker(),
+        [](const QString &path) {
+            FfmpegDecoder::Probe probe = FfmpegDecoder::probe(path);
+            return SoundFacts{std::move(probe.title), std::move(probe.artist),
+                              std::move(probe.picture), std::move(probe.problem)};
+        },
+        // Beside the scenes' pictures for the desktop's media widget, and cleared with them.
+        m_locations.artworkDir());
+    m_nowPlaying->setCustomScenes(m_customScenes.get());
     m_videoCache = std::make_unique<VideoCacheService>(m_locations, m_http);
     m_savedMixes = std::make_unique<SavedMixesService>(m_store, m_settings, *m_library,
                                                        m_player.get(), m_mixer.get());
@@ -187,6 +196,8 @@ AppEnvironment::AppEnvironment(RecordStore &store, SettingsStore &settings, Opti
         return links && links->open(uri, &refusal);
     });
     m_coverImages = std::make_unique<CoverImageLoader>(m_imageCache, m_http);
+    // A custom scene's cover is one of these files.
+    m_coverImages->setPictureFolder(m_locations.artworkDir());
     // The media widget's picture of a scene; playback knows nothing of the illustrations, so
     // their stills are painted through here.
     m_artwork = std::make_unique<SceneArtwork>(

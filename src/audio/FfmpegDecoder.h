@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <memory>
 
@@ -16,6 +17,16 @@ public:
     static std::unique_ptr<FfmpegDecoder> open(const QString &path, int sampleRate, QString *error);
     virtual ~FfmpegDecoder() = default;
 
+    // What a file says of itself, and whether it sounds: its first sound is decoded, no more.
+    struct Probe
+    {
+        QString title;
+        QString artist;     // the artist, else the album's
+        QByteArray picture; // the embedded cover as the file holds it (JPEG, PNG…); empty: none
+        QString problem;    // why it cannot be played, worded as open() words it; empty: it can
+    };
+    static Probe probe(const QString &path);
+
     // Writes up to `frames` stereo frames to out. Returns the frames written; 0 at the end of
     // the file; -1 when the file cannot be decoded further (see error()), or ends without
     // having given a single frame. The sound may change its channels or rate midway.
@@ -26,6 +37,8 @@ public:
     // A tag the file carries ("title", "artist"; case does not matter), from the container or
     // else its sound stream, where Ogg keeps them; empty when it carries none.
     virtual QString tag(const char *key) const = 0;
+    // The picture the file carries as its cover, in its own format; empty when it has none.
+    virtual QByteArray attachedPicture() const = 0;
 
 protected:
     FfmpegDecoder() = default;

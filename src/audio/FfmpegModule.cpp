@@ -65,6 +65,7 @@ public:
     const QString &error() const override { return m_error; }
     qint64 durationMs() const override { return m_durationMs; }
     QString tag(const char *key) const override;
+    QByteArray attachedPicture() const override;
 
 private:
     FfmpegFileDecoder() = default;
@@ -142,8 +143,9 @@ std::unique_ptr<FfmpegFileDecoder> FfmpegFileDecoder::open(const QString &path, 
     av_dict_free(&options);
     if (rc == AVERROR(ENOENT))
         return failed(QCoreApplication::translate("Decoding", "it is missing"));
-    // A file no format recognises gives either of these.
-    if (rc == AVERROR_INVALIDDATA || rc == AVERROR(EINVAL))
+    // A file no format recognises gives either of these; one too short to hold any header
+    // ends before a format could tell.
+    if (rc == AVERROR_INVALIDDATA || rc == AVERROR(EINVAL) || rc == AVERROR_EOF)
         return failed(
             QCoreApplication::translate("Decoding", "it is not a sound file, or it is damaged"));
     if (rc < 0)
@@ -200,6 +202,18 @@ QString FfmpegFileDecoder::tag(const char *key) const
             if (!value.isEmpty())
                 return value;
         }
+    }
+    return {};
+}
+
+QByteArray FfmpegFileDecoder::attachedPicture() const
+{
+    // The demuxer reads a cover with the header, whatever streams are discarded afterwards.
+    for (unsigned i = 0; i < m_format->nb_streams; ++i) {
+        const AVStream *stream = m_format->streams[i];
+        if ((stream->disposition & AV_DISPOSITION_ATTACHED_PIC) && stream->attached_pic.size > 0)
+            return QByteArray(reinterpret_cast<const char *>(stream->attached_pic.data),
+                              stream->attached_pic.size);
     }
     return {};
 }

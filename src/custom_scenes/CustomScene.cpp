@@ -24,3 +24,21 @@ CustomScene CustomScene::fromColumns(const QVariantList &columns)
     return {columns.at(0).toString(), columns.at(1).toString(), columns.at(2).toString(),
             columns.at(3).toByteArray(), RecordColumns::toDate(columns.at(4))};
 }
+
+QString CustomScene::tidyText(const QString &text)
+{
+    QString tidied;
+    tidied.reserve(text.size());
+    bool inRun = false;
+    for (const QChar c : text) {
+        const QChar::Category kind = c.category();
+        const bool control = kind == QChar::Other_Control || kind == QChar::Separator_Line ||
+                             kind == QChar::Separator_Paragraph;
+        if (control && !inRun)
+            tidied.append(QLatin1Char(' '));
+        else if (!control)
+            tidied.append(c);
+        inRun = control;
+    }
+    return tidied.trimmed();
+}

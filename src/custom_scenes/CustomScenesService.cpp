@@ -1,8 +1,14 @@
 #include "custom_scenes/CustomScenesService.h"
 
 #include "core/AppError.h"
+#include "core/FileWriter.h"
+#include "core/SafeFileName.h"
 
+#include <QBuffer>
+#include <QCryptographicHash>
+#include <QDir>
 #include <QFileInfo>
+#include <QImageReader>
 #include <QPointer>
 #include <QUuid>
 #include <QVariantMap>
@@ -21,7 +27,12 @@ QList<CustomScene> fetchNewestFirst(RecordStore &store)
 QString nameFromFile(const QFileInfo &file)
 {
     const QString base = file.completeBaseName();
-    return base.isEmpty() ? file.fileName() : base;
+    return CustomScene::tidyText(base.isEmpty() ? file.fileName() : base);
+}
+
+QString coverPrefix(const QString &sceneId)
+{
+    return QStringLiteral("custom-") + sceneId + QLatin1Char('-');
 }
 } // namespace
 
@@ -42,9 +53,10 @@ QStringList CustomScenesService::pickerNameFilters()
 }
 
 CustomScenesService::CustomScenesService(RecordStore &store, PlayCustom playCustom,
-                                         FilePicker picker, QObject *parent)
+                                         FilePicker picker, SoundProbe probe, QString coverFolder,
+                                         QObject *parent)
     : QObject(parent), m_store(store), m_playCustom(std::move(playCustom)),
-      m_picker(std::move(picker))
+      m_picker(std::move(picker)), m_probe(std::move(probe)), m_coverFolder(std::move(coverFolder))
 {
     m_scenes = fetchNewestFirst(m_store);
 }
@@ -55,7 +67,8 @@ QVariantList CustomScenesService::sceneList() const
     list.reserve(m_scenes.size());
     for (const CustomScene &s : m_scenes) {
         list.append(QVariantMap{{QStringLiteral("id"), s.id},
-                                {QStringLiteral("name"), s.name},
+                                // Names stored before they were tidied.
+                                {QStringLiteral("name"), CustomScene::tidyText(s.name)},
                                 {QStringLiteral("note"), s.note},
                                 {QStringLiteral("createdAt"), s.createdAt}});
     }
@@ -93,11 +106,18 @@ QString CustomScenesService::add(const QString &name, const QUrl &fileUrl)
     const QFileInfo file(fileUrl.toLocalFile());
     if (!file.exists() || !file.isFile())
         throw AppError::file(tr("The file %1 does not exist.").arg(file.absoluteFilePath()));
+    // Refused now in the words the player would find later.
+    const SoundFacts facts = probe(file.absoluteFilePath());
+    if (!facts.problem.isEmpty())
+        throw AppError::file(SoundText::unplayable(facts.problem));
 
     CustomScene scene;
     scene.id = QUuid::createUuid().toString(QUuid::WithoutBraces);
-    const QString trimmed = name.trimmed();
-    scene.name = trimmed.isEmpty() ? nameFromFile(file) : trimmed;
+    scene.name = CustomScene::tidyText(name);
+    if (scene.name.isEmpty())
+        scene.name = CustomScene::tidyText(facts.title);
+    if (scene.name.isEmpty())
+        scene.name = nameFromFile(file);
     scene.note = QStringLiteral("");
     scene.audioBookmark = file.absoluteFilePath().toUtf8();
     // The list is ordered by this date alone, so a new scene must sort after every stored one
@@ -135,13 +155,28 @@ QCoro::Task<std::optional<QString>> CustomScenesService::pickAndAdd(QString name
     } catch (const AppError &) {
         co_return std::nullopt;
     }
-    if (!self || !chosen || chosen->isEmpty())
+    if (!self)
         co_return std::nullopt;
-    try {
-        co_return add(name, *chosen);
-    } catch (const AppError &) {
+    if (!chosen || chosen->isEmpty()) {
+        setAddRefusal({});
         co_return std::nullopt;
     }
+    try {
+        const QString id = add(name, *chosen);
+        setAddRefusal({});
+        co_return id;
+    } catch (const AppError &error) {
+        setAddRefusal(error.description());
+        co_return std::nullopt;
+    }
+}
+
+void CustomScenesService::setAddRefusal(const QString &text)
+{
+    if (text == m_addRefusal)
+        return;
+    m_addRefusal = text;
+    Q_EMIT addRefusalChanged();
 }
 
 void CustomScenesService::startPickAndAdd(const QString &name)
@@ -163,6 +198,11 @@ void CustomScenesService::remove(const QString &id)
     } catch (const AppError &) {
     }
     reload();
+    if (!scene(id)) {
+        removeCoverFiles(id);
+        if (m_lastShown && m_lastShown->playerId == playerIdPrefix + id)
+            m_lastShown.reset();
+    }
 }
 
 std::optional<QUrl> CustomScenesService::resolveAudioFile(const CustomScene &scene)
@@ -186,4 +226,77 @@ bool CustomScenesService::play(const QString &id)
         return false;
     m_playCustom(*file, found->id);
     return true;
+}
+
+SoundFacts CustomScenesService::probe(const QString &path) const
+{
+    return m_probe ? m_probe(path) : SoundFacts{};
+}
+
+std::optional<CustomScenesService::Shown> CustomScenesService::shown(const QString &playerId)
+{
+    if (!isCustomPlaylistId(playerId))
+        return std::nullopt;
+    const std::optional<CustomScene> found = scene(playerId.mid(playerIdPrefix.size()));
+    if (!found)
+        return std::nullopt;
+    const QString path = QString::fromUtf8(found->audioBookmark);
+    const QFileInfo file(path);
+    const bool same = m_lastShown && m_lastShown->playerId == playerId &&
+                      m_lastShown->path == path && m_lastShown->size == file.size() &&
+                      m_lastShown->modified == file.lastModified();
+    if (!same)
+        m_lastShown = ShownFile{playerId, path, file.size(), file.lastModified(), probe(path)};
+    const SoundFacts &facts = m_lastShown->facts;
+    Shown shown;
+    shown.name = CustomScene::tidyText(found->name);
+    shown.title = CustomScene::tidyText(facts.title);
+    if (shown.title.isEmpty())
+        shown.title = nameFromFile(file);
+    shown.artist = CustomScene::tidyText(facts.artist);
+    shown.cover = coverFile(found->id, facts.picture);
+    return shown;
+}
+
+QUrl CustomScenesService::coverFile(const QString &sceneId, const QByteArray &picture) const
+{
+    if (picture.isEmpty() || m_coverFolder.isEmpty())
+        return {};
+    QBuffer bytes;
+    bytes.setData(picture);
+    bytes.open(QIODevice::ReadOnly);
+    // Only a picture the views can read; its format names the file for the desktop's widgets.
+    const QByteArray format = QImageReader::imageFormat(&bytes);
+    if (format.isEmpty())
+        return {};
+    // Named after the picture too: a changed cover is a new file, never an old one cached
+    // under the same address.
+    const QString hash = QString::fromLatin1(
+        QCryptographicHash::hash(picture, QCryptographicHash::Sha1).toHex().left(16));
+    try {
+        const QString path = SafeFileName::pathIn(m_coverFolder, coverPrefix(sceneId) + hash,
+                                                  QLatin1Char('.') + QString::fromLatin1(format));
+        if (!QFileInfo(path).isFile()) {
+            if (!QDir().mkpath(m_coverFolder))
+                throw AppError::folderNotCreated(m_coverFolder);
+            FileWriter::writeWhole(path, picture);
+            removeCoverFiles(sceneId, QFileInfo(path).fileName());
+        }
+        return QUrl::fromLocalFile(path);
+    } catch (const AppError &) {
+        // A full disk or an id that names no file: the scene is shown without its cover.
+        return {};
+    }
+}
+
+void CustomScenesService::removeCoverFiles(const QString &sceneId, const QString &keep) const
+{
+    if (m_coverFolder.isEmpty() || !SafeFileName::isSafe(coverPrefix(sceneId)))
+        return;
+    QDir folder(m_coverFolder);
+    for (const QString &name :
+         folder.entryList({coverPrefix(sceneId) + QLatin1Char('*')}, QDir::Files)) {
+        if (name != keep)
+            folder.remove(name);
+    }
 }

@@ -6,10 +6,12 @@
 #include <QString>
 #include <optional>
 
-// Which scene a window shows when the user has not picked one to look at. The panel and the
-// launcher differ on a scene the catalogue does not hold (a custom scene, a scene dropped by
-// a newer catalogue): the panel then shows none ("Nothing playing"), the launcher its first
-// scene. Both show the first scene while nothing has been played.
+// Which catalogue scene a window shows when the user has not picked one to look at. The panel
+// and the launcher differ on a scene the catalogue does not hold (a scene dropped by a newer
+// catalogue, a custom scene remembered from an earlier run): the panel then shows none
+// ("Nothing playing"), the launcher its first scene. Both show the first scene while nothing
+// has been played. A custom scene started in this run is shown by the views in place of
+// either (SceneListModel).
 //
 // It lives beside the player rather than with the views: a play/pause press from a hot key or
 // the desktop's media controls starts the scene the panel shows, in a process that may never

@@ -1,5 +1,6 @@
 #include "playback/NowPlayingBridge.h"
 
+#include "custom_scenes/CustomScenesService.h"
 #include "playback/MprisAdaptors.h"
 #include "playback/PlayerService.h"
 #include "playback/SceneArtwork.h"
@@ -23,6 +24,12 @@ QDBusObjectPath trackPath(const QString &trackId)
 }
 
 const QDBusObjectPath noTrack(QStringLiteral("/org/mpris/MediaPlayer2/TrackList/NoTrack"));
+
+// A widget shows one line of each; a line break would cut it or leak into its layout.
+QString line(const QString &text)
+{
+    return CustomScene::tidyText(text);
+}
 } // namespace
 
 NowPlayingBridge::NowPlayingBridge(PlayerService &player, QObject *parent)
@@ -115,19 +122,31 @@ QVariantMap NowPlayingBridge::metadata() const
     QVariantMap map;
     if (const std::optional<Track> track = m_player.currentTrack()) {
         map.insert(QStringLiteral("mpris:trackid"), QVariant::fromValue(trackPath(track->id)));
-        map.insert(QStringLiteral("xesam:title"), track->title);
-        map.insert(QStringLiteral("xesam:artist"), QStringList{track->artist});
+        map.insert(QStringLiteral("xesam:title"), line(track->title));
+        map.insert(QStringLiteral("xesam:artist"), QStringList{line(track->artist)});
         map.insert(QStringLiteral("mpris:length"), qlonglong(track->durationSeconds) * 1000000);
         if (const std::optional<Playlist> scene = m_player.currentScene()) {
-            map.insert(QStringLiteral("xesam:album"), scene->name);
+            map.insert(QStringLiteral("xesam:album"), line(scene->name));
             // A local file: some widgets fetch no remote address.
             if (const QUrl art = m_artwork ? m_artwork->fileFor(*scene) : QUrl(); !art.isEmpty())
                 map.insert(QStringLiteral("mpris:artUrl"), art.toString());
         }
     } else if (const QUrl file = m_player.customFile(); !file.isEmpty()) {
         map.insert(QStringLiteral("mpris:trackid"), QVariant::fromValue(trackPath(file.url())));
-        map.insert(QStringLiteral("xesam:title"), QFileInfo(file.toLocalFile()).completeBaseName());
         map.insert(QStringLiteral("xesam:url"), file.toString());
+        const std::optional<CustomScenesService::Shown> shown =
+            m_customScenes ? m_customScenes->shown(m_player.nowPlayingPlaylistId()) : std::nullopt;
+        if (!shown) {
+            map.insert(QStringLiteral("xesam:title"),
+                       line(QFileInfo(file.toLocalFile()).completeBaseName()));
+            return map;
+        }
+        map.insert(QStringLiteral("xesam:title"), shown->title);
+        map.insert(QStringLiteral("xesam:album"), shown->name);
+        if (!shown->artist.isEmpty())
+            map.insert(QStringLiteral("xesam:artist"), QStringList{shown->artist});
+        if (!shown->cover.isEmpty())
+            map.insert(QStringLiteral("mpris:artUrl"), shown->cover.toString());
     } else {
         map.insert(QStringLiteral("mpris:trackid"), QVariant::fromValue(noTrack));
     }
@@ -173,6 +192,17 @@ void NowPlayingBridge::setArtwork(SceneArtwork *artwork)
     m_artwork = artwork;
     if (artwork)
         connect(artwork, &SceneArtwork::ready, this, &NowPlayingBridge::scheduleUpdate);
+    scheduleUpdate();
+}
+
+void NowPlayingBridge::setCustomScenes(CustomScenesService *scenes)
+{
+    if (m_customScenes)
+        disconnect(m_customScenes, nullptr, this, nullptr);
+    m_customScenes = scenes;
+    if (scenes)
+        connect(scenes, &CustomScenesService::scenesChanged, this,
+                &NowPlayingBridge::scheduleUpdate);
     scheduleUpdate();
 }
 

@@ -9,6 +9,7 @@
 #include <QVariantMap>
 #include <functional>
 
+class CustomScenesService;
 class PlayerService;
 class SceneArtwork;
 
@@ -47,6 +48,9 @@ public:
     const QStringList &uriSchemes() const { return m_uriSchemes; }
     // Where the scene's picture file comes from (mpris:artUrl); none publishes no picture.
     void setArtwork(SceneArtwork *artwork);
+    // Who names a custom scene and its file's title, artist and cover; without it a custom
+    // scene is shown by its file's name.
+    void setCustomScenes(CustomScenesService *scenes);
 
     PlayerService &player() const { return m_player; }
 
@@ -58,7 +62,8 @@ public:
     bool canGoPrevious() const;
     bool canRaise() const { return bool(m_raise); }
     // The current track with its scene as the album and the scene's picture file once there
-    // is one; a custom scene's file by its name.
+    // is one; for a custom scene its file's own title, artist and cover (else the file's name)
+    // with the scene as the album. Names are tidied as the windows show them.
     QVariantMap metadata() const;
 
     void toggle();
@@ -91,6 +96,7 @@ private:
     QStringList m_uriSchemes;
     UriHandler m_uriHandler;
     QPointer<SceneArtwork> m_artwork;
+    QPointer<CustomScenesService> m_customScenes;
     // The Player interface's changing properties as last published.
     QVariantMap m_published;
     bool m_updateScheduled = false;

@@ -2,8 +2,11 @@
 
 #include "core/AppError.h"
 
+#include <QCoroFuture>
+#include <QFileInfo>
 #include <QNetworkAccessManager>
 #include <QPointer>
+#include <QtConcurrent>
 #include <chrono>
 
 using namespace std::chrono_literals;
@@ -36,6 +39,21 @@ void ImageCache::insert(const QString &address, const QImage &image)
     m_images.insert(address, new QImage(image), cost);
 }
 
+namespace {
+// The regular file inside folder that address names (links followed first), or empty.
+QString pictureFile(const QUrl &address, const QString &folder)
+{
+    if (folder.isEmpty() || !address.isLocalFile() || !address.host().isEmpty())
+        return {};
+    // The folder may be made after the loader, so it is looked up at each read.
+    const QString inside = QFileInfo(folder).canonicalFilePath();
+    const QFileInfo file(QFileInfo(address.toLocalFile()).canonicalFilePath());
+    return !inside.isEmpty() && file.isFile() && file.filePath().startsWith(inside + u'/')
+               ? file.filePath()
+               : QString();
+}
+} // namespace
+
 CoverImageLoader::CoverImageLoader(ImageCache &cache, const HTTPClient &http, QObject *parent)
     : QObject(parent), m_cache(cache),
       // One attempt: a cover that fails simply shows its placeholder until it is asked for again.
@@ -51,6 +69,15 @@ QCoro::Task<std::optional<QImage>> CoverImageLoader::load(QUrl address)
         co_return cached;
 
     const QPointer<CoverImageLoader> self(this);
+    if (const QString path = pictureFile(address, m_pictureFolder); !path.isEmpty()) {
+        // The future is named: GCC 12 destroys temporaries of a co_await operand twice.
+        QFuture<QImage> reading = QtConcurrent::run([path] { return QImage(path); });
+        const QImage image = co_await reading;
+        if (!self || image.isNull())
+            co_return std::nullopt;
+        m_cache.insert(key, image);
+        co_return image;
+    }
     const HTTPClient http = m_http;
     HTTPResponse response;
     try {
@@ -69,6 +96,11 @@ QCoro::Task<std::optional<QImage>> CoverImageLoader::load(QUrl address)
         co_return std::nullopt;
     m_cache.insert(key, image);
     co_return image;
+}
+
+void CoverImageLoader::setPictureFolder(const QString &folder)
+{
+    m_pictureFolder = folder;
 }
 
 QUrl CoverImageLoader::source(const QUrl &address) const

@@ -40,7 +40,8 @@ private:
 };
 
 // Finds the image of a cover address: from the cache, otherwise with one plain GET (no retries)
-// whose body, when the answer is a 2xx, is decoded and stored. Main thread only.
+// whose body, when the answer is a 2xx, is decoded and stored; a picture the application wrote
+// itself (a custom scene's cover) is read from its folder. Main thread only.
 class CoverImageLoader : public QObject
 {
     Q_OBJECT
@@ -62,7 +63,13 @@ public:
 
     ImageCache &cache() const { return m_cache; }
 
+    // The folder of the pictures the application writes: its files are read through their
+    // file: addresses. Any other file: address goes to the client (which refuses it outside
+    // its own local folder). None by default.
+    void setPictureFolder(const QString &folder);
+
 private:
     ImageCache &m_cache;
     HTTPClient m_http;
+    QString m_pictureFolder; // empty when there is none
 };

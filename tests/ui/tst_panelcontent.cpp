@@ -1,7 +1,9 @@
 // The tray panel and the mixer controls: their wording, the slider's input, where popovers go,
 // and the panel as a keyboard and assistive-technology user reaches it.
+#include "core/AppError.h"
 #include "core/Translations.h"
 #include "support/AppFixture.h"
+#include "support/AudioFiles.h"
 #include "support/QuickItems.h"
 #include "support/TestCatalogue.h"
 #include "support/TestSupport.h"
@@ -309,6 +311,56 @@ private Q_SLOTS:
         QTRY_COMPARE(timer->watchers(), 0);
         QCOMPARE(focus->watchers(), 0);
         QCOMPARE(timer->remainingText(), "15 min");
+    }
+
+    // A custom scene is shown as what its file says: the panel and the launcher show it while
+    // it plays, with the file's title, artist and cover, and the desktop's widget gets them too;
+    // control characters become spaces. A file without sound is refused when it is added, in
+    // the player's words.
+    void aCustomSceneShowsItsFilesTags()
+    {
+        AppFixture app;
+        app.start();
+        app.startShell();
+        const QString wav = app.dir.filePath("tone.wav");
+        const QString png = app.dir.filePath("cover.png");
+        const QString tagged = app.dir.filePath("harbour.mp3");
+        QVERIFY(AudioFiles::writeWav(wav, AudioFiles::sineLoop(24000, 220, 0.3), 48000));
+        QVERIFY(TestSupport::writeFile(png, TestSupport::solidPng(Qt::darkCyan)));
+        QCOMPARE(TestSupport::run("ffmpeg",
+                                  {"-v", "error", "-i", wav, "-i", png, "-map", "0", "-map", "1",
+                                   "-c:v", "copy", "-disposition:v", "attached_pic", "-metadata",
+                                   "title=Harbour\nLights", "-metadata", "artist=Jane Doe", tagged})
+                     .exitCode,
+                 0);
+        const QString empty = app.dir.filePath("empty.mp3");
+        QVERIFY(TestSupport::writeFile(empty, {}));
+        CustomScenesService &scenes = *app.environment->customScenes();
+        try {
+            scenes.add({}, QUrl::fromLocalFile(empty));
+            QFAIL("an empty file was added");
+        } catch (const AppError &error) {
+            QCOMPARE(error.description(), "This file cannot be played: it is empty");
+        }
+
+        QVERIFY(scenes.play(scenes.add("Late\u2028Train\t", QUrl::fromLocalFile(tagged))));
+        PanelState panel;
+        panel.setServices(app.views);
+        QTRY_COMPARE(panel.title(), "Late Train");
+        QCOMPARE(panel.subtitle(), "Harbour Lights by Jane Doe");
+        SceneEntry *shown = app.views->scenes()->panelScene();
+        QCOMPARE(app.views->scenes()->launcherScene(), shown);
+        const std::optional<QImage> cover =
+            TestSupport::wait(app.views->coverImages()->load(shown->coverUrl())).value.value();
+        QVERIFY(cover);
+        QCOMPARE(cover->pixelColor(0, 0), QColor(Qt::darkCyan));
+
+        const QString player = app.environment->nowPlaying()->busName().section('.', 3, -1);
+        QTRY_COMPARE(
+            TestSupport::run("playerctl", {"-p", player, "metadata", "--format",
+                                           "{{title}}|{{artist}}|{{album}}|{{mpris:artUrl}}"})
+                .out.trimmed(),
+            "Harbour Lights|Jane Doe|Late Train|" + shown->coverUrl().toString());
     }
 };
 

@@ -3,6 +3,7 @@
 #include "core/BuildInfo.h"
 #include "storage/CacheEntry.h"
 #include "support/AppFixture.h"
+#include "support/AudioFiles.h"
 #include "support/QuickItems.h"
 #include "support/TestCatalogue.h"
 #include "support/TestHttpServer.h"
@@ -294,7 +295,10 @@ private Q_SLOTS:
         QCOMPARE(finished.first().first().toString(), QString());
 
         std::optional<QUrl> answer;
-        scenes.setFilePicker([&answer]() -> QCoro::Task<std::optional<QUrl>> { co_return answer; });
+        // A copy: a co_return of the variable itself moves it away.
+        scenes.setFilePicker([&answer]() -> QCoro::Task<std::optional<QUrl>> {
+            co_return std::optional<QUrl>(answer);
+        });
         SettingsView view;
         view.setServices(app.views);
         view.toggleAddRow();
@@ -308,11 +312,18 @@ private Q_SLOTS:
         const QString file = app.dir.filePath("train.ogg");
         QVERIFY(TestSupport::writeFile(file, "x"));
         answer = QUrl::fromLocalFile(file);
+        view.pickFile(); // no sound in it: refused, saying why
+        QTRY_VERIFY(!view.picking());
+        QVERIFY(view.addRowShown());
+        QCOMPARE(scenes.addRefusal(),
+                 "This file cannot be played: it is not a sound file, or it is damaged");
+        QVERIFY(AudioFiles::writeWav(file, AudioFiles::sineLoop(4800, 10, 0.3), 48000));
         view.pickFile();
         QTRY_VERIFY(!view.picking());
         QVERIFY(!view.addRowShown());
         QCOMPARE(view.newName(), QString());
         QCOMPARE(scenes.scenes().first().name, "Late Train");
+        QCOMPARE(scenes.addRefusal(), QString());
 
         const QString id = scenes.scenes().first().id;
         QVERIFY(QFile::remove(file));

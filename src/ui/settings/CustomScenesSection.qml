@@ -54,6 +54,20 @@ HFSettingsSection {
         }
     }
 
+    Text {
+        // Why the file picked last was refused.
+        x: 14
+        width: scenesSection.width - 28
+        visible: scenesSection.view.addRowShown && text.length > 0
+        bottomPadding: 10
+        text: scenesSection.services.customScenes.addRefusal
+        wrapMode: Text.WordWrap
+        font.pixelSize: 11
+        color: Theme.palette.warning
+        Accessible.role: Accessible.StaticText
+        Accessible.name: text
+    }
+
     CustomSceneList {
         width: scenesSection.width
         services: scenesSection.services

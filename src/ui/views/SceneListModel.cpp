@@ -1,6 +1,7 @@
 #include "ui/views/SceneListModel.h"
 
 #include "catalogue/LibraryService.h"
+#include "custom_scenes/CustomScenesService.h"
 #include "playback/PlayerService.h"
 #include "visuals/HexColor.h"
 
@@ -21,13 +22,51 @@ QString SceneEntry::sceneArt() const
     return m_playlist.sceneArt ? SceneArt::rawValue(*m_playlist.sceneArt) : QString();
 }
 
-SceneListModel::SceneListModel(LibraryService &library, PlayerService &player, QObject *parent)
-    : QAbstractListModel(parent), m_library(library), m_player(player)
+SceneListModel::SceneListModel(LibraryService &library, PlayerService &player,
+                               CustomScenesService *customScenes, QObject *parent)
+    : QAbstractListModel(parent), m_library(library), m_player(player), m_customScenes(customScenes)
 {
     connect(&m_library, &LibraryService::manifestChanged, this, &SceneListModel::rebuild);
-    connect(&m_player, &PlayerService::nowPlayingPlaylistIdChanged, this,
-            &SceneListModel::updateDisplayed);
+    // Queued: the player names a custom scene before it holds the scene's file.
+    for (const auto signal :
+         {&PlayerService::nowPlayingPlaylistIdChanged, &PlayerService::customScenePlayingChanged,
+          &PlayerService::hasLoadedItemChanged})
+        connect(&m_player, signal, this, &SceneListModel::updateDisplayed, Qt::QueuedConnection);
+    if (customScenes)
+        connect(customScenes, &CustomScenesService::scenesChanged, this,
+                &SceneListModel::updateDisplayed);
     rebuild();
+}
+
+QString SceneListModel::customDescription(const QString &name, const QString &title,
+                                          const QString &artist)
+{
+    if (title == name)
+        return artist;
+    return artist.isEmpty() ? title
+                            : tr("%1 by %2", "a custom scene's file: its title, then its artist")
+                                  .arg(title, artist);
+}
+
+SceneEntry *SceneListModel::customEntry()
+{
+    if (!m_customScenes || m_player.customFile().isEmpty())
+        return nullptr;
+    const auto shown = m_customScenes->shown(m_player.nowPlayingPlaylistId());
+    if (!shown)
+        return nullptr;
+    Playlist scene;
+    scene.id = m_player.nowPlayingPlaylistId();
+    scene.name = shown->name;
+    scene.description = customDescription(shown->name, shown->title, shown->artist);
+    if (!shown->cover.isEmpty())
+        scene.coverUrl = shown->cover;
+    if (m_custom && m_custom->playlist() == scene)
+        return m_custom;
+    if (m_custom)
+        m_custom->deleteLater();
+    m_custom = new SceneEntry(std::move(scene), this);
+    return m_custom;
 }
 
 int SceneListModel::rowCount(const QModelIndex &parent) const
@@ -100,8 +139,9 @@ void SceneListModel::updateDisplayed()
     const auto pick = [this](std::optional<qsizetype> index) {
         return index ? m_entries.at(*index) : nullptr;
     };
-    SceneEntry *panel = pick(DisplayedScene::forPanel(scenes, playing));
-    SceneEntry *launcher = pick(DisplayedScene::forLauncher(scenes, playing));
+    SceneEntry *custom = customEntry();
+    SceneEntry *panel = custom ? custom : pick(DisplayedScene::forPanel(scenes, playing));
+    SceneEntry *launcher = custom ? custom : pick(DisplayedScene::forLauncher(scenes, playing));
     if (panel != m_panelScene) {
         m_panelScene = panel;
         Q_EMIT panelSceneChanged();

@@ -12,11 +12,12 @@
 #include <QtQml/qqmlregistration.h>
 #include <optional>
 
+class CustomScenesService;
 class LibraryService;
 class PlayerService;
 
-// One catalogue scene as the views see it. Replaced, never changed: a new catalogue makes new
-// entries.
+// One scene as the views see it: a catalogue scene, or the custom scene being played. Replaced,
+// never changed: a new catalogue makes new entries.
 class SceneEntry : public QObject
 {
     Q_OBJECT
@@ -58,7 +59,10 @@ private:
 };
 
 // The catalogue's scenes in catalogue order, for every list and grid of scenes; empty without
-// a catalogue and reset whenever the catalogue changes. Also the scene each window displays.
+// a catalogue and reset whenever the catalogue changes. Also the scene each window displays:
+// while a custom scene's file plays, that scene in both windows (an entry of its own, in no
+// list), its file's title and artist as its description and its embedded cover as its cover;
+// otherwise the catalogue scene DisplayedScene picks.
 class SceneListModel : public QAbstractListModel
 {
     Q_OBJECT
@@ -71,7 +75,13 @@ class SceneListModel : public QAbstractListModel
 public:
     enum Role { SceneRole = Qt::UserRole + 1, IdRole, NameRole };
 
-    SceneListModel(LibraryService &library, PlayerService &player, QObject *parent = nullptr);
+    SceneListModel(LibraryService &library, PlayerService &player,
+                   CustomScenesService *customScenes = nullptr, QObject *parent = nullptr);
+
+    // The line under a custom scene's name: its file's title and artist, less what the name
+    // already says.
+    static QString customDescription(const QString &name, const QString &title,
+                                     const QString &artist);
 
     int rowCount(const QModelIndex &parent = {}) const override;
     QVariant data(const QModelIndex &index, int role) const override;
@@ -92,10 +102,14 @@ Q_SIGNALS:
 private:
     void rebuild();
     void updateDisplayed();
+    // The custom scene the player plays, as an entry; null for none.
+    SceneEntry *customEntry();
 
     LibraryService &m_library;
     PlayerService &m_player;
+    QPointer<CustomScenesService> m_customScenes;
     QList<SceneEntry *> m_entries;
+    QPointer<SceneEntry> m_custom;
     QPointer<SceneEntry> m_panelScene;
     QPointer<SceneEntry> m_launcherScene;
 };
