@@ -1115,7 +1115,7 @@
 <context>
     <name>PlayerService</name>
     <message>
-        <location filename="../src/playback/PlayerService.cpp" line="+492"/>
+        <location filename="../src/playback/PlayerService.cpp" line="+575"/>
         <source>Not enough disk space to download this track</source>
         <translation>No hay espacio suficiente en el disco para descargar esta pista</translation>
     </message>
@@ -1131,7 +1131,6 @@
     </message>
     <message>
         <location filename="../src/custom_scenes/SoundProbe.cpp" line="+7"/>
-        <location filename="../src/playback/PlayerService.cpp" line="+38"/>
         <source>This file cannot be played: %1</source>
         <translation>No se puede reproducir este archivo: %1</translation>
     </message>

@@ -3,6 +3,7 @@
 #include "catalogue/LibraryService.h"
 #include "core/AppError.h"
 #include "core/SettingsStore.h"
+#include "custom_scenes/SoundProbe.h"
 #include "storage/CacheService.h"
 #include "storage/DownloadService.h"
 
@@ -628,7 +629,7 @@ void PlayerService::onEngineFailed(AudioEngine::ItemId item, const QString &desc
 {
     if (item == AudioEngine::noItem || item != m_engine->currentItem())
         return;
-    setLastError(tr("This file cannot be played: %1").arg(description));
+    setLastError(SoundText::unplayable(description));
     if (m_awaitingFile) {
         // What sounded before the start on its way broke; that start still stands.
         clearItem();
