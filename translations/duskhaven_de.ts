@@ -1310,7 +1310,8 @@
         <translation>Vorschau</translation>
     </message>
     <message>
-        <location line="+128"/>
+        <location line="+133"/>
+        <location line="+3"/>
         <source>%1 of %2</source>
         <translation>%1 von %2</translation>
     </message>
@@ -1320,12 +1321,17 @@
         <translation>Diese Szene konnte nicht offline gespeichert werden: %1</translation>
     </message>
     <message>
-        <location line="+5"/>
+        <location line="+7"/>
+        <source>Updating (%1 of %2)</source>
+        <translation>Wird aktualisiert (%1 von %2)</translation>
+    </message>
+    <message>
+        <location line="+1"/>
         <source>Unpin from offline</source>
         <translation>Nicht mehr offline speichern</translation>
     </message>
     <message>
-        <location line="+0"/>
+        <location line="+1"/>
         <source>Pin for offline</source>
         <translation>Offline speichern</translation>
     </message>

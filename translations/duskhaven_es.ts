@@ -1310,7 +1310,8 @@
         <translation>Vista previa</translation>
     </message>
     <message>
-        <location line="+128"/>
+        <location line="+133"/>
+        <location line="+3"/>
         <source>%1 of %2</source>
         <translation>%1 de %2</translation>
     </message>
@@ -1320,12 +1321,17 @@
         <translation>No se pudo guardar esta escena sin conexión: %1</translation>
     </message>
     <message>
-        <location line="+5"/>
+        <location line="+7"/>
+        <source>Updating (%1 of %2)</source>
+        <translation>Actualizando (%1 de %2)</translation>
+    </message>
+    <message>
+        <location line="+1"/>
         <source>Unpin from offline</source>
         <translation>Dejar de guardar sin conexión</translation>
     </message>
     <message>
-        <location line="+0"/>
+        <location line="+1"/>
         <source>Pin for offline</source>
         <translation>Guardar sin conexión</translation>
     </message>

@@ -40,6 +40,12 @@ bool isFile(const QString &path)
     return info.exists() && !info.isDir();
 }
 
+// The track's file is in the pinned folder (an id that cannot be a file name never is).
+bool isPresent(const QString &folder, const Track &track)
+{
+    return SafeFileName::isSafe(track.id) && isFile(SafeFileName::pathIn(folder, track.id, mp3));
+}
+
 QSet<QString> trackIds(const Manifest &manifest, const QString &playlistId)
 {
     QSet<QString> ids;
@@ -55,7 +61,11 @@ PinService::PinService(LibraryService &library, HTTPClient http, FileLocations l
       m_locations(std::move(locations)), m_settings(settings),
       m_pinned(IdSetSetting::read(settings, SettingsKey::pinnedPlaylistIds)),
       m_turns(std::make_shared<Turns>())
-{}
+{
+    // Runs on a later turn of the event loop, never inside the library's own update.
+    connect(&m_library, &LibraryService::manifestChanged, this, &PinService::catalogueChanged,
+            Qt::QueuedConnection);
+}
 
 PinService::~PinService()
 {
@@ -109,6 +119,7 @@ QCoro::Task<> PinService::pin(QString playlistId)
     finishTurn(ticket);
     if (failure)
         throw *failure;
+    removeUnneeded();
 }
 
 QCoro::Task<> PinService::runPin(QString playlistId, quint64 ticket)
@@ -118,37 +129,45 @@ QCoro::Task<> PinService::runPin(QString playlistId, quint64 ticket)
     const std::optional<Manifest> &manifest = m_library.manifest();
     if (!manifest)
         co_return;
-    const QList<Track> tracks = manifest->tracksForPlaylist(playlistId);
+    QList<Track> tracks = manifest->tracksForPlaylist(playlistId);
     if (tracks.isEmpty())
         co_return;
-    // Every id is checked before the first byte is written: such a scene is refused whole.
-    for (const Track &track : tracks)
-        SafeFileName::require(track.id);
     const QString folder = m_locations.pinnedDir();
-    if (!QDir().mkpath(folder))
-        throw AppError::folderNotCreated(folder);
-
-    const int total = int(tracks.size());
-    int done = 0;
-    setProgress(playlistId, done, total);
     QPointer<PinService> self(this);
-    for (const Track &track : tracks) {
-        const QString path = SafeFileName::pathIn(folder, track.id, mp3);
-        if (!isFile(path)) {
-            // Streamed to disk: a track may be far larger than memory should hold.
-            const int status = co_await m_http.download(track.url, path, m_cancel);
-            // Unpinned meanwhile: its files are meant to be gone, so this one goes too (unless
-            // another pinned scene relies on it).
-            if (!self)
-                throw AppError::cancelled();
-            if (isAbandoned(ticket)) {
-                removeFilesOnlyNeededBy(playlistId);
-                throw AppError::cancelled();
+    while (!tracks.isEmpty()) {
+        // Every id is checked before the first byte is written: such a scene is refused whole.
+        for (const Track &track : tracks)
+            SafeFileName::require(track.id);
+        if (!QDir().mkpath(folder))
+            throw AppError::folderNotCreated(folder);
+
+        const int total = int(tracks.size());
+        int done = 0;
+        setProgress(playlistId, done, total);
+        for (const Track &track : tracks) {
+            const QString path = SafeFileName::pathIn(folder, track.id, mp3);
+            if (!isFile(path)) {
+                // Streamed to disk: a track may be far larger than memory should hold.
+                const int status = co_await m_http.download(track.url, path, m_cancel);
+                // Unpinned meanwhile: its files are meant to be gone, so this one goes too
+                // (unless another pinned scene relies on it).
+                if (!self)
+                    throw AppError::cancelled();
+                if (isAbandoned(ticket)) {
+                    removeFilesOnlyNeededBy(playlistId);
+                    throw AppError::cancelled();
+                }
+                if (status != 200)
+                    throw AppError::badServerResponse(status);
+                updatePresence();
             }
-            if (status != 200)
-                throw AppError::badServerResponse(status);
+            setProgress(playlistId, ++done, total);
         }
-        setProgress(playlistId, ++done, total);
+        // A catalogue published during the downloads may list other tracks for the scene.
+        tracks = m_library.manifest()->tracksForPlaylist(playlistId);
+        if (std::all_of(tracks.cbegin(), tracks.cend(),
+                        [&folder](const Track &track) { return isPresent(folder, track); }))
+            tracks.clear();
     }
 
     QSet<QString> pinned = m_pinned;
@@ -173,42 +192,121 @@ void PinService::unpin(const QString &playlistId)
     QSet<QString> pinned = m_pinned;
     pinned.remove(playlistId);
     setPinned(pinned);
+    // It may have been the one scene still waiting for tracks.
+    removeUnneeded();
+}
+
+QSet<QString> PinService::neededTrackIds(const Manifest &manifest, const QString &except) const
+{
+    QSet<QString> needed;
+    for (const QString &playlistId : pinnedPlaylistIdList() + pendingPlaylistIds()) {
+        if (playlistId != except)
+            needed.unite(trackIds(manifest, playlistId));
+    }
+    return needed;
+}
+
+bool PinService::mayRemoveFiles()
+{
+    updatePresence();
+    return m_library.manifest() && m_updating.isEmpty();
 }
 
 void PinService::removeFilesOnlyNeededBy(const QString &playlistId)
 {
-    if (const std::optional<Manifest> &manifest = m_library.manifest()) {
-        // Files another pinned scene, or a pin still to finish, relies on stay.
-        QSet<QString> stillNeeded;
-        for (const QString &other : m_pinned) {
-            if (other != playlistId)
-                stillNeeded.unite(trackIds(*manifest, other));
-        }
-        for (const QString &other : pendingPlaylistIds()) {
-            if (other != playlistId)
-                stillNeeded.unite(trackIds(*manifest, other));
-        }
-        for (const QString &id : trackIds(*manifest, playlistId)) {
-            if (!stillNeeded.contains(id) && SafeFileName::isSafe(id))
-                QFile::remove(SafeFileName::pathIn(m_locations.pinnedDir(), id, mp3));
-        }
+    if (!mayRemoveFiles())
+        return;
+    const Manifest &manifest = *m_library.manifest();
+    const QSet<QString> stillNeeded = neededTrackIds(manifest, playlistId);
+    for (const QString &id : trackIds(manifest, playlistId)) {
+        if (!stillNeeded.contains(id) && SafeFileName::isSafe(id))
+            QFile::remove(SafeFileName::pathIn(m_locations.pinnedDir(), id, mp3));
     }
+}
+
+void PinService::removeUnneeded()
+{
+    const std::optional<Manifest> &manifest = m_library.manifest();
+    if (!manifest)
+        return;
+    QSet<QString> held;
+    for (const QString &playlistId : std::as_const(m_pinned))
+        held.unite(trackIds(*manifest, playlistId));
+    // The starter lists none of a downloaded catalogue's scenes, so it cannot tell what they
+    // need.
+    if (m_library.showsStarter() || !mayRemoveFiles()) {
+        m_held.unite(held);
+        return;
+    }
+    // Besides the start, only what pinned scenes held goes: what a failed pin fetched stays
+    // for its next try.
+    const QSet<QString> needed = neededTrackIds(*manifest, QString());
+    QDir folder(m_locations.pinnedDir());
+    for (const QString &name : folder.entryList(QDir::Files | QDir::Hidden)) {
+        if (name.endsWith(FileWriter::partialSuffix))
+            continue;
+        const QString id = name.endsWith(mp3) ? name.chopped(mp3.size()) : QString();
+        if (!needed.contains(id) && (m_sweepOwed || m_held.contains(id)))
+            folder.remove(name);
+    }
+    m_sweepOwed = false;
+    m_held = held;
 }
 
 void PinService::sweep()
 {
-    const std::optional<Manifest> &manifest = m_library.manifest();
-    if (!manifest) {
-        FileWriter::sweep(m_locations.pinnedDir());
+    FileWriter::sweep(m_locations.pinnedDir());
+    m_sweepOwed = true;
+    removeUnneeded();
+}
+
+void PinService::catalogueChanged()
+{
+    updatePresence();
+    const QStringList pending = pendingPlaylistIds();
+    for (const QString &playlistId : updatingPlaylistIds()) {
+        // A pin of the scene still to finish fetches what the new catalogue lists.
+        if (!pending.contains(playlistId))
+            updateQuietly(playlistId);
+    }
+    removeUnneeded();
+}
+
+QCoro::Task<> PinService::updateQuietly(QString playlistId)
+{
+    try {
+        co_await pin(playlistId);
+    } catch (const AppError &) {
+        // Kept as it was; the next catalogue change or start tries again.
+    }
+}
+
+std::optional<PinService::Presence> PinService::updating(const QString &playlistId) const
+{
+    const auto found = m_updating.constFind(playlistId);
+    return found == m_updating.cend() ? std::nullopt : std::optional(*found);
+}
+
+void PinService::updatePresence()
+{
+    QMap<QString, Presence> updating;
+    if (const std::optional<Manifest> &manifest = m_library.manifest()) {
+        const QString folder = m_locations.pinnedDir();
+        for (const QString &playlistId : std::as_const(m_pinned)) {
+            Presence presence;
+            for (const Track &track : manifest->tracksForPlaylist(playlistId)) {
+                ++presence.total;
+                if (isPresent(folder, track))
+                    ++presence.present;
+            }
+            if (presence.present < presence.total)
+                updating.insert(playlistId, presence);
+        }
+    }
+    if (updating == m_updating)
         return;
-    }
-    QSet<QString> known;
-    for (const QString &playlistId : std::as_const(m_pinned)) {
-        for (const QString &id : trackIds(*manifest, playlistId))
-            known.insert(id + mp3);
-    }
-    FileWriter::sweep(m_locations.pinnedDir(),
-                      [&known](const QString &name) { return known.contains(name); });
+    m_updating = updating;
+    Q_EMIT updatingChanged();
 }
 
 void PinService::togglePin(const QString &playlistId)
@@ -249,6 +347,7 @@ void PinService::setPinned(const QSet<QString> &ids)
     if (ids == m_pinned)
         return;
     m_pinned = ids;
+    updatePresence();
     Q_EMIT pinnedPlaylistIdsChanged();
 }
 

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "catalogue/HTTPClient.h"
 #include "core/Cancellation.h"
 #include "core/FileLocations.h"
-#include "catalogue/HTTPClient.h"
 
 #include <QCoroTask>
 #include <QMap>
@@ -10,8 +10,10 @@
 #include <QSet>
 #include <QStringList>
 #include <memory>
+#include <optional>
 
 class LibraryService;
+struct Manifest;
 class SettingsStore;
 
 namespace PinDetail {
@@ -25,6 +27,18 @@ class Turns;
 //
 // Pins run one at a time, in the order asked; a later pin waits its turn. The pin under way is
 // published (scene, tracks done, tracks in the scene) for the scene drawer.
+//
+// A pinned scene outlives a change of the catalogue: when the catalogue in use is replaced (or
+// loaded at start), the tracks its pinned scenes now list but the pinned folder lacks are
+// fetched quietly, one at a time, behind any other pin; a failure (offline, say) keeps
+// everything and is tried again at the next change or start. Until then the scene is
+// "updating": published with how many of its tracks are there.
+//
+// A pinned file is removed only when both hold: no pinned scene (nor a pin under way) of the
+// catalogue in use lists its track, and every track of every pinned scene is in the pinned
+// folder. So the old tracks of a changed scene stay until its new ones have all arrived, and
+// offline a pinned scene always has something to play. While the starter catalogue installed
+// with the app is in use, only an unpin removes files.
 class PinService : public QObject
 {
     Q_OBJECT
@@ -41,6 +55,8 @@ class PinService : public QObject
     // is pinned again or another view pin starts.
     Q_PROPERTY(QString failedPlaylistId READ failedPlaylistId NOTIFY failureChanged)
     Q_PROPERTY(QString failure READ failure NOTIFY failureChanged)
+    // Pinned scenes some of whose tracks are not on disk yet, sorted.
+    Q_PROPERTY(QStringList updatingPlaylistIds READ updatingPlaylistIds NOTIFY updatingChanged)
 
 public:
     // Loads the pinned set from the settings; touches neither the disk nor the network.
@@ -62,6 +78,16 @@ public:
     int pinTracksTotal() const { return m_total; }
     QStringList pendingPlaylistIds() const;
 
+    struct Presence
+    {
+        int present = 0; // tracks of the scene in the pinned folder
+        int total = 0;   // tracks of the scene in the catalogue
+        bool operator==(const Presence &) const = default;
+    };
+    // For a pinned scene whose tracks are not all on disk; none for a whole or unpinned one.
+    std::optional<Presence> updating(const QString &playlistId) const;
+    QStringList updatingPlaylistIds() const { return m_updating.keys(); }
+
     // Downloads every track of the scene still missing from the pinned folder, one at a time,
     // then marks the scene pinned. Nothing happens without a catalogue or for a scene with no
     // tracks. Throws AppError: File when a track id cannot be a file name (before anything is
@@ -72,7 +98,8 @@ public:
     QCoro::Task<> pin(QString playlistId);
 
     // Deletes the scene's pinned files, except those another pinned scene (or a pin under
-    // way) still needs, and unmarks it. A pin of the scene under way or waiting stops without
+    // way) still needs, and unmarks it; while a pinned scene waits for tracks, the files stay
+    // until it is whole. A pin of the scene under way or waiting stops without
     // marking it. Without a catalogue only the mark goes.
     Q_INVOKABLE void unpin(const QString &playlistId);
     QString failedPlaylistId() const { return m_failedPlaylistId; }
@@ -82,9 +109,9 @@ public:
     // background (a failure leaves it unpinned, with no message).
     Q_INVOKABLE void togglePin(const QString &playlistId);
 
-    // The start-up sweep of the pinned folder: partial files go, and, once a catalogue is
-    // loaded, every file that is not a track of a pinned scene (what a failed or interrupted
-    // pin left).
+    // The start-up sweep of the pinned folder: partial files go, and the files no pinned
+    // scene needs, as far as the rule above allows (what a failed or interrupted pin, or an
+    // older catalogue, left).
     void sweep();
 
 Q_SIGNALS:
@@ -94,11 +121,25 @@ Q_SIGNALS:
     void pinTracksTotalChanged();
     void pendingPlaylistIdsChanged();
     void failureChanged();
+    void updatingChanged();
 
 private:
+    // Follows the catalogue in use: fetches the pinned scenes' missing tracks in the
+    // background.
+    void catalogueChanged();
     QCoro::Task<> runPin(QString playlistId, quint64 ticket);
     QCoro::Task<> pinIgnoringErrors(QString playlistId);
+    QCoro::Task<> updateQuietly(QString playlistId);
+    // Recounts the pinned scenes' tracks on disk.
+    void updatePresence();
+    // Removes the pinned files the rule above lets go; partial files are left to the sweep.
+    // Strays (what a failed pin left) go only with the start's sweep.
+    void removeUnneeded();
     void setFailure(const QString &playlistId, const QString &description);
+    // The track ids the pinned scenes and the pins under way list, but those of `except`.
+    QSet<QString> neededTrackIds(const Manifest &manifest, const QString &except) const;
+    // The rule above: a catalogue in use, and every pinned scene whole.
+    bool mayRemoveFiles();
     // Deletes the scene's pinned files that no other pinned or pending scene needs.
     void removeFilesOnlyNeededBy(const QString &playlistId);
     void setPinned(const QSet<QString> &ids);
@@ -122,5 +163,10 @@ private:
     QMap<quint64, QString> m_pending; // ticket → scene, waiting or under way
     QString m_failedPlaylistId;
     QString m_failure;
-    QSet<quint64> m_abandoned;        // tickets whose scene was unpinned meanwhile
+    QSet<quint64> m_abandoned; // tickets whose scene was unpinned meanwhile
+    QMap<QString, Presence> m_updating;
+    // Track ids the pinned scenes listed since files last went; only those go during a run.
+    QSet<QString> m_held;
+    // The start's sweep could not yet take the files no pinned scene needs.
+    bool m_sweepOwed = false;
 };

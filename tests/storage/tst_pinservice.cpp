@@ -1,5 +1,6 @@
 #include "catalogue/LibraryService.h"
 #include "core/AppError.h"
+#include "storage/CacheService.h"
 #include "storage/PinService.h"
 #include "support/StorageFixture.h"
 #include "support/TestCatalogue.h"
@@ -18,7 +19,7 @@ struct PinRig
     StorageFixture f;
     TestHttpServer server;
     std::shared_ptr<QNetworkAccessManager> network = std::make_shared<QNetworkAccessManager>();
-    LibraryService library{QUrl("http://127.0.0.1:1/"), HTTPClient(network, {0ms}), f.locations};
+    std::unique_ptr<LibraryService> library = makeLibrary();
     std::unique_ptr<PinService> pins;
     QStringList requests; // in the order the server received them
 
@@ -27,17 +28,31 @@ struct PinRig
     {
         if (!scenes.isEmpty()) {
             f.write(f.locations.manifestFile(), catalogueJson(servedCatalogue(server, scenes)));
-            library.loadCachedManifest();
+            library->loadCachedManifest();
         }
         QObject::connect(&server, &TestHttpServer::requestReceived,
                          [this](const QString &path) { requests.append(path); });
         build();
     }
 
+    std::unique_ptr<LibraryService> makeLibrary()
+    {
+        return std::make_unique<LibraryService>(server.url("/manifest.json"),
+                                                HTTPClient(network, {0ms}), f.locations);
+    }
     void build()
     {
-        pins = std::make_unique<PinService>(library, HTTPClient(network, {0ms}), f.locations,
+        pins = std::make_unique<PinService>(*library, HTTPClient(network, {0ms}), f.locations,
                                             *f.settings);
+    }
+    // As at start: the saved catalogue is loaded, then the folders are swept.
+    void restart()
+    {
+        pins.reset();
+        library = makeLibrary();
+        build();
+        library->loadCachedManifest();
+        pins->sweep();
     }
     QStringList files() const { return f.filesIn(f.locations.pinnedDir()); }
     QString stored() const
@@ -54,7 +69,7 @@ private Q_SLOTS:
     void pinFetchesMissingTracksInOrderAndPublishesProgress()
     {
         PinRig rig({{"rain", {"t1", "t2", "t3"}}});
-        QVERIFY(rig.library.hasManifest());
+        QVERIFY(rig.library->hasManifest());
         QVERIFY(rig.f.write(rig.f.pinned("t2"), "audio of t2"));
         QStringList progress;
         connect(rig.pins.get(), &PinService::pinTracksDoneChanged, this, [&] {
@@ -104,7 +119,8 @@ private Q_SLOTS:
         QVERIFY(!rig.pins->isPinned("rain"));
 
         QVERIFY(wait(rig.pins->pin("rain")).value);
-        QVERIFY(rig.f.write(rig.f.pinned("stray"), "x") && rig.f.write(rig.f.pinned("t1") + ".partial", "x"));
+        QVERIFY(rig.f.write(rig.f.pinned("stray"), "x") &&
+                rig.f.write(rig.f.pinned("t1") + ".partial", "x"));
         rig.pins->sweep();
         QCOMPARE(rig.files(), (QStringList{"t1.mp3", "t2.mp3", "t3.mp3"}));
     }
@@ -170,6 +186,38 @@ private Q_SLOTS:
         QVERIFY(wait(std::move(c)).value);
         QCOMPARE(rig.files(), (QStringList{"t3.mp3", "t4.mp3"}));
         QCOMPARE(rig.pins->pinnedPlaylistIdList(), (QStringList{"b", "c"}));
+    }
+
+    // The scene's old tracks stay until its new ones are all there, so it plays offline at
+    // every step, however its fetches fare.
+    void pinnedSceneFollowsCatalogueChanges()
+    {
+        PinRig rig({{"s", {"a", "b"}}});
+        QVERIFY(wait(rig.pins->pin("s")).value);
+        rig.server.serve("/manifest.json", 200,
+                         catalogueJson(servedCatalogue(rig.server, {{"s", {"b", "c"}}})));
+        rig.server.serve("/c.mp3", 404, "");
+        QVERIFY(wait(rig.library->refresh()).value);
+        QTRY_VERIFY(rig.requests.contains("/c.mp3") && rig.pins->pendingPlaylistIds().isEmpty());
+        QCOMPARE(rig.pins->updating("s"), std::optional(PinService::Presence{1, 2}));
+        rig.restart();
+        QCOMPARE(rig.files(), (QStringList{"a.mp3", "b.mp3"}));
+
+        // Fetched at the next start, and during a run at the next change.
+        rig.server.serve("/c.mp3", 200, "audio of c");
+        rig.restart();
+        QTRY_COMPARE(rig.files(), (QStringList{"b.mp3", "c.mp3"}));
+        rig.server.serve("/manifest.json", 200,
+                         catalogueJson(servedCatalogue(rig.server, {{"s", {"c", "d"}}})));
+        QVERIFY(wait(rig.library->refresh()).value);
+        QTRY_COMPARE(rig.files(), (QStringList{"c.mp3", "d.mp3"}));
+        QCOMPARE(rig.pins->updating("s"), std::nullopt);
+
+        rig.server.close();
+        rig.restart();
+        CacheService cache(rig.f.locations, *rig.f.store, *rig.f.settings);
+        for (const QString id : {"c", "d"})
+            QCOMPARE(cache.cachedURL(id), std::optional(QUrl::fromLocalFile(rig.f.pinned(id))));
     }
 };
 

@@ -122,7 +122,7 @@ void SceneDrawerModel::setPins(PinService *pins)
         for (auto signal :
              {&PinService::pinnedPlaylistIdsChanged, &PinService::pinningPlaylistIdChanged,
               &PinService::pinTracksDoneChanged, &PinService::pinTracksTotalChanged,
-              &PinService::failureChanged})
+              &PinService::failureChanged, &PinService::updatingChanged})
             connect(pins, signal, this, &SceneDrawerModel::previewChanged);
     }
     Q_EMIT collaboratorsChanged();
@@ -183,18 +183,26 @@ void SceneDrawerModel::refresh()
     }
 }
 
+std::optional<PinService::Presence> SceneDrawerModel::previewUpdating() const
+{
+    return m_previewed && m_pins ? m_pins->updating(m_previewed->id()) : std::nullopt;
+}
+
 bool SceneDrawerModel::previewPinned() const
 {
-    return m_previewed && m_pins && m_pins->isPinned(m_previewed->id());
+    return m_previewed && m_pins && m_pins->isPinned(m_previewed->id()) && !previewUpdating();
 }
 
 bool SceneDrawerModel::previewPinning() const
 {
-    return m_previewed && m_pins && m_pins->pinningPlaylistId() == m_previewed->id();
+    return m_previewed && m_pins &&
+           (m_pins->pinningPlaylistId() == m_previewed->id() || previewUpdating());
 }
 
 QString SceneDrawerModel::pinProgressText() const
 {
+    if (const auto updating = previewUpdating())
+        return tr("%1 of %2").arg(updating->present).arg(updating->total);
     if (!previewPinning())
         return {};
     return tr("%1 of %2").arg(m_pins->pinTracksDone()).arg(m_pins->pinTracksTotal());
@@ -209,5 +217,9 @@ QString SceneDrawerModel::pinErrorText() const
 
 QString SceneDrawerModel::pinHelpText() const
 {
-    return previewPinned() ? tr("Unpin from offline") : tr("Pin for offline");
+    // Still pinned, so the button unpins it; it says what the scene is waiting for.
+    if (const auto updating = previewUpdating())
+        return tr("Updating (%1 of %2)").arg(updating->present).arg(updating->total);
+    return m_previewed && m_pins && m_pins->isPinned(m_previewed->id()) ? tr("Unpin from offline")
+                                                                        : tr("Pin for offline");
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "storage/PinService.h"
 #include "ui/views/SceneListModel.h"
 
 #include <QAbstractListModel>
@@ -8,7 +9,6 @@
 #include <QStringList>
 #include <QtQml/qqmlregistration.h>
 
-class PinService;
 class PlayerService;
 
 // The rules of the scene drawer, apart from any view: which packs it offers, which scenes
@@ -38,14 +38,16 @@ class SceneDrawerModel : public QAbstractListModel
     Q_PROPERTY(PinService *pins READ pins WRITE setPins NOTIFY collaboratorsChanged)
     Q_PROPERTY(QString previewId READ previewId WRITE setPreviewId NOTIFY previewIdChanged)
     // Empty: all packs.
-    Q_PROPERTY(QString selectedPack READ selectedPack WRITE setSelectedPack NOTIFY
-                   selectedPackChanged)
+    Q_PROPERTY(
+        QString selectedPack READ selectedPack WRITE setSelectedPack NOTIFY selectedPackChanged)
     Q_PROPERTY(QStringList packs READ packs NOTIFY packsChanged)
     // The chips' packs: "" (All) first, then the packs; empty when there are no packs.
     Q_PROPERTY(QStringList chips READ chips NOTIFY packsChanged)
     Q_PROPERTY(SceneEntry *previewedScene READ previewedScene NOTIFY previewChanged)
     // The pin button of the detail card: its symbol, its help text and, while the previewed
-    // scene is being pinned, "3 of 12".
+    // scene is being pinned, "3 of 12". A pinned scene that lacks tracks after a catalogue
+    // change is not shown pinned but as pinning, with its tracks on disk of all, and its help
+    // text says it is updating.
     Q_PROPERTY(bool previewPinned READ previewPinned NOTIFY previewChanged)
     Q_PROPERTY(bool previewPinning READ previewPinning NOTIFY previewChanged)
     Q_PROPERTY(QString pinProgressText READ pinProgressText NOTIFY previewChanged)
@@ -74,7 +76,10 @@ public:
     QString selectedPack() const { return m_selectedPack; }
     void setSelectedPack(const QString &pack);
     QStringList packs() const { return m_packs; }
-    QStringList chips() const { return m_packs.isEmpty() ? m_packs : QStringList{QString()} + m_packs; }
+    QStringList chips() const
+    {
+        return m_packs.isEmpty() ? m_packs : QStringList{QString()} + m_packs;
+    }
     SceneEntry *previewedScene() const { return m_previewed; }
     bool previewPinned() const;
     bool previewPinning() const;
@@ -91,6 +96,7 @@ Q_SIGNALS:
 
 private:
     void refresh();
+    std::optional<PinService::Presence> previewUpdating() const;
     QList<Playlist> catalogue() const;
 
     QPointer<SceneListModel> m_scenes;
