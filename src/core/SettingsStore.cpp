@@ -21,6 +21,15 @@ bool isData(const QJsonValue &value)
     const QJsonObject object = value.toObject();
     return object.size() == 1 && object.value(base64Key).isString();
 }
+
+std::optional<QJsonObject> parseObject(const QByteArray &bytes)
+{
+    QJsonParseError error{};
+    const QJsonDocument document = QJsonDocument::fromJson(bytes, &error);
+    if (error.error != QJsonParseError::NoError || !document.isObject())
+        return std::nullopt;
+    return document.object();
+}
 } // namespace
 
 SettingsStore::SettingsStore(QString filePath, QObject *parent)
@@ -29,7 +38,18 @@ SettingsStore::SettingsStore(QString filePath, QObject *parent)
     m_heldWrite.setSingleShot(true);
     m_heldWrite.setInterval(heldWriteInterval);
     connect(&m_heldWrite, &QTimer::timeout, this, &SettingsStore::writePending);
+    m_editSettled.setSingleShot(true);
+    m_editSettled.setInterval(editSettleInterval);
+    connect(&m_editSettled, &QTimer::timeout, this, [this] {
+        takeEdits();
+        watch();
+    });
+    connect(&m_watcher, &QFileSystemWatcher::directoryChanged, &m_editSettled,
+            qOverload<>(&QTimer::start));
+    connect(&m_watcher, &QFileSystemWatcher::fileChanged, &m_editSettled,
+            qOverload<>(&QTimer::start));
     load();
+    watch();
 }
 
 SettingsStore::~SettingsStore()
@@ -66,6 +86,8 @@ bool SettingsStore::writePending()
     if (!m_pending)
         return true;
     m_pending = false;
+    // A held write comes later than the change it carries; an edit made since is kept too.
+    takeEdits();
     return writeFile();
 }
 
@@ -82,15 +104,71 @@ void SettingsStore::load()
     QFile file(m_filePath);
     if (!file.open(QIODevice::ReadOnly))
         return;
-    QJsonParseError error{};
-    const QJsonDocument document = QJsonDocument::fromJson(file.readAll(), &error);
-    if (error.error != QJsonParseError::NoError || !document.isObject()) {
+    const QByteArray bytes = file.readAll();
+    file.close();
+    const std::optional<QJsonObject> object = parseObject(bytes);
+    if (!object) {
         // The next change would write over it: the user's settings are kept aside first.
-        file.close();
         m_movedAsideFile = FileWriter::moveAside(m_filePath);
         return;
     }
-    m_values = document.object();
+    m_values = m_fileValues = *object;
+    m_fileBytes = bytes;
+}
+
+void SettingsStore::takeEdits()
+{
+    QFile file(m_filePath);
+    if (!file.open(QIODevice::ReadOnly)) {
+        // A file that is gone is no edit: the values in effect stay, and the next write puts
+        // them back.
+        m_fileBytes.clear();
+        m_fileUnreadable = false;
+        return;
+    }
+    const QByteArray bytes = file.readAll();
+    if (bytes == m_fileBytes)
+        return;
+    m_fileBytes = bytes;
+    const std::optional<QJsonObject> edited = parseObject(bytes);
+    m_fileUnreadable = !edited;
+    if (!edited) {
+        // Neither taken nor moved: an editor may be halfway through its save, and moving the
+        // file from under a person still at work on it would be worse than waiting. The
+        // values in effect stay, the person hears of it once for this content, and the file
+        // stays as it is until this store next writes, which keeps it aside first, as one met
+        // at start.
+        Q_EMIT unreadableEdit();
+        return;
+    }
+    QStringList changed;
+    for (const QString &key : m_fileValues.keys() + edited->keys()) {
+        const QJsonValue value = edited->value(key);
+        if (value == m_fileValues.value(key) || value == m_values.value(key))
+            continue;
+        if (value.isUndefined())
+            m_values.remove(key);
+        else
+            m_values.insert(key, value);
+        changed.append(key);
+    }
+    m_fileValues = *edited;
+    for (const QString &key : std::as_const(changed))
+        Q_EMIT valueChanged(key);
+}
+
+void SettingsStore::watch()
+{
+    // Editors and this store replace the file by rename, which ends a watch on the file
+    // itself: the folder's watch sees a rename, the file's a save in place, and the file's
+    // is set again on whatever file now bears the name.
+    const QString folder = QFileInfo(m_filePath).absolutePath();
+    if (!m_watcher.directories().contains(folder) && QFileInfo(folder).isDir())
+        m_watcher.addPath(folder);
+    if (m_watcher.files().contains(m_filePath))
+        m_watcher.removePath(m_filePath);
+    if (QFileInfo::exists(m_filePath))
+        m_watcher.addPath(m_filePath);
 }
 
 std::optional<bool> SettingsStore::boolValue(const QString &key) const
@@ -171,6 +249,7 @@ bool SettingsStore::setData(const QString &key, const QByteArray &value)
 
 bool SettingsStore::remove(const QString &key)
 {
+    takeEdits();
     if (!m_values.contains(key))
         return true;
     m_values.remove(key);
@@ -209,6 +288,8 @@ bool SettingsStore::set(const WholeNumberSetting &setting, qint64 value)
 
 bool SettingsStore::store(const QString &key, const QJsonValue &value)
 {
+    // An edit not yet read is taken first, so that this change, the later one, wins over it.
+    takeEdits();
     if (m_values.contains(key) && m_values.value(key) == value)
         return true;
     m_values.insert(key, value);
@@ -217,15 +298,28 @@ bool SettingsStore::store(const QString &key, const QJsonValue &value)
     return written;
 }
 
-bool SettingsStore::writeFile() const
+bool SettingsStore::writeFile()
 {
     QDir().mkpath(QFileInfo(m_filePath).absolutePath());
+    if (m_fileUnreadable) {
+        // The person's text is never written over; while it cannot be kept aside, nothing is.
+        const QString kept = FileWriter::moveAside(m_filePath);
+        if (kept.isEmpty())
+            return false;
+        m_movedAsideFile = kept;
+        m_fileUnreadable = false;
+        m_fileBytes.clear();
+    }
+    const QByteArray bytes = QJsonDocument(m_values).toJson(QJsonDocument::Indented);
     try {
-        FileWriter::writeWhole(m_filePath, QJsonDocument(m_values).toJson(QJsonDocument::Indented));
-        return true;
+        FileWriter::writeWhole(m_filePath, bytes);
     } catch (const AppError &) {
         return false;
     }
+    m_fileBytes = bytes;
+    m_fileValues = m_values;
+    watch();
+    return true;
 }
 
 namespace IdSetSetting {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QFileSystemWatcher>
 #include <QJsonObject>
 #include <QJsonValue>
 #include <QObject>
@@ -88,6 +89,11 @@ inline constexpr WholeNumberSetting longBreakMinutes{SettingsKey::longBreakMinut
 // A file that is not a JSON object reads as empty (every key at its default); it is moved
 // aside at once (movedAsideFile()), so the next write never destroys what the user had.
 //
+// The file is followed while the app runs: a key a person changes there takes effect and
+// notifies as a change made here does, and a write takes in what the file holds now before
+// it replaces it, so an edit of another key is never lost. Where the file and this run both
+// changed a key, the later change wins.
+//
 // Readers can tell an absent key (contains() is false) from a value of the wrong type
 // (contains() is true, the typed getter gives none). Byte strings are stored as
 // {"base64": "…"}.
@@ -103,7 +109,8 @@ public:
     static QString defaultFilePath();
 
     const QString &filePath() const { return m_filePath; }
-    // Where an unreadable settings file met at start was kept; empty when there was none.
+    // Where an unreadable settings file was last kept (met at start, or an unreadable edit
+    // about to be written over); empty when there was none.
     const QString &movedAsideFile() const { return m_movedAsideFile; }
 
     bool contains(const QString &key) const { return m_values.contains(key); }
@@ -143,6 +150,9 @@ public:
     // written at most once per heldWriteInterval, and at once on the last release. Holds
     // nest. A write still pending when the store goes (at quit) is made then.
     static constexpr std::chrono::milliseconds heldWriteInterval{250};
+    // An editor saves in several steps (write, rename, change of mode); the file is read once
+    // they have stopped for this long.
+    static constexpr std::chrono::milliseconds editSettleInterval{200};
     void holdWrites();
     void releaseWrites();
 
@@ -163,18 +173,31 @@ public:
 
 Q_SIGNALS:
     void valueChanged(const QString &key);
+    // The file, changed from outside while the app runs, is not a JSON object. Once for each
+    // such content; the values in effect stay.
+    void unreadableEdit();
 
 private:
     bool store(const QString &key, const QJsonValue &value);
     // Writes the file now, or once the held interval ends; false when a write failed.
     bool commit();
     bool writePending();
-    bool writeFile() const;
+    bool writeFile();
     void load();
+    // Takes every key the file changed since this store last read or wrote it.
+    void takeEdits();
+    void watch();
 
     QString m_filePath;
     QString m_movedAsideFile;
     QJsonObject m_values;
+    // The file as this store last read or wrote it; the bytes tell its own writes and
+    // unchanged saves from edits, the object which keys an edit changed.
+    QByteArray m_fileBytes;
+    QJsonObject m_fileValues;
+    bool m_fileUnreadable = false;
+    QFileSystemWatcher m_watcher;
+    QTimer m_editSettled;
     int m_holds = 0;
     bool m_pending = false;
     QTimer m_heldWrite;

@@ -1,3 +1,4 @@
+#include "core/FileWriter.h"
 #include "core/SettingsStore.h"
 #include "support/TestSupport.h"
 
@@ -103,6 +104,54 @@ private Q_SLOTS:
         QCOMPARE(spy.at(3).at(0).toString(), SettingsKey::reduceMotion);
         QVERIFY(!fileObject().contains(SettingsKey::reduceMotion));
         QTRY_COMPARE(followed, 2);
+    }
+
+    // Edits of the file while the app runs, replaced by rename as editors do, or saved in place.
+    void editsOfTheFileAreFollowedAndKept_data()
+    {
+        QTest::addColumn<bool>("inPlace");
+        QTest::newRow("renamed") << false;
+        QTest::newRow("in place") << true;
+    }
+
+    void editsOfTheFileAreFollowedAndKept()
+    {
+        QFETCH(bool, inPlace);
+        const auto edit = [&](const QByteArray &bytes) {
+            inPlace ? void(writeFile(path(), bytes)) : FileWriter::writeWhole(path(), bytes);
+        };
+        writeFile(path(), "{}");
+        int volumeHeard = 0, motionHeard = 0;
+        QObject follower; // takes the calls still queued when the case ends along with it
+        SettingsStore settings(path());
+        QSignalSpy unreadable(&settings, &SettingsStore::unreadableEdit);
+        settings.follow(SettingsKey::volume, &follower, [&] { ++volumeHeard; });
+        settings.follow(SettingsKey::reduceMotion, &follower, [&] { ++motionHeard; });
+        edit(R"({"volume": 0.3})");
+        QTRY_COMPARE(volumeHeard, 1);
+        // A change from the window before the next edit was read keeps that edit too.
+        edit(R"({"volume": 0.4})");
+        QVERIFY(settings.setBool(SettingsKey::reduceMotion, true));
+        QCOMPARE(fileObject(), (QJsonObject{{"volume", 0.4}, {"reduceMotion", true}}));
+        // A broken save changes nothing until the next write keeps it aside.
+        edit(R"({"volume": )");
+        QTRY_COMPARE(unreadable.count(), 1);
+        QVERIFY(settings.setInteger(SettingsKey::focusMinutes, 30));
+        QCOMPARE(TestSupport::readFile(settings.movedAsideFile()), R"({"volume": )");
+        QCOMPARE(fileObject().value("volume").toDouble(), 0.4);
+        // Read after all of the above: nothing was heard twice, the store's own writes not at
+        // all, nor a key the edit left as it was.
+        edit(R"({"volume": 0.5, "reduceMotion": true})");
+        QTRY_COMPARE(volumeHeard, 3);
+        QCOMPARE(motionHeard, 1);
+        QCOMPARE(unreadable.count(), 1);
+        QVERIFY(!settings.contains(SettingsKey::focusMinutes));
+        // An edit while a slider holds the writes keeps both.
+        settings.holdWrites();
+        QVERIFY(settings.setDouble(SettingsKey::volume, 0.6));
+        edit(R"({"volume": 0.5, "reduceMotion": false})");
+        settings.releaseWrites();
+        QCOMPARE(fileObject(), (QJsonObject{{"volume", 0.6}, {"reduceMotion", false}}));
     }
 
     // A held store (a slider being dragged) notifies every change at once but writes the file
