@@ -84,6 +84,11 @@
         <source>Dusk Haven could not read its settings, so they are back to their defaults. The damaged file is kept as %1.</source>
         <translation>Dusk Haven konnte seine Einstellungen nicht lesen, daher sind sie auf die Standardwerte zurückgesetzt. Die beschädigte Datei ist als %1 aufbewahrt.</translation>
     </message>
+    <message>
+        <location line="+46"/>
+        <source>The settings file %1 was changed and cannot be read, so the settings stay as they were. When a setting is next changed here, the edited file is kept beside it.</source>
+        <translation>Die Einstellungsdatei %1 wurde geändert und kann nicht gelesen werden, daher bleiben die Einstellungen, wie sie waren. Wird hier das nächste Mal eine Einstellung geändert, bleibt die bearbeitete Datei daneben aufbewahrt.</translation>
+    </message>
 </context>
 <context>
     <name>AppError</name>

@@ -84,6 +84,11 @@
         <source>Dusk Haven could not read its settings, so they are back to their defaults. The damaged file is kept as %1.</source>
         <translation>Dusk Haven no pudo leer su configuración, así que ha vuelto a los valores predeterminados. El archivo dañado se conserva como %1.</translation>
     </message>
+    <message>
+        <location line="+46"/>
+        <source>The settings file %1 was changed and cannot be read, so the settings stay as they were. When a setting is next changed here, the edited file is kept beside it.</source>
+        <translation>El archivo de configuración %1 se ha modificado y no se puede leer, así que la configuración sigue como estaba. La próxima vez que se cambie un ajuste aquí, el archivo editado se guarda a su lado.</translation>
+    </message>
 </context>
 <context>
     <name>AppError</name>

@@ -108,6 +108,15 @@ AppEnvironment::AppEnvironment(RecordStore &store, SettingsStore &settings, Opti
     m_http.setLocalFolder(m_starterFolder);
     connect(m_startupNotice.get(), &StartupNotice::textChanged, this,
             &AppEnvironment::startupNoticeChanged);
+    connect(&m_settings, &SettingsStore::unreadableEdit, m_startupNotice.get(),
+            [notice = m_startupNotice.get(), path = m_settings.filePath()] {
+                notice->show(QCoreApplication::translate(
+                                 "AppEnvironment",
+                                 "The settings file %1 was changed and cannot be read, so the "
+                                 "settings stay as they were. When a setting is next changed "
+                                 "here, the edited file is kept beside it.")
+                                 .arg(path));
+            });
     // Each service reports its own file failures later; a missing folder is not fatal here.
     try {
         m_locations.ensureDirectories();

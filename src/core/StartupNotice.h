@@ -3,9 +3,9 @@
 #include <QObject>
 #include <QString>
 
-// The one message the user sees about what start-up had to do for them (a damaged store or
-// settings file kept aside and started afresh). Shown once: the view that showed it dismisses
-// it.
+// The one message the user sees about what had to be done with their files behind their back
+// (a damaged store or settings file kept aside and started afresh, a settings file edited
+// into something unreadable). Shown once: the view that showed it dismisses it.
 class StartupNotice : public QObject
 {
     Q_OBJECT
@@ -18,6 +18,14 @@ public:
     {}
 
     const QString &text() const { return m_text; }
+    // Takes the place of a message not yet dismissed: the latest is the one that matters.
+    void show(const QString &text)
+    {
+        if (text == m_text)
+            return;
+        m_text = text;
+        Q_EMIT textChanged();
+    }
     Q_INVOKABLE void dismiss()
     {
         if (m_text.isEmpty())

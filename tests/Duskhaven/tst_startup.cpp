@@ -109,6 +109,10 @@ private Q_SLOTS:
         environment.dismissStartupNotice();
         QCOMPARE(environment.startupNotice(), QString());
         QCOMPARE(changes.count(), 1);
+        // A hand edit that breaks the file while the app runs is told the same way.
+        QVERIFY(TestSupport::writeFile(app.settings->filePath(), "{\"volume\": "));
+        QTRY_VERIFY(environment.startupNotice().contains(app.settings->filePath()));
+        QCOMPARE(changes.count(), 2);
     }
 
     void destroyingTheEnvironmentDuringStartupIsSafe()
