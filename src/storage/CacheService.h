@@ -16,6 +16,11 @@ class RecordStore;
 // files live in their own folder; the lookup finds them first, and they are never counted or
 // evicted.
 //
+// Nothing here follows the catalogue: a cached file stays while its record does, whichever
+// catalogue is in use and whether or not any names it. It goes only by eviction (least
+// recently used first, never a protected id, so what played last goes last), by the start's
+// sweep (a file without a record, a partial file no writer holds) or by Clear Cache.
+//
 // The budget starts from the stored "cacheSizeBudgetMB" (500 MB when absent) and follows every
 // later change of that setting, enforcing at once, so the figure shown in the settings and the
 // budget in effect always agree.

@@ -200,8 +200,12 @@ QSet<QString> PinService::neededTrackIds(const Manifest &manifest, const QString
 {
     QSet<QString> needed;
     for (const QString &playlistId : pinnedPlaylistIdList() + pendingPlaylistIds()) {
-        if (playlistId != except)
+        if (playlistId == except)
+            continue;
+        if (manifest.playlist(playlistId))
             needed.unite(trackIds(manifest, playlistId));
+        else
+            needed.unite(m_heldBy.value(playlistId));
     }
     return needed;
 }
@@ -229,28 +233,42 @@ void PinService::removeUnneeded()
     const std::optional<Manifest> &manifest = m_library.manifest();
     if (!manifest)
         return;
-    QSet<QString> held;
-    for (const QString &playlistId : std::as_const(m_pinned))
-        held.unite(trackIds(*manifest, playlistId));
+    QMap<QString, QSet<QString>> heldBy;
+    bool allListed = true;
+    for (const QString &playlistId : std::as_const(m_pinned)) {
+        if (manifest->playlist(playlistId)) {
+            heldBy.insert(playlistId, trackIds(*manifest, playlistId));
+        } else {
+            allListed = false;
+            heldBy.insert(playlistId, m_heldBy.value(playlistId));
+        }
+    }
     // The starter lists none of a downloaded catalogue's scenes, so it cannot tell what they
     // need.
     if (m_library.showsStarter() || !mayRemoveFiles()) {
-        m_held.unite(held);
+        for (auto it = heldBy.cbegin(); it != heldBy.cend(); ++it)
+            m_heldBy[it.key()].unite(it.value());
         return;
     }
     // Besides the start, only what pinned scenes held goes: what a failed pin fetched stays
-    // for its next try.
+    // for its next try. The start's sweep waits while a pinned scene is not listed, since
+    // which files are its cannot be told then.
     const QSet<QString> needed = neededTrackIds(*manifest, QString());
+    QSet<QString> wasHeld;
+    for (const QSet<QString> &ids : std::as_const(m_heldBy))
+        wasHeld.unite(ids);
+    const bool sweeping = m_sweepOwed && allListed;
     QDir folder(m_locations.pinnedDir());
     for (const QString &name : folder.entryList(QDir::Files | QDir::Hidden)) {
         if (name.endsWith(FileWriter::partialSuffix))
             continue;
         const QString id = name.endsWith(mp3) ? name.chopped(mp3.size()) : QString();
-        if (!needed.contains(id) && (m_sweepOwed || m_held.contains(id)))
+        if (!needed.contains(id) && (sweeping || wasHeld.contains(id)))
             folder.remove(name);
     }
-    m_sweepOwed = false;
-    m_held = held;
+    if (allListed)
+        m_sweepOwed = false;
+    m_heldBy = heldBy;
 }
 
 void PinService::sweep()

@@ -38,7 +38,10 @@ class Turns;
 // catalogue in use lists its track, and every track of every pinned scene is in the pinned
 // folder. So the old tracks of a changed scene stay until its new ones have all arrived, and
 // offline a pinned scene always has something to play. While the starter catalogue installed
-// with the app is in use, only an unpin removes files.
+// with the app is in use, only an unpin removes files. A pinned scene the catalogue in use
+// does not list (the user switched to another catalogue, or it left this one) keeps its pin
+// and the files it had, so it is whole again when a catalogue lists it; only an unpin gives
+// them up.
 class PinService : public QObject
 {
     Q_OBJECT
@@ -165,8 +168,9 @@ private:
     QString m_failure;
     QSet<quint64> m_abandoned; // tickets whose scene was unpinned meanwhile
     QMap<QString, Presence> m_updating;
-    // Track ids the pinned scenes listed since files last went; only those go during a run.
-    QSet<QString> m_held;
+    // Per pinned scene, the track ids it listed since files last went; only those go during a
+    // run. A scene the catalogue in use does not list keeps the ids it had.
+    QMap<QString, QSet<QString>> m_heldBy;
     // The start's sweep could not yet take the files no pinned scene needs.
     bool m_sweepOwed = false;
 };

@@ -207,10 +207,21 @@ private Q_SLOTS:
         rig.server.serve("/c.mp3", 200, "audio of c");
         rig.restart();
         QTRY_COMPARE(rig.files(), (QStringList{"b.mp3", "c.mp3"}));
-        rig.server.serve("/manifest.json", 200,
-                         catalogueJson(servedCatalogue(rig.server, {{"s", {"c", "d"}}})));
+        const QByteArray followed = catalogueJson(servedCatalogue(rig.server, {{"s", {"c", "d"}}}));
+        rig.server.serve("/manifest.json", 200, followed);
         QVERIFY(wait(rig.library->refresh()).value);
         QTRY_COMPARE(rig.files(), (QStringList{"c.mp3", "d.mp3"}));
+        QCOMPARE(rig.pins->updating("s"), std::nullopt);
+
+        // Another catalogue, not listing the scene, takes nothing from it, during a run nor at
+        // a start; back on the first, the scene is whole at once.
+        rig.server.serve("/manifest.json", 200,
+                         catalogueJson(servedCatalogue(rig.server, {{"o", {"e"}}})));
+        QVERIFY(wait(rig.library->refresh()).value);
+        rig.restart();
+        QCOMPARE(rig.files(), (QStringList{"c.mp3", "d.mp3"}));
+        rig.server.serve("/manifest.json", 200, followed);
+        QVERIFY(wait(rig.library->refresh()).value);
         QCOMPARE(rig.pins->updating("s"), std::nullopt);
 
         rig.server.close();
