@@ -1,5 +1,8 @@
 #include "LauncherShots.h"
 
+#include "catalogue/LibraryService.h"
+#include "core/FileWriter.h"
+#include "storage/CacheService.h"
 #include "storage/PinService.h"
 #include "ui/launcher/OnboardingModel.h"
 #include "ui/launcher/SceneDrawerModel.h"
@@ -8,6 +11,10 @@
 
 #include <QCoroTimer>
 #include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QPointer>
 #include <QQuickItem>
 #include <QTextStream>
@@ -54,6 +61,37 @@ SceneEntry *showcase(const SceneListModel &scenes, int skip = 0)
             return scenes.at(row);
     }
     return scenes.at(0);
+}
+
+// The catalogue with one more track for the scene, a copy of its first at an address nothing
+// answers.
+QByteArray withUnservedTrack(const QByteArray &catalogue, const QString &sceneId)
+{
+    QJsonObject top = QJsonDocument::fromJson(catalogue).object();
+    QJsonArray playlists = top.value(QLatin1String("playlists")).toArray();
+    QJsonArray tracks = top.value(QLatin1String("tracks")).toArray();
+    for (qsizetype i = 0; i < playlists.size(); ++i) {
+        QJsonObject scene = playlists.at(i).toObject();
+        if (scene.value(QLatin1String("id")).toString() != sceneId)
+            continue;
+        QJsonArray ids = scene.value(QLatin1String("trackIds")).toArray();
+        for (const QJsonValue track : std::as_const(tracks)) {
+            QJsonObject added = track.toObject();
+            if (ids.isEmpty() || added.value(QLatin1String("id")) != ids.first())
+                continue;
+            const QString id = added.value(QLatin1String("id")).toString() + QLatin1String("-new");
+            added.insert(QLatin1String("id"), id);
+            added.insert(QLatin1String("url"), QLatin1String("http://127.0.0.1:9/unserved.mp3"));
+            tracks.append(added);
+            ids.append(id);
+            break;
+        }
+        scene.insert(QLatin1String("trackIds"), ids);
+        playlists.replace(i, scene);
+    }
+    top.insert(QLatin1String("playlists"), playlists);
+    top.insert(QLatin1String("tracks"), tracks);
+    return QJsonDocument(top).toJson();
 }
 } // namespace
 
@@ -124,6 +162,32 @@ QCoro::Task<bool> LauncherShots::take(QString folder, ShellWindows &windows, Vie
     if (!alive || !windows.launcher())
         co_return false;
     all = save(windows.launcher(), dir.filePath(QStringLiteral("launcher-pinning.png"))) && all;
+
+    // The catalogue gains a track for the pinned scene, one its host cannot serve: the drawer
+    // tells the scene is updating. The catalogue goes back as it was afterwards.
+    const QString sceneId = previewed->id();
+    co_await waitUntil(
+        [&pins, sceneId] { return pins.isPinned(sceneId) && pins.pinningPlaylistId().isEmpty(); },
+        60s);
+    if (!alive || !windows.launcher())
+        co_return false;
+    LibraryService &library = *services.library();
+    const QString manifestFile = services.cache()->locations().manifestFile();
+    QFile saved(manifestFile);
+    const QByteArray catalogueWas =
+        saved.open(QIODevice::ReadOnly) ? saved.readAll() : QByteArray();
+    saved.close();
+    FileWriter::writeWhole(manifestFile, withUnservedTrack(catalogueWas, sceneId));
+    library.loadCachedManifest();
+    all = co_await waitUntil([&pins, sceneId] { return pins.updating(sceneId).has_value(); }, 5s) &&
+          all;
+    co_await QCoro::sleepFor(800ms);
+    if (!alive || !windows.launcher())
+        co_return false;
+    all =
+        save(windows.launcher(), dir.filePath(QStringLiteral("launcher-pin-updating.png"))) && all;
+    FileWriter::writeWhole(manifestFile, catalogueWas);
+    library.loadCachedManifest();
 
     // The mixer popover, opened from its pill near the right edge, at the smallest window and
     // a large one; then the window maximised, which the picture fills.

@@ -1,5 +1,8 @@
 #include "PanelShots.h"
 
+#include "core/FileWriter.h"
+#include "core/SettingsStore.h"
+#include "core/StartupNotice.h"
 #include "ui/shell/MenuBarController.h"
 #include "ui/shell/PanelWindow.h"
 #include "ui/views/Theme.h"
@@ -7,6 +10,7 @@
 
 #include <QCoroTimer>
 #include <QDir>
+#include <QFile>
 #include <QPointer>
 #include <QProcess>
 #include <QQmlComponent>
@@ -172,6 +176,23 @@ QCoro::Task<bool> PanelShots::take(QString folder, MenuBarController &menuBar)
         focusButton->setProperty("menuOpen", false);
     focus->stop();
     focus->setFocusMixId(focusMixWas);
+
+    // The settings file edited by hand into something unreadable: the notice says so once.
+    // The file is put back as it was, which the store reads as no change at all.
+    QFile settingsFile(SettingsStore::defaultFilePath());
+    const QByteArray settingsWere =
+        settingsFile.open(QIODevice::ReadOnly) ? settingsFile.readAll() : QByteArray();
+    settingsFile.close();
+    FileWriter::writeWhole(settingsFile.fileName(), QByteArrayLiteral("{ \"volume\": "));
+    StartupNotice *notice = services->startupNotice();
+    const bool told = co_await waitUntil([notice] { return !notice->text().isEmpty(); }, 5s);
+    if (!alive)
+        co_return false;
+    co_await QCoro::sleepFor(300ms);
+    written =
+        told && save(panel, dir.filePath(QStringLiteral("panel-settings-edit.png"))) && written;
+    FileWriter::writeWhole(settingsFile.fileName(), settingsWere);
+    notice->dismiss();
 
     QQuickView stage(panel.engine(), nullptr);
     QQmlComponent component(panel.engine());

@@ -107,7 +107,7 @@ QCoro::Task<QImage> ScreenshotRun::launcherShot()
     // The tray host embeds the icon a moment after it appears; until then the icon reports the
     // screen's origin and the panel would not hang under it.
     const auto embedded = [this] {
-        const QRect icon = m_menuBar.trayIcon().geometry();
+        const QRect icon = m_menuBar.iconGeometry();
         return icon.isValid() && icon.topLeft() != QPoint(0, 0);
     };
     for (int i = 0; i < 50 && !embedded(); ++i) {
