@@ -33,7 +33,28 @@ std::unique_ptr<PanelWindow> PanelWindow::build(QmlHost &qml)
 {
     auto panel = std::make_unique<PanelWindow>(&qml.engine());
     qml.load(*panel, QStringLiteral("ui/panel/MenuBarPopoverView.qml"), qml.darkPalette());
+    if (QQuickItem *root = panel->rootObject()) {
+        for (const auto change : {&QQuickItem::widthChanged, &QQuickItem::heightChanged})
+            connect(root, change, panel.get(), &PanelWindow::holdContentSize);
+    }
     return panel;
+}
+
+void PanelWindow::holdContentSize()
+{
+    // A size that cannot change is what tiling window managers (sway, i3 and their kin) float
+    // rather than tile, so the panel never re-tiles the user's other windows. The view has
+    // already asked for the content's new size under the old limits, which a window manager
+    // may have held it to: it is asked again under the new ones.
+    const QQuickItem *root = rootObject();
+    const QSize content = root ? QSize(int(root->width()), int(root->height())) : size();
+    if (content.isEmpty() || (minimumSize() == content && maximumSize() == content))
+        return;
+    constexpr int unbounded = (1 << 24) - 1; // Qt's own largest window side
+    setMaximumSize(QSize(unbounded, unbounded));
+    setMinimumSize(content);
+    setMaximumSize(content);
+    resize(content);
 }
 
 PanelWindow &PanelWindow::of(MenuBarController &menuBar)
@@ -44,6 +65,7 @@ PanelWindow &PanelWindow::of(MenuBarController &menuBar)
 void PanelWindow::present(QPoint position)
 {
     setPosition(position);
+    holdContentSize();
     markAsPanelForX11();
     show();
     raise();

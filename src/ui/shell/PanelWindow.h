@@ -10,9 +10,10 @@ class MenuBarController;
 class QmlHost;
 
 // The tray panel's window: frameless, above other windows, without a taskbar entry, on every
-// desktop, sized by its content. It takes key input while shown (Escape, text fields), which
-// on X11 means the window manager moves the keyboard focus to it; nothing else of the
-// application is raised. On Wayland it is a plain toplevel that the compositor places and may
+// desktop, sized by its content and of a size that cannot change otherwise (tiling window
+// managers float such a window rather than tile it). It takes key input while shown (Escape, text
+// fields), which on X11 means the window manager moves the keyboard focus to it; nothing else of
+// the application is raised. On Wayland it is a plain toplevel that the compositor places and may
 // list among the windows: a tray's Activate brings no input event a popup could hang from.
 class PanelWindow : public QQuickView, public PanelSurface
 {
@@ -39,6 +40,8 @@ protected:
 
 private:
     void markAsPanelForX11();
+    // Makes the content's size the window's only size.
+    void holdContentSize();
 
     std::function<void()> m_dismiss;
 };
