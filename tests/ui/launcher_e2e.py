@@ -114,6 +114,11 @@ def main():
             wait_for("the first play at the sink", lambda: loudness() > 0.02)
             wait_for("the illustration in place of the failed video",
                      lambda: centre_brightness() > 20)
+            # Docks group the window with the desktop file's entry by the window's class.
+            wm_class = json.loads("[%s]" % run("xprop", "-id", launcher_window(),
+                                                "WM_CLASS").split("=", 1)[1])
+            entry = open(os.path.join(SOURCE, "resources", "app.duskhaven.DuskHaven.desktop")).read()
+            assert re.search(r"^StartupWMClass=(.*)$", entry, re.M)[1] == wm_class[1], wm_class
 
             # The mixer popover, by the right edge, stays inside the window.
             popover_inside_at(1280, 720)
