@@ -72,19 +72,19 @@ int main(int argc, char *argv[])
     if (!QTest::qWaitFor([&] { return app.views->scenes()->count() > 0; }, 10000) ||
         !QTest::qWaitFor(
             [&] {
-                const QRect icon = menuBar.trayIcon().geometry();
+                const QRect icon = menuBar.iconGeometry();
                 return icon.isValid() && icon.topLeft() != QPoint(0, 0);
             },
             10000)) {
         out << "no catalogue or no tray icon (run it inside ./dev session)\n";
         return 1;
     }
-    const QPoint icon = menuBar.trayIcon().geometry().center();
+    const QPoint icon = menuBar.iconGeometry().center();
     idle(3000); // the compile ahead is over, as in an app idle in the tray
 
     QElapsedTimer clock;
     qint64 activated = -1, framed = -1;
-    QObject::connect(&menuBar.trayIcon(), &QSystemTrayIcon::activated, &menuBar,
+    QObject::connect(menuBar.trayIcon(), &QSystemTrayIcon::activated, &menuBar,
                      [&] { activated = clock.nsecsElapsed(); });
     // The window exists from the first showing on; its frames are followed from then.
     QMetaObject::Connection frames;

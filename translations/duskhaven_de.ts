@@ -560,7 +560,17 @@
         <translation>Einstellungen</translation>
     </message>
     <message>
-        <location line="+33"/>
+        <location line="+15"/>
+        <source>Quit Dusk Haven</source>
+        <translation>Dusk Haven beenden</translation>
+    </message>
+    <message>
+        <location line="+43"/>
+        <source>Dismiss</source>
+        <translation>Schließen</translation>
+    </message>
+    <message>
+        <location line="+28"/>
         <source>Next scene</source>
         <translation>Nächste Szene</translation>
     </message>
@@ -604,22 +614,33 @@
 <context>
     <name>MenuBarController</name>
     <message>
-        <location filename="../src/ui/shell/MenuBarController.cpp" line="+90"/>
+        <location filename="../src/ui/shell/MenuBarController.cpp" line="+104"/>
+        <location line="+144"/>
         <source>%1 · %2</source>
         <translation>%1 · %2</translation>
     </message>
     <message>
-        <location line="+2"/>
+        <location line="-142"/>
         <source>%1 · sleep in %2</source>
         <translation>%1 · endet in %2</translation>
     </message>
     <message>
-        <location line="+105"/>
+        <location line="+108"/>
+        <source>Next Scene</source>
+        <translation>Nächste Szene</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>Open Panel…</source>
+        <translation>Bedienfeld öffnen…</translation>
+    </message>
+    <message>
+        <location line="+1"/>
         <source>Open Dusk Haven</source>
         <translation>Dusk Haven öffnen</translation>
     </message>
     <message>
-        <location line="+1"/>
+        <location line="+8"/>
         <source>Settings…</source>
         <translation>Einstellungen…</translation>
     </message>
@@ -629,7 +650,7 @@
         <translation>Nach Updates suchen…</translation>
     </message>
     <message>
-        <location line="+2"/>
+        <location line="-7"/>
         <source>Start Focus Session</source>
         <translation>Fokus-Sitzung starten</translation>
     </message>
@@ -639,12 +660,22 @@
         <translation>Fokus-Sitzung beenden</translation>
     </message>
     <message>
-        <location line="+3"/>
+        <location line="+6"/>
         <source>Quit Dusk Haven</source>
         <translation>Dusk Haven beenden</translation>
     </message>
     <message>
-        <location line="+16"/>
+        <location line="+29"/>
+        <source>Pause</source>
+        <translation>Pause</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>Play</source>
+        <translation>Wiedergabe</translation>
+    </message>
+    <message>
+        <location line="+9"/>
         <source>Resume Focus Session</source>
         <translation>Fokus-Sitzung fortsetzen</translation>
     </message>
@@ -1736,9 +1767,27 @@
 <context>
     <name>SettingsWindow</name>
     <message>
-        <location filename="../src/ui/shell/ShellWindows.cpp" line="+112"/>
+        <location filename="../src/ui/shell/ShellWindows.cpp" line="+116"/>
         <source>Settings</source>
         <translation>Einstellungen</translation>
+    </message>
+</context>
+<context>
+    <name>ShellWindows</name>
+    <message>
+        <location line="+87"/>
+        <source>This desktop shows no tray icons, so Dusk Haven lives in this window. Closing it keeps the music playing; start Dusk Haven again to come back. On GNOME, the AppIndicator extension adds a tray.</source>
+        <translation>Diese Arbeitsumgebung zeigt keine Symbole im Infobereich, daher wohnt Dusk Haven in diesem Fenster. Wenn Sie es schließen, läuft die Musik weiter; starten Sie Dusk Haven erneut, um zurückzukehren. Unter GNOME fügt die Erweiterung AppIndicator einen Infobereich hinzu.</translation>
+    </message>
+    <message>
+        <location line="+28"/>
+        <source>Dusk Haven is still running</source>
+        <translation>Dusk Haven läuft weiter</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Start Dusk Haven again to open its window, or to quit it.</source>
+        <translation>Starten Sie Dusk Haven erneut, um sein Fenster zu öffnen oder es zu beenden.</translation>
     </message>
 </context>
 <context>

@@ -560,7 +560,17 @@
         <translation>Configuración</translation>
     </message>
     <message>
-        <location line="+33"/>
+        <location line="+15"/>
+        <source>Quit Dusk Haven</source>
+        <translation>Salir de Dusk Haven</translation>
+    </message>
+    <message>
+        <location line="+43"/>
+        <source>Dismiss</source>
+        <translation>Cerrar</translation>
+    </message>
+    <message>
+        <location line="+28"/>
         <source>Next scene</source>
         <translation>Siguiente escena</translation>
     </message>
@@ -604,22 +614,33 @@
 <context>
     <name>MenuBarController</name>
     <message>
-        <location filename="../src/ui/shell/MenuBarController.cpp" line="+90"/>
+        <location filename="../src/ui/shell/MenuBarController.cpp" line="+104"/>
+        <location line="+144"/>
         <source>%1 · %2</source>
         <translation>%1 · %2</translation>
     </message>
     <message>
-        <location line="+2"/>
+        <location line="-142"/>
         <source>%1 · sleep in %2</source>
         <translation>%1 · se apaga en %2</translation>
     </message>
     <message>
-        <location line="+105"/>
+        <location line="+108"/>
+        <source>Next Scene</source>
+        <translation>Siguiente escena</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>Open Panel…</source>
+        <translation>Abrir el panel…</translation>
+    </message>
+    <message>
+        <location line="+1"/>
         <source>Open Dusk Haven</source>
         <translation>Abrir Dusk Haven</translation>
     </message>
     <message>
-        <location line="+1"/>
+        <location line="+8"/>
         <source>Settings…</source>
         <translation>Configuración…</translation>
     </message>
@@ -629,7 +650,7 @@
         <translation>Buscar actualizaciones…</translation>
     </message>
     <message>
-        <location line="+2"/>
+        <location line="-7"/>
         <source>Start Focus Session</source>
         <translation>Iniciar sesión de concentración</translation>
     </message>
@@ -639,12 +660,22 @@
         <translation>Detener sesión de concentración</translation>
     </message>
     <message>
-        <location line="+3"/>
+        <location line="+6"/>
         <source>Quit Dusk Haven</source>
         <translation>Salir de Dusk Haven</translation>
     </message>
     <message>
-        <location line="+16"/>
+        <location line="+29"/>
+        <source>Pause</source>
+        <translation>Pausar</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>Play</source>
+        <translation>Reproducir</translation>
+    </message>
+    <message>
+        <location line="+9"/>
         <source>Resume Focus Session</source>
         <translation>Reanudar sesión de concentración</translation>
     </message>
@@ -1736,9 +1767,27 @@
 <context>
     <name>SettingsWindow</name>
     <message>
-        <location filename="../src/ui/shell/ShellWindows.cpp" line="+112"/>
+        <location filename="../src/ui/shell/ShellWindows.cpp" line="+116"/>
         <source>Settings</source>
         <translation>Configuración</translation>
+    </message>
+</context>
+<context>
+    <name>ShellWindows</name>
+    <message>
+        <location line="+87"/>
+        <source>This desktop shows no tray icons, so Dusk Haven lives in this window. Closing it keeps the music playing; start Dusk Haven again to come back. On GNOME, the AppIndicator extension adds a tray.</source>
+        <translation>Este escritorio no muestra iconos en la bandeja del sistema, así que Dusk Haven vive en esta ventana. Al cerrarla, la música sigue sonando; abre Dusk Haven de nuevo para volver. En GNOME, la extensión AppIndicator añade una bandeja.</translation>
+    </message>
+    <message>
+        <location line="+28"/>
+        <source>Dusk Haven is still running</source>
+        <translation>Dusk Haven sigue en marcha</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Start Dusk Haven again to open its window, or to quit it.</source>
+        <translation>Abre Dusk Haven de nuevo para mostrar su ventana o para salir de él.</translation>
     </message>
 </context>
 <context>

@@ -6,6 +6,8 @@
 #include "core/RecordStore.h"
 #include "core/SettingsStore.h"
 #include "mixes/MixLink.h"
+#include "playback/NowPlayingBridge.h"
+#include "playback/PlayerService.h"
 #include "ui/Resources.h"
 #include "ui/settings/XdgAutostart.h"
 #include "ui/shell/ClickOutsideMonitor.h"
@@ -200,6 +202,20 @@ void DuskhavenApp::buildShell(const QStringList &arguments)
             &FocusSession::togglePause);
     connect(m_menuBar.get(), &MenuBarController::focusSkipRequested, focus, &FocusSession::skip);
     connect(m_menuBar.get(), &MenuBarController::focusStopRequested, focus, &FocusSession::stop);
+    // The menu shows what the desktop's media controls show, and its Play/Pause is theirs.
+    NowPlayingBridge *nowPlaying = m_environment->nowPlaying();
+    const auto showNowPlaying = [menuBar = m_menuBar.get(), nowPlaying] {
+        const QVariantMap shown = nowPlaying->metadata();
+        menuBar->showNowPlaying(shown.value(QStringLiteral("xesam:album")).toString(),
+                                shown.value(QStringLiteral("xesam:title")).toString(),
+                                nowPlaying->playbackStatus() == QLatin1String("Playing"));
+    };
+    connect(nowPlaying, &NowPlayingBridge::shownChanged, m_menuBar.get(), showNowPlaying);
+    showNowPlaying();
+    connect(m_menuBar.get(), &MenuBarController::playPauseRequested, nowPlaying,
+            &NowPlayingBridge::toggle);
+    connect(m_menuBar.get(), &MenuBarController::nextSceneRequested, m_environment->player(),
+            &PlayerService::playNextScene);
     // A desktop media widget's "raise" and the addresses that want a window bring up the
     // launcher.
     const auto raise = [app = QPointer<DuskhavenApp>(this)] {
@@ -223,13 +239,17 @@ void DuskhavenApp::buildShell(const QStringList &arguments)
     }
 
     // A start for a dusk-haven: address asks for the launcher in person; a plain start leaves
-    // it to the cold-start rule, and a launcher kept closed loads no window at all.
-    if (arguments.contains(toggleOption))
+    // it to the cold-start rule, and a launcher kept closed loads no window at all. Without a
+    // tray the launcher is the only way in: a start that showed nothing would leave none.
+    if (arguments.contains(toggleOption)) {
         m_environment->player()->togglePlayPause();
-    else if (!m_environment->links()->openLaunchArguments(withFocusAddresses(arguments.mid(1))) &&
-             m_settings->value(Setting::openLauncherOnLaunch)) {
-        if (ViewShell *shell = views())
-            shell->openLauncherAtLaunch();
+    } else if (!m_environment->links()->openLaunchArguments(withFocusAddresses(arguments.mid(1)))) {
+        if (!m_menuBar->isTrayShown()) {
+            openLauncher();
+        } else if (m_settings->value(Setting::openLauncherOnLaunch)) {
+            if (ViewShell *shell = views())
+                shell->openLauncherAtLaunch();
+        }
     }
 }
 

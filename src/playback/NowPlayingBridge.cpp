@@ -242,7 +242,7 @@ void NowPlayingBridge::scheduleUpdate()
 {
     // One PropertiesChanged per turn of the event loop, however many of the player's
     // properties moved together.
-    if (m_updateScheduled || m_busName.isEmpty())
+    if (m_updateScheduled)
         return;
     m_updateScheduled = true;
     QMetaObject::invokeMethod(this, &NowPlayingBridge::publishChanges, Qt::QueuedConnection);
@@ -259,6 +259,9 @@ void NowPlayingBridge::publishChanges()
     }
     m_published = now;
     if (changed.isEmpty())
+        return;
+    Q_EMIT shownChanged();
+    if (m_busName.isEmpty())
         return;
     QDBusMessage signal =
         QDBusMessage::createSignal(objectPath, QStringLiteral("org.freedesktop.DBus.Properties"),

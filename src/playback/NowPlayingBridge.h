@@ -83,6 +83,11 @@ public Q_SLOTS:
     // The catalogue in use changed: titles and names shown may have too.
     void catalogueChanged();
 
+Q_SIGNALS:
+    // What the bus shows changed (sent once per turn of the event loop, as PropertiesChanged
+    // is): other places that show the same, the tray's menu, follow this.
+    void shownChanged();
+
 private:
     void scheduleUpdate();
     void publishChanges();

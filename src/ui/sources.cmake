@@ -9,6 +9,8 @@ set(AREA_SOURCES
   shell/ClickOutsideMonitor.h
   shell/X11ClickMonitor.h shell/X11ClickMonitor.cpp
   shell/MenuBarController.h shell/MenuBarController.cpp
+  shell/TrayIcon.h shell/TrayIcon.cpp
+  shell/TrayWatch.h shell/TrayWatch.cpp
   shell/SingleInstance.h shell/SingleInstance.cpp
   shell/UpdateChecker.h shell/UpdateChecker.cpp
   shell/ViewShell.h shell/ViewShell.cpp
@@ -132,3 +134,11 @@ install(FILES ${PROJECT_SOURCE_DIR}/resources/${DUSKHAVEN_APP_ID}.metainfo.xml
   DESTINATION share/metainfo)
 install(FILES ${PROJECT_SOURCE_DIR}/resources/dusk-haven.svg
   DESTINATION share/icons/hicolor/scalable/apps RENAME ${DUSKHAVEN_APP_ID}.svg)
+# The tray's icon by name, for the trays that colour a symbolic icon to their own bar. Trays look
+# names up in the desktop's icon themes only (Qt exports no theme path of its own), so runs from
+# the build tree find it through the build's share/ folder on XDG_DATA_DIRS.
+set(DUSKHAVEN_SYMBOLIC_ICON icons/hicolor/symbolic/apps/${DUSKHAVEN_APP_ID}-symbolic.svg)
+configure_file(${PROJECT_SOURCE_DIR}/resources/${DUSKHAVEN_APP_ID}-symbolic.svg
+  ${PROJECT_BINARY_DIR}/share/${DUSKHAVEN_SYMBOLIC_ICON} COPYONLY)
+install(FILES ${PROJECT_SOURCE_DIR}/resources/${DUSKHAVEN_APP_ID}-symbolic.svg
+  DESTINATION share/icons/hicolor/symbolic/apps)

@@ -140,6 +140,13 @@ def secondary_activate(item=None, x=0, y=0):
     _call(service, path, ITEM_INTERFACE, "SecondaryActivate", GLib.Variant("(ii)", (x, y)))
 
 
+def icon(item=None):
+    """The item's icon as a host reads it: the theme name and the sizes of the pictures."""
+    service, path = _split(item)
+    pixmaps = _property(service, path, ITEM_INTERFACE, "IconPixmap")
+    return _property(service, path, ITEM_INTERFACE, "IconName"), sorted(w for w, _, _ in pixmaps)
+
+
 def _menu(item):
     """The item's bus name, its menu's path and the menu's top entries, as a host reads them
     before drawing the menu."""

@@ -1,9 +1,10 @@
 #!/usr/bin/python3
 """The tray icon as a StatusNotifier host drives it (KDE Plasma, GNOME's AppIndicator
-extension, waybar), in either lane of the test session: the item registers, its exported menu
-holds the tray menu's entries, the host's Activate opens the panel and a second one closes it,
-opening another of our windows closes it, and every window opens, all over the accessibility
-bus; a switch of the settings window is stored. In the X11 lane the host stands beside the
+extension, waybar), in either lane of the test session: the item registers with a symbolic
+icon name, its exported menu holds the tray menu's entries, the host's Activate (and the
+menu's Open Panel…) opens the panel and a second one closes it, opening another of our windows
+closes it, and every window opens, all over the accessibility bus; a switch of the settings
+window is stored. In the X11 lane the host stands beside the
 XEmbed tray; the Wayland lane runs one, where the hot-key row says the desktop offers none.
 
     tray_sni_e2e.py <duskhaven> <source folder>
@@ -23,8 +24,8 @@ from demo_session import running  # noqa: E402
 APP, SOURCE = sys.argv[1:3]
 BUTTON, FRAME = "push button", "frame"
 PANEL = (BUTTON, "Open app")  # a control only the panel has
-MENU = ["Open Dusk Haven", "Settings…", "Check for Updates…", "-", "Start Focus Session", "-",
-        "Quit Dusk Haven"]
+MENU = ["Play", "Next Scene", "-", "Open Panel…", "Open Dusk Haven", "-", "Start Focus Session",
+        "-", "Settings…", "Check for Updates…", "-", "Quit Dusk Haven"]
 atspi.TIMEOUT = 30
 
 
@@ -51,6 +52,9 @@ def main():
 
         item = sni_host.wait_for_item()
         assert sni_host.menu_labels(item) == MENU, sni_host.menu_labels(item)
+        # A symbolic name that hosts colour to their bar, and pictures for those that cannot.
+        name, sizes = sni_host.icon(item)
+        assert name == "app.duskhaven.DuskHaven-symbolic" and 22 in sizes, (name, sizes)
 
         # The launcher opens at the first launch, at 16:9 whether or not the window system
         # knows aspect hints.
@@ -92,8 +96,8 @@ def main():
         sni_host.click("Start Focus Session", item)
         running_menu = ["Pause Focus Session", "Skip focus", "Stop Focus Session"]
         wait_for("the running session's entries",
-                 lambda: sni_host.menu_labels(item)[4:7] == running_menu)
-        sni_host.activate(item)
+                 lambda: sni_host.menu_labels(item)[6:9] == running_menu)
+        sni_host.click("Open Panel…", item)
         times = ["25:00"] + [f"24:{second:02d}" for second in range(59, 29, -1)]
         wait_for("the panel's focus button",
                  lambda: any(showing(BUTTON, f"Focus session, Focus · {time}") for time in times))

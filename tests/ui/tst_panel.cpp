@@ -61,7 +61,7 @@ class TestPanel : public QObject
     CountingMonitor *m_monitor = nullptr;
 
     QQuickView &panel() const { return PanelWindow::of(*m_controller); }
-    QRect icon() const { return m_controller->trayIcon().geometry(); }
+    QRect icon() const { return m_controller->iconGeometry(); }
     bool visible() const { return m_controller->isPanelVisible(); }
     bool hidden() const { return !visible() && !m_controller->hasClickOutsideMonitor(); }
 

@@ -197,6 +197,59 @@ Rectangle {
                             radius: width / 2
                         }
                     }
+                    IconButton {
+                        // Without a tray icon nothing else could end the app.
+                        visible: !root.services.shell.trayShown
+                        glass: true
+                        size: 34
+                        iconSize: 13
+                        symbol: "power"
+                        accessibleName: qsTr("Quit Dusk Haven")
+                        onActivated: root.services.shell.quit()
+                        GlassPill {
+                            z: -2
+                            anchors.fill: parent
+                            radius: width / 2
+                        }
+                    }
+                }
+
+                GlassPill {
+                    // Once, without a tray: where the app went, and how to get a tray.
+                    visible: root.services.shell.noTrayNotice.length > 0
+                    anchors.right: parent.right
+                    anchors.rightMargin: 22
+                    y: 84
+                    width: Math.min(400, parent.width - 44)
+                    height: noTrayText.implicitHeight + 24
+                    radius: 14
+                    Text {
+                        id: noTrayText
+                        anchors.left: parent.left
+                        anchors.leftMargin: 16
+                        anchors.right: dismissNoTray.left
+                        anchors.rightMargin: 10
+                        anchors.verticalCenter: parent.verticalCenter
+                        text: root.services.shell.noTrayNotice
+                        wrapMode: Text.WordWrap
+                        font.pixelSize: 12
+                        lineHeight: 1.2
+                        color: Theme.palette.glow(0.92)
+                        Accessible.role: Accessible.StaticText
+                        Accessible.name: text
+                    }
+                    IconButton {
+                        id: dismissNoTray
+                        anchors.right: parent.right
+                        anchors.rightMargin: 10
+                        anchors.verticalCenter: parent.verticalCenter
+                        glass: true
+                        size: 26
+                        iconSize: 11
+                        symbol: "xmark"
+                        accessibleName: qsTr("Dismiss")
+                        onActivated: root.services.shell.dismissNoTrayNotice()
+                    }
                 }
 
                 GlassPill {

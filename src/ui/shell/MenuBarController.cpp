@@ -3,10 +3,12 @@
 #include "ui/Resources.h"
 #include "ui/shell/ClickOutsideMonitor.h"
 #include "ui/shell/PanelPlacement.h"
+#include "ui/shell/TrayIcon.h"
+#include "ui/shell/TrayWatch.h"
 #include "ui/theme/DesktopColorScheme.h"
-#include "ui/theme/ThemePalette.h"
 
 #include <QCursor>
+#include <QDBusConnection>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QMenu>
@@ -21,29 +23,31 @@ namespace {
 // belongs to the same press.
 constexpr qint64 samePressMs = 400;
 
-// The logo in one colour, at the sizes trays ask for. Without the asset the icon stays empty
-// and still takes clicks.
-QIcon tintedLogo(const QColor &color)
-{
-    QIcon icon;
-    for (const int size : {16, 22, 24, 32, 48, 64}) {
-        const QImage image = Resources::tintedLogo(QSize(size, size), color);
-        if (!image.isNull())
-            icon.addPixmap(QPixmap::fromImage(image));
-    }
-    return icon;
-}
 } // namespace
 
 MenuBarController::MenuBarController(DesktopColorScheme &desktop,
                                      std::unique_ptr<ClickOutsideMonitor> monitor, QObject *parent)
     : QObject(parent), m_desktop(desktop), m_monitor(std::move(monitor)),
-      m_menu(std::make_unique<QMenu>()), m_trayIcon(new QSystemTrayIcon(this))
+      m_menu(std::make_unique<QMenu>()),
+      m_trayWatch(new TrayWatch(QDBusConnection::sessionBus(), this))
 {
     Resources::init();
     buildMenu();
-    updateIcon();
     connect(&m_desktop, &DesktopColorScheme::schemeChanged, this, &MenuBarController::updateIcon);
+    connect(m_trayWatch, &TrayWatch::changed, this, [this] {
+        if (!m_trayIcon && m_trayWatch->statusNotifierHost())
+            makeTrayIcon();
+        Q_EMIT trayShownChanged();
+    });
+    if (qGuiApp->nativeInterface<QNativeInterface::QX11Application>() ||
+        m_trayWatch->statusNotifierHost())
+        makeTrayIcon();
+}
+
+void MenuBarController::makeTrayIcon()
+{
+    m_trayIcon = new QSystemTrayIcon(this);
+    updateIcon();
     m_trayIcon->setToolTip(toolTipText({}));
     m_trayIcon->setContextMenu(m_menu.get());
     connect(m_trayIcon, &QSystemTrayIcon::activated, this,
@@ -52,6 +56,16 @@ MenuBarController::MenuBarController(DesktopColorScheme &desktop,
                     togglePanel();
             });
     m_trayIcon->show();
+}
+
+QRect MenuBarController::iconGeometry() const
+{
+    return m_trayIcon ? m_trayIcon->geometry() : QRect();
+}
+
+bool MenuBarController::isTrayShown() const
+{
+    return m_trayWatch->present();
 }
 
 void MenuBarController::setPanelFactory(PanelFactory factory)
@@ -98,7 +112,7 @@ void MenuBarController::showStatus(const QString &sleepRemaining, const QString 
     const QString text = toolTipText(sleepRemaining, focus);
     // The tray host is told only of a real change: most ticks of a watched timer change
     // nothing here.
-    if (text != m_trayIcon->toolTip())
+    if (m_trayIcon && text != m_trayIcon->toolTip())
         m_trayIcon->setToolTip(text);
 }
 
@@ -141,7 +155,7 @@ void MenuBarController::showPanel()
     buildPanel();
     if (!m_panel)
         return;
-    const QRect icon = m_trayIcon->geometry();
+    const QRect icon = iconGeometry();
     const QPoint pointer = QCursor::pos();
     QScreen *screen = QGuiApplication::screenAt(icon.isValid() ? icon.center() : pointer);
     if (!screen)
@@ -171,7 +185,7 @@ void MenuBarController::showPanel()
                 if (!self || !self->isPanelVisible())
                     return;
                 if (self->m_panel->window().frameGeometry().contains(position) ||
-                    self->m_trayIcon->geometry().contains(position))
+                    self->iconGeometry().contains(position))
                     return;
                 self->hideOnLeaving();
             },
@@ -194,9 +208,14 @@ void MenuBarController::hideOnLeaving()
 
 void MenuBarController::buildMenu()
 {
+    m_nowPlaying = m_menu->addAction(QString());
+    m_nowPlaying->setEnabled(false);
+    m_playPause = m_menu->addAction(QString());
+    m_nextScene = m_menu->addAction(tr("Next Scene"));
+    showNowPlaying({}, {}, false);
+    m_menu->addSeparator();
+    m_openPanel = m_menu->addAction(tr("Open Panel…"));
     m_openAction = m_menu->addAction(tr("Open Dusk Haven"));
-    m_settingsAction = m_menu->addAction(tr("Settings…"));
-    m_updateAction = m_menu->addAction(tr("Check for Updates…"));
     m_menu->addSeparator();
     m_focusStart = m_menu->addAction(tr("Start Focus Session"));
     m_focusPause = m_menu->addAction(QString());
@@ -204,7 +223,13 @@ void MenuBarController::buildMenu()
     m_focusStop = m_menu->addAction(tr("Stop Focus Session"));
     showFocus(false, false, {});
     m_menu->addSeparator();
+    m_settingsAction = m_menu->addAction(tr("Settings…"));
+    m_updateAction = m_menu->addAction(tr("Check for Updates…"));
+    m_menu->addSeparator();
     m_quitAction = m_menu->addAction(tr("Quit Dusk Haven"));
+    connect(m_playPause, &QAction::triggered, this, &MenuBarController::playPauseRequested);
+    connect(m_nextScene, &QAction::triggered, this, &MenuBarController::nextSceneRequested);
+    connect(m_openPanel, &QAction::triggered, this, &MenuBarController::showPanel);
     connect(m_focusStart, &QAction::triggered, this, &MenuBarController::focusStartRequested);
     connect(m_focusPause, &QAction::triggered, this, &MenuBarController::focusPauseRequested);
     connect(m_focusSkip, &QAction::triggered, this, &MenuBarController::focusSkipRequested);
@@ -214,6 +239,25 @@ void MenuBarController::buildMenu()
     connect(m_updateAction, &QAction::triggered, this,
             &MenuBarController::checkForUpdatesRequested);
     connect(m_quitAction, &QAction::triggered, this, &MenuBarController::quitRequested);
+}
+
+QString MenuBarController::nowPlayingText(const QString &scene, const QString &track)
+{
+    if (scene.isEmpty() || track.isEmpty())
+        return scene + track;
+    return tr("%1 · %2").arg(scene, track);
+}
+
+void MenuBarController::showNowPlaying(const QString &scene, const QString &track, bool playing)
+{
+    // A menu a host has exported announces every change of an entry: only real ones are made.
+    const QString text = nowPlayingText(scene, track);
+    if (m_nowPlaying->text() != text)
+        m_nowPlaying->setText(text);
+    m_nowPlaying->setVisible(!text.isEmpty());
+    const QString toggle = playing ? tr("Pause") : tr("Play");
+    if (m_playPause->text() != toggle)
+        m_playPause->setText(toggle);
 }
 
 void MenuBarController::showFocus(bool running, bool paused, const QString &skipLabel)
@@ -228,7 +272,7 @@ void MenuBarController::showFocus(bool running, bool paused, const QString &skip
 
 void MenuBarController::updateIcon()
 {
-    // Trays draw on the desktop's own colours: a light glyph on a dark scheme and the reverse.
-    const QColor color = ThemePalette::resolve(ThemePalette::Role::TextPrimary, m_desktop.scheme());
-    m_trayIcon->setIcon(tintedLogo(color));
+    // A tray may change its colours with the desktop's scheme.
+    if (m_trayIcon)
+        m_trayIcon->setIcon(TrayIcon::make(TrayIcon::x11TrayForeground()));
 }

@@ -16,6 +16,11 @@ QuickShell::QuickShell(const Context &context, QObject *parent)
     m_qml->setServices(m_services.get());
     connect(m_windows.get(), &ShellWindows::windowOpening, &context.menuBar,
             &MenuBarController::hidePanel);
+    m_windows->setTrayShown(context.menuBar.isTrayShown());
+    connect(&context.menuBar, &MenuBarController::trayShownChanged, m_windows.get(),
+            [windows = m_windows.get(), &menuBar = context.menuBar] {
+                windows->setTrayShown(menuBar.isTrayShown());
+            });
 }
 
 QuickShell::~QuickShell() = default;

@@ -1,11 +1,15 @@
 #include "ui/shell/ShellWindows.h"
 
+#include "core/BuildInfo.h"
 #include "core/SettingsStore.h"
 #include "ui/shell/QmlHost.h"
 #include "ui/shell/ViewShell.h"
 #include "ui/theme/ThemePalette.h"
 
+#include <QCoreApplication>
 #include <QCursor>
+#include <QDBusConnection>
+#include <QDBusMessage>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QResizeEvent>
@@ -169,8 +173,11 @@ void ShellWindows::openLauncher()
                    {{QStringLiteral("darkTheme"), QVariant::fromValue(&m_qml.darkPalette())}});
         connect(window, &QWindow::visibleChanged, this, [this, window](bool visible) {
             Q_EMIT launcherOpenChanged();
-            if (!visible)
-                window->deleteLater();
+            if (visible)
+                return;
+            window->deleteLater();
+            if (!m_trayShown && !m_quitting)
+                tellStillRunning();
         });
         m_launcher = window;
     }
@@ -178,6 +185,53 @@ void ShellWindows::openLauncher()
     m_launcher->applyAspectHint();
     m_launcher->raise();
     m_launcher->requestActivate();
+}
+
+void ShellWindows::setTrayShown(bool shown)
+{
+    if (shown == m_trayShown)
+        return;
+    m_trayShown = shown;
+    Q_EMIT trayShownChanged();
+    Q_EMIT noTrayNoticeChanged();
+}
+
+QString ShellWindows::noTrayNotice() const
+{
+    if (m_trayShown || m_noTrayNoticeDismissed)
+        return {};
+    return tr("This desktop shows no tray icons, so Dusk Haven lives in this window. Closing it "
+              "keeps the music playing; start Dusk Haven again to come back. On GNOME, the "
+              "AppIndicator extension adds a tray.");
+}
+
+void ShellWindows::dismissNoTrayNotice()
+{
+    if (m_noTrayNoticeDismissed)
+        return;
+    m_noTrayNoticeDismissed = true;
+    if (!m_trayShown)
+        Q_EMIT noTrayNoticeChanged();
+}
+
+void ShellWindows::quit()
+{
+    m_quitting = true;
+    QCoreApplication::quit();
+}
+
+void ShellWindows::tellStillRunning()
+{
+    // The desktop's notification service; where there is none the call goes nowhere.
+    QDBusMessage notify = QDBusMessage::createMethodCall(
+        QStringLiteral("org.freedesktop.Notifications"),
+        QStringLiteral("/org/freedesktop/Notifications"),
+        QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("Notify"));
+    notify << QStringLiteral("Dusk Haven") << uint(0) << QString::fromUtf8(BuildInfo::appId)
+           << tr("Dusk Haven is still running")
+           << tr("Start Dusk Haven again to open its window, or to quit it.") << QStringList()
+           << QVariantMap() << -1;
+    QDBusConnection::sessionBus().send(notify);
 }
 
 void ShellWindows::closeLauncher()

@@ -63,6 +63,12 @@ class ShellWindows : public QObject
     QML_UNCREATABLE("The windows are built once by the application.")
     Q_PROPERTY(bool launcherOpen READ isLauncherOpen NOTIFY launcherOpenChanged)
     Q_PROPERTY(bool settingsOpen READ isSettingsOpen NOTIFY settingsOpenChanged)
+    // Whether the desktop shows the tray icon. Without, the launcher is the app's only way in:
+    // it offers Quit, and closing it leaves a desktop notification saying how to come back.
+    Q_PROPERTY(bool trayShown READ isTrayShown NOTIFY trayShownChanged)
+    // Until dismissed, while there is no tray: that this desktop shows no tray icons, and how
+    // to get them. Empty otherwise.
+    Q_PROPERTY(QString noTrayNotice READ noTrayNotice NOTIFY noTrayNoticeChanged)
 
 public:
     ShellWindows(QmlHost &qml, const SettingsStore &settings, QObject *parent = nullptr);
@@ -71,6 +77,13 @@ public:
     // The cold-start rule of the launcher's appearance: the stored "openLauncherOnLaunch"
     // when it is a Boolean, true otherwise, and true for every appearance after the first.
     static bool keepLauncherOnAppearance(const SettingsStore &settings, bool &didHandleColdStart);
+
+    bool isTrayShown() const { return m_trayShown; }
+    void setTrayShown(bool shown);
+    QString noTrayNotice() const;
+    Q_INVOKABLE void dismissNoTrayNotice();
+    // Ends the application (the launcher's Quit, offered without a tray).
+    Q_INVOKABLE void quit();
 
     bool isLauncherOpen() const { return m_launcher && m_launcher->isVisible(); }
     bool isSettingsOpen() const { return m_settings && m_settings->isVisible(); }
@@ -89,13 +102,21 @@ public Q_SLOTS:
 Q_SIGNALS:
     void launcherOpenChanged();
     void settingsOpenChanged();
+    void trayShownChanged();
+    void noTrayNoticeChanged();
     // Before a window opens: the tray panel gets out of the way.
     void windowOpening();
 
 private:
+    // A desktop notification: the app goes on without a window or icon to come back by.
+    void tellStillRunning();
+
     const SettingsStore &m_settingsStore;
     QmlHost &m_qml;
     QPointer<LauncherWindow> m_launcher;
     QPointer<SettingsWindow> m_settings;
     bool m_didHandleColdStart = false;
+    bool m_trayShown = true;
+    bool m_noTrayNoticeDismissed = false;
+    bool m_quitting = false;
 };
