@@ -14,6 +14,7 @@ bar's tray and what it reads over D-Bus, and sway's windows. Debian's /usr/bin/p
 As a module: screenshot(), bar_box(), icon_colours(), icon_contrast(), selection_owner(),
 sni_items(), sni_property(), activate(), dbusmenu_layout(), set_scheme(), sway_tree(),
 floating_nodes(), window_size()."""
+import collections
 import ctypes
 import json
 import os
@@ -82,23 +83,26 @@ def icon_colours(before_png, after_png, bar=None, near_x=None):
     colour behind it and the icon's box (x, y, width, height).
 
     The method: the pixels inside the bar that differ between the two shots are what the icon
-    added (anti-aliased edges included). They are grouped by columns, a gap of more than four
+    added (anti-aliased edges included, and a backdrop the bar draws behind its tray once it
+    has an item, as waybar does). They are grouped by columns, a gap of more than four
     unchanged columns starting a new group, so that something else that changed on the bar
     (a clock's minute) stands apart; the icon is the group nearest near_x when given, else the
-    one with the most changed pixels. The background is the median colour of the before shot
-    over that group's box, which is what the icon is drawn over, translucent bars included.
-    The glyph's colour is taken among the group's pixels in the after shot, ranked by their
-    contrast with the background: anti-aliasing only mixes the glyph with the background, so
-    the most extreme pixels are the glyph itself. The median of the top tenth stands for them,
-    so that a stray pixel of a highlight or an outline does not decide alone."""
+    one with the most changed pixels. The background is the colour met most often in the after
+    shot over that group's box grown by four pixels (within the bar): the bar or the tray's
+    backdrop right around the glyph, translucent bars included as drawn. The glyph's colour is
+    taken among the group's pixels in the after shot, ranked by their contrast with the
+    background: anti-aliasing only mixes the glyph with the background, so the most extreme
+    pixels are the glyph itself. The median of the top tenth stands for them, so that a stray
+    pixel of a highlight or an outline does not decide alone."""
     w, h, before = _pixels(before_png)
     w2, h2, after = _pixels(after_png)
     if (w, h) != (w2, h2):
         raise ValueError(f"screenshots of different sizes: {w}x{h} and {w2}x{h2}")
     bx, by, bw, bh = bar or bar_box(w)
+    bx1, by1 = min(bx + bw, w), min(by + bh, h)
     changed = {}  # column -> rows whose pixel changed
-    for x in range(bx, min(bx + bw, w)):
-        for y in range(by, min(by + bh, h)):
+    for x in range(bx, bx1):
+        for y in range(by, by1):
             if max(abs(p - q) for p, q in zip(before(x, y), after(x, y))) > 8:
                 changed.setdefault(x, []).append(y)
     if not changed:
@@ -111,20 +115,17 @@ def icon_colours(before_png, after_png, bar=None, near_x=None):
         current.append(x)
     groups.append(current)
 
-    def count(group):
-        return sum(len(changed[x]) for x in group)
-
     if near_x is not None:
         icon = min(groups, key=lambda g: 0 if g[0] <= near_x <= g[-1]
                    else min(abs(g[0] - near_x), abs(g[-1] - near_x)))
     else:
-        icon = max(groups, key=count)
+        icon = max(groups, key=lambda g: sum(len(changed[x]) for x in g))
     rows = [y for x in icon for y in changed[x]]
     box = (icon[0], min(rows), icon[-1] - icon[0] + 1, max(rows) - min(rows) + 1)
-    background = tuple(statistics.median_low(before(x, y)[c]
-                                             for x in range(box[0], box[0] + box[2])
-                                             for y in range(box[1], box[1] + box[3]))
-                       for c in range(3))
+    around = collections.Counter(after(x, y)
+                                 for x in range(max(bx, box[0] - 4), min(bx1, icon[-1] + 5))
+                                 for y in range(max(by, box[1] - 4), min(by1, max(rows) + 5)))
+    background = around.most_common(1)[0][0]
     glyph = sorted((after(x, y) for x in icon for y in changed[x]),
                    key=lambda rgb: contrast(rgb, background), reverse=True)
     top = glyph[:max(1, len(glyph) // 10)]
