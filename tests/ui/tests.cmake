@@ -42,3 +42,12 @@ add_test(NAME translation_end_to_end
                  $<TARGET_FILE:duskhaven> ${PROJECT_BINARY_DIR}/demo-catalogue ${PROJECT_SOURCE_DIR})
 set_tests_properties(translation_end_to_end PROPERTIES
   FIXTURES_REQUIRED demo_catalogue LABELS "ui;session" TIMEOUT 300)
+# Under the real shells, each in its lane of ./dev test (tools/desktop-session SHELL), on the
+# demo catalogue the X11 lane made before.
+foreach(desktop IN ITEMS gnome gnome-plain xfce sway)
+  string(REPLACE "-" "_" name desktops_${desktop})
+  add_test(NAME ${name}
+           COMMAND /usr/bin/python3 ${CMAKE_CURRENT_SOURCE_DIR}/ui/desktops_e2e.py
+                   $<TARGET_FILE:duskhaven> ${PROJECT_BINARY_DIR}/demo-catalogue ${PROJECT_SOURCE_DIR})
+  set_tests_properties(${name} PROPERTIES LABELS "desktop-${desktop}" TIMEOUT 240)
+endforeach()
