@@ -164,7 +164,8 @@ QCoro::Task<bool> LauncherShots::take(QString folder, ShellWindows &windows, Vie
     all = save(windows.launcher(), dir.filePath(QStringLiteral("launcher-pinning.png"))) && all;
 
     // The catalogue gains a track for the pinned scene, one its host cannot serve: the drawer
-    // tells the scene is updating. The catalogue goes back as it was afterwards.
+    // tells the scene is updating. The catalogue goes back as it was afterwards. The starter
+    // installed with the app has no downloaded catalogue to change.
     const QString sceneId = previewed->id();
     co_await waitUntil(
         [&pins, sceneId] { return pins.isPinned(sceneId) && pins.pinningPlaylistId().isEmpty(); },
@@ -174,20 +175,22 @@ QCoro::Task<bool> LauncherShots::take(QString folder, ShellWindows &windows, Vie
     LibraryService &library = *services.library();
     const QString manifestFile = services.cache()->locations().manifestFile();
     QFile saved(manifestFile);
-    const QByteArray catalogueWas =
-        saved.open(QIODevice::ReadOnly) ? saved.readAll() : QByteArray();
-    saved.close();
-    FileWriter::writeWhole(manifestFile, withUnservedTrack(catalogueWas, sceneId));
-    library.loadCachedManifest();
-    all = co_await waitUntil([&pins, sceneId] { return pins.updating(sceneId).has_value(); }, 5s) &&
-          all;
-    co_await QCoro::sleepFor(800ms);
-    if (!alive || !windows.launcher())
-        co_return false;
-    all =
-        save(windows.launcher(), dir.filePath(QStringLiteral("launcher-pin-updating.png"))) && all;
-    FileWriter::writeWhole(manifestFile, catalogueWas);
-    library.loadCachedManifest();
+    if (!library.showsStarter() && pins.isPinned(sceneId) && saved.open(QIODevice::ReadOnly)) {
+        const QByteArray catalogueWas = saved.readAll();
+        saved.close();
+        FileWriter::writeWhole(manifestFile, withUnservedTrack(catalogueWas, sceneId));
+        library.loadCachedManifest();
+        all = co_await waitUntil([&pins, sceneId] { return pins.updating(sceneId).has_value(); },
+                                 5s) &&
+              all;
+        co_await QCoro::sleepFor(800ms);
+        if (!alive || !windows.launcher())
+            co_return false;
+        all = save(windows.launcher(), dir.filePath(QStringLiteral("launcher-pin-updating.png"))) &&
+              all;
+        FileWriter::writeWhole(manifestFile, catalogueWas);
+        library.loadCachedManifest();
+    }
 
     // The mixer popover, opened from its pill near the right edge, at the smallest window and
     // a large one; then the window maximised, which the picture fills.
