@@ -24,11 +24,12 @@ def mpris(*arguments):
     return run("playerctl", "-p", "duskhaven", *arguments)
 
 
-def tray_icon_centre():
-    """The app's icon window under the tray host, from xwininfo, as a user sees it."""
+def tray_icon_centre(instance="duskhaven"):
+    """The icon window under the tray host of the program whose WM_CLASS names `instance`
+    (the app's by default), from xwininfo, as a user sees it."""
     for line in run("xwininfo", "-root", "-tree").splitlines():
-        match = re.search(r'\("duskhaven" "[^"]*"\)\s+(\d+)x(\d+)\+-?\d+\+-?\d+\s+\+(-?\d+)\+(-?\d+)',
-                          line)
+        match = re.search(rf'\("{re.escape(instance)}" "[^"]*"\)'
+                          r'\s+(\d+)x(\d+)\+-?\d+\+-?\d+\s+\+(-?\d+)\+(-?\d+)', line)
         if match:
             w, h, x, y = map(int, match.groups())
             if 8 <= w <= 64 and 8 <= h <= 64 and (x, y) != (0, 0):
