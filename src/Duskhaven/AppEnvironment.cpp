@@ -20,6 +20,7 @@
 #include <QFileInfo>
 #include <QNetworkAccessManager>
 #include <QNetworkInformation>
+#include <malloc.h>
 
 namespace {
 std::optional<QUrl> parseAbsoluteUrl(const QString &text)
@@ -126,20 +127,13 @@ AppEnvironment::AppEnvironment(RecordStore &store, SettingsStore &settings, Opti
     m_library = std::make_unique<LibraryService>(
         options.catalogueUrl.value_or(CatalogueAddress::chosen(m_settings)), m_http, m_locations);
     m_refresher = std::make_unique<CatalogueRefresher>(*m_library);
-    // The network coming back after it was gone asks for the catalogue soon.
-    if (QNetworkInformation::loadBackendByFeatures(QNetworkInformation::Feature::Reachability)) {
-        QNetworkInformation *network = QNetworkInformation::instance();
-        connect(network, &QNetworkInformation::reachabilityChanged, m_refresher.get(),
-                [refresher = m_refresher.get(),
-                 was = network->reachability()](QNetworkInformation::Reachability now) mutable {
-                    const bool back = now == QNetworkInformation::Reachability::Online &&
-                                      was != QNetworkInformation::Reachability::Online &&
-                                      was != QNetworkInformation::Reachability::Unknown;
-                    was = now;
-                    if (back)
-                        refresher->networkReturned();
-                });
-    }
+    // The network coming back after it was gone asks for the catalogue soon. Followed from the
+    // first failed fetch: the backends that tell it (GIO's among them) are megabytes a tray
+    // process with a working network never needs.
+    connect(m_library.get(), &LibraryService::lastErrorChanged, this, [this] {
+        if (m_library->lastError())
+            followNetwork();
+    });
     if (!options.catalogueUrl) {
         // A new address is fetched at once; the catalogue in use stays until it answers.
         m_settings.follow(SettingsKey::catalogueUrl, this, [this] { useChosenCatalogue(); });
@@ -240,6 +234,9 @@ QCoro::Task<> AppEnvironment::runStartup()
     }
     if (!self)
         co_return;
+    // What start-up parsed and fetched leaves freed heap behind, which would stay with the
+    // process for its whole stay in the tray: it goes back to the system now.
+    ::malloc_trim(0);
     m_startupFinished = true;
     Q_EMIT startupFinishedChanged();
 }
@@ -252,6 +249,26 @@ QCoro::Task<> AppEnvironment::useChosenCatalogue()
     } catch (const AppError &) {
         // Shown through the library's lastError; the catalogue in use stays.
     }
+}
+
+void AppEnvironment::followNetwork()
+{
+    if (m_followsNetwork)
+        return;
+    m_followsNetwork = true;
+    if (!QNetworkInformation::loadBackendByFeatures(QNetworkInformation::Feature::Reachability))
+        return;
+    QNetworkInformation *network = QNetworkInformation::instance();
+    connect(network, &QNetworkInformation::reachabilityChanged, m_refresher.get(),
+            [refresher = m_refresher.get(),
+             was = network->reachability()](QNetworkInformation::Reachability now) mutable {
+                const bool back = now == QNetworkInformation::Reachability::Online &&
+                                  was != QNetworkInformation::Reachability::Online &&
+                                  was != QNetworkInformation::Reachability::Unknown;
+                was = now;
+                if (back)
+                    refresher->networkReturned();
+            });
 }
 
 void AppEnvironment::sweepFolders()

@@ -130,6 +130,8 @@ private:
     // Once a start, before any download: partial files and files no record, pin, scene video
     // or ambient layer knows are deleted, so that a crash never strands space for good.
     void sweepFolders();
+    // From now on, a network that comes back asks for the catalogue (CatalogueRefresher).
+    void followNetwork();
 
     RecordStore &m_store;
     SettingsStore &m_settings;
@@ -162,6 +164,7 @@ private:
     std::unique_ptr<CoverImageLoader> m_coverImages;
     std::unique_ptr<SceneArtwork> m_artwork;
     bool m_startupFinished = false;
+    bool m_followsNetwork = false;
     std::unique_ptr<StartupNotice> m_startupNotice;
     QString m_starterFolder;
 };

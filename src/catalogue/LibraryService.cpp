@@ -10,7 +10,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QPointer>
-#include <QRegularExpression>
+#include <cctype>
 
 LibraryService::LibraryService(QUrl manifestURL, HTTPClient http, FileLocations locations,
                                QObject *parent)
@@ -136,13 +136,34 @@ bool LibraryService::canAskIfChanged() const
     return m_validators && m_validators->url == m_manifestURL && m_manifest && !m_showsStarter;
 }
 
+namespace {
+// Cache-Control's max-age in seconds (its first ten digits), 0 without one. Read by hand: a
+// regular expression would load PCRE into the tray process for this one header.
+qint64 maxAgeSeconds(const QByteArray &cacheControl)
+{
+    static constexpr QByteArrayView directive("max-age=");
+    for (qsizetype at = cacheControl.indexOf(directive); at >= 0;
+         at = cacheControl.indexOf(directive, at + 1)) {
+        const char before = at > 0 ? cacheControl.at(at - 1) : ',';
+        if (before != ',' && before != ' ' && before != '\t')
+            continue;
+        qint64 seconds = 0;
+        qsizetype digits = 0;
+        for (qsizetype i = at + directive.size();
+             i < cacheControl.size() && digits < 10 && std::isdigit(uchar(cacheControl.at(i)));
+             ++i, ++digits)
+            seconds = seconds * 10 + (cacheControl.at(i) - '0');
+        if (digits > 0)
+            return seconds;
+    }
+    return 0;
+}
+} // namespace
+
 void LibraryService::accept(const HTTPResponse &response, bool conditional)
 {
     if (response.status == 200 || response.status == 304) {
-        static const QRegularExpression maxAge(QStringLiteral("(?:^|[,\\s])max-age=(\\d{1,10})"));
-        const QRegularExpressionMatch found =
-            maxAge.match(QString::fromLatin1(response.cacheControl));
-        m_maxAge = std::chrono::seconds(found.hasMatch() ? found.captured(1).toLongLong() : 0);
+        m_maxAge = std::chrono::seconds(maxAgeSeconds(response.cacheControl));
     }
     if (response.status == 304 && conditional) {
         setLastError(std::nullopt); // unchanged: the catalogue in use is the current one

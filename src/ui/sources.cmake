@@ -11,6 +11,7 @@ set(AREA_SOURCES
   shell/MenuBarController.h shell/MenuBarController.cpp
   shell/TrayIcon.h shell/TrayIcon.cpp
   shell/TrayWatch.h shell/TrayWatch.cpp
+  shell/X11Connection.h
   shell/SingleInstance.h shell/SingleInstance.cpp
   shell/UpdateChecker.h shell/UpdateChecker.cpp
   shell/ViewShell.h shell/ViewShell.cpp

@@ -6,7 +6,8 @@ exported menu holds what is playing and Play/Pause, whose press is heard at the 
 click on the icon (the pointer on X11, Activate on sway) opens the panel or the menu; on sway
 the panel floats and the launcher keeps its size. On GNOME without the extension, with no tray
 at all, the launcher opens though the settings say not to, with the notice and Quit, and Quit
-ends the process.
+ends the process; a tray that comes later (the extension switched on) takes the icon without a
+restart.
 
     desktops_e2e.py <duskhaven> <demo catalogue folder> <source folder>
 """
@@ -22,7 +23,7 @@ import atspi  # noqa: E402
 import desktop_shell as shell  # noqa: E402
 import sni_host  # noqa: E402
 from atspi import press, showing, wait_for  # noqa: E402
-from demo_session import demo_catalogue, loudness, run  # noqa: E402
+from demo_session import demo_catalogue, loudness, run, tray_icon_centre  # noqa: E402
 
 APP, CATALOGUE, SOURCE = sys.argv[1:4]
 DESKTOP = shell.DESKTOP
@@ -141,6 +142,18 @@ def without_tray(env, work):
     finally:
         if app.poll() is None:
             app.kill()
+
+    # A tray that comes while the app runs (the extension switched on): the icon docks without
+    # a restart, and the launcher no longer offers Quit.
+    app = subprocess.Popen([APP], env=env)
+    try:
+        atspi.find(BUTTON, "Quit Dusk Haven")
+        subprocess.run(["gsettings", "set", "org.gnome.shell", "enabled-extensions",
+                        "['ubuntu-appindicators@ubuntu.com']"], check=True)
+        wait_for("the icon docked in the tray that came", tray_icon_centre)
+        wait_for("Quit gone with the tray", lambda: not showing(BUTTON, "Quit Dusk Haven"))
+    finally:
+        stop(app)
 
 
 def main():

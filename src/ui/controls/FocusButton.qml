@@ -14,9 +14,17 @@ MenuPill {
     text: rowState.focusText
     lit: services.focus.running
     litColor: Theme.palette.textPrimary
-    menu: FocusMenu {
-        services: pill.services
-        rowState: pill.rowState
-        onCloseRequested: pill.closeMenu()
+    menu: Loader {
+        active: pill.menuMade
+        // The menu is made here, in this file's context, where the ids it names are.
+        // qmllint disable unqualified
+        sourceComponent: Component {
+            FocusMenu {
+                services: pill.services
+                rowState: pill.rowState
+                onCloseRequested: pill.closeMenu()
+            }
+        }
+        // qmllint enable unqualified
     }
 }

@@ -13,6 +13,9 @@ PlainButton {
     property color litColor: Theme.palette.nightLight
     // The menu's content, sized by its implicit height.
     property alias menu: popup.contentItem
+    // Set once the menu first opens: a content that is a Loader made active by it builds none
+    // of what a closed menu holds on the panel's first showing.
+    property bool menuMade: false
     property int menuWidth: 236
     property bool menuOpen: false
 
@@ -25,6 +28,7 @@ PlainButton {
     height: 24
     focusRadius: 12
     onActivated: pill.menuOpen = !pill.menuOpen
+    onMenuOpenChanged: if (menuOpen) menuMade = true
 
     Rectangle {
         anchors.fill: parent

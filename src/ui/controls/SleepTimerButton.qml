@@ -14,9 +14,17 @@ MenuPill {
     symbol: "moon.fill"
     text: rowState.moonText
     lit: services.sleepTimer.running
-    menu: SleepTimerMenu {
-        services: moon.services
-        rowState: moon.rowState
-        onCloseRequested: moon.closeMenu()
+    menu: Loader {
+        active: moon.menuMade
+        // The menu is made here, in this file's context, where the ids it names are.
+        // qmllint disable unqualified
+        sourceComponent: Component {
+            SleepTimerMenu {
+                services: moon.services
+                rowState: moon.rowState
+                onCloseRequested: moon.closeMenu()
+            }
+        }
+        // qmllint enable unqualified
     }
 }

@@ -5,6 +5,7 @@
 #include "ui/shell/PanelPlacement.h"
 #include "ui/shell/TrayIcon.h"
 #include "ui/shell/TrayWatch.h"
+#include "ui/shell/X11Connection.h"
 #include "ui/theme/DesktopColorScheme.h"
 
 #include <QCursor>
@@ -39,8 +40,7 @@ MenuBarController::MenuBarController(DesktopColorScheme &desktop,
             makeTrayIcon();
         Q_EMIT trayShownChanged();
     });
-    if (qGuiApp->nativeInterface<QNativeInterface::QX11Application>() ||
-        m_trayWatch->statusNotifierHost())
+    if (x11Connection() || m_trayWatch->statusNotifierHost())
         makeTrayIcon();
 }
 

@@ -2,6 +2,7 @@
 
 #include "ui/shell/MenuBarController.h"
 #include "ui/shell/QmlHost.h"
+#include "ui/shell/X11Connection.h"
 
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -88,10 +89,9 @@ void PanelWindow::markAsPanelForX11()
 {
     // The window manager drops _NET_WM_STATE when a window is withdrawn, so this is set again
     // before every showing; Qt merges its own states (above) into what it finds.
-    auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    if (!x11)
+    xcb_connection_t *connection = x11Connection();
+    if (!connection)
         return;
-    xcb_connection_t *connection = x11->connection();
     const auto window = xcb_window_t(winId());
     const std::array<xcb_atom_t, 3> states{
         internAtom(connection, "_NET_WM_STATE_SKIP_TASKBAR"),

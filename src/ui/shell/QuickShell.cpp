@@ -1,6 +1,5 @@
 #include "ui/shell/QuickShell.h"
 
-#include "ui/Resources.h"
 #include "ui/shell/MenuBarController.h"
 #include "ui/shell/PanelWindow.h"
 #include "ui/shell/QmlHost.h"
@@ -10,7 +9,6 @@
 QuickShell::QuickShell(const Context &context, QObject *parent)
     : ViewShell(parent), m_context(context), m_qml(std::make_unique<QmlHost>(context.desktop))
 {
-    Resources::setAppWindowIcon();
     m_windows = std::make_unique<ShellWindows>(*m_qml, context.settings);
     m_services = std::make_unique<ViewServices>(context.services, *m_windows);
     m_qml->setServices(m_services.get());

@@ -2,8 +2,10 @@
 
 #include "core/BuildInfo.h"
 #include "core/SettingsStore.h"
+#include "ui/Resources.h"
 #include "ui/shell/QmlHost.h"
 #include "ui/shell/ViewShell.h"
+#include "ui/shell/X11Connection.h"
 #include "ui/theme/ThemePalette.h"
 
 #include <QCoreApplication>
@@ -49,10 +51,9 @@ LauncherWindow::LauncherWindow(QQmlEngine *engine) : QQuickView(engine, nullptr)
 
 void LauncherWindow::applyAspectHint()
 {
-    auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    if (!x11 || !handle())
+    xcb_connection_t *connection = x11Connection();
+    if (!connection || !handle())
         return;
-    xcb_connection_t *connection = x11->connection();
     const auto window = xcb_window_t(winId());
     // WM_SIZE_HINTS: flags, x, y, width, height, min w/h, max w/h, increments, min aspect,
     // max aspect, base w/h, gravity. Qt's own fields stay; only the aspect is added.
@@ -166,6 +167,9 @@ void ShellWindows::openLauncher()
     // Asked for in person (the tray, a dusk-haven: address, a second launch): always shown.
     m_didHandleColdStart = true;
     Q_EMIT windowOpening();
+    // The windows with a taskbar entry take the app's icon; the panel, which has none, never
+    // loads what draws it (the SVG icon engine) on its first showing.
+    Resources::setAppWindowIcon();
     if (!m_launcher) {
         auto *window = new LauncherWindow(&m_qml.engine());
         m_qml.load(*window, QStringLiteral("ui/launcher/LauncherWindowView.qml"),
@@ -243,6 +247,7 @@ void ShellWindows::closeLauncher()
 void ShellWindows::openSettings()
 {
     Q_EMIT windowOpening();
+    Resources::setAppWindowIcon();
     if (!m_settings) {
         auto *window = new SettingsWindow(&m_qml.engine());
         m_qml.load(*window, QStringLiteral("ui/settings/SettingsRoot.qml"),

@@ -1,6 +1,7 @@
 #include "ui/shell/TrayIcon.h"
 
 #include "ui/Resources.h"
+#include "ui/shell/X11Connection.h"
 
 #include <QGuiApplication>
 #include <QIconEngine>
@@ -101,10 +102,9 @@ QIcon make(const std::optional<QColor> &foreground)
 
 std::optional<QColor> x11TrayForeground()
 {
-    auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    if (!x11)
+    xcb_connection_t *connection = x11Connection();
+    if (!connection)
         return std::nullopt;
-    xcb_connection_t *connection = x11->connection();
     const xcb_atom_t selection = atom(connection, "_NET_SYSTEM_TRAY_S0");
     const xcb_atom_t colors = atom(connection, "_NET_SYSTEM_TRAY_COLORS");
     if (selection == XCB_ATOM_NONE || colors == XCB_ATOM_NONE)
