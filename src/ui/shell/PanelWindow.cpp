@@ -11,17 +11,6 @@
 #include <cstdlib>
 #include <xcb/xcb.h>
 
-namespace {
-xcb_atom_t internAtom(xcb_connection_t *connection, const char *name)
-{
-    auto *reply = xcb_intern_atom_reply(
-        connection, xcb_intern_atom(connection, 0, uint16_t(qstrlen(name)), name), nullptr);
-    const xcb_atom_t atom = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
-    std::free(reply);
-    return atom;
-}
-} // namespace
-
 PanelWindow::PanelWindow(QQmlEngine *engine) : QQuickView(engine, nullptr)
 {
     setFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
@@ -94,16 +83,16 @@ void PanelWindow::markAsPanelForX11()
         return;
     const auto window = xcb_window_t(winId());
     const std::array<xcb_atom_t, 3> states{
-        internAtom(connection, "_NET_WM_STATE_SKIP_TASKBAR"),
-        internAtom(connection, "_NET_WM_STATE_SKIP_PAGER"),
-        internAtom(connection, "_NET_WM_STATE_STICKY"),
+        x11Atom(connection, "_NET_WM_STATE_SKIP_TASKBAR"),
+        x11Atom(connection, "_NET_WM_STATE_SKIP_PAGER"),
+        x11Atom(connection, "_NET_WM_STATE_STICKY"),
     };
     xcb_change_property(connection, XCB_PROP_MODE_REPLACE, window,
-                        internAtom(connection, "_NET_WM_STATE"), XCB_ATOM_ATOM, 32,
+                        x11Atom(connection, "_NET_WM_STATE"), XCB_ATOM_ATOM, 32,
                         uint32_t(states.size()), states.data());
     const uint32_t allDesktops = 0xFFFFFFFF;
     xcb_change_property(connection, XCB_PROP_MODE_REPLACE, window,
-                        internAtom(connection, "_NET_WM_DESKTOP"), XCB_ATOM_CARDINAL, 32, 1,
+                        x11Atom(connection, "_NET_WM_DESKTOP"), XCB_ATOM_CARDINAL, 32, 1,
                         &allDesktops);
     xcb_flush(connection);
 }

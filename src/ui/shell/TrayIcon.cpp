@@ -59,16 +59,6 @@ private:
     std::optional<QColor> m_foreground;
     QList<QPixmap> m_pixmaps;
 };
-
-xcb_atom_t atom(xcb_connection_t *connection, const QByteArray &name)
-{
-    auto *reply = xcb_intern_atom_reply(
-        connection, xcb_intern_atom(connection, 1, uint16_t(name.size()), name.constData()),
-        nullptr);
-    const xcb_atom_t found = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
-    std::free(reply);
-    return found;
-}
 } // namespace
 
 namespace TrayIcon {
@@ -105,8 +95,8 @@ std::optional<QColor> x11TrayForeground()
     xcb_connection_t *connection = x11Connection();
     if (!connection)
         return std::nullopt;
-    const xcb_atom_t selection = atom(connection, "_NET_SYSTEM_TRAY_S0");
-    const xcb_atom_t colors = atom(connection, "_NET_SYSTEM_TRAY_COLORS");
+    const xcb_atom_t selection = x11Atom(connection, "_NET_SYSTEM_TRAY_S0");
+    const xcb_atom_t colors = x11Atom(connection, "_NET_SYSTEM_TRAY_COLORS");
     if (selection == XCB_ATOM_NONE || colors == XCB_ATOM_NONE)
         return std::nullopt;
     auto *owner = xcb_get_selection_owner_reply(

@@ -15,15 +15,6 @@
 namespace {
 const QString watcherService = QStringLiteral("org.kde.StatusNotifierWatcher");
 const QString watcherPath = QStringLiteral("/StatusNotifierWatcher");
-
-xcb_atom_t atom(xcb_connection_t *connection, const char *name)
-{
-    auto *reply = xcb_intern_atom_reply(
-        connection, xcb_intern_atom(connection, 0, uint16_t(qstrlen(name)), name), nullptr);
-    const xcb_atom_t found = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
-    std::free(reply);
-    return found;
-}
 } // namespace
 
 TrayWatch::TrayWatch(QDBusConnection bus, QObject *parent)
@@ -54,8 +45,8 @@ TrayWatch::TrayWatch(QDBusConnection bus, QObject *parent)
                            answer.arguments().constFirst().value<QDBusVariant>().variant().toBool();
 
     if (xcb_connection_t *connection = x11Connection()) {
-        m_managerAtom = atom(connection, "MANAGER");
-        m_selectionAtom = atom(connection, "_NET_SYSTEM_TRAY_S0");
+        m_managerAtom = x11Atom(connection, "MANAGER");
+        m_selectionAtom = x11Atom(connection, "_NET_SYSTEM_TRAY_S0");
         // A tray announces itself to the root window's structure listeners; this adds that to
         // what Qt already listens for there.
         const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
